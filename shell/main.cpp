@@ -1,0 +1,11 @@
+// skimbolt: the desktop program. Headless commands are answered before any
+// window or display is touched.
+#include <wx/app.h>
+
+#include "cli/Commands.h"
+#include "shell/SkimboltApp.h"
+
+int main(int argc, char** argv) {
+    if (auto status = RunHeadlessCommand(argc, argv)) return *status;
+    return wxEntry(argc, argv);
+}
