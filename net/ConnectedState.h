@@ -1,0 +1,12 @@
+// The connected-state probe: whether the machine has a usable network.
+#pragma once
+
+#include <cstdint>
+
+constexpr std::int32_t E_INVALIDARG_RESULT = static_cast<std::int32_t>(0x80070057);
+constexpr std::int32_t E_FAIL_RESULT = static_cast<std::int32_t>(0x80004005);
+
+// 0 when connected, 1 when not, E_INVALIDARG_RESULT when flags is null,
+// E_FAIL_RESULT when the state cannot be determined. flags receives the
+// connection flags (0x01 modem, 0x02 LAN, 0x04 proxy, 0x20 offline).
+std::int32_t GetConnectedState(std::uint32_t* flags);
