@@ -1,0 +1,68 @@
+#include "engine/KeywordGroup.h"
+
+#include "engine/WordString.h"
+
+int FindWord(std::string_view word, std::string_view text) {
+    const long long n = static_cast<long long>(text.size()) - static_cast<long long>(word.size()) + 1;
+    if (n <= 0) return -1;
+    static constexpr std::string_view kEndings[] = {"s", "ing", "ed", "'s", "es"};
+    std::size_t i = 0;
+    for (;;) {
+        while (static_cast<long long>(i) < n && i < text.size() && !IsAsciiAlnum(text[i])) ++i;
+        if (static_cast<long long>(i) >= n) return -1;
+        if (text.substr(i, word.size()) == word) {
+            std::size_t after = i + word.size();
+            if (after >= text.size() || !IsAsciiAlnum(text[after])) return static_cast<int>(i);
+            // An ending may follow; a word ending in 'e' shares it ("vote" + "ed").
+            std::size_t place = after;
+            if (!word.empty() && word.back() == 'e') --place;
+            std::string_view rest = text.substr(place);
+            for (std::string_view ending : kEndings)
+                if (rest.starts_with(ending)) return static_cast<int>(i);
+        }
+        // Skip the rest of this word; the next search starts at a word start.
+        while (i < text.size() && IsAsciiAlnum(text[i])) ++i;
+    }
+}
+
+int KeywordTerm::Matches(std::string_view text) const {
+    int pos = FindWord(m_strWord, text);
+    return m_nInclude ? (pos >= 0) : (pos < 0);
+}
+
+void CKeywordGroup::Parse(std::string_view keywordText) {
+    m_strKeywordText.assign(keywordText);
+    m_nTermCount = 0;
+    m_terms.fill(KeywordTerm{});
+    std::size_t start = 0;
+    while (start < keywordText.size() && m_nTermCount < MAX_TERMS) {
+        std::size_t cut = keywordText.find_first_of("+-", start + 1);
+        if (cut == std::string_view::npos) cut = keywordText.size();
+        std::string_view piece = keywordText.substr(start, cut - start);
+        KeywordTerm& term = m_terms[m_nTermCount++];
+        term.m_nInclude = piece[0] == '-' ? 0 : 1;
+        std::string word(piece.substr(1));
+        for (char& c : word)
+            if (c == '_') c = ' ';
+        term.m_strWord = ToLowerAscii(word);
+        start = cut;
+    }
+}
+
+int CKeywordGroup::Matches(std::string_view text) const {
+    for (unsigned i = 0; i < m_nTermCount; ++i)
+        if (!m_terms[i].Matches(text)) return 0;
+    return 1;
+}
+
+int CKeywordGroup::HasExclude() const {
+    for (unsigned i = 0; i < m_nTermCount; ++i)
+        if (m_terms[i].m_nInclude == 0) return 1;
+    return 0;
+}
+
+int CKeywordGroup::HasIncludeIn(std::string_view text) const {
+    for (unsigned i = 0; i < m_nTermCount; ++i)
+        if (m_terms[i].m_nInclude == 1 && FindWord(m_terms[i].m_strWord, text) >= 0) return 1;
+    return 0;
+}

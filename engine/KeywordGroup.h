@@ -1,0 +1,50 @@
+// CKeywordGroup and KeywordTerm: one keyword group of the user, parsed from
+// its stored text ("+stock_market+crash-football") into at most six signed
+// terms, and the word-start matching of those terms against a text.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+// Word-start search of word in a lower-case text, with the endings "s",
+// "ing", "ed", "'s" and "es" accepted after it. Position or -1.
+int FindWord(std::string_view word, std::string_view text);
+
+struct KeywordTerm {
+    int m_nInclude = 1;   // 1: the word must occur; 0: it must not occur
+    std::string m_strWord;  // lower case; '_' of the stored text turned into spaces
+
+    // 1 when the term is satisfied by the lower-case text.
+    int Matches(std::string_view text) const;
+};
+
+class CKeywordGroup {
+public:
+    static constexpr unsigned MAX_TERMS = 6;
+
+    CKeywordGroup() = default;
+    explicit CKeywordGroup(std::string_view keywordText) { Parse(keywordText); }
+
+    // Builds the terms from the stored text: the text is cut before every
+    // '+' or '-' from position 1 on; each piece's first character is its
+    // sign, the rest its word. Pieces past the sixth are ignored.
+    void Parse(std::string_view keywordText);
+
+    // 1 when every term matches the lower-case text (a group without terms
+    // matches everything).
+    int Matches(std::string_view text) const;
+    // 1 when any term is an exclude term.
+    int HasExclude() const;
+    // 1 when any include term occurs in the lower-case text.
+    int HasIncludeIn(std::string_view text) const;
+
+    const std::string& GetKeywordText() const { return m_strKeywordText; }
+    unsigned GetTermCount() const { return m_nTermCount; }
+    const KeywordTerm& GetTerm(unsigned i) const { return m_terms[i]; }
+
+private:
+    std::string m_strKeywordText;
+    std::array<KeywordTerm, MAX_TERMS> m_terms{};
+    unsigned m_nTermCount = 0;
+};

@@ -1,0 +1,98 @@
+#include "engine/WordString.h"
+
+std::string ToLowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool CWordString::IsSeparator(char c) {
+    switch (c) {
+    case ' ': case '\r': case '\n': case '\t': case '-': case '@': case '(': case ')':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CWordString::IsBlank(char c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t';
+}
+
+namespace {
+
+// Walks the words of s and calls visit(start, length) for every word that
+// counts; with skipShort the third and later one-character words are left
+// out. visit returns false to stop the walk.
+template <typename Visit>
+void ForEachWord(const std::string& s, int skipShort, Visit visit) {
+    int nSingles = 0;
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    while (i < n) {
+        while (i < n && CWordString::IsSeparator(s[i])) ++i;
+        if (i >= n) break;
+        std::size_t start = i;
+        while (i < n && !CWordString::IsSeparator(s[i])) ++i;
+        std::size_t len = i - start;
+        if (skipShort && len == 1 && ++nSingles >= 3) continue;
+        if (!visit(start, len)) return;
+    }
+}
+
+}  // namespace
+
+int CWordString::CountWords(int skipShort) const {
+    int count = 0;
+    ForEachWord(*this, skipShort, [&](std::size_t, std::size_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+std::string CWordString::WordAt(int k) const {
+    std::string word;
+    if (k < 0) return word;
+    int index = 0;
+    ForEachWord(*this, 1, [&](std::size_t start, std::size_t len) {
+        if (index++ == k) {
+            word.assign(*this, start, len);
+            return false;
+        }
+        return true;
+    });
+    return word;
+}
+
+int CWordString::CountLetters() const {
+    int count = 0;
+    for (char c : *this)
+        if (IsAsciiLetter(c)) ++count;
+    return count;
+}
+
+void CWordString::Trim() {
+    std::size_t end = size();
+    while (end > 0 && IsBlank((*this)[end - 1])) --end;
+    std::size_t start = 0;
+    while (start < end && IsBlank((*this)[start])) ++start;
+    if (end < size()) erase(end);
+    if (start > 0) erase(0, start);
+}
+
+int CWordString::RemoveChar(char c) {
+    std::size_t before = size();
+    std::erase(static_cast<std::string&>(*this), c);
+    return static_cast<int>(before - size());
+}
+
+int CWordString::FindNoCase(std::string_view s) const {
+    std::size_t pos = ToLowerAscii(*this).find(ToLowerAscii(s));
+    return pos == npos ? -1 : static_cast<int>(pos);
+}
+
+std::string CWordString::Lower() const {
+    return ToLowerAscii(*this);
+}

@@ -1,0 +1,46 @@
+// CWordString: a string with the word operations the link rules, the keyword
+// test and the listing rows use. Words are separated by space, CR, LF, tab,
+// '-', '@', '(' and ')'; a word is a maximal run of any other characters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class CWordString : public std::string {
+public:
+    CWordString() = default;
+    CWordString(const std::string& s) : std::string(s) {}
+    CWordString(std::string&& s) : std::string(std::move(s)) {}
+    CWordString(const char* s) : std::string(s ? s : "") {}
+    CWordString(std::string_view s) : std::string(s) {}
+
+    // True for the eight word separators.
+    static bool IsSeparator(char c);
+    // True for the four white-space characters that Trim removes.
+    static bool IsBlank(char c);
+
+    // Number of words. With skipShort 1 the third and every later
+    // one-character word is not counted; with 0 every word counts.
+    int CountWords(int skipShort) const;
+    // The k-th word (from 0), counted as CountWords(1) counts; empty when
+    // there is none.
+    std::string WordAt(int k) const;
+    // Number of ASCII letters A-Z, a-z.
+    int CountLetters() const;
+    // Removes leading and trailing space, CR, LF and tab.
+    void Trim();
+    // Removes every occurrence of c; returns how many were removed.
+    int RemoveChar(char c);
+    // Position of s in the string, both compared in lower case; -1 when absent.
+    int FindNoCase(std::string_view s) const;
+    // A lower-case (ASCII) copy.
+    std::string Lower() const;
+    // Whether the literal occurs in the string (case-sensitive).
+    bool Contains(std::string_view s) const { return find(s) != npos; }
+};
+
+// ASCII helpers shared by the engine's rules; they never depend on the locale.
+inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
+std::string ToLowerAscii(std::string_view s);
