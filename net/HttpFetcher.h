@@ -14,6 +14,16 @@
 
 constexpr std::size_t MAX_FETCH_BUFFER = 128001;  // 128000 bytes of page and the terminating NUL
 
+// The time limits of a fetch, in milliseconds. The defaults are the ones the
+// program uses; tests shorten them so that they need not wait for seconds.
+struct FetchTimeouts {
+    long connectMs = 2000;        // to establish a connection (name lookup and TLS included)
+    int connectRetries = 2;       // further connection attempts after a failed one
+    long connectBackoffMs = 1000; // pause before each further attempt
+    long sendMs = 5000;           // to send the request once connected
+    long receiveMs = 10000;       // longest silence while waiting for the response
+};
+
 class CHttpFetcher {
 public:
     CHttpFetcher();
@@ -33,6 +43,9 @@ public:
 
     // Seconds since 1970 when the running fetch began, 0 when idle.
     std::time_t GetStartTime() const { return m_tStart.load(std::memory_order_acquire); }
+
+    // Replaces the time limits (for tests). Call only while no fetch runs.
+    void SetTimeoutsForTesting(const FetchTimeouts& timeouts);
 
 private:
     struct Impl;

@@ -1,0 +1,330 @@
+#include "net/HttpFetcher.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* const kUserAgent = "Mozilla/4.0 (compatible; MSIE 4.01; Windows 95)";
+constexpr std::size_t kMaxPageBytes = MAX_FETCH_BUFFER - 1;
+constexpr int kAuthAttempts = 3;
+constexpr long kMaxRedirects = 10;
+
+// What one request-response exchange collected.
+struct Transfer {
+    std::string body;
+    bool full = false;         // the page reached kMaxPageBytes; the rest was refused
+    bool requestSent = false;  // the request went out on the wire
+    Clock::time_point started;
+    Clock::time_point lastActivity;
+
+    void Reset()
+    {
+        body.clear();
+        full = false;
+        requestSent = false;
+        started = lastActivity = Clock::now();
+    }
+};
+
+std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    t->lastActivity = Clock::now();
+    const std::size_t room = kMaxPageBytes - t->body.size();
+    const std::size_t take = std::min(bytes, room);
+    t->body.append(data, take);
+    if (take < bytes)
+        t->full = true;  // returning less than given ends the transfer
+    return take;
+}
+
+std::size_t OnHeader(char*, std::size_t size, std::size_t count, void* user)
+{
+    static_cast<Transfer*>(user)->lastActivity = Clock::now();
+    return size * count;
+}
+
+// Only used to learn when the request header has gone out: that is where
+// the send time-out ends and the receive time-out begins.
+int OnDebug(CURL*, curl_infotype type, char*, std::size_t, void* user)
+{
+    if (type == CURLINFO_HEADER_OUT) {
+        auto* t = static_cast<Transfer*>(user);
+        t->requestSent = true;
+        t->lastActivity = Clock::now();
+    }
+    return 0;
+}
+
+// Percent-encodes the bytes a request line cannot carry as they are.
+std::string EncodeObject(const std::string& object)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(object.size());
+    for (char c : object) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' ||
+            c == '`' || c == '{' || c == '|' || c == '}') {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 0x0f];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string BuildRequestUrl(const CUrlParts& url)
+{
+    std::string text = url.m_nServiceType == SERVICE_HTTPS ? "https://" : "http://";
+    if (url.m_strServer.find(':') != std::string::npos)
+        text += "[" + url.m_strServer + "]";
+    else
+        text += url.m_strServer;
+    text += ":" + std::to_string(url.m_nPort);
+    text += EncodeObject(url.m_strObject.empty() ? std::string("/") : url.m_strObject);
+    return text;
+}
+
+bool IsEmpty(const char* text)
+{
+    return text == nullptr || text[0] == '\0';
+}
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// How one exchange ended, apart from curl's own result code.
+enum class Outcome { Completed, Aborted, TimedOut, Failed };
+
+}  // namespace
+
+struct CHttpFetcher::Impl {
+    CURLM* multi = nullptr;
+    std::atomic<bool> abort{false};
+    FetchTimeouts timeouts;
+
+    // Runs one exchange on the multi handle until it ends, the caller aborts
+    // or the connection stays silent too long.
+    Outcome Run(CURL* easy, Transfer& t, CURLcode& code);
+    // Runs one exchange, trying to connect again after a failed connection.
+    Outcome RunWithRetries(CURL* easy, Transfer& t, CURLcode& code);
+    // Waits ms milliseconds unless an abort comes first; false when aborted.
+    bool Pause(long ms);
+    int Fetch(const CUrlParts& url, const char* proxy, const char* user, const char* password,
+              std::string& page);
+};
+
+
+Outcome CHttpFetcher::Impl::Run(CURL* easy, Transfer& t, CURLcode& code)
+{
+    code = CURLE_OK;
+    t.Reset();
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK)
+        return Outcome::Failed;
+
+    Outcome outcome = Outcome::Failed;
+    for (;;) {
+        if (abort.load()) {
+            outcome = Outcome::Aborted;
+            break;
+        }
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        bool done = false;
+        int queued = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) {
+                code = msg->data.result;
+                done = true;
+            }
+        }
+        if (done) {
+            outcome = Outcome::Completed;
+            break;
+        }
+
+        // Until the request is out, connecting and sending have their own
+        // limits; after that, the response may pause for the receive limit.
+        const Clock::time_point deadline = t.requestSent
+            ? t.lastActivity + std::chrono::milliseconds(timeouts.receiveMs)
+            : t.started + std::chrono::milliseconds(timeouts.connectMs + timeouts.sendMs);
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) {
+            outcome = Outcome::TimedOut;
+            break;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        const int waitMs = static_cast<int>(std::clamp<long long>(left + 1, 1, 1000));
+        if (curl_multi_poll(multi, nullptr, 0, waitMs, nullptr) != CURLM_OK)
+            break;
+    }
+    curl_multi_remove_handle(multi, easy);
+    return outcome;
+}
+
+Outcome CHttpFetcher::Impl::RunWithRetries(CURL* easy, Transfer& t, CURLcode& code)
+{
+    for (int attempt = 0;; ++attempt) {
+        const Outcome outcome = Run(easy, t, code);
+        if (outcome != Outcome::Completed)
+            return outcome;
+        const bool connectFailed = !t.requestSent &&
+            (code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT);
+        if (!connectFailed || attempt >= timeouts.connectRetries)
+            return outcome;
+        if (!Pause(timeouts.connectBackoffMs))
+            return Outcome::Aborted;
+    }
+}
+
+bool CHttpFetcher::Impl::Pause(long ms)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (abort.load())
+            return false;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline)
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::clamp<long long>(left, 1, 1000)), nullptr);
+    }
+}
+
+int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const char* user,
+                              const char* password, std::string& page)
+{
+    if (multi == nullptr || url.m_strUrl.empty() || url.m_strServer.empty() ||
+        (url.m_nServiceType != SERVICE_HTTP && url.m_nServiceType != SERVICE_HTTPS))
+        return 0;
+
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy)
+        return 0;
+    std::unique_ptr<curl_slist, ListDeleter> headers;
+    for (const char* line : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
+        curl_slist* grown = curl_slist_append(headers.get(), line);
+        if (grown == nullptr)
+            return 0;
+        headers.release();
+        headers.reset(grown);
+    }
+
+    Transfer t;
+    CURL* h = easy.get();
+    const std::string requestUrl = BuildRequestUrl(url);
+    curl_easy_setopt(h, CURLOPT_URL, requestUrl.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, OnDebug);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, &t);
+    curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
+    // The proxy comes from the settings only, never from the environment.
+    std::string proxyUrl;
+    if (!IsEmpty(proxy) && std::string_view(proxy) != ".") {
+        proxyUrl = proxy;
+        if (proxyUrl.find("://") == std::string::npos)
+            proxyUrl = "http://" + proxyUrl;
+    }
+    curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.c_str());
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+
+    CURLcode code = CURLE_OK;
+    for (int attempts = 0;;) {
+        if (RunWithRetries(h, t, code) != Outcome::Completed)
+            return 0;
+        long status = 0;
+        long connectStatus = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &connectStatus);
+        if (status == 407 || connectStatus == 407) {
+            // Only the proxy is ever given the proxy credentials.
+            if (proxyUrl.empty() || attempts >= kAuthAttempts)
+                return 0;
+            curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<unsigned long>(CURLAUTH_BASIC));
+            curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, user != nullptr ? user : "");
+            curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, password != nullptr ? password : "");
+            ++attempts;
+            continue;
+        }
+        break;
+    }
+    if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && t.full))
+        return 0;
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status == 401)
+        return 0;  // the web server wants credentials this program never gives to it
+
+    t.body.erase(std::remove(t.body.begin(), t.body.end(), '\0'), t.body.end());
+    if (t.body.empty() || abort.load())
+        return 0;
+    page = std::move(t.body);
+    return 1;
+}
+
+CHttpFetcher::CHttpFetcher() : m_pImpl(new Impl)
+{
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    m_pImpl->multi = curl_multi_init();
+}
+
+CHttpFetcher::~CHttpFetcher()
+{
+    if (m_pImpl->multi != nullptr)
+        curl_multi_cleanup(m_pImpl->multi);
+    delete m_pImpl;
+    curl_global_cleanup();
+}
+
+int CHttpFetcher::FetchUrl(const CUrlParts& url, const char* proxy, const char* user,
+                           const char* password, std::string& page)
+{
+    page.clear();
+    m_pImpl->abort.store(false);
+    m_tStart.store(std::time(nullptr), std::memory_order_release);
+    const int result = m_pImpl->Fetch(url, proxy, user, password, page);
+    m_tStart.store(0, std::memory_order_release);
+    if (result == 0)
+        page.clear();
+    return result;
+}
+
+void CHttpFetcher::AbortRequest()
+{
+    m_pImpl->abort.store(true);
+    if (m_pImpl->multi != nullptr)
+        curl_multi_wakeup(m_pImpl->multi);
+}
+
+void CHttpFetcher::SetTimeoutsForTesting(const FetchTimeouts& timeouts)
+{
+    m_pImpl->timeouts = timeouts;
+}
