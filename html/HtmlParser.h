@@ -1,0 +1,166 @@
+// CHtmlParser: a forgiving single-pass tokenizer for the HTML of news pages.
+// It takes one page (fetched or given from memory), turns it into a list of
+// tokens in document order and lets its users walk them with one cursor.
+// Every token knows the elements that enclose it, the font of text, and the
+// table row and cell it was read in; the tokens of a link are rearranged so
+// that the link's text follows its anchor directly.
+// One thread uses a parser at a time; only the fetcher's abort and start time
+// may be used from another thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/HtmlToken.h"
+#include "html/HtmlTokenKind.h"
+#include "net/HttpFetcher.h"
+
+// A saved cursor position; only RestoreCursor can make use of it.
+class CHtmlCursorPos {
+public:
+    CHtmlCursorPos() = default;
+
+private:
+    friend class CHtmlParser;
+    CHtmlCursorPos(std::uint64_t generation, std::int64_t index) : m_nGeneration(generation), m_nIndex(index) {}
+    std::uint64_t m_nGeneration = 0;  // which token list it was taken from
+    std::int64_t m_nIndex = -1;       // -1: no cursor
+};
+
+class CHtmlParser {
+public:
+    // Pages of this many bytes or more are refused.
+    static constexpr int MAX_PAGE_SIZE = 128000;
+
+    CHtmlParser();
+    ~CHtmlParser();
+    CHtmlParser(const CHtmlParser&) = delete;
+    CHtmlParser& operator=(const CHtmlParser&) = delete;
+
+    // Drops any held page and fetches url, through "proxyServer:proxyPort"
+    // when useProxy is set. True when a page of 1 to 127999 bytes is held.
+    bool FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
+                   const std::string& proxyUser, const std::string& proxyPassword);
+
+    // Holds a page given from memory instead of fetching one. The page ends at
+    // its first NUL byte, if any; the same size rule as FetchPage applies.
+    bool SetPage(std::string page);
+
+    // Frees the held page, if any, without parsing it.
+    void ReleasePage();
+    bool HasPage() const { return m_bHasPage; }
+    int GetPageLength() const { return static_cast<int>(m_nPageLength); }
+
+    // Tokenizes the held page into a new token list and frees the page. With
+    // no page held, the token list is only emptied. The cursor is cleared.
+    void ParsePage();
+
+    // Moves the cursor forward to the next token of that kind (TK_ANY: any
+    // token). With no cursor the search starts at, and tests, the first token.
+    // False when there is none; the cursor then rests on the last token and
+    // out is null.
+    bool FindNext(int kind, const CHtmlToken*& out);
+    bool FindNext(int kindA, int kindB, const CHtmlToken*& out);
+
+    // The same backward. False with no cursor; at the start the cursor rests on
+    // the first token.
+    bool FindPrev(int kind, const CHtmlToken*& out);
+    bool FindPrev(int kindA, int kindB, const CHtmlToken*& out);
+
+    // The token at the cursor; false with no cursor.
+    bool GetCurrent(const CHtmlToken*& out) const;
+
+    void ClearCursor() { m_nCursor = -1; }
+    CHtmlCursorPos SaveCursor() const { return CHtmlCursorPos(m_nGeneration, m_nCursor); }
+    // Puts the cursor back where SaveCursor found it. Succeeds only when that
+    // token is still in the current token list (not after a new ParsePage).
+    bool RestoreCursor(const CHtmlCursorPos& pos);
+
+    // The tokens of the last parsed page, in document order.
+    std::span<const CHtmlToken> Tokens() const { return m_tokens; }
+    int GetTokenCount() const { return static_cast<int>(m_tokens.size()); }
+
+    // "tr" and "td" elements opened over the parser's lifetime.
+    int GetRowCount() const { return m_nRowCount; }
+    int GetCellCount() const { return m_nCellCount; }
+
+    // The page fetcher: its start time and AbortRequest serve a watchdog on
+    // another thread.
+    CHttpFetcher& GetFetcher() { return m_fetcher; }
+
+private:
+    // One open element: its kind and the enclosing elements it links (a row
+    // its table; a cell its table and row; a list item its list). Links hold
+    // element ids, 0 for none.
+    struct Element {
+        int m_nKind;
+        std::uint32_t m_nId;
+        std::uint32_t m_nTable;
+        std::uint32_t m_nRowOrList;
+    };
+
+    bool TakePage(std::string page);
+    bool NextToken(CHtmlToken& tok);
+    bool ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok);
+    bool ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok);
+    bool ReadTag(char* start, char* p, char* end, CHtmlToken& tok);
+    void ParseAttributes(char* p, char* tagEnd);
+    void ClassifyTag(char* name, std::size_t nameLen, CHtmlToken& tok);
+    void TrackFont(const CHtmlToken& tok);
+    bool FindTokenAttribute(const CHtmlToken& tok, std::string_view name, std::string_view& value) const;
+    void StoreLiteral(const char* literal);
+    void StoreLink(CHtmlToken& link);
+    void Store(CHtmlToken& tok, bool updateStack);
+
+    void UpdateStack(const CHtmlToken& tok);
+    int Innermost(int kind) const;
+    std::uint32_t InnermostId(int kind) const;
+    void RemoveInnermost(int kind);
+    void PushElement(int kind, std::uint32_t table, std::uint32_t rowOrList);
+    void EraseElement(std::size_t index);
+    void RemoveLinked(std::size_t from, int kind, bool byTable, std::uint32_t id);
+    void ResetFonts();
+
+    bool Search(int kindA, int kindB, int step, const CHtmlToken*& out);
+
+    CHttpFetcher m_fetcher;
+
+    std::string m_strPage;     // the held page, NUL-terminated
+    bool m_bHasPage = false;
+    std::size_t m_nPageLength = 0;
+    std::size_t m_nReadPos = 0;
+    bool m_bReadFailed = false;
+
+    // Backing store of the current tokens: the parsed page (decoded in place)
+    // and the attributes of every tag.
+    std::string m_strStore;
+    std::vector<CHtmlAttribute> m_attrs;
+    std::vector<CHtmlToken> m_tokens;
+    std::int64_t m_nCursor = -1;
+    std::uint64_t m_nGeneration = 0;
+
+    int m_nCellCount = 0;
+    int m_nRowCount = 0;
+
+    // Open elements, innermost last, with a count per kind and the set of
+    // kinds open (the context set of a token stored now).
+    std::vector<Element> m_stack;
+    int m_openCount[HTML_TOKEN_KIND_COUNT] = {};
+    std::uint64_t m_nOpenMask = 0;
+    std::uint32_t m_nNextElementId = 1;
+
+    // Font stacks, one per open table cell: all records in one vector, the
+    // index where each stack begins in another (innermost last).
+    std::vector<CFontSize> m_fonts;
+    std::vector<std::size_t> m_fontBases;
+
+    // Scratch groups of the link rearrangement.
+    std::vector<CHtmlToken> m_groupA;
+    std::vector<CHtmlToken> m_groupT;
+    std::vector<CHtmlToken> m_groupZ;
+    char m_literal[8] = {};
+};
