@@ -80,5 +80,11 @@ constexpr bool IsStandaloneKind(int kind) {
     }
 }
 
+// The table entry of a lower-case tag name, null when the table does not know it.
+const HtmlTagEntry* FindTagEntry(std::string_view lowerName);
+
 // The kind of a lower-case tag name, TK_OTHER when the table does not know it.
-HtmlTokenKind ClassifyTagName(std::string_view lowerName);
+inline HtmlTokenKind ClassifyTagName(std::string_view lowerName) {
+    const HtmlTagEntry* entry = FindTagEntry(lowerName);
+    return entry ? entry->kind : TK_OTHER;
+}

@@ -1,0 +1,671 @@
+#include "html/HtmlParser.h"
+
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "net/UrlParts.h"
+
+namespace {
+
+// Every token list gets a number no other list of any parser had, so that a
+// saved cursor can tell whether it belongs to the current list.
+std::atomic<std::uint64_t> g_nNextGeneration{1};
+
+inline bool IsSpace(char c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t';
+}
+
+inline char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// True when s begins with the lower-case word, compared ignoring case.
+bool StartsWithNoCase(std::string_view s, std::string_view word) {
+    if (s.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (LowerAscii(s[i]) != word[i]) return false;
+    return true;
+}
+
+// Reads a decimal number with an optional sign after optional leading
+// whitespace, as atoi would, but saturating instead of overflowing.
+long long ReadDecimal(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && IsSpace(s[i])) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    long long n = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        if (n < INT_MAX) n = n * 10 + (s[i] - '0');
+    }
+    if (n > INT_MAX) n = INT_MAX;
+    return negative ? -n : n;
+}
+
+// The kinds that are always pushed on the open-element stack, even when one
+// of their kind is open already: they nest.
+constexpr bool IsNestingKind(int kind) {
+    return kind == TK_FONT || kind == TK_TABLE || kind == TK_ROW || kind == TK_CELL ||
+           kind == TK_LIST || kind == TK_LIST_ITEM;
+}
+
+constexpr bool IsAnchorKind(int kind) {
+    return kind == TK_LINK || kind == TK_ANCHOR_NAME || kind == TK_ANCHOR_LOCAL || kind == TK_ANCHOR_SCRIPT;
+}
+
+constexpr std::uint64_t Bit(int kind) { return std::uint64_t{1} << kind; }
+
+constexpr std::uint64_t kTextRefiningKinds =
+    Bit(TK_TITLE) | Bit(TK_SCRIPT) | Bit(TK_STYLE) | Bit(TK_INPUT) | Bit(TK_OPTION);
+constexpr std::uint64_t kAnchorKinds = Bit(TK_LINK) | Bit(TK_ANCHOR_NAME) | Bit(TK_ANCHOR_LOCAL) | Bit(TK_ANCHOR_SCRIPT);
+
+// Decodes a text run in place and returns the length of the result: each run
+// of whitespace becomes one space; "& " gives '&'; "&...;" entities give a
+// byte for &#151; (a dash), nbsp, copy and amp, and nothing otherwise.
+// The result is never longer than the input, so writing over it is safe.
+std::size_t DecodeText(char* begin, char* end) {
+    char* in = begin;
+    char* out = begin;
+    while (in < end) {
+        const char c = *in;
+        if (IsSpace(c)) {
+            *out++ = ' ';
+            ++in;
+            while (in < end && IsSpace(*in)) ++in;
+        } else if (c == '&') {
+            if (in + 1 < end && IsSpace(in[1])) {
+                *out++ = '&';
+                in += 2;
+                continue;
+            }
+            char* name = in + 1;
+            char* semi = static_cast<char*>(std::memchr(name, ';', static_cast<std::size_t>(end - name)));
+            const std::string_view entity(name, static_cast<std::size_t>((semi ? semi : end) - name));
+            in = semi ? semi + 1 : end;
+            if (!entity.empty() && entity[0] == '#') {
+                if (ReadDecimal(entity.substr(1)) == 151) *out++ = '-';
+            } else if (StartsWithNoCase(entity, "nbsp")) {
+                *out++ = ' ';
+            } else if (StartsWithNoCase(entity, "copy")) {
+                *out++ = static_cast<char>(169);
+            } else if (StartsWithNoCase(entity, "amp")) {
+                *out++ = '&';
+            }
+        } else {
+            *out++ = c;
+            ++in;
+        }
+    }
+    return static_cast<std::size_t>(out - begin);
+}
+
+}  // namespace
+
+CHtmlParser::CHtmlParser() { ResetFonts(); }
+
+CHtmlParser::~CHtmlParser() = default;
+
+// ---------------------------------------------------------------------------
+// Taking a page
+
+bool CHtmlParser::FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
+                            const std::string& proxyUser, const std::string& proxyPassword) {
+    ReleasePage();
+    if (url.empty()) return false;
+    CUrlParts parts;
+    if (!parts.Set(url)) return false;
+    std::string proxy;
+    if (useProxy == 1) {
+        char port[16];
+        std::snprintf(port, sizeof port, ":%d", proxyPort);
+        proxy = proxyServer + port;
+    }
+    std::string page;
+    if (!m_fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
+                            proxyPassword.c_str(), page))
+        return false;
+    return TakePage(std::move(page));
+}
+
+bool CHtmlParser::SetPage(std::string page) {
+    ReleasePage();
+    return TakePage(std::move(page));
+}
+
+bool CHtmlParser::TakePage(std::string page) {
+    // The page ends at its first NUL byte, as a C string would.
+    const std::size_t length = std::strlen(page.c_str());
+    if (length == 0 || length >= static_cast<std::size_t>(MAX_PAGE_SIZE)) return false;
+    page.resize(length);
+    m_strPage = std::move(page);
+    m_nPageLength = length;
+    m_bHasPage = true;
+    return true;
+}
+
+void CHtmlParser::ReleasePage() {
+    m_strPage.clear();
+    m_strPage.shrink_to_fit();
+    m_nPageLength = 0;
+    m_bHasPage = false;
+}
+
+// ---------------------------------------------------------------------------
+// Parsing
+
+void CHtmlParser::ResetFonts() {
+    m_fonts.clear();
+    m_fontBases.clear();
+    m_fontBases.push_back(0);
+    m_fonts.push_back(CFontSize{});
+}
+
+void CHtmlParser::ParsePage() {
+    m_tokens.clear();
+    m_attrs.clear();
+    m_stack.clear();
+    std::memset(m_openCount, 0, sizeof m_openCount);
+    m_nOpenMask = 0;
+    m_nNextElementId = 1;
+    ResetFonts();
+    m_nCursor = -1;
+    m_nGeneration = g_nNextGeneration.fetch_add(1, std::memory_order_relaxed);
+    m_nReadPos = 0;
+    m_bReadFailed = false;
+    if (!m_bHasPage) {
+        m_strStore.clear();
+        return;
+    }
+
+    // The page becomes the store the tokens' texts point into: text runs are
+    // decoded over their own bytes and unknown tag names lower-cased in place.
+    m_strStore = std::move(m_strPage);
+    m_strPage = std::string();
+    m_bHasPage = false;
+    const std::size_t pageLength = m_nPageLength;
+    m_tokens.reserve(pageLength / 12 + 16);
+
+    CHtmlToken tok;
+    while (NextToken(tok)) {
+        if (m_openCount[TK_LINK] > 0 &&
+            ((tok.m_bIsOpen && tok.m_nKind == TK_LINK) || tok.m_nKind == TK_TABLE || tok.m_nKind == TK_ROW ||
+             tok.m_nKind == TK_CELL))
+            StoreLiteral("</a>");
+        if (tok.m_bIsOpen && tok.m_nKind == TK_LIST_ITEM && m_openCount[TK_LIST_ITEM] > 0) StoreLiteral("</li>");
+        if (tok.m_bIsOpen && tok.m_nKind == TK_LINK)
+            StoreLink(tok);
+        else
+            Store(tok, true);
+    }
+
+    // Attributes were collected in one store; point the tokens at it now
+    // that it no longer grows.
+    for (CHtmlToken& t : m_tokens)
+        t.m_pAttrs = t.m_nAttrCount ? m_attrs.data() + t.m_nAttrBegin : nullptr;
+
+    m_nPageLength = 0;
+    m_nReadPos = 0;
+}
+
+bool CHtmlParser::NextToken(CHtmlToken& tok) {
+    if (m_bReadFailed || m_nReadPos >= m_nPageLength) return false;
+    const std::size_t attrMark = m_attrs.size();
+    if (!ReadToken(m_strStore.data(), m_nReadPos, m_nPageLength, tok) ||
+        static_cast<std::size_t>(tok.m_nLength) > m_nPageLength - m_nReadPos) {
+        // A tag that cannot be read, or a token running past the end of the
+        // page, ends the parse; what was stored so far stays.
+        m_attrs.resize(attrMark);
+        m_bReadFailed = true;
+        return false;
+    }
+    m_nReadPos += static_cast<std::size_t>(tok.m_nLength);
+    tok.m_nRow = m_nRowCount;
+    tok.m_nCell = m_nCellCount;
+    return true;
+}
+
+bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
+    tok = CHtmlToken();
+    tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
+    char* p = buf + pos;
+    char* const end = buf + pageLen;
+    char* const start = p;
+    if (*p != '<') {
+        char* lt = static_cast<char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+        char* q = p;
+        char* const stop = lt ? lt : end;
+        while (q < stop && IsSpace(*q)) ++q;
+        if (q < stop) return ReadText(p, lt, end, tok);
+        // Whitespace before a tag is no token of its own: the tag takes it.
+        // Whitespace at the end of the page ends the parse.
+        if (!lt) return false;
+        p = lt;
+    }
+    return ReadTag(start, p, end, tok);
+}
+
+bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
+    // The run ends before the last '<' that precedes the first '>' following
+    // a '<'; without such a '>' it runs to the end of the page.
+    char* runEnd = end;
+    if (firstLt) {
+        char* gt = static_cast<char*>(std::memchr(firstLt + 1, '>', static_cast<std::size_t>(end - firstLt - 1)));
+        if (gt) {
+            runEnd = gt - 1;
+            while (*runEnd != '<') --runEnd;
+        }
+    }
+    tok.m_nLength = static_cast<int>(runEnd - p);
+    tok.m_bIsOpen = true;
+    tok.m_bStandalone = true;
+    tok.m_nKind = TK_TEXT;
+    if (m_nOpenMask & kTextRefiningKinds) {
+        for (std::size_t i = m_stack.size(); i-- > 0;) {
+            const int k = m_stack[i].m_nKind;
+            if (k == TK_TITLE) { tok.m_nKind = TK_TITLE_TEXT; break; }
+            if (k == TK_SCRIPT) { tok.m_nKind = TK_SCRIPT_TEXT; break; }
+            if (k == TK_STYLE) { tok.m_nKind = TK_STYLE_TEXT; break; }
+            if (k == TK_INPUT || k == TK_OPTION) { tok.m_nKind = TK_FIELD_TEXT; break; }
+        }
+    }
+    std::size_t textLength = static_cast<std::size_t>(runEnd - p);
+    if (tok.m_nKind == TK_TEXT) textLength = DecodeText(p, runEnd);
+    tok.m_strText = std::string_view(p, textLength);
+    tok.m_font = m_fonts.back();
+    tok.m_bHasFont = true;
+    return true;
+}
+
+bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
+    // p is at the '<'; start is where the token began (before any whitespace).
+    char* q = p + 1;
+    while (IsSpace(*q)) ++q;
+
+    if (q[0] == '!' && q[1] == '-' && q[2] == '-') {
+        char* body = q + 3;
+        const std::string_view rest(body, static_cast<std::size_t>(end - body));
+        const std::size_t found = rest.find("-->");
+        char* close = found == std::string_view::npos ? nullptr : body + found;
+        tok.m_bIsOpen = false;
+        tok.m_bStandalone = true;
+        tok.m_nKind = TK_COMMENT;
+        if (m_nOpenMask & (Bit(TK_SCRIPT) | Bit(TK_STYLE))) {
+            for (std::size_t i = m_stack.size(); i-- > 0;) {
+                const int k = m_stack[i].m_nKind;
+                if (k == TK_SCRIPT) { tok.m_nKind = TK_SCRIPT_TEXT; break; }
+                if (k == TK_STYLE) { tok.m_nKind = TK_STYLE_TEXT; break; }
+            }
+        }
+        if (!close) {
+            // Unterminated: the comment would run past the end of the page.
+            tok.m_strText = std::string_view(body, static_cast<std::size_t>(end - body));
+            tok.m_nLength = static_cast<int>(end - start) + 1;
+            return true;
+        }
+        tok.m_strText = std::string_view(body, static_cast<std::size_t>(close - body));
+        tok.m_nLength = static_cast<int>(close + 3 - start);
+        return true;
+    }
+
+    if (*q == '!') {
+        char* gt = static_cast<char*>(std::memchr(q, '>', static_cast<std::size_t>(end - q)));
+        tok.m_bIsOpen = false;
+        tok.m_bStandalone = true;
+        tok.m_nKind = TK_COMMENT;
+        tok.m_strText = std::string_view(q, static_cast<std::size_t>((gt ? gt : end) - q));
+        tok.m_nLength = static_cast<int>((gt ? gt : end) - start) + 1;
+        return true;
+    }
+
+    if (*q == '/') {
+        tok.m_bIsOpen = false;
+        ++q;
+        while (IsSpace(*q)) ++q;
+    }
+    char* name = q;
+    while (*q && *q != '>' && !IsSpace(*q)) ++q;
+    if (*q == '\0' || q == name) return false;
+    const std::size_t nameLength = static_cast<std::size_t>(q - name);
+
+    if (IsSpace(*q)) {
+        while (IsSpace(*q)) ++q;
+        if (*q == '\0') return false;
+        if (*q != '>') {
+            char* gt = static_cast<char*>(std::memchr(q, '>', static_cast<std::size_t>(end - q)));
+            char* tagEnd = gt ? gt : end;
+            ParseAttributes(q, tagEnd);
+            q = tagEnd;
+        }
+    }
+    tok.m_nAttrCount = static_cast<std::uint32_t>(m_attrs.size() - tok.m_nAttrBegin);
+    // Without a closing '>' the tag runs past the end of the page.
+    tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
+
+    ClassifyTag(name, nameLength, tok);
+    return true;
+}
+
+void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
+    while (p < tagEnd) {
+        if (*p == '=') {  // a stray '=' where a name should start
+            ++p;
+            continue;
+        }
+        // The name runs to the next '=' or the end of the tag, spaces and all.
+        char* name = p;
+        char* eq = static_cast<char*>(std::memchr(p, '=', static_cast<std::size_t>(tagEnd - p)));
+        p = eq ? eq : tagEnd;
+        const std::string_view nameView(name, static_cast<std::size_t>(p - name));
+        std::string_view value;
+        if (p < tagEnd) {  // at the '='
+            ++p;
+            while (p < tagEnd && IsSpace(*p)) ++p;
+            if (p < tagEnd && (*p == '"' || *p == '\'')) {
+                const char quote = *p++;
+                char* close = static_cast<char*>(std::memchr(p, quote, static_cast<std::size_t>(tagEnd - p)));
+                char* valueEnd = close ? close : tagEnd;
+                value = std::string_view(p, static_cast<std::size_t>(valueEnd - p));
+                p = close ? close + 1 : tagEnd;
+            } else {
+                char* v = p;
+                while (p < tagEnd && !IsSpace(*p)) ++p;
+                value = std::string_view(v, static_cast<std::size_t>(p - v));
+            }
+        }
+        m_attrs.push_back(CHtmlAttribute{nameView, value});
+        while (p < tagEnd && IsSpace(*p)) ++p;
+    }
+}
+
+bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, std::string_view name, std::string_view& value) const {
+    for (std::uint32_t i = tok.m_nAttrCount; i-- > 0;) {
+        const CHtmlAttribute& a = m_attrs[tok.m_nAttrBegin + i];
+        if (a.m_strName.size() == name.size() && StartsWithNoCase(a.m_strName, name)) {
+            value = a.m_strValue;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& tok) {
+    char lower[8];
+    const HtmlTagEntry* entry = nullptr;
+    if (nameLength <= sizeof lower) {
+        for (std::size_t i = 0; i < nameLength; ++i) lower[i] = LowerAscii(name[i]);
+        entry = FindTagEntry(std::string_view(lower, nameLength));
+    }
+    HtmlTokenKind kind = TK_OTHER;
+    if (entry) {
+        // Known names point at the table's own spelling.
+        kind = entry->kind;
+        tok.m_strText = entry->name;
+    } else {
+        for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
+        tok.m_strText = std::string_view(name, nameLength);
+    }
+
+    if (kind == TK_LINK) {
+        if (tok.m_bIsOpen) {
+            std::string_view href;
+            if (!FindTokenAttribute(tok, "href", href))
+                kind = TK_ANCHOR_NAME;
+            else if (!href.empty() && href[0] == '#')
+                kind = TK_ANCHOR_LOCAL;
+            else if (StartsWithNoCase(href, "javascript"))
+                kind = TK_ANCHOR_SCRIPT;
+        } else if (m_nOpenMask & kAnchorKinds) {
+            // A closing "a" closes the innermost open anchor of any kind.
+            for (std::size_t i = m_stack.size(); i-- > 0;)
+                if (IsAnchorKind(m_stack[i].m_nKind)) {
+                    kind = static_cast<HtmlTokenKind>(m_stack[i].m_nKind);
+                    break;
+                }
+        }
+    }
+    tok.m_nKind = kind;
+    tok.m_bStandalone = IsStandaloneKind(kind);
+    if (kind == TK_FONT || kind == TK_CELL) TrackFont(tok);
+}
+
+void CHtmlParser::TrackFont(const CHtmlToken& tok) {
+    if (tok.m_nKind == TK_CELL) {
+        // Each table cell starts with a fresh font stack of its own.
+        if (tok.m_bIsOpen) {
+            m_fontBases.push_back(m_fonts.size());
+            m_fonts.push_back(CFontSize{});
+        } else if (m_fontBases.size() > 1) {
+            m_fonts.resize(m_fontBases.back());
+            m_fontBases.pop_back();
+        }
+        return;
+    }
+    CFontSize& top = m_fonts.back();
+    if (tok.m_bIsOpen) {
+        std::string_view size;
+        if (FindTokenAttribute(tok, "size", size)) {
+            const long long n = ReadDecimal(size);
+            CFontSize f;
+            f.m_nSize = static_cast<int>(n < 0 ? -n : n);
+            f.m_nMinus = !size.empty() && size[0] == '-';
+            f.m_nPlus = !size.empty() && size[0] == '+';
+            f.m_nNesting = 0;
+            m_fonts.push_back(f);
+        } else {
+            ++top.m_nNesting;
+        }
+    } else if (top.m_nNesting > 0) {
+        --top.m_nNesting;
+    } else if (m_fonts.size() - m_fontBases.back() > 1) {
+        m_fonts.pop_back();
+    }
+}
+
+void CHtmlParser::StoreLiteral(const char* literal) {
+    // An implied closing tag is read like page text, from its own buffer.
+    const std::size_t length = std::strlen(literal);
+    std::memcpy(m_literal, literal, length + 1);
+    CHtmlToken tok;
+    if (!ReadToken(m_literal, 0, length, tok)) return;
+    tok.m_nRow = m_nRowCount;
+    tok.m_nCell = m_nCellCount;
+    Store(tok, true);
+}
+
+void CHtmlParser::StoreLink(CHtmlToken& link) {
+    // Read ahead to the link's closing tag and store the link's text right
+    // after it: opening tags first, then the link, its text, its closing
+    // tag, and the closing tags met on the way.
+    UpdateStack(link);
+    m_groupA.clear();
+    m_groupT.clear();
+    m_groupZ.clear();
+    CHtmlToken tok;
+    bool closed = false;
+    while (NextToken(tok)) {
+        if (!tok.m_bIsOpen && tok.m_nKind == TK_LINK) {
+            closed = true;
+            break;
+        }
+        if (tok.m_nKind == TK_TEXT)
+            m_groupT.push_back(tok);
+        else if (tok.m_bIsOpen && tok.m_nKind != TK_LINK)
+            m_groupA.push_back(tok);
+        else
+            m_groupZ.push_back(tok);
+    }
+    for (CHtmlToken& t : m_groupA) Store(t, true);
+    Store(link, false);
+    for (CHtmlToken& t : m_groupT) Store(t, true);
+    if (closed) Store(tok, true);
+    for (CHtmlToken& t : m_groupZ) Store(t, true);
+}
+
+void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
+    if (updateStack) UpdateStack(tok);
+    tok.m_nContext = m_nOpenMask;
+    m_tokens.push_back(tok);
+}
+
+// ---------------------------------------------------------------------------
+// The open-element stack
+
+int CHtmlParser::Innermost(int kind) const {
+    if (m_openCount[kind] == 0) return -1;
+    for (std::size_t i = m_stack.size(); i-- > 0;)
+        if (m_stack[i].m_nKind == kind) return static_cast<int>(i);
+    return -1;
+}
+
+std::uint32_t CHtmlParser::InnermostId(int kind) const {
+    const int i = Innermost(kind);
+    return i < 0 ? 0 : m_stack[static_cast<std::size_t>(i)].m_nId;
+}
+
+void CHtmlParser::EraseElement(std::size_t index) {
+    const int kind = m_stack[index].m_nKind;
+    if (--m_openCount[kind] == 0) m_nOpenMask &= ~Bit(kind);
+    m_stack.erase(m_stack.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void CHtmlParser::RemoveInnermost(int kind) {
+    const int i = Innermost(kind);
+    if (i >= 0) EraseElement(static_cast<std::size_t>(i));
+}
+
+void CHtmlParser::PushElement(int kind, std::uint32_t table, std::uint32_t rowOrList) {
+    m_stack.push_back(Element{kind, m_nNextElementId++, table, rowOrList});
+    if (m_openCount[kind]++ == 0) m_nOpenMask |= Bit(kind);
+}
+
+void CHtmlParser::RemoveLinked(std::size_t from, int kind, bool byTable, std::uint32_t id) {
+    // Elements linked to one that was pushed earlier sit above its old place.
+    if (m_openCount[kind] == 0) return;
+    std::size_t out = from;
+    for (std::size_t i = from; i < m_stack.size(); ++i) {
+        const Element& e = m_stack[i];
+        if (e.m_nKind == kind && (byTable ? e.m_nTable : e.m_nRowOrList) == id) {
+            if (--m_openCount[kind] == 0) m_nOpenMask &= ~Bit(kind);
+            continue;
+        }
+        m_stack[out++] = e;
+    }
+    m_stack.resize(out);
+}
+
+void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
+    const int kind = tok.m_nKind;
+    const bool open = tok.m_bIsOpen;
+
+    if (!open && (kind == TK_TABLE || kind == TK_ROW)) {
+        RemoveInnermost(TK_INPUT);
+        RemoveInnermost(TK_OPTION);
+    }
+    if (kind == TK_INPUT || kind == TK_OPTION || (kind == TK_FORM && m_openCount[TK_FORM] > 0)) {
+        if (kind == TK_FORM) RemoveInnermost(TK_FORM);
+        RemoveInnermost(TK_INPUT);
+        RemoveInnermost(TK_OPTION);
+        if (open) PushElement(kind, 0, 0);
+    }
+    if (tok.m_bStandalone) return;
+
+    if (open) {
+        std::uint32_t table = 0;
+        std::uint32_t rowOrList = 0;
+        if (kind == TK_ROW) {
+            table = InnermostId(TK_TABLE);
+            ++m_nRowCount;
+        } else if (kind == TK_CELL) {
+            table = InnermostId(TK_TABLE);
+            rowOrList = InnermostId(TK_ROW);
+            ++m_nCellCount;
+        } else if (kind == TK_LIST_ITEM) {
+            rowOrList = InnermostId(TK_LIST);
+        }
+        if (IsNestingKind(kind) || m_openCount[kind] == 0) PushElement(kind, table, rowOrList);
+        return;
+    }
+
+    const int index = Innermost(kind);
+    if (index < 0) return;
+    const std::size_t at = static_cast<std::size_t>(index);
+    const std::uint32_t id = m_stack[at].m_nId;
+    switch (kind) {
+    case TK_BOLD: case TK_ITALIC: case TK_HTML: case TK_HEAD: case TK_BODY: case TK_TITLE:
+    case TK_SCRIPT: case TK_STYLE: case TK_LINK: case TK_ANCHOR_NAME: case TK_ANCHOR_LOCAL:
+    case TK_ANCHOR_SCRIPT: case TK_CELL: case TK_LIST_ITEM:
+        EraseElement(at);
+        break;
+    case TK_TABLE:
+        EraseElement(at);
+        RemoveLinked(at, TK_ROW, true, id);
+        RemoveLinked(at, TK_CELL, true, id);
+        break;
+    case TK_ROW:
+        EraseElement(at);
+        RemoveLinked(at, TK_CELL, false, id);
+        break;
+    case TK_LIST:
+        EraseElement(at);
+        RemoveLinked(at, TK_LIST_ITEM, false, id);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The cursor
+
+bool CHtmlParser::Search(int kindA, int kindB, int step, const CHtmlToken*& out) {
+    out = nullptr;
+    const std::int64_t count = static_cast<std::int64_t>(m_tokens.size());
+    if (count == 0) return false;
+    std::int64_t i;
+    if (m_nCursor < 0) {
+        if (step < 0) return false;
+        i = 0;
+    } else {
+        i = m_nCursor + step;
+    }
+    const bool any = kindA == TK_ANY || kindB == TK_ANY;
+    for (; i >= 0 && i < count; i += step) {
+        const int k = m_tokens[static_cast<std::size_t>(i)].m_nKind;
+        if (any || k == kindA || k == kindB) {
+            m_nCursor = i;
+            out = &m_tokens[static_cast<std::size_t>(i)];
+            return true;
+        }
+    }
+    // Like a list cursor that cannot move past its end.
+    m_nCursor = step > 0 ? count - 1 : 0;
+    return false;
+}
+
+bool CHtmlParser::FindNext(int kind, const CHtmlToken*& out) { return Search(kind, kind, 1, out); }
+
+bool CHtmlParser::FindNext(int kindA, int kindB, const CHtmlToken*& out) { return Search(kindA, kindB, 1, out); }
+
+bool CHtmlParser::FindPrev(int kind, const CHtmlToken*& out) { return Search(kind, kind, -1, out); }
+
+bool CHtmlParser::FindPrev(int kindA, int kindB, const CHtmlToken*& out) { return Search(kindA, kindB, -1, out); }
+
+bool CHtmlParser::GetCurrent(const CHtmlToken*& out) const {
+    if (m_nCursor < 0 || m_nCursor >= static_cast<std::int64_t>(m_tokens.size())) {
+        out = nullptr;
+        return false;
+    }
+    out = &m_tokens[static_cast<std::size_t>(m_nCursor)];
+    return true;
+}
+
+bool CHtmlParser::RestoreCursor(const CHtmlCursorPos& pos) {
+    if (pos.m_nGeneration != m_nGeneration || pos.m_nIndex < 0 ||
+        pos.m_nIndex >= static_cast<std::int64_t>(m_tokens.size()))
+        return false;
+    m_nCursor = pos.m_nIndex;
+    return true;
+}
