@@ -72,12 +72,14 @@ protected:
     bool ReplaceAll(const CConfigItem& item);
     // Frees every record (does not save).
     void FreeAll();
+    // AddItem and RemoveAll without the auto-save, for changes made in one go.
+    bool AddItemNoSave(const CConfigItem& item);
+    bool RemoveAllNoSave(std::uint32_t id);
+    bool IsAutoSave() const { return m_bAutoSave != 0; }
 
 private:
     using ItemList = CLinkedList<CConfigItem*>;
 
-    bool AddItemNoSave(const CConfigItem& item);
-    bool RemoveAllNoSave(std::uint32_t id);
     void EndEnumeration();
 
     std::int32_t m_bAutoSave = 0;

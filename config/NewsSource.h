@@ -36,6 +36,10 @@ public:
     // The category with that id (the newest when several share it), or null.
     CNewsCategory* GetCategory(std::int32_t id);
     CNewsCategory* FindCategoryByUrl(const std::string& url);
+    // The first category of that name in file order, or null.
+    CNewsCategory* FindCategoryByName(const std::string& name);
+    // Number of selected categories. Neither search moves the walk's cursor.
+    int CountSelected() const;
     // False when no category has that id.
     bool SetSelected(std::int32_t id, std::int32_t value);
     // Selected flag of the category with that id, 0 when none.
