@@ -1,0 +1,39 @@
+// HeadlineKey: the compact key that identifies a story within its source
+// file: the headline's first six characters, its signed-character sum and its
+// length. Two headlines with equal keys are the same story.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+struct HeadlineKey {
+    char szPrefix[7] = {};   // up to six characters, zero-terminated and zero-filled
+    std::uint16_t nSum = 0;  // sum of the characters as signed bytes, modulo 65536
+    std::uint16_t nLength = 0;
+};
+
+inline HeadlineKey MakeHeadlineKey(std::string_view headline) {
+    HeadlineKey key;
+    for (std::size_t i = 0; i < 6 && i < headline.size() && headline[i] != '\0'; ++i) key.szPrefix[i] = headline[i];
+    std::uint32_t sum = 0;
+    for (char c : headline) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+    key.nSum = static_cast<std::uint16_t>(sum & 0xFFFF);
+    key.nLength = static_cast<std::uint16_t>(headline.size() & 0xFFFF);
+    return key;
+}
+
+// Orders by prefix (unsigned bytes, as a string comparison), then sum, then
+// length. Because prefixes are zero-filled past their end, comparing all
+// seven bytes gives the same order as comparing up to the terminator.
+inline int CompareHeadlineKeys(const char* aPrefix, std::uint16_t aSum, std::uint16_t aLength, const char* bPrefix,
+                               std::uint16_t bSum, std::uint16_t bLength) {
+    if (int c = std::memcmp(aPrefix, bPrefix, 7); c != 0) return c < 0 ? -1 : 1;
+    if (aSum != bSum) return aSum < bSum ? -1 : 1;
+    if (aLength != bLength) return aLength < bLength ? -1 : 1;
+    return 0;
+}
+
+inline int CompareHeadlineKeys(const HeadlineKey& a, const HeadlineKey& b) {
+    return CompareHeadlineKeys(a.szPrefix, a.nSum, a.nLength, b.szPrefix, b.nSum, b.nLength);
+}

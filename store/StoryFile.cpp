@@ -1,0 +1,355 @@
+#include "store/StoryFile.h"
+
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <vector>
+
+#include "common/FileUtil.h"
+#include "store/StoryFileName.h"
+#include "store/StoryRecord.h"
+
+namespace {
+
+void ReportFailure(const char* what, const std::string& path, int err) {
+    std::fprintf(stderr, "skimbolt: %s %s: %s\n", what, path.c_str(), err ? std::strerror(err) : "failed");
+}
+
+// Copies the first nBytes of the file behind fd to out; pread leaves the
+// file position of a stream reading the same file alone.
+bool CopyPrefix(int fd, std::uint64_t nBytes, std::FILE* out) {
+    std::vector<char> buf(64 * 1024);
+    std::uint64_t done = 0;
+    while (done < nBytes) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), nBytes - done));
+        const ssize_t n = ::pread(fd, buf.data(), want, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (std::fwrite(buf.data(), 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) return false;
+        done += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+CStoryFile::CStoryFile(std::string dataFolder, CSourceCatalogue* pCatalogue)
+    : m_strDataFolder(std::move(dataFolder)), m_pCatalogue(pCatalogue), m_pIndex(std::make_unique<CStoryIndex>()) {
+    m_pCursor = m_pIndex->Head();
+}
+
+CStoryFile::~CStoryFile() { Close(); }
+
+std::int64_t CStoryFile::Now() const {
+    return m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
+}
+
+void CStoryFile::SetKey(const std::string& key) {
+    m_strKey = key;
+    const std::string stem = StoryFileStem(key);
+    m_strDataPath = JoinPath(m_strDataFolder, stem + ".dat");
+    m_strWorkPath = JoinPath(m_strDataFolder, stem + ".tmp");
+    if (!FileExists(m_strDataPath)) {
+        std::FILE* f = std::fopen(m_strDataPath.c_str(), "ab");
+        if (f) std::fclose(f);
+        else ReportFailure("cannot create", m_strDataPath, errno);
+    }
+    Rewrite(true);
+}
+
+int CStoryFile::LoadFromFile(const std::string& fileName) {
+    Close();
+    const std::string path = JoinPath(m_strDataFolder, fileName);
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) return 0;
+    StoryFileRecord rec;
+    CStoryRecordReader reader(f, 0);
+    const StoryReadResult r = reader.Read(rec);
+    std::fclose(f);
+    if (r != StoryReadResult::Ok) {
+        m_strDataPath = path;
+        DeleteIfEmpty(false);
+        m_strDataPath.clear();
+        return 0;
+    }
+    CStory story;
+    story.AssignFromRecord(rec);
+    const std::string key = story.GetSourceName(false, m_pCatalogue);
+    const std::string stem = StoryFileStem(key);
+    if (JoinPath(m_strDataFolder, stem + ".dat") == path) {
+        SetKey(key);
+        return 1;
+    }
+    // The key of the file's first story leads to another name (for example a
+    // source name holding a parenthesis): keep the stories where they are
+    // rather than starting an empty file under the derived name.
+    m_strKey = key;
+    m_strDataPath = path;
+    const std::size_t dot = path.rfind(".dat");
+    m_strWorkPath = (dot != std::string::npos ? path.substr(0, dot) : path) + ".tmp";
+    Rewrite(true);
+    return 1;
+}
+
+void CStoryFile::Open(const char* mode) {
+    Close();
+    m_strMode = mode ? mode : "r+b";
+    m_pCursor = m_pIndex->Head();
+}
+
+void CStoryFile::Close() {
+    if (m_pStream) {
+        std::fclose(m_pStream);
+        m_pStream = nullptr;
+    }
+}
+
+std::FILE* CStoryFile::Stream() {
+    if (!m_pStream && !m_strDataPath.empty()) m_pStream = std::fopen(m_strDataPath.c_str(), m_strMode.c_str());
+    return m_pStream;
+}
+
+int CStoryFile::Find(const std::string& headline) {
+    m_pCursor = m_pIndex->Find(MakeHeadlineKey(headline));
+    return m_pCursor ? 1 : 0;
+}
+
+int CStoryFile::NextWithState(int nState) {
+    StoryIndexNode* p = m_pCursor ? m_pCursor->pNext : nullptr;
+    while (p && p->nState != nState) p = p->pNext;
+    m_pCursor = p;
+    return p ? 1 : 0;
+}
+
+int CStoryFile::NextVisible() {
+    StoryIndexNode* p = m_pCursor ? m_pCursor->pNext : nullptr;
+    while (p && !IsVisibleState(p->nState)) p = p->pNext;
+    m_pCursor = p;
+    return p ? 1 : 0;
+}
+
+std::unique_ptr<CStory> CStoryFile::ReadCurrent() {
+    if (!HasCursorStory()) return nullptr;
+    std::FILE* f = Stream();
+    if (!f) return nullptr;
+    StoryFileRecord rec;
+    CStoryRecordReader reader(f, m_pCursor->nOffset);
+    if (reader.Read(rec) != StoryReadResult::Ok) return nullptr;
+    auto story = std::make_unique<CStory>();
+    story->AssignFromRecord(rec);
+    return story;
+}
+
+int CStoryFile::GetCurrentState() const { return HasCursorStory() ? m_pCursor->nState : -1; }
+
+bool CStoryFile::WriteState(std::uint32_t nOffset, std::int32_t nState) {
+    std::FILE* f = Stream();
+    if (!f) return false;
+    // Only a record start may be changed: make sure the marker is there.
+    if (::fseeko(f, static_cast<off_t>(nOffset), SEEK_SET) != 0) return false;
+    if (std::fgetc(f) != STORY_RECORD_MARKER) return false;
+    unsigned char b[4];
+    PutLittleEndian32(b, static_cast<std::uint32_t>(nState));
+    if (::fseeko(f, static_cast<off_t>(nOffset + STORY_RECORD_STATE_OFFSET), SEEK_SET) != 0) return false;
+    const bool ok = std::fwrite(b, 1, 4, f) == 4 && std::fflush(f) == 0;
+    if (!ok) std::clearerr(f);
+    return ok;
+}
+
+int CStoryFile::SetCurrentState(int nState) {
+    if (!HasCursorStory()) return 0;
+    if (!WriteState(m_pCursor->nOffset, nState)) {
+        ReportFailure("cannot save a story state in", m_strDataPath, errno);
+        return 0;
+    }
+    m_pCursor->nState = static_cast<std::int8_t>(nState);
+    return 1;
+}
+
+int CStoryFile::Append(const CStory& story, bool bSupersede) {
+    std::FILE* f = Stream();
+    if (!f) {
+        ReportFailure("cannot open", m_strDataPath, errno);
+        return 0;
+    }
+    const HeadlineKey key = MakeHeadlineKey(story.GetHeadline());
+    StoryIndexNode* pExisting = m_pIndex->FindAny(key);
+    StoryIndexNode* pSpare = nullptr;
+    if (!pExisting) {
+        pSpare = m_pIndex->AllocateSpare();
+        if (!pSpare) {
+            ReportFailure("out of memory indexing", m_strDataPath, ENOMEM);
+            return 0;
+        }
+    }
+
+    StoryFileRecord rec;
+    story.BuildRecord(rec, m_pCatalogue);
+    std::string bytes;
+    EncodeStoryRecord(rec, bytes);
+
+    // The new record goes in first; only once it is safely written is the
+    // old one marked superseded, so a failure never loses the story.
+    const bool seekOk = ::fseeko(f, 0, SEEK_END) == 0;
+    const off_t end = seekOk ? ::ftello(f) : -1;
+    const bool fits = end >= 0 && static_cast<std::uint64_t>(end) + bytes.size() <=
+                                      std::numeric_limits<std::uint32_t>::max();
+    bool ok = fits && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
+    if (!ok) {
+        const int err = fits ? errno : EFBIG;
+        std::clearerr(f);
+        if (end >= 0 && ::ftruncate(::fileno(f), end) != 0) {
+            // Nothing more can be done; the next rewrite stops at the cut-off record.
+        }
+        m_pIndex->ReleaseSpare(pSpare);
+        ReportFailure("cannot save a story to", m_strDataPath, err);
+        return 0;
+    }
+
+    if (bSupersede && pExisting && pExisting->nState != STORY_SUPERSEDED) {
+        if (!WriteState(pExisting->nOffset, STORY_SUPERSEDED))
+            ReportFailure("cannot mark a replaced story in", m_strDataPath, errno);
+    }
+    m_pCursor = m_pIndex->Insert(key, static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
+                                 static_cast<std::uint32_t>(end), pSpare);
+    return 1;
+}
+
+int CStoryFile::Rewrite(bool bForce) { return RebuildFile(KeepRule::Expiry, !bForce); }
+
+int CStoryFile::PurgeHidden() { return RebuildFile(KeepRule::VisibleOnly, false); }
+
+int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
+    Close();
+    const std::int64_t now = Now();
+    auto keep = [rule, now](std::int32_t nState, std::int32_t tFound) {
+        if (rule == KeepRule::VisibleOnly)
+            return nState != STORY_PENDING && nState != STORY_HIDDEN && nState != STORY_SUPERSEDED;
+        return (now - tFound < STORY_LIFETIME_SECONDS || nState == STORY_BOOKMARKED) && nState != STORY_SUPERSEDED;
+    };
+
+    if (bCheckFirst) {
+        bool bNeeded = false;
+        for (StoryIndexNode* p = m_pIndex->First(); p && !bNeeded; p = p->pNext) bNeeded = !keep(p->nState, p->tFound);
+        if (!bNeeded) return 1;
+    }
+
+    std::FILE* in = std::fopen(m_strDataPath.c_str(), "rb");
+    if (!in) return 0;
+
+    auto pNew = std::make_unique<CStoryIndex>();
+    std::FILE* out = nullptr;  // opened at the first difference from the old file
+    bool ok = pNew->IsValid();
+    std::uint64_t outPos = 0;
+    StoryFileRecord rec;
+    std::string bytes;
+    CStoryRecordReader reader(in, 0);
+
+    int err = 0;
+    auto diverge = [&](std::uint64_t nPrefix) {
+        out = std::fopen(m_strWorkPath.c_str(), "wb");
+        if (!out || !CopyPrefix(::fileno(in), nPrefix, out)) {
+            err = errno;
+            return false;
+        }
+        return true;
+    };
+
+    StoryReadResult r = StoryReadResult::End;
+    while (ok && (r = reader.Read(rec)) == StoryReadResult::Ok) {
+        const bool bKeep = keep(rec.nState, rec.tFound);
+        // Until a record is dropped or must be written differently, the new
+        // file is byte for byte the old one, and outPos is also the position
+        // of this record in the old file: nothing needs writing yet.
+        if (!out && !(bKeep && reader.LastWasCanonical()) && !diverge(outPos)) {
+            ok = false;
+            break;
+        }
+        if (!bKeep) continue;
+        const std::size_t size = StoryRecordSize(rec);
+        if (outPos + size > std::numeric_limits<std::uint32_t>::max()) {
+            ok = false;  // record offsets are 32-bit
+            break;
+        }
+        if (out) {
+            bytes.clear();
+            EncodeStoryRecord(rec, bytes);
+            if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+                ok = false;
+                break;
+            }
+        }
+        if (!pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
+                          static_cast<std::uint32_t>(outPos))) {
+            ok = false;
+            break;
+        }
+        outPos += size;
+    }
+    if (ok && r == StoryReadResult::Damaged) {
+        std::fprintf(stderr, "skimbolt: %s: damaged story record at byte %llu; the rest of the file is dropped\n",
+                     m_strDataPath.c_str(), static_cast<unsigned long long>(reader.Position()));
+        if (!out && !diverge(outPos)) ok = false;
+    }
+
+    if (out) {
+        if (ok && (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0)) ok = false;
+        if (!ok && !err) err = errno;
+        if (std::fclose(out) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (ok && std::rename(m_strWorkPath.c_str(), m_strDataPath.c_str()) != 0) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok) ::unlink(m_strWorkPath.c_str());
+    }
+    std::fclose(in);
+
+    if (!ok) {
+        // The old file is untouched: index it as it stands, so that its
+        // stories stay known until a later rewrite succeeds.
+        ReportFailure("cannot rewrite", m_strDataPath, err);
+        IndexFileAsIs();
+        return 0;
+    }
+    m_pIndex = std::move(pNew);
+    m_pCursor = m_pIndex->Head();
+    return 1;
+}
+
+bool CStoryFile::IndexFileAsIs() {
+    std::FILE* in = std::fopen(m_strDataPath.c_str(), "rb");
+    if (!in) return false;
+    auto pNew = std::make_unique<CStoryIndex>();
+    bool ok = pNew->IsValid();
+    StoryFileRecord rec;
+    CStoryRecordReader reader(in, 0);
+    std::uint64_t start = 0;
+    while (ok && reader.Read(rec) == StoryReadResult::Ok) {
+        ok = pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
+                          static_cast<std::uint32_t>(start)) != nullptr;
+        start = reader.Position();
+    }
+    std::fclose(in);
+    if (!ok) return false;
+    m_pIndex = std::move(pNew);
+    m_pCursor = m_pIndex->Head();
+    return true;
+}
+
+int CStoryFile::DeleteIfEmpty(bool bForce) {
+    Close();
+    std::FILE* f = std::fopen(m_strDataPath.c_str(), "rb");
+    if (!f) return 0;
+    const bool bHasRecord = std::fgetc(f) == STORY_RECORD_MARKER;
+    std::fclose(f);
+    if (bForce || !bHasRecord) ::unlink(m_strDataPath.c_str());
+    return bHasRecord ? 0 : 1;
+}

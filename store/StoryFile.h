@@ -1,0 +1,112 @@
+// CStoryFile: the stories of one source key: its story file in the data
+// folder and a compact in-memory headline index over it (one pooled node per
+// story; the texts stay on disk and are read on demand). Not thread-safe: the
+// story archive's lock guards it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "store/Story.h"
+#include "store/StoryIndex.h"
+
+class CSourceCatalogue;
+
+// A story older than this (seconds since it was found) leaves at the next
+// rewrite unless it is bookmarked.
+constexpr std::int64_t STORY_LIFETIME_SECONDS = 172800;
+
+class CStoryFile {
+public:
+    // Seconds since 1970; replaceable so that expiry can be tested exactly.
+    using Clock = std::function<std::int64_t()>;
+
+    // dataFolder is the folder holding the story files (the application
+    // directory's Data folder). The catalogue translates page URLs of stories
+    // into source names; it may be null.
+    explicit CStoryFile(std::string dataFolder, CSourceCatalogue* pCatalogue = nullptr);
+    ~CStoryFile();
+    CStoryFile(const CStoryFile&) = delete;
+    CStoryFile& operator=(const CStoryFile&) = delete;
+
+    // Takes the source key, derives the file paths from it, creates the data
+    // file when it does not exist and compacts it (Rewrite with force).
+    void SetKey(const std::string& key);
+    // Adopts a story file found in the data folder under the key of its first
+    // story. An empty file is deleted. 1 when adopted, 0 otherwise.
+    int LoadFromFile(const std::string& fileName);
+
+    // Starts a walk: remembers the open mode ("r+b", or "rb" for read-only
+    // use) and puts the cursor on the head. The stream itself is opened the
+    // first time a record is read or written.
+    void Open(const char* mode);
+    void Close();
+
+    // Puts the cursor on the live story with that headline: 1, or 0 with no cursor.
+    int Find(const std::string& headline);
+    // Moves the cursor on, in file order, to the next story in that state:
+    // 1, or 0 with no cursor when the list ends.
+    int NextWithState(int nState);
+    // The same for the next story in a visible state (1 to 4).
+    int NextVisible();
+    // A new story read from the cursor's record; null without a cursor or
+    // when the record cannot be read.
+    std::unique_ptr<CStory> ReadCurrent();
+    // The cursor story's state; -1 without a cursor.
+    int GetCurrentState() const;
+    // Changes the cursor story's state in the index and in its record (only the
+    // state field is written). 1 on success; 0 without a cursor or when the
+    // write fails (then the index keeps the old state too).
+    int SetCurrentState(int nState);
+
+    // Writes the story at the end of the file and indexes it. With bSupersede
+    // a live record of the same headline is marked superseded. A headline
+    // already indexed reuses its node. 1 on success, 0 when nothing could be
+    // written (the file and index stay as they were).
+    int Append(const CStory& story, bool bSupersede);
+
+    // Expiry and compaction: drops superseded records and records older than
+    // 48 hours that are not bookmarked. Without bForce nothing happens unless
+    // some record needs dropping. The new file is written beside the old one
+    // and renamed over it. 1 when the file is in order, 0 on failure (the
+    // old file stays and stays indexed).
+    int Rewrite(bool bForce);
+    // Drops every pending, hidden and superseded record, the same way.
+    int PurgeHidden();
+    // 1 when the file holds no record (and was deleted), else 0; with bForce
+    // the file is deleted in any case.
+    int DeleteIfEmpty(bool bForce);
+
+    const std::string& GetKey() const { return m_strKey; }
+    const std::string& GetDataPath() const { return m_strDataPath; }
+    const std::string& GetWorkPath() const { return m_strWorkPath; }
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+    void SetCatalogue(CSourceCatalogue* pCatalogue) { m_pCatalogue = pCatalogue; }
+
+    int StoryCount() const { return m_pIndex->Count(); }
+    int PoolBlockCount() const { return m_pIndex->Pool().BlockCount(); }
+    bool IsStreamOpen() const { return m_pStream != nullptr; }
+
+private:
+    enum class KeepRule { Expiry, VisibleOnly };
+    int RebuildFile(KeepRule rule, bool bCheckFirst);
+    bool IndexFileAsIs();
+    std::FILE* Stream();
+    bool HasCursorStory() const { return m_pCursor && m_pCursor != m_pIndex->Head(); }
+    bool WriteState(std::uint32_t nOffset, std::int32_t nState);
+    std::int64_t Now() const;
+
+    std::string m_strDataFolder;
+    CSourceCatalogue* m_pCatalogue;
+    std::string m_strKey;
+    std::string m_strDataPath;  // <data folder>/<stem>.dat
+    std::string m_strWorkPath;  // <data folder>/<stem>.tmp, written by rewrites
+    std::unique_ptr<CStoryIndex> m_pIndex;
+    StoryIndexNode* m_pCursor = nullptr;
+    std::FILE* m_pStream = nullptr;
+    std::string m_strMode = "r+b";
+    Clock m_clock;
+};

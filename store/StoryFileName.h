@@ -1,0 +1,23 @@
+// Story file names: the rule that turns a source key into the stem of its
+// story file ("%0.8s%04x%04x"), and the mapping that keeps the stem safe
+// for the file system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Position in the key where the name part of the stem starts: custom keys
+// skip "Custom: ", the scheme and a leading "www.".
+std::size_t StoryStemStart(std::string_view key);
+
+// The stem as the naming rule gives it: up to 8 characters of the key from
+// the start position, then the key's signed-character sum and its length as
+// four lower-case hex digits each. May hold characters a file name cannot.
+std::string RawStoryFileStem(std::string_view key);
+
+// Maps every character other than ASCII letters, digits, '.', '-' and '_' to
+// '_'. The same text always gives the same name.
+std::string SafeFileNameChars(std::string_view name);
+
+// The stem used on disk: RawStoryFileStem made safe.
+std::string StoryFileStem(std::string_view key);
