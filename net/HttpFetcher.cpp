@@ -14,6 +14,7 @@ const char* const kUserAgent = "Mozilla/4.0 (compatible; MSIE 4.01; Windows 95)"
 constexpr std::size_t kMaxPageBytes = MAX_FETCH_BUFFER - 1;
 constexpr int kAuthAttempts = 3;
 constexpr long kMaxRedirects = 10;
+constexpr long kReadChunk = 8192;
 
 // What one request-response exchange collected.
 struct Transfer {
@@ -239,6 +240,7 @@ int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const cha
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReadChunk);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);

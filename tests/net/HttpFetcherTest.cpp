@@ -79,6 +79,12 @@ TEST_F(HttpFetcherTest, SendsThePathWithQueryButNotTheFragment)
     EXPECT_EQ(r.result, 1);
     ASSERT_EQ(server.RequestCount(), 1);
     EXPECT_EQ(server.Requests()[0].target, "/story?id=42&x=y");
+
+    // Bytes a request line cannot carry go out percent-encoded.
+    server.SetPage("/a%20b%C3%A9.html", "encoded");
+    const FetchResult spaced = Fetch(server.Url("/a b\xC3\xA9.html"));
+    EXPECT_EQ(spaced.result, 1);
+    EXPECT_EQ(spaced.page, "encoded");
 }
 
 TEST_F(HttpFetcherTest, ErrorPagesAreReturnedAsPages)
