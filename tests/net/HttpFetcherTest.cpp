@@ -247,19 +247,6 @@ TEST_F(HttpFetcherTest, AProxyGetsItsCredentialsAfterA407)
     EXPECT_FALSE(requests[1].HasHeader("Authorization"));
 }
 
-TEST_F(HttpFetcherTest, AProxyForwardsToAnotherLoopbackServer)
-{
-    CTestHttpServer web;
-    web.SetPage("/world.html", "world news");
-    server.EnableProxy("bob", "pw");
-    const std::string proxy = "127.0.0.1:" + std::to_string(server.Port());
-
-    const FetchResult r = Fetch(web.Url("/world.html"), proxy.c_str(), "bob", "pw");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.page, "world news");
-    EXPECT_EQ(web.RequestCount("/world.html"), 1);
-}
-
 TEST_F(HttpFetcherTest, WrongProxyCredentialsFailAfterThreeRetries)
 {
     server.EnableProxy("alice", "s3cret");
@@ -275,6 +262,29 @@ TEST_F(HttpFetcherTest, WrongProxyCredentialsFailAfterThreeRetries)
     EXPECT_FALSE(requests[0].HasHeader("Proxy-Authorization"));
     for (std::size_t i = 1; i < requests.size(); ++i)
         EXPECT_EQ(requests[i].Header("Proxy-Authorization"), "Basic YWxpY2U6d3Jvbmc=");  // alice:wrong
+}
+
+TEST_F(HttpFetcherTest, AnHttpsTunnelThroughTheProxyGetsTheSameAuthentication)
+{
+    server.EnableProxy("alice", "s3cret");
+    const std::string proxy = "127.0.0.1:" + std::to_string(server.Port());
+    struct Case {
+        const char* password;
+        int requests;
+    };
+    for (const Case c : {Case{"wrong", 4}, Case{"s3cret", 2}}) {
+        SCOPED_TRACE(c.password);
+        server.ClearLog();
+        // The test proxy refuses every tunnel it lets through, so both fail.
+        const FetchResult r = Fetch("https://secure.example.invalid/x", proxy.c_str(), "alice", c.password);
+        EXPECT_EQ(r.result, 0);
+        const auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), static_cast<std::size_t>(c.requests));
+        for (const TestHttpRequest& q : requests)
+            EXPECT_EQ(q.method, "CONNECT");
+        EXPECT_FALSE(requests[0].HasHeader("Proxy-Authorization"));
+        EXPECT_TRUE(requests.back().HasHeader("Proxy-Authorization"));
+    }
 }
 
 TEST_F(HttpFetcherTest, AbortDuringAStallBeforeTheHeadersEndsTheFetch)

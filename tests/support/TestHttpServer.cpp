@@ -375,7 +375,7 @@ void CTestHttpServer::Serve(int fd)
             m_log.push_back(request);
             ++m_nRequestsTotal;
             m_cv.notify_all();
-            if (request.absoluteForm && m_bProxy) {
+            if ((request.absoluteForm || request.method == "CONNECT") && m_bProxy) {
                 authorised = request.Header("Proxy-Authorization") == "Basic " + m_strProxyCredentials;
                 std::string host, path;
                 std::uint16_t port = 0;
@@ -390,6 +390,11 @@ void CTestHttpServer::Serve(int fd)
             refusal.body = "Proxy authentication required";
             refusal.headers.emplace_back("Proxy-Authenticate", "Basic realm=\"test proxy\"");
             SendResponse(fd, refusal);
+        } else if (request.method == "CONNECT") {
+            TestHttpResponse noTunnel;
+            noTunnel.status = 502;
+            noTunnel.body = "Tunnels are not offered";
+            SendResponse(fd, noTunnel);
         } else if (forwardPort != 0) {
             Forward(fd, request, forwardPort);
         } else {

@@ -86,6 +86,8 @@ public:
     // carries "Proxy-Authorization: Basic" with user:password. An accepted
     // request for 127.0.0.1 or localhost on another port is forwarded to that
     // port; any other is served from this server's own pages by its path.
+    // A CONNECT request gets the same 407 check, and then a 502: the server
+    // opens no tunnels.
     void EnableProxy(const std::string& user, const std::string& password);
 
     // Lets every stalled response go on.
