@@ -125,10 +125,10 @@ struct CHttpFetcher::Impl {
     Outcome RunWithRetries(CURL* easy, Transfer& t, CURLcode& code);
     // Waits ms milliseconds unless an abort comes first; false when aborted.
     bool Pause(long ms);
+    // The whole fetch: the request, the proxy authentication loop and the page.
     int Fetch(const CUrlParts& url, const char* proxy, const char* user, const char* password,
               std::string& page);
 };
-
 
 Outcome CHttpFetcher::Impl::Run(CURL* easy, Transfer& t, CURLcode& code)
 {
