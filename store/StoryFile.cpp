@@ -212,9 +212,10 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
     }
 
     if (bSupersede && pExisting && pExisting->nState != STORY_SUPERSEDED) {
-        if (!WriteState(pExisting->nOffset, STORY_SUPERSEDED))
-            ReportFailure("cannot mark a replaced story in", m_strDataPath, errno);
+        if (WriteState(pExisting->nOffset, STORY_SUPERSEDED)) ++m_nSupersededRecords;
+        else ReportFailure("cannot mark a replaced story in", m_strDataPath, errno);
     }
+    if (story.GetState() == STORY_SUPERSEDED) ++m_nSupersededRecords;
     m_pCursor = m_pIndex->Insert(key, static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
                                  static_cast<std::uint32_t>(end), pSpare);
     return 1;
@@ -234,7 +235,7 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     };
 
     if (bCheckFirst) {
-        bool bNeeded = false;
+        bool bNeeded = rule == KeepRule::Expiry && m_nSupersededRecords > 0;
         for (StoryIndexNode* p = m_pIndex->First(); p && !bNeeded; p = p->pNext) bNeeded = !keep(p->nState, p->tFound);
         if (!bNeeded) return 1;
     }
@@ -321,6 +322,7 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     }
     m_pIndex = std::move(pNew);
     m_pCursor = m_pIndex->Head();
+    m_nSupersededRecords = 0;
     return 1;
 }
 
@@ -332,7 +334,9 @@ bool CStoryFile::IndexFileAsIs() {
     StoryFileRecord rec;
     CStoryRecordReader reader(in, 0);
     std::uint64_t start = 0;
+    int nSuperseded = 0;
     while (ok && reader.Read(rec) == StoryReadResult::Ok) {
+        if (rec.nState == STORY_SUPERSEDED) ++nSuperseded;
         ok = pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
                           static_cast<std::uint32_t>(start)) != nullptr;
         start = reader.Position();
@@ -341,6 +345,7 @@ bool CStoryFile::IndexFileAsIs() {
     if (!ok) return false;
     m_pIndex = std::move(pNew);
     m_pCursor = m_pIndex->Head();
+    m_nSupersededRecords = nSuperseded;
     return true;
 }
 

@@ -108,5 +108,9 @@ private:
     StoryIndexNode* m_pCursor = nullptr;
     std::FILE* m_pStream = nullptr;
     std::string m_strMode = "r+b";
+    // Superseded records still in the file. The index no longer points at
+    // them (their node serves the newer record), so they are counted here to
+    // let a rewrite without force know that there is something to drop.
+    int m_nSupersededRecords = 0;
     Clock m_clock;
 };
