@@ -1,6 +1,7 @@
 #include "config/SourceCatalogue.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <unistd.h>
 #include <vector>
 
@@ -139,6 +140,9 @@ std::string CSourceCatalogue::FormatText() {
 
 bool CSourceCatalogue::Save() {
     CRecursiveLockGuard guard(*this);
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(m_strFileName).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     return WriteFileAtomically(m_strFileName, FormatText(), 0644);
 }
 
