@@ -1,0 +1,122 @@
+// Where a story link leads and what is said about it: the link's absolute
+// URL, the description gathered from the text after it, and the recording
+// of a new story in the archive.
+#include <ctime>
+
+#include "engine/PageScanner.h"
+#include "store/Story.h"
+#include "store/StoryArchive.h"
+
+int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string& description) {
+    url.clear();
+    description.clear();
+    SavedCursor saved = SaveCursorState();
+    const CHtmlToken* anchor = nullptr;
+    if (m_parser.FindPrev(TK_LINK, anchor) && !anchor->m_bIsOpen) {
+        if (!m_parser.FindPrev(TK_LINK, anchor)) anchor = nullptr;
+    }
+    if (anchor) ResolveUrl(anchor, url);
+    RestoreCursorState(saved);
+
+    // Two adjacent links to one target (a picture and its headline) make one
+    // story; a third one in a row counts again.
+    if (url != m_strLastUrl) {
+        m_strLastUrl = url;
+        if (url.empty()) return 0;
+    } else {
+        url.clear();
+        m_strLastUrl.clear();
+        return 0;
+    }
+
+    const CHtmlToken* next = nullptr;
+    if (m_parser.FindNext(TK_TEXT, next)) CollectDescription(next, description, FontOf(t));
+    RestoreCursorState(saved);
+    return 1;
+}
+
+void CPageScanner::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
+    std::string href;
+    anchor->GetAttribute("href", href);
+    url = ResolveHref(href, m_strPageUrl);
+}
+
+std::string CPageScanner::ResolveHref(const std::string& href, const std::string& pageUrl) {
+    // An empty href leads nowhere; such a link is never recorded.
+    if (href.empty()) return std::string();
+    if (href.size() >= 4 && ToLowerAscii(href.substr(0, 4)) == "http") return href;
+
+    // The page's scheme and host: up to the first '/' after the slashes that
+    // follow the scheme.
+    std::size_t colon = pageUrl.find(':');
+    std::size_t hostStart = colon == std::string::npos ? 0 : colon + 1;
+    while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
+
+    // A protocol-relative href names its own host and takes the page's scheme.
+    if (href.starts_with("//")) {
+        bool bHttps = ToLowerAscii(pageUrl.substr(0, 6)) == "https:";
+        return (bHttps ? "https:" : "http:") + href;
+    }
+
+    std::size_t pathStart = pageUrl.find('/', hostStart);
+    std::string url;
+    if (pathStart == std::string::npos) {
+        url = pageUrl;
+        if (href[0] != '/') url += '/';
+    } else {
+        url = pageUrl.substr(0, pathStart);
+        if (href[0] != '/') url += pageUrl.substr(pathStart, pageUrl.rfind('/') - pathStart + 1);
+    }
+    url += href;
+    return url;
+}
+
+void CPageScanner::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {
+    CWordString collected;
+    while (T) {
+        CWordString s(T->Text());
+        if (s.empty()) break;
+        AppendSameFont(s, FontOf(T));
+        s.Trim();
+        if (IsDescriptionText(T, linkFont)) {
+            if (s.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos) collected += s;
+        } else if (!IsPhotoCaption(s)) {
+            break;  // a photo credit is passed over; anything else ends the description
+        }
+        if (!m_parser.FindNext(TK_TEXT, T)) break;
+    }
+    if (collected.CountWords(0) < 2) {
+        collected.clear();
+    } else {
+        collected.Trim();
+    }
+    description = collected;
+}
+
+int CPageScanner::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont) {
+    if (T->IsInside(TK_LINK) || T->IsInside(TK_BOLD)) return 0;
+    CFontSize f = FontOf(T);
+    if (f.m_nPlus == 1) return 0;
+    auto effective = [](const CFontSize& font) { return font.m_nMinus == 1 ? 3 - font.m_nSize : font.m_nSize; };
+    return effective(f) <= effective(linkFont) ? 1 : 0;
+}
+
+int CPageScanner::AddCandidate(const CHtmlToken* t, CStory& story, const CWordString& text, std::string description,
+                               std::string url) {
+    (void)text;
+    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
+    if (m_nFirstScan == 1 && m_nIgnoreInitialStories == 1) {
+        // Known from now on, never announced.
+        story.SetState(STORY_HIDDEN);
+        m_archive.Add(story, false);
+        return 0;
+    }
+    if (url.empty() || description.empty()) {
+        if (!BuildTarget(t, url, description)) return 0;
+    }
+    story.SetUrl(url);
+    story.SetDescription(description);
+    story.SetState(STORY_PENDING);
+    m_archive.Add(story, false);
+    return 1;
+}
