@@ -65,6 +65,7 @@ TEST(ConfigThreads, ScanningReadsWhileTheUserInterfaceChangesThings) {
                 }
             }
             catalogue.CountSelected();
+            std::this_thread::yield();
         }
     });
 

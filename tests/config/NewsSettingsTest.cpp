@@ -93,19 +93,6 @@ TEST_F(SettingsFixture, FirstStartWritesTheDefaults) {
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "config.txt holds the proxy password";
 }
 
-TEST_F(SettingsFixture, EveryLoadAndSaveReversesTheRecordOrder) {
-    auto second = Reopen();
-    second->Save();
-    const std::vector<std::string> forward = Lines(kDefaultsWithoutSound);
-    const std::vector<std::string> backward(forward.rbegin(), forward.rend());
-    EXPECT_EQ(Lines(ReadText(path)), backward);
-    auto third = Reopen();
-    third->Save();
-    EXPECT_EQ(ReadText(path), kDefaultsWithoutSound);
-    EXPECT_EQ(third->GetPollPeriod(), 600);
-    EXPECT_EQ(third->GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
-}
-
 TEST(NewsSettingsDefaults, FoundSoundIsStoredWithBarsAndEnablesTheSound) {
     CTempDir dir;
     CNewsSettings settings;
