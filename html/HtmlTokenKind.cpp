@@ -23,12 +23,48 @@ constexpr std::array<std::uint64_t, kTagCount> MakeKeys() {
 
 constexpr std::array<std::uint64_t, kTagCount> kTagKeys = MakeKeys();
 
+// A perfect hash of the packed names: the top 7 bits of key * multiplier give
+// a slot of their own to every name. The multiplier is searched for at
+// compile time.
+constexpr int kSlotBits = 7;
+
+constexpr std::size_t Slot(std::uint64_t key, std::uint64_t multiplier) {
+    return static_cast<std::size_t>((key * multiplier) >> (64 - kSlotBits));
+}
+
+constexpr std::uint64_t FindMultiplier() {
+    for (std::uint64_t m = 0x9E3779B97F4A7C15ull;; m += 0x5851F42D4C957F2Eull) {
+        bool used[1 << kSlotBits] = {};
+        bool unique = true;
+        for (std::uint64_t key : kTagKeys) {
+            const std::size_t slot = Slot(key, m | 1);
+            if (used[slot]) {
+                unique = false;
+                break;
+            }
+            used[slot] = true;
+        }
+        if (unique) return m | 1;
+    }
+}
+
+constexpr std::uint64_t kMultiplier = FindMultiplier();
+
+// Slot -> index in the tag table + 1 (0: empty slot).
+constexpr std::array<std::uint8_t, (1 << kSlotBits)> MakeSlots() {
+    std::array<std::uint8_t, (1 << kSlotBits)> slots{};
+    for (std::size_t i = 0; i < kTagCount; ++i) slots[Slot(kTagKeys[i], kMultiplier)] = static_cast<std::uint8_t>(i + 1);
+    return slots;
+}
+
+constexpr std::array<std::uint8_t, (1 << kSlotBits)> kSlots = MakeSlots();
+
 }  // namespace
 
 const HtmlTagEntry* FindTagEntry(std::string_view lowerName) {
     if (lowerName.empty() || lowerName.size() > 8) return nullptr;
     const std::uint64_t key = PackName(lowerName);
-    for (std::size_t i = 0; i < kTagCount; ++i)
-        if (kTagKeys[i] == key) return &g_htmlTagTable[i];
-    return nullptr;
+    const std::uint8_t entry = kSlots[Slot(key, kMultiplier)];
+    if (entry == 0 || kTagKeys[entry - 1] != key) return nullptr;
+    return &g_htmlTagTable[entry - 1];
 }

@@ -345,3 +345,18 @@ TEST(HtmlTokenizer, StandaloneAndOpenFlags) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HtmlTagTable, EveryNameFindsItsKindAndNothingElseDoes) {
+    for (const HtmlTagEntry& e : g_htmlTagTable) EXPECT_EQ(ClassifyTagName(e.name), e.kind) << e.name;
+    // Prefixes, extensions and near misses of known names are not known.
+    for (const char* name : {"", "abbr", "tdx", "t", "frames", "framesetx", "bold", "h1", "span", "li ", "A",
+                             "framese", "sty1e", "brr", "stronger"})
+        EXPECT_EQ(ClassifyTagName(name), TK_OTHER) << name;
+    EXPECT_EQ(ClassifyTagName("ul"), TK_LIST);
+    EXPECT_EQ(ClassifyTagName("ol"), TK_LIST);
+    EXPECT_EQ(ClassifyTagName("div"), TK_PARAGRAPH);
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// skimbolt_bench: Google Benchmark runner over the generated news page and
+// any HTML files named on the command line.
+//
+//   skimbolt_bench [benchmark flags] [page.html ...]
+//   skimbolt_bench --parse-loops=N [page.html ...]
+//
+// Arguments not starting with "--" are input files. --parse-loops=N skips the
+// benchmark framework and only parses every input N times, which suits
+// instruction counting under callgrind.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/BenchInputs.h"
+#include "bench/ParserBench.h"
+
+namespace {
+
+// Prints like the console reporter and remembers each benchmark's byte rate
+// for the summaries.
+class CRecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            auto it = run.counters.find("bytes_per_second");
+            if (it != run.counters.end()) RecordBenchBytesPerSecond(run.benchmark_name(), it->second.value);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> flags;
+    flags.push_back(argv[0]);
+    int parseLoops = -1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--parse-loops=", 14) == 0) {
+            parseLoops = std::atoi(argv[i] + 14);
+        } else if (std::strncmp(argv[i], "--", 2) == 0) {
+            flags.push_back(argv[i]);
+        } else {
+            std::string error;
+            if (!AddBenchInputFile(argv[i], error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return 1;
+            }
+        }
+    }
+    if (parseLoops >= 0) return RunParseLoops(parseLoops);
+
+    int flagCount = static_cast<int>(flags.size());
+    flags.push_back(nullptr);
+    benchmark::Initialize(&flagCount, flags.data());
+    if (benchmark::ReportUnrecognizedArguments(flagCount, flags.data())) return 1;
+    RunBenchRegistrations();
+    CRecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    RunBenchSummaries();
+    benchmark::Shutdown();
+    return 0;
+}
