@@ -74,6 +74,16 @@ void CPageScanner::ScanPage(int mode) {
     m_nProbe = mode;
     m_nProbeStories = 0;
     m_nListingRows = 0;
+    // The probe records nothing, so the links it looks at must not count as
+    // "the previous link" of the real pass: it works on a copy of the last
+    // URL and the real pass starts from the value before the probe.
+    if (mode == 1) {
+        m_strLastUrlBeforeProbe = m_strLastUrl;
+        m_bProbeHoldsLastUrl = true;
+    } else if (m_bProbeHoldsLastUrl) {
+        m_strLastUrl = m_strLastUrlBeforeProbe;
+        m_bProbeHoldsLastUrl = false;
+    }
     if (mode == 1) m_parser.ParsePage();
     m_tally.Clear();
     m_parser.ClearCursor();
@@ -103,6 +113,8 @@ void CPageScanner::ScanPage(int mode) {
         if (m_nProbe == 1 && m_nProbeStories > 10) {
             // Enough stories seen: this is a news page. Walk it again for real.
             m_nProbe = 0;
+            m_strLastUrl = m_strLastUrlBeforeProbe;
+            m_bProbeHoldsLastUrl = false;
             m_tally.Prune();
             m_parser.ClearCursor();
         }

@@ -135,6 +135,8 @@ private:
     std::atomic<int> m_nActive{1};
     std::string m_strPageUrl;
     std::string m_strLastUrl;
+    std::string m_strLastUrlBeforeProbe;  // m_strLastUrl when the probe began
+    bool m_bProbeHoldsLastUrl = false;    // the real pass must restore it
     std::string m_strArticleText;
     int m_nProbe = 0;
     int m_nProbeStories = 0;
