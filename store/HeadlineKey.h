@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 struct HeadlineKey {
@@ -23,12 +22,21 @@ inline HeadlineKey MakeHeadlineKey(std::string_view headline) {
     return key;
 }
 
+// The seven prefix bytes as one number whose order is that of the bytes
+// compared one by one as unsigned values (the first byte most significant).
+inline std::uint64_t PrefixOrder(const char* p) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 7; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+    return v;
+}
+
 // Orders by prefix (unsigned bytes, as a string comparison), then sum, then
 // length. Because prefixes are zero-filled past their end, comparing all
 // seven bytes gives the same order as comparing up to the terminator.
 inline int CompareHeadlineKeys(const char* aPrefix, std::uint16_t aSum, std::uint16_t aLength, const char* bPrefix,
                                std::uint16_t bSum, std::uint16_t bLength) {
-    if (int c = std::memcmp(aPrefix, bPrefix, 7); c != 0) return c < 0 ? -1 : 1;
+    const std::uint64_t a = PrefixOrder(aPrefix), b = PrefixOrder(bPrefix);
+    if (a != b) return a < b ? -1 : 1;
     if (aSum != bSum) return aSum < bSum ? -1 : 1;
     if (aLength != bLength) return aLength < bLength ? -1 : 1;
     return 0;
