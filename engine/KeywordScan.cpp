@@ -245,6 +245,7 @@ std::string CPageScanner::ExtractArticleFromTokens(const CHtmlParser& parser, co
     // until the article is long enough and something else follows.
     std::string text;
     int total = 0;
+    int prev = -1;  // the block appended last
     for (int k = collectFrom; k < n;) {
         if (toks[k].m_nKind != TK_TEXT) {
             ++k;
@@ -257,19 +258,26 @@ std::string CPageScanner::ExtractArticleFromTokens(const CHtmlParser& parser, co
             ++k;
             continue;
         }
+        if (prev >= 0) {
+            // The tags between two blocks decide the line breaks.
+            int breaks = 0;
+            bool bParagraph = false;
+            for (int m = prev + 1; m < k; ++m) {
+                if (toks[m].m_nKind == TK_TABLE && toks[m].m_bIsOpen) m = MatchingTableClose(toks, m);
+                else if (toks[m].m_nKind == TK_BREAK) ++breaks;
+                else if (toks[m].m_nKind == TK_PARAGRAPH) bParagraph = true;
+            }
+            int lineEnds = bParagraph ? (breaks < 2 ? 2 : breaks + 1) : breaks;
+            for (int e = 0; e < lineEnds; ++e) text += "\r\n";
+        }
         text += block;
         total += w;
-        int breaks = 0;
-        bool bParagraph = false;
-        for (int m = k + 1; m < n && toks[m].m_nKind != TK_TEXT; ++m) {
-            if (toks[m].m_nKind == TK_BREAK) ++breaks;
-            else if (toks[m].m_nKind == TK_PARAGRAPH) bParagraph = true;
-        }
-        int lineEnds = bParagraph ? (breaks < 2 ? 2 : breaks + 1) : breaks;
-        for (int e = 0; e < lineEnds; ++e) text += "\r\n";
+        prev = k;
         if (total > 40) {
+            // Long enough: go on only where nothing but running-text tags
+            // (and whole tables) stand before the next block.
             int next = NextArticleBlock(toks, k);
-            if (next < 0) break;
+            if (next < 0 || next >= n) break;
             k = next;
         } else {
             ++k;

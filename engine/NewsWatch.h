@@ -1,0 +1,141 @@
+// CNewsWatch: the background scanning thread. It wakes once a second, counts
+// the poll period, reads the selected catalogue pages and the custom URLs one
+// by one (the first at the period boundary, the others spread evenly over the
+// period; "Scan now" reads them all at once), hands each page to its page
+// scanner and reports the start and end of every pass to the main window.
+#pragma once
+
+#include <atomic>
+#include <ctime>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/KeywordGroup.h"
+#include "engine/PageScanner.h"
+#include "net/EventThread.h"
+
+class CHttpFetcher;
+class CMessageTarget;
+class CNewsSettings;
+class CSourceCatalogue;
+class CStoryArchive;
+
+// 1 once the scanning thread has begun its first scan pass; the property
+// sheet starts a scan when it is hidden while this is still 0.
+extern std::atomic<int> g_bFirstScanStarted;
+
+class CNewsWatch : public CEventThread {
+public:
+    // Slots of the thread's events behind the stop event.
+    static constexpr int WAKE_EVENT = 1;
+    static constexpr int SCAN_NOW_EVENT = 2;
+    // Wait time-outs of the loop: scanning, and disabled or off line.
+    static constexpr int TICK_MS = 1000;
+    static constexpr int IDLE_TICK_MS = 10000;
+
+    // All four objects outlive the thread. The settings are read under their
+    // lock, the catalogue under its lock, the archive under its mutex.
+    CNewsWatch(CNewsSettings& settings, CSourceCatalogue& catalogue, CStoryArchive& archive,
+               CMessageTarget& mainWindow);
+    ~CNewsWatch() override;
+
+    // ---- Called from other threads.
+    void Activate();
+    // Stops scanning and aborts the page request in progress.
+    void Deactivate();
+    int IsActive() const;
+    // "Scan now": every page is read at once, then the period starts again.
+    void TriggerScan() { m_scanNowEvent.Set(); }
+    // Drops the pages still to be read in this cycle and the keyword groups.
+    void ClearPendingWork();
+    // The page request's start time (seconds since 1970, 0 when none runs)
+    // and its abort, for the main window's fetch watchdog.
+    std::time_t GetFetchStartTime();
+    void AbortRequest();
+
+    // ---- Used on the scanning thread, or by a caller that runs a scan
+    // itself while the thread is not running (the headless commands).
+    // One forced scan: every configured page at once, as "Scan now" does it.
+    // Returns the pages left unread (0 unless scanning was stopped).
+    int RunForcedScan();
+    // Reads the once-per-run settings (Ignore_Initial_Stories); the thread
+    // does it when it starts.
+    void LoadStartSettings();
+    // 1 until a scheduled cycle in which a page was read has finished.
+    int GetFirstScanFlag() const { return m_nFirstScan.load(); }
+    int GetPendingPageCount();
+
+    // The thread's page fetcher (its time-outs may be shortened by tests).
+    CHttpFetcher& Fetcher();
+    CPageScanner& Scanner() { return m_scanner; }
+
+protected:
+    // The thread body: the wait loop, until the stop event.
+    bool InitInstance() override;
+    // Whether the machine is on line; a probe that cannot tell counts as on
+    // line. Tests replace it.
+    virtual bool IsConnected();
+
+    // A cycle: checks the set-up, builds the page list and keyword groups,
+    // reconciles the archive with the sources and reads the first page (all
+    // pages during a forced scan). Returns the pages still to be read.
+    int RunCycle();
+    // 1 when keywords and pages exist; asks the main window once per run
+    // (WM_NEED_SETUP, lParam 0 both missing, 1 keywords, 2 pages).
+    int CheckSetup();
+    // Reads the next page of the list (every page during a forced scan).
+    void ScanPages();
+    // The pages still pending; at the end of a cycle clears the first-scan
+    // flag (when a page was read) and frees the keyword groups.
+    int FinishCycle();
+
+private:
+    // One selected source as seen at the previous cycle, with the category
+    // names and their page URLs.
+    struct SelectedCategory {
+        std::string name;
+        std::string url;
+    };
+    struct SelectedSource {
+        std::string name;
+        std::vector<SelectedCategory> categories;
+    };
+
+    // Lets the time-out pass waiting on the stop event alone. False when the
+    // stop event was signalled.
+    bool PauseUnlessStopped(int timeoutMs);
+    void ReconcileSources(const std::vector<SelectedSource>& current);
+    bool TakeNextPage(std::string& url);
+    void Post(unsigned message, long lParam);
+
+    CNewsSettings& m_settings;
+    CSourceCatalogue& m_catalogue;
+    CStoryArchive& m_archive;
+    CMessageTarget& m_mainWindow;
+
+    CEvent m_wakeEvent;
+    CEvent m_scanNowEvent;
+
+    // The pending work: shared with ClearPendingWork on other threads.
+    std::mutex m_workMutex;
+    std::deque<std::string> m_pages;
+    std::vector<CKeywordGroup> m_groups;
+
+    // The selection of the previous cycle (scanning thread only).
+    std::vector<SelectedSource> m_previousSelection;
+    bool m_bHaveSelection = false;
+
+    // Flags of the scanning thread.
+    int m_nForcedScan = 0;
+    int m_nScanAll = 0;
+    int m_nPageRead = 0;
+    int m_nSetupAsked = 0;
+    int m_nTitleContainsKeyword = 1;
+    int m_nCheckOnlyTitle = 1;
+    int m_nIgnoreInitialStories = 0;
+    std::atomic<int> m_nFirstScan{1};
+
+    CPageScanner m_scanner;
+};
