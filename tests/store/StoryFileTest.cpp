@@ -76,14 +76,6 @@ TEST(HeadlineKey, OrdersByPrefixThenSumThenLength) {
     EXPECT_EQ(k.nLength, 10);
 }
 
-TEST_F(StoryFileTest, SetKeyCreatesTheDataFileUnderItsStem) {
-    auto f = NewFile();
-    EXPECT_EQ(f->GetDataPath(), m_strData + StoryFileStem("Daily News") + ".dat");
-    EXPECT_EQ(f->GetWorkPath(), m_strData + StoryFileStem("Daily News") + ".tmp");
-    EXPECT_TRUE(FileExists(f->GetDataPath()));
-    EXPECT_EQ(FileBytes(f->GetDataPath()), "");
-}
-
 TEST_F(StoryFileTest, AppendWritesTheExactRecordAndFindsItAgain) {
     auto f = NewFile();
     CStory s = MakeStory(kSource, "Storm hits coast", 0x01020304, STORY_NEW, "http://d/1");
@@ -105,23 +97,13 @@ TEST_F(StoryFileTest, AppendWritesTheExactRecordAndFindsItAgain) {
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->GetKeywords(), "+storm");
     EXPECT_EQ(back->GetUrl(), "http://d/1");
+    EXPECT_EQ(back->GetDescription(), "");  // stored with length 0
+    EXPECT_EQ(back->GetSource(), kSource);
+    EXPECT_EQ(back->GetTimeFound(), 0x01020304);
     EXPECT_EQ(f->Find("Storm hits coastline"), 0);
     EXPECT_EQ(f->ReadCurrent(), nullptr);
     EXPECT_EQ(f->GetCurrentState(), -1);
     EXPECT_EQ(f->SetCurrentState(STORY_READ), 0);
-    f->Close();
-}
-
-TEST_F(StoryFileTest, EqualKeyWithoutSupersedeReusesTheNode) {
-    auto f = NewFile();
-    f->Open("r+b");
-    // Same first six characters, same signed sum, same length: one story.
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Storm ab", 100, STORY_PENDING), false), 1);
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Storm ba", 200, STORY_NEW), false), 1);
-    EXPECT_EQ(f->StoryCount(), 1);
-    ASSERT_EQ(f->Find("Storm ab"), 1);
-    EXPECT_EQ(f->GetCurrentState(), STORY_NEW);
-    EXPECT_EQ(f->ReadCurrent()->GetHeadline(), "Storm ba");  // the newer record
     f->Close();
 }
 
@@ -142,10 +124,18 @@ TEST_F(StoryFileTest, SupersedeMarksTheOldRecordAndTheNextRewriteDropsIt) {
     // Young, but superseded: a rewrite without force still removes it.
     ASSERT_EQ(f->Rewrite(false), 1);
     EXPECT_EQ(FileBytes(f->GetDataPath()), bytes.substr(firstSize));
-    f->Open("rb");
+    f->Open("r+b");
     ASSERT_EQ(f->Find("Storm hits coast"), 1);
     EXPECT_EQ(f->GetCurrentState(), STORY_NEW);
     EXPECT_EQ(f->ReadCurrent()->GetTimeFound(), Age(5));
+
+    // Same first six characters, same signed sum, same length: one story,
+    // so an append without supersede takes over the node.
+    ASSERT_EQ(f->Append(MakeStory(kSource, "Storm hist coast", Age(1), STORY_READ), false), 1);
+    EXPECT_EQ(f->StoryCount(), 1);
+    ASSERT_EQ(f->Find("Storm hits coast"), 1);
+    EXPECT_EQ(f->GetCurrentState(), STORY_READ);
+    EXPECT_EQ(f->ReadCurrent()->GetHeadline(), "Storm hist coast");
     f->Close();
 }
 
@@ -253,32 +243,32 @@ TEST_F(StoryFileTest, WalksByStateInFileOrder) {
     f->Close();
 }
 
-TEST_F(StoryFileTest, PurgeHiddenThenDeleteIfEmpty) {
-    auto f = NewFile();
-    f->Open("r+b");
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Pending one", Age(1), STORY_PENDING), false), 1);
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Hidden one", Age(1), STORY_HIDDEN), false), 1);
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Pending one", Age(0), STORY_PENDING), true), 1);
-    f->Close();
-    ASSERT_EQ(f->PurgeHidden(), 1);
-    EXPECT_EQ(FileBytes(f->GetDataPath()), "");
-    EXPECT_EQ(f->StoryCount(), 0);
-    EXPECT_EQ(f->DeleteIfEmpty(false), 1);
-    EXPECT_FALSE(FileExists(f->GetDataPath()));
-}
-
-TEST_F(StoryFileTest, PurgeHiddenKeepsVisibleStoriesAndDeleteIfEmptyKeepsTheFile) {
-    auto f = NewFile();
-    f->Open("r+b");
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Hidden one", Age(1), STORY_HIDDEN), false), 1);
-    ASSERT_EQ(f->Append(MakeStory(kSource, "Read one", Age(1), STORY_READ), false), 1);
-    f->Close();
-    ASSERT_EQ(f->PurgeHidden(), 1);
-    EXPECT_EQ(f->StoryCount(), 1);
-    EXPECT_EQ(f->DeleteIfEmpty(false), 0);
-    EXPECT_TRUE(FileExists(f->GetDataPath()));
-    EXPECT_EQ(f->DeleteIfEmpty(true), 0);  // force deletes, but the file had a record
-    EXPECT_FALSE(FileExists(f->GetDataPath()));
+TEST_F(StoryFileTest, PurgeHiddenAndDeleteIfEmpty) {
+    struct Case {
+        const char* why;
+        std::vector<int> states;
+        int storiesLeft;
+        int emptyResult;  // DeleteIfEmpty without force
+    } cases[] = {
+        {"only pending, hidden and superseded: the file empties and goes", {STORY_PENDING, STORY_HIDDEN}, 0, 1},
+        {"a read story stays, and so does the file", {STORY_HIDDEN, STORY_READ}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        auto f = NewFile();
+        f->Open("r+b");
+        for (std::size_t i = 0; i < c.states.size(); ++i)
+            ASSERT_EQ(f->Append(MakeStory(kSource, Numbered(static_cast<int>(i)), Age(1), c.states[i]), false), 1);
+        ASSERT_EQ(f->Append(MakeStory(kSource, Numbered(0), Age(0), c.states[0]), true), 1);  // leaves a superseded record
+        f->Close();
+        ASSERT_EQ(f->PurgeHidden(), 1);
+        EXPECT_EQ(f->StoryCount(), c.storiesLeft);
+        EXPECT_EQ(FileBytes(f->GetDataPath()).empty(), c.storiesLeft == 0);
+        EXPECT_EQ(f->DeleteIfEmpty(false), c.emptyResult);
+        EXPECT_EQ(FileExists(f->GetDataPath()), c.emptyResult == 0);
+        EXPECT_EQ(f->DeleteIfEmpty(true), 0);  // force: gone in any case
+        EXPECT_FALSE(FileExists(f->GetDataPath()));
+    }
 }
 
 TEST_F(StoryFileTest, LoadFromFileAdoptsUnderTheFirstStorysKeyOrDeletesAnEmptyFile) {

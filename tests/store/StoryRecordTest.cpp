@@ -45,38 +45,6 @@ TEST(StoryRecord, NegativeValuesAreTwosComplementAndEmptyRecordIs29Bytes) {
     EXPECT_EQ(out.substr(9), std::string(20, '\0'));
 }
 
-TEST(StoryRecord, StoryWithoutDescriptionOrKeywordsRoundTrips) {
-    CStory story = MakeStory("Daily News (Top Stories)", "Storm hits coast", 1000, STORY_READ);
-    StoryFileRecord rec;
-    story.BuildRecord(rec, nullptr);
-    std::string bytes;
-    EncodeStoryRecord(rec, bytes);
-    // Keywords (offset 9) and description are stored as length 0.
-    EXPECT_EQ(bytes.substr(9, 4), std::string(4, '\0'));
-
-    CTempDir dir;
-    WriteBytes(dir.File("r.dat"), bytes + bytes);
-    std::FILE* f = std::fopen(dir.File("r.dat").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    CStoryRecordReader reader(f, 0);
-    StoryFileRecord back;
-    ASSERT_EQ(reader.Read(back), StoryReadResult::Ok);
-    EXPECT_EQ(reader.Position(), bytes.size());
-    ASSERT_EQ(reader.Read(back), StoryReadResult::Ok);
-    EXPECT_EQ(reader.Read(back), StoryReadResult::End);
-    std::fclose(f);
-
-    CStory copy;
-    copy.AssignFromRecord(back);
-    EXPECT_EQ(copy.GetHeadline(), "Storm hits coast");
-    EXPECT_EQ(copy.GetUrl(), "http://example.com/a");
-    EXPECT_EQ(copy.GetSource(), "Daily News (Top Stories)");
-    EXPECT_EQ(copy.GetDescription(), "");
-    EXPECT_EQ(copy.GetKeywords(), "");
-    EXPECT_EQ(copy.GetTimeFound(), 1000);
-    EXPECT_EQ(copy.GetState(), STORY_READ);
-}
-
 struct DamageCase {
     const char* why;
     std::string tail;  // bytes after one good record
@@ -113,24 +81,6 @@ TEST(StoryRecord, ReaderStopsAtDamageWithoutReadingPastIt) {
         EXPECT_LE(rec.strHeadline.capacity(), 64u) << "nothing allocated from the bad length";
         std::fclose(f);
     }
-}
-
-TEST(StoryRecord, NegativeLengthReadsAsAbsentAndIsFlagged) {
-    const std::string bytes = Bytes({0xFF, 2, 0, 0, 0, 9, 0, 0, 0}) + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) +
-                              Bytes({1, 0, 0, 0}) + "H" + Bytes({0, 0, 0, 0, 0, 0, 0, 0}) +
-                              Bytes({1, 0, 0, 0}) + "S";
-    CTempDir dir;
-    WriteBytes(dir.File("n.dat"), bytes);
-    std::FILE* f = std::fopen(dir.File("n.dat").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    CStoryRecordReader reader(f, 0);
-    StoryFileRecord rec;
-    rec.strKeywords = "stale";
-    ASSERT_EQ(reader.Read(rec), StoryReadResult::Ok);
-    EXPECT_EQ(rec.strKeywords, "");
-    EXPECT_EQ(rec.strHeadline, "H");
-    EXPECT_FALSE(reader.LastWasCanonical());
-    std::fclose(f);
 }
 
 class SourceNameTest : public ::testing::Test {
