@@ -1,0 +1,62 @@
+// One screenshot per window. With SKIMBOLT_SCREENSHOT_DIR set, the pictures
+// are kept there (NAME.png) for review; otherwise they go to a temporary
+// folder and the test only checks that a real picture came out.
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <set>
+
+#include <wx/image.h>
+#include <wx/toplevel.h>
+
+#include "gui/GuiTest.h"
+#include "gui/SmokeDlg.h"
+#include "support/TempDir.h"
+
+namespace {
+
+struct WindowShot {
+    const char* name;  // file name without ".png"; letters, digits and '_'
+    std::function<wxTopLevelWindow*()> create;
+};
+
+// Every window worth a picture: add a line here for a new one.
+const WindowShot kWindows[] = {
+    {"smoke_dialog", [] { return new CSmokeDlg; }},
+};
+
+class Screenshots : public CGuiTest, public testing::WithParamInterface<WindowShot> {};
+
+TEST_P(Screenshots, Window) {
+    CTempDir scratch;
+    std::string dir = scratch.Path();
+    const char* wanted = std::getenv("SKIMBOLT_SCREENSHOT_DIR");
+    if (wanted && *wanted) {
+        dir = wanted;
+        if (dir.back() != '/') dir += '/';
+    }
+    const std::string path = dir + GetParam().name + ".png";
+
+    wxTopLevelWindow* window = GetParam().create();
+    window->Move(40, 40);
+    ASSERT_TRUE(gui::ShowAndSettle(window));
+    ASSERT_TRUE(gui::SaveScreenshot(window, path)) << path;
+
+    wxImage image;
+    ASSERT_TRUE(image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
+    EXPECT_EQ(image.GetSize(), window->GetScreenRect().GetSize());
+    // A drawn window has text and frames: far more than a couple of colours.
+    std::set<unsigned long> colours;
+    const unsigned char* rgb = image.GetData();
+    for (int i = 0, n = image.GetWidth() * image.GetHeight(); i < n; ++i, rgb += 3)
+        colours.insert((rgb[0] << 16) | (rgb[1] << 8) | rgb[2]);
+    EXPECT_GT(colours.size(), 8u) << "the picture looks blank";
+    if (wanted && *wanted) std::printf("screenshot: %s\n", path.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, Screenshots, testing::ValuesIn(kWindows),
+                         [](const testing::TestParamInfo<WindowShot>& info) {
+                             return std::string(info.param.name);
+                         });
+
+}  // namespace
