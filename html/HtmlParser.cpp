@@ -1,6 +1,8 @@
 #include "html/HtmlParser.h"
 
+#include <algorithm>
 #include <atomic>
+#include <bit>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -52,10 +54,6 @@ constexpr bool IsNestingKind(int kind) {
            kind == TK_LIST || kind == TK_LIST_ITEM;
 }
 
-constexpr bool IsAnchorKind(int kind) {
-    return kind == TK_LINK || kind == TK_ANCHOR_NAME || kind == TK_ANCHOR_LOCAL || kind == TK_ANCHOR_SCRIPT;
-}
-
 constexpr std::uint64_t Bit(int kind) { return std::uint64_t{1} << kind; }
 
 constexpr std::uint64_t kTextRefiningKinds =
@@ -104,7 +102,10 @@ std::size_t DecodeText(char* begin, char* end) {
 
 }  // namespace
 
-CHtmlParser::CHtmlParser() { ResetFonts(); }
+CHtmlParser::CHtmlParser() {
+    std::fill(std::begin(m_innermost), std::end(m_innermost), -1);
+    ResetFonts();
+}
 
 CHtmlParser::~CHtmlParser() = default;
 
@@ -166,10 +167,10 @@ void CHtmlParser::ResetFonts() {
 void CHtmlParser::ParsePage() {
     m_tokens.clear();
     m_attrs.clear();
-    m_stack.clear();
-    std::memset(m_openCount, 0, sizeof m_openCount);
+    m_elements.clear();
+    std::fill(std::begin(m_innermost), std::end(m_innermost), -1);
+    std::fill(std::begin(m_openCount), std::end(m_openCount), 0);
     m_nOpenMask = 0;
-    m_nNextElementId = 1;
     ResetFonts();
     m_nCursor = -1;
     m_nGeneration = g_nNextGeneration.fetch_add(1, std::memory_order_relaxed);
@@ -263,12 +264,11 @@ bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
     tok.m_bStandalone = true;
     tok.m_nKind = TK_TEXT;
     if (m_nOpenMask & kTextRefiningKinds) {
-        for (std::size_t i = m_stack.size(); i-- > 0;) {
-            const int k = m_stack[i].m_nKind;
-            if (k == TK_TITLE) { tok.m_nKind = TK_TITLE_TEXT; break; }
-            if (k == TK_SCRIPT) { tok.m_nKind = TK_SCRIPT_TEXT; break; }
-            if (k == TK_STYLE) { tok.m_nKind = TK_STYLE_TEXT; break; }
-            if (k == TK_INPUT || k == TK_OPTION) { tok.m_nKind = TK_FIELD_TEXT; break; }
+        switch (m_elements[static_cast<std::size_t>(InnermostOf(kTextRefiningKinds))].m_nKind) {
+        case TK_TITLE: tok.m_nKind = TK_TITLE_TEXT; break;
+        case TK_SCRIPT: tok.m_nKind = TK_SCRIPT_TEXT; break;
+        case TK_STYLE: tok.m_nKind = TK_STYLE_TEXT; break;
+        default: tok.m_nKind = TK_FIELD_TEXT; break;
         }
     }
     std::size_t textLength = static_cast<std::size_t>(runEnd - p);
@@ -292,12 +292,10 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         tok.m_bIsOpen = false;
         tok.m_bStandalone = true;
         tok.m_nKind = TK_COMMENT;
-        if (m_nOpenMask & (Bit(TK_SCRIPT) | Bit(TK_STYLE))) {
-            for (std::size_t i = m_stack.size(); i-- > 0;) {
-                const int k = m_stack[i].m_nKind;
-                if (k == TK_SCRIPT) { tok.m_nKind = TK_SCRIPT_TEXT; break; }
-                if (k == TK_STYLE) { tok.m_nKind = TK_STYLE_TEXT; break; }
-            }
+        constexpr std::uint64_t kScriptOrStyle = Bit(TK_SCRIPT) | Bit(TK_STYLE);
+        if (m_nOpenMask & kScriptOrStyle) {
+            const int k = m_elements[static_cast<std::size_t>(InnermostOf(kScriptOrStyle))].m_nKind;
+            tok.m_nKind = k == TK_SCRIPT ? TK_SCRIPT_TEXT : TK_STYLE_TEXT;
         }
         if (!close) {
             // Unterminated: the comment would run past the end of the page.
@@ -419,11 +417,7 @@ void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& to
                 kind = TK_ANCHOR_SCRIPT;
         } else if (m_nOpenMask & kAnchorKinds) {
             // A closing "a" closes the innermost open anchor of any kind.
-            for (std::size_t i = m_stack.size(); i-- > 0;)
-                if (IsAnchorKind(m_stack[i].m_nKind)) {
-                    kind = static_cast<HtmlTokenKind>(m_stack[i].m_nKind);
-                    break;
-                }
+            kind = static_cast<HtmlTokenKind>(m_elements[static_cast<std::size_t>(InnermostOf(kAnchorKinds))].m_nKind);
         }
     }
     tok.m_nKind = kind;
@@ -513,47 +507,49 @@ void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
 // ---------------------------------------------------------------------------
 // The open-element stack
 
-int CHtmlParser::Innermost(int kind) const {
-    if (m_openCount[kind] == 0) return -1;
-    for (std::size_t i = m_stack.size(); i-- > 0;)
-        if (m_stack[i].m_nKind == kind) return static_cast<int>(i);
-    return -1;
+int CHtmlParser::InnermostOf(std::uint64_t kinds) const {
+    // Pool order is stack order: the innermost is the one pushed last.
+    int best = -1;
+    for (std::uint64_t open = kinds & m_nOpenMask; open; open &= open - 1) {
+        const int i = m_innermost[std::countr_zero(open)];
+        if (i > best) best = i;
+    }
+    return best;
 }
 
-std::uint32_t CHtmlParser::InnermostId(int kind) const {
-    const int i = Innermost(kind);
-    return i < 0 ? 0 : m_stack[static_cast<std::size_t>(i)].m_nId;
-}
-
-void CHtmlParser::EraseElement(std::size_t index) {
-    const int kind = m_stack[index].m_nKind;
-    if (--m_openCount[kind] == 0) m_nOpenMask &= ~Bit(kind);
-    m_stack.erase(m_stack.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
-void CHtmlParser::RemoveInnermost(int kind) {
-    const int i = Innermost(kind);
-    if (i >= 0) EraseElement(static_cast<std::size_t>(i));
-}
-
-void CHtmlParser::PushElement(int kind, std::uint32_t table, std::uint32_t rowOrList) {
-    m_stack.push_back(Element{kind, m_nNextElementId++, table, rowOrList});
+void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
+    const int index = static_cast<int>(m_elements.size());
+    const int outer = m_innermost[kind];
+    m_elements.push_back(Element{kind, table, rowOrList, outer, -1});
+    if (outer >= 0) m_elements[static_cast<std::size_t>(outer)].m_nInner = index;
+    m_innermost[kind] = index;
     if (m_openCount[kind]++ == 0) m_nOpenMask |= Bit(kind);
 }
 
-void CHtmlParser::RemoveLinked(std::size_t from, int kind, bool byTable, std::uint32_t id) {
-    // Elements linked to one that was pushed earlier sit above its old place.
-    if (m_openCount[kind] == 0) return;
-    std::size_t out = from;
-    for (std::size_t i = from; i < m_stack.size(); ++i) {
-        const Element& e = m_stack[i];
-        if (e.m_nKind == kind && (byTable ? e.m_nTable : e.m_nRowOrList) == id) {
-            if (--m_openCount[kind] == 0) m_nOpenMask &= ~Bit(kind);
-            continue;
-        }
-        m_stack[out++] = e;
+void CHtmlParser::RemoveElement(int index) {
+    Element& e = m_elements[static_cast<std::size_t>(index)];
+    if (e.m_nInner >= 0)
+        m_elements[static_cast<std::size_t>(e.m_nInner)].m_nOuter = e.m_nOuter;
+    else
+        m_innermost[e.m_nKind] = e.m_nOuter;
+    if (e.m_nOuter >= 0) m_elements[static_cast<std::size_t>(e.m_nOuter)].m_nInner = e.m_nInner;
+    if (--m_openCount[e.m_nKind] == 0) m_nOpenMask &= ~Bit(e.m_nKind);
+}
+
+void CHtmlParser::RemoveInnermost(int kind) {
+    const int i = m_innermost[kind];
+    if (i >= 0) RemoveElement(i);
+}
+
+void CHtmlParser::RemoveLinked(int anchor, int kind, bool byTable) {
+    // An element links only elements pushed before it, so the ones linked
+    // to anchor are all further in than it.
+    for (int i = m_innermost[kind]; i > anchor;) {
+        const Element& e = m_elements[static_cast<std::size_t>(i)];
+        const int outer = e.m_nOuter;
+        if ((byTable ? e.m_nTable : e.m_nRowOrList) == anchor) RemoveElement(i);
+        i = outer;
     }
-    m_stack.resize(out);
 }
 
 void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
@@ -568,22 +564,22 @@ void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
         if (kind == TK_FORM) RemoveInnermost(TK_FORM);
         RemoveInnermost(TK_INPUT);
         RemoveInnermost(TK_OPTION);
-        if (open) PushElement(kind, 0, 0);
+        if (open) PushElement(kind, -1, -1);
     }
     if (tok.m_bStandalone) return;
 
     if (open) {
-        std::uint32_t table = 0;
-        std::uint32_t rowOrList = 0;
+        int table = -1;
+        int rowOrList = -1;
         if (kind == TK_ROW) {
-            table = InnermostId(TK_TABLE);
+            table = Innermost(TK_TABLE);
             ++m_nRowCount;
         } else if (kind == TK_CELL) {
-            table = InnermostId(TK_TABLE);
-            rowOrList = InnermostId(TK_ROW);
+            table = Innermost(TK_TABLE);
+            rowOrList = Innermost(TK_ROW);
             ++m_nCellCount;
         } else if (kind == TK_LIST_ITEM) {
-            rowOrList = InnermostId(TK_LIST);
+            rowOrList = Innermost(TK_LIST);
         }
         if (IsNestingKind(kind) || m_openCount[kind] == 0) PushElement(kind, table, rowOrList);
         return;
@@ -591,26 +587,24 @@ void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
 
     const int index = Innermost(kind);
     if (index < 0) return;
-    const std::size_t at = static_cast<std::size_t>(index);
-    const std::uint32_t id = m_stack[at].m_nId;
     switch (kind) {
     case TK_BOLD: case TK_ITALIC: case TK_HTML: case TK_HEAD: case TK_BODY: case TK_TITLE:
     case TK_SCRIPT: case TK_STYLE: case TK_LINK: case TK_ANCHOR_NAME: case TK_ANCHOR_LOCAL:
     case TK_ANCHOR_SCRIPT: case TK_CELL: case TK_LIST_ITEM:
-        EraseElement(at);
+        RemoveElement(index);
         break;
     case TK_TABLE:
-        EraseElement(at);
-        RemoveLinked(at, TK_ROW, true, id);
-        RemoveLinked(at, TK_CELL, true, id);
+        RemoveElement(index);
+        RemoveLinked(index, TK_ROW, true);
+        RemoveLinked(index, TK_CELL, true);
         break;
     case TK_ROW:
-        EraseElement(at);
-        RemoveLinked(at, TK_CELL, false, id);
+        RemoveElement(index);
+        RemoveLinked(index, TK_CELL, false);
         break;
     case TK_LIST:
-        EraseElement(at);
-        RemoveLinked(at, TK_LIST_ITEM, false, id);
+        RemoveElement(index);
+        RemoveLinked(index, TK_LIST_ITEM, false);
         break;
     default:
         break;

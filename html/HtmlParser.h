@@ -93,14 +93,18 @@ public:
     CHttpFetcher& GetFetcher() { return m_fetcher; }
 
 private:
-    // One open element: its kind and the enclosing elements it links (a row
-    // its table; a cell its table and row; a list item its list). Links hold
-    // element ids, 0 for none.
+    // One element ever pushed on the open-element stack. Elements live in a
+    // pool in the order they were pushed, which is also their order on the
+    // stack (removals never reorder), so the pool index is the element's id.
+    // Open elements of one kind form a chain from the innermost outward.
+    // Links to enclosing elements are pool indexes, -1 for none (a row links
+    // its table; a cell its table and row; a list item its list).
     struct Element {
         int m_nKind;
-        std::uint32_t m_nId;
-        std::uint32_t m_nTable;
-        std::uint32_t m_nRowOrList;
+        int m_nTable;
+        int m_nRowOrList;
+        int m_nOuter;   // next open element of the same kind further out
+        int m_nInner;   // next open element of the same kind further in
     };
 
     bool TakePage(std::string page);
@@ -117,12 +121,12 @@ private:
     void Store(CHtmlToken& tok, bool updateStack);
 
     void UpdateStack(const CHtmlToken& tok);
-    int Innermost(int kind) const;
-    std::uint32_t InnermostId(int kind) const;
+    int Innermost(int kind) const { return m_innermost[kind]; }
+    int InnermostOf(std::uint64_t kinds) const;
     void RemoveInnermost(int kind);
-    void PushElement(int kind, std::uint32_t table, std::uint32_t rowOrList);
-    void EraseElement(std::size_t index);
-    void RemoveLinked(std::size_t from, int kind, bool byTable, std::uint32_t id);
+    void PushElement(int kind, int table, int rowOrList);
+    void RemoveElement(int index);
+    void RemoveLinked(int anchor, int kind, bool byTable);
     void ResetFonts();
 
     bool Search(int kindA, int kindB, int step, const CHtmlToken*& out);
@@ -146,12 +150,13 @@ private:
     int m_nCellCount = 0;
     int m_nRowCount = 0;
 
-    // Open elements, innermost last, with a count per kind and the set of
-    // kinds open (the context set of a token stored now).
-    std::vector<Element> m_stack;
+    // The open-element stack: the element pool, the innermost open element
+    // of each kind, a count per kind and the set of kinds open (the context
+    // set of a token stored now).
+    std::vector<Element> m_elements;
+    int m_innermost[HTML_TOKEN_KIND_COUNT];
     int m_openCount[HTML_TOKEN_KIND_COUNT] = {};
     std::uint64_t m_nOpenMask = 0;
-    std::uint32_t m_nNextElementId = 1;
 
     // Font stacks, one per open table cell: all records in one vector, the
     // index where each stack begins in another (innermost last).
