@@ -45,7 +45,7 @@ public:
     void Activate();
     // Stops scanning and aborts the page request in progress.
     void Deactivate();
-    int IsActive() const;
+    int IsActive();
     // "Scan now": every page is read at once, then the period starts again.
     void TriggerScan() { m_scanNowEvent.Set(); }
     // Drops the pages still to be read in this cycle and the keyword groups.
@@ -125,7 +125,6 @@ private:
 
     // The selection of the previous cycle (scanning thread only).
     std::vector<SelectedSource> m_previousSelection;
-    bool m_bHaveSelection = false;
 
     // Flags of the scanning thread.
     int m_nForcedScan = 0;

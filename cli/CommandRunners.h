@@ -1,0 +1,22 @@
+// The headless commands themselves, behind the command-line parser of
+// Commands.cpp. Each prints its results on standard output and its messages
+// on standard error, and returns the process exit status.
+#pragma once
+
+#include <string>
+
+// Exit statuses of the headless commands.
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILED = 1;  // unusable home, unreadable page, nothing to scan
+constexpr int EXIT_USAGE = 2;   // bad arguments
+
+// One forced scan of every configured page of the home folder; prints each
+// story that became new.
+int RunScanOnce(const std::string& home);
+// The scanning thread on its real schedule until SIGINT or SIGTERM.
+int RunHeadless(const std::string& home);
+// The story links the rules find on one page (a URL, or a file read as the
+// page at pageUrl).
+int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrl);
+// The article text cut out of one page for the given headline.
+int RunArticle(const std::string& home, const std::string& page, const std::string& headline);

@@ -1,0 +1,89 @@
+#include "cli/HeadlessTarget.h"
+
+#include <string>
+#include <vector>
+
+#include "common/Messages.h"
+
+void CHeadlessTarget::Post(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_bClosed) return;
+        m_queue.push_back({message, lParam, 0});
+    }
+    m_cv.notify_all();
+}
+
+std::intptr_t CHeadlessTarget::Send(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_bClosed) return 0;
+    // Sends are handled in order, so "handled" is "the last handled id has
+    // reached ours".
+    const std::uint64_t id = m_nNextSendId++;
+    m_queue.push_back({message, lParam, id});
+    m_cv.notify_all();
+    m_cv.wait(lock, [&] { return m_bClosed || m_nLastHandledSend >= id; });
+    return 0;
+}
+
+int CHeadlessTarget::Pump(std::chrono::milliseconds maxWait) {
+    int handled = 0;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cv.wait_for(lock, maxWait, [&] { return !m_queue.empty() || m_bClosed; });
+    while (!m_queue.empty()) {
+        const Message m = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        Handle(m);
+        ++handled;
+        lock.lock();
+        if (m.sendId != 0) {
+            m_nLastHandledSend = m.sendId;
+            m_cv.notify_all();
+        }
+    }
+    return handled;
+}
+
+void CHeadlessTarget::Close() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bClosed = true;
+    }
+    m_cv.notify_all();
+}
+
+void CHeadlessTarget::PrintLine(const std::string& line) {
+    std::fputs(line.c_str(), m_out);
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+}
+
+void CHeadlessTarget::Handle(const Message& m) {
+    switch (m.message) {
+    case WM_SCAN_STARTED:
+        PrintLine(m.lParam == 1 ? "scan started" : "scan started: next page");
+        break;
+    case WM_NEW_STORIES:
+        // Announced once per pass, when the pass ends.
+        m_bNewStories = true;
+        break;
+    case WM_SCAN_FINISHED: {
+        PrintLine("scan finished");
+        if (!m_bNewStories) break;
+        m_bNewStories = false;
+        const std::vector<CStory> stories = m_tracker.TakeNewStories();
+        if (stories.empty()) break;
+        PrintLine("new stories: " + std::to_string(stories.size()));
+        for (const CStory& story : stories) PrintLine("  " + m_tracker.FormatStory(story));
+        break;
+    }
+    case WM_NEED_SETUP:
+        PrintLine(m.lParam == 1   ? "setup needed: keywords"
+                  : m.lParam == 2 ? "setup needed: sources"
+                                  : "setup needed: keywords and sources");
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,52 @@
+// CHeadlessTarget: the main window of a headless run. The scanning thread
+// posts and sends its notifications here; the main thread takes them from
+// a queue in order and prints one line for each (scan started, scan
+// finished, new stories with one line per story, setup needed).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+
+#include "cli/NewStoryTracker.h"
+#include "common/MessageTarget.h"
+
+class CHeadlessTarget : public CMessageTarget {
+public:
+    CHeadlessTarget(std::FILE* out, CNewStoryTracker& tracker) : m_out(out), m_tracker(tracker) {}
+
+    // Any thread. Send waits until the main thread has handled the message,
+    // or returns 0 at once once the target is closed.
+    void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+    // Main thread: handles the queued messages, waiting up to maxWait for
+    // the first one. Returns the number handled.
+    int Pump(std::chrono::milliseconds maxWait);
+    // Main thread, at the end: a Send still waiting (or still to come)
+    // returns 0 without being handled, so the scanning thread can stop.
+    void Close();
+
+private:
+    struct Message {
+        unsigned message;
+        std::intptr_t lParam;
+        std::uint64_t sendId;  // 0 for a posted message
+    };
+    void Handle(const Message& m);
+    void PrintLine(const std::string& line);
+
+    std::FILE* m_out;
+    CNewStoryTracker& m_tracker;
+    bool m_bNewStories = false;  // main thread only
+
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::deque<Message> m_queue;
+    std::uint64_t m_nNextSendId = 1;
+    std::uint64_t m_nLastHandledSend = 0;
+    bool m_bClosed = false;
+};

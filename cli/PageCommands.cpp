@@ -1,0 +1,170 @@
+// --links and --article: the link rules and the article extraction on one
+// page, without touching the home folder's data.
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "cli/CommandRunners.h"
+#include "cli/HomeFolder.h"
+#include "cli/NewStoryTracker.h"
+#include "common/FileUtil.h"
+#include "common/MessageTarget.h"
+#include "config/NewsSettings.h"
+#include "engine/PageScanner.h"
+#include "html/HtmlParser.h"
+#include "net/UrlParts.h"
+#include "store/StoryArchive.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsWebAddress(const std::string& page) {
+    auto startsNoCase = [&](const char* prefix) {
+        const std::size_t n = std::char_traits<char>::length(prefix);
+        if (page.size() < n) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (std::tolower(static_cast<unsigned char>(page[i])) != prefix[i]) return false;
+        return true;
+    };
+    return startsNoCase("http://") || startsNoCase("https://");
+}
+
+// Puts the page into parser: fetched (with the home folder's proxy
+// settings) when it is a web address, read when it is a file. Prints why it
+// failed.
+bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& page) {
+    if (IsWebAddress(page)) {
+        ProxySettings proxy;
+        std::string error;
+        if (!CHomeFolder::ReadProxySettings(home, proxy, error)) {
+            std::fprintf(stderr, "skimbolt: cannot use the application folder %s: %s\n", home.c_str(),
+                         error.c_str());
+            return false;
+        }
+        CUrlParts parts;
+        if (!parts.Set(page)) {
+            std::fprintf(stderr, "skimbolt: not a web address: %s\n", page.c_str());
+            return false;
+        }
+        if (!parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user,
+                              proxy.password)) {
+            std::fprintf(stderr, "skimbolt: cannot fetch %s (no answer, an empty page, or %d bytes or more)\n",
+                         page.c_str(), CHtmlParser::MAX_PAGE_SIZE);
+            return false;
+        }
+        return true;
+    }
+    std::error_code ec;
+    std::string text;
+    if (!fs::is_regular_file(page, ec) || !ReadWholeFile(page, text)) {
+        std::fprintf(stderr, "skimbolt: cannot read the page file %s\n", page.c_str());
+        return false;
+    }
+    if (!parser.SetPage(std::move(text))) {
+        std::fprintf(stderr, "skimbolt: the page file %s is empty or has %d bytes or more\n", page.c_str(),
+                     CHtmlParser::MAX_PAGE_SIZE);
+        return false;
+    }
+    return true;
+}
+
+// A fresh folder for a throw-away archive, removed with everything in it.
+class CScratchFolder {
+public:
+    CScratchFolder() {
+        std::error_code ec;
+        fs::path base = fs::temp_directory_path(ec);
+        if (ec) base = "/tmp";
+        std::string pattern = (base / "skimbolt-links-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) m_strPath = pattern;
+    }
+    ~CScratchFolder() {
+        std::error_code ec;
+        if (!m_strPath.empty()) fs::remove_all(m_strPath, ec);
+    }
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+    const std::string& Path() const { return m_strPath; }
+
+private:
+    std::string m_strPath;
+};
+
+class CSilentTarget : public CMessageTarget {
+public:
+    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
+    std::intptr_t Send(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+};
+
+// Line ends of the extracted text as this platform writes them.
+std::string WithUnixLineEnds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r') out.push_back(c);
+    return out;
+}
+
+}  // namespace
+
+int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrlOption) {
+    std::string pageUrl = pageUrlOption;
+    if (pageUrl.empty()) {
+        if (!IsWebAddress(page)) {
+            std::fputs("skimbolt: --links with a file needs --page-url URL (the address the page came from)\n"
+                       "Try 'skimbolt --help'.\n",
+                       stderr);
+            return EXIT_USAGE;
+        }
+        pageUrl = page;
+    }
+    CScratchFolder scratch;
+    if (scratch.Path().empty()) {
+        std::fputs("skimbolt: cannot create a temporary folder\n", stderr);
+        return EXIT_FAILED;
+    }
+    CNewsSettings settings;  // no keyword groups: nothing is matched or fetched besides the page
+    CStoryArchive archive(scratch.Path());
+    CSilentTarget target;
+    CPageScanner scanner(archive, settings, target);
+    if (!LoadPage(scanner.Parser(), home, page)) return EXIT_FAILED;
+
+    // The probe pass, then the real pass when the probe did not turn into
+    // one by itself, as the scanning thread runs them.
+    scanner.SetFirstScan(0);
+    scanner.SetPageUrl(pageUrl);
+    scanner.ScanPage(1);
+    if (scanner.ProbeStillSet() == 1) scanner.ScanPage(0);
+
+    CStoryArchiveGuard lock(archive);
+    if (archive.Open("rb") == 0) {
+        while (archive.FindNextWithState(STORY_PENDING) == 1) {
+            std::unique_ptr<CStory> story = archive.GetCurrentStory();
+            if (!story) continue;
+            std::printf("%s\t%s\t%s\n", OutputField(story->GetHeadline()).c_str(),
+                        OutputField(story->GetUrl()).c_str(), OutputField(story->GetDescription()).c_str());
+        }
+        archive.Close();
+    }
+    std::fflush(stdout);
+    return EXIT_OK;
+}
+
+int RunArticle(const std::string& home, const std::string& page, const std::string& headline) {
+    CHtmlParser parser;
+    if (!LoadPage(parser, home, page)) return EXIT_FAILED;
+    parser.ParsePage();
+    const std::string text = CPageScanner::ExtractArticleFromTokens(parser, headline);
+    if (text.empty()) {
+        std::fprintf(stderr, "skimbolt: no article text found for that headline in %s\n", page.c_str());
+        return EXIT_OK;
+    }
+    std::printf("%s\n", WithUnixLineEnds(text).c_str());
+    std::fflush(stdout);
+    return EXIT_OK;
+}

@@ -1,0 +1,346 @@
+#include "engine/NewsWatch.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "common/Messages.h"
+#include "common/MessageTarget.h"
+#include "common/RecursiveLock.h"
+#include "config/NewsSettings.h"
+#include "config/NewsSource.h"
+#include "config/SourceCatalogue.h"
+#include "net/ConnectedState.h"
+#include "net/HttpFetcher.h"
+#include "net/UrlParts.h"
+#include "store/StoryArchive.h"
+
+std::atomic<int> g_bFirstScanStarted{0};
+
+namespace {
+
+// Every non-empty first value of the records with that identifier, newest
+// first. The walk stops early once scanning has been switched off.
+std::vector<std::string> ReadRecords(CNewsSettings& settings, std::uint32_t id, const std::atomic<int>& active) {
+    std::vector<std::string> values;
+    CRecursiveLockGuard lock(settings);
+    bool bMore = true;
+    while (bMore && active.load() == 1) {
+        std::string value;
+        bMore = settings.GetString(id, value);
+        if (!value.empty()) values.push_back(std::move(value));
+    }
+    // End the record walk (also when it was left early) without disturbing
+    // the list enumerations the configuration pages use.
+    settings.CConfigStore::ResetEnumeration();
+    return values;
+}
+
+// The first value of the first record with that identifier, "" when none.
+std::string FirstRecord(CNewsSettings& settings, std::uint32_t id) {
+    CRecursiveLockGuard lock(settings);
+    std::string value;
+    settings.GetString(id, value);
+    settings.CConfigStore::ResetEnumeration();
+    return value;
+}
+
+}  // namespace
+
+CNewsWatch::CNewsWatch(CNewsSettings& settings, CSourceCatalogue& catalogue, CStoryArchive& archive,
+                       CMessageTarget& mainWindow)
+    : m_settings(settings),
+      m_catalogue(catalogue),
+      m_archive(archive),
+      m_mainWindow(mainWindow),
+      m_scanner(archive, settings, mainWindow) {
+    m_scanner.SetCatalogue(&catalogue);
+    AddEvent(WAKE_EVENT, &m_wakeEvent);
+    AddEvent(SCAN_NOW_EVENT, &m_scanNowEvent);
+}
+
+CNewsWatch::~CNewsWatch() {
+    // The thread uses the members below; it must be gone before they are.
+    Deactivate();
+    StopAndWait();
+}
+
+void CNewsWatch::Activate() { m_scanner.ActiveFlag().store(1); }
+
+void CNewsWatch::Deactivate() {
+    m_scanner.ActiveFlag().store(0);
+    AbortRequest();
+}
+
+int CNewsWatch::IsActive() { return m_scanner.ActiveFlag().load(); }
+
+void CNewsWatch::ClearPendingWork() {
+    std::lock_guard<std::mutex> lock(m_workMutex);
+    m_pages.clear();
+    m_groups.clear();
+}
+
+int CNewsWatch::GetPendingPageCount() {
+    std::lock_guard<std::mutex> lock(m_workMutex);
+    return static_cast<int>(m_pages.size());
+}
+
+CHttpFetcher& CNewsWatch::Fetcher() { return m_scanner.Parser().GetFetcher(); }
+
+std::time_t CNewsWatch::GetFetchStartTime() { return Fetcher().GetStartTime(); }
+
+void CNewsWatch::AbortRequest() { Fetcher().AbortRequest(); }
+
+bool CNewsWatch::IsConnected() {
+    std::uint32_t flags = 0;
+    // 1 means off line; an error (the probe cannot tell) counts as on line.
+    return GetConnectedState(&flags) != 1;
+}
+
+void CNewsWatch::Post(unsigned message, long lParam) { m_mainWindow.Post(message, 0, lParam); }
+
+bool CNewsWatch::PauseUnlessStopped(int timeoutMs) {
+    CEvent* stopOnly[1] = {&m_stopEvent};
+    return WaitAny(stopOnly, 1, timeoutMs) != 0;
+}
+
+void CNewsWatch::LoadStartSettings() {
+    m_nIgnoreInitialStories = m_settings.GetFlag(SETTING_IGNORE_INITIAL_STORIES);
+    m_scanner.SetIgnoreInitialStories(m_nIgnoreInitialStories);
+    m_scanner.SetFirstScan(m_nFirstScan.load());
+}
+
+bool CNewsWatch::InitInstance() {
+    CEventThread::InitInstance();
+    m_scanNowEvent.Set();  // the first scan starts at once
+    LoadStartSettings();
+    SetWaitTimeout(TICK_MS);
+    int counter = 0;
+    int pending = 0;
+    int step = 0;
+    int part = 0;
+    int which = 0;
+
+    for (;;) {
+        int index = 0;
+        const int r = WaitForEvents(index);
+        if (r == WAIT_STOP) break;
+        if (r == WAIT_EVENT) which = index;  // on a time-out `which` keeps its value
+
+        if (IsActive() != 1 || !IsConnected()) {
+            // The period keeps running while nothing is read. An event that
+            // fired meanwhile stays set for later; without a real wait it
+            // would be reported again at once and the loop would spin.
+            if (r != WAIT_TIMEOUT && !PauseUnlessStopped(IDLE_TICK_MS)) break;
+            SetWaitTimeout(IDLE_TICK_MS);
+            counter += 10;
+            continue;
+        }
+        SetWaitTimeout(TICK_MS);
+
+        if (r == WAIT_HELD) {
+            // The configuration pages hold the thread while they edit what a
+            // cycle reads. Events stay set and are served after Release;
+            // meanwhile a second passes as after a time-out, but a pending
+            // forced scan is not run again.
+            if (!PauseUnlessStopped(TICK_MS)) break;
+            if (which == SCAN_NOW_EVENT) continue;
+        }
+
+        std::int32_t period = m_settings.GetPollPeriod();
+        if (which == SCAN_NOW_EVENT) {
+            m_scanNowEvent.Reset();
+            pending = RunForcedScan();
+            m_nForcedScan = 1;
+            m_wakeEvent.Set();
+            continue;
+        }
+        if (which != WAKE_EVENT) continue;
+        if (m_nForcedScan == 1) {
+            m_wakeEvent.Reset();
+            counter = 0;
+            m_nForcedScan = 0;
+        }
+
+        // Counting step.
+        counter += 1;
+        if (counter >= period) {
+            m_nPageRead = 0;
+            pending = RunCycle();
+            Post(WM_SCAN_FINISHED, 0);
+            if (pending == 0) {
+                FinishCycle();
+            } else {
+                step = period / (pending + 1);
+                if (step == 0) step = 1;
+                part = 1;
+            }
+            counter = 0;
+        } else if (pending > 0 && counter >= step * part) {
+            Post(WM_SCAN_STARTED, 0);
+            ScanPages();
+            Post(WM_SCAN_FINISHED, 0);
+            part += 1;
+            pending = FinishCycle();
+        }
+    }
+
+    ClearPendingWork();
+    CleanUp();
+    return false;
+}
+
+int CNewsWatch::RunForcedScan() {
+    m_nScanAll = 1;
+    const int pending = RunCycle();
+    Post(WM_SCAN_FINISHED, 0);
+    m_nScanAll = 0;
+    return pending;
+}
+
+int CNewsWatch::RunCycle() {
+    if (CheckSetup() == 0) return 0;
+    Post(WM_SCAN_STARTED, 1);
+    g_bFirstScanStarted.store(1);
+
+    m_nTitleContainsKeyword = m_settings.GetFlag(SETTING_TITLE_CONTAINS_KEYWORD);
+    m_nCheckOnlyTitle = m_settings.GetFlag(SETTING_CHECK_ONLY_TITLE);
+    ClearPendingWork();
+
+    // The selected pages of the enabled sources, in the catalogue's order.
+    std::vector<SelectedSource> selection;
+    std::vector<std::string> pages;
+    {
+        CRecursiveLockGuard lock(m_catalogue);
+        for (CNewsSource* source = m_catalogue.FirstSource(true); source; source = m_catalogue.NextSource(true)) {
+            SelectedSource selected{source->GetName(), {}};
+            for (CNewsCategory* category = source->FirstCategory(true); category;
+                 category = source->NextCategory(true)) {
+                pages.push_back(category->m_strUrl);
+                selected.categories.push_back({category->m_strName, category->m_strUrl});
+            }
+            selection.push_back(std::move(selected));
+        }
+    }
+
+    // The custom URLs, then the keyword groups.
+    const std::atomic<int>& active = m_scanner.ActiveFlag();
+    for (std::string& url : ReadRecords(m_settings, SETTING_WEB_ADDRESS, active)) pages.push_back(std::move(url));
+    std::vector<CKeywordGroup> groups;
+    for (const std::string& text : ReadRecords(m_settings, SETTING_KEYWORD, active)) groups.emplace_back(text);
+    {
+        std::lock_guard<std::mutex> lock(m_workMutex);
+        m_pages.assign(pages.begin(), pages.end());
+        m_groups = std::move(groups);
+    }
+
+    ReconcileSources(selection);
+    ScanPages();
+    return GetPendingPageCount();
+}
+
+void CNewsWatch::ReconcileSources(const std::vector<SelectedSource>& current) {
+    // A source that was selected at the previous cycle and is not any more
+    // loses the pending and hidden stories of its file (and the file when
+    // nothing is left). The archive names a file by the page URL of one of
+    // the source's categories. A category dropped from a source that stays
+    // selected changes nothing: its stories share the source's file with
+    // those of the still selected categories, whose hidden stories must stay
+    // known so that they are not announced again.
+    for (const SelectedSource& previous : m_previousSelection) {
+        bool bStillSelected = false;
+        for (const SelectedSource& now : current) bStillSelected = bStillSelected || now.name == previous.name;
+        if (bStillSelected || previous.categories.empty()) continue;
+        m_archive.SourceRemoved(previous.categories.front().url);
+    }
+    m_previousSelection = current;
+}
+
+int CNewsWatch::CheckSetup() {
+    const std::string keyword = FirstRecord(m_settings, SETTING_KEYWORD);
+    const std::string web = FirstRecord(m_settings, SETTING_WEB_ADDRESS);
+    bool bSource = false;
+    {
+        CRecursiveLockGuard lock(m_catalogue);
+        bSource = m_catalogue.FirstSource(true) != nullptr;
+    }
+    long lParam = -1;
+    if (keyword.empty() && web.empty() && !bSource)
+        lParam = 0;
+    else if (keyword.empty())
+        lParam = 1;
+    else if (web.empty() && !bSource)
+        lParam = 2;
+    if (lParam < 0) return 1;
+    if (m_nSetupAsked == 0) {
+        m_nSetupAsked = 1;
+        // Sent with no lock held: the main window reads the settings while
+        // it handles the message.
+        m_mainWindow.Send(WM_NEED_SETUP, 0, lParam);
+    }
+    return 0;
+}
+
+bool CNewsWatch::TakeNextPage(std::string& url) {
+    std::lock_guard<std::mutex> lock(m_workMutex);
+    if (m_pages.empty()) return false;
+    url = std::move(m_pages.front());
+    m_pages.pop_front();
+    return true;
+}
+
+void CNewsWatch::ScanPages() {
+    const std::atomic<int>& active = m_scanner.ActiveFlag();
+    CHtmlParser& parser = m_scanner.Parser();
+    do {
+        std::string url;
+        if (!TakeNextPage(url)) {
+            parser.ReleasePage();
+            return;
+        }
+        // A thread switched off stays off until Activate: the next page does
+        // not switch it on again.
+        if (active.load() != 1) return;
+
+        int useProxy = 0;
+        int port = 0;
+        std::string server, user, password;
+        {
+            CRecursiveLockGuard lock(m_settings);
+            port = m_settings.GetProxyPort();
+            server = m_settings.GetProxyServerName();
+            user = m_settings.GetProxyUserName();
+            password = m_settings.GetProxyPassword();
+            useProxy = m_settings.GetFlag(SETTING_USE_PROXY);
+        }
+        CUrlParts parts;
+        parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
+        const bool bFetched = parser.FetchPage(parts.m_strUrl, useProxy, server, port, user, password);
+        if (active.load() != 1) return;
+
+        if (bFetched) {
+            m_nPageRead = 1;
+            {
+                std::lock_guard<std::mutex> lock(m_workMutex);
+                m_scanner.SetKeywordGroups(m_groups);
+            }
+            m_scanner.SetCycleOptions(m_nTitleContainsKeyword, m_nCheckOnlyTitle);
+            m_scanner.SetFirstScan(m_nFirstScan.load());
+            m_scanner.SetPageUrl(url);
+            m_scanner.ScanPage(1);
+            if (m_scanner.ProbeStillSet() == 1) m_scanner.ScanPage(0);
+        }
+    } while (m_nScanAll == 1);
+}
+
+int CNewsWatch::FinishCycle() {
+    const int pending = GetPendingPageCount();
+    if (pending == 0) {
+        if (m_nPageRead == 1) {
+            m_nFirstScan.store(0);
+            m_scanner.SetFirstScan(0);
+        }
+        std::lock_guard<std::mutex> lock(m_workMutex);
+        m_groups.clear();
+    }
+    return pending;
+}
