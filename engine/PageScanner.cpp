@@ -2,6 +2,7 @@
 #include "engine/PageScanner.h"
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "store/Story.h"
@@ -13,6 +14,79 @@ bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> 
     for (std::string_view w : words)
         if (text.find(w) != std::string_view::npos) return true;
     return false;
+}
+
+// Lower-case copies made per link reuse these buffers instead of allocating.
+std::string& Scratch(int slot) {
+    thread_local std::string buffers[3];
+    return buffers[slot];
+}
+
+std::string_view LowerInto(std::string_view s, std::string& out) {
+    out.resize(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        out[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+    }
+    return out;
+}
+
+bool StartsWithPhoto(std::string_view s) {
+    static constexpr std::string_view kPhoto = "photo";
+    if (s.size() < kPhoto.size()) return false;
+    for (std::size_t i = 0; i < kPhoto.size(); ++i) {
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kPhoto[i]) return false;
+    }
+    return true;
+}
+
+// A 256-bit fingerprint of the adjacent character pairs of a text. A
+// pattern with a pair the text lacks cannot occur in it, which saves most of
+// the substring searches the rules make over each link's text and href.
+class CPairMask {
+public:
+    explicit CPairMask(std::string_view s) {
+        for (std::size_t i = 1; i < s.size(); ++i) Set(s[i - 1], s[i]);
+    }
+    bool MayContain(std::string_view pattern) const {
+        for (std::size_t i = 1; i < pattern.size(); ++i)
+            if (!Has(pattern[i - 1], pattern[i])) return false;
+        return true;
+    }
+    // text.find(pattern), skipped when the mask rules the pattern out.
+    std::size_t Find(std::string_view text, std::string_view pattern) const {
+        return MayContain(pattern) ? text.find(pattern) : std::string_view::npos;
+    }
+    bool Contains(std::string_view text, std::string_view pattern) const {
+        return Find(text, pattern) != std::string_view::npos;
+    }
+    bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> patterns) const {
+        for (std::string_view p : patterns)
+            if (Contains(text, p)) return true;
+        return false;
+    }
+
+private:
+    static unsigned Hash(char a, char b) {
+        return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
+    }
+    void Set(char a, char b) {
+        unsigned h = Hash(a, b);
+        m_bits[h >> 6] |= std::uint64_t{1} << (h & 63);
+    }
+    bool Has(char a, char b) const {
+        unsigned h = Hash(a, b);
+        return (m_bits[h >> 6] >> (h & 63)) & 1u;
+    }
+    std::uint64_t m_bits[4] = {};
+};
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && CWordString::IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && CWordString::IsBlank(s.back())) s.remove_suffix(1);
+    return s;
 }
 
 }  // namespace
@@ -85,6 +159,7 @@ void CPageScanner::ScanPage(int mode) {
         m_bProbeHoldsLastUrl = false;
     }
     if (mode == 1) m_parser.ParsePage();
+    m_bSourceKeyValid = false;  // the catalogue may have changed since the last page
     m_tally.Clear();
     m_parser.ClearCursor();
 
@@ -130,24 +205,30 @@ void CPageScanner::HandleLink(const CHtmlToken* t, CWordString text) {
     if (accepted != 1) {
         if (!(IsStoryLinkText(t, text) == 1 && m_nListingRows < 3)) return;
     }
+    if (accepted == 1 && m_nProbe != 0) ++m_nListingRows;
+
+    if (m_nProbe != 0) {
+        // The probe only counts; nothing is recorded.
+        if (text.CountWords(1) > 2) ++m_nProbeStories;
+        return;
+    }
 
     CStory story;
     story.SetHeadline(text);
     story.SetSource(m_strPageUrl);
-    if (accepted == 1 && m_nProbe != 0) ++m_nListingRows;
-
-    if (m_nProbe != 0) {
-        if (text.CountWords(1) > 2) ++m_nProbeStories;
-        return;
+    if (!m_bSourceKeyValid || m_strSourceKeyUrl != m_strPageUrl) {
+        // Every link of a page has the page's source key; look it up once.
+        m_strSourceKey = story.GetSourceName(false, m_pCatalogue);
+        m_strSourceKeyUrl = m_strPageUrl;
+        m_bSourceKeyValid = true;
     }
 
     // Newness is decided by headline within the page's source.
     int ok = 0;
     {
-        std::string key = story.GetSourceName(false, m_pCatalogue);
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");
-        if (!m_archive.FindByHeadline(text, key)) ok = AddCandidate(t, story, text, description, url);
+        if (!m_archive.FindByHeadline(text, m_strSourceKey)) ok = AddCandidate(t, story, text, description, url);
         m_archive.Close();
     }
     if (ok) MatchKeywords(story);
@@ -156,12 +237,15 @@ void CPageScanner::HandleLink(const CHtmlToken* t, CWordString text) {
 int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
     int w = text.CountWords(0);
     if (text.empty()) return 0;
-    if (IsDateText(text, w)) return 0;
+    // The date and navigation rules only read the lower-case copy of texts
+    // of up to five words.
+    std::string_view lower = w <= 5 ? LowerInto(text, Scratch(0)) : std::string_view();
+    if (DateTextLower(text, lower, w)) return 0;
     if (IsClockTime(text)) return 0;
     if (IsAllCaps(text)) return 0;
-    if (IsNavigationText(text, w) == 0) return 0;
+    if (NavigationTextLower(lower, w) == 0) return 0;
     if (IsAcceptableHref() == 0) return 0;
-    if (IsPhotoCaption(text)) return 0;
+    if (w < 4 && StartsWithPhoto(text)) return 0;  // IsPhotoCaption, with the count at hand
     if (t->IsInside(TK_LIST_ITEM)) return 1;
 
     // Is there plain text before the link? The first text found walking back
@@ -177,8 +261,7 @@ int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) 
                 continue;
             }
             if (p->IsInside(TK_LINK)) continue;
-            CWordString prev(p->Text());
-            prev.Trim();
+            std::string_view prev = TrimBlanks(p->Text());
             if (prev.empty()) continue;
             unsigned char c = static_cast<unsigned char>(prev[0]);
             // A lone printable separator (such as '|') does not count as text.
@@ -200,9 +283,12 @@ int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) 
 }
 
 int CPageScanner::IsDateText(const CWordString& text, int w) {
+    return DateTextLower(text, LowerInto(text, Scratch(0)), w);
+}
+
+int CPageScanner::DateTextLower(std::string_view text, std::string_view lower, int w) {
     if (w > 4) return 0;
-    if (text.find_first_of("0123456789") == std::string::npos && w != 1) return 0;
-    std::string lower = text.Lower();
+    if (text.find_first_of("0123456789") == std::string_view::npos && w != 1) return 0;
     if (ContainsAny(lower, {"mon", "tue", "wed", "thu", "fri", "sat", "sun"})) return 1;
     if (ContainsAny(lower, {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"}))
         return 1;
@@ -231,7 +317,10 @@ int CPageScanner::IsAllCaps(const CWordString& text) {
 }
 
 int CPageScanner::IsNavigationText(const CWordString& text, int w) {
-    std::string lower = text.Lower();
+    return NavigationTextLower(LowerInto(text, Scratch(0)), w);
+}
+
+int CPageScanner::NavigationTextLower(std::string_view lower, int w) {
     if (w <= 2) {
         if (ContainsAny(lower, {"more", "search", "video", "audio"})) return 0;
     } else if (w <= 5) {
@@ -241,7 +330,7 @@ int CPageScanner::IsNavigationText(const CWordString& text, int w) {
 }
 
 int CPageScanner::IsPhotoCaption(const CWordString& text) {
-    return text.CountWords(0) < 4 && text.Lower().starts_with("photo") ? 1 : 0;
+    return StartsWithPhoto(text) && text.CountWords(0) < 4 ? 1 : 0;
 }
 
 int CPageScanner::IsAcceptableHref() {
@@ -254,26 +343,32 @@ int CPageScanner::IsAcceptableHref() {
             break;
         }
     }
-    std::string href;
+    std::string_view href;
     if (bFound) anchor->GetAttribute("href", href);
     RestoreCursorState(saved);
     if (!bFound) return 1;
-    return IsAcceptableHrefText(href, m_strPageUrl);
+    if (m_strPageUrlLowerFor != m_strPageUrl) {
+        m_strPageUrlLower = ToLowerAscii(m_strPageUrl);
+        m_strPageUrlLowerFor = m_strPageUrl;
+    }
+    return AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower);
 }
 
-int CPageScanner::IsAcceptableHrefText(const std::string& hrefIn, const std::string& pageUrl) {
-    std::string href = ToLowerAscii(hrefIn);
-    std::string page = ToLowerAscii(pageUrl);
+int CPageScanner::IsAcceptableHrefText(std::string_view href, std::string_view pageUrl) {
+    return AcceptableHrefLower(LowerInto(href, Scratch(1)), LowerInto(pageUrl, Scratch(2)));
+}
+
+int CPageScanner::AcceptableHrefLower(std::string_view href, std::string_view page) {
     if (href == page) return 0;
-    if (href.find("mailto:") != std::string::npos) return 0;
-    if (href.find("cgi") != std::string::npos && ContainsAny(href, {"login", "search", "quote", "register"}))
-        return 0;
-    if (ContainsAny(href, {"marketpl", "advert", "sponsor"})) return 0;
+    const CPairMask mask(href);
+    if (mask.Contains(href, "mailto:")) return 0;
+    if (mask.Contains(href, "cgi") && mask.ContainsAny(href, {"login", "search", "quote", "register"})) return 0;
+    if (mask.ContainsAny(href, {"marketpl", "advert", "sponsor"})) return 0;
     static constexpr std::string_view kPatterns[] = {"/ads", "redir", "&adid", "/atransfer",
                                                      "/ad", "/rd", "/relocate", "shopping"};
     for (std::string_view pattern : kPatterns) {
-        std::size_t pos = href.find(pattern);
-        if (pos == std::string::npos) continue;
+        std::size_t pos = mask.Find(href, pattern);
+        if (pos == std::string_view::npos) continue;
         std::size_t after = pos + pattern.size();
         if (after >= href.size()) continue;
         // A digit, a dot or an equals sign after the pattern makes an
@@ -288,20 +383,23 @@ int CPageScanner::IsSectionLink(const CWordString& text, const CFontSize& font, 
     if (font.m_nPlus == 1) return 0;
     if (font.m_nMinus == 0 && font.m_nSize >= 4) return 0;
     if (text.size() == 1) return 1;
+    if (w > 5 || w == 0) return 0;
 
-    CWordString copy(text);
-    copy.RemoveChar('-');
-    if (w > 5) return 0;
-    if (w == 1 && IsPhotoCaption(copy)) return 0;
-    if (w == 0) return 0;
+    // The tests below work on a copy without '-'.
+    std::string& copy = Scratch(0);
+    copy.assign(text);
+    std::erase(copy, '-');
+    if (w == 1 && IsPhotoCaption(CWordString(copy))) return 0;
     if (ContainsAny(copy, {"AP", "UPI", "net Report"})) return 1;
 
-    std::string lower = copy.Lower();
-    if (w == 1 && lower.find(".com") != std::string::npos) return 1;
+    std::string_view lowerView = LowerInto(copy, Scratch(1));
+    if (w == 1 && lowerView.find(".com") != std::string_view::npos) return 1;
+    std::string& lower = Scratch(1);
     std::erase(lower, ' ');
     for (std::string_view page : {"next", "nextpage", "prev", "previous", "previouspage"})
         if (lower == page) return 0;
-    if (ContainsAny(lower, {"section", "fullcoverage"})) return 1;
+    const CPairMask mask(lower);
+    if (mask.ContainsAny(lower, {"section", "fullcoverage"})) return 1;
 
     static constexpr std::array<std::string_view, 24> kSectionWords = {
         "news",     "home",    "u.s.",    "scores",  "results",  "nation",   "main",    "books",
@@ -309,16 +407,16 @@ int CPageScanner::IsSectionLink(const CWordString& text, const CFontSize& font, 
         "politics", "health",  "business", "computin", "internet", "contact", "topstor", "feature"};
     if (w < 4) {
         for (std::string_view word : kSectionWords)
-            if (lower.find(word) != std::string::npos) return 1;
+            if (mask.Contains(lower, word)) return 1;
         return 0;
     }
     // Four or five words: a section name needs two of the words.
     int count = 0;
     for (std::string_view word : {"more", "daily", "day"}) {
-        if (lower.find(word) != std::string::npos && ++count >= 2) return 1;
+        if (mask.Contains(lower, word) && ++count >= 2) return 1;
     }
     for (std::string_view word : kSectionWords) {
-        if (lower.find(word) != std::string::npos && ++count >= 2) return 1;
+        if (mask.Contains(lower, word) && ++count >= 2) return 1;
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/KeywordGroup.h"
@@ -80,7 +81,7 @@ public:
     static int IsPhotoCaption(const CWordString& text);
     int IsAcceptableHref();
     // Whether href is acceptable as the target of a link on the page pageUrl.
-    static int IsAcceptableHrefText(const std::string& href, const std::string& pageUrl);
+    static int IsAcceptableHrefText(std::string_view href, std::string_view pageUrl);
 
     int DetectListingRow(const CHtmlToken* t, CWordString& text, std::string& url, std::string& description);
 
@@ -114,6 +115,11 @@ private:
     SavedCursor SaveCursorState() const;
     void RestoreCursorState(const SavedCursor& saved);
 
+    // The date and navigation rules on a lower-case copy made once per link.
+    static int DateTextLower(std::string_view text, std::string_view lower, int w);
+    static int NavigationTextLower(std::string_view lower, int w);
+    static int AcceptableHrefLower(std::string_view href, std::string_view page);
+
     // The font of a text token ({3, 0, 0} for a token without one).
     static CFontSize FontOf(const CHtmlToken* t);
     int IndexOf(const CHtmlToken* t) const;
@@ -138,6 +144,11 @@ private:
     std::string m_strLastUrlBeforeProbe;  // m_strLastUrl when the probe began
     bool m_bProbeHoldsLastUrl = false;    // the real pass must restore it
     std::string m_strArticleText;
+    std::string m_strSourceKey;     // source key of the page's stories
+    std::string m_strSourceKeyUrl;  // the page URL it was made from
+    bool m_bSourceKeyValid = false;
+    std::string m_strPageUrlLower;     // m_strPageUrl in lower case,
+    std::string m_strPageUrlLowerFor;  // made from this page URL
     int m_nProbe = 0;
     int m_nProbeStories = 0;
     int m_nListingRows = 0;

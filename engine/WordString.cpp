@@ -7,13 +7,20 @@ std::string ToLowerAscii(std::string_view s) {
     return out;
 }
 
-bool CWordString::IsSeparator(char c) {
-    switch (c) {
-    case ' ': case '\r': case '\n': case '\t': case '-': case '@': case '(': case ')':
-        return true;
-    default:
-        return false;
+namespace {
+
+struct SeparatorTable {
+    bool is[256] = {};
+    constexpr SeparatorTable() {
+        for (unsigned char c : {' ', '\r', '\n', '\t', '-', '@', '(', ')'}) is[c] = true;
     }
+};
+constexpr SeparatorTable kSeparators;
+
+}  // namespace
+
+bool CWordString::IsSeparator(char c) {
+    return kSeparators.is[static_cast<unsigned char>(c)];
 }
 
 bool CWordString::IsBlank(char c) {
