@@ -1,0 +1,159 @@
+// Test support for the scanning thread: an application folder with real
+// settings, catalogue and story archive, a recording main window, and a
+// scanning thread that runs on a simulated clock (every wait time-out passes
+// at once and advances a virtual second counter).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "config/NewsSettings.h"
+#include "config/SourceCatalogue.h"
+#include "engine/NewsWatch.h"
+#include "net/HttpFetcher.h"
+#include "store/StoryArchive.h"
+#include "support/RecordingTarget.h"
+#include "support/TempDir.h"
+
+// The objects the application owns, in a temporary application folder.
+struct WatchHome {
+    WatchHome() {
+        std::filesystem::create_directories(dir.Path() + "Data");
+        settings.SetFileName(dir.Path());
+        settings.SetAutoSave();
+        settings.Load();
+        catalogue.SetFileName(dir.Path());
+        archive.SetDataFolder(dir.Path() + "Data");
+    }
+
+    // QuickScan (1, 1), Standard (1, 0), Extensive (0, 0).
+    void SetMode(int titleContainsKeyword, int checkOnlyTitle) {
+        settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, titleContainsKeyword);
+        settings.SetFlag(SETTING_CHECK_ONLY_TITLE, checkOnlyTitle);
+    }
+
+    // Start-up: the archive's files for the configured sources.
+    void LoadArchive() { archive.LoadAll(catalogue, settings); }
+
+    // Every story of the archive in states 0 to 5, by state.
+    std::vector<CStory> Stories() {
+        std::vector<CStory> out;
+        CStoryArchiveGuard lock(archive);
+        for (int state = STORY_PENDING; state <= STORY_HIDDEN; ++state) {
+            if (archive.Open("rb") != 0) break;
+            while (archive.FindNextWithState(state)) {
+                auto story = archive.GetCurrentStory();
+                if (story) out.push_back(*story);
+            }
+            archive.Close();
+        }
+        return out;
+    }
+
+    // The state of the story with that headline, -1 when none is stored.
+    int StateOf(const std::string& headline) {
+        for (const CStory& s : Stories())
+            if (s.GetHeadline() == headline) return s.GetState();
+        return -1;
+    }
+
+    CTempDir dir;
+    CNewsSettings settings;
+    CSourceCatalogue catalogue;
+    CStoryArchive archive;
+    CRecordingTarget window;
+};
+
+// Fetch time-outs short enough that a stalled page costs milliseconds.
+inline FetchTimeouts ShortTimeouts() {
+    FetchTimeouts t;
+    t.connectMs = 500;
+    t.connectRetries = 0;
+    t.connectBackoffMs = 0;
+    t.sendMs = 500;
+    t.receiveMs = 300;
+    return t;
+}
+
+// The scanning thread on a simulated clock. Every wait that would time out
+// returns at once and advances `now` by the time-out's whole seconds; a set
+// event is reported without time passing. Actions scheduled with At run on
+// the scanning thread at the first wait at or after their second. Once
+// `now` reaches the limit the wait reports the stop event and the thread
+// ends by itself.
+class CSimClockWatch : public CNewsWatch {
+public:
+    CSimClockWatch(WatchHome& home, int limitSeconds)
+        : CNewsWatch(home.settings, home.catalogue, home.archive, home.window), m_nLimit(limitSeconds) {}
+    ~CSimClockWatch() override {
+        // The thread calls the overrides below; it must end before they go.
+        Deactivate();
+        StopAndWait();
+    }
+
+    void At(int second, std::function<void()> action) { m_actions.push_back({second, std::move(action), false}); }
+    void SetConnected(bool connected) { m_bConnected = connected; }
+
+    // Starts the thread and waits (up to a real minute) until it has reached
+    // the limit and ended.
+    bool Run() {
+        if (!CreateThread()) return false;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const bool ended = m_cv.wait_for(lock, std::chrono::seconds(60), [&] { return m_bEnded; });
+        lock.unlock();
+        StopAndWait();
+        return ended;
+    }
+
+    std::atomic<int> now{0};
+    std::atomic<int> waits{0};
+
+protected:
+    int WaitAny(CEvent* const* events, int count, int timeoutMs) override {
+        ++waits;
+        for (Action& a : m_actions) {
+            if (!a.bDone && a.second <= now.load()) {
+                a.bDone = true;
+                a.run();
+            }
+        }
+        for (int i = 0; i < count; ++i)
+            if (events[i] && events[i]->IsSet()) return i;
+        if (now.load() >= m_nLimit) return 0;
+        now += timeoutMs / 1000;
+        return -1;
+    }
+
+    bool IsConnected() override { return m_bConnected.load(); }
+
+    bool InitInstance() override {
+        const bool r = CNewsWatch::InitInstance();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bEnded = true;
+        }
+        m_cv.notify_all();
+        return r;
+    }
+
+private:
+    struct Action {
+        int second;
+        std::function<void()> run;
+        bool bDone;
+    };
+    const int m_nLimit;
+    std::vector<Action> m_actions;  // scanning thread only once it runs
+    std::atomic<bool> m_bConnected{true};
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_bEnded = false;
+};
