@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "bench/BenchInputs.h"
 #include "bench/ParserBench.h"
 
@@ -24,6 +26,8 @@ namespace {
 // for the summaries.
 class CRecordingReporter : public benchmark::ConsoleReporter {
 public:
+    explicit CRecordingReporter(OutputOptions options) : ConsoleReporter(options) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             auto it = run.counters.find("bytes_per_second");
@@ -59,7 +63,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&flagCount, flags.data());
     if (benchmark::ReportUnrecognizedArguments(flagCount, flags.data())) return 1;
     RunBenchRegistrations();
-    CRecordingReporter reporter;
+    // Colours only on a terminal.
+    CRecordingReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                      : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     RunBenchSummaries();
     benchmark::Shutdown();

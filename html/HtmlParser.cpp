@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "net/UrlParts.h"
@@ -189,17 +190,23 @@ void CHtmlParser::ParsePage() {
     const std::size_t pageLength = m_nPageLength;
     m_tokens.reserve(pageLength / 12 + 16);
 
-    CHtmlToken tok;
-    while (NextToken(tok)) {
-        if (m_openCount[TK_LINK] > 0 &&
-            ((tok.m_bIsOpen && tok.m_nKind == TK_LINK) || tok.m_nKind == TK_TABLE || tok.m_nKind == TK_ROW ||
-             tok.m_nKind == TK_CELL))
-            StoreLiteral("</a>");
-        if (tok.m_bIsOpen && tok.m_nKind == TK_LIST_ITEM && m_openCount[TK_LIST_ITEM] > 0) StoreLiteral("</li>");
-        if (tok.m_bIsOpen && tok.m_nKind == TK_LINK)
-            StoreLink(tok);
-        else
-            Store(tok, true);
+    try {
+        CHtmlToken tok;
+        while (NextToken(tok)) {
+            if (m_openCount[TK_LINK] > 0 &&
+                ((tok.m_bIsOpen && tok.m_nKind == TK_LINK) || tok.m_nKind == TK_TABLE || tok.m_nKind == TK_ROW ||
+                 tok.m_nKind == TK_CELL))
+                StoreLiteral("</a>");
+            if (tok.m_bIsOpen && tok.m_nKind == TK_LIST_ITEM && m_openCount[TK_LIST_ITEM] > 0)
+                StoreLiteral("</li>");
+            if (tok.m_bIsOpen && tok.m_nKind == TK_LINK)
+                StoreLink(tok);
+            else
+                Store(tok, true);
+        }
+    } catch (const std::bad_alloc&) {
+        // Out of memory outside the token list itself (attributes, fonts,
+        // open elements): the parse ends quietly with what it has.
     }
 
     // Attributes were collected in one store; point the tokens at it now
@@ -501,7 +508,11 @@ void CHtmlParser::StoreLink(CHtmlToken& link) {
 void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
     if (updateStack) UpdateStack(tok);
     tok.m_nContext = m_nOpenMask;
-    m_tokens.push_back(tok);
+    try {
+        m_tokens.push_back(tok);
+    } catch (const std::bad_alloc&) {
+        // The token is dropped; parsing goes on.
+    }
 }
 
 // ---------------------------------------------------------------------------

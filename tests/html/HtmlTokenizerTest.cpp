@@ -221,13 +221,6 @@ TEST(HtmlTokenizer, FontStacks) {
     }
 }
 
-TEST(HtmlTokenizer, OnlyTextTokensCarryAFont) {
-    CHtmlParser parser;
-    auto tokens = ParseTokens(parser, "<b>x</b><!-- c --><title>t</title>");
-    for (const CHtmlToken* t : tokens)
-        EXPECT_EQ(t->GetFont() != nullptr, t->m_nKind == TK_TEXT || t->m_nKind == TK_TITLE_TEXT) << Describe(*t);
-}
-
 struct AttributeCase {
     const char* why;
     const char* page;  // one tag
