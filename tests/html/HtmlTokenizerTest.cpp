@@ -96,6 +96,8 @@ TEST(HtmlTokenizer, TokenSequences) {
         {"declarations are comments holding the bytes from '!'", "<!DOCTYPE html><p>",
          "!!DOCTYPE html|<p>"},
         {"an empty comment", "<!---->x", "!|'x'"},
+        {"whitespace between '<' and '!--' is part of the comment token, not of the next text",
+         "< !-- c -->x", "! c |'x'"},
         {"the end of a comment is searched after its opening", "<!-->x-->y", "!>x|'y'"},
         {"title text is kept raw", "<title>A &amp;  B</title>", "<title>|title'A &amp;  B'|</title>"},
         {"form fields: text after input and option; the form's end closes them",
@@ -206,6 +208,8 @@ TEST(HtmlTokenizer, FontStacks) {
         {"a font opened in a cell ends with the cell", "<td><font size=5>a</td>b", "b", {3, 0, 0, 0}},
         {"text read ahead in a link gets its own font", "<a href=x><font size=2>t</font></a>", "t", {2, 0, 0, 0}},
         {"a valueless size gives size 0", "<font size>x", "x", {0, 0, 0, 0}},
+        {"a huge size saturates instead of overflowing", "<font size=-99999999999999>x", "x",
+         {2147483647, 1, 0, 0}},
     };
     for (const FontCase& c : cases) {
         CHtmlParser parser;
