@@ -89,11 +89,4 @@ TEST(KeywordGroup, MatchesTable) {
         EXPECT_EQ(CKeywordGroup(c.group).Matches(c.text), c.match) << c.group << " / " << c.text << ": " << c.why;
 }
 
-TEST(KeywordGroup, HasIncludeInLooksAtIncludeTermsOnly) {
-    CKeywordGroup g("+merger+bank-football");
-    EXPECT_EQ(g.HasIncludeIn("bank profits"), 1);
-    EXPECT_EQ(g.HasIncludeIn("football results"), 0) << "an exclude word is no include hit";
-    EXPECT_EQ(CKeywordGroup("").HasIncludeIn("x"), 0);
-}
-
 }  // namespace
