@@ -73,9 +73,11 @@ bool CHomeFolder::Prepare(std::string& error) {
     // folder is left exactly as it was.
     std::error_code ec;
     const std::string data = GetDataPath();
-    const fs::file_status homeStatus = fs::status(m_strPath, ec);
+    std::string home = m_strPath;
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    const fs::file_status homeStatus = fs::status(home, ec);
     if (fs::exists(homeStatus) && !fs::is_directory(homeStatus)) {
-        error = m_strPath + " exists and is not a folder";
+        error = home + " exists and is not a folder";
         return false;
     }
     const fs::file_status dataStatus = fs::status(data, ec);
@@ -91,7 +93,7 @@ bool CHomeFolder::Prepare(std::string& error) {
         if (!CheckReadableFile(JoinPath(data, "config.txt"), error)) return false;
         if (!CheckReadableFile(JoinPath(data, "sources.txt"), error)) return false;
     }
-    return EnsureFolder(m_strPath, error) && EnsureFolder(data, error);
+    return EnsureFolder(home, error) && EnsureFolder(data, error);
 }
 
 void CHomeFolder::Load() {

@@ -64,9 +64,13 @@ CNewsWatch::~CNewsWatch() {
     StopAndWait();
 }
 
-void CNewsWatch::Activate() { m_scanner.ActiveFlag().store(1); }
+void CNewsWatch::Activate() {
+    m_scanner.ActiveFlag().store(1);
+    m_activatedEvent.Set();
+}
 
 void CNewsWatch::Deactivate() {
+    m_activatedEvent.Reset();
     m_scanner.ActiveFlag().store(0);
     AbortRequest();
 }
@@ -98,9 +102,9 @@ bool CNewsWatch::IsConnected() {
 
 void CNewsWatch::Post(unsigned message, long lParam) { m_mainWindow.Post(message, 0, lParam); }
 
-bool CNewsWatch::PauseUnlessStopped(int timeoutMs) {
-    CEvent* stopOnly[1] = {&m_stopEvent};
-    return WaitAny(stopOnly, 1, timeoutMs) != 0;
+bool CNewsWatch::PauseUnlessStopped(int timeoutMs, bool bUntilActivated) {
+    CEvent* events[2] = {&m_stopEvent, &m_activatedEvent};
+    return WaitAny(events, bUntilActivated ? 2 : 1, timeoutMs) != 0;
 }
 
 void CNewsWatch::LoadStartSettings() {
@@ -130,7 +134,7 @@ bool CNewsWatch::InitInstance() {
             // The period keeps running while nothing is read. An event that
             // fired meanwhile stays set for later; without a real wait it
             // would be reported again at once and the loop would spin.
-            if (r != WAIT_TIMEOUT && !PauseUnlessStopped(IDLE_TICK_MS)) break;
+            if (r != WAIT_TIMEOUT && !PauseUnlessStopped(IDLE_TICK_MS, IsActive() != 1)) break;
             SetWaitTimeout(IDLE_TICK_MS);
             counter += 10;
             continue;
@@ -142,7 +146,7 @@ bool CNewsWatch::InitInstance() {
             // cycle reads. Events stay set and are served after Release;
             // meanwhile a second passes as after a time-out, but a pending
             // forced scan is not run again.
-            if (!PauseUnlessStopped(TICK_MS)) break;
+            if (!PauseUnlessStopped(TICK_MS, false)) break;
             if (which == SCAN_NOW_EVENT) continue;
         }
 

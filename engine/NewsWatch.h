@@ -103,9 +103,10 @@ private:
         std::vector<SelectedCategory> categories;
     };
 
-    // Lets the time-out pass waiting on the stop event alone. False when the
-    // stop event was signalled.
-    bool PauseUnlessStopped(int timeoutMs);
+    // Lets the time-out pass waiting on the stop event (and, while scanning
+    // is off, on Activate) instead of the events. False when the stop event
+    // was signalled.
+    bool PauseUnlessStopped(int timeoutMs, bool bUntilActivated);
     void ReconcileSources(const std::vector<SelectedSource>& current);
     bool TakeNextPage(std::string& url);
     void Post(unsigned message, long lParam);
@@ -117,6 +118,9 @@ private:
 
     CEvent m_wakeEvent;
     CEvent m_scanNowEvent;
+    // Set by Activate, reset by Deactivate: ends a pause of a switched-off
+    // thread, so that "Scan now" (Activate, then TriggerScan) is served at once.
+    CEvent m_activatedEvent;
 
     // The pending work: shared with ClearPendingWork on other threads.
     std::mutex m_workMutex;
