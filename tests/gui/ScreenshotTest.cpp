@@ -25,9 +25,16 @@ const WindowShot kWindows[] = {
     {"smoke_dialog", [] { return new CSmokeDlg; }},
 };
 
-class Screenshots : public CGuiTest, public testing::WithParamInterface<WindowShot> {};
+class ScreenshotTest : public CGuiTest {
+public:
+    explicit ScreenshotTest(const WindowShot& shot) : m_shot(shot) {}
+    void TestBody() override;
 
-TEST_P(Screenshots, Window) {
+private:
+    const WindowShot& m_shot;
+};
+
+void ScreenshotTest::TestBody() {
     CTempDir scratch;
     std::string dir = scratch.Path();
     const char* wanted = std::getenv("SKIMBOLT_SCREENSHOT_DIR");
@@ -35,9 +42,9 @@ TEST_P(Screenshots, Window) {
         dir = wanted;
         if (dir.back() != '/') dir += '/';
     }
-    const std::string path = dir + GetParam().name + ".png";
+    const std::string path = dir + m_shot.name + ".png";
 
-    wxTopLevelWindow* window = GetParam().create();
+    wxTopLevelWindow* window = m_shot.create();
     window->Move(40, 40);
     ASSERT_TRUE(gui::ShowAndSettle(window));
     ASSERT_TRUE(gui::SaveScreenshot(window, path)) << path;
@@ -54,9 +61,13 @@ TEST_P(Screenshots, Window) {
     if (wanted && *wanted) std::printf("screenshot: %s\n", path.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, Screenshots, testing::ValuesIn(kWindows),
-                         [](const testing::TestParamInfo<WindowShot>& info) {
-                             return std::string(info.param.name);
-                         });
+// One test per window, named Screenshots.<name>, so that a run can be limited
+// to the pictures with --gtest_filter=Screenshots.*
+const bool kRegistered = [] {
+    for (const WindowShot& shot : kWindows)
+        testing::RegisterTest("Screenshots", shot.name, nullptr, nullptr, __FILE__, __LINE__,
+                              [&shot] { return new ScreenshotTest(shot); });
+    return true;
+}();
 
 }  // namespace

@@ -5,6 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -30,6 +35,23 @@ void FailTestOnAssert(const wxString& file, int line, const wxString& func,
         << func.utf8_string() << "()" << (msg.empty() ? "" : ": ") << msg.utf8_string();
 }
 
+// An X server that resets whenever its last client leaves (Xvfb without
+// -noreset, as xvfb-run starts it) refuses a client that connects during the
+// reset; with one test process after another that happens now and then. A
+// refused start is tried again in a fresh process image, a few times.
+void RetryStartOrGiveUp(std::vector<char*>& originalArgv) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return;
+    const char* text = std::getenv("SKIMBOLT_GUI_START_ATTEMPT");
+    const int attempt = text ? std::atoi(text) : 1;
+    if (attempt >= 10) return;
+    setenv("SKIMBOLT_GUI_START_ATTEMPT", std::to_string(attempt + 1).c_str(), 1);
+    std::fprintf(stderr, "Retrying the start (attempt %d).\n", attempt + 1);
+    std::fflush(stderr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
+    execv("/proc/self/exe", originalArgv.data());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,15 +60,20 @@ int main(int argc, char** argv) {
     setenv("GSETTINGS_BACKEND", "memory", 0);
     setenv("NO_AT_BRIDGE", "1", 0);
 
+    std::vector<char*> originalArgv(argv, argv + argc + 1);
     testing::InitGoogleTest(&argc, argv);
     // Listing the tests (as the build does to register them with CTest) needs
     // no display.
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
+    // Logs go to stderr from the start, so that a failed start-up says why.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
     wxApp::SetInstance(new CGuiTestApp);
     if (!wxEntryStart(argc, argv)) {
-        std::fprintf(stderr, "Cannot start wxWidgets: is there an X display? "
-                             "Run window tests under xvfb-run.\n");
+        RetryStartOrGiveUp(originalArgv);
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "Cannot start wxWidgets on display \"%s\". "
+                             "Run window tests under xvfb-run.\n", display ? display : "");
         return EXIT_FAILURE;
     }
     if (!wxTheApp->CallOnInit()) {
@@ -54,6 +81,7 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     wxSetAssertHandler(FailTestOnAssert);
+    // Starting the GUI put wx's own log target (message boxes) in place again.
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxImage::AddHandler(new wxPNGHandler);
     CStrayDialogHook strayDialogs;

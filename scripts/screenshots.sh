@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Writes a PNG of every window of the program, for review, into a folder
+# (build/screenshots/ by default):
+#
+#   bash scripts/screenshots.sh [OUTPUT_DIR]
+#
+# Installs what is missing, builds the window test program in the debug build
+# (or in SKIMBOLT_BUILD_DIR when set) and runs its screenshot tests on a
+# virtual X display. The windows covered are listed in tests/gui/ScreenshotTest.cpp.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+out="${1:-build/screenshots}"
+build="${SKIMBOLT_BUILD_DIR:-build/debug}"
+
+bash scripts/deps.sh
+if [ "$build" = "build/debug" ]; then
+  cmake --preset debug >/dev/null
+elif [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+fi
+cmake --build "$build" --target test_gui
+
+mkdir -p "$out"
+out="$(cd "$out" && pwd)"
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+
+status=0
+GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 SKIMBOLT_SCREENSHOT_DIR="$out" \
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$build/tests/test_gui" --gtest_filter='Screenshots.*' >"$log" 2>&1 || status=$?
+
+if [ "$status" -ne 0 ]; then
+  cat "$log"
+  echo "Screenshots failed (exit status $status)." >&2
+  exit "$status"
+fi
+echo "Screenshots written:"
+sed -n 's/^screenshot: /  /p' "$log"
