@@ -12,5 +12,5 @@ if [ "$preset" = "tsan" ]; then
   # TSan cannot map its shadow memory with the kernel's default address randomisation.
   run=(setarch "$(uname -m)" -R)
 fi
-"${run[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" \
+"${run[@]}" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
   ctest --test-dir "build/$preset" --output-on-failure -j "$(nproc)"
