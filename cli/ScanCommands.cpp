@@ -46,16 +46,19 @@ const char* SetupText(int lParam) {
     }
 }
 
-volatile std::sig_atomic_t g_nStopSignal = 0;
+// Set by the signal handler, which may run on any thread; a lock-free
+// atomic is safe to store from a handler.
+std::atomic<int> g_nStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnStopSignal(int signal) { g_nStopSignal = signal; }
+extern "C" void OnStopSignal(int signal) { g_nStopSignal.store(signal); }
 
 // Catches SIGINT and SIGTERM for its lifetime, then puts the previous
 // handlers back.
 class CStopSignals {
 public:
     CStopSignals() {
-        g_nStopSignal = 0;
+        g_nStopSignal.store(0);
         struct sigaction action {};
         action.sa_handler = OnStopSignal;
         sigemptyset(&action.sa_mask);
@@ -68,7 +71,7 @@ public:
     }
     CStopSignals(const CStopSignals&) = delete;
     CStopSignals& operator=(const CStopSignals&) = delete;
-    bool Stopped() const { return g_nStopSignal != 0; }
+    bool Stopped() const { return g_nStopSignal.load() != 0; }
 
 private:
     struct sigaction m_oldInt {};
