@@ -8,8 +8,12 @@
 #include "store/StoryArchive.h"
 
 int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string& description) {
+    return BuildTargetUrl(t, url, &description);
+}
+
+int CPageScanner::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::string* pDescription) {
     url.clear();
-    description.clear();
+    if (pDescription) pDescription->clear();
     SavedCursor saved = SaveCursorState();
     const CHtmlToken* anchor = nullptr;
     if (m_parser.FindPrev(TK_LINK, anchor) && !anchor->m_bIsOpen) {
@@ -29,8 +33,9 @@ int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string
         return 0;
     }
 
+    if (!pDescription) return 1;  // the caller has a description of its own
     const CHtmlToken* next = nullptr;
-    if (m_parser.FindNext(TK_TEXT, next)) CollectDescription(next, description, FontOf(t));
+    if (m_parser.FindNext(TK_TEXT, next)) CollectDescription(next, *pDescription, FontOf(t));
     RestoreCursorState(saved);
     return 1;
 }

@@ -1,7 +1,7 @@
 // Price and auction listings: a link in a table row whose cells hold its
 // price and an item code becomes the story "code: link text" with the price
 // as its description.
-#include <cstdio>
+#include <charconv>
 
 #include "engine/ListingRules.h"
 #include "engine/PageScanner.h"
@@ -131,8 +131,10 @@ int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::
     }
 
     // 5. The link must lead somewhere and the row must name a price.
-    std::string targetUrl, targetDescription;
-    if (!BuildTarget(t, targetUrl, targetDescription) || !(price > 0.0f)) return 0;
+    // (The description BuildTarget would gather is replaced by the price, so
+    // it is not gathered.)
+    std::string targetUrl;
+    if (!BuildTargetUrl(t, targetUrl, nullptr) || !(price > 0.0f)) return 0;
     if (itemCode.empty() && !FindItemNumber(targetUrl, itemCode)) return 0;
 
     // 6. The headline text needs words and letters.
@@ -141,9 +143,11 @@ int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::
     if (headline.CountLetters() <= static_cast<int>(headline.size()) / 3) return 0;
 
     // 7. "code: text", priced.
-    char priceText[64];
-    std::snprintf(priceText, sizeof priceText, "$%.2f", static_cast<double>(price));
-    description = priceText;
+    // "$%.2f", without printf's cost per row.
+    char priceText[64] = "$";
+    auto [end, ec] = std::to_chars(priceText + 1, priceText + sizeof priceText, static_cast<double>(price),
+                                   std::chars_format::fixed, 2);
+    description.assign(priceText, ec == std::errc() ? end : priceText + 1);
     url = targetUrl;
     text = CWordString(itemCode + ": " + headline);
     if (m_nProbe == 1) m_tally.Add(itemCode);

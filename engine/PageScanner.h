@@ -120,6 +120,9 @@ private:
     static int NavigationTextLower(std::string_view lower, int w);
     static int AcceptableHrefLower(std::string_view href, std::string_view page);
 
+    // BuildTarget; the description is gathered only when pDescription is set.
+    int BuildTargetUrl(const CHtmlToken* t, std::string& url, std::string* pDescription);
+
     // The font of a text token ({3, 0, 0} for a token without one).
     static CFontSize FontOf(const CHtmlToken* t);
     int IndexOf(const CHtmlToken* t) const;
