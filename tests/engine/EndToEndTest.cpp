@@ -1,5 +1,5 @@
 // End to end: the scanning cycle reads a generated news site from a loopback
-// server with real settings, catalogue and story archive, and the tests check
+// server with real settings, catalogue and story archive; the tests check
 // what the story files hold, which messages reach the main window and which
 // article pages were requested.
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include "common/Messages.h"
 #include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
-#include "tests/engine/NewsWatchTestUtil.h"
+#include "tests/engine/EngineTestUtil.h"
 
 namespace {
 
@@ -22,6 +22,7 @@ const char* const kStockFootball = "Stock market dips after football club sale c
 const char* const kRiver = "River levels climb after a week of heavy rain";
 const char* const kTrial = "Scientists report progress in a new treatment trial";
 const char* const kBridge = "Harbour bridge repairs will close two lanes";
+const char* const kOakDesk = "48213: Oak writing desk with drawers";
 
 class EndToEndTest : public ::testing::Test {
 protected:
@@ -30,8 +31,8 @@ protected:
         site.Serve(server);
     }
 
-    // Include terms, an exclude term and a phrase; see the site's stories.
-    // The cycle reads the groups newest first, so "+inflation" is tried first.
+    // Include terms, an exclude term and a phrase. The cycle reads the
+    // groups newest first, so "+inflation" is tried first.
     void AddKeywordGroups() {
         for (const char* group : {"+vaccine", "+river+flood", "+stock market-football", "+inflation"})
             ASSERT_TRUE(home.settings.AddKeyword(group));
@@ -47,26 +48,6 @@ protected:
         watch->RunForcedScan();
     }
 
-    const CStory* Find(const std::vector<CStory>& stories, const std::string& headline) {
-        for (const CStory& s : stories)
-            if (s.GetHeadline() == headline) return &s;
-        return nullptr;
-    }
-
-    std::vector<std::string> NewHeadlines() {
-        std::vector<std::string> out;
-        for (const CStory& s : home.Stories())
-            if (s.GetState() == STORY_NEW) out.push_back(s.GetHeadline());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-    // "http://127.0.0.1:PORT", for links written absolute.
-    std::string Base() const {
-        const std::string url = server.Url("");
-        return url.substr(0, url.size() - 1);
-    }
-
     int ArticleRequests() {
         int n = 0;
         for (const SiteStory& s : site.Stories()) n += server.RequestCount(s.path);
@@ -79,18 +60,14 @@ protected:
     std::unique_ptr<CNewsWatch> watch;
 };
 
-// The three scan modes on the same site: which stories become new and which
-// article pages are read. QuickScan reads none; Standard only those of
-// stories whose headline holds an include word of a group that did not
-// match (the football story for "stock market", the river story for
-// "river"); Extensive every story not already matched by the first group,
-// once however many groups it tries.
+// The three scan modes on the same site. QuickScan reads no article;
+// Standard only those of stories whose headline holds an include word of a
+// group that did not match it; Extensive every story not matched by its
+// headline, once however many groups it tries.
 struct ModeCase {
     const char* name;
-    int titleContainsKeyword;
-    int checkOnlyTitle;
-    std::vector<std::string> newHeadlines;
-    std::vector<std::string> articlesRead;
+    int titleContainsKeyword, checkOnlyTitle;
+    Strings newHeadlines, articlesRead;
 };
 
 class EndToEndModeTest : public EndToEndTest, public ::testing::WithParamInterface<ModeCase> {};
@@ -104,38 +81,32 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
     home.LoadArchive();
     Scan();
 
-    // Every story link of the page is recorded once, new or pending, with
-    // its absolute URL, its description and the page as its source.
-    const std::vector<CStory> stories = home.Stories();
-    EXPECT_EQ(stories.size(), site.Stories().size());
+    // Every story link is recorded once with its absolute URL, description
+    // and the page as its source; the site's other links are not.
+    EXPECT_EQ(home.Stories().size(), site.Stories().size());
     for (const SiteStory& s : site.Stories()) {
-        const CStory* stored = Find(stories, s.headline);
-        ASSERT_NE(stored, nullptr) << s.headline;
+        auto stored = FindStory(home.archive, s.headline);
+        ASSERT_TRUE(stored) << s.headline;
         EXPECT_EQ(stored->GetUrl(), server.Url(s.path));
         EXPECT_EQ(stored->GetDescription(), s.description);
         EXPECT_EQ(stored->GetSource(), "Custom: " + frontUrl);
-    }
-    for (const auto& [text, reason] : site.NonStoryLinks())
-        EXPECT_EQ(Find(stories, text), nullptr) << "'" << text << "' is " << reason;
-
-    std::vector<std::string> expected = c.newHeadlines;
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(NewHeadlines(), expected);
-    for (const SiteStory& s : site.Stories()) {
-        const bool bRead = std::find(c.articlesRead.begin(), c.articlesRead.end(), s.headline) != c.articlesRead.end();
+        const bool bRead = std::count(c.articlesRead.begin(), c.articlesRead.end(), s.headline) > 0;
         EXPECT_EQ(server.RequestCount(s.path), bRead ? 1 : 0) << s.headline;
     }
+    for (const auto& [text, reason] : site.NonStoryLinks())
+        EXPECT_FALSE(FindStory(home.archive, text)) << "'" << text << "' is " << reason;
 
+    Strings expected = c.newHeadlines;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(SortedHeadlines(home.archive, STORY_NEW), expected);
     // A new story carries the group that matched it.
-    const std::pair<const char*, const char*> groups[] = {
-        {kInflation, "+inflation"}, {kStockUp, "+stock_market-football"}, {kRiver, "+river+flood"}, {kTrial, "+vaccine"}};
-    for (const auto& [headline, group] : groups) {
-        const CStory* s = Find(stories, headline);
+    for (auto [headline, group] : {std::pair{kInflation, "+inflation"}, {kStockUp, "+stock_market-football"},
+                                   {kRiver, "+river+flood"}, {kTrial, "+vaccine"}}) {
+        auto s = FindStory(home.archive, headline);
         if (s && s->GetState() == STORY_NEW) {
             EXPECT_EQ(s->GetKeywords(), group) << headline;
         }
     }
-
     EXPECT_EQ(home.window.Count(WM_NEW_STORIES), static_cast<int>(c.newHeadlines.size()));
     EXPECT_EQ(home.window.Count(WM_SCAN_STARTED), 1);
     EXPECT_EQ(home.window.Count(WM_SCAN_FINISHED), 1);
@@ -158,51 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
                                {kStockUp, kStockFootball, kRiver, kTrial, kBridge}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(EndToEndTest, CataloguePagesAreStoredUnderTheSourceAndShownWithTheCategory) {
-    home.settings.AddKeyword("+inflation");
-    CNewsSource* source = home.catalogue.AddSource("Riverside Courier", 1);
-    ASSERT_NE(source, nullptr);
-    source->AddCategory(server.Url(CNewsSite::FRONT_PAGE), 1, 1, "Front Page");
-    home.LoadArchive();
-    Scan();
-
-    ASSERT_NE(home.archive.FindFile("Riverside Courier"), nullptr);
-    EXPECT_EQ(home.archive.GetFileCount(), 1);
-    const std::vector<CStory> stories = home.Stories();
-    const CStory* s = Find(stories, kInflation);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->GetState(), STORY_NEW);
-    EXPECT_EQ(s->GetSource(), "Riverside Courier (Front Page)");
-}
-
-TEST_F(EndToEndTest, PriceListingRowsBecomeItemStories) {
-    home.settings.AddKeyword("+desk");
-    home.settings.AddUrl(server.Url(CNewsSite::MARKET_PAGE));
-    home.LoadArchive();
-    Scan();
-
-    const std::vector<CStory> stories = home.Stories();
-    ASSERT_EQ(stories.size(), site.Listings().size());
-    for (const SiteListing& l : site.Listings()) {
-        const CStory* s = Find(stories, l.code + ": " + l.title);
-        ASSERT_NE(s, nullptr) << l.title;
-        EXPECT_EQ(s->GetDescription(), l.price);
-        EXPECT_EQ(s->GetUrl(), server.Url(l.path));
-    }
-    EXPECT_EQ(NewHeadlines(), (std::vector<std::string>{"48213: Oak writing desk with drawers"}));
-    EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 1);
-}
-
 TEST_F(EndToEndTest, IgnoreInitialStoriesStoresTheStartUpScanHidden) {
     AddKeywordGroups();
     home.settings.SetFlag(SETTING_IGNORE_INITIAL_STORIES, 1);
     home.settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
     home.LoadArchive();
     Scan();
-
-    const std::vector<CStory> stories = home.Stories();
-    EXPECT_EQ(stories.size(), site.Stories().size());
-    for (const CStory& s : stories) {
+    EXPECT_EQ(home.Stories().size(), site.Stories().size());
+    for (const CStory& s : home.Stories()) {
         EXPECT_EQ(s.GetState(), STORY_HIDDEN) << s.GetHeadline();
         EXPECT_EQ(s.GetUrl(), "") << "a hidden start-up story is stored without its URL";
         EXPECT_EQ(s.GetDescription(), "");
@@ -212,20 +146,15 @@ TEST_F(EndToEndTest, IgnoreInitialStoriesStoresTheStartUpScanHidden) {
     EXPECT_EQ(watch->GetFirstScanFlag(), 1) << "only a scheduled cycle clears it";
 }
 
-// Pages that cannot be read, or are not HTML, are passed over: the cycle goes
-// on with the next page. The broken pages are the newest custom URLs, so
-// they come first in the page list.
+// Pages that cannot be read, or are not HTML, are passed over. They are the
+// newest custom URLs, so they come first in the page list.
 TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {
     home.settings.AddKeyword("+inflation");
     home.settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
-
     std::string oversize = "<html><body><ul>";
     while (oversize.size() < 200000)
         oversize += "<li><a href=\"/big.html\">Oversize page story about inflation today</a></li>";
-    oversize += "</ul></body></html>";
-    server.SetPage("/oversize.html", oversize);
-    home.settings.AddUrl(server.Url("/oversize.html"));
-
+    server.SetPage("/oversize.html", oversize + "</ul></body></html>");
     std::string garbage;
     unsigned seed = 12345;
     for (int i = 0; i < 20000; ++i) {
@@ -235,29 +164,19 @@ TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {
         if (i % 89 == 0) garbage += "</a></td><tr>&#9999999;<";
     }
     server.SetPage("/garbage.html", garbage, "application/octet-stream");
-    home.settings.AddUrl(server.Url("/garbage.html"));
-
-    std::string vanished;
-    {
-        CTestHttpServer gone;
-        vanished = gone.Url("/index.html");
-    }
-    home.settings.AddUrl(vanished);
-
     TestHttpResponse stall;
     stall.stallBeforeHeaders = true;
     server.SetResponse("/stall.html", stall);
-    home.settings.AddUrl(server.Url("/stall.html"));
-    home.settings.AddUrl("notawebaddress");
+    std::string vanished = CTestHttpServer().Url("/index.html");
+    for (const std::string& url : {server.Url("/oversize.html"), server.Url("/garbage.html"), vanished,
+                                   server.Url("/stall.html"), std::string("notawebaddress")})
+        home.settings.AddUrl(url);
     home.LoadArchive();
-
     Scan();
 
-    EXPECT_EQ(server.RequestCount("/stall.html"), 1);
-    EXPECT_EQ(server.RequestCount("/garbage.html"), 1);
-    EXPECT_EQ(server.RequestCount("/oversize.html"), 1);
-    EXPECT_EQ(server.RequestCount(CNewsSite::FRONT_PAGE), 1) << "the last page is still read";
-    EXPECT_EQ(home.StateOf(kInflation), STORY_NEW);
+    for (const char* path : {"/stall.html", "/garbage.html", "/oversize.html", CNewsSite::FRONT_PAGE})
+        EXPECT_EQ(server.RequestCount(path), 1) << path;
+    EXPECT_EQ(home.StateOf(kInflation), STORY_NEW) << "the last page is still scanned";
     EXPECT_EQ(home.StateOf("Oversize page story about inflation today"), -1) << "an oversize page is not scanned";
     EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 1);
     EXPECT_EQ(home.window.Count(WM_SCAN_FINISHED), 1);
@@ -265,24 +184,23 @@ TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {
     server.ReleaseStalls();
 }
 
-// "Stop Scanning" during a forced scan: the page in progress ends and no
-// further page is read, and the thread stays switched off until it is
-// switched on again.
+// "Stop Scanning" during a forced scan: the page in progress ends, no
+// further page is read, and the thread stays off until switched on again.
 TEST_F(EndToEndTest, DeactivateDuringAForcedScanStopsThePageLoop) {
     home.settings.AddKeyword("+inflation");
+    const std::string base = server.Url("").substr(0, server.Url("").size() - 1);
     for (int i = 0; i < 3; ++i) {
         const std::string path = "/p" + std::to_string(i) + ".html";
-        server.SetHandler(path, [this](const TestHttpRequest&) {
+        server.SetHandler(path, [this, base](const TestHttpRequest&) {
             watch->Deactivate();  // as the main window does, from another thread
             TestHttpResponse r;
-            r.body = site.FrontPage(Base());
+            r.body = site.FrontPage(base);
             return r;
         });
         home.settings.AddUrl(server.Url(path));
     }
     home.LoadArchive();
     Scan();
-
     EXPECT_EQ(server.RequestCount(), 1);
     EXPECT_EQ(watch->IsActive(), 0);
     EXPECT_EQ(watch->GetPendingPageCount(), 2);
@@ -292,19 +210,20 @@ TEST_F(EndToEndTest, DeactivateDuringAForcedScanStopsThePageLoop) {
 
     watch->Activate();
     server.ClearPages();
-    for (int i = 0; i < 3; ++i) server.SetPage("/p" + std::to_string(i) + ".html", site.FrontPage(Base()));
+    for (int i = 0; i < 3; ++i) server.SetPage("/p" + std::to_string(i) + ".html", site.FrontPage(base));
     Scan();
     EXPECT_EQ(server.RequestCount(), 4) << "every page is read once scanning is on again";
     EXPECT_EQ(home.StateOf(kInflation), STORY_NEW);
 }
 
-// A source that is no longer selected loses the pending stories of its file
-// (so that its file does not keep growing with stories nobody will see),
-// while its announced stories stay. A category dropped from a source that
-// stays selected changes nothing: its stories share the source's file.
-TEST_F(EndToEndTest, DeselectedSourceLosesItsPendingStoriesButKeepsNewOnes) {
+// Catalogue pages are stored under their source and shown with the
+// category; listing rows become item stories. A source no longer selected
+// loses the pending stories of its file but keeps its announced ones; a
+// category dropped from a source that stays selected changes nothing.
+TEST_F(EndToEndTest, CatalogueSourcesListingsAndDeselection) {
     home.settings.AddKeyword("+inflation");
-    home.settings.AddUrl(server.Url(CNewsSite::MARKET_PAGE));  // keeps pages configured throughout
+    home.settings.AddKeyword("+desk");
+    home.settings.AddUrl(server.Url(CNewsSite::MARKET_PAGE));
     CNewsSource* source = home.catalogue.AddSource("Riverside Courier", 1);
     ASSERT_NE(source, nullptr);
     source->AddCategory(server.Url(CNewsSite::FRONT_PAGE), 1, 1, "Front Page");
@@ -312,19 +231,30 @@ TEST_F(EndToEndTest, DeselectedSourceLosesItsPendingStoriesButKeepsNewOnes) {
     server.SetPage("/quiet.html", "<html><body><p>Nothing today.</p></body></html>");
     home.LoadArchive();
     Scan();
-    ASSERT_EQ(home.StateOf(kInflation), STORY_NEW);
+
+    EXPECT_EQ(home.archive.GetFileCount(), 2);
+    auto inflation = FindStory(home.archive, kInflation);
+    ASSERT_TRUE(inflation);
+    EXPECT_EQ(inflation->GetState(), STORY_NEW);
+    EXPECT_EQ(inflation->GetSource(), "Riverside Courier (Front Page)");
+    for (const SiteListing& l : site.Listings()) {
+        auto s = FindStory(home.archive, l.code + ": " + l.title);
+        ASSERT_TRUE(s) << l.title;
+        EXPECT_EQ(s->GetDescription(), l.price);
+        EXPECT_EQ(s->GetUrl(), server.Url(l.path));
+    }
+    EXPECT_EQ(SortedHeadlines(home.archive, STORY_NEW), (Strings{kOakDesk, kInflation}));
     ASSERT_EQ(home.StateOf(kBridge), STORY_PENDING);
 
     source->SetSelected(1, 0);
     Scan();
     EXPECT_EQ(home.StateOf(kBridge), STORY_PENDING) << "the source is still selected";
-
     source->SetEnabled(0);
     Scan();
     EXPECT_EQ(home.StateOf(kBridge), -1);
     EXPECT_EQ(home.StateOf(kInflation), STORY_NEW);
     EXPECT_NE(home.archive.FindFile("Riverside Courier"), nullptr) << "the file still holds a new story";
-    EXPECT_EQ(home.StateOf("48213: Oak writing desk with drawers"), STORY_PENDING) << "other sources are untouched";
+    EXPECT_EQ(home.StateOf(kOakDesk), STORY_NEW) << "other sources are untouched";
 }
 
 }  // namespace

@@ -1,27 +1,86 @@
-// Test support for the scanning thread: an application folder with real
-// settings, catalogue and story archive, a recording main window, and a
-// scanning thread that runs on a simulated clock (every wait time-out passes
-// at once and advances a virtual second counter).
+// Test support for the engine: reading back what a story archive holds, a
+// page scanner over a temporary archive, an application folder with real
+// settings, catalogue and archive, and a scanning thread on a simulated clock.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
 #include "engine/NewsWatch.h"
+#include "engine/PageScanner.h"
 #include "net/HttpFetcher.h"
 #include "store/StoryArchive.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
+
+using Strings = std::vector<std::string>;
+
+// Every live story in states 0 to 5, by state, then in file order.
+inline std::vector<CStory> ArchiveStories(CStoryArchive& archive) {
+    std::vector<CStory> out;
+    CStoryArchiveGuard lock(archive);
+    for (int state = STORY_PENDING; state <= STORY_HIDDEN; ++state) {
+        if (archive.Open("rb") != 0) break;
+        while (archive.FindNextWithState(state))
+            if (auto story = archive.GetCurrentStory()) out.push_back(*story);
+        archive.Close();
+    }
+    return out;
+}
+
+inline std::optional<CStory> FindStory(CStoryArchive& archive, const std::string& headline) {
+    for (const CStory& s : ArchiveStories(archive))
+        if (s.GetHeadline() == headline) return s;
+    return std::nullopt;
+}
+
+// The state of the story with that headline, -1 when none is stored.
+inline int StateOf(CStoryArchive& archive, const std::string& headline) {
+    auto s = FindStory(archive, headline);
+    return s ? s->GetState() : -1;
+}
+
+inline Strings SortedHeadlines(CStoryArchive& archive, int onlyState = -1) {
+    Strings out;
+    for (const CStory& s : ArchiveStories(archive))
+        if (onlyState < 0 || s.GetState() == onlyState) out.push_back(s.GetHeadline());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// A page scanner over a temporary archive and settings without a file.
+class ScanFixture : public ::testing::Test {
+protected:
+    ScanFixture() : archive(dir.Path()), scanner(archive, settings, window) {}
+
+    // Probe pass, then the real pass when the probe is still set, as the
+    // scanning thread runs them for one fetched page.
+    void Scan(const std::string& html, const std::string& pageUrl) {
+        ASSERT_TRUE(scanner.Parser().SetPage(html));
+        scanner.SetPageUrl(pageUrl);
+        scanner.ScanPage(1);
+        if (scanner.ProbeStillSet() == 1) scanner.ScanPage(0);
+    }
+    std::optional<CStory> Story(const std::string& headline) { return FindStory(archive, headline); }
+
+    CTempDir dir;
+    CStoryArchive archive;
+    CNewsSettings settings;
+    CRecordingTarget window;
+    CPageScanner scanner;
+};
 
 // The objects the application owns, in a temporary application folder.
 struct WatchHome {
@@ -33,37 +92,14 @@ struct WatchHome {
         catalogue.SetFileName(dir.Path());
         archive.SetDataFolder(dir.Path() + "Data");
     }
-
     // QuickScan (1, 1), Standard (1, 0), Extensive (0, 0).
     void SetMode(int titleContainsKeyword, int checkOnlyTitle) {
         settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, titleContainsKeyword);
         settings.SetFlag(SETTING_CHECK_ONLY_TITLE, checkOnlyTitle);
     }
-
-    // Start-up: the archive's files for the configured sources.
     void LoadArchive() { archive.LoadAll(catalogue, settings); }
-
-    // Every story of the archive in states 0 to 5, by state.
-    std::vector<CStory> Stories() {
-        std::vector<CStory> out;
-        CStoryArchiveGuard lock(archive);
-        for (int state = STORY_PENDING; state <= STORY_HIDDEN; ++state) {
-            if (archive.Open("rb") != 0) break;
-            while (archive.FindNextWithState(state)) {
-                auto story = archive.GetCurrentStory();
-                if (story) out.push_back(*story);
-            }
-            archive.Close();
-        }
-        return out;
-    }
-
-    // The state of the story with that headline, -1 when none is stored.
-    int StateOf(const std::string& headline) {
-        for (const CStory& s : Stories())
-            if (s.GetHeadline() == headline) return s.GetState();
-        return -1;
-    }
+    std::vector<CStory> Stories() { return ArchiveStories(archive); }
+    int StateOf(const std::string& headline) { return ::StateOf(archive, headline); }
 
     CTempDir dir;
     CNewsSettings settings;
@@ -83,18 +119,16 @@ inline FetchTimeouts ShortTimeouts() {
     return t;
 }
 
-// The scanning thread on a simulated clock. Every wait that would time out
-// returns at once and advances `now` by the time-out's whole seconds; a set
-// event is reported without time passing. Actions scheduled with At run on
-// the scanning thread at the first wait at or after their second. Once
-// `now` reaches the limit the wait reports the stop event and the thread
-// ends by itself.
+// The scanning thread on a simulated clock: a wait that would time out
+// returns at once and advances `now` by its whole seconds; a set event is
+// reported without time passing. Actions given to At run on the scanning
+// thread at the first wait at or after their second. At the limit the wait
+// reports the stop event and the thread ends.
 class CSimClockWatch : public CNewsWatch {
 public:
     CSimClockWatch(WatchHome& home, int limitSeconds)
         : CNewsWatch(home.settings, home.catalogue, home.archive, home.window), m_nLimit(limitSeconds) {}
     ~CSimClockWatch() override {
-        // The thread calls the overrides below; it must end before they go.
         Deactivate();
         StopAndWait();
     }
@@ -102,8 +136,7 @@ public:
     void At(int second, std::function<void()> action) { m_actions.push_back({second, std::move(action), false}); }
     void SetConnected(bool connected) { m_bConnected = connected; }
 
-    // Starts the thread and waits (up to a real minute) until it has reached
-    // the limit and ended.
+    // Starts the thread and waits (up to a real minute) until it has ended.
     bool Run() {
         if (!CreateThread()) return false;
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -119,21 +152,18 @@ public:
 protected:
     int WaitAny(CEvent* const* events, int count, int timeoutMs) override {
         ++waits;
-        for (Action& a : m_actions) {
+        for (Action& a : m_actions)
             if (!a.bDone && a.second <= now.load()) {
                 a.bDone = true;
                 a.run();
             }
-        }
         for (int i = 0; i < count; ++i)
             if (events[i] && events[i]->IsSet()) return i;
         if (now.load() >= m_nLimit) return 0;
         now += timeoutMs / 1000;
         return -1;
     }
-
     bool IsConnected() override { return m_bConnected.load(); }
-
     bool InitInstance() override {
         const bool r = CNewsWatch::InitInstance();
         {
