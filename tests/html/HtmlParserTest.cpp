@@ -10,67 +10,40 @@
 
 namespace {
 
-TEST(HtmlParserPage, SizeLimit) {
+TEST(HtmlParserPage, SizeLimitAndNulBytes) {
     struct Case {
         const char* why;
-        std::size_t size;
-        bool accepted;
+        std::string page;
+        int length;  // 0: refused
+        std::size_t lastText;
     } cases[] = {
-        {"the largest page accepted", 127999, true},
-        {"a page of exactly the limit is refused", 128000, false},
-        {"larger pages are refused", 200000, false},
-        {"an empty page is refused", 0, false},
+        {"the largest page accepted", "<p>" + std::string(127996, 'x'), 127999, 127996},
+        {"a page of exactly the limit is refused", "<p>" + std::string(127997, 'x'), 0, 0},
+        {"larger pages are refused", std::string(200000, 'x'), 0, 0},
+        {"an empty page is refused", "", 0, 0},
+        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2},
+        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0},
     };
     for (const Case& c : cases) {
-        std::string page;
-        if (c.size > 0) page = "<p>" + std::string(c.size - 3, 'x');
         CHtmlParser parser;
-        EXPECT_EQ(parser.SetPage(page), c.accepted) << c.why;
-        EXPECT_EQ(parser.HasPage(), c.accepted) << c.why;
-        EXPECT_EQ(parser.GetPageLength(), c.accepted ? static_cast<int>(c.size) : 0) << c.why;
+        EXPECT_EQ(parser.SetPage(c.page), c.length > 0) << c.why;
+        EXPECT_EQ(parser.HasPage(), c.length > 0) << c.why;
+        EXPECT_EQ(parser.GetPageLength(), c.length) << c.why;
         parser.ParsePage();
-        if (c.accepted) {
-            ASSERT_EQ(parser.GetTokenCount(), 2) << c.why;
-            EXPECT_EQ(parser.Tokens()[1].Text().size(), c.size - 3) << c.why;
-        } else {
-            EXPECT_EQ(parser.GetTokenCount(), 0) << c.why;
+        ASSERT_EQ(parser.GetTokenCount(), c.length > 0 ? 2 : 0) << c.why;
+        if (c.length > 0) {
+            EXPECT_EQ(parser.Tokens()[1].Text().size(), c.lastText) << c.why;
         }
     }
 }
 
-TEST(HtmlParserPage, PageEndsAtFirstNul) {
-    CHtmlParser parser;
-    ASSERT_TRUE(parser.SetPage(std::string("<b>ab\0<i>cd", 11)));
-    EXPECT_EQ(parser.GetPageLength(), 5);
-    parser.ParsePage();
-    EXPECT_EQ(parser.GetTokenCount(), 2);
-    EXPECT_FALSE(parser.SetPage(std::string("\0<b>", 4)));
-}
-
-TEST(HtmlParserPage, RefusedPageDropsTheHeldOne) {
-    CHtmlParser parser;
-    ASSERT_TRUE(parser.SetPage("<b>old"));
-    EXPECT_FALSE(parser.SetPage(std::string(128000, 'x')));
-    EXPECT_FALSE(parser.HasPage());
-    parser.ParsePage();
-    EXPECT_EQ(parser.GetTokenCount(), 0);
-}
-
-TEST(HtmlParserPage, ParseFreesThePageAndASecondParseEmptiesTheList) {
-    CHtmlParser parser;
-    ASSERT_TRUE(parser.SetPage("<b>x</b>"));
-    parser.ParsePage();
-    EXPECT_FALSE(parser.HasPage());
-    EXPECT_EQ(parser.GetPageLength(), 0);
-    EXPECT_EQ(parser.GetTokenCount(), 3);
-    parser.ParsePage();
-    EXPECT_EQ(parser.GetTokenCount(), 0);
-}
-
-TEST(HtmlParserPage, TokensOutliveTheNextPageUntilItIsParsed) {
+TEST(HtmlParserPage, TokensLiveUntilTheNextParse) {
     CHtmlParser parser;
     ASSERT_TRUE(parser.SetPage("<BLINK href=\"u\">Old &amp; text"));
     parser.ParsePage();
+    EXPECT_FALSE(parser.HasPage());  // parsing frees the page
+    EXPECT_EQ(parser.GetPageLength(), 0);
+
     ASSERT_TRUE(parser.SetPage("<p>New page"));
     ASSERT_EQ(parser.GetTokenCount(), 2);
     EXPECT_EQ(parser.Tokens()[0].Text(), "blink");
@@ -78,82 +51,82 @@ TEST(HtmlParserPage, TokensOutliveTheNextPageUntilItIsParsed) {
     std::string href;
     EXPECT_TRUE(parser.Tokens()[0].GetAttribute("HREF", href));
     EXPECT_EQ(href, "u");
+
+    // A refused page drops the held one, and a parse without a page empties the list.
+    EXPECT_FALSE(parser.SetPage(std::string(128000, 'x')));
+    EXPECT_FALSE(parser.HasPage());
+    parser.ParsePage();
+    EXPECT_EQ(parser.GetTokenCount(), 0);
 }
 
 // "<b>x</b><i>y</i>": 0 <b>, 1 'x', 2 </b>, 3 <i>, 4 'y', 5 </i>
 class HtmlParserCursor : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ParseTokens(m_parser, "<b>x</b><i>y</i>");
-        ASSERT_EQ(m_parser.GetTokenCount(), 6);
-    }
+    void SetUp() override { ASSERT_EQ(ParseTokens(m_parser, "<b>x</b><i>y</i>").size(), 6u); }
     int Index(const CHtmlToken* t) const { return t ? static_cast<int>(t - m_parser.Tokens().data()) : -1; }
     int Current() const {
         const CHtmlToken* t = nullptr;
         return m_parser.GetCurrent(t) ? Index(t) : -1;
     }
-
     CHtmlParser m_parser;
     const CHtmlToken* m_tok = nullptr;
 };
 
-TEST_F(HtmlParserCursor, FindNextWithoutCursorTestsTheFirstToken) {
-    EXPECT_EQ(Current(), -1);
-    ASSERT_TRUE(m_parser.FindNext(TK_BOLD, m_tok));
-    EXPECT_EQ(Index(m_tok), 0);
-    m_parser.ClearCursor();
-    ASSERT_TRUE(m_parser.FindNext(TK_ANY, m_tok));
-    EXPECT_EQ(Index(m_tok), 0);
-    ASSERT_TRUE(m_parser.FindNext(TK_ANY, m_tok));
-    EXPECT_EQ(Index(m_tok), 1);
-}
+TEST_F(HtmlParserCursor, FindNextAndFindPrev) {
+    constexpr int kNone = -1;
+    struct Step {
+        char op;  // 'n' FindNext, 'p' FindPrev, 'c' ClearCursor
+        int kindA, kindB;
+        int found;    // index, -1 when the search fails
+        int current;  // where the cursor is afterwards
+        const char* why;
+    } steps[] = {
+        {'p', TK_ANY, kNone, -1, -1, "no cursor: FindPrev fails"},
+        {'n', TK_BOLD, kNone, 0, 0, "no cursor: FindNext tests the first token"},
+        {'c', 0, 0, -1, -1, ""},
+        {'n', TK_ANY, kNone, 0, 0, "TK_ANY matches the first token"},
+        {'n', TK_ANY, kNone, 1, 1, "then steps on"},
+        {'n', TK_ITALIC, kNone, 3, 3, "opening tag of the kind"},
+        {'n', TK_ITALIC, kNone, 5, 5, "closing tag of the kind"},
+        {'p', TK_TEXT, kNone, 4, 4, ""},
+        {'p', TK_TEXT, kNone, 1, 1, ""},
+        {'p', TK_TABLE, kNone, -1, 0, "a failed FindPrev stays on the first token"},
+        {'n', TK_TABLE, kNone, -1, 5, "a failed FindNext stays on the last token"},
+        {'p', TK_ANY, kNone, 4, 4, "...from where a search goes on"},
+        {'c', 0, 0, -1, -1, ""},
+        {'n', TK_TABLE, kNone, -1, 5, "also without a cursor"},
+        {'c', 0, 0, -1, -1, ""},
+        {'n', TK_ITALIC, TK_TEXT, 1, 1, "two kinds: either matches"},
+        {'n', TK_ITALIC, TK_TEXT, 3, 3, ""},
+        {'n', TK_TABLE, TK_TEXT, 4, 4, ""},
+        {'p', TK_BOLD, TK_TABLE, 2, 2, ""},
+    };
+    for (const Step& s : steps) {
+        const bool next = s.op == 'n', two = s.kindB != kNone;
+        bool found = false;
+        if (s.op == 'c')
+            m_parser.ClearCursor();
+        else if (two)
+            found = next ? m_parser.FindNext(s.kindA, s.kindB, m_tok) : m_parser.FindPrev(s.kindA, s.kindB, m_tok);
+        else
+            found = next ? m_parser.FindNext(s.kindA, m_tok) : m_parser.FindPrev(s.kindA, m_tok);
+        if (s.op != 'c') {
+            EXPECT_EQ(found, s.found >= 0) << s.why;
+            EXPECT_EQ(Index(m_tok), s.found) << s.why;  // null on failure
+        }
+        EXPECT_EQ(Current(), s.current) << s.why;
+    }
 
-TEST_F(HtmlParserCursor, FindNextMatchesOpeningAndClosingTagsOfTheKind) {
-    ASSERT_TRUE(m_parser.FindNext(TK_ITALIC, m_tok));
-    EXPECT_EQ(Index(m_tok), 3);
-    ASSERT_TRUE(m_parser.FindNext(TK_ITALIC, m_tok));
-    EXPECT_EQ(Index(m_tok), 5);
-}
-
-TEST_F(HtmlParserCursor, AtTheEndTheCursorStaysOnTheLastToken) {
-    ASSERT_TRUE(m_parser.FindNext(TK_BOLD, m_tok));
-    EXPECT_FALSE(m_parser.FindNext(TK_TABLE, m_tok));
-    EXPECT_EQ(m_tok, nullptr);
-    EXPECT_EQ(Current(), 5);
-    ASSERT_TRUE(m_parser.FindPrev(TK_ANY, m_tok));
-    EXPECT_EQ(Index(m_tok), 4);
-    // A failed search without a cursor also leaves it on the last token.
-    m_parser.ClearCursor();
-    EXPECT_FALSE(m_parser.FindNext(TK_TABLE, m_tok));
-    EXPECT_EQ(Current(), 5);
-}
-
-TEST_F(HtmlParserCursor, FindPrev) {
-    EXPECT_FALSE(m_parser.FindPrev(TK_ANY, m_tok));  // no cursor
-    EXPECT_EQ(Current(), -1);
-    ASSERT_TRUE(m_parser.FindNext(TK_ITALIC, m_tok));
-    ASSERT_TRUE(m_parser.FindPrev(TK_TEXT, m_tok));
-    EXPECT_EQ(Index(m_tok), 1);
-    EXPECT_FALSE(m_parser.FindPrev(TK_TABLE, m_tok));
-    EXPECT_EQ(Current(), 0);  // stays on the first token
-}
-
-TEST_F(HtmlParserCursor, TwoKindSearches) {
-    ASSERT_TRUE(m_parser.FindNext(TK_ITALIC, TK_TEXT, m_tok));
-    EXPECT_EQ(Index(m_tok), 1);
-    ASSERT_TRUE(m_parser.FindNext(TK_ITALIC, TK_TEXT, m_tok));
-    EXPECT_EQ(Index(m_tok), 3);
-    ASSERT_TRUE(m_parser.FindNext(TK_TABLE, TK_TEXT, m_tok));
-    EXPECT_EQ(Index(m_tok), 4);
-    ASSERT_TRUE(m_parser.FindPrev(TK_BOLD, TK_TABLE, m_tok));
-    EXPECT_EQ(Index(m_tok), 2);
+    CHtmlParser empty;
+    EXPECT_FALSE(empty.FindNext(TK_ANY, m_tok));
+    EXPECT_FALSE(empty.FindPrev(TK_ANY, m_tok));
+    EXPECT_FALSE(empty.GetCurrent(m_tok));
 }
 
 TEST_F(HtmlParserCursor, SaveAndRestore) {
     const CHtmlCursorPos none = m_parser.SaveCursor();
     ASSERT_TRUE(m_parser.FindNext(TK_TEXT, m_tok));
     const CHtmlCursorPos saved = m_parser.SaveCursor();
-    ASSERT_TRUE(m_parser.FindNext(TK_ANY, m_tok));
     ASSERT_TRUE(m_parser.FindNext(TK_ANY, m_tok));
     EXPECT_TRUE(m_parser.RestoreCursor(saved));
     EXPECT_EQ(Current(), 1);
@@ -172,20 +145,11 @@ TEST_F(HtmlParserCursor, SaveAndRestore) {
     EXPECT_EQ(Current(), -1);
 }
 
-TEST(HtmlParserCursorEmpty, SearchesOnAnEmptyListFail) {
-    CHtmlParser parser;
-    const CHtmlToken* tok = nullptr;
-    EXPECT_FALSE(parser.FindNext(TK_ANY, tok));
-    EXPECT_FALSE(parser.FindPrev(TK_ANY, tok));
-    EXPECT_FALSE(parser.GetCurrent(tok));
-}
-
-TEST(HtmlParserFetch, FetchesAndParsesAPage) {
+TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     CTestHttpServer server;
     server.SetPage("/news.html", "<td><a href=story.html>Big <b>story</b></a>");
     server.SetPage("/big.html", std::string(128000, 'x'));
     server.SetPage("/empty.html", "");
-
     CHtmlParser parser;
     ASSERT_TRUE(parser.FetchPage(server.Url("/news.html"), 0, "", 0, "", ""));
     parser.ParsePage();
@@ -200,13 +164,10 @@ TEST(HtmlParserFetch, FetchesAndParsesAPage) {
     EXPECT_FALSE(parser.FetchPage("", 0, "", 0, "", ""));
     EXPECT_EQ(server.RequestCount(), requests);  // no request for an empty URL
     EXPECT_EQ(parser.GetFetcher().GetStartTime(), 0);
-}
 
-TEST(HtmlParserFetch, GoesThroughTheProxyWithItsCredentials) {
     CTestHttpServer proxy;
     proxy.EnableProxy("user", "secret");
     proxy.SetPage("/via.html", "<p>via proxy");
-    CHtmlParser parser;
     ASSERT_TRUE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "secret"));
     parser.ParsePage();
     ASSERT_EQ(parser.GetTokenCount(), 2);

@@ -3,20 +3,19 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <mutex>
-#include <vector>
+#include <thread>
 
 #include "net/EventThread.h"
 
 namespace {
 
-// A worker with one event of its own in slot 1 that records what each wait
-// reported, and resets its event when it handled it.
+// A worker with one event of its own in slot 1 that counts what its waits
+// report, and resets its event when it handles it.
 class CRecordingWorker : public CEventThread {
 public:
-    CRecordingWorker() {
+    explicit CRecordingWorker(int timeoutMs = 20) {
         AddEvent(1, &m_work);
-        SetWaitTimeout(20);
+        SetWaitTimeout(timeoutMs);
     }
     CEvent m_work;
     std::atomic<int> m_nHandled{0};
@@ -27,9 +26,7 @@ protected:
     bool InitInstance() override {
         CEventThread::InitInstance();
         int index = 0;
-        for (;;) {
-            int r = WaitForEvents(index);
-            if (r == WAIT_STOP) break;
+        for (int r; (r = WaitForEvents(index)) != WAIT_STOP;) {
             if (r == WAIT_HELD) {
                 ++m_nHeldSeen;
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -50,12 +47,15 @@ bool WaitUntil(const std::function<bool()>& cond) {
     return cond();
 }
 
-TEST(EventThread, StopIsReportedEvenWhileHeld) {
-    CRecordingWorker worker;
-    ASSERT_TRUE(worker.CreateThread());
-    worker.Hold();
-    worker.StopAndWait();
-    EXPECT_TRUE(worker.m_bEnded.load());
+TEST(EventThread, StopIsReportedWhileHeldAndToAWorkerInAnInfiniteWait) {
+    for (int timeout : {20, WAIT_INFINITE}) {
+        CRecordingWorker worker(timeout);
+        ASSERT_TRUE(worker.CreateThread());
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let it reach its wait
+        worker.Hold();
+        worker.StopAndWait();
+        EXPECT_TRUE(worker.m_bEnded.load()) << timeout;
+    }
 }
 
 TEST(EventThread, EventsRaisedWhileHeldStayRaisedUntilReleased) {
@@ -72,17 +72,6 @@ TEST(EventThread, EventsRaisedWhileHeldStayRaisedUntilReleased) {
     EXPECT_EQ(worker.IsHeld(), 1) << "StopAndWait holds the worker first";
 }
 
-TEST(EventThread, StopAndWaitEndsAWorkerBlockedInAnInfiniteWait) {
-    class CBlockedWorker : public CRecordingWorker {
-    public:
-        CBlockedWorker() { SetWaitTimeout(WAIT_INFINITE); }
-    } worker;
-    ASSERT_TRUE(worker.CreateThread());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    worker.StopAndWait();
-    EXPECT_TRUE(worker.m_bEnded.load());
-}
-
 TEST(Event, WaitForAnyReportsTheLowestSetIndexOrTimeout) {
     CEvent a, b;
     CEvent* table[] = {&a, nullptr, &b};
@@ -94,7 +83,7 @@ TEST(Event, WaitForAnyReportsTheLowestSetIndexOrTimeout) {
     a.Reset();
     b.Reset();
     std::thread setter([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // so the waiter is already waiting
         b.Set();
     });
     EXPECT_EQ(WaitForAnyEvent(table, 3, WAIT_INFINITE), 2) << "a Set from another thread wakes the waiter";
