@@ -1,13 +1,20 @@
-// Helpers shared by the story store tests: a data folder in a temporary
-// directory, reading a file's bytes and making stories.
+// Helpers shared by the story store tests: a data folder under a fixed clock,
+// file bytes, stories and their encoded records.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "common/FileUtil.h"
 #include "store/Story.h"
+#include "store/StoryFile.h"
+#include "store/StoryRecord.h"
 #include "support/TempDir.h"
 
 inline std::string FileBytes(const std::string& path) {
@@ -18,15 +25,9 @@ inline std::string FileBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
+    ASSERT_NE(f, nullptr) << path;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-}
-
-inline std::string MakeStoryDataFolder(const CTempDir& dir) {
-    const std::string data = dir.Path() + "Data/";
-    ::mkdir(data.c_str(), 0755);
-    return data;
 }
 
 inline CStory MakeStory(const std::string& source, const std::string& headline, std::int32_t tFound,
@@ -39,3 +40,42 @@ inline CStory MakeStory(const std::string& source, const std::string& headline, 
     s.SetState(nState);
     return s;
 }
+
+// The bytes a story file holding these stories has, in order.
+inline std::string EncodeStories(const std::vector<CStory>& stories, CSourceCatalogue* pCatalogue = nullptr) {
+    std::string bytes;
+    for (const CStory& s : stories) {
+        StoryFileRecord rec;
+        s.BuildRecord(rec, pCatalogue);
+        EncodeStoryRecord(rec, bytes);
+    }
+    return bytes;
+}
+
+// What fn writes to standard error.
+template <class Fn>
+std::string CapturedStderr(Fn fn) {
+    testing::internal::CaptureStderr();
+    fn();
+    return testing::internal::GetCapturedStderr();
+}
+
+// A Data folder in a fresh temporary directory and a clock the test moves.
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest() { ::mkdir(m_strData.c_str(), 0755); }
+
+    std::int32_t Age(std::int64_t seconds) const { return static_cast<std::int32_t>(m_now - seconds); }
+
+    // A story file under the test clock, set to the key unless it is empty.
+    std::unique_ptr<CStoryFile> NewFile(const std::string& key = "Daily News") {
+        auto f = std::make_unique<CStoryFile>(m_strData);
+        f->SetClock([this] { return m_now; });
+        if (!key.empty()) f->SetKey(key);
+        return f;
+    }
+
+    CTempDir m_dir;
+    std::string m_strData = m_dir.Path() + "Data/";
+    std::int64_t m_now = 1700000000;
+};

@@ -1,39 +1,40 @@
 // The story archive: start-up loading, the cursor-style sequences, adding,
-// maintenance and removal of a custom URL's stories.
+// maintenance, removal of a custom URL's stories, and use from two threads.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <atomic>
+#include <ctime>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/Messages.h"
+#include "common/RecursiveLock.h"
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
 #include "store/StoryArchive.h"
 #include "store/StoryFileName.h"
-#include "store/StoryRecord.h"
 #include "support/RecordingTarget.h"
 #include "StoreTestUtil.h"
 
 namespace {
 
-constexpr std::int64_t kNow = 1700000000;
+using Headlines = std::vector<std::string>;
 const char* const kDailyTop = "http://daily.example/top";
 const char* const kDailyWorld = "http://daily.example/world";
 const char* const kEveningPage = "http://evening.example/";
 const char* const kCustom = "http://custom.example/news";
+const char* const kCustomKey = "Custom: http://custom.example/news";
 
-class StoryArchiveTest : public ::testing::Test {
+class StoryArchiveTest : public StoreTest {
 protected:
     void SetUp() override {
-        m_strData = MakeStoryDataFolder(m_dir);
         CNewsSource* daily = m_catalogue.AddSource("Daily News", 1);
         daily->AddCategory(kDailyTop, 1, 1, "Top Stories");
         daily->AddCategory(kDailyWorld, 0, 2, "World");
         m_catalogue.AddSource("Evening Post", 1)->AddCategory(kEveningPage, 1, 1, "Headlines");
         m_catalogue.AddSource("Old Times", 0)->AddCategory("http://old.example/", 1, 1, "Front");
-
         m_settings.SetDefaultSoundLookup([] { return std::string(); });
         m_settings.SetFileName(m_dir.Path());
         m_settings.Load();
@@ -42,49 +43,30 @@ protected:
         m_archive.SetClock([this] { return m_now; });
     }
 
-    std::int32_t Age(std::int64_t seconds) const { return static_cast<std::int32_t>(m_now - seconds); }
-
-    // Writes a story file as an earlier run would have left it.
-    void WriteStoryFile(const std::string& key, const std::vector<CStory>& stories) {
-        std::string bytes;
-        for (const CStory& s : stories) {
-            StoryFileRecord rec;
-            s.BuildRecord(rec, &m_catalogue);
-            EncodeStoryRecord(rec, bytes);
-        }
-        WriteBytes(m_strData + StoryFileStem(key) + ".dat", bytes);
-    }
-
-    std::vector<std::string> Keys() const {
-        std::vector<std::string> keys;
-        for (int i = 0; i < m_archive.GetFileCount(); ++i) keys.push_back(m_archive.GetFileAt(i)->GetKey());
-        return keys;
-    }
-
-    // What the story list shows: every visible story, file after file.
-    std::vector<std::string> ListVisible() {
-        std::vector<std::string> out;
+    // Runs fn under the archive lock with the archive open for writing.
+    template <class Fn>
+    void Locked(Fn fn) {
         CStoryArchiveGuard guard(m_archive);
         m_archive.Open("r+b");
-        while (m_archive.FindNextVisible()) {
-            auto story = m_archive.GetCurrentStory();
-            out.push_back(story ? story->GetHeadline() : "<unreadable>");
-        }
+        fn();
         m_archive.Close();
+    }
+    // The visible headlines, file after file; FindNextVisible stays at the end.
+    Headlines Walk() {
+        Headlines out;
+        Locked([&] {
+            while (m_archive.FindNextVisible() && out.size() < 20) out.push_back(m_archive.GetCurrentStory()->GetHeadline());
+            EXPECT_EQ(m_archive.FindNextVisible(), 0);
+            EXPECT_EQ(m_archive.GetCurrentState(), -1);
+        });
         return out;
     }
-
     int AddStory(const std::string& source, const std::string& headline, int state, bool supersede = false) {
-        CStoryArchiveGuard guard(m_archive);
-        m_archive.Open("r+b");
-        const int r = m_archive.Add(MakeStory(source, headline, Age(10), state), supersede);
-        m_archive.Close();
+        int r = 0;
+        Locked([&] { r = m_archive.Add(MakeStory(source, headline, Age(10), state), supersede); });
         return r;
     }
 
-    CTempDir m_dir;
-    std::string m_strData;
-    std::int64_t m_now = kNow;
     CSourceCatalogue m_catalogue;
     CNewsSettings m_settings;
     CStoryArchive m_archive;
@@ -93,110 +75,85 @@ protected:
 TEST_F(StoryArchiveTest, LoadAllBuildsConfiguredFilesThenAdoptsTheRest) {
     ASSERT_TRUE(m_settings.AddUrl(kCustom));
     ASSERT_TRUE(m_settings.AddUrl(kDailyWorld));  // a catalogue page: same key as the source
-    WriteStoryFile("Daily News", {MakeStory(kDailyTop, "Daily story", Age(5), STORY_NEW),
-                                  MakeStory(kDailyTop, "Expired daily story", Age(172800), STORY_READ)});
-    WriteStoryFile("Old Times", {MakeStory("Old Times (Front)", "Old times story", Age(5), STORY_UNREAD)});
+    WriteBytes(m_strData + StoryFileStem("Daily News") + ".dat",
+               EncodeStories({MakeStory(kDailyTop, "Daily story", Age(5), STORY_NEW),
+                              MakeStory(kDailyTop, "Expired daily story", Age(172800), STORY_READ)},
+                             &m_catalogue));
+    WriteBytes(m_strData + StoryFileStem("Old Times") + ".dat",
+               EncodeStories({MakeStory("Old Times (Front)", "Old times story", Age(5), STORY_UNREAD)}));
     WriteBytes(m_strData + "emptyfile.dat", "");
     WriteBytes(m_strData + "notes.txt", "not a story file");
 
     EXPECT_EQ(m_archive.LoadAll(m_catalogue, m_settings), 4);
-    EXPECT_EQ(Keys(), (std::vector<std::string>{"Daily News", "Evening Post", "Custom: http://custom.example/news",
-                                                "Old Times"}));
+    Headlines keys;
+    for (int i = 0; i < m_archive.GetFileCount(); ++i) keys.push_back(m_archive.GetFileAt(i)->GetKey());
+    EXPECT_EQ(keys, (Headlines{"Daily News", "Evening Post", kCustomKey, "Old Times"}));
     EXPECT_FALSE(FileExists(m_strData + "emptyfile.dat"));
     EXPECT_TRUE(FileExists(m_strData + "notes.txt"));
     EXPECT_TRUE(FileExists(m_strData + StoryFileStem("Evening Post") + ".dat"));
-    EXPECT_TRUE(FileExists(m_strData + StoryFileStem("Custom: http://custom.example/news") + ".dat"));
+    EXPECT_TRUE(FileExists(m_strData + StoryFileStem(kCustomKey) + ".dat"));
     // The configured file was compacted at start: the expired story is gone.
-    EXPECT_EQ(ListVisible(), (std::vector<std::string>{"Daily story", "Old times story"}));
+    EXPECT_EQ(Walk(), (Headlines{"Daily story", "Old times story"}));
     EXPECT_EQ(m_archive.GetFileAt(0)->StoryCount(), 1);
 }
 
-TEST_F(StoryArchiveTest, AnEmptyArchiveOpensNothing) {
-    CStoryArchiveGuard guard(m_archive);
-    EXPECT_NE(m_archive.Open("r+b"), 0);
-    EXPECT_EQ(m_archive.FindByHeadline("x"), 0);
-    EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
-    EXPECT_EQ(m_archive.SetCurrentState(STORY_READ), 0);
-    EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
-    m_archive.Close();
-}
-
-TEST_F(StoryArchiveTest, FindByHeadlineWithAndWithoutKey) {
+TEST_F(StoryArchiveTest, FindByHeadlineAndTheStateWalks) {
+    Locked([this] {  // nothing loaded: nothing to find
+        EXPECT_EQ(m_archive.FindByHeadline("x"), 0);
+        EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
+        EXPECT_EQ(m_archive.SetCurrentState(STORY_READ), 0);
+        EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
+    });
     m_archive.LoadAll(m_catalogue, m_settings);
     ASSERT_EQ(AddStory(kDailyTop, "Shared headline", STORY_NEW), 1);
-    ASSERT_EQ(AddStory(kEveningPage, "Shared headline", STORY_READ), 1);
-    ASSERT_EQ(AddStory(kEveningPage, "Evening only", STORY_READ), 1);
-
-    CStoryArchiveGuard guard(m_archive);
-    m_archive.Open("r+b");
-    // Without a key: the first file in list order that has it.
-    ASSERT_EQ(m_archive.FindByHeadline("Shared headline"), 1);
-    EXPECT_EQ(m_archive.GetCurrentStory()->GetSource(), "Daily News (Top Stories)");
-    EXPECT_EQ(m_archive.FindByHeadline("Evening only"), 1);
-    // With a key: only that file is looked at.
-    ASSERT_EQ(m_archive.FindByHeadline("Shared headline", "Evening Post"), 1);
-    EXPECT_EQ(m_archive.GetCurrentState(), STORY_READ);
-    EXPECT_EQ(m_archive.FindByHeadline("Evening only", "Daily News"), 0);
-    EXPECT_EQ(m_archive.FindByHeadline("Shared headline", "No such source"), 0);
-    EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
-    EXPECT_EQ(m_archive.FindByHeadline("Nowhere"), 0);
-    EXPECT_EQ(m_archive.GetCurrentState(), -1);
-    m_archive.Close();
-}
-
-TEST_F(StoryArchiveTest, FindNextWithStateReopensButFindNextVisibleDoesNot) {
-    m_archive.LoadAll(m_catalogue, m_settings);
-    ASSERT_EQ(AddStory(kDailyTop, "Daily new", STORY_NEW), 1);
     ASSERT_EQ(AddStory(kDailyTop, "Daily read", STORY_READ), 1);
+    ASSERT_EQ(AddStory(kEveningPage, "Shared headline", STORY_READ), 1);
     ASSERT_EQ(AddStory(kEveningPage, "Evening new", STORY_NEW), 1);
     ASSERT_EQ(AddStory(kCustom, "Custom new", STORY_NEW), 1);
 
-    CStoryArchiveGuard guard(m_archive);
-    ASSERT_EQ(m_archive.Open("r+b"), 0);
-    std::vector<std::string> seen;
-    while (m_archive.FindNextWithState(STORY_NEW)) {
-        seen.push_back(m_archive.GetCurrentStory()->GetHeadline());
-        ASSERT_LT(seen.size(), 10u);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{"Daily new", "Evening new", "Custom new"}));
-    // Opened again on the first file: the walk starts over.
-    ASSERT_EQ(m_archive.FindNextWithState(STORY_NEW), 1);
-    EXPECT_EQ(m_archive.GetCurrentStory()->GetHeadline(), "Daily new");
-    m_archive.Close();
-
-    // The story list closing: every new story becomes unread.
-    m_archive.Open("r+b");
-    while (m_archive.FindNextWithState(STORY_NEW)) ASSERT_EQ(m_archive.SetCurrentState(STORY_UNREAD), 1);
-    EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
-    m_archive.Close();
-
-    m_archive.Open("r+b");
-    int visible = 0;
-    while (m_archive.FindNextVisible()) ++visible;
-    EXPECT_EQ(visible, 4);
-    EXPECT_EQ(m_archive.FindNextVisible(), 0);  // no reopening
-    EXPECT_EQ(m_archive.GetCurrentState(), -1);
-    m_archive.Close();
+    Locked([this] {
+        // Without a key: the first file in list order that has it; with a key: only that file.
+        ASSERT_EQ(m_archive.FindByHeadline("Shared headline"), 1);
+        EXPECT_EQ(m_archive.GetCurrentStory()->GetSource(), "Daily News (Top Stories)");
+        EXPECT_EQ(m_archive.FindByHeadline("Evening new"), 1);
+        ASSERT_EQ(m_archive.FindByHeadline("Shared headline", "Evening Post"), 1);
+        EXPECT_EQ(m_archive.GetCurrentState(), STORY_READ);
+        EXPECT_EQ(m_archive.FindByHeadline("Evening new", "Daily News"), 0);
+        EXPECT_EQ(m_archive.FindByHeadline("Shared headline", "No such source"), 0);
+        EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
+        EXPECT_EQ(m_archive.FindByHeadline("Nowhere"), 0);
+        EXPECT_EQ(m_archive.GetCurrentState(), -1);
+    });
+    Locked([this] {  // FindNextWithState reports the end once, then starts over on the first file
+        for (const char* expected : {"Shared headline", "Evening new", "Custom new", "", "Shared headline"}) {
+            ASSERT_EQ(m_archive.FindNextWithState(STORY_NEW), *expected ? 1 : 0) << expected;
+            if (*expected) {
+                EXPECT_EQ(m_archive.GetCurrentStory()->GetHeadline(), expected);
+            }
+        }
+    });
+    Locked([this] {  // the story list closing: every new story becomes unread
+        while (m_archive.FindNextWithState(STORY_NEW)) ASSERT_EQ(m_archive.SetCurrentState(STORY_UNREAD), 1);
+        EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
+    });
+    EXPECT_EQ(Walk().size(), 5u);
 }
 
 TEST_F(StoryArchiveTest, AddCreatesANewFileAtTheEndForAnUnknownSource) {
     m_archive.LoadAll(m_catalogue, m_settings);
     ASSERT_EQ(m_archive.GetFileCount(), 2);
     ASSERT_EQ(AddStory("http://new.example/page", "Brand new", STORY_PENDING), 1);
+    ASSERT_EQ(AddStory("http://new.example/page", "Second", STORY_PENDING), 1);  // the same file
     ASSERT_EQ(m_archive.GetFileCount(), 3);
     CStoryFile* added = m_archive.GetFileAt(2);
     EXPECT_EQ(added->GetKey(), "Custom: http://new.example/page");
     EXPECT_EQ(added->GetDataPath(), m_strData + StoryFileStem("Custom: http://new.example/page") + ".dat");
     EXPECT_TRUE(FileExists(added->GetDataPath()));
-    // A second story of that source goes to the same file.
-    ASSERT_EQ(AddStory("http://new.example/page", "Second", STORY_PENDING), 1);
-    EXPECT_EQ(m_archive.GetFileCount(), 3);
     EXPECT_EQ(added->StoryCount(), 2);
-
     // Delivering the story: supersede replaces the pending record.
     ASSERT_EQ(AddStory("http://new.example/page", "Brand new", STORY_NEW, true), 1);
     EXPECT_EQ(added->StoryCount(), 2);
-    EXPECT_EQ(ListVisible(), (std::vector<std::string>{"Brand new"}));
+    EXPECT_EQ(Walk(), Headlines{"Brand new"});
 }
 
 TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
@@ -218,55 +175,137 @@ TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
     m_now += 172800;
     m_archive.Maintain(false, &storyList);
     EXPECT_EQ(FileBytes(dailyPath), "");
-    EXPECT_EQ(ListVisible(), (std::vector<std::string>{"Evening story"}));
+    EXPECT_EQ(Walk(), Headlines{"Evening story"});
     EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), 2);
 }
 
-TEST_F(StoryArchiveTest, SourceRemovedDropsAFileOfHiddenAndPendingStories) {
-    ASSERT_TRUE(m_settings.AddUrl(kCustom));
+TEST_F(StoryArchiveTest, SourceRemovedDropsOnlyAFileNothingVisibleOrEnabledNeeds) {
+    const char* const kOther = "http://other.example/news";
+    for (const char* url : {kCustom, kOther, kDailyTop, kDailyWorld}) ASSERT_TRUE(m_settings.AddUrl(url));
     m_archive.LoadAll(m_catalogue, m_settings);
     ASSERT_EQ(AddStory(kCustom, "Pending", STORY_PENDING), 1);
     ASSERT_EQ(AddStory(kCustom, "Hidden", STORY_HIDDEN), 1);
-    const std::string path = m_archive.FindFile("Custom: http://custom.example/news")->GetDataPath();
-    m_settings.ClearUrls();
-
-    m_archive.SourceRemoved(kCustom);
-    EXPECT_EQ(m_archive.FindFile("Custom: http://custom.example/news"), nullptr);
-    EXPECT_EQ(m_archive.GetFileCount(), 2);
-    EXPECT_FALSE(FileExists(path));
-    m_archive.SourceRemoved(kCustom);  // nothing left to do
-    EXPECT_EQ(m_archive.GetFileCount(), 2);
-}
-
-TEST_F(StoryArchiveTest, SourceRemovedKeepsAFileWithVisibleStories) {
-    ASSERT_TRUE(m_settings.AddUrl(kCustom));
-    m_archive.LoadAll(m_catalogue, m_settings);
-    ASSERT_EQ(AddStory(kCustom, "Pending", STORY_PENDING), 1);
-    ASSERT_EQ(AddStory(kCustom, "Read", STORY_READ), 1);
-    m_settings.ClearUrls();
-
-    m_archive.SourceRemoved(kCustom);
-    CStoryFile* f = m_archive.FindFile("Custom: http://custom.example/news");
-    ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(FileExists(f->GetDataPath()));
-    EXPECT_EQ(f->StoryCount(), 1);  // the pending story went
-    EXPECT_EQ(ListVisible(), (std::vector<std::string>{"Read"}));
-}
-
-TEST_F(StoryArchiveTest, SourceRemovedKeepsAFileAnotherEnabledUrlStillFeeds) {
-    // Two pages of one catalogue source, used as custom URLs: one key.
-    ASSERT_TRUE(m_settings.AddUrl(kDailyTop));
-    ASSERT_TRUE(m_settings.AddUrl(kDailyWorld));
-    m_archive.LoadAll(m_catalogue, m_settings);
+    ASSERT_EQ(AddStory(kOther, "Pending", STORY_PENDING), 1);
+    ASSERT_EQ(AddStory(kOther, "Read", STORY_READ), 1);
     ASSERT_EQ(AddStory(kDailyWorld, "Hidden", STORY_HIDDEN), 1);
+    const std::string customPath = m_archive.FindFile(kCustomKey)->GetDataPath();
     m_settings.ClearUrls();
-    ASSERT_TRUE(m_settings.AddUrl(kDailyTop));
+    ASSERT_TRUE(m_settings.AddUrl(kDailyTop));  // shares its key with the world page
 
-    m_archive.SourceRemoved(kDailyWorld);
-    CStoryFile* f = m_archive.FindFile("Daily News");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->StoryCount(), 0);
-    EXPECT_TRUE(FileExists(f->GetDataPath()));
+    const struct {
+        const char* url;
+        const char* key;
+        int storiesLeft;  // -1: the file goes
+    } cases[] = {
+        {kCustom, kCustomKey, -1},                         // only pending and hidden stories
+        {kOther, "Custom: http://other.example/news", 1},  // a visible story keeps it; the pending one goes
+        {kDailyWorld, "Daily News", 0},                    // another enabled URL still feeds it
+        {kCustom, kCustomKey, -1},                         // nothing left to do
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        m_archive.SourceRemoved(c.url);
+        CStoryFile* f = m_archive.FindFile(c.key);
+        ASSERT_EQ(f != nullptr, c.storiesLeft >= 0);
+        if (f) {
+            EXPECT_EQ(f->StoryCount(), c.storiesLeft);
+            EXPECT_TRUE(FileExists(f->GetDataPath()));
+        }
+    }
+    EXPECT_FALSE(FileExists(customPath));
+    EXPECT_EQ(m_archive.GetFileCount(), 3);
+    EXPECT_EQ(Walk(), Headlines{"Read"});
+}
+
+// The scanning thread and the user interface share the archive, the
+// settings and the catalogue, each under its lock (archive before settings).
+TEST_F(StoryArchiveTest, ScanningThreadAndUserInterfaceShareTheArchive) {
+    const char* const kGone = "http://gone.example/news";
+    m_settings.AddUrl(kCustom);
+    m_settings.AddUrl(kGone);
+    m_archive.LoadAll(m_catalogue, m_settings);
+    constexpr int kCycles = 300;
+    std::atomic<bool> scanning{true};
+    std::set<std::string> dailyHeadlines;  // the scanning thread's only
+
+    auto scan = [&] {
+        for (int i = 0; i < kCycles; ++i) {
+            std::vector<std::string> pages{kGone};  // a page read just before its URL was removed
+            {
+                CRecursiveLockGuard guard(m_catalogue);
+                for (CNewsSource* s = m_catalogue.FirstSource(true); s; s = m_catalogue.NextSource(true))
+                    for (CNewsCategory* c = s->FirstCategory(true); c; c = s->NextCategory(true))
+                        pages.push_back(c->m_strUrl);
+            }
+            {
+                CRecursiveLockGuard guard(m_settings);
+                m_settings.ResetEnumeration();
+                std::string url;
+                for (bool more = true; more;) {
+                    more = m_settings.GetNextUrl(url);
+                    if (!url.empty()) pages.push_back(url);
+                }
+            }
+            for (const std::string& page : pages) {
+                const std::string headline = std::to_string(i) + " story on " + page;
+                CStory story = MakeStory(page, headline, Age(0));
+                bool bAdded = false;
+                Locked([&] {
+                    if (m_archive.FindByHeadline(headline, story.GetSourceName(false, &m_catalogue))) return;
+                    ASSERT_EQ(m_archive.Add(story, false), 1);
+                    bAdded = true;
+                    if (page == kDailyTop) dailyHeadlines.insert(headline);
+                });
+                story.SetState(STORY_NEW);
+                if (bAdded && i % 3 == 0) Locked([&] { ASSERT_EQ(m_archive.Add(story, true), 1); });
+            }
+        }
+    };
+    std::thread scanner([&] {
+        scan();  // a failed assertion returns early; the flag still drops
+        scanning = false;
+    });
+
+    CRecordingTarget storyList;
+    int rounds = 0;
+    for (; scanning; std::this_thread::yield()) {
+        ++rounds;
+        Locked([&] {  // the story list fills, a story is viewed, the list closes
+            while (m_archive.FindNextVisible()) {
+                auto story = m_archive.GetCurrentStory();
+                ASSERT_NE(story, nullptr);
+                EXPECT_TRUE(IsVisibleState(story->GetState()));
+            }
+            if (m_archive.FindByHeadline("0 story on " + std::string(kDailyTop))) m_archive.SetCurrentState(STORY_READ);
+        });
+        Locked([&] {
+            while (m_archive.FindNextWithState(STORY_NEW)) m_archive.SetCurrentState(STORY_UNREAD);
+        });
+        if (rounds % 5 == 0) m_archive.Maintain(false, &storyList);
+        if (rounds % 7 == 0) {  // the Custom URL dialog drops a URL, releases the settings, tells the archive
+            {
+                CRecursiveLockGuard guard(m_settings);
+                m_settings.ClearUrls();
+                m_settings.AddUrl(kCustom);
+            }
+            m_archive.SourceRemoved(kGone);
+            m_settings.AddUrl(kGone);
+        }
+        if (rounds % 11 == 0) {
+            CRecursiveLockGuard guard(m_catalogue);
+            CNewsSource* evening = m_catalogue.FindSource("Evening Post");
+            evening->SetEnabled(!evening->GetEnabled());
+        }
+    }
+    scanner.join();
+    m_archive.Maintain(false, &storyList);
+    EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), rounds / 5 + 1);
+    // Every story recorded for the catalogue page is there once.
+    ASSERT_EQ(dailyHeadlines.size(), static_cast<std::size_t>(kCycles));
+    Locked([&] {
+        EXPECT_EQ(m_archive.FindFile("Daily News")->StoryCount(), kCycles);
+        for (const std::string& h : dailyHeadlines) EXPECT_EQ(m_archive.FindByHeadline(h, "Daily News"), 1) << h;
+    });
 }
 
 }  // namespace
