@@ -17,7 +17,6 @@ TEST(ConfigThreads, ScanningReadsWhileTheUserInterfaceChangesThings) {
     settings.SetFileName(dir.Path());
     settings.SetAutoSave();
     settings.Load();
-
     const std::string catalogueText = "1 A\r\n1 1 A1 http://a/1\r\n1 2 A2 http://a/2\r\n"
                                       "1 B\r\n1 1 B1 http://b/1\r\n0 C\r\n1 1 C1 http://c/1\r\n";
     WriteText(dir.File("Data/sources.txt"), catalogueText);
@@ -28,42 +27,28 @@ TEST(ConfigThreads, ScanningReadsWhileTheUserInterfaceChangesThings) {
     std::atomic<bool> done{false};
     std::atomic<int> failures{0};
     int scans = 0;
-
     std::thread scanner([&] {
-        while (!done.load() || scans < 20) {
-            ++scans;
+        for (; !done.load() || scans < 20; ++scans) {
             {
                 CRecursiveLockGuard guard(settings);
                 settings.ResetEnumeration();
                 const int count = settings.CountUrls();
                 int seen = 0;
-                std::string url;
-                bool more = true;
-                while (more) {
-                    more = settings.GetNextUrl(url);
-                    if (!url.empty()) ++seen;
-                }
+                for (const auto& url : Drain([&](std::string& v) { return settings.GetNextUrl(v); }))
+                    seen += !url.empty();
                 if (seen != count) ++failures;
-                std::string group;
-                int groups = 0;
-                more = true;
-                while (more) {
-                    more = settings.GetNextKeyword(group);
-                    if (group.empty() && groups > 0) ++failures;
-                    ++groups;
-                }
+                const auto groups = Drain([&](std::string& v) { return settings.GetNextKeyword(v); });
+                for (size_t i = 1; i < groups.size(); ++i) failures += groups[i].empty();
             }
             if (settings.GetPollPeriod() <= 0) ++failures;
             settings.GetFlag(SETTING_CHECK_ONLY_TITLE);
             settings.GetProxyServerName();
 
+            // Under the lock every page walked is the catalogue's own.
             CRecursiveLockGuard guard(catalogue);
-            for (CNewsSource* s = catalogue.FirstSource(true); s; s = catalogue.NextSource(true)) {
-                for (CNewsCategory* c = s->FirstCategory(true); c; c = s->NextCategory(true)) {
-                    // Under the lock every page walked is the catalogue's own.
-                    if (catalogue.GetDescriptorFor(c->m_strUrl, 0) != s->GetName()) ++failures;
-                }
-            }
+            for (CNewsSource* s = catalogue.FirstSource(true); s; s = catalogue.NextSource(true))
+                for (CNewsCategory* c = s->FirstCategory(true); c; c = s->NextCategory(true))
+                    failures += catalogue.GetDescriptorFor(c->m_strUrl, 0) != s->GetName();
             catalogue.CountSelected();
             std::this_thread::yield();
         }
@@ -81,8 +66,8 @@ TEST(ConfigThreads, ScanningReadsWhileTheUserInterfaceChangesThings) {
         }
         {
             CRecursiveLockGuard guard(catalogue);
-            if (CNewsSource* a = catalogue.FindSource("A")) a->SetSelected(2, i & 1);
-            if (CNewsSource* c = catalogue.FindSource("C")) c->SetEnabled(i & 1);
+            catalogue.FindSource("A")->SetSelected(2, i & 1);
+            catalogue.FindSource("C")->SetEnabled(i & 1);
             catalogue.Save();
         }
         if (i % 15 == 14) {
@@ -93,5 +78,4 @@ TEST(ConfigThreads, ScanningReadsWhileTheUserInterfaceChangesThings) {
     done = true;
     scanner.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_GE(scans, 20);
 }

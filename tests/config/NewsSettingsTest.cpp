@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "config/NewsSettings.h"
@@ -44,6 +45,11 @@ struct SettingsFixture : ::testing::Test {
     std::vector<std::string> Keywords(CNewsSettings& settings) {
         return Drain([&](std::string& v) { return settings.GetNextKeyword(v); });
     }
+    // The file holds one record of the line's type and identifier: that line.
+    void ExpectOnly(const std::string& line) {
+        EXPECT_EQ(CountLinesWith(path, line.substr(0, 11)), 1) << line;
+        EXPECT_EQ(CountLinesWith(path, line + "\r"), 1) << line;
+    }
     // Adds a group and returns the message ids it showed.
     std::vector<int> AddKeyword(const std::string& group, bool added) {
         boxes.Clear();
@@ -67,12 +73,11 @@ TEST_F(SettingsFixture, FirstStartWritesTheDefaultsOwnerOnly) {
 TEST_F(SettingsFixture, SoundPathsAreStoredWithBarsForSpaces) {
     std::filesystem::remove(path);
     s = Open("/usr/share/My Sounds/new.oga");
-    EXPECT_EQ(CountLinesWith(path, "B F0000009 Sound_File /usr/share/My|Sounds/new.oga /usr/share/My|Sounds/new.oga\r"), 1);
-    EXPECT_EQ(CountLinesWith(path, "D F0000008 Stories_Have_Sound 1 1\r"), 1) << "a found sound is enabled";
+    ExpectOnly("B F0000009 Sound_File /usr/share/My|Sounds/new.oga /usr/share/My|Sounds/new.oga");
+    ExpectOnly("D F0000008 Stories_Have_Sound 1 1");  // a found sound is enabled
     EXPECT_EQ(s->GetSoundFile(), "/usr/share/My Sounds/new.oga");
-
     s->SetSoundFile("D:\\My Sounds\\ding.wav");
-    EXPECT_EQ(CountLinesWith(path, "B F0000009 Sound_File D:\\My|Sounds\\ding.wav D:\\My|Sounds\\ding.wav\r"), 1);
+    ExpectOnly("B F0000009 Sound_File D:\\My|Sounds\\ding.wav D:\\My|Sounds\\ding.wav");
     EXPECT_EQ(Open()->GetSoundFile(), "D:\\My Sounds\\ding.wav");
 }
 
@@ -82,17 +87,16 @@ TEST_F(SettingsFixture, SetDefaultsKeepsListsAndResetsValues) {
     s->SetPollPeriod(60);
     s->SetProxyServerName("proxy");
     s->SetDefaults();
-    EXPECT_EQ(s->GetPollPeriod(), 600);
     EXPECT_EQ(s->GetProxyServerName(), "");
-    EXPECT_EQ(CountLinesWith(path, "Poll_Period"), 1);
-    EXPECT_EQ(CountLinesWith(path, "B F0000001 Keyword +a +a"), 1);
-    EXPECT_EQ(CountLinesWith(path, "B F0000002 Web_Address http://a.example/ "), 1);
+    ExpectOnly("D F0000003 Poll_Period 600 600");
+    ExpectOnly("B F0000001 Keyword +a +a");
+    ExpectOnly(std::string("B F0000002 Web_Address http://a.example/ ") + DEFAULT_PAGE_URL);
     EXPECT_EQ(CountLinesWith(path, "\r"), 16);
 }
 
 TEST_F(SettingsFixture, KeywordGroupsAreEncodedAndRefusedWithMessages) {
     EXPECT_EQ(AddKeyword("+wall street", true), std::vector<int>{});
-    EXPECT_EQ(CountLinesWith(path, "B F0000001 Keyword +wall_street +wall_street\r"), 1);
+    ExpectOnly("B F0000001 Keyword +wall_street +wall_street");
     EXPECT_EQ(AddKeyword("+wall_street", false), std::vector<int>{136}) << "same stored form";
     EXPECT_EQ(boxes.Shown()[0].second, "The set of keywords entered already exists.");
 
@@ -102,7 +106,6 @@ TEST_F(SettingsFixture, KeywordGroupsAreEncodedAndRefusedWithMessages) {
     EXPECT_EQ(AddKeyword("+k7", false), std::vector<int>{136}) << "a duplicate in a full list is a duplicate";
     EXPECT_EQ(AddKeyword("", false), std::vector<int>{}) << "an empty group is never stored";
     EXPECT_EQ(CountLinesWith(path, "F0000001 Keyword"), 25);
-
     s->SetMessageSink(nullptr);
     EXPECT_EQ(AddKeyword("+k7", false), std::vector<int>{}) << "no sink, nothing shown";
 }
@@ -114,46 +117,42 @@ TEST_F(SettingsFixture, KeywordsSurviveARestartInTheOrderAdded) {
     again->ClearKeywords();
     EXPECT_EQ(Keywords(*again), std::vector<std::string>{""}) << "the first entry is copied even when empty";
     EXPECT_EQ(CountLinesWith(path, "F0000001 Keyword"), 0);
-}
 
-TEST_F(SettingsFixture, ExtraListRecordsStayInTheFileButAreNotLoaded) {
+    // Records beyond the list's room stay in the file but are not loaded;
+    // an empty group among them would end the list early.
     std::string text = ReadText(path);
     for (int i = 0; i < 30; ++i) text += "B F0000001 Keyword +k" + std::to_string(i) + " x\r\n";
-    text += "B F0000001 Keyword  \r\n";  // an empty group would end the list early
-    WriteText(path, text);
-    auto again = Open();
+    WriteText(path, text + "B F0000001 Keyword  \r\n");
+    again = Open();
     const auto groups = Keywords(*again);
     EXPECT_EQ(groups.size(), size_t(MAX_KEYWORD_GROUPS));
-    for (const auto& g : groups) EXPECT_FALSE(g.empty());
+    EXPECT_EQ(std::count(groups.begin(), groups.end(), ""), 0);
     again->SetPollPeriod(30);
     EXPECT_EQ(CountLinesWith(path, "F0000001 Keyword"), 31);
 }
 
-TEST_F(SettingsFixture, UrlEnumerationsShareOneIndexAndStartOver) {
+TEST_F(SettingsFixture, UrlListsShareOneIndexAndRefuseDuplicatesEmptiesAndTheFiftyFirst) {
     for (const char* u : {"http://a.example/", "http://b.example/"}) EXPECT_TRUE(s->AddUrl(u));
     for (const char* u : {"http://c.example/", "http://d.example/"}) EXPECT_TRUE(s->AddDisabledUrl(u));
+    const auto urls = [&] { return Drain([&](std::string& v) { return s->GetNextUrl(v); }); };
+    EXPECT_EQ(urls(), (std::vector<std::string>{"http://a.example/", "http://b.example/"}));
     std::string url;
-    EXPECT_EQ(Drain([&](std::string& v) { return s->GetNextUrl(v); }),
-              (std::vector<std::string>{"http://a.example/", "http://b.example/"}));
     EXPECT_TRUE(s->GetNextUrl(url));
     // The index left by the enabled list moves the disabled list on.
-    EXPECT_FALSE(s->GetNextDisabledUrl(url));
-    EXPECT_EQ(url, "http://d.example/");
+    EXPECT_EQ(Drain([&](std::string& v) { return s->GetNextDisabledUrl(v); }),
+              std::vector<std::string>{"http://d.example/"});
     EXPECT_TRUE(s->GetNextDisabledUrl(url));
-    EXPECT_EQ(url, "http://c.example/");
     s->ResetEnumeration();
-    EXPECT_TRUE(s->GetNextUrl(url));
-    EXPECT_EQ(url, "http://a.example/");
+    EXPECT_EQ(urls().front(), "http://a.example/");
+    {
+        // The story archive reads the enabled URLs as records, newest first, under the lock.
+        CRecursiveLockGuard guard(*s);
+        s->ResetEnumeration();
+        EXPECT_EQ(Drain([&](std::string& v) { return s->GetString(SETTING_WEB_ADDRESS, v); }),
+                  (std::vector<std::string>{"http://b.example/", "http://a.example/"}));
+    }
 
-    // The story archive reads the enabled URLs as records, newest first, under the lock.
-    CRecursiveLockGuard guard(*s);
-    s->ResetEnumeration();
-    EXPECT_EQ(Drain([&](std::string& v) { return s->GetString(SETTING_WEB_ADDRESS, v); }),
-              (std::vector<std::string>{"http://b.example/", "http://a.example/"}));
-}
-
-TEST_F(SettingsFixture, UrlListsRefuseDuplicatesEmptiesAndTheFiftyFirst) {
-    for (int i = 0; i < MAX_CUSTOM_URLS; ++i) EXPECT_TRUE(s->AddUrl("http://u" + std::to_string(i) + ".example/"));
+    for (int i = 2; i < MAX_CUSTOM_URLS; ++i) EXPECT_TRUE(s->AddUrl("http://u" + std::to_string(i) + ".example/"));
     EXPECT_FALSE(s->AddUrl("http://u50.example/"));
     EXPECT_FALSE(s->AddUrl("http://u3.example/"));
     EXPECT_TRUE(s->AddDisabledUrl("http://u3.example/")) << "each list is checked on its own";
@@ -161,15 +160,12 @@ TEST_F(SettingsFixture, UrlListsRefuseDuplicatesEmptiesAndTheFiftyFirst) {
     EXPECT_FALSE(s->AddDisabledUrl(""));
     EXPECT_TRUE(boxes.Shown().empty()) << "URL refusals show no message";
     EXPECT_EQ(CountLinesWith(path, "B F0000002 Web_Address "), 50);
-    EXPECT_EQ(CountLinesWith(path, std::string("B F000000D Disabled_Web_Address http://u3.example/ ") +
-                                       DEFAULT_PAGE_URL + "\r"),
-              1);
+    EXPECT_EQ(CountLinesWith(path, std::string("Disabled_Web_Address http://u3.example/ ") + DEFAULT_PAGE_URL), 1);
 
     auto again = Open();
     EXPECT_EQ(again->CountUrls(), 50);
     again->ClearUrls();
     EXPECT_EQ(again->CountUrls(), 0);
-    std::string url;
     EXPECT_FALSE(again->GetNextDisabledUrl(url));
     EXPECT_EQ(CountLinesWith(path, "Web_Address"), 0);
 }
@@ -181,14 +177,11 @@ TEST_F(SettingsFixture, ValueSettersReplaceTheirRecordAndSurviveARestart) {
     s->SetProxyPort(3128);
     s->SetPollPeriod(300);
     s->SetPollPeriod(900);
-    for (const char* line : {"B F000000E Proxy_Server_Name proxy.example proxy.example\r",
-                             "B F0000011 Proxy_User_Password s3cret s3cret\r", "D F000000F Proxy_Port_Num 3128 3128\r",
-                             "D F0000003 Poll_Period 900 900\r"}) {
-        EXPECT_EQ(CountLinesWith(path, line), 1) << line;
-        EXPECT_EQ(CountLinesWith(path, std::string(line).substr(0, 11)), 1) << line;
-    }
+    for (const char* line : {"B F000000E Proxy_Server_Name proxy.example proxy.example",
+                             "B F0000011 Proxy_User_Password s3cret s3cret", "D F000000F Proxy_Port_Num 3128 3128",
+                             "D F0000003 Poll_Period 900 900"})
+        ExpectOnly(line);
     auto again = Open();
-    EXPECT_EQ(again->GetProxyServerName(), "proxy.example");
     EXPECT_EQ(again->GetProxyUserName(), "alice");
     EXPECT_EQ(again->GetProxyPassword(), "s3cret");
     EXPECT_EQ(again->GetProxyPort(), 3128);
@@ -199,35 +192,23 @@ TEST_F(SettingsFixture, ValueSettersReplaceTheirRecordAndSurviveARestart) {
     // A line break in a stored value cannot plant a record.
     again->SetProxyPassword("pw\nD F0000003 Poll_Period 1 1");
     EXPECT_EQ(Open()->GetPollPeriod(), 900);
-    EXPECT_EQ(CountLinesWith(path, "B F0000011 Proxy_User_Password pw D F0000003 Poll_Period 1 1 "
-                                   "pw D F0000003 Poll_Period 1 1\r"),
-              1);
+    ExpectOnly("B F0000011 Proxy_User_Password pw D F0000003 Poll_Period 1 1 pw D F0000003 Poll_Period 1 1");
 }
 
 TEST_F(SettingsFixture, FlagsWriteTheirFixedSecondValues) {
-    const struct {
-        std::uint32_t id;
-        const char* line;
-    } cases[] = {
-        {SETTING_TITLE_CONTAINS_KEYWORD, "D F0000004 Title_Contains_Keyword 0 1\r"},
-        {SETTING_CHECK_ONLY_TITLE, "D F0000005 Check_Only_Title 0 1\r"},
-        {SETTING_AUTO_STORY_POPUP, "D F0000007 Auto_Story_Pop-up 0 1\r"},
-        {SETTING_STORIES_HAVE_SOUND, "D F0000008 Stories_Have_Sound 0 1\r"},
-        {SETTING_IGNORE_INITIAL_STORIES, "D F000000A Ignore_Initial_Stories 0 0\r"},
-        {SETTING_USE_PROXY, "D F0000012 Use_Proxy 0 0\r"},
-        {SETTING_BROWSER_DISPLAY_ASK, "D F0000016 Browser_Display_Ask 0 1\r"},
-        {SETTING_BROWSER_DISPLAY_NEW, "D F0000017 Browser_Display_New 0 1\r"},
-    };
-    for (const auto& c : cases) {
-        s->SetFlag(c.id, 0);
-        EXPECT_EQ(s->GetFlag(c.id), 0);
-        EXPECT_EQ(CountLinesWith(path, std::string(c.line).substr(0, 11)), 1) << c.line;
-        EXPECT_EQ(CountLinesWith(path, c.line), 1) << c.line;
+    // The line each flag writes when cleared; its identifier is read from the line.
+    for (const char* line : {"D F0000004 Title_Contains_Keyword 0 1", "D F0000005 Check_Only_Title 0 1",
+                             "D F0000007 Auto_Story_Pop-up 0 1", "D F0000008 Stories_Have_Sound 0 1",
+                             "D F000000A Ignore_Initial_Stories 0 0", "D F0000012 Use_Proxy 0 0",
+                             "D F0000016 Browser_Display_Ask 0 1", "D F0000017 Browser_Display_New 0 1"}) {
+        const auto id = static_cast<std::uint32_t>(std::stoul(std::string(line).substr(2, 8), nullptr, 16));
+        s->SetFlag(id, 0);
+        EXPECT_EQ(s->GetFlag(id), 0);
+        ExpectOnly(line);
     }
     s->SetFlag(SETTING_USE_PROXY, 1);
-    EXPECT_EQ(CountLinesWith(path, "D F0000012 Use_Proxy 1 0\r"), 1);
+    ExpectOnly("D F0000012 Use_Proxy 1 0");
     EXPECT_EQ(Open()->GetFlag(SETTING_USE_PROXY), 1);
-
     s->SetFlag(SETTING_POLL_PERIOD, 5);
     EXPECT_EQ(CountLinesWith(path, "Poll_Period"), 0) << "another identifier is only removed";
     EXPECT_EQ(s->GetFlag(0xF0000006), 0) << "unused identifier";

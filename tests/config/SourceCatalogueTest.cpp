@@ -40,47 +40,30 @@ struct CatalogueFixture : ::testing::Test {
 
 TEST_F(CatalogueFixture, SaveWritesSourcesInOrderAndCategoriesById) {
     CNewsSource* mc = catalogue.AddSource("Morning Courier", 1);
-    ASSERT_NE(mc, nullptr);
-    mc->AddCategory("http://mc.example/top", 1, 3, "Top Stories");
+    mc->AddCategory("http://mc.example/top", 1, 13, "Top Stories");
     mc->AddCategory("http://mc.example/head", 0, 1, "Headlines");
-    mc->AddCategory("http://mc.example/extra", 1, 14, "Extra");     // numbers beyond 1..13 are not written
+    mc->AddCategory("http://mc.example/extra", 1, 14, "Extra");  // numbers outside 1..13 are not written
     mc->AddCategory("http://mc.example/dropped", 1, 0, "Dropped");
     mc->AddCategory("http://mc.example/sci", 5, 2, "Science Tech");
-    catalogue.AddSource("Evening Post", 0)->AddCategory("http://ep.example/world", 0, 1, "World");
+    catalogue.AddSource("Daily (UK) Post", 0)->AddCategory("http://ep.example/world", 0, 1, "World");
     catalogue.AddSource("Arts Weekly", 1)->AddCategory("http://aw.example/a b", 1, 1, "Arts And Culture");
     EXPECT_EQ(catalogue.AddSource("Morning Courier", 0), nullptr);
     EXPECT_EQ(catalogue.AddSource("", 1), nullptr);
 
+    const std::string expected =
+        "1 Morning Courier\r\n0 1 Headlines http://mc.example/head\r\n1 2 Science_Tech http://mc.example/sci\r\n"
+        "1 13 Top_Stories http://mc.example/top\r\n0 Daily (UK) Post\r\n0 1 World http://ep.example/world\r\n"
+        "1 Arts Weekly\r\n1 1 Arts_And_Culture http://aw.example/a%20b\r\n";
     ASSERT_TRUE(catalogue.Save());
-    EXPECT_EQ(ReadText(sources),
-              "1 Morning Courier\r\n"
-              "0 1 Headlines http://mc.example/head\r\n"
-              "1 2 Science_Tech http://mc.example/sci\r\n"
-              "1 3 Top_Stories http://mc.example/top\r\n"
-              "0 Evening Post\r\n"
-              "0 1 World http://ep.example/world\r\n"
-              "1 Arts Weekly\r\n"
-              "1 1 Arts_And_Culture http://aw.example/a%20b\r\n");
+    EXPECT_EQ(ReadText(sources), expected);
 
-    // Only the first '_' of a name read back is a space; a URL keeps no spaces.
-    CSourceCatalogue again;
-    again.SetFileName(dir.Path());
-    ASSERT_EQ(again.Load(0), 1);
-    CNewsCategory* c = again.FindSource("Arts Weekly")->GetCategory(1);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->m_strName, "Arts And_Culture");
-    EXPECT_EQ(c->m_strUrl, "http://aw.example/a%20b");
-}
-
-TEST_F(CatalogueFixture, WellFormedFileRoundTripsByteForByte) {
-    const std::string text = "1 Morning Courier\r\n1 1 Headlines http://mc.example/h\r\n"
-                             "0 2 Science_Tech http://mc.example/s\r\n"
-                             "0 Daily (UK) Gazette\r\n1 13 Weather http://dg.example/w\r\n";
-    LoadText(text);
+    // Read back, only the first '_' of a name is a space; saved again, the file is the same.
+    LoadText(expected);
     EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(2)->m_strName, "Science Tech");
-    EXPECT_EQ(catalogue.FindSource("Daily (UK) Gazette")->GetEnabled(), 0);
+    EXPECT_EQ(catalogue.FindSource("Arts Weekly")->GetCategory(1)->m_strName, "Arts And_Culture");
+    EXPECT_EQ(catalogue.FindSource("Daily (UK) Post")->GetEnabled(), 0);
     ASSERT_TRUE(catalogue.Save());
-    EXPECT_EQ(ReadText(sources), text);
+    EXPECT_EQ(ReadText(sources), expected);
 }
 
 TEST_F(CatalogueFixture, ReadingFollowsTheThirdCharacterRuleAndSkipsDamagedLines) {
@@ -89,30 +72,20 @@ TEST_F(CatalogueFixture, ReadingFollowsTheThirdCharacterRuleAndSkipsDamagedLines
     EXPECT_EQ(catalogue.Load(1), 0);
     EXPECT_EQ(Sources(false), Names{"Kept"}) << "a missing file changes nothing";
 
-    LoadText("1 1 Orphan http://o.example/\n"  // no source yet
-             "\n"                              // a source without a name
-             "1 2 AfterBlank http://x.example/\n"
-             "1\n"
-             "1 Morning Courier\n"
-             "1 1 Headlines http://mc.example/h\n"
-             "1 1 Again http://mc.example/h\n"  // same URL: ignored
-             "1 3 Short\n"                      // no URL
-             "0 3\n"
-             "0 7 Days\n"                       // a source name may not start with a digit
-             "1 2 World http://7d.example/w\r\n"
-             "0 Evening Post\r\n"
-             "1 1 World http://ep.example/w\r\n"
-             "1 Morning Courier\r\n"            // second occurrence: ignored with its lines
-             "1 3 Sports http://mc.example/s\r\n" +
-             std::string(700, 'Z') + "\n");    // an overlong source name is cut
+    LoadText("1 1 Orphan http://o.example/\n\n1 2 AfterBlank http://x.example/\n1\n"  // no source yet
+             "1 Morning Courier\n1 1 Headlines http://mc.example/h\n"
+             "1 1 Again http://mc.example/h\n1 3 Short\n0 3\n"  // same URL, no URL, nothing
+             "0 7 Days\n1 2 World http://7d.example/w\r\n"       // a source name may not start with a digit
+             "0 Evening Post\r\n1 1 World http://ep.example/w\r\n"
+             "1 Morning Courier\r\n1 3 Sports http://mc.example/s\r\n" +  // a second occurrence is ignored
+             std::string(700, 'Z') + "\n");                                // an overlong name is cut
     EXPECT_EQ(Sources(false), (Names{"Morning Courier", "Evening Post", std::string(597, 'Z')}));
     EXPECT_EQ(Categories("Morning Courier", false), (Names{"Headlines", "World"}));
     EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(2)->m_strUrl, "http://7d.example/w");
 }
 
 TEST_F(CatalogueFixture, WalksSkipDisabledSourcesAndUnselectedCategories) {
-    LoadText("1 A\r\n1 1 A1 http://a/1\r\n0 2 A2 http://a/2\r\n1 3 A3 http://a/3\r\n"
-             "0 B\r\n1 1 B1 http://b/1\r\n"
+    LoadText("1 A\r\n1 1 A1 http://a/1\r\n0 2 A2 http://a/2\r\n1 3 A3 http://a/3\r\n0 B\r\n1 1 B1 http://b/1\r\n"
              "1 C\r\n0 1 C1 http://c/1\r\n1 2 C2 http://c/2\r\n");
     EXPECT_EQ(Sources(false), (Names{"A", "B", "C"}));
     EXPECT_EQ(Sources(true), (Names{"A", "C"}));
@@ -123,34 +96,23 @@ TEST_F(CatalogueFixture, WalksSkipDisabledSourcesAndUnselectedCategories) {
     // The scanning engine names each page's source while it walks: lookups
     // must not move the walk's cursor.
     Names seen;
-    {
-        CRecursiveLockGuard guard(catalogue);
-        for (CNewsSource* s = catalogue.FirstSource(true); s; s = catalogue.NextSource(true)) {
-            for (CNewsCategory* c = s->FirstCategory(true); c; c = s->NextCategory(true)) {
-                seen.push_back(catalogue.GetDescriptorFor(c->m_strUrl, 1));
-                catalogue.CountSelected();
-                catalogue.GetUrlFor("A (A3)");
-            }
+    CRecursiveLockGuard guard(catalogue);
+    for (CNewsSource* s = catalogue.FirstSource(true); s; s = catalogue.NextSource(true)) {
+        for (CNewsCategory* c = s->FirstCategory(true); c; c = s->NextCategory(true)) {
+            seen.push_back(catalogue.GetDescriptorFor(c->m_strUrl, 1));
+            catalogue.CountSelected();
+            catalogue.GetUrlFor("A (A3)");
         }
     }
     EXPECT_EQ(seen, (Names{"A (A1)", "A (A3)", "C (C2)"}));
-
-    CNewsSource* a = catalogue.FindSource("A");
-    EXPECT_TRUE(a->SetSelected(2, 1));
-    EXPECT_FALSE(a->SetSelected(9, 1));
-    EXPECT_EQ(a->IsSelected(2), 1);
-    EXPECT_FALSE(a->AddCategory("http://a/1", 0, 4, "Dup"));
+    EXPECT_FALSE(catalogue.FindSource("A")->SetSelected(9, 1)) << "no such category";
+    EXPECT_FALSE(catalogue.FindSource("A")->AddCategory("http://a/1", 0, 4, "Dup"));
 }
 
 TEST_F(CatalogueFixture, DescriptorsAndUrlsTranslateBothWays) {
     LoadText("1 Morning Courier\r\n1 1 Top_Stories http://mc.example/top\r\n0 2 World http://mc.example/w\r\n"
-             "1 Daily (UK)\r\n1 1 Sport http://du.example/s\r\n"
-             "1 Evening Post\r\n1 1 World http://mc.example/w\r\n");
-    const struct {
-        const char* url;
-        int display;
-        const char* descriptor;
-    } cases[] = {
+             "1 Daily (UK)\r\n1 1 Sport http://du.example/s\r\n1 Evening Post\r\n1 1 World http://mc.example/w\r\n");
+    const struct { const char* url; int display; const char* descriptor; } cases[] = {
         {"http://mc.example/top", 1, "Morning Courier (Top Stories)"},
         {"http://mc.example/top", 0, "Morning Courier"},
         {"http://mc.example/w", 1, "Morning Courier (World)"},  // first in catalogue order
@@ -171,47 +133,35 @@ TEST_F(CatalogueFixture, DescriptorsAndUrlsTranslateBothWays) {
 
 TEST_F(CatalogueFixture, MergeUpdatesKeepsDropsAndAddsAsTheUpdateSays) {
     LoadText("1 A\r\n1 1 Head http://a/1\r\n1 2 World http://a/2\r\n0 3 Sport http://a/3\r\n1 5 Arts http://a/5\r\n"
-             "0 B\r\n1 1 Head http://b/1\r\n"
-             "1 C\r\n1 1 Head http://c/1\r\n");
+             "0 B\r\n1 1 Head http://b/1\r\n1 C\r\n1 1 Head http://c/1\r\n");
     WriteText(update, "0 A\n1 1 Headlines http://a/1new\n1 3 Sport http://a/3\n0 4 Tech http://a/4\n"
-                      "1 6 Arts http://a/5\n"
-                      "1 C\n1 1 Head http://c/1\n"
-                      "1 D\n0 1 Top http://d/1\n1 2 More http://d/2\n");
+                      "1 6 Arts http://a/5\n1 C\n1 1 Head http://c/1\n1 D\n0 1 Top http://d/1\n1 2 More http://d/2\n");
     EXPECT_TRUE(catalogue.MergeUpdate());
     EXPECT_FALSE(FileExists(update)) << "the update file is deleted";
     EXPECT_EQ(ReadText(sources),
-              "1 A\r\n"
-              "1 1 Headlines http://a/1new\r\n"  // URL and name from the update, selection kept
-              "0 3 Sport http://a/3\r\n"
-              "0 4 Tech http://a/4\r\n"          // new category of an old source: not selected
-              "1 6 Arts http://a/5\r\n"          // a page that changed number keeps its selection
-              "1 C\r\n"
-              "1 1 Head http://c/1\r\n"
-              "0 D\r\n"                          // new source: disabled, only category 1 selected
-              "1 1 Top http://d/1\r\n"
-              "0 2 More http://d/2\r\n");
-    EXPECT_EQ(Sources(false), (Names{"A", "C", "D"}));
+              "1 A\r\n1 1 Headlines http://a/1new\r\n"  // URL and name from the update, selection kept
+              "0 3 Sport http://a/3\r\n0 4 Tech http://a/4\r\n"  // new category of an old source: not selected
+              "1 6 Arts http://a/5\r\n"  // a page that changed number keeps its selection
+              "1 C\r\n1 1 Head http://c/1\r\n"
+              "0 D\r\n1 1 Top http://d/1\r\n0 2 More http://d/2\r\n");  // new source: disabled, page 1 selected
     EXPECT_EQ(catalogue.FindSource("A")->GetCategory(2), nullptr);
 }
 
 TEST_F(CatalogueFixture, MergeRemovesAMissingSourceWhateverItsPosition) {
+    const std::string parts[] = {"1 A\r\n1 1 H http://a/1\r\n", "1 B\r\n1 1 H http://b/1\r\n",
+                                 "1 C\r\n1 1 H http://c/1\r\n"};
     for (int missing = 0; missing < 3; ++missing) {
-        LoadText("1 A\r\n1 1 H http://a/1\r\n1 B\r\n1 1 H http://b/1\r\n1 C\r\n1 1 H http://c/1\r\n");
+        LoadText(parts[0] + parts[1] + parts[2]);
         std::string text;
-        Names expected;
-        for (int i = 0; i < 3; ++i) {
-            if (i == missing) continue;
-            expected.push_back(std::string(1, char('A' + i)));
-            text += "1 " + expected.back() + "\r\n1 1 H http://" + char('a' + i) + "/1\r\n";
-        }
+        for (int i = 0; i < 3; ++i) text += i == missing ? "" : parts[i];
         WriteText(update, text);
         EXPECT_TRUE(catalogue.MergeUpdate());
-        EXPECT_EQ(Sources(false), expected) << "missing " << missing;
         EXPECT_EQ(ReadText(sources), text) << "missing " << missing;
+        EXPECT_EQ(catalogue.GetCount(), 2) << "missing " << missing;
     }
 }
 
-TEST_F(CatalogueFixture, UnusableUpdateLeavesTheCatalogueUnchanged) {
+TEST_F(CatalogueFixture, UnusableUpdateOrFailedSaveLeavesTheFilesAlone) {
     const std::string text = "1 A\r\n1 1 H http://a/1\r\n";
     for (bool present : {false, true}) {
         LoadText(text);
@@ -223,10 +173,7 @@ TEST_F(CatalogueFixture, UnusableUpdateLeavesTheCatalogueUnchanged) {
         EXPECT_EQ(ReadText(sources), text);
         EXPECT_FALSE(FileExists(update));
     }
-}
 
-TEST_F(CatalogueFixture, FailedSaveIsReportedAndLeavesTheOldFile) {
-    LoadText("1 A\r\n1 1 H http://a/1\r\n");
     catalogue.FindSource("A")->SetEnabled(0);
     std::filesystem::remove(sources);
     std::filesystem::create_directory(sources);  // cannot be replaced by a file
