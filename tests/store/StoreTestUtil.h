@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "common/FileUtil.h"
-#include "store/Story.h"
 #include "store/StoryFile.h"
 #include "store/StoryRecord.h"
 #include "support/TempDir.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <ctime>
 #include <set>
 #include <string>
 #include <thread>
@@ -55,7 +54,8 @@ protected:
     Headlines Walk() {
         Headlines out;
         Locked([&] {
-            while (m_archive.FindNextVisible() && out.size() < 20) out.push_back(m_archive.GetCurrentStory()->GetHeadline());
+            while (out.size() < 20 && m_archive.FindNextVisible())
+                out.push_back(m_archive.GetCurrentStory()->GetHeadline());
             EXPECT_EQ(m_archive.FindNextVisible(), 0);
             EXPECT_EQ(m_archive.GetCurrentState(), -1);
         });
@@ -97,7 +97,7 @@ TEST_F(StoryArchiveTest, LoadAllBuildsConfiguredFilesThenAdoptsTheRest) {
     EXPECT_EQ(m_archive.GetFileAt(0)->StoryCount(), 1);
 }
 
-TEST_F(StoryArchiveTest, FindByHeadlineAndTheStateWalks) {
+TEST_F(StoryArchiveTest, AddFindByHeadlineAndTheStateWalks) {
     Locked([this] {  // nothing loaded: nothing to find
         EXPECT_EQ(m_archive.FindByHeadline("x"), 0);
         EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
@@ -110,6 +110,12 @@ TEST_F(StoryArchiveTest, FindByHeadlineAndTheStateWalks) {
     ASSERT_EQ(AddStory(kEveningPage, "Shared headline", STORY_READ), 1);
     ASSERT_EQ(AddStory(kEveningPage, "Evening new", STORY_NEW), 1);
     ASSERT_EQ(AddStory(kCustom, "Custom new", STORY_NEW), 1);
+    ASSERT_EQ(AddStory(kCustom, "Custom pending", STORY_PENDING), 1);
+    // An unconfigured source gets a new file at the end, and keeps it.
+    ASSERT_EQ(m_archive.GetFileCount(), 3);
+    EXPECT_EQ(m_archive.GetFileAt(2)->GetKey(), kCustomKey);
+    EXPECT_EQ(m_archive.GetFileAt(2)->GetDataPath(), m_strData + StoryFileStem(kCustomKey) + ".dat");
+    EXPECT_EQ(m_archive.GetFileAt(2)->StoryCount(), 2);
 
     Locked([this] {
         // Without a key: the first file in list order that has it; with a key: only that file.
@@ -137,23 +143,6 @@ TEST_F(StoryArchiveTest, FindByHeadlineAndTheStateWalks) {
         EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
     });
     EXPECT_EQ(Walk().size(), 5u);
-}
-
-TEST_F(StoryArchiveTest, AddCreatesANewFileAtTheEndForAnUnknownSource) {
-    m_archive.LoadAll(m_catalogue, m_settings);
-    ASSERT_EQ(m_archive.GetFileCount(), 2);
-    ASSERT_EQ(AddStory("http://new.example/page", "Brand new", STORY_PENDING), 1);
-    ASSERT_EQ(AddStory("http://new.example/page", "Second", STORY_PENDING), 1);  // the same file
-    ASSERT_EQ(m_archive.GetFileCount(), 3);
-    CStoryFile* added = m_archive.GetFileAt(2);
-    EXPECT_EQ(added->GetKey(), "Custom: http://new.example/page");
-    EXPECT_EQ(added->GetDataPath(), m_strData + StoryFileStem("Custom: http://new.example/page") + ".dat");
-    EXPECT_TRUE(FileExists(added->GetDataPath()));
-    EXPECT_EQ(added->StoryCount(), 2);
-    // Delivering the story: supersede replaces the pending record.
-    ASSERT_EQ(AddStory("http://new.example/page", "Brand new", STORY_NEW, true), 1);
-    EXPECT_EQ(added->StoryCount(), 2);
-    EXPECT_EQ(Walk(), Headlines{"Brand new"});
 }
 
 TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
@@ -192,11 +181,8 @@ TEST_F(StoryArchiveTest, SourceRemovedDropsOnlyAFileNothingVisibleOrEnabledNeeds
     m_settings.ClearUrls();
     ASSERT_TRUE(m_settings.AddUrl(kDailyTop));  // shares its key with the world page
 
-    const struct {
-        const char* url;
-        const char* key;
-        int storiesLeft;  // -1: the file goes
-    } cases[] = {
+    // storiesLeft -1: the file goes.
+    const struct { const char* url; const char* key; int storiesLeft; } cases[] = {
         {kCustom, kCustomKey, -1},                         // only pending and hidden stories
         {kOther, "Custom: http://other.example/news", 1},  // a visible story keeps it; the pending one goes
         {kDailyWorld, "Daily News", 0},                    // another enabled URL still feeds it

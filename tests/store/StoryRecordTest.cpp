@@ -36,11 +36,8 @@ TEST(StoryRecord, EncodesFieldsLittleEndianInFileOrder) {
 TEST(StorySourceName, AllDescriptorFormsAndTheStoredDisplayName) {
     CSourceCatalogue catalogue;
     ASSERT_TRUE(catalogue.AddSource("Daily News", 1)->AddCategory("http://daily.example/top", 1, 1, "Top Stories"));
-    const struct {
-        const char* source;
-        const char* key;      // display flag clear
-        const char* display;  // display flag set
-    } cases[] = {
+    // key: the name with the display flag clear; display: with it set.
+    const struct { const char* source; const char* key; const char* display; } cases[] = {
         {"Daily News (Top Stories)", "Daily News", "Daily News (Top Stories)"},
         {"Custom: http://x.example/p", "Custom: http://x.example/p", "Custom: http://x.example/p"},
         {"Custom:odd", "Custom:odd", "Custom:odd"},
@@ -62,10 +59,7 @@ TEST(StorySourceName, AllDescriptorFormsAndTheStoredDisplayName) {
 }
 
 TEST(StoryFileName, StemRuleAndSafeCharacters) {
-    const struct {
-        const char* key;
-        const char* raw;
-    } cases[] = {
+    const struct { const char* key; const char* raw; } cases[] = {
         {"abc", "abc01260003"},  // shorter key, shorter stem
         {"", "00000000"},
         // custom prefix, scheme and "www." skipped; 8 characters taken
