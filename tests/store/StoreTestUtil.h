@@ -49,12 +49,12 @@ inline std::string EncodeStories(const std::vector<CStory>& stories, CSourceCata
     return bytes;
 }
 
-// What fn writes to standard error.
+// Whether fn writes text to standard error.
 template <class Fn>
-std::string CapturedStderr(Fn fn) {
+bool WritesToStderr(const char* text, Fn fn) {
     testing::internal::CaptureStderr();
     fn();
-    return testing::internal::GetCapturedStderr();
+    return testing::internal::GetCapturedStderr().find(text) != std::string::npos;
 }
 
 // A Data folder in a fresh temporary directory and a clock the test moves.
