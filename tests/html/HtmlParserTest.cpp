@@ -15,7 +15,7 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
         const char* why;
         std::string page;
         int length;  // 0: refused
-        std::size_t lastText;
+        std::size_t lastText;  // length of the second token's text
     } cases[] = {
         {"the largest page accepted", "<p>" + std::string(127996, 'x'), 127999, 127996},
         {"a page of exactly the limit is refused", "<p>" + std::string(127997, 'x'), 0, 0},
@@ -74,13 +74,9 @@ protected:
 
 TEST_F(HtmlParserCursor, FindNextAndFindPrev) {
     constexpr int kNone = -1;
-    struct Step {
-        char op;  // 'n' FindNext, 'p' FindPrev, 'c' ClearCursor
-        int kindA, kindB;
-        int found;    // index, -1 when the search fails
-        int current;  // where the cursor is afterwards
-        const char* why;
-    } steps[] = {
+    // op: 'n' FindNext, 'p' FindPrev, 'c' ClearCursor; found: index, -1 when the search fails;
+    // current: where the cursor is afterwards.
+    struct Step { char op; int kindA, kindB, found, current; const char* why; } steps[] = {
         {'p', TK_ANY, kNone, -1, -1, "no cursor: FindPrev fails"},
         {'n', TK_BOLD, kNone, 0, 0, "no cursor: FindNext tests the first token"},
         {'c', 0, 0, -1, -1, ""},

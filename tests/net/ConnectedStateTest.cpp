@@ -4,8 +4,7 @@
 
 namespace {
 
-TEST(ConnectedStateTest, ReportsWhatTheInterfaceProbeSays)
-{
+TEST(ConnectedStateTest, ReportsWhatTheInterfaceProbeSays) {
     EXPECT_EQ(GetConnectedState(nullptr), E_INVALIDARG_RESULT);
     struct Case {
         NetworkProbeFunction probe;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -18,10 +19,19 @@ struct FetchResult {
     std::string page;
 };
 
-std::uint16_t ClosedPort()
-{
+std::uint16_t ClosedPort() {
     CTestHttpServer gone;
     return gone.Port();
+}
+
+// A response that stalls before its headers, or after a quarter of its body.
+TestHttpResponse Stalling(bool beforeHeaders) {
+    TestHttpResponse response;
+    response.body = std::string(20000, 's');
+    response.stallBeforeHeaders = beforeHeaders;
+    if (!beforeHeaders)
+        response.stallAfterBodyBytes = 5000;
+    return response;
 }
 
 class HttpFetcherTest : public ::testing::Test {
@@ -48,8 +58,7 @@ protected:
     CHttpFetcher fetcher;
 };
 
-TEST_F(HttpFetcherTest, SendsABrowserLikeRequestForPathAndQuery)
-{
+TEST_F(HttpFetcherTest, SendsABrowserLikeRequestForPathAndQuery) {
     server.SetPage("/news/index.html", "<html><body>Headlines</body></html>");
     const FetchResult r = Fetch(server.Url("/news/index.html?id=42&x=y#para"));
     EXPECT_EQ(r.result, 1);
@@ -74,8 +83,7 @@ TEST_F(HttpFetcherTest, SendsABrowserLikeRequestForPathAndQuery)
     EXPECT_EQ(Fetch(server.Url("/a b\xC3\xA9.html")).page, "encoded");
 }
 
-TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit)
-{
+TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
     auto marked = [](std::size_t size) {
         std::string body(size, 'x');
         for (std::size_t i = 0; i < size; i += 1000)
@@ -95,17 +103,13 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit)
     };
     const Case cases[] = {
         {"a 404 page is a page", 404, "<html>Not here</html>", true, 1, "<html>Not here</html>"},
-        {"so is a 500 page", 500, "<html>Trouble</html>", true, 1, "<html>Trouble</html>"},
         {"NUL bytes are removed", 200, "a\0b\0\0c\0"s, true, 1, "abc"},
-        {"leading NUL bytes too", 200, "\0\0<html>"s, true, 1, "<html>"},
         {"an empty page fails", 200, "", true, 0, ""},
         {"a page of only NUL bytes fails", 200, std::string(10, '\0'), true, 0, ""},
         {"below the limit", 200, marked(127999), true, 1, marked(127999)},
         {"at the limit", 200, marked(128000), true, 1, marked(128000)},
         {"one byte over is cut", 200, marked(128001), true, 1, marked(128000)},
-        {"far over is cut", 200, marked(300000), true, 1, marked(128000)},
         {"close-delimited below", 200, marked(127999), false, 1, marked(127999)},
-        {"close-delimited at", 200, marked(128000), false, 1, marked(128000)},
         {"close-delimited over", 200, marked(250000), false, 1, marked(128000)},
         {"the limit counts bytes before NUL removal", 200, nulBig, true, 1, std::string(127990, 'y')},
     };
@@ -123,8 +127,7 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit)
     }
 }
 
-TEST_F(HttpFetcherTest, FollowsRedirectsToAnotherPortButNotForever)
-{
+TEST_F(HttpFetcherTest, FollowsRedirectsToAnotherPortButNotForever) {
     CTestHttpServer other;
     other.SetPage("/moved/here.html", "arrived");
     server.SetRedirect("/old.html", other.Url("/moved/here.html"), 301);
@@ -140,8 +143,7 @@ TEST_F(HttpFetcherTest, FollowsRedirectsToAnotherPortButNotForever)
     EXPECT_EQ(server.RequestCount("/loop"), 11);  // the first request and ten redirects
 }
 
-TEST_F(HttpFetcherTest, AWebServer401NeverGetsCredentials)
-{
+TEST_F(HttpFetcherTest, AWebServer401NeverGetsCredentials) {
     // Directly, and behind a proxy that lets the request through.
     CTestHttpServer web;
     web.SetAuthRequired("/private");
@@ -159,15 +161,13 @@ TEST_F(HttpFetcherTest, AWebServer401NeverGetsCredentials)
     EXPECT_EQ(server.RequestCount(), 2);  // the proxy: refused once, then let through
 }
 
-TEST_F(HttpFetcherTest, AProxyGetsItsCredentialsOnlyAfterA407AndAtMostThreeTimes)
-{
+TEST_F(HttpFetcherTest, AProxyGetsItsCredentialsOnlyAfterA407AndAtMostThreeTimes) {
     server.EnableProxy("alice", "s3cret");
     server.SetPage("/front.html", "front page via proxy");
     const std::string proxy = ProxyAddress();
+    // Made-up hosts: through a proxy the fetcher never resolves them.
     struct Case {
-        const char* url;  // made-up hosts: through a proxy the fetcher never resolves them
-        const char* password;
-        const char* basic;
+        const char *url, *password, *basic;
         int result;
         std::size_t requests;
         const char* method;
@@ -201,31 +201,24 @@ TEST_F(HttpFetcherTest, AProxyGetsItsCredentialsOnlyAfterA407AndAtMostThreeTimes
     }
 }
 
-TEST_F(HttpFetcherTest, AnAbortFromAnotherThreadEndsAStalledFetch)
-{
-    TestHttpResponse beforeHeaders;
-    beforeHeaders.body = "never seen";
-    beforeHeaders.stallBeforeHeaders = true;
-    server.SetResponse("/slow", beforeHeaders);
-    TestHttpResponse midBody;
-    midBody.body = std::string(20000, 'b');
-    midBody.stallAfterBodyBytes = 5000;
-    server.SetResponse("/half", midBody);
-
-    int stalls = 0;
-    for (const char* path : {"/slow", "/half"}) {
-        SCOPED_TRACE(path);
+TEST_F(HttpFetcherTest, AnAbortFromAnotherThreadEndsAStalledFetchOrTheConnectBackOff) {
+    server.SetResponse("/slow", Stalling(true));
+    server.SetResponse("/half", Stalling(false));
+    auto abortOnceBlocked = [&](const std::string& url, const std::function<bool()>& blocked) {
+        SCOPED_TRACE(url);
         FetchResult r;
-        std::thread worker([&] { r = Fetch(server.Url(path)); });
-        EXPECT_TRUE(server.WaitForStalls(++stalls, 10000));
+        std::thread worker([&] { r = Fetch(url); });
+        EXPECT_TRUE(blocked());
         EXPECT_NE(fetcher.GetStartTime(), 0);
         const auto before = std::chrono::steady_clock::now();
         fetcher.AbortRequest();
         worker.join();
-        std::printf("abort delay (%s): %.2f ms\n", path,
+        std::printf("abort delay (%s): %.2f ms\n", url.c_str(),
                     std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count());
         ExpectFailed(r);
-    }
+    };
+    abortOnceBlocked(server.Url("/slow"), [&] { return server.WaitForStalls(1, 10000); });
+    abortOnceBlocked(server.Url("/half"), [&] { return server.WaitForStalls(2, 10000); });
 
     // Neither those aborts nor one while idle spoil the next fetch.
     server.ReleaseStalls();
@@ -234,37 +227,24 @@ TEST_F(HttpFetcherTest, AnAbortFromAnotherThreadEndsAStalledFetch)
     const FetchResult next = Fetch(server.Url("/next"));
     EXPECT_EQ(next.result, 1);
     EXPECT_EQ(next.page, "next page");
-}
 
-TEST_F(HttpFetcherTest, AnAbortEndsTheConnectBackOff)
-{
     FetchTimeouts slowBackoff;
     slowBackoff.connectBackoffMs = 600000;
     fetcher.SetTimeoutsForTesting(slowBackoff);
-    const std::string url = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
-    FetchResult r;
-    std::thread worker([&] { r = Fetch(url); });
-    while (fetcher.GetStartTime() == 0)
-        std::this_thread::yield();
-    fetcher.AbortRequest();
-    worker.join();
-    ExpectFailed(r);
+    abortOnceBlocked("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", [&] {
+        while (fetcher.GetStartTime() == 0)
+            std::this_thread::yield();
+        return true;
+    });
 }
 
-TEST_F(HttpFetcherTest, SilenceRefusedConnectionsAndBadUrlsFail)
-{
+TEST_F(HttpFetcherTest, SilenceRefusedConnectionsAndBadUrlsFail) {
     FetchTimeouts quick;
     quick.receiveMs = 300;
     quick.connectBackoffMs = 10;
     fetcher.SetTimeoutsForTesting(quick);
-    TestHttpResponse beforeHeaders;
-    beforeHeaders.body = "late";
-    beforeHeaders.stallBeforeHeaders = true;
-    server.SetResponse("/silent", beforeHeaders);
-    TestHttpResponse midBody;
-    midBody.body = std::string(10000, 'm');
-    midBody.stallAfterBodyBytes = 100;
-    server.SetResponse("/stuck", midBody);
+    server.SetResponse("/silent", Stalling(true));
+    server.SetResponse("/stuck", Stalling(false));
 
     for (const std::string& url : {server.Url("/silent"), server.Url("/stuck"),
                                    "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", "no url at all"s}) {
