@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,14 +28,9 @@ inline unsigned FileMode(const std::string& path) {
 
 // Lines of the file at path that contain part.
 inline int CountLinesWith(const std::string& path, const std::string& part) {
-    const std::string text = ReadText(path);
+    std::istringstream in(ReadText(path));
     int n = 0;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        n += text.substr(pos, end - pos).find(part) != std::string::npos;
-        pos = end + 1;
-    }
+    for (std::string line; std::getline(in, line);) n += line.find(part) != std::string::npos;
     return n;
 }
 

@@ -12,20 +12,13 @@ namespace {
 
 // The fourteen default records as the first start writes them (newest first).
 const char* const kDefaultsWithoutSound =
-    "D F0000017 Browser_Display_New 1 1\r\n"
-    "D F0000016 Browser_Display_Ask 1 1\r\n"
-    "D F000000F Proxy_Port_Num 80 80\r\n"
-    "C F0000011 Proxy_User_Password . .\r\n"
-    "C F0000010 Proxy_User_Name . .\r\n"
-    "C F000000E Proxy_Server_Name . .\r\n"
-    "D F0000012 Use_Proxy 0 0\r\n"
-    "B F0000009 Sound_File  \r\n"
-    "D F0000008 Stories_Have_Sound 0 0\r\n"
-    "D F0000007 Auto_Story_Pop-up 1 1\r\n"
-    "D F000000A Ignore_Initial_Stories 0 0\r\n"
-    "D F0000005 Check_Only_Title 1 1\r\n"
-    "D F0000004 Title_Contains_Keyword 1 1\r\n"
-    "D F0000003 Poll_Period 600 600\r\n";
+    "D F0000017 Browser_Display_New 1 1\r\nD F0000016 Browser_Display_Ask 1 1\r\n"
+    "D F000000F Proxy_Port_Num 80 80\r\nC F0000011 Proxy_User_Password . .\r\n"
+    "C F0000010 Proxy_User_Name . .\r\nC F000000E Proxy_Server_Name . .\r\n"
+    "D F0000012 Use_Proxy 0 0\r\nB F0000009 Sound_File  \r\n"
+    "D F0000008 Stories_Have_Sound 0 0\r\nD F0000007 Auto_Story_Pop-up 1 1\r\n"
+    "D F000000A Ignore_Initial_Stories 0 0\r\nD F0000005 Check_Only_Title 1 1\r\n"
+    "D F0000004 Title_Contains_Keyword 1 1\r\nD F0000003 Poll_Period 600 600\r\n";
 
 struct SettingsFixture : ::testing::Test {
     CTempDir dir;
@@ -62,12 +55,20 @@ struct SettingsFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SettingsFixture, FirstStartWritesTheDefaultsOwnerOnly) {
+TEST_F(SettingsFixture, FirstStartWritesTheDefaultsOwnerOnlyAndSetDefaultsKeepsTheLists) {
     EXPECT_EQ(ReadText(path), kDefaultsWithoutSound);
     EXPECT_EQ(FileMode(path), 0600u) << "config.txt holds the proxy password";
-    EXPECT_EQ(s->GetPollPeriod(), 600);
     EXPECT_EQ(s->GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
+
+    s->AddKeyword("+a");
+    s->AddUrl("http://a.example/");
+    s->SetPollPeriod(60);
+    s->SetProxyServerName("proxy");
+    s->SetDefaults();
+    EXPECT_EQ(s->GetPollPeriod(), 600);
     EXPECT_EQ(s->GetProxyServerName(), "") << "stored as '.'";
+    EXPECT_EQ(ReadText(path), kDefaultsWithoutSound + std::string("B F0000002 Web_Address http://a.example/ ") +
+                                  DEFAULT_PAGE_URL + "\r\nB F0000001 Keyword +a +a\r\n");
 }
 
 TEST_F(SettingsFixture, SoundPathsAreStoredWithBarsForSpaces) {
@@ -79,19 +80,6 @@ TEST_F(SettingsFixture, SoundPathsAreStoredWithBarsForSpaces) {
     s->SetSoundFile("D:\\My Sounds\\ding.wav");
     ExpectOnly("B F0000009 Sound_File D:\\My|Sounds\\ding.wav D:\\My|Sounds\\ding.wav");
     EXPECT_EQ(Open()->GetSoundFile(), "D:\\My Sounds\\ding.wav");
-}
-
-TEST_F(SettingsFixture, SetDefaultsKeepsListsAndResetsValues) {
-    s->AddKeyword("+a");
-    s->AddUrl("http://a.example/");
-    s->SetPollPeriod(60);
-    s->SetProxyServerName("proxy");
-    s->SetDefaults();
-    EXPECT_EQ(s->GetProxyServerName(), "");
-    ExpectOnly("D F0000003 Poll_Period 600 600");
-    ExpectOnly("B F0000001 Keyword +a +a");
-    ExpectOnly(std::string("B F0000002 Web_Address http://a.example/ ") + DEFAULT_PAGE_URL);
-    EXPECT_EQ(CountLinesWith(path, "\r"), 16);
 }
 
 TEST_F(SettingsFixture, KeywordGroupsAreEncodedAndRefusedWithMessages) {
@@ -142,6 +130,7 @@ TEST_F(SettingsFixture, UrlListsShareOneIndexAndRefuseDuplicatesEmptiesAndTheFif
     EXPECT_EQ(Drain([&](std::string& v) { return s->GetNextDisabledUrl(v); }),
               std::vector<std::string>{"http://d.example/"});
     EXPECT_TRUE(s->GetNextDisabledUrl(url));
+    EXPECT_EQ(url, "http://c.example/") << "and then starts over";
     s->ResetEnumeration();
     EXPECT_EQ(urls().front(), "http://a.example/");
     {

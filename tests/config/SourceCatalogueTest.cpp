@@ -113,8 +113,7 @@ TEST_F(CatalogueFixture, DescriptorsAndUrlsTranslateBothWays) {
     LoadText("1 Morning Courier\r\n1 1 Top_Stories http://mc.example/top\r\n0 2 World http://mc.example/w\r\n"
              "1 Daily (UK)\r\n1 1 Sport http://du.example/s\r\n1 Evening Post\r\n1 1 World http://mc.example/w\r\n");
     const struct { const char* url; int display; const char* descriptor; } cases[] = {
-        {"http://mc.example/top", 1, "Morning Courier (Top Stories)"},
-        {"http://mc.example/top", 0, "Morning Courier"},
+        {"http://mc.example/top", 1, "Morning Courier (Top Stories)"}, {"http://mc.example/top", 0, "Morning Courier"},
         {"http://mc.example/w", 1, "Morning Courier (World)"},  // first in catalogue order
         {"http://du.example/s", 1, "Daily (UK) (Sport)"},
         {"http://other.example/", 1, "Custom: http://other.example/"},
