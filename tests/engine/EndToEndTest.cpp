@@ -129,23 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
                                {kStockUp, kStockFootball, kRiver, kTrial, kBridge}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(EndToEndTest, IgnoreInitialStoriesStoresTheStartUpScanHidden) {
-    AddKeywordGroups();
-    home.settings.SetFlag(SETTING_IGNORE_INITIAL_STORIES, 1);
-    home.settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
-    home.LoadArchive();
-    Scan();
-    EXPECT_EQ(home.Stories().size(), site.Stories().size());
-    for (const CStory& s : home.Stories()) {
-        EXPECT_EQ(s.GetState(), STORY_HIDDEN) << s.GetHeadline();
-        EXPECT_EQ(s.GetUrl(), "") << "a hidden start-up story is stored without its URL";
-        EXPECT_EQ(s.GetDescription(), "");
-    }
-    EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 0);
-    EXPECT_EQ(ArticleRequests(), 0);
-    EXPECT_EQ(watch->GetFirstScanFlag(), 1) << "only a scheduled cycle clears it";
-}
-
 // Pages that cannot be read, or are not HTML, are passed over. They are the
 // newest custom URLs, so they come first in the page list.
 TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {

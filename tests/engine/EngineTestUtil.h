@@ -6,21 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
 #include "engine/NewsWatch.h"
 #include "engine/PageScanner.h"
-#include "net/HttpFetcher.h"
 #include "store/StoryArchive.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
@@ -111,10 +105,8 @@ struct WatchHome {
 // Fetch time-outs short enough that a stalled page costs milliseconds.
 inline FetchTimeouts ShortTimeouts() {
     FetchTimeouts t;
-    t.connectMs = 500;
-    t.connectRetries = 0;
-    t.connectBackoffMs = 0;
-    t.sendMs = 500;
+    t.connectMs = t.sendMs = 500;
+    t.connectBackoffMs = t.connectRetries = 0;
     t.receiveMs = 300;
     return t;
 }

@@ -186,8 +186,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, NewsWatchSetupTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // With Ignore_Initial_Stories, stories found by the start-up scan and by the
-// first scheduled cycle are stored hidden and never announced; the flag
-// drops when that cycle ends, and a story that appears later is announced.
+// first scheduled cycle are stored hidden, without URL or description, and
+// never announced; the flag drops when that cycle ends, and a story that
+// appears later is announced.
 TEST_F(NewsWatchScheduleTest, IgnoreInitialStoriesHidesUntilTheFirstScheduledCycleEnds) {
     CNewsSite site;
     site.Serve(server);
@@ -216,6 +217,12 @@ TEST_F(NewsWatchScheduleTest, IgnoreInitialStoriesHidesUntilTheFirstScheduledCyc
         << "found by the first scheduled cycle";
     EXPECT_EQ(home.StateOf("Inflation eases for the first time this winter season"), STORY_NEW);
     EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 1);
+    EXPECT_EQ(home.Stories().size(), site.Stories().size());
+    for (const CStory& s : home.Stories()) {
+        if (s.GetState() != STORY_HIDDEN) continue;
+        EXPECT_EQ(s.GetUrl(), "") << s.GetHeadline();
+        EXPECT_EQ(s.GetDescription(), "") << s.GetHeadline();
+    }
 }
 
 }  // namespace

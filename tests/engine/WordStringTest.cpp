@@ -21,6 +21,7 @@ TEST(WordString, CountWordsTable) {
         EXPECT_EQ(CWordString(c.text).CountWords(0), c.words) << c.text << ": " << c.why;
         EXPECT_EQ(CWordString(c.text).CountWords(1), c.wordsSkip) << c.text << ": " << c.why;
     }
+    EXPECT_EQ(CWordString("Ab1-c\xe9").CountLetters(), 3) << "ASCII letters only";
 }
 
 TEST(WordString, WordAtFollowsTheSkippingCount) {
@@ -29,21 +30,6 @@ TEST(WordString, WordAtFollowsTheSkippingCount) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(s.WordAt(i), want[i]) << i;
     EXPECT_EQ(s.WordAt(-1), "");
     EXPECT_EQ(CWordString("$12.50 each").WordAt(0), "$12.50");
-}
-
-TEST(WordString, LettersTrimRemoveFind) {
-    EXPECT_EQ(CWordString("Ab1-c\xe9").CountLetters(), 3) << "ASCII letters only";
-    for (auto [in, out] : {std::pair{" \t\r\nHello world \n", "Hello world"}, {"-x-", "-x-"}, {" \t ", ""}}) {
-        CWordString t(in);
-        t.Trim();
-        EXPECT_EQ(t, out) << "'" << in << "'";
-    }
-    CWordString r("a-b--c");
-    EXPECT_EQ(r.RemoveChar('-'), 3);
-    EXPECT_EQ(r, "abc");
-    CWordString f("Top STORIES today");
-    EXPECT_EQ(f.FindNoCase("stories"), 4);
-    EXPECT_EQ(f.FindNoCase("missing"), -1);
 }
 
 }  // namespace
