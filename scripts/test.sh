@@ -7,6 +7,7 @@ preset="${1:-debug}"
 bash scripts/deps.sh
 bash scripts/build.sh "$preset"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run=()
 if [ "$preset" = "tsan" ]; then
   # TSan cannot map its shadow memory with the kernel's default address randomisation.
