@@ -14,7 +14,7 @@ constexpr std::uint32_t SERVICE_HTTPS = 4;  // "https:"
 class CUrlParts {
 public:
     std::string m_strUrl;       // the full URL as given; empty when it could not be parsed
-    std::string m_strServer;    // host name, lower case as written
+    std::string m_strServer;    // host name, its letter case kept as written
     std::string m_strObject;    // path and query, always beginning with '/', without the fragment
     std::string m_strFragment;  // the part after '#', without it
     std::uint16_t m_nPort = 0;  // the URL's port, or the scheme's default
