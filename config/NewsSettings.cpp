@@ -325,8 +325,12 @@ void CNewsSettings::SetSoundFile(const std::string& path) {
 
 std::int32_t CNewsSettings::GetFlag(std::uint32_t id) {
     CRecursiveLockGuard guard(*this);
+    // A single read: it starts at the newest record and leaves no record
+    // walk behind, so a file holding the flag twice reads the same each time.
     std::int32_t value = 0;
+    CConfigStore::ResetEnumeration();
     CConfigStore::GetInteger(id, value);
+    CConfigStore::ResetEnumeration();
     return value;
 }
 

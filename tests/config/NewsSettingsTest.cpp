@@ -198,6 +198,10 @@ TEST_F(SettingsFixture, FlagsWriteTheirFixedSecondValues) {
     s->SetFlag(SETTING_USE_PROXY, 1);
     ExpectOnly("D F0000012 Use_Proxy 1 0");
     EXPECT_EQ(Open()->GetFlag(SETTING_USE_PROXY), 1);
+    // A file holding a flag twice: every read gives the newest record.
+    WriteText(path, ReadText(path) + "D F0000012 Use_Proxy 0 0\r\n");
+    auto twice = Open();
+    for (int read = 0; read < 3; ++read) EXPECT_EQ(twice->GetFlag(SETTING_USE_PROXY), 0) << "read " << read;
     s->SetFlag(SETTING_POLL_PERIOD, 5);
     EXPECT_EQ(CountLinesWith(path, "Poll_Period"), 0) << "another identifier is only removed";
     EXPECT_EQ(s->GetFlag(0xF0000006), 0) << "unused identifier";
