@@ -454,13 +454,14 @@ const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const 
         }
         RestoreCursorState(start);
 
-        // 2. The next link text.
+        // 2. The next link text. Running text before it ends the section,
+        // also when no link follows at all.
         const CHtmlToken* L = NextLinkText(1);
-        if (!L) return nullptr;
         if (L != first && words > 3) {
             RestoreCursorState(headingPos);
             return heading;
         }
+        if (!L) return nullptr;
         SavedCursor atL = SaveCursorState();
 
         // 3. Another heading, or a section link that becomes the heading?

@@ -89,6 +89,8 @@ TEST_F(ScanFixture, PagesGiveTheirStoryLinks) {
 <p><a href="s/1.html">Keeper saves three penalties</a>)",
          {"Keeper saves three penalties", "Sports Section"},
          "running text after a heading ends the section; the heading is then judged like any link"},
+        {R"(<p><a href="sports/">Sports Section</a><p>Our reporters cover every match of the season here.)",
+         {"Sports Section"}, "the same when no link follows the running text"},
         {R"(<ul><li><a href="s/1.html">Flood waters rise in the valley</a> <a href="s/1.html">Residents flee the rising water</a> <a href="s/1.html">Army brings sandbags to town</a>
 <li><a href="s/2.html">Another story entirely here</a></ul>)",
          {"Another story entirely here", "Army brings sandbags to town", "Flood waters rise in the valley"},
