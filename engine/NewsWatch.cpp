@@ -267,6 +267,10 @@ int CNewsWatch::CheckSetup() {
         CRecursiveLockGuard lock(m_catalogue);
         bSource = m_catalogue.FirstSource(true) != nullptr;
     }
+    // Only the first check of the run may ask the main window; a set-up
+    // emptied later stops the scans without a word.
+    const bool bFirstCheck = m_nSetupChecked == 0;
+    m_nSetupChecked = 1;
     long lParam = -1;
     if (keyword.empty() && web.empty() && !bSource)
         lParam = 0;
@@ -275,8 +279,7 @@ int CNewsWatch::CheckSetup() {
     else if (web.empty() && !bSource)
         lParam = 2;
     if (lParam < 0) return 1;
-    if (m_nSetupAsked == 0) {
-        m_nSetupAsked = 1;
+    if (bFirstCheck) {
         // Sent with no lock held: the main window reads the settings while
         // it handles the message.
         m_mainWindow.Send(WM_NEED_SETUP, 0, lParam);

@@ -82,8 +82,9 @@ protected:
     // reconciles the archive with the sources and reads the first page (all
     // pages during a forced scan). Returns the pages still to be read.
     int RunCycle();
-    // 1 when keywords and pages exist; asks the main window once per run
-    // (WM_NEED_SETUP, lParam 0 both missing, 1 keywords, 2 pages).
+    // 1 when keywords and pages exist; at the first check of the run asks
+    // the main window when they do not (WM_NEED_SETUP, lParam 0 both
+    // missing, 1 keywords, 2 pages).
     int CheckSetup();
     // Reads the next page of the list (every page during a forced scan).
     void ScanPages();
@@ -134,7 +135,7 @@ private:
     int m_nForcedScan = 0;
     int m_nScanAll = 0;
     int m_nPageRead = 0;
-    int m_nSetupAsked = 0;
+    int m_nSetupChecked = 0;  // 1 after the first CheckSetup of the run
     int m_nTitleContainsKeyword = 1;
     int m_nCheckOnlyTitle = 1;
     int m_nIgnoreInitialStories = 0;

@@ -185,6 +185,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, NewsWatchSetupTest,
                                            SetupCase{"Nothing", false, false, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Only the first check of the run asks: keywords deleted later stop the
+// scans without asking again.
+TEST_F(NewsWatchScheduleTest, SetupEmptiedLaterIsNotAskedFor) {
+    Prepare(10, true, 1, 25);
+    watch->At(5, [this] { home.settings.ClearKeywords(); });
+    ASSERT_TRUE(watch->Run());
+    EXPECT_EQ(home.window.Count(WM_NEED_SETUP), 0);
+    EXPECT_EQ(FetchTimes(), (Ints{0}));
+}
+
 // With Ignore_Initial_Stories, stories found by the start-up scan and by the
 // first scheduled cycle are stored hidden, without URL or description, and
 // never announced; the flag drops when that cycle ends, and a story that
