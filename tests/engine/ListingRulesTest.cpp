@@ -2,6 +2,7 @@
 
 #include "engine/ListingRules.h"
 #include "engine/TextTally.h"
+#include "tests/engine/EngineTestUtil.h"
 
 namespace {
 
@@ -65,6 +66,43 @@ TEST(ListingRules, TextTallyCountsRepeats) {
     EXPECT_EQ(tally.Size(), 2u) << "only entries with count exactly 1 leave";
     tally.Clear();
     EXPECT_FALSE(tally.IsFrequent("seller99"));
+}
+
+// One table row at a time through DetectListingRow, as the real pass sees it.
+TEST_F(ScanFixture, ListingRowTable) {
+    struct {
+        const char* row;
+        const char *headline, *description, *why;  // headline null: not a listing item
+    } const cases[] = {
+        {R"(<td><a href="v?x=1">Oak desk</a><td>12345<td>$12.50)", "12345: Oak desk", "$12.50", "code and price cells"},
+        {R"(<td><a href="v?x=2">Desk</a><td>12345<td>$12.50)", nullptr, nullptr, "a one-word link text"},
+        {R"(<td><a href="v?x=3">Oak 1234567</a><td>12345<td>$12.50)", nullptr, nullptr, "letters in a third or less"},
+        {R"(<td><a href="v?x=4">Oak desk</a><td>1234<td>$12.50)", nullptr, nullptr,
+         "a code of four characters, no marker in the URL"},
+        {R"(<td><a href="v?id=77">Oak desk</a><td>1234<td>$12.50)", "77: Oak desk", "$12.50", "the URL's marker"},
+        {R"(<td><a href="v?x=5">Oak desk</a><td>12345<td>$0.00)", nullptr, nullptr, "a price of 0"},
+        {R"(<td>Oak desk <td><a href="v?x=6">bid open</a><td>12345<td>$12.50)", "12345: Oak desk bid open", "$12.50",
+         "a status link takes the text before it"},
+        {R"(<td><a href="v?x=7">Oak desk</a><td>12345 for 1,250<td>99.99)", "12345: Oak desk", "$99.99",
+         "a better-rated price hands the first number on as code"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(scanner.Parser().SetPage(std::string("<html><body><table><tr>") + c.row + "</table></body></html>"));
+        scanner.Parser().ParsePage();
+        scanner.SetPageUrl("http://shop.test/list.html");
+        const CHtmlToken* t = scanner.NextLinkText(1);
+        ASSERT_TRUE(t) << c.row;
+        CWordString text(t->Text());
+        scanner.AppendSameFont(text, *t->GetFont());
+        text.Trim();
+        std::string url, description;
+        const int accepted = scanner.DetectListingRow(t, text, url, description);
+        EXPECT_EQ(accepted, c.headline ? 1 : 0) << c.row << ": " << c.why;
+        if (accepted && c.headline) {
+            EXPECT_EQ(text, c.headline) << c.why;
+            EXPECT_EQ(description, c.description) << c.why;
+        }
+    }
 }
 
 }  // namespace
