@@ -1,7 +1,6 @@
 // Keyword matching of a new story and the article text that Standard and
 // Extensive scans read: the story's page is fetched and its article body cut
 // out of it.
-#include <cstdio>
 #include <ctime>
 
 #include "common/Messages.h"
@@ -71,24 +70,15 @@ bool CPageScanner::FetchArticlePage(const std::string& url) {
         user = m_settings.GetProxyUserName();
         password = m_settings.GetProxyPassword();
     }
-    m_articleParser.ReleasePage();
-    if (url.empty()) return false;
     CUrlParts parts;
-    if (!parts.Set(url)) return false;
-    std::string proxy;
-    if (useProxy == 1) {
-        char portText[16];
-        std::snprintf(portText, sizeof portText, ":%d", port);
-        proxy = server + portText;
+    if (!parts.Set(url)) {
+        m_articleParser.ReleasePage();
+        return false;
     }
-    std::string page;
     ++m_nArticleFetches;
     // The scanning thread's own fetcher, so that stopping the scan or the
     // fetch watchdog also ends an article fetch.
-    if (!m_parser.GetFetcher().FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, user.c_str(),
-                                         password.c_str(), page))
-        return false;
-    return m_articleParser.SetPage(std::move(page));
+    return m_articleParser.FetchPage(m_parser.GetFetcher(), url, useProxy, server, port, user, password);
 }
 
 std::string CPageScanner::ExtractArticleText(const CStory& story) {

@@ -115,6 +115,12 @@ CHtmlParser::~CHtmlParser() = default;
 
 bool CHtmlParser::FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
                             const std::string& proxyUser, const std::string& proxyPassword) {
+    return FetchPage(m_fetcher, url, useProxy, proxyServer, proxyPort, proxyUser, proxyPassword);
+}
+
+bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int useProxy,
+                            const std::string& proxyServer, int proxyPort, const std::string& proxyUser,
+                            const std::string& proxyPassword) {
     ReleasePage();
     if (url.empty()) return false;
     CUrlParts parts;
@@ -126,8 +132,8 @@ bool CHtmlParser::FetchPage(const std::string& url, int useProxy, const std::str
         proxy = proxyServer + port;
     }
     std::string page;
-    if (!m_fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
-                            proxyPassword.c_str(), page))
+    if (!fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
+                          proxyPassword.c_str(), page))
         return false;
     return TakePage(std::move(page));
 }

@@ -45,6 +45,10 @@ public:
     // when useProxy is set. True when a page of 1 to 127999 bytes is held.
     bool FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
                    const std::string& proxyUser, const std::string& proxyPassword);
+    // The same through another parser's fetcher, so that whoever aborts that
+    // fetcher also ends this fetch.
+    bool FetchPage(CHttpFetcher& fetcher, const std::string& url, int useProxy, const std::string& proxyServer,
+                   int proxyPort, const std::string& proxyUser, const std::string& proxyPassword);
 
     // Holds a page given from memory instead of fetching one. The page ends at
     // its first NUL byte, if any; the same size rule as FetchPage applies.
