@@ -14,7 +14,7 @@
 
 #include "engine/KeywordGroup.h"
 #include "engine/PageScanner.h"
-#include "net/EventThread.h"
+#include "common/EventThread.h"
 
 class CHttpFetcher;
 class CMessageTarget;

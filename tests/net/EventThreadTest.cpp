@@ -5,7 +5,7 @@
 #include <functional>
 #include <thread>
 
-#include "net/EventThread.h"
+#include "common/EventThread.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "net/Event.h"
+#include "common/Event.h"
 
 namespace {
 // All events share one mutex and one condition variable: the program has a

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <thread>
 
-#include "net/Event.h"
+#include "common/Event.h"
 
 class CEventThread {
 public:

@@ -1,4 +1,4 @@
-#include "net/EventThread.h"
+#include "common/EventThread.h"
 
 CEventThread::CEventThread() { m_events[0] = &m_stopEvent; }
 
