@@ -7,6 +7,7 @@
 #include "common/MessageTarget.h"
 #include "common/RecursiveLock.h"
 #include "config/NewsSettings.h"
+#include "config/ProxySettings.h"
 #include "config/NewsSource.h"
 #include "config/SourceCatalogue.h"
 #include "net/ConnectedState.h"
@@ -308,20 +309,10 @@ void CNewsWatch::ScanPages() {
         // not switch it on again.
         if (active.load() != 1) return;
 
-        int useProxy = 0;
-        int port = 0;
-        std::string server, user, password;
-        {
-            CRecursiveLockGuard lock(m_settings);
-            port = m_settings.GetProxyPort();
-            server = m_settings.GetProxyServerName();
-            user = m_settings.GetProxyUserName();
-            password = m_settings.GetProxyPassword();
-            useProxy = m_settings.GetFlag(SETTING_USE_PROXY);
-        }
+        const ProxySettings proxy = ReadProxySettings(m_settings);
         CUrlParts parts;
         parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
-        const bool bFetched = parser.FetchPage(parts.m_strUrl, useProxy, server, port, user, password);
+        const bool bFetched = parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user, proxy.password);
         if (active.load() != 1) return;
 
         if (bFetched) {
