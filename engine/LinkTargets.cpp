@@ -1,11 +1,6 @@
 // Where a story link leads and what is said about it: the link's absolute
-// URL, the description gathered from the text after it, and the recording
-// of a new story in the archive.
-#include <ctime>
-
+// URL and the description gathered from the text after it.
 #include "engine/PageScanner.h"
-#include "store/Story.h"
-#include "store/StoryArchive.h"
 
 int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string& description) {
     return BuildTargetUrl(t, url, &description);
@@ -104,24 +99,4 @@ int CPageScanner::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFo
     if (f.m_nPlus == 1) return 0;
     auto effective = [](const CFontSize& font) { return font.m_nMinus == 1 ? 3 - font.m_nSize : font.m_nSize; };
     return effective(f) <= effective(linkFont) ? 1 : 0;
-}
-
-int CPageScanner::AddCandidate(const CHtmlToken* t, CStory& story, const CWordString& text, std::string description,
-                               std::string url) {
-    (void)text;
-    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
-    if (m_nFirstScan == 1 && m_nIgnoreInitialStories == 1) {
-        // Known from now on, never announced.
-        story.SetState(STORY_HIDDEN);
-        m_archive.Add(story, false);
-        return 0;
-    }
-    if (url.empty() || description.empty()) {
-        if (!BuildTarget(t, url, description)) return 0;
-    }
-    story.SetUrl(url);
-    story.SetDescription(description);
-    story.SetState(STORY_PENDING);
-    m_archive.Add(story, false);
-    return 1;
 }

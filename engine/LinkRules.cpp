@@ -1,0 +1,370 @@
+// The link-text rules of CPageScanner: which link texts are stories and
+// which are dates, clock times, navigation, photo captions, section heads or
+// unacceptable targets.
+#include "engine/PageScanner.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> words) {
+    for (std::string_view w : words)
+        if (text.find(w) != std::string_view::npos) return true;
+    return false;
+}
+
+// Lower-case copies made per link reuse these buffers instead of allocating.
+std::string& Scratch(int slot) {
+    thread_local std::string buffers[3];
+    return buffers[slot];
+}
+
+std::string_view LowerInto(std::string_view s, std::string& out) {
+    out.resize(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        out[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+    }
+    return out;
+}
+
+bool StartsWithPhoto(std::string_view s) {
+    static constexpr std::string_view kPhoto = "photo";
+    if (s.size() < kPhoto.size()) return false;
+    for (std::size_t i = 0; i < kPhoto.size(); ++i) {
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kPhoto[i]) return false;
+    }
+    return true;
+}
+
+// A 256-bit fingerprint of the adjacent character pairs of a text. A
+// pattern with a pair the text lacks cannot occur in it, which saves most of
+// the substring searches the rules make over each link's text and href.
+class CPairMask {
+public:
+    explicit CPairMask(std::string_view s) {
+        for (std::size_t i = 1; i < s.size(); ++i) Set(s[i - 1], s[i]);
+    }
+    bool MayContain(std::string_view pattern) const {
+        for (std::size_t i = 1; i < pattern.size(); ++i)
+            if (!Has(pattern[i - 1], pattern[i])) return false;
+        return true;
+    }
+    // text.find(pattern), skipped when the mask rules the pattern out.
+    std::size_t Find(std::string_view text, std::string_view pattern) const {
+        return MayContain(pattern) ? text.find(pattern) : std::string_view::npos;
+    }
+    bool Contains(std::string_view text, std::string_view pattern) const {
+        return Find(text, pattern) != std::string_view::npos;
+    }
+    bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> patterns) const {
+        for (std::string_view p : patterns)
+            if (Contains(text, p)) return true;
+        return false;
+    }
+
+private:
+    static unsigned Hash(char a, char b) {
+        return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
+    }
+    void Set(char a, char b) {
+        unsigned h = Hash(a, b);
+        m_bits[h >> 6] |= std::uint64_t{1} << (h & 63);
+    }
+    bool Has(char a, char b) const {
+        unsigned h = Hash(a, b);
+        return (m_bits[h >> 6] >> (h & 63)) & 1u;
+    }
+    std::uint64_t m_bits[4] = {};
+};
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && CWordString::IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && CWordString::IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
+    int w = text.CountWords(0);
+    if (text.empty()) return 0;
+    // The date and navigation rules only read the lower-case copy of texts
+    // of up to five words.
+    std::string_view lower = w <= 5 ? LowerInto(text, Scratch(0)) : std::string_view();
+    if (DateTextLower(text, lower, w)) return 0;
+    if (IsClockTime(text)) return 0;
+    if (IsAllCaps(text)) return 0;
+    if (NavigationTextLower(lower, w) == 0) return 0;
+    if (IsAcceptableHref() == 0) return 0;
+    if (w < 4 && StartsWithPhoto(text)) return 0;  // IsPhotoCaption, with the count at hand
+    if (t->IsInside(TK_LIST_ITEM)) return 1;
+
+    // Is there plain text before the link? The first text found walking back
+    // is the link's own and is passed over.
+    int preceded = 0;
+    {
+        SavedCursor saved = SaveCursorState();
+        const CHtmlToken* p = nullptr;
+        bool bFirst = true;
+        while (m_parser.FindPrev(TK_TEXT, p)) {
+            if (bFirst) {
+                bFirst = false;
+                continue;
+            }
+            if (p->IsInside(TK_LINK)) continue;
+            std::string_view prev = TrimBlanks(p->Text());
+            if (prev.empty()) continue;
+            unsigned char c = static_cast<unsigned char>(prev[0]);
+            // A lone printable separator (such as '|') does not count as text.
+            preceded = (prev.size() == 1 && c >= 0x20 && c <= 0x7F) ? 0 : 1;
+            break;
+        }
+        RestoreCursorState(saved);
+    }
+
+    CFontSize f = FontOf(t);
+    const int size = f.m_nSize, minus = f.m_nMinus, plus = f.m_nPlus;
+    const bool b = t->IsInside(TK_BOLD);
+    if (size >= 3) return 1;
+    if (plus == 1) return 1;
+    if (b && ((minus == 0 && size >= 2) || (minus == 1 && size == 1))) return 1;
+    if (preceded && w >= 2 && ((minus == 1 && size <= 2) || (minus == 0 && size >= 2))) return 1;
+    if (w >= 3 && ((minus == 0 && size == 2) || (minus == 1 && size == 1))) return 1;
+    return 0;
+}
+
+int CPageScanner::IsDateText(const CWordString& text, int w) {
+    return DateTextLower(text, LowerInto(text, Scratch(0)), w);
+}
+
+int CPageScanner::DateTextLower(std::string_view text, std::string_view lower, int w) {
+    if (w > 4) return 0;
+    if (text.find_first_of("0123456789") == std::string_view::npos && w != 1) return 0;
+    if (ContainsAny(lower, {"mon", "tue", "wed", "thu", "fri", "sat", "sun"})) return 1;
+    if (ContainsAny(lower, {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"}))
+        return 1;
+    return 0;
+}
+
+int CPageScanner::IsClockTime(const CWordString& text) {
+    // One or more digits, ':', exactly two digits, then a non-digit or the end.
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && IsAsciiDigit(text[i])) ++i;
+    if (i == 0 || i >= n || text[i] != ':') return 0;
+    if (i + 2 >= n) return 0;  // fewer than two characters after the colon
+    if (!IsAsciiDigit(text[i + 1]) || !IsAsciiDigit(text[i + 2])) return 0;
+    if (i + 3 < n && IsAsciiDigit(text[i + 3])) return 0;
+    return 1;
+}
+
+int CPageScanner::IsAllCaps(const CWordString& text) {
+    bool bLetter = false;
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z') return 0;
+        if (c >= 'A' && c <= 'Z') bLetter = true;
+    }
+    return bLetter ? 1 : 0;
+}
+
+int CPageScanner::IsNavigationText(const CWordString& text, int w) {
+    return NavigationTextLower(LowerInto(text, Scratch(0)), w);
+}
+
+int CPageScanner::NavigationTextLower(std::string_view lower, int w) {
+    if (w <= 2) {
+        if (ContainsAny(lower, {"more", "search", "video", "audio"})) return 0;
+    } else if (w <= 5) {
+        if (ContainsAny(lower, {"download", "customiz"})) return 0;
+    }
+    return 1;
+}
+
+int CPageScanner::IsPhotoCaption(const CWordString& text) {
+    return StartsWithPhoto(text) && text.CountWords(0) < 4 ? 1 : 0;
+}
+
+int CPageScanner::IsAcceptableHref() {
+    SavedCursor saved = SaveCursorState();
+    const CHtmlToken* anchor = nullptr;
+    bool bFound = false;
+    while (m_parser.FindPrev(TK_LINK, anchor)) {
+        if (anchor->m_bIsOpen) {
+            bFound = true;
+            break;
+        }
+    }
+    std::string_view href;
+    if (bFound) anchor->GetAttribute("href", href);
+    RestoreCursorState(saved);
+    if (!bFound) return 1;
+    if (m_strPageUrlLowerFor != m_strPageUrl) {
+        m_strPageUrlLower = ToLowerAscii(m_strPageUrl);
+        m_strPageUrlLowerFor = m_strPageUrl;
+    }
+    return AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower);
+}
+
+int CPageScanner::IsAcceptableHrefText(std::string_view href, std::string_view pageUrl) {
+    return AcceptableHrefLower(LowerInto(href, Scratch(1)), LowerInto(pageUrl, Scratch(2)));
+}
+
+int CPageScanner::AcceptableHrefLower(std::string_view href, std::string_view page) {
+    if (href == page) return 0;
+    const CPairMask mask(href);
+    if (mask.Contains(href, "mailto:")) return 0;
+    if (mask.Contains(href, "cgi") && mask.ContainsAny(href, {"login", "search", "quote", "register"})) return 0;
+    if (mask.ContainsAny(href, {"marketpl", "advert", "sponsor"})) return 0;
+    static constexpr std::string_view kPatterns[] = {"/ads", "redir", "&adid", "/atransfer",
+                                                     "/ad", "/rd", "/relocate", "shopping"};
+    for (std::string_view pattern : kPatterns) {
+        std::size_t pos = mask.Find(href, pattern);
+        if (pos == std::string_view::npos) continue;
+        std::size_t after = pos + pattern.size();
+        if (after >= href.size()) continue;
+        // A digit, a dot or an equals sign after the pattern makes an
+        // advertising or redirect target; anything else (such as '/') does not.
+        char c = href[after];
+        if (IsAsciiDigit(c) || c == '.' || c == '=') return 0;
+    }
+    return 1;
+}
+
+int CPageScanner::IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
+    if (font.m_nPlus == 1) return 0;
+    if (font.m_nMinus == 0 && font.m_nSize >= 4) return 0;
+    if (text.size() == 1) return 1;
+    if (w > 5 || w == 0) return 0;
+
+    // The tests below work on a copy without '-'.
+    std::string& copy = Scratch(0);
+    copy.assign(text);
+    std::erase(copy, '-');
+    if (w == 1 && IsPhotoCaption(CWordString(copy))) return 0;
+    if (ContainsAny(copy, {"AP", "UPI", "net Report"})) return 1;
+
+    std::string_view lowerView = LowerInto(copy, Scratch(1));
+    if (w == 1 && lowerView.find(".com") != std::string_view::npos) return 1;
+    std::string& lower = Scratch(1);
+    std::erase(lower, ' ');
+    for (std::string_view page : {"next", "nextpage", "prev", "previous", "previouspage"})
+        if (lower == page) return 0;
+    const CPairMask mask(lower);
+    if (mask.ContainsAny(lower, {"section", "fullcoverage"})) return 1;
+
+    static constexpr std::array<std::string_view, 24> kSectionWords = {
+        "news",     "home",    "u.s.",    "scores",  "results",  "nation",   "main",    "books",
+        "line",     "ondemand", "terms",  "comment", "board",    "wire",     "reuters", "...",
+        "politics", "health",  "business", "computin", "internet", "contact", "topstor", "feature"};
+    if (w < 4) {
+        for (std::string_view word : kSectionWords)
+            if (mask.Contains(lower, word)) return 1;
+        return 0;
+    }
+    // Four or five words: a section name needs two of the words.
+    int count = 0;
+    for (std::string_view word : {"more", "daily", "day"}) {
+        if (mask.Contains(lower, word) && ++count >= 2) return 1;
+    }
+    for (std::string_view word : kSectionWords) {
+        if (mask.Contains(lower, word) && ++count >= 2) return 1;
+    }
+    return 0;
+}
+
+const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const CHtmlToken* token) {
+    // The heading taken by the previous pass, and where it stands. A token
+    // given back is left under the cursor, so that the caller's AppendSameFont
+    // gathers that token's own text run and the walk goes on after it.
+    const CHtmlToken* heading = token;
+    SavedCursor headingPos;
+    {
+        SavedCursor entry = SaveCursorState();
+        const CHtmlToken* cur = nullptr;
+        while (m_parser.GetCurrent(cur) && cur != token && m_parser.FindPrev(TK_ANY, cur)) {
+        }
+        headingPos = SaveCursorState();
+        RestoreCursorState(entry);
+    }
+    for (;;) {
+        // 1. How much plain text follows? A long run of it ends the section.
+        SavedCursor start = SaveCursorState();
+        const CHtmlToken* first = NextLinkText(0);
+        int words = 0;
+        if (first) {
+            words = CWordString(first->Text()).CountWords(1);
+            const CHtmlToken* next = nullptr;
+            while (m_parser.FindNext(TK_ANY, next)) {
+                if (next->m_nKind == TK_TEXT) {
+                    if (next->IsInside(TK_LINK)) break;
+                    words += CWordString(next->Text()).CountWords(1);
+                } else if (next->m_nKind < TK_BOLD || next->m_nKind > TK_PARAGRAPH) {
+                    break;
+                }
+            }
+        }
+        RestoreCursorState(start);
+
+        // 2. The next link text. Running text before it ends the section,
+        // also when no link follows at all.
+        const CHtmlToken* L = NextLinkText(1);
+        if (L != first && words > 3) {
+            RestoreCursorState(headingPos);
+            return heading;
+        }
+        if (!L) return nullptr;
+        SavedCursor atL = SaveCursorState();
+
+        // 3. Another heading, or a section link that becomes the heading?
+        CWordString text(L->Text());
+        if (text.empty()) return L;
+        CFontSize fontL = FontOf(L);
+        bool bBoldL = L->IsInside(TK_BOLD);
+        AppendSameFont(text, fontL);
+        text.Trim();
+        int w = text.CountWords(0);
+        if (fontL.SameSize(font) && bBoldL == bBold && w <= 3) {
+            heading = L;
+            headingPos = atL;
+            continue;
+        }
+        if (IsSectionLink(text, fontL, w)) {
+            font = fontL;
+            bBold = bBoldL;
+            heading = L;
+            headingPos = atL;
+            continue;
+        }
+
+        // 4. Look one link further: a section link there takes over.
+        SavedCursor afterL = SaveCursorState();
+        const CHtmlToken* S = NextLinkText(1);
+        if (!S) {
+            RestoreCursorState(atL);
+            return L;
+        }
+        SavedCursor atS = SaveCursorState();
+        CWordString textS(S->Text());
+        CFontSize fontS = FontOf(S);
+        AppendSameFont(textS, fontS);
+        textS.Trim();
+        if (IsSectionLink(textS, fontS, textS.CountWords(0))) {
+            font = fontS;
+            bBold = S->IsInside(TK_BOLD);
+            heading = S;
+            headingPos = atS;
+            continue;
+        }
+
+        // 5. L is an ordinary link under the heading; S is handled next.
+        RestoreCursorState(afterL);
+        HandleLink(L, text);
+        RestoreCursorState(atS);
+        return S;
+    }
+}
