@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/Diagnostics.h"
+
 std::string JoinPath(std::string_view dir, std::string_view name) {
     std::string out = WithTrailingSeparator(dir);
     while (!name.empty() && name.front() == '/') name.remove_prefix(1);
@@ -27,8 +29,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, unsigne
     std::string tmp = path + ".XXXXXX";
     int fd = ::mkstemp(tmp.data());
     if (fd < 0) {
-        std::fprintf(stderr, "skimbolt: cannot create a temporary file for %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+        ReportDiagnostic(DiagnosticKind::SaveFailed, path,
+                         std::string("cannot create a temporary file: ") + std::strerror(errno));
         return false;
     }
     bool ok = ::fchmod(fd, mode) == 0;
@@ -59,7 +61,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, unsigne
     }
     if (!ok) {
         ::unlink(tmp.c_str());
-        std::fprintf(stderr, "skimbolt: cannot save %s: %s\n", path.c_str(), std::strerror(err));
+        ReportDiagnostic(DiagnosticKind::SaveFailed, path, std::strerror(err));
     }
     return ok;
 }

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "common/Diagnostics.h"
 #include "common/FileUtil.h"
 #include "config/TextLineReader.h"
 
@@ -184,8 +185,7 @@ int CConfigStore::Load() {
         if (FileExists(m_strFileName)) {
             // Present but unreadable: keep the user's file rather than
             // replacing it with the defaults.
-            std::fprintf(stderr, "skimbolt: cannot read %s; using the default settings\n",
-                         m_strFileName.c_str());
+            ReportDiagnostic(DiagnosticKind::ReadFailed, m_strFileName, "using the default settings");
         } else {
             Save();
         }

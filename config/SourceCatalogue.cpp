@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/Diagnostics.h"
 #include "common/FileUtil.h"
 #include "config/ConfigStore.h"
 #include "config/TextLineReader.h"
@@ -254,8 +255,8 @@ bool CSourceCatalogue::MergeUpdate() {
     ::unlink(updatePath.c_str());
     if (!read || update.m_listSources.IsEmpty()) {
         // Merging an empty update would drop every source the user has.
-        std::fprintf(stderr, "skimbolt: the source update %s holds no source; catalogue left unchanged\n",
-                     updatePath.c_str());
+        ReportDiagnostic(DiagnosticKind::UpdateRejected, updatePath,
+                         "it holds no source; the catalogue is left unchanged");
         return false;
     }
 

@@ -10,14 +10,15 @@
 #include <limits>
 #include <vector>
 
+#include "common/Diagnostics.h"
 #include "common/FileUtil.h"
 #include "store/StoryFileName.h"
 #include "store/StoryRecord.h"
 
 namespace {
 
-void ReportFailure(const char* what, const std::string& path, int err) {
-    std::fprintf(stderr, "skimbolt: %s %s: %s\n", what, path.c_str(), err ? std::strerror(err) : "failed");
+void ReportFailure(DiagnosticKind kind, const char* what, const std::string& path, int err) {
+    ReportDiagnostic(kind, path, std::string(what) + ": " + (err ? std::strerror(err) : "failed"));
 }
 
 // Copies the first nBytes of the file behind fd to out; pread leaves the
@@ -57,7 +58,7 @@ void CStoryFile::SetKey(const std::string& key) {
     if (!FileExists(m_strDataPath)) {
         std::FILE* f = std::fopen(m_strDataPath.c_str(), "ab");
         if (f) std::fclose(f);
-        else ReportFailure("cannot create", m_strDataPath, errno);
+        else ReportFailure(DiagnosticKind::SaveFailed, "the file was not created", m_strDataPath, errno);
     }
     Rewrite(true);
 }
@@ -164,7 +165,7 @@ bool CStoryFile::WriteState(std::uint32_t nOffset, std::int32_t nState) {
 int CStoryFile::SetCurrentState(int nState) {
     if (!HasCursorStory()) return 0;
     if (!WriteState(m_pCursor->nOffset, nState)) {
-        ReportFailure("cannot save a story state in", m_strDataPath, errno);
+        ReportFailure(DiagnosticKind::SaveFailed, "a story state was not saved", m_strDataPath, errno);
         return 0;
     }
     m_pCursor->nState = static_cast<std::int8_t>(nState);
@@ -174,7 +175,7 @@ int CStoryFile::SetCurrentState(int nState) {
 int CStoryFile::Append(const CStory& story, bool bSupersede) {
     std::FILE* f = Stream();
     if (!f) {
-        ReportFailure("cannot open", m_strDataPath, errno);
+        ReportFailure(DiagnosticKind::ReadFailed, "the file could not be opened", m_strDataPath, errno);
         return 0;
     }
     const HeadlineKey key = MakeHeadlineKey(story.GetHeadline());
@@ -183,7 +184,7 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
     if (!pExisting) {
         pSpare = m_pIndex->AllocateSpare();
         if (!pSpare) {
-            ReportFailure("out of memory indexing", m_strDataPath, ENOMEM);
+            ReportFailure(DiagnosticKind::OutOfMemory, "the file could not be indexed", m_strDataPath, ENOMEM);
             return 0;
         }
     }
@@ -207,13 +208,13 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
             // Nothing more can be done; the next rewrite stops at the cut-off record.
         }
         m_pIndex->ReleaseSpare(pSpare);
-        ReportFailure("cannot save a story to", m_strDataPath, err);
+        ReportFailure(DiagnosticKind::SaveFailed, "a story was not saved", m_strDataPath, err);
         return 0;
     }
 
     if (bSupersede && pExisting && pExisting->nState != STORY_SUPERSEDED) {
         if (WriteState(pExisting->nOffset, STORY_SUPERSEDED)) ++m_nSupersededRecords;
-        else ReportFailure("cannot mark a replaced story in", m_strDataPath, errno);
+        else ReportFailure(DiagnosticKind::SaveFailed, "a replaced story was not marked", m_strDataPath, errno);
     }
     if (story.GetState() == STORY_SUPERSEDED) ++m_nSupersededRecords;
     m_pCursor = m_pIndex->Insert(key, static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
@@ -293,8 +294,9 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
         outPos += size;
     }
     if (ok && r == StoryReadResult::Damaged) {
-        std::fprintf(stderr, "skimbolt: %s: damaged story record at byte %llu; the rest of the file is dropped\n",
-                     m_strDataPath.c_str(), static_cast<unsigned long long>(reader.Position()));
+        ReportDiagnostic(DiagnosticKind::DamagedFile, m_strDataPath,
+                         "damaged story record at byte " + std::to_string(reader.Position()) +
+                             "; the rest of the file is dropped");
         if (!out && !diverge(outPos)) ok = false;
     }
 
@@ -316,7 +318,7 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     if (!ok) {
         // The old file is untouched: index it as it stands, so that its
         // stories stay known until a later rewrite succeeds.
-        ReportFailure("cannot rewrite", m_strDataPath, err);
+        ReportFailure(DiagnosticKind::SaveFailed, "the file was not rewritten", m_strDataPath, err);
         IndexFileAsIs();
         return 0;
     }

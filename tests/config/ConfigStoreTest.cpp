@@ -4,6 +4,7 @@
 
 #include "config/ConfigStore.h"
 #include "ConfigTestUtil.h"
+#include "support/DiagnosticCapture.h"
 #include "support/TempDir.h"
 
 using namespace std::string_literals;
@@ -130,14 +131,15 @@ TEST_F(StoreFixture, FileIsOwnerOnlyWhetherCreatedOrOlderAndOpen) {
     EXPECT_EQ(FileMode(path), 0600u);
 }
 
-TEST_F(StoreFixture, FailedSaveKeepsRecordsAndReportsOnStandardError) {
+TEST_F(StoreFixture, FailedSaveKeepsRecordsAndIsReported) {
     WriteText(dir.File("app"), "not a folder");  // no Data folder can exist below a file
     store.SetFileName(dir.File("app"));
     store.SetAutoSave();
-    ::testing::internal::CaptureStderr();
-    store.AddInteger(3, "Poll_Period", 600, 600);
-    const bool saved = store.Save();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    bool saved = true;
+    const std::string err = DiagnosticsOf([&] {
+        store.AddInteger(3, "Poll_Period", 600, 600);
+        saved = store.Save();
+    });
     EXPECT_FALSE(saved);
     EXPECT_NE(err.find("config.txt"), std::string::npos) << err;
     std::int32_t n = 0;

@@ -2,6 +2,7 @@
 
 #include "config/SourceCatalogue.h"
 #include "ConfigTestUtil.h"
+#include "support/DiagnosticCapture.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -165,9 +166,7 @@ TEST_F(CatalogueFixture, UnusableUpdateOrFailedSaveLeavesTheFilesAlone) {
     for (bool present : {false, true}) {
         LoadText(text);
         if (present) WriteText(update, "\r\n1 2 Orphan http://x/\r\n");
-        ::testing::internal::CaptureStderr();
         EXPECT_FALSE(catalogue.MergeUpdate());
-        ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(Sources(false), Names{"A"});
         EXPECT_EQ(ReadText(sources), text);
         EXPECT_FALSE(FileExists(update));
@@ -176,9 +175,7 @@ TEST_F(CatalogueFixture, UnusableUpdateOrFailedSaveLeavesTheFilesAlone) {
     catalogue.FindSource("A")->SetEnabled(0);
     std::filesystem::remove(sources);
     std::filesystem::create_directory(sources);  // cannot be replaced by a file
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(catalogue.Save());
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = DiagnosticsOf([&] { EXPECT_FALSE(catalogue.Save()); });
     EXPECT_NE(err.find("sources.txt"), std::string::npos) << err;
     EXPECT_TRUE(std::filesystem::is_directory(sources));
 }

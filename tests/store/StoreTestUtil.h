@@ -12,6 +12,7 @@
 #include "common/FileUtil.h"
 #include "store/StoryFile.h"
 #include "store/StoryRecord.h"
+#include "support/DiagnosticCapture.h"
 #include "support/TempDir.h"
 
 inline std::string FileBytes(const std::string& path) {
@@ -49,12 +50,10 @@ inline std::string EncodeStories(const std::vector<CStory>& stories, CSourceCata
     return bytes;
 }
 
-// Whether fn writes text to standard error.
+// Whether fn reports a diagnostic that mentions text.
 template <class Fn>
-bool WritesToStderr(const char* text, Fn fn) {
-    testing::internal::CaptureStderr();
-    fn();
-    return testing::internal::GetCapturedStderr().find(text) != std::string::npos;
+bool ReportsDiagnostic(const char* text, Fn fn) {
+    return DiagnosticsOf(fn).find(text) != std::string::npos;
 }
 
 // A Data folder in a fresh temporary directory and a clock the test moves.

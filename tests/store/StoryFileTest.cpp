@@ -222,7 +222,7 @@ TEST_F(StoryFileTest, DamagedFileIsReadUpToTheDamageAndCompacted) {
         EXPECT_LE(capacity, 64u) << "nothing allocated from the bad length";
 
         auto f = NewFile("");
-        EXPECT_TRUE(WritesToStderr("damaged story record at byte", [&] { EXPECT_EQ(f->LoadFromFile(kName), 1); }));
+        EXPECT_TRUE(ReportsDiagnostic("damaged story record at byte", [&] { EXPECT_EQ(f->LoadFromFile(kName), 1); }));
         EXPECT_EQ(f->StoryCount(), 2);
         EXPECT_EQ(FileBytes(path), good);  // the damaged tail is cut off
         Add(*f, "Third story", 0, STORY_NEW);
@@ -253,19 +253,19 @@ TEST_F(StoryFileTest, FailedWritesKeepTheOldFileAndItsStories) {
     const std::string before = FileBytes(f->GetDataPath());
     // A folder where the work file would go: it cannot be created.
     ASSERT_EQ(::mkdir(f->GetWorkPath().c_str(), 0755), 0);
-    EXPECT_TRUE(WritesToStderr("cannot rewrite", [&] { EXPECT_EQ(f->Rewrite(false), 0); }));
+    EXPECT_TRUE(ReportsDiagnostic("was not rewritten", [&] { EXPECT_EQ(f->Rewrite(false), 0); }));
     EXPECT_EQ(FileBytes(f->GetDataPath()), before);
     EXPECT_EQ(Walk(*f), (Headlines{"Old story", "Young story"}));  // still indexed: the file still holds both
     std::unique_ptr<CStoryFile> fresh;  // a fresh file whose first rewrite fails still knows its stories
-    EXPECT_TRUE(WritesToStderr("cannot rewrite", [&] { fresh = NewFile(); }));
+    EXPECT_TRUE(ReportsDiagnostic("was not rewritten", [&] { fresh = NewFile(); }));
     EXPECT_EQ(fresh->StoryCount(), 2);
     ::rmdir(f->GetWorkPath().c_str());
 
     // On a read-only stream an append or a state change fails, says so and changes nothing.
     f->Open("rb");
-    EXPECT_TRUE(WritesToStderr("cannot save", [&] { EXPECT_EQ(f->Append(Story("Lost", 1, STORY_NEW), false), 0); }));
+    EXPECT_TRUE(ReportsDiagnostic("cannot save", [&] { EXPECT_EQ(f->Append(Story("Lost", 1, STORY_NEW), false), 0); }));
     ASSERT_EQ(f->Find("Young story"), 1);
-    EXPECT_TRUE(WritesToStderr("cannot save a story state", [&] { EXPECT_EQ(f->SetCurrentState(STORY_READ), 0); }));
+    EXPECT_TRUE(ReportsDiagnostic("a story state was not saved", [&] { EXPECT_EQ(f->SetCurrentState(STORY_READ), 0); }));
     EXPECT_EQ(f->GetCurrentState(), STORY_NEW);
     f->Close();
     EXPECT_EQ(f->StoryCount(), 2);
