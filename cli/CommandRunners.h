@@ -10,11 +10,12 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;  // unusable home, unreadable page, nothing to scan
 constexpr int EXIT_USAGE = 2;   // bad arguments
 
-// One forced scan of every configured page of the home folder; prints each
-// story that became new.
-int RunScanOnce(const std::string& home);
+// One forced scan of every configured page of the application folder (named
+// by homeOption, else $SKIMBOLT_HOME, else the registry stand-in's); prints
+// each story that became new.
+int RunScanOnce(const std::string& homeOption);
 // The scanning thread on its real schedule until SIGINT or SIGTERM.
-int RunHeadless(const std::string& home);
+int RunHeadless(const std::string& homeOption);
 // The story links the rules find on one page (a URL, or a file read as the
 // page at pageUrl).
 int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrl);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cli/CommandRunners.h"
-#include "cli/HomeFolder.h"
+#include "app/HomeFolder.h"
 
 #ifndef SKIMBOLT_VERSION
 #define SKIMBOLT_VERSION "0.0.0"
@@ -127,13 +127,6 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
     return std::nullopt;
 }
 
-std::string HomeOrComplain(const CommandLine& line) {
-    const std::string home = ResolveHomeFolder(line.home);
-    if (home.empty())
-        std::fputs("skimbolt: no application folder: give --home DIR or set SKIMBOLT_HOME\n", stderr);
-    return home;
-}
-
 }  // namespace
 
 std::string HomeFolderOption(int argc, char** argv) {
@@ -164,14 +157,10 @@ std::optional<int> RunHeadlessCommand(int argc, char** argv) {
     switch (line.command) {
     case Command::None:
         return std::nullopt;  // the desktop program (which reads --home itself)
-    case Command::ScanOnce: {
-        const std::string home = HomeOrComplain(line);
-        return home.empty() ? EXIT_FAILED : RunScanOnce(home);
-    }
-    case Command::Headless: {
-        const std::string home = HomeOrComplain(line);
-        return home.empty() ? EXIT_FAILED : RunHeadless(home);
-    }
+    case Command::ScanOnce:
+        return RunScanOnce(line.home);
+    case Command::Headless:
+        return RunHeadless(line.home);
     case Command::Links:
         return RunLinks(ResolveHomeFolder(line.home), line.page, line.pageUrl);
     case Command::Article:

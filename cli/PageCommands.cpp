@@ -1,5 +1,6 @@
 // --links and --article: the link rules and the article extraction on one
-// page, without touching the home folder's data.
+// page, without touching the application folder's data. The core's fetch
+// watchdog watches the page fetch.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -8,8 +9,11 @@
 #include <string>
 #include <system_error>
 
+#include "app/AppCore.h"
+#include "app/DutyTimer.h"
+#include "app/HomeFolder.h"
 #include "cli/CommandRunners.h"
-#include "cli/HomeFolder.h"
+#include "cli/HeadlessCore.h"
 #include "cli/NewStoryTracker.h"
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
@@ -41,7 +45,7 @@ bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& p
     if (IsWebAddress(page)) {
         ProxySettings proxy;
         std::string error;
-        if (!CHomeFolder::ReadProxySettings(home, proxy, error)) {
+        if (!home.empty() && !CHomeFolder(home).ReadProxySettings(proxy, error)) {
             std::fprintf(stderr, "skimbolt: cannot use the application folder %s: %s\n", home.c_str(),
                          error.c_str());
             return false;
@@ -101,6 +105,21 @@ public:
     std::intptr_t Send(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
 };
 
+// The fetch watchdog over parser's fetches, for as long as it lives.
+class CPageWatchdog {
+public:
+    explicit CPageWatchdog(CHtmlParser& parser)
+        : m_core(m_messages), m_timer({{CAppCore::WATCHDOG_PERIOD_MS, [this] { m_core.OnFetchWatchdog(); }}}) {
+        m_core.WatchFetcher(&parser.GetFetcher());
+        m_timer.Start();
+    }
+
+private:
+    CStderrMessages m_messages;
+    CAppCore m_core;
+    CDutyTimer m_timer;
+};
+
 // Line ends of the extracted text as this platform writes them.
 std::string WithUnixLineEnds(const std::string& text) {
     std::string out;
@@ -132,7 +151,10 @@ int RunLinks(const std::string& home, const std::string& page, const std::string
     CStoryArchive archive(scratch.Path());
     CSilentTarget target;
     CPageScanner scanner(archive, settings, target);
-    if (!LoadPage(scanner.Parser(), home, page)) return EXIT_FAILED;
+    {
+        CPageWatchdog watchdog(scanner.Parser());
+        if (!LoadPage(scanner.Parser(), home, page)) return EXIT_FAILED;
+    }
 
     // The probe pass, then the real pass when the probe did not turn into
     // one by itself, as the scanning thread runs them.
@@ -157,7 +179,10 @@ int RunLinks(const std::string& home, const std::string& page, const std::string
 
 int RunArticle(const std::string& home, const std::string& page, const std::string& headline) {
     CHtmlParser parser;
-    if (!LoadPage(parser, home, page)) return EXIT_FAILED;
+    {
+        CPageWatchdog watchdog(parser);
+        if (!LoadPage(parser, home, page)) return EXIT_FAILED;
+    }
     parser.ParsePage();
     const std::string text = CPageScanner::ExtractArticleFromTokens(parser, headline);
     if (text.empty()) {

@@ -1,4 +1,6 @@
-// --scan-once and --headless: the scanning thread's work on the home folder.
+// --scan-once and --headless: the scanning thread's work on the application
+// folder, with the fetch watchdog (and, for --headless, the archive
+// maintenance) running on a timer of their own.
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -6,23 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "app/DutyTimer.h"
 #include "cli/CommandRunners.h"
+#include "cli/HeadlessCore.h"
 #include "cli/HeadlessTarget.h"
-#include "cli/HomeFolder.h"
 #include "cli/NewStoryTracker.h"
 #include "common/Messages.h"
 #include "common/MessageTarget.h"
 #include "engine/NewsWatch.h"
 
 namespace {
-
-bool PrepareHome(CHomeFolder& home) {
-    std::string error;
-    if (home.Prepare(error)) return true;
-    std::fprintf(stderr, "skimbolt: cannot use the application folder %s: %s\n", home.GetPath().c_str(),
-                 error.c_str());
-    return false;
-}
 
 // The main window of --scan-once: remembers the set-up request, if any.
 class CScanOnceTarget : public CMessageTarget {
@@ -80,22 +75,25 @@ private:
 
 }  // namespace
 
-int RunScanOnce(const std::string& homePath) {
-    CHomeFolder home(homePath);
-    if (!PrepareHome(home)) return EXIT_FAILED;
-    home.Load();
+int RunScanOnce(const std::string& homeOption) {
+    CStderrDiagnostics diagnostics;
+    CStderrMessages messages;
+    CAppCore core(messages);
+    if (!StartHeadlessCore(core, homeOption)) return EXIT_FAILED;
 
-    CNewStoryTracker tracker(home.Archive(), &home.Catalogue());
+    CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
     tracker.MarkCurrentAsKnown();
     CScanOnceTarget target;
+    core.CreateScanner(target);
     {
-        CNewsWatch watch(home.Settings(), home.Catalogue(), home.Archive(), target);
-        watch.LoadStartSettings();
-        watch.RunForcedScan();
+        CDutyTimer timer({{CAppCore::WATCHDOG_PERIOD_MS, [&core] { core.OnFetchWatchdog(); }}});
+        timer.Start();
+        core.Scanner()->LoadStartSettings();
+        core.Scanner()->RunForcedScan();
     }
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
-                     home.GetPath().c_str());
+                     core.GetAppDir().c_str());
         return EXIT_FAILED;
     }
     for (const CStory& story : tracker.TakeNewStories()) std::printf("%s\n", tracker.FormatStory(story).c_str());
@@ -103,30 +101,32 @@ int RunScanOnce(const std::string& homePath) {
     return EXIT_OK;
 }
 
-int RunHeadless(const std::string& homePath) {
-    CHomeFolder home(homePath);
-    if (!PrepareHome(home)) return EXIT_FAILED;
-    home.Load();
+int RunHeadless(const std::string& homeOption) {
+    CStderrDiagnostics diagnostics;
+    CStderrMessages messages;
+    CAppCore core(messages);
+    if (!StartHeadlessCore(core, homeOption)) return EXIT_FAILED;
 
-    CNewStoryTracker tracker(home.Archive(), &home.Catalogue());
+    CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
     tracker.MarkCurrentAsKnown();
     CHeadlessTarget target(stdout, tracker);
     CStopSignals signals;
-    CNewsWatch watch(home.Settings(), home.Catalogue(), home.Archive(), target);
-    if (!watch.CreateThread()) {
-        std::fputs("skimbolt: could not start the scanning thread\n", stderr);
-        return EXIT_FAILED;
-    }
+    core.CreateScanner(target);
+    if (!core.StartScanningThread()) return EXIT_FAILED;
+    CDutyTimer timer({{CAppCore::WATCHDOG_PERIOD_MS, [&core] { core.OnFetchWatchdog(); }},
+                      {CAppCore::MAINTENANCE_PERIOD_MS, [&core] { core.OnArchiveMaintenance(); }}});
+    timer.Start();
     std::fprintf(stdout, "watching (poll period %d s); stop with Ctrl+C\n",
-                 static_cast<int>(home.Settings().GetPollPeriod()));
+                 static_cast<int>(core.Settings().GetPollPeriod()));
     std::fflush(stdout);
     while (!signals.Stopped()) target.Pump(std::chrono::milliseconds(200));
 
     // As at the desktop program's exit: stop scanning (aborting a fetch),
     // let a set-up request go unanswered, and wait for the thread.
-    watch.Deactivate();
+    timer.Stop();
+    core.Scanner()->Deactivate();
     target.Close();
-    watch.StopAndWait();
+    core.Stop();
     target.Pump(std::chrono::milliseconds(0));
     std::fputs("stopped\n", stdout);
     std::fflush(stdout);

@@ -20,6 +20,13 @@ public:
     // stringId is the string-table number (0 for a literal text); returns the
     // button chosen (IDOK when only OK is offered).
     virtual int ShowMessage(int stringId, const char* text) = 0;
+
+    // The same with the icon the box shows; the default ignores the icon.
+    enum Icon { ICON_INFORMATION, ICON_STOP, ICON_WARNING };
+    virtual int ShowNotice(int stringId, const char* text, Icon icon) {
+        (void)icon;
+        return ShowMessage(stringId, text);
+    }
 };
 
 constexpr int IDOK = 1;

@@ -7,6 +7,8 @@ struct Entry {
 };
 
 constexpr Entry kStrings[] = {
+    {130, "Windows sockets initialization failed."},
+    {131, "System resources low, could not start Skimbolt."},
     {132, "News Sources to scan"},
     {133, "Keywords for filtering the news sources"},
     {134, "An invalid URL was entered.  The proper format is \"http://www.<domain-name>/<file>\"."},

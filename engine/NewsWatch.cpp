@@ -15,8 +15,6 @@
 #include "net/UrlParts.h"
 #include "store/StoryArchive.h"
 
-std::atomic<int> g_bFirstScanStarted{0};
-
 namespace {
 
 // Every non-empty first value of the records with that identifier, newest
@@ -205,7 +203,7 @@ int CNewsWatch::RunForcedScan() {
 int CNewsWatch::RunCycle() {
     if (CheckSetup() == 0) return 0;
     Post(WM_SCAN_STARTED, 1);
-    g_bFirstScanStarted.store(1);
+    m_pFirstScanStarted->store(1);
 
     m_nTitleContainsKeyword = m_settings.GetFlag(SETTING_TITLE_CONTAINS_KEYWORD);
     m_nCheckOnlyTitle = m_settings.GetFlag(SETTING_CHECK_ONLY_TITLE);

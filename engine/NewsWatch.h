@@ -22,10 +22,6 @@ class CNewsSettings;
 class CSourceCatalogue;
 class CStoryArchive;
 
-// 1 once the scanning thread has begun its first scan pass; the property
-// sheet starts a scan when it is hidden while this is still 0.
-extern std::atomic<int> g_bFirstScanStarted;
-
 class CNewsWatch : public CEventThread {
 public:
     // Slots of the thread's events behind the stop event.
@@ -65,6 +61,11 @@ public:
     void LoadStartSettings();
     // 1 until a scheduled cycle in which a page was read has finished.
     int GetFirstScanFlag() const { return m_nFirstScan.load(); }
+    // The flag set to 1 when the first scan pass of the run begins (the
+    // property sheet starts a scan when it is hidden while it is still 0);
+    // the thread's own until the application gives its shared one.
+    void SetFirstScanStartedFlag(std::atomic<int>* pFlag) { m_pFirstScanStarted = pFlag; }
+    int FirstScanStarted() const { return m_pFirstScanStarted->load(); }
     int GetPendingPageCount();
 
     // The thread's page fetcher (its time-outs may be shortened by tests).
@@ -140,6 +141,8 @@ private:
     int m_nCheckOnlyTitle = 1;
     int m_nIgnoreInitialStories = 0;
     std::atomic<int> m_nFirstScan{1};
+    std::atomic<int> m_nFirstScanStarted{0};
+    std::atomic<int>* m_pFirstScanStarted = &m_nFirstScanStarted;
 
     CPageScanner m_scanner;
 };

@@ -330,3 +330,7 @@ void CHttpFetcher::SetTimeoutsForTesting(const FetchTimeouts& timeouts)
 {
     m_pImpl->timeouts = timeouts;
 }
+
+bool StartNetworkLibrary() { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }
+
+void StopNetworkLibrary() { curl_global_cleanup(); }

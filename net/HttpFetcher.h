@@ -52,3 +52,8 @@ private:
     Impl* m_pImpl;
     std::atomic<std::time_t> m_tStart{0};
 };
+
+// Starts the web library for the process (once at start-up, before any
+// fetch); false when it cannot start. StopNetworkLibrary undoes one start.
+bool StartNetworkLibrary();
+void StopNetworkLibrary();

@@ -27,7 +27,6 @@ const char* const kOakDesk = "48213: Oak writing desk with drawers";
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_bFirstScanStarted.store(0);
         site.Serve(server);
     }
 

@@ -18,8 +18,6 @@ using Ints = std::vector<int>;
 
 class NewsWatchScheduleTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_bFirstScanStarted.store(0); }
-
     // Poll period, a keyword group when asked, n custom pages and the
     // thread that runs until `limit` virtual seconds.
     void Prepare(int period, bool bKeyword, int pages, int limit) {
@@ -89,7 +87,7 @@ TEST_P(ScheduleTest, PagesAreReadAtTheirTimes) {
         EXPECT_EQ(StartedParams(), c.started) << "1 at a cycle's start, 0 before each further page";
         EXPECT_EQ(home.window.Count(WM_SCAN_FINISHED), static_cast<int>(c.started.size()));
     }
-    EXPECT_EQ(g_bFirstScanStarted.load(), 1);
+    EXPECT_EQ(watch->FirstScanStarted(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -161,7 +159,7 @@ TEST_P(NewsWatchSetupTest, AsksOnceAndFetchesNothingUntilComplete) {
     Prepare(10, c.bKeyword, c.bPage ? 1 : 0, 35);
     int firstScanStarted = -1;
     watch->At(25, [&] {
-        firstScanStarted = g_bFirstScanStarted.load();
+        firstScanStarted = watch->FirstScanStarted();
         if (!c.bKeyword) home.settings.AddKeyword("+zebra");
         if (!c.bPage) AddPages(1);
     });

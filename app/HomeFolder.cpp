@@ -1,4 +1,4 @@
-#include "cli/HomeFolder.h"
+#include "app/HomeFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "common/FileUtil.h"
-#include "common/RecursiveLock.h"
+#include "config/NewsSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -53,10 +53,19 @@ bool CheckReadableFile(const std::string& path, std::string& error) {
 
 }  // namespace
 
-std::string ResolveHomeFolder(const std::string& homeOption) {
+std::string ExplicitHomeFolder(const std::string& homeOption) {
     if (!homeOption.empty()) return WithTrailingSeparator(homeOption);
     const std::string home = Env("SKIMBOLT_HOME");
     if (!home.empty()) return WithTrailingSeparator(home);
+    return std::string();
+}
+
+std::string ResolveHomeFolder(const std::string& homeOption) {
+    const std::string home = ExplicitHomeFolder(homeOption);
+    return home.empty() ? DefaultHomeFolder() : home;
+}
+
+std::string DefaultHomeFolder() {
     const std::string xdg = Env("XDG_DATA_HOME");
     if (!xdg.empty() && xdg.front() == '/') return JoinPath(xdg, "skimbolt/");
     const std::string user = Env("HOME");
@@ -68,7 +77,7 @@ CHomeFolder::CHomeFolder(std::string path) : m_strPath(WithTrailingSeparator(pat
 
 std::string CHomeFolder::GetDataPath() const { return JoinPath(m_strPath, "Data"); }
 
-bool CHomeFolder::Prepare(std::string& error) {
+bool CHomeFolder::Prepare(std::string& error) const {
     // Everything is checked before anything is created, so that a refused
     // folder is left exactly as it was.
     std::error_code ec;
@@ -96,31 +105,15 @@ bool CHomeFolder::Prepare(std::string& error) {
     return EnsureFolder(home, error) && EnsureFolder(data, error);
 }
 
-void CHomeFolder::Load() {
-    m_settings.SetFileName(m_strPath);
-    m_settings.SetAutoSave();
-    m_settings.Load();
-    m_catalogue.SetFileName(m_strPath);
-    m_catalogue.Load();
-    m_archive.SetDataFolder(GetDataPath());
-    m_archive.LoadAll(m_catalogue, m_settings);
-}
-
-bool CHomeFolder::ReadProxySettings(const std::string& homePath, ProxySettings& proxy, std::string& error) {
+bool CHomeFolder::ReadProxySettings(ProxySettings& proxy, std::string& error) const {
     proxy = ProxySettings();
-    if (homePath.empty()) return true;
-    const std::string config = JoinPath(JoinPath(homePath, "Data"), "config.txt");
+    const std::string config = JoinPath(GetDataPath(), "config.txt");
     if (!FileExists(config)) return true;
     if (!CheckReadableFile(config, error)) return false;
     // The file exists, so Load only reads it; auto-save stays off.
     CNewsSettings settings;
-    settings.SetFileName(WithTrailingSeparator(homePath));
+    settings.SetFileName(m_strPath);
     settings.Load();
-    CRecursiveLockGuard lock(settings);
-    proxy.useProxy = settings.GetFlag(SETTING_USE_PROXY);
-    proxy.server = settings.GetProxyServerName();
-    proxy.port = settings.GetProxyPort();
-    proxy.user = settings.GetProxyUserName();
-    proxy.password = settings.GetProxyPassword();
+    proxy = ::ReadProxySettings(settings);
     return true;
 }

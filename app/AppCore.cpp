@@ -1,0 +1,129 @@
+#include "app/AppCore.h"
+
+#include <cstdint>
+
+#include "app/HomeFolder.h"
+#include "common/FileUtil.h"
+#include "common/MessageTarget.h"
+#include "common/StringTable.h"
+#include "engine/NewsWatch.h"
+#include "net/ConnectedState.h"
+#include "net/HttpFetcher.h"
+#include "platform/Registry.h"
+
+const char* const REGISTRY_KEY_CURRENT = "SOFTWARE\\Vantrel Group\\Skimbolt\\0.01k";
+const char* const REGISTRY_KEY_OLDER_J = "SOFTWARE\\Vantrel Group\\Brightlet\\0.01j";
+const char* const REGISTRY_KEY_OLDER_I = "SOFTWARE\\Vantrel Group\\Brightlet\\0.01i";
+
+namespace {
+constexpr const char* kInstallDir = "InstallDir";
+constexpr std::size_t kInstallDirMax = 599;  // the value is read into 600 bytes
+}  // namespace
+
+CAppCore::CAppCore(CMessageBoxSink& messages)
+    : m_messages(messages), m_clock([] { return std::time(nullptr); }) {
+    m_settings.SetMessageSink(&messages);
+}
+
+CAppCore::~CAppCore() {
+    Stop();
+    m_pWatch.reset();
+    if (m_bNetworkStarted) StopNetworkLibrary();
+}
+
+bool CAppCore::FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile) {
+    if (!explicitHome.empty()) {
+        m_strAppDir = WithTrailingSeparator(explicitHome);
+        return true;
+    }
+    CRegistry registry(registryFile);
+    const bool bExists = registry.Load();
+    const char* key = REGISTRY_KEY_CURRENT;
+    if (!registry.HasKey(REGISTRY_KEY_CURRENT)) {
+        if (!bExists) {
+            // First start: the key an installer would have written.
+            registry.SetValue(REGISTRY_KEY_CURRENT, kInstallDir, DefaultHomeFolder());
+            registry.Save();
+        } else if (!registry.HasKey(REGISTRY_KEY_OLDER_J) || !registry.HasKey(REGISTRY_KEY_OLDER_I)) {
+            m_messages.ShowNotice(0, "Incompatible version of Skimbolt!", CMessageBoxSink::ICON_INFORMATION);
+            return false;
+        } else {
+            m_messages.ShowNotice(0, "There is a Skimbolt update available on the web, upgrade ASAP!",
+                                  CMessageBoxSink::ICON_STOP);
+            key = REGISTRY_KEY_OLDER_I;
+        }
+    }
+    // A missing value leaves the folder empty: Data/ is then relative to the
+    // current folder.
+    std::string dir;
+    registry.QueryValue(key, kInstallDir, dir);
+    if (dir.size() > kInstallDirMax) dir.resize(kInstallDirMax);
+    m_strAppDir = dir.empty() ? std::string() : WithTrailingSeparator(dir);
+    return true;
+}
+
+std::string CAppCore::GetDataPath() const { return m_strAppDir + "Data/"; }
+
+bool CAppCore::PrepareFolder(std::string& error) {
+    if (m_strAppDir.empty()) return true;  // the current folder: nothing to create
+    return CHomeFolder(m_strAppDir).Prepare(error);
+}
+
+void CAppCore::LoadData() {
+    m_settings.SetFileName(m_strAppDir);
+    m_settings.SetAutoSave();
+    m_settings.Load();
+    m_catalogue.SetFileName(m_strAppDir);
+    m_catalogue.Load();
+    m_archive.SetDataFolder(GetDataPath());
+    m_archive.LoadAll(m_catalogue, m_settings);
+}
+
+bool CAppCore::StartNetwork() {
+    if (!m_bNetworkStarted) {
+        if (!StartNetworkLibrary()) {
+            m_messages.ShowMessage(130, LoadStringText(130));
+            return false;
+        }
+        m_bNetworkStarted = true;
+    }
+    std::uint32_t flags = 0;
+    GetConnectedState(&flags);
+    return true;
+}
+
+void CAppCore::CreateScanner(CMessageTarget& mainWindow) {
+    m_pWatch = std::make_unique<CNewsWatch>(m_settings, m_catalogue, m_archive, mainWindow);
+    m_pWatch->SetFirstScanStartedFlag(&g_bFirstScanStarted);
+}
+
+bool CAppCore::StartScanningThread() {
+    if (m_pWatch && m_pWatch->CreateThread()) {
+        m_bThreadStarted = true;
+        return true;
+    }
+    m_pWatch.reset();
+    m_messages.ShowMessage(131, LoadStringText(131));
+    return false;
+}
+
+void CAppCore::Stop() {
+    if (!m_pWatch) return;
+    m_pWatch->Deactivate();
+    if (m_bThreadStarted) {
+        m_pWatch->StopAndWait();
+        m_bThreadStarted = false;
+    }
+}
+
+bool CAppCore::OnFetchWatchdog() {
+    CHttpFetcher* pFetcher = m_pWatchedFetcher;
+    if (!pFetcher && m_pWatch) pFetcher = &m_pWatch->Fetcher();
+    if (!pFetcher) return false;
+    const std::time_t start = pFetcher->GetStartTime();
+    if (start == 0 || std::difftime(m_clock(), start) <= FETCH_LIMIT_SECONDS) return false;
+    pFetcher->AbortRequest();
+    return true;
+}
+
+void CAppCore::OnArchiveMaintenance() { m_archive.Maintain(false, m_pStoryList); }

@@ -1,0 +1,116 @@
+// CAppCore: the application without its windows. It owns the application
+// folder, the settings, the source catalogue, the story archive, the scanning
+// thread and the state the main window, the tray icon and the property sheet
+// share, runs the start-up steps that need no window and the orderly stop,
+// and does the main window's timed duties (fetch watchdog, archive
+// maintenance) when its timers tick. The desktop program and the headless
+// commands are two users of it.
+#pragma once
+
+#include <atomic>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "config/NewsSettings.h"
+#include "config/SourceCatalogue.h"
+#include "store/StoryArchive.h"
+
+class CHttpFetcher;
+class CMessageBoxSink;
+class CMessageTarget;
+class CNewsWatch;
+
+// Registry keys of the current and of the two older installations.
+extern const char* const REGISTRY_KEY_CURRENT;
+extern const char* const REGISTRY_KEY_OLDER_J;
+extern const char* const REGISTRY_KEY_OLDER_I;
+
+class CAppCore {
+public:
+    // Timer periods of the main window's timed duties.
+    static constexpr int WATCHDOG_PERIOD_MS = 10000;
+    static constexpr int MAINTENANCE_PERIOD_MS = 300000;
+    // A page request running longer than this many seconds is aborted.
+    static constexpr double FETCH_LIMIT_SECONDS = 50.0;
+
+    using Clock = std::function<std::time_t()>;
+
+    explicit CAppCore(CMessageBoxSink& messages);
+    ~CAppCore();
+    CAppCore(const CAppCore&) = delete;
+    CAppCore& operator=(const CAppCore&) = delete;
+
+    // ---- Start-up, in this order.
+    // The application folder: explicitHome when it is not empty, else the
+    // "InstallDir" of the registry stand-in's current key (written on the
+    // first start, pointing to the default folder). Without the current key
+    // the two older keys decide: both present, a notice and start-up goes on
+    // with the older one; otherwise a notice and false.
+    bool FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile);
+    // Checks the folder (see CHomeFolder::Prepare); false with error set when
+    // it cannot be used without harm, and nothing is touched.
+    bool PrepareFolder(std::string& error);
+    // Settings (config.txt written with the defaults when missing, saved
+    // after every change), catalogue and every story file.
+    void LoadData();
+    // The web library (text 130 when it cannot start) and one look at the
+    // connected state. False: start-up ends.
+    bool StartNetwork();
+    // Makes the scanning thread object reporting to mainWindow, which
+    // outlives the core's use of it.
+    void CreateScanner(CMessageTarget& mainWindow);
+    // Starts the scanning thread (text 131 when it cannot). False: start-up ends.
+    bool StartScanningThread();
+
+    // ---- Stop: scanning switched off (its request aborted), the thread
+    // stopped and waited for. Safe to call twice.
+    void Stop();
+
+    // ---- Timed duties, driven by the front end's timers.
+    // Timer 1: aborts a page request of the watched fetcher (the scanning
+    // thread's, unless WatchFetcher named another) older than
+    // FETCH_LIMIT_SECONDS. True when it aborted one.
+    bool OnFetchWatchdog();
+    // The fetcher a front end that fetches without the scanning thread uses.
+    void WatchFetcher(CHttpFetcher* pFetcher) { m_pWatchedFetcher = pFetcher; }
+    // Timer 3: rewrites the story files (expiry) and tells the story list
+    // to re-read, when one is set.
+    void OnArchiveMaintenance();
+    void SetStoryListTarget(CMessageTarget* pStoryList) { m_pStoryList = pStoryList; }
+    // The clock of the watchdog (seconds since 1970); tests replace it.
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+
+    // ---- What the core owns.
+    const std::string& GetAppDir() const { return m_strAppDir; }
+    std::string GetDataPath() const;
+    CNewsSettings& Settings() { return m_settings; }
+    CSourceCatalogue& Catalogue() { return m_catalogue; }
+    CStoryArchive& Archive() { return m_archive; }
+    // Null until CreateScanner.
+    CNewsWatch* Scanner() { return m_pWatch.get(); }
+    CMessageBoxSink& Messages() { return m_messages; }
+
+    // State shared by the main window, the tray icon and the property sheet
+    // (user-interface thread), except g_bFirstScanStarted, which the
+    // scanning thread sets when its first scan pass begins.
+    int g_bScanning = 0;
+    int g_bNewStoriesPending = 0;
+    int g_bEnabled = 1;
+    std::string g_strTrayTip;
+    std::atomic<int> g_bFirstScanStarted{0};
+
+private:
+    CMessageBoxSink& m_messages;
+    std::string m_strAppDir;
+    CNewsSettings m_settings;
+    CSourceCatalogue m_catalogue;
+    CStoryArchive m_archive;
+    std::unique_ptr<CNewsWatch> m_pWatch;
+    bool m_bThreadStarted = false;
+    bool m_bNetworkStarted = false;
+    CMessageTarget* m_pStoryList = nullptr;
+    CHttpFetcher* m_pWatchedFetcher = nullptr;
+    Clock m_clock;
+};

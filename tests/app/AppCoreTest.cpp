@@ -1,0 +1,168 @@
+// The application core: how it finds its folder through the registry
+// stand-in, its window-free start-up and stop, and its timed duties run on
+// its clock seam.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/AppCore.h"
+#include "common/FileUtil.h"
+#include "common/Messages.h"
+#include "engine/NewsWatch.h"
+#include "net/HttpFetcher.h"
+#include "net/UrlParts.h"
+#include "platform/Registry.h"
+#include "store/StoreTestUtil.h"
+#include "support/RecordingTarget.h"
+#include "support/TempDir.h"
+#include "support/TestHttpServer.h"
+
+namespace {
+
+struct RegistryCase {
+    const char* name;
+    std::vector<const char*> keys;  // keys present in the file, each with InstallDir=<key's last letter>
+    bool bFile;
+    bool bStarts;
+    const char* notice;     // "" when none
+    const char* installed;  // last path element of the folder found, "" for the default
+};
+
+TEST(AppCore, FindsItsFolderThroughTheRegistryStandIn) {
+    const RegistryCase cases[] = {
+        {"first start writes the current key", {}, false, true, "", ""},
+        {"current key", {REGISTRY_KEY_CURRENT, REGISTRY_KEY_OLDER_J}, true, true, "", "k"},
+        {"only 0.01j", {REGISTRY_KEY_OLDER_J}, true, false, "Incompatible version of Skimbolt!", ""},
+        {"only 0.01i", {REGISTRY_KEY_OLDER_I}, true, false, "Incompatible version of Skimbolt!", ""},
+        {"both older keys",
+         {REGISTRY_KEY_OLDER_J, REGISTRY_KEY_OLDER_I},
+         true,
+         true,
+         "There is a Skimbolt update available on the web, upgrade ASAP!",
+         "i"},
+    };
+    for (const RegistryCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        const std::string file = dir.File("config/skimbolt/registry.ini");
+        if (c.bFile) {
+            CRegistry registry(file);
+            for (const char* key : c.keys) {
+                const std::string k = key;
+                registry.SetValue(key, "InstallDir", dir.Path() + k.substr(k.size() - 1));
+            }
+            ASSERT_TRUE(registry.Save());
+        }
+        setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+        CRecordingMessageBoxes boxes;
+        CAppCore core(boxes);
+        EXPECT_EQ(core.FindApplicationFolder("", file), c.bStarts);
+        std::vector<std::pair<int, std::string>> expected;
+        if (*c.notice) expected.push_back({0, c.notice});
+        EXPECT_EQ(boxes.Shown(), expected);
+        if (!c.bStarts) continue;
+        const std::string want = *c.installed ? dir.Path() + c.installed + "/" : dir.File("data/skimbolt/");
+        EXPECT_EQ(core.GetAppDir(), want);
+        CRegistry after(file);
+        ASSERT_TRUE(after.Load());
+        EXPECT_EQ(after.HasKey(REGISTRY_KEY_CURRENT), c.keys.empty() || std::string(c.keys[0]) == REGISTRY_KEY_CURRENT);
+    }
+    unsetenv("XDG_DATA_HOME");
+
+    // A folder named on the command line wins, and the registry is not touched.
+    CTempDir dir;
+    CRecordingMessageBoxes boxes;
+    CAppCore core(boxes);
+    EXPECT_TRUE(core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini")));
+    EXPECT_EQ(core.GetAppDir(), dir.File("home/"));
+    EXPECT_FALSE(FileExists(dir.File("registry.ini")));
+}
+
+class AppCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), ""));
+        std::string error;
+        ASSERT_TRUE(core.PrepareFolder(error)) << error;
+        core.LoadData();
+        ASSERT_TRUE(core.StartNetwork());
+        core.CreateScanner(window);
+    }
+
+    CTempDir dir;
+    CRecordingMessageBoxes boxes;
+    CAppCore core{boxes};
+    CRecordingTarget window;
+};
+
+TEST_F(AppCoreTest, StartsOnAFreshFolderAndStopsItsThread) {
+    EXPECT_TRUE(FileExists(core.GetDataPath() + "config.txt")) << "written with the defaults";
+    ASSERT_TRUE(core.StartScanningThread());
+    core.Stop();
+    core.Stop();
+    EXPECT_EQ(core.Scanner()->IsActive(), 0) << "stopping switches scanning off";
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
+    CTestHttpServer server;
+    TestHttpResponse stall;
+    stall.stallBeforeHeaders = true;
+    server.SetResponse("/slow", stall);
+    std::time_t now = 0;
+    core.SetClock([&now] { return now; });
+
+    EXPECT_FALSE(core.OnFetchWatchdog()) << "no request running";
+    CHttpFetcher& fetcher = core.Scanner()->Fetcher();
+    std::atomic<int> result{-1};
+    std::thread fetch([&] {
+        CUrlParts url;
+        url.Set(server.Url("/slow"));
+        std::string page;
+        result = fetcher.FetchUrl(url, nullptr, nullptr, nullptr, page);
+    });
+    ASSERT_TRUE(server.WaitForStalls(1, 10000));
+    const std::time_t start = fetcher.GetStartTime();
+    ASSERT_NE(start, 0);
+    now = start + 50;
+    EXPECT_FALSE(core.OnFetchWatchdog()) << "50 s is still allowed";
+    EXPECT_EQ(result.load(), -1);
+    now = start + 51;
+    EXPECT_TRUE(core.OnFetchWatchdog());
+    fetch.join();
+    EXPECT_EQ(result.load(), 0);
+}
+
+TEST_F(AppCoreTest, MaintenanceExpiresOldStoriesAndTellsTheStoryList) {
+    std::int64_t now = 1700000000;
+    core.Archive().SetClock([&now] { return now; });
+    {
+        CStoryArchiveGuard lock(core.Archive());
+        core.Archive().Open("r+b");
+        ASSERT_EQ(core.Archive().Add(MakeStory("Custom: http://example.com/", "Old story",
+                                               static_cast<std::int32_t>(now), STORY_READ),
+                                     false),
+                  1);
+        core.Archive().Close();
+    }
+    auto visible = [this] {
+        CStoryArchiveGuard lock(core.Archive());
+        int n = 0;
+        if (core.Archive().Open("rb") == 0)
+            while (core.Archive().FindNextVisible() == 1) ++n;
+        core.Archive().Close();
+        return n;
+    };
+    CRecordingTarget storyList;
+    core.SetStoryListTarget(&storyList);
+    now += 47 * 3600;
+    core.OnArchiveMaintenance();
+    EXPECT_EQ(visible(), 1);
+    now += 2 * 3600;
+    core.OnArchiveMaintenance();
+    EXPECT_EQ(visible(), 0) << "older than 48 hours";
+    EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), 2);
+}
+
+}  // namespace
