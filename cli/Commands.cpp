@@ -129,16 +129,6 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
 
 }  // namespace
 
-std::string HomeFolderOption(int argc, char** argv) {
-    std::string home;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--home" && i + 1 < argc) home = argv[++i];
-        else if (arg.substr(0, 7) == "--home=") home = std::string(arg.substr(7));
-    }
-    return ResolveHomeFolder(home);
-}
-
 std::optional<int> RunHeadlessCommand(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];

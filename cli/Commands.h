@@ -10,7 +10,3 @@
 // should go on and start the desktop program.
 std::optional<int> RunHeadlessCommand(int argc, char** argv);
 
-// The application folder the command line names (--home DIR), or the
-// default one ($SKIMBOLT_HOME, the XDG data folder), with a trailing '/';
-// for the desktop program, which uses the same folder as the commands.
-std::string HomeFolderOption(int argc, char** argv);

@@ -25,6 +25,15 @@ public:
     // Starts the thread, which runs InitInstance and then ExitInstance.
     bool CreateThread();
 
+    // The hold flag. What it guarantees, and no more: while it is 1, an
+    // event of slot 1 and up that fires is not reported as fired
+    // (WaitForEvents gives WAIT_HELD, and the event stays set, so it is
+    // reported once the flag is 0 again). A wait that times out still
+    // reports WAIT_TIMEOUT while held: a time-out is not an event, so work
+    // the worker does on its time-outs (the scanning thread's counting of
+    // the poll period, and a scheduled cycle that falls due) goes on. The
+    // flag is no lock: code that changes what a cycle reads must still take
+    // the settings' or the catalogue's lock.
     void Hold() { m_bHold.store(1, std::memory_order_release); }
     void Release() { m_bHold.store(0, std::memory_order_release); }
     int IsHeld() const { return m_bHold.load(std::memory_order_acquire); }

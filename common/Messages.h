@@ -14,7 +14,7 @@ constexpr unsigned WM_SHOW_STORIES = WM_USER + 12;    // tray double-click with 
 constexpr unsigned WM_NEED_SETUP = WM_USER + 13;      // sent: 0 nothing, 1 no keywords, 2 no pages
 
 // Timer ids of the main window.
-constexpr unsigned TIMER_FETCH_WATCHDOG = 1;  // every 10 s
-constexpr unsigned TIMER_TRAY_ANIMATION = 2;  // every 400 ms
-constexpr unsigned TIMER_MAINTENANCE = 3;     // every 300 s
-constexpr unsigned TIMER_RESUME = 4;          // 500 ms after Stop Scanning
+constexpr unsigned TIMER_FETCH_WATCHDOG = 1;       // every 10 s
+constexpr unsigned TIMER_TRAY_ANIMATION = 2;       // every 400 ms
+constexpr unsigned TIMER_ARCHIVE_MAINTENANCE = 3;  // every 300 s
+constexpr unsigned TIMER_RESUME_AFTER_STOP = 4;    // 500 ms after Stop Scanning

@@ -6,8 +6,11 @@
 #include <string>
 #include <string_view>
 
-// Position in the key where the name part of the stem starts: custom keys
-// skip "Custom: ", the scheme and a leading "www.".
+// Position in the key where the name part of the stem starts: 0 for a
+// catalogue key; for a custom key just after the scheme of its first "http:"
+// (or earlier "https:"), 4 characters further when "www." occurs anywhere in
+// the key, so that a leading "www." is skipped (and, with a "www." further
+// on, the first 4 characters of the host too: existing file names rest on it).
 std::size_t StoryStemStart(std::string_view key);
 
 // The stem as the naming rule gives it: up to 8 characters of the key from
