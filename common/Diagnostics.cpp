@@ -32,6 +32,8 @@ const char* DiagnosticKindText(DiagnosticKind kind) {
         return "out of memory for";
     case DiagnosticKind::UpdateRejected:
         return "source update rejected:";
+    case DiagnosticKind::ForeignFile:
+        return "unknown file";
     }
     return "problem with";
 }

@@ -15,6 +15,7 @@ enum class DiagnosticKind {
     DamagedFile,     // a file held data that could not be read as what it should be
     OutOfMemory,     // a file could not be indexed for lack of memory
     UpdateRejected,  // a downloaded source update was not merged
+    ForeignFile,     // a file in the data folder that is not ours was left alone
 };
 
 struct Diagnostic {

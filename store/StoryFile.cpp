@@ -4,9 +4,11 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -37,7 +39,38 @@ bool CopyPrefix(int fd, std::uint64_t nBytes, std::FILE* out) {
     return true;
 }
 
+// Copies of damaged files kept per file name; the oldest go first.
+constexpr std::size_t kDamagedCopiesKept = 5;
+
 }  // namespace
+
+std::string CStoryFile::KeepDamagedCopy() const {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::path(m_strDataFolder) / "damaged";
+    fs::create_directories(folder, ec);
+    fs::permissions(folder, fs::perms::owner_all, ec);
+    const std::string stem = fs::path(m_strDataPath).stem().string();
+    std::string name = stem + "." + std::to_string(Now()) + ".dat";
+    for (int n = 1; fs::exists(folder / name, ec); ++n)
+        name = stem + "." + std::to_string(Now()) + "-" + std::to_string(n) + ".dat";
+    if (!fs::copy_file(m_strDataPath, folder / name, ec) || ec) return std::string();
+
+    std::vector<fs::path> copies;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string other = it->path().filename().string();
+        if (other.size() > stem.size() + 1 && other.compare(0, stem.size() + 1, stem + ".") == 0)
+            copies.push_back(it->path());
+    }
+    if (copies.size() > kDamagedCopiesKept) {
+        std::sort(copies.begin(), copies.end(), [](const fs::path& a, const fs::path& b) {
+            std::error_code e;
+            return fs::last_write_time(a, e) < fs::last_write_time(b, e);
+        });
+        for (std::size_t i = 0; i + kDamagedCopiesKept < copies.size(); ++i) fs::remove(copies[i], ec);
+    }
+    return "damaged/" + name;
+}
 
 CStoryFile::CStoryFile(std::string dataFolder, CSourceCatalogue* pCatalogue)
     : m_strDataFolder(std::move(dataFolder)), m_pCatalogue(pCatalogue), m_pIndex(std::make_unique<CStoryIndex>()) {
@@ -70,12 +103,18 @@ int CStoryFile::LoadFromFile(const std::string& fileName) {
     if (!f) return 0;
     StoryFileRecord rec;
     CStoryRecordReader reader(f, 0);
-    const StoryReadResult r = reader.Read(rec);
+    StoryReadResult r = reader.Read(rec);
+    // A file damaged at its start is still a story file when a whole record
+    // follows; its first readable record names its source.
+    if (r == StoryReadResult::Damaged && reader.SkipToNextRecord()) r = reader.Read(rec);
+    const std::uint64_t size = reader.FileSize();
     std::fclose(f);
     if (r != StoryReadResult::Ok) {
-        m_strDataPath = path;
-        DeleteIfEmpty(false);
-        m_strDataPath.clear();
+        if (size == 0) {
+            ::unlink(path.c_str());  // an empty story file, left by a crash
+        } else {
+            ReportDiagnostic(DiagnosticKind::ForeignFile, path, "not a story file; left alone");
+        }
         return 0;
     }
     CStory story;
@@ -262,8 +301,36 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
         return true;
     };
 
-    StoryReadResult r = StoryReadResult::End;
-    while (ok && (r = reader.Read(rec)) == StoryReadResult::Ok) {
+    // Damage: the records after it are kept (reading resumes at the next
+    // whole record), the original is copied aside first, and the loss is
+    // reported with counts.
+    std::uint64_t damageAt = 0, skippedBytes = 0;
+    int nDamaged = 0, nKeptAfterDamage = 0, nRead = 0;
+    std::string copyName;
+    while (ok) {
+        const StoryReadResult r = reader.Read(rec);
+        if (r == StoryReadResult::End) break;
+        if (r == StoryReadResult::Damaged) {
+            if (nDamaged++ == 0) {
+                damageAt = reader.Position();
+                copyName = KeepDamagedCopy();
+                if (copyName.empty()) {
+                    ok = false;  // never repair a file whose original could not be kept
+                    break;
+                }
+            }
+            if (!out && !diverge(outPos)) {
+                ok = false;
+                break;
+            }
+            const std::uint64_t start = reader.Position();
+            const bool bMore = reader.SkipToNextRecord();
+            skippedBytes += reader.Position() - start;
+            if (!bMore) break;
+            continue;
+        }
+        ++nRead;
+        if (nDamaged > 0) ++nKeptAfterDamage;
         const bool bKeep = keep(rec.nState, rec.tFound);
         // Until a record is dropped or must be written differently, the new
         // file is byte for byte the old one, and outPos is also the position
@@ -293,11 +360,14 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
         }
         outPos += size;
     }
-    if (ok && r == StoryReadResult::Damaged) {
+    if (nDamaged > 0) {
         ReportDiagnostic(DiagnosticKind::DamagedFile, m_strDataPath,
-                         "damaged story record at byte " + std::to_string(reader.Position()) +
-                             "; the rest of the file is dropped");
-        if (!out && !diverge(outPos)) ok = false;
+                         "damaged story data from byte " + std::to_string(damageAt) + ": " +
+                             std::to_string(skippedBytes) + " bytes in " + std::to_string(nDamaged) +
+                             " place(s) skipped; " + std::to_string(nRead) + " stories read (" +
+                             std::to_string(nKeptAfterDamage) + " of them after the damage)" +
+                             (copyName.empty() ? std::string("; the file is left as it is")
+                                               : "; the original is kept as " + copyName));
     }
 
     if (out) {
@@ -337,7 +407,12 @@ bool CStoryFile::IndexFileAsIs() {
     CStoryRecordReader reader(in, 0);
     std::uint64_t start = 0;
     int nSuperseded = 0;
-    while (ok && reader.Read(rec) == StoryReadResult::Ok) {
+    for (StoryReadResult r; ok && (r = reader.Read(rec)) != StoryReadResult::End;) {
+        if (r == StoryReadResult::Damaged) {
+            if (!reader.SkipToNextRecord()) break;
+            start = reader.Position();
+            continue;
+        }
         if (rec.nState == STORY_SUPERSEDED) ++nSuperseded;
         ok = pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
                           static_cast<std::uint32_t>(start)) != nullptr;
@@ -353,10 +428,11 @@ bool CStoryFile::IndexFileAsIs() {
 
 int CStoryFile::DeleteIfEmpty(bool bForce) {
     Close();
-    std::FILE* f = std::fopen(m_strDataPath.c_str(), "rb");
-    if (!f) return 0;
-    const bool bHasRecord = std::fgetc(f) == STORY_RECORD_MARKER;
-    std::fclose(f);
-    if (bForce || !bHasRecord) ::unlink(m_strDataPath.c_str());
-    return bHasRecord ? 0 : 1;
+    // Only a file without a byte is empty: one that holds anything else,
+    // a damaged story file or not ours, is kept.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(m_strDataPath, ec);
+    if (ec) return 0;
+    if (bForce || size == 0) ::unlink(m_strDataPath.c_str());
+    return size == 0 ? 1 : 0;
 }

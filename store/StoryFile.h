@@ -93,6 +93,9 @@ public:
 private:
     enum class KeepRule { Expiry, VisibleOnly };
     int RebuildFile(KeepRule rule, bool bCheckFirst);
+    // Copies the file as it stands to Data/damaged/ before a repair; the
+    // copy's name, or "" when it could not be made.
+    std::string KeepDamagedCopy() const;
     bool IndexFileAsIs();
     std::FILE* Stream();
     bool HasCursorStory() const { return m_pCursor && m_pCursor != m_pIndex->Head(); }

@@ -54,6 +54,37 @@ CStoryRecordReader::CStoryRecordReader(std::FILE* pFile, std::uint64_t nStart) :
     if (pFile && ::fseeko(pFile, static_cast<off_t>(nStart), SEEK_SET) != 0) m_nSize = 0;
 }
 
+bool CStoryRecordReader::SkipToNextRecord() {
+    // The rest of the file is searched in memory for a marker byte from
+    // which a whole, plausible record reads.
+    const std::uint64_t from = m_nPos + 1;
+    if (!m_pFile || from >= m_nSize) {
+        m_nPos = m_nSize;
+        return false;
+    }
+    std::string rest(static_cast<std::size_t>(m_nSize - from), '\0');
+    if (::fseeko(m_pFile, static_cast<off_t>(from), SEEK_SET) != 0 ||
+        std::fread(rest.data(), 1, rest.size(), m_pFile) != rest.size()) {
+        m_nPos = m_nSize;
+        return false;
+    }
+    StoryFileRecord rec;
+    for (std::size_t i = rest.find(static_cast<char>(STORY_RECORD_MARKER)); i != std::string::npos;
+         i = rest.find(static_cast<char>(STORY_RECORD_MARKER), i + 1)) {
+        const std::uint64_t candidate = from + i;
+        if (m_nSize - candidate < STORY_RECORD_FIXED_SIZE) break;
+        m_nPos = candidate;
+        if (::fseeko(m_pFile, static_cast<off_t>(candidate), SEEK_SET) != 0) break;
+        if (Read(rec) == StoryReadResult::Ok && rec.nState >= 0 && rec.nState <= 6 && !rec.strHeadline.empty()) {
+            m_nPos = candidate;
+            ::fseeko(m_pFile, static_cast<off_t>(candidate), SEEK_SET);
+            return true;
+        }
+    }
+    m_nPos = m_nSize;
+    return false;
+}
+
 bool CStoryRecordReader::ReadBytes(void* p, std::size_t n) {
     if (n == 0) return true;
     if (m_nSize < m_nPos || m_nSize - m_nPos < n) return false;

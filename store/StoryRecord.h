@@ -51,6 +51,12 @@ public:
     // reused). After Ok the position is just past the record.
     StoryReadResult Read(StoryFileRecord& rec);
 
+    // After Damaged: moves to the next offset past the damage where a
+    // plausible record (state 0 to 6, a headline) reads whole, so that the
+    // rest of the file is not lost with one bad byte. False, at the end of
+    // the file, when there is none.
+    bool SkipToNextRecord();
+
     // Offset of the next unread byte; after Damaged, where the damaged record begins.
     std::uint64_t Position() const { return m_nPos; }
     // False when the last record read held a negative text length, so that

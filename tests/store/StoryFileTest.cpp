@@ -222,7 +222,7 @@ TEST_F(StoryFileTest, DamagedFileIsReadUpToTheDamageAndCompacted) {
         EXPECT_LE(capacity, 64u) << "nothing allocated from the bad length";
 
         auto f = NewFile("");
-        EXPECT_TRUE(ReportsDiagnostic("damaged story record at byte", [&] { EXPECT_EQ(f->LoadFromFile(kName), 1); }));
+        EXPECT_TRUE(ReportsDiagnostic("damaged story data from byte", [&] { EXPECT_EQ(f->LoadFromFile(kName), 1); }));
         EXPECT_EQ(f->StoryCount(), 2);
         EXPECT_EQ(FileBytes(path), good);  // the damaged tail is cut off
         Add(*f, "Third story", 0, STORY_NEW);
