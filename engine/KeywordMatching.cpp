@@ -14,8 +14,12 @@
 #include "store/StoryArchive.h"
 
 int CPageScanner::MatchKeywords(CStory& story) {
+    // A story is recorded only once it was really tested: not when scanning
+    // was switched off meanwhile, nor when its article page could not be
+    // read. A later pass then meets it as new and tests it again.
     if (m_nActive.load() != 1) return 0;
     m_strArticleText.clear();
+    m_bArticleFetchFailed = false;
     bool bArticleRead = false;
     int found = 0;
     const std::string headline = ToLowerAscii(story.GetHeadline());
@@ -45,7 +49,15 @@ int CPageScanner::MatchKeywords(CStory& story) {
             break;
         }
     }
-    if (!found) return 0;
+    if (!found) {
+        if (m_bArticleFetchFailed || m_nActive.load() != 1) return 0;
+        story.SetKeywords(std::string());
+        CStoryArchiveGuard lock(m_archive);
+        m_archive.Open("r+b");
+        m_archive.Add(story, false);
+        m_archive.Close();
+        return 0;
+    }
 
     story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
     story.SetState(STORY_NEW);
@@ -77,6 +89,8 @@ std::string CPageScanner::ExtractArticleText(const CStory& story) {
     CUrlParts parts;
     parts.Set(story.GetUrl());
     if (!FetchArticlePage(parts.m_strUrl)) {
+        // An address that cannot be fetched at all will not do better later.
+        m_bArticleFetchFailed = !parts.m_strUrl.empty();
         m_articleParser.ParsePage();  // drops the tokens of an earlier article
         return std::string();
     }

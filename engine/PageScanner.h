@@ -96,8 +96,10 @@ public:
     int AddCandidate(const CHtmlToken* t, CStory& story, const CWordString& text, std::string description,
                      std::string url);
 
-    // Tests a just recorded story against the keyword groups and delivers it
-    // as new when one matches. 1 when it matched.
+    // Tests a candidate story against the keyword groups and records it: as
+    // new when one matches (and tells the main window), else as pending; not
+    // at all when the test could not finish (article page unreadable,
+    // scanning switched off). 1 when it matched.
     int MatchKeywords(CStory& story);
     // The article text of the story's page (fetched and cut out of it); empty
     // when the page cannot be fetched or has no recognisable article body.
@@ -163,4 +165,5 @@ private:
     int m_nIgnoreInitialStories = 0;
     int m_nFirstScan = 1;
     int m_nArticleFetches = 0;
+    bool m_bArticleFetchFailed = false;  // the last article page could not be read
 };

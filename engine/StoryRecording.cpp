@@ -1,6 +1,7 @@
-// The recording of a story link the rules accepted: stored hidden during an
-// ignored first scan, else with its URL and description as pending, ready
-// for the keyword test.
+// The candidate a story link the rules accepted becomes: stored hidden at
+// once during an ignored first scan, else given its URL and description as
+// pending and handed to the keyword test, which records it once the test is
+// done (so that a story whose test could not finish is met again as new).
 #include <ctime>
 
 #include "engine/PageScanner.h"
@@ -23,6 +24,5 @@ int CPageScanner::AddCandidate(const CHtmlToken* t, CStory& story, const CWordSt
     story.SetUrl(url);
     story.SetDescription(description);
     story.SetState(STORY_PENDING);
-    m_archive.Add(story, false);
     return 1;
 }

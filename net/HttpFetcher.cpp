@@ -282,8 +282,10 @@ int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const cha
         return 0;
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status == 401)
-        return 0;  // the web server wants credentials this program never gives to it
+    // An error page (401 included: the web server wants credentials this
+    // program never gives to it) is a failed read, not news.
+    if (status < 200 || status > 299)
+        return 0;
 
     t.body.erase(std::remove(t.body.begin(), t.body.end(), '\0'), t.body.end());
     if (t.body.empty() || abort.load())

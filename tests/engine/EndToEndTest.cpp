@@ -240,3 +240,31 @@ TEST_F(EndToEndTest, CatalogueSourcesListingsAndDeselection) {
 }
 
 }  // namespace
+
+namespace {
+
+// A story is recorded only once its keyword test really ran: while its
+// article page answers with an error it stays unknown, and the next pass
+// tests it again.
+TEST_F(EndToEndTest, AStoryWhoseArticleCannotBeReadIsTestedAgainLater) {
+    const SiteStory* river = site.FindStory(kRiver);
+    ASSERT_NE(river, nullptr);
+    server.SetResponse(river->path, 503, "busy");
+    home.SetMode(0, 0);
+    home.settings.AddKeyword("+sandbags");  // only in the article
+    home.settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
+    home.LoadArchive();
+
+    Scan();
+    EXPECT_EQ(home.StateOf(kRiver), -1);
+    EXPECT_EQ(home.Stories().size(), site.Stories().size() - 1) << "the others were tested and recorded";
+    EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 0);
+
+    site.Serve(server);
+    Scan();
+    EXPECT_EQ(home.StateOf(kRiver), STORY_NEW);
+    EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 1);
+    EXPECT_EQ(server.RequestCount(site.Stories().front().path), 1) << "tested stories are not fetched again";
+}
+
+}  // namespace

@@ -102,7 +102,7 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
         std::string page;
     };
     const Case cases[] = {
-        {"a 404 page is a page", 404, "<html>Not here</html>", true, 1, "<html>Not here</html>"},
+        {"a 404 page is a failed read", 404, "<html>Not here</html>", true, 0, ""},
         {"NUL bytes are removed", 200, "a\0b\0\0c\0"s, true, 1, "abc"},
         {"an empty page fails", 200, "", true, 0, ""},
         {"a page of only NUL bytes fails", 200, std::string(10, '\0'), true, 0, ""},
