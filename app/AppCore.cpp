@@ -1,6 +1,9 @@
 #include "app/AppCore.h"
 
+#include <cctype>
 #include <cstdint>
+#include <filesystem>
+#include <string_view>
 
 #include "app/HomeFolder.h"
 #include "common/FileUtil.h"
@@ -69,7 +72,52 @@ bool CAppCore::PrepareFolder(std::string& error) {
     return CHomeFolder(m_strAppDir).Prepare(error);
 }
 
+bool CAppCore::LockFolder(std::string& error) {
+    const std::string folder = m_strAppDir.empty() ? std::string(".") : m_strAppDir;
+    bool busy = false;
+    if (m_folderLock.Lock(folder, busy)) return true;
+    error = busy ? "another Skimbolt is using " + folder + " (the desktop program, --headless or --scan-once)"
+                 : "cannot lock " + folder;
+    return false;
+}
+
+namespace {
+
+bool IsTemporarySuffix(std::string_view s) {
+    if (s.size() != 6) return false;
+    for (char c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// Whether name is a temporary file this program writes and a killed write
+// can leave behind: "config.txt.XXXXXX" and the like from an atomic save,
+// or the work file "<stem>.tmp" of a story file rewrite (a stem ends with
+// eight lower-case hex digits).
+bool IsOurTemporaryFile(const std::string& name) {
+    for (const char* file : {"config.txt.", "sources.txt.", "health.txt."}) {
+        const std::string_view prefix = file;
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            return IsTemporarySuffix(std::string_view(name).substr(prefix.size()));
+    }
+    if (name.size() < 12 || name.size() > 20 || name.compare(name.size() - 4, 4, ".tmp") != 0) return false;
+    for (std::size_t i = name.size() - 12; i < name.size() - 4; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i])) && !(name[i] >= 'a' && name[i] <= 'f')) return false;
+    return true;
+}
+
+}  // namespace
+
+void CAppCore::RemoveStaleTemporaryFiles() {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(GetDataPath(), ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+        if (IsOurTemporaryFile(it->path().filename().string())) std::filesystem::remove(it->path(), ec);
+    }
+}
+
 void CAppCore::LoadData() {
+    RemoveStaleTemporaryFiles();
     m_settings.SetFileName(m_strAppDir);
     m_settings.SetAutoSave();
     m_settings.Load();

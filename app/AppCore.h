@@ -14,6 +14,7 @@
 #include <string>
 
 #include "config/NewsSettings.h"
+#include "platform/FolderLock.h"
 #include "config/SourceCatalogue.h"
 #include "store/StoryArchive.h"
 
@@ -52,8 +53,14 @@ public:
     // Checks the folder (see CHomeFolder::Prepare); false with error set when
     // it cannot be used without harm, and nothing is touched.
     bool PrepareFolder(std::string& error);
-    // Settings (config.txt written with the defaults when missing, saved
-    // after every change), catalogue and every story file.
+    // Takes the folder for this process alone, before it loads the folder
+    // for writing; a second writer (a headless run, the desktop program) is
+    // refused: false with error saying why. Held until the core ends.
+    bool LockFolder(std::string& error);
+    // Temporary files a killed write left in Data/ (only names this program
+    // makes) are removed; then the settings (config.txt written with the
+    // defaults when missing, saved after every change), catalogue and every
+    // story file are loaded. Call after LockFolder when writing.
     void LoadData();
     // The web library (text 130 when it cannot start) and one look at the
     // connected state. False: start-up ends.
@@ -110,6 +117,9 @@ private:
     std::unique_ptr<CNewsWatch> m_pWatch;
     bool m_bThreadStarted = false;
     bool m_bNetworkStarted = false;
+    void RemoveStaleTemporaryFiles();
+
+    CFolderLock m_folderLock;
     CMessageTarget* m_pStoryList = nullptr;
     CHttpFetcher* m_pWatchedFetcher = nullptr;
     Clock m_clock;

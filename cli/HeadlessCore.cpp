@@ -14,7 +14,7 @@ void CStderrDiagnostics::OnDiagnostic(const Diagnostic& d) {
     std::fprintf(stderr, "skimbolt: %s\n", FormatDiagnostic(d).c_str());
 }
 
-bool StartHeadlessCore(CAppCore& core, const std::string& homeOption) {
+bool StartHeadlessCore(CAppCore& core, const std::string& homeOption, bool bLock) {
     const std::string explicitHome = ExplicitHomeFolder(homeOption);
     const std::string registry = CRegistry::DefaultFile();
     if (explicitHome.empty() && (registry.empty() || DefaultHomeFolder().empty())) {
@@ -26,6 +26,10 @@ bool StartHeadlessCore(CAppCore& core, const std::string& homeOption) {
     if (!core.PrepareFolder(error)) {
         std::fprintf(stderr, "skimbolt: cannot use the application folder %s: %s\n", core.GetAppDir().c_str(),
                      error.c_str());
+        return false;
+    }
+    if (bLock && !core.LockFolder(error)) {
+        std::fprintf(stderr, "skimbolt: %s\n", error.c_str());
         return false;
     }
     core.LoadData();

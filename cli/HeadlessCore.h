@@ -29,4 +29,5 @@ public:
 // Runs the start-up steps that need no window on core for the folder named
 // by homeOption (or the registry stand-in's). False, with the reason
 // printed, when the command cannot go on.
-bool StartHeadlessCore(CAppCore& core, const std::string& homeOption);
+// bLock: take the folder for this run alone (the commands that write).
+bool StartHeadlessCore(CAppCore& core, const std::string& homeOption, bool bLock);

@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
+#include "common/PrintableText.h"
 #include "store/StoryArchive.h"
 
-std::string OutputField(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
-    return text;
-}
+std::string OutputField(const std::string& text) { return StripControlCharacters(text); }
 
 std::vector<CStory> CNewStoryTracker::TakeNewStories() {
     std::vector<CStory> found;

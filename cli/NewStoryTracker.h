@@ -34,5 +34,6 @@ private:
     std::set<std::string> m_known;  // source and headline of every story reported
 };
 
-// A field of a tab-separated output line: tabs, CR and LF become spaces.
-std::string OutputField(std::string text);
+// A field of a tab-separated output line: printable text only (tabs, CR and
+// LF become spaces, other control characters are dropped).
+std::string OutputField(const std::string& text);

@@ -16,6 +16,7 @@
 #include "cli/HeadlessCore.h"
 #include "cli/NewStoryTracker.h"
 #include "common/FileUtil.h"
+#include "common/PrintableText.h"
 #include "common/MessageTarget.h"
 #include "config/NewsSettings.h"
 #include "engine/PageScanner.h"
@@ -120,13 +121,14 @@ private:
     CDutyTimer m_timer;
 };
 
-// Line ends of the extracted text as this platform writes them.
+// Line ends of the extracted text as this platform writes them, and
+// printable text only.
 std::string WithUnixLineEnds(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
         if (c != '\r') out.push_back(c);
-    return out;
+    return StripControlCharacters(out, true);
 }
 
 }  // namespace

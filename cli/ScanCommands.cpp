@@ -79,7 +79,7 @@ int RunScanOnce(const std::string& homeOption) {
     CStderrDiagnostics diagnostics;
     CStderrMessages messages;
     CAppCore core(messages);
-    if (!StartHeadlessCore(core, homeOption)) return EXIT_FAILED;
+    if (!StartHeadlessCore(core, homeOption, true)) return EXIT_FAILED;
 
     CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
     tracker.MarkCurrentAsKnown();
@@ -105,7 +105,7 @@ int RunHeadless(const std::string& homeOption) {
     CStderrDiagnostics diagnostics;
     CStderrMessages messages;
     CAppCore core(messages);
-    if (!StartHeadlessCore(core, homeOption)) return EXIT_FAILED;
+    if (!StartHeadlessCore(core, homeOption, true)) return EXIT_FAILED;
 
     CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
     tracker.MarkCurrentAsKnown();

@@ -124,6 +124,11 @@ int CNewsSettings::Load() {
     CConfigStore::GetString(SETTING_PROXY_USER_NAME, m_strProxyUserName);
     CConfigStore::GetString(SETTING_PROXY_USER_PASSWORD, m_strProxyPassword);
     CConfigStore::ResetEnumeration();
+    // Hand-edited values the program could not work with are read as the
+    // defaults (the file keeps what the user wrote): a period of 0 or less
+    // would scan every second, and no port lies outside 1 to 65535.
+    if (m_nPollPeriod <= 0 || m_nPollPeriod > MAX_POLL_PERIOD_SECONDS) m_nPollPeriod = 600;
+    if (m_nProxyPort < 1 || m_nProxyPort > 65535) m_nProxyPort = 80;
     return result;
 }
 

@@ -14,6 +14,9 @@
 #include "config/ConfigStore.h"
 
 // Record identifiers of config.txt.
+// The longest poll period read from config.txt: one day.
+constexpr std::int32_t MAX_POLL_PERIOD_SECONDS = 86400;
+
 constexpr std::uint32_t SETTING_KEYWORD = 0xF0000001;
 constexpr std::uint32_t SETTING_WEB_ADDRESS = 0xF0000002;
 constexpr std::uint32_t SETTING_POLL_PERIOD = 0xF0000003;

@@ -2,6 +2,7 @@
 // links, the cursor helpers the rules share, and the handling of one link.
 #include "engine/PageScanner.h"
 
+#include "common/PrintableText.h"
 #include "store/Story.h"
 #include "store/StoryArchive.h"
 
@@ -127,8 +128,10 @@ void CPageScanner::HandleLink(const CHtmlToken* t, CWordString text) {
         return;
     }
 
+    // Web text is stored without control characters.
+    const std::string headline = StripControlCharacters(text);
     CStory story;
-    story.SetHeadline(text);
+    story.SetHeadline(headline);
     story.SetSource(m_strPageUrl);
     if (!m_bSourceKeyValid || m_strSourceKeyUrl != m_strPageUrl) {
         // Every link of a page has the page's source key; look it up once.
@@ -142,7 +145,7 @@ void CPageScanner::HandleLink(const CHtmlToken* t, CWordString text) {
     {
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");
-        if (!m_archive.FindByHeadline(text, m_strSourceKey)) ok = AddCandidate(t, story, text, description, url);
+        if (!m_archive.FindByHeadline(headline, m_strSourceKey)) ok = AddCandidate(t, story, text, description, url);
         m_archive.Close();
     }
     if (ok) MatchKeywords(story);

@@ -4,6 +4,7 @@
 // done (so that a story whose test could not finish is met again as new).
 #include <ctime>
 
+#include "common/PrintableText.h"
 #include "engine/PageScanner.h"
 #include "store/Story.h"
 #include "store/StoryArchive.h"
@@ -21,8 +22,8 @@ int CPageScanner::AddCandidate(const CHtmlToken* t, CStory& story, const CWordSt
     if (url.empty() || description.empty()) {
         if (!BuildTarget(t, url, description)) return 0;
     }
-    story.SetUrl(url);
-    story.SetDescription(description);
+    story.SetUrl(StripControlCharacters(url));
+    story.SetDescription(StripControlCharacters(description));
     story.SetState(STORY_PENDING);
     return 1;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "app/AppCore.h"
@@ -163,6 +164,36 @@ TEST_F(AppCoreTest, MaintenanceExpiresOldStoriesAndTellsTheStoryList) {
     core.OnArchiveMaintenance();
     EXPECT_EQ(visible(), 0) << "older than 48 hours";
     EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
+    CTempDir dir;
+    CRecordingMessageBoxes boxes;
+    auto first = std::make_unique<CAppCore>(boxes);
+    ASSERT_TRUE(first->FindApplicationFolder(dir.File("home"), ""));
+    std::string error;
+    ASSERT_TRUE(first->PrepareFolder(error));
+    ASSERT_TRUE(first->LockFolder(error)) << error;
+
+    CAppCore second(boxes);
+    ASSERT_TRUE(second.FindApplicationFolder(dir.File("home"), ""));
+    EXPECT_FALSE(second.LockFolder(error));
+    EXPECT_NE(error.find("another Skimbolt"), std::string::npos) << error;
+    first.reset();
+    EXPECT_TRUE(second.LockFolder(error)) << "released with its holder";
+
+    const std::string data = second.GetDataPath();
+    const char* ours[] = {"config.txt.Ab12Cd", "sources.txt.x9Y8z7", "daily_ne1a2b3c4d.tmp"};
+    const char* theirs[] = {"notes.tmp", "config.txt.bak", "config.txt.Ab12Cd9", "photo.XXXXXX"};
+    for (const char* name : ours) ASSERT_TRUE(WriteFileAtomically(data + name, "x"));
+    for (const char* name : theirs) ASSERT_TRUE(WriteFileAtomically(data + name, "x"));
+    second.LoadData();
+    for (const char* name : ours) EXPECT_FALSE(FileExists(data + name)) << name;
+    for (const char* name : theirs) EXPECT_TRUE(FileExists(data + name)) << name;
 }
 
 }  // namespace

@@ -267,4 +267,19 @@ TEST_F(EndToEndTest, AStoryWhoseArticleCannotBeReadIsTestedAgainLater) {
     EXPECT_EQ(server.RequestCount(site.Stories().front().path), 1) << "tested stories are not fetched again";
 }
 
+// Control characters in web text never reach a story file.
+TEST_F(EndToEndTest, ControlCharactersAreNotRecorded) {
+    server.SetPage("/odd.html", "<html><body><ul><li><a href=\"/x.html\">Strange \x1b]0;owned\x07 inflation "
+                                "figures appear</a> Analysts \x1b[2Jcleared the\tscreen today.</ul></body></html>");
+    home.settings.AddKeyword("+inflation");
+    home.settings.AddUrl(server.Url("/odd.html"));
+    home.LoadArchive();
+    Scan();
+    const std::vector<CStory> stories = home.Stories();
+    ASSERT_EQ(stories.size(), 1u);
+    EXPECT_EQ(stories[0].GetHeadline(), "Strange ]0;owned inflation figures appear");
+    EXPECT_EQ(stories[0].GetDescription().find('\x1b'), std::string::npos) << stories[0].GetDescription();
+    EXPECT_EQ(stories[0].GetDescription().find('\t'), std::string::npos);
+}
+
 }  // namespace

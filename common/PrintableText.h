@@ -1,0 +1,12 @@
+// Text taken from web pages made safe to store and to print: control
+// characters (which can set a terminal's title or clear its screen) are
+// removed, and tab, CR and LF become blanks.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Removes the C0 controls, DEL and the C1 controls (U+0080 to U+009F in
+// UTF-8); tab, CR and LF become a space, or stay when keepLineEnds is set
+// and they are LF.
+std::string StripControlCharacters(std::string_view text, bool keepLineEnds = false);

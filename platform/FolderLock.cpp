@@ -1,0 +1,29 @@
+#include "platform/FolderLock.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+bool CFolderLock::Lock(const std::string& folder, bool& busy) {
+    busy = false;
+    Unlock();
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // flock on the folder itself: nothing is created in it, and a lock
+    // taken through a symlink is the same lock.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        busy = errno == EWOULDBLOCK;
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+void CFolderLock::Unlock() {
+    if (m_fd < 0) return;
+    ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+    m_fd = -1;
+}
