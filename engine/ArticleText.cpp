@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/PageScanner.h"
+#include "engine/UnicodeText.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ std::string CPageScanner::ExtractArticleFromTokens(const CHtmlParser& parser, co
     // Cut after the last sentence end: '.', '"', '?' or ')' after a letter or digit.
     for (std::size_t p = text.size(); p-- > 1;) {
         char c = text[p];
-        if ((c == '.' || c == '"' || c == '?' || c == ')') && IsAsciiAlnum(text[p - 1])) {
+        if ((c == '.' || c == '"' || c == '?' || c == ')') && IsWordCharBefore(text, p)) {
             text.resize(p + 1);
             break;
         }

@@ -1,18 +1,23 @@
 #include "engine/KeywordGroup.h"
 
+#include "engine/UnicodeText.h"
 #include "engine/WordString.h"
 
 int FindWord(std::string_view word, std::string_view text) {
-    const long long n = static_cast<long long>(text.size()) - static_cast<long long>(word.size()) + 1;
-    if (n <= 0) return -1;
+    if (word.size() > text.size()) return -1;
+    // Scripts without blanks between words have no word starts to find.
+    if (HasUnspacedScript(word)) {
+        const std::size_t pos = text.find(word);
+        return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
+    }
     static constexpr std::string_view kEndings[] = {"s", "ing", "ed", "'s", "es"};
-    std::size_t i = 0;
+    std::size_t i = 0, length = 0;
     for (;;) {
-        while (static_cast<long long>(i) < n && i < text.size() && !IsAsciiAlnum(text[i])) ++i;
-        if (static_cast<long long>(i) >= n) return -1;
+        while (i < text.size() && !IsWordCharAt(text, i, length)) i += length;
+        if (i + word.size() > text.size()) return -1;
         if (text.substr(i, word.size()) == word) {
             std::size_t after = i + word.size();
-            if (after >= text.size() || !IsAsciiAlnum(text[after])) return static_cast<int>(i);
+            if (after >= text.size() || !IsWordCharAt(text, after, length)) return static_cast<int>(i);
             // An ending may follow; a word ending in 'e' shares it ("vote" + "ed").
             std::size_t place = after;
             if (!word.empty() && word.back() == 'e') --place;
@@ -21,7 +26,7 @@ int FindWord(std::string_view word, std::string_view text) {
                 if (rest.starts_with(ending)) return static_cast<int>(i);
         }
         // Skip the rest of this word; the next search starts at a word start.
-        while (i < text.size() && IsAsciiAlnum(text[i])) ++i;
+        while (i < text.size() && IsWordCharAt(text, i, length)) i += length;
     }
 }
 
@@ -44,7 +49,7 @@ void CKeywordGroup::Parse(std::string_view keywordText) {
         std::string word(piece.substr(1));
         for (char& c : word)
             if (c == '_') c = ' ';
-        term.m_strWord = ToLowerAscii(word);
+        term.m_strWord = FoldCase(word);
         start = cut;
     }
 }

@@ -7,13 +7,16 @@
 #include <string>
 #include <string_view>
 
-// Word-start search of word in a lower-case text, with the endings "s",
-// "ing", "ed", "'s" and "es" accepted after it. Position or -1.
+// Word-start search of word in a case-folded text, with the endings "s",
+// "ing", "ed", "'s" and "es" accepted after it; a word in a script written
+// without blanks (Chinese, Japanese, Thai, ...) is searched as a plain
+// substring. Letters and digits of every script make up words. Position in
+// bytes or -1.
 int FindWord(std::string_view word, std::string_view text);
 
 struct KeywordTerm {
     int m_nInclude = 1;   // 1: the word must occur; 0: it must not occur
-    std::string m_strWord;  // lower case; '_' of the stored text turned into spaces
+    std::string m_strWord;  // case-folded; '_' of the stored text turned into spaces
 
     // 1 when the term is satisfied by the lower-case text.
     int Matches(std::string_view text) const;
@@ -31,12 +34,12 @@ public:
     // sign, the rest its word. Pieces past the sixth are ignored.
     void Parse(std::string_view keywordText);
 
-    // 1 when every term matches the lower-case text (a group without terms
+    // 1 when every term matches the case-folded text (a group without terms
     // matches everything).
     int Matches(std::string_view text) const;
     // 1 when any term is an exclude term.
     int HasExclude() const;
-    // 1 when any include term occurs in the lower-case text.
+    // 1 when any include term occurs in the case-folded text.
     int HasIncludeIn(std::string_view text) const;
 
     const std::string& GetKeywordText() const { return m_strKeywordText; }

@@ -9,6 +9,7 @@
 #include "config/NewsSettings.h"
 #include "config/ProxySettings.h"
 #include "engine/PageScanner.h"
+#include "engine/UnicodeText.h"
 #include "net/UrlParts.h"
 #include "store/Story.h"
 #include "store/StoryArchive.h"
@@ -22,8 +23,8 @@ int CPageScanner::MatchKeywords(CStory& story) {
     m_bArticleFetchFailed = false;
     bool bArticleRead = false;
     int found = 0;
-    const std::string headline = ToLowerAscii(story.GetHeadline());
-    const std::string description = ToLowerAscii(story.GetDescription());
+    const std::string headline = FoldCase(story.GetHeadline());
+    const std::string description = FoldCase(story.GetDescription());
     for (const CKeywordGroup& group : m_groups) {
         story.SetKeywords(group.GetKeywordText());
         int match = group.Matches(headline);
@@ -44,7 +45,7 @@ int CPageScanner::MatchKeywords(CStory& story) {
             m_strArticleText = ExtractArticleText(story);
             bArticleRead = true;  // one fetch per story, whatever it gave
         }
-        if (!m_strArticleText.empty() && group.Matches(ToLowerAscii(m_strArticleText))) {
+        if (!m_strArticleText.empty() && group.Matches(FoldCase(m_strArticleText))) {
             found = 1;
             break;
         }

@@ -2,6 +2,7 @@
 // which are dates, clock times, navigation, photo captions, section heads or
 // unacceptable targets.
 #include "engine/PageScanner.h"
+#include "engine/UnicodeText.h"
 
 #include <array>
 #include <cstdint>
@@ -165,9 +166,10 @@ int CPageScanner::IsClockTime(const CWordString& text) {
 
 int CPageScanner::IsAllCaps(const CWordString& text) {
     bool bLetter = false;
-    for (char c : text) {
-        if (c >= 'a' && c <= 'z') return 0;
-        if (c >= 'A' && c <= 'Z') bLetter = true;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        const char32_t c = CodePointAt(text, i, length);
+        if (IsLowerCodePoint(c)) return 0;
+        if (IsUpperCodePoint(c)) bLetter = true;
     }
     return bLetter ? 1 : 0;
 }

@@ -140,7 +140,7 @@ int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::
     // 6. The headline text needs words and letters.
     CWordString headline = bItemText ? itemText : text;
     if (headline.CountWords(1) <= 1) return 0;
-    if (headline.CountLetters() <= static_cast<int>(headline.size()) / 3) return 0;
+    if (headline.CountLetters() <= headline.CountCharacters() / 3) return 0;
 
     // 7. "code: text", priced.
     // "$%.2f", without printf's cost per row.

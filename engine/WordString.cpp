@@ -1,5 +1,7 @@
 #include "engine/WordString.h"
 
+#include "engine/UnicodeText.h"
+
 std::string ToLowerAscii(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -75,8 +77,15 @@ std::string CWordString::WordAt(int k) const {
 
 int CWordString::CountLetters() const {
     int count = 0;
+    for (std::size_t i = 0, length = 0; i < size(); i += length)
+        if (IsLetterCodePoint(CodePointAt(*this, i, length))) ++count;
+    return count;
+}
+
+int CWordString::CountCharacters() const {
+    int count = 0;
     for (char c : *this)
-        if (IsAsciiLetter(c)) ++count;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
 }
 

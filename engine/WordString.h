@@ -25,8 +25,10 @@ public:
     // The k-th word (from 0), counted as CountWords(1) counts; empty when
     // there is none.
     std::string WordAt(int k) const;
-    // Number of ASCII letters A-Z, a-z.
+    // Number of letters, of any script.
     int CountLetters() const;
+    // Number of characters (UTF-8 code points).
+    int CountCharacters() const;
     // Removes leading and trailing space, CR, LF and tab.
     void Trim();
     // Removes every occurrence of c; returns how many were removed.
