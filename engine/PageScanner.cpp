@@ -63,6 +63,8 @@ void CPageScanner::ScanPage(int mode) {
     m_nProbe = mode;
     m_nProbeStories = 0;
     m_nListingRows = 0;
+    m_nStoryLinks = 0;
+    m_nNewStories = 0;
     // The probe records nothing, so the links it looks at must not count as
     // "the previous link" of the real pass: it works on a copy of the last
     // URL and the real pass starts from the value before the probe.
@@ -103,6 +105,8 @@ void CPageScanner::ScanPage(int mode) {
         if (m_nProbe == 1 && m_nProbeStories > 10) {
             // Enough stories seen: this is a news page. Walk it again for real.
             m_nProbe = 0;
+            m_nStoryLinks = 0;
+            m_nNewStories = 0;
             m_strLastUrl = m_strLastUrlBeforeProbe;
             m_bProbeHoldsLastUrl = false;
             m_tally.Prune();
@@ -141,11 +145,15 @@ void CPageScanner::HandleLink(const CHtmlToken* t, CWordString text) {
     }
 
     // Newness is decided by headline within the page's source.
+    ++m_nStoryLinks;
     int ok = 0;
     {
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");
-        if (!m_archive.FindByHeadline(headline, m_strSourceKey)) ok = AddCandidate(t, story, text, description, url);
+        if (!m_archive.FindByHeadline(headline, m_strSourceKey)) {
+            ++m_nNewStories;
+            ok = AddCandidate(t, story, text, description, url);
+        }
         m_archive.Close();
     }
     if (ok) MatchKeywords(story);

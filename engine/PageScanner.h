@@ -62,6 +62,10 @@ public:
     // Counters of the last walk (for the thread and for tests).
     int GetProbeStories() const { return m_nProbeStories; }
     int GetListingRows() const { return m_nListingRows; }
+    // Story links the real pass found on the page, and how many of them were
+    // not known yet.
+    int GetStoryLinkCount() const { return m_nStoryLinks; }
+    int GetNewStoryCount() const { return m_nNewStories; }
     const std::string& GetLastUrl() const { return m_strLastUrl; }
     // Article pages fetched since the scanner was made.
     int GetArticleFetchCount() const { return m_nArticleFetches; }
@@ -157,6 +161,8 @@ private:
     int m_nProbe = 0;
     int m_nProbeStories = 0;
     int m_nListingRows = 0;
+    int m_nStoryLinks = 0;
+    int m_nNewStories = 0;
     CTextTally m_tally;
 
     std::vector<CKeywordGroup> m_groups;

@@ -1,0 +1,120 @@
+#include "app/SourceHealth.h"
+
+#include <charconv>
+#include <ctime>
+
+#include "common/FileUtil.h"
+
+namespace {
+
+// Fields of a line are separated by tabs; none of them holds a tab or a
+// line end (page URLs are stored without control characters).
+std::string Clean(std::string text) {
+    for (char& c : text)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+bool ParseInt(std::string_view text, std::int64_t& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseLine(std::string_view line, PageHealth& health) {
+    std::vector<std::string_view> fields;
+    for (std::size_t pos = 0;;) {
+        const std::size_t tab = line.find('\t', pos);
+        fields.push_back(line.substr(pos, tab == std::string_view::npos ? std::string_view::npos : tab - pos));
+        if (tab == std::string_view::npos) break;
+        pos = tab + 1;
+    }
+    std::int64_t t = 0, ok = 0, links = 0, fresh = 0;
+    if (fields.size() != 6 || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
+        (ok != 0 && ok != 1) || !ParseInt(fields[3], links) || !ParseInt(fields[4], fresh) || links < 0 ||
+        fresh < 0 || links > 1000000 || fresh > links)
+        return false;
+    health.url = std::string(fields[0]);
+    health.tRead = t;
+    health.bOk = ok == 1;
+    health.nStoryLinks = static_cast<int>(links);
+    health.nNewStories = static_cast<int>(fresh);
+    health.failure = std::string(fields[5]);
+    return true;
+}
+
+}  // namespace
+
+std::string PageHealth::Outcome() const {
+    if (!bOk) return failure.empty() ? std::string("not read") : failure;
+    return "read, " + std::to_string(nStoryLinks) + (nStoryLinks == 1 ? " story link, " : " story links, ") +
+           std::to_string(nNewStories) + " new";
+}
+
+void CSourceHealth::Load(const std::string& dataFolder) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_strFile = JoinPath(dataFolder, FILE_NAME);
+    m_pages.clear();
+    std::string text;
+    if (!ReadWholeFile(m_strFile, text)) return;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        PageHealth health;
+        if (ParseLine(line, health)) {
+            bool bKnown = false;
+            for (PageHealth& page : m_pages)
+                if (page.url == health.url) bKnown = true, page = health;
+            if (!bKnown) m_pages.push_back(std::move(health));
+        }
+        pos = end + 1;
+    }
+}
+
+void CSourceHealth::Record(const PageHealth& health) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    PageHealth clean = health;
+    clean.url = Clean(clean.url);
+    clean.failure = Clean(clean.failure);
+    bool bKnown = false;
+    for (PageHealth& page : m_pages)
+        if (page.url == clean.url) bKnown = true, page = clean;
+    if (!bKnown) m_pages.push_back(std::move(clean));
+    SaveLocked();
+}
+
+void CSourceHealth::SaveLocked() const {
+    if (m_strFile.empty()) return;
+    std::string text;
+    for (const PageHealth& p : m_pages) {
+        text += p.url + '\t' + std::to_string(p.tRead) + '\t' + (p.bOk ? "1" : "0") + '\t' +
+                std::to_string(p.nStoryLinks) + '\t' + std::to_string(p.nNewStories) + '\t' + p.failure + "\r\n";
+    }
+    WriteFileAtomically(m_strFile, text, 0600);
+}
+
+std::vector<PageHealth> CSourceHealth::Snapshot() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pages;
+}
+
+bool CSourceHealth::Find(const std::string& url, PageHealth& health) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const PageHealth& p : m_pages) {
+        if (p.url != url) continue;
+        health = p;
+        return true;
+    }
+    return false;
+}
+
+std::string FormatReadTime(std::int64_t t) {
+    if (t == 0) return "never";
+    const std::time_t tt = static_cast<std::time_t>(t);
+    std::tm local{};
+    localtime_r(&tt, &local);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &local);
+    return buf;
+}

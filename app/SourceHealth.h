@@ -1,0 +1,52 @@
+// CSourceHealth: the outcome of the last read of every page the scanning
+// thread reads (category page or custom URL): when, and either how many
+// story links it gave and how many of them were new, or why it failed. Kept
+// across runs in Data/health.txt (owner-only, replaced atomically; lines
+// that cannot be read are skipped), offered to the windows and printed by
+// the headless commands.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct PageHealth {
+    std::string url;
+    std::int64_t tRead = 0;  // seconds since 1970
+    bool bOk = false;
+    int nStoryLinks = 0;     // when read
+    int nNewStories = 0;     // when read
+    std::string failure;     // why not, in words, when not read
+
+    // "read, 12 story links, 3 new", or the failure.
+    std::string Outcome() const;
+};
+
+class CSourceHealth {
+public:
+    // The file name inside the data folder.
+    static constexpr const char* FILE_NAME = "health.txt";
+
+    // Reads dataFolder's health file, if any; later records are saved there.
+    void Load(const std::string& dataFolder);
+
+    // Any thread: records the outcome of one read (replacing the page's
+    // earlier one) and saves the file.
+    void Record(const PageHealth& health);
+
+    // Every page's last outcome, in the order first recorded.
+    std::vector<PageHealth> Snapshot() const;
+    // The outcome of one page; false when it was never read.
+    bool Find(const std::string& url, PageHealth& health) const;
+
+private:
+    void SaveLocked() const;
+
+    mutable std::mutex m_mutex;
+    std::string m_strFile;
+    std::vector<PageHealth> m_pages;
+};
+
+// Seconds since 1970 as local "YYYY-MM-DD HH:MM", "never" for 0.
+std::string FormatReadTime(std::int64_t t);
