@@ -9,6 +9,7 @@
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
 #include "common/StringTable.h"
+#include "config/NewsSource.h"
 #include "engine/NewsWatch.h"
 #include "net/ConnectedState.h"
 #include "net/HttpFetcher.h"
@@ -125,6 +126,34 @@ void CAppCore::LoadData() {
     m_catalogue.Load();
     m_archive.SetDataFolder(GetDataPath());
     m_archive.LoadAll(m_catalogue, m_settings);
+    m_health.Load(GetDataPath());
+}
+
+void CAppCore::LoadForReading() {
+    m_settings.SetFileName(m_strAppDir);
+    if (FileExists(GetDataPath() + "config.txt")) m_settings.Load();
+    m_catalogue.SetFileName(m_strAppDir);
+    m_catalogue.Load();
+    m_health.Load(GetDataPath());
+}
+
+std::vector<std::string> CAppCore::ConfiguredPages() {
+    std::vector<std::string> pages;
+    {
+        CRecursiveLockGuard lock(m_catalogue);
+        for (CNewsSource* source = m_catalogue.FirstSource(true); source; source = m_catalogue.NextSource(true))
+            for (CNewsCategory* category = source->FirstCategory(true); category;
+                 category = source->NextCategory(true))
+                pages.push_back(category->m_strUrl);
+    }
+    CRecursiveLockGuard lock(m_settings);
+    m_settings.ResetEnumeration();
+    std::string url;
+    for (bool bMore = true; bMore;) {
+        bMore = m_settings.GetNextUrl(url);
+        if (!url.empty()) pages.push_back(url);
+    }
+    return pages;
 }
 
 bool CAppCore::StartNetwork() {

@@ -12,7 +12,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/SourceHealth.h"
 #include "config/NewsSettings.h"
 #include "platform/FolderLock.h"
 #include "config/SourceCatalogue.h"
@@ -62,6 +64,9 @@ public:
     // defaults when missing, saved after every change), catalogue and every
     // story file are loaded. Call after LockFolder when writing.
     void LoadData();
+    // For commands that only look: settings (when config.txt exists),
+    // catalogue and source health, without writing anything.
+    void LoadForReading();
     // The web library (text 130 when it cannot start) and one look at the
     // connected state. False: start-up ends.
     bool StartNetwork();
@@ -95,6 +100,10 @@ public:
     CNewsSettings& Settings() { return m_settings; }
     CSourceCatalogue& Catalogue() { return m_catalogue; }
     CStoryArchive& Archive() { return m_archive; }
+    CSourceHealth& Health() { return m_health; }
+    // The pages a scan reads: the selected categories of the enabled news
+    // sources in catalogue order, then the enabled custom URLs.
+    std::vector<std::string> ConfiguredPages();
     // Null until CreateScanner.
     CNewsWatch* Scanner() { return m_pWatch.get(); }
     CMessageBoxSink& Messages() { return m_messages; }
@@ -114,6 +123,7 @@ private:
     CNewsSettings m_settings;
     CSourceCatalogue m_catalogue;
     CStoryArchive m_archive;
+    CSourceHealth m_health;
     std::unique_ptr<CNewsWatch> m_pWatch;
     bool m_bThreadStarted = false;
     bool m_bNetworkStarted = false;

@@ -16,6 +16,8 @@ constexpr int EXIT_USAGE = 2;   // bad arguments
 int RunScanOnce(const std::string& homeOption);
 // The scanning thread on its real schedule until SIGINT or SIGTERM.
 int RunHeadless(const std::string& homeOption);
+// Every configured page with its last read and outcome.
+int RunStatus(const std::string& homeOption);
 // The story links the rules find on one page (a URL, or a file read as the
 // page at pageUrl).
 int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrl);

@@ -33,6 +33,9 @@ constexpr const char* kUsage =
     "  --headless             run the scanning thread on its poll period without a\n"
     "                         window and print its notifications; stop with Ctrl+C\n"
     "                         or SIGTERM\n"
+    "  --status               print every configured page with its last read and its\n"
+    "                         outcome (story links found and new ones, or why the\n"
+    "                         read failed); tab-separated\n"
     "  --links PAGE           print the story links found on one page, a URL or a\n"
     "                         local file (headline, URL, description; tab-separated)\n"
     "    --page-url URL       the address a local PAGE was read from (required for a\n"
@@ -43,7 +46,7 @@ constexpr const char* kUsage =
     "Exit status: 0 done, 1 failed (unusable folder, unreadable page, nothing to\n"
     "scan), 2 bad arguments.\n";
 
-enum class Command { None, ScanOnce, Headless, Links, Article };
+enum class Command { None, ScanOnce, Headless, Status, Links, Article };
 
 struct CommandLine {
     Command command = Command::None;
@@ -100,6 +103,8 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
             error = setCommand(Command::ScanOnce, name);
         } else if (name == "--headless" && !bInlineValue) {
             error = setCommand(Command::Headless, name);
+        } else if (name == "--status" && !bInlineValue) {
+            error = setCommand(Command::Status, name);
         } else if (name == "--links") {
             error = setCommand(Command::Links, name);
             if (!error) error = takeValue(line.page);
@@ -151,6 +156,8 @@ std::optional<int> RunHeadlessCommand(int argc, char** argv) {
         return RunScanOnce(line.home);
     case Command::Headless:
         return RunHeadless(line.home);
+    case Command::Status:
+        return RunStatus(line.home);
     case Command::Links:
         return RunLinks(ResolveHomeFolder(line.home), line.page, line.pageUrl);
     case Command::Article:

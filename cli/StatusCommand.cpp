@@ -1,0 +1,33 @@
+// --status: every configured page with the outcome of its last read, from
+// the source health the scans keep. Reads the application folder only.
+#include <cstdio>
+
+#include "app/AppCore.h"
+#include "app/HomeFolder.h"
+#include "cli/CommandRunners.h"
+#include "cli/HeadlessCore.h"
+#include "cli/NewStoryTracker.h"
+#include "platform/Registry.h"
+
+int RunStatus(const std::string& homeOption) {
+    CStderrDiagnostics diagnostics;
+    CStderrMessages messages;
+    CAppCore core(messages);
+    const std::string explicitHome = ExplicitHomeFolder(homeOption);
+    if (!core.FindApplicationFolder(explicitHome, explicitHome.empty() ? CRegistry::DefaultFile() : std::string()))
+        return EXIT_FAILED;
+    core.LoadForReading();
+    const std::vector<std::string> pages = core.ConfiguredPages();
+    if (pages.empty()) {
+        std::fprintf(stderr, "skimbolt: no news source or custom URL in %s\n", core.GetAppDir().c_str());
+        return EXIT_FAILED;
+    }
+    for (const std::string& page : pages) {
+        PageHealth health;
+        const bool bRead = core.Health().Find(page, health);
+        std::printf("%s\t%s\t%s\n", OutputField(page).c_str(), FormatReadTime(bRead ? health.tRead : 0).c_str(),
+                    OutputField(bRead ? health.Outcome() : "not read yet").c_str());
+    }
+    std::fflush(stdout);
+    return EXIT_OK;
+}
