@@ -122,6 +122,8 @@ bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int u
                             const std::string& proxyServer, int proxyPort, const std::string& proxyUser,
                             const std::string& proxyPassword) {
     ReleasePage();
+    m_nFailure = FetchFailure::BadUrl;
+    m_nHttpStatus = 0;
     if (url.empty()) return false;
     CUrlParts parts;
     if (!parts.Set(url)) return false;
@@ -131,25 +133,36 @@ bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int u
         std::snprintf(port, sizeof port, ":%d", proxyPort);
         proxy = proxyServer + port;
     }
-    std::string page;
-    if (!fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
-                          proxyPassword.c_str(), page))
-        return false;
-    return TakePage(std::move(page));
+    FetchResult fetched;
+    const int ok = fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
+                                    proxyPassword.c_str(), fetched);
+    m_nFailure = fetched.failure;
+    m_nHttpStatus = fetched.httpStatus;
+    if (!ok) return false;
+    return TakePage(std::move(fetched.body), true);
 }
 
 bool CHtmlParser::SetPage(std::string page) {
     ReleasePage();
-    return TakePage(std::move(page));
+    m_nHttpStatus = 0;
+    return TakePage(std::move(page), false);
 }
 
-bool CHtmlParser::TakePage(std::string page) {
-    // The page ends at its first NUL byte, as a C string would.
-    const std::size_t length = std::strlen(page.c_str());
-    if (length == 0 || length >= static_cast<std::size_t>(MAX_PAGE_SIZE)) return false;
-    page.resize(length);
+bool CHtmlParser::TakePage(std::string page, bool fetched) {
+    m_nFailure = page.size() >= MAX_PAGE_BYTES ? FetchFailure::TooLarge : FetchFailure::Empty;
+    if (page.empty() || page.size() >= MAX_PAGE_BYTES) return false;
+    // The tokenizer reads NUL-terminated text: a fetched page loses its NUL
+    // bytes, a given page ends at its first one, as a C string would.
+    if (std::memchr(page.data(), '\0', page.size())) {
+        if (fetched)
+            page.erase(std::remove(page.begin(), page.end(), '\0'), page.end());
+        else
+            page.resize(std::strlen(page.c_str()));
+    }
+    if (page.empty()) return false;
+    m_nFailure = FetchFailure::None;
+    m_nPageLength = page.size();
     m_strPage = std::move(page);
-    m_nPageLength = length;
     m_bHasPage = true;
     return true;
 }

@@ -33,8 +33,8 @@ private:
 
 class CHtmlParser {
 public:
-    // Pages of this many bytes or more are refused.
-    static constexpr int MAX_PAGE_SIZE = 128000;
+    // Pages of this many bytes or more (as received) are refused.
+    static constexpr int MAX_PAGE_SIZE = static_cast<int>(MAX_PAGE_BYTES);
 
     CHtmlParser();
     ~CHtmlParser();
@@ -42,7 +42,8 @@ public:
     CHtmlParser& operator=(const CHtmlParser&) = delete;
 
     // Drops any held page and fetches url, through "proxyServer:proxyPort"
-    // when useProxy is set. True when a page of 1 to 127999 bytes is held.
+    // when useProxy is set. True when a page is held: one of 1 to
+    // MAX_PAGE_SIZE - 1 bytes as received, NUL bytes removed.
     bool FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
                    const std::string& proxyUser, const std::string& proxyPassword);
     // The same through another parser's fetcher, so that whoever aborts that
@@ -50,9 +51,14 @@ public:
     bool FetchPage(CHttpFetcher& fetcher, const std::string& url, int useProxy, const std::string& proxyServer,
                    int proxyPort, const std::string& proxyUser, const std::string& proxyPassword);
 
-    // Holds a page given from memory instead of fetching one. The page ends at
-    // its first NUL byte, if any; the same size rule as FetchPage applies.
+    // Holds a page given from memory instead of fetching one. The same size
+    // rule as FetchPage applies; the page ends at its first NUL byte, if any.
     bool SetPage(std::string page);
+
+    // Why the last FetchPage or SetPage held no page (None when it did), and
+    // the HTTP status of the last fetch (0 when none came).
+    FetchFailure GetFailure() const { return m_nFailure; }
+    int GetHttpStatus() const { return m_nHttpStatus; }
 
     // Frees the held page, if any, without parsing it.
     void ReleasePage();
@@ -111,7 +117,7 @@ private:
         int m_nInner;   // next open element of the same kind further in
     };
 
-    bool TakePage(std::string page);
+    bool TakePage(std::string page, bool fetched);
     bool NextToken(CHtmlToken& tok);
     bool ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok);
     bool ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok);
@@ -136,6 +142,8 @@ private:
     bool Search(int kindA, int kindB, int step, const CHtmlToken*& out);
 
     CHttpFetcher m_fetcher;
+    FetchFailure m_nFailure = FetchFailure::None;
+    int m_nHttpStatus = 0;
 
     std::string m_strPage;     // the held page, NUL-terminated
     bool m_bHasPage = false;
