@@ -37,6 +37,8 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     auto* t = static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
     t->lastActivity = Clock::now();
+    // The bytes come decompressed, so a small compressed body that inflates
+    // past the limit is stopped here too.
     if (bytes >= MAX_PAGE_BYTES - t->body.size()) {
         t->full = true;
         return 0;  // taking less than given ends the transfer
@@ -271,6 +273,8 @@ FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, 
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    // Every compression this libcurl can undo (gzip and deflate, brotli when built in).
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

@@ -1,7 +1,7 @@
 // CHttpFetcher: reads one web page with an HTTP GET and hands back its body.
-// One request per call, no cache, fixed time-outs, an optional proxy with up
-// to three authentication attempts, and a hard size limit. A failed fetch
-// says why it failed. AbortRequest may be called from
+// One request per call, no cache, compressed transfers, fixed time-outs, an
+// optional proxy with up to three authentication attempts, and a hard size
+// limit. A failed fetch says why it failed. AbortRequest may be called from
 // another thread and makes a blocked fetch return at once.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "support/Compress.h"
 #include "support/TestHttpServer.h"
 
 namespace {
@@ -83,37 +84,48 @@ TEST_F(HttpFetcherTest, SendsABrowserLikeRequestForPathAndQuery) {
     EXPECT_EQ(q.Header("Host"), "127.0.0.1:" + std::to_string(server.Port()));  // the URL's port is used
     EXPECT_FALSE(q.HasHeader("Authorization"));
     EXPECT_FALSE(q.HasHeader("Proxy-Authorization"));
+    const std::string accepted = q.Header("Accept-Encoding");
+    EXPECT_NE(accepted.find("gzip"), std::string::npos) << accepted;
+    EXPECT_NE(accepted.find("deflate"), std::string::npos) << accepted;
 
     // Bytes a request line cannot carry go out percent-encoded.
     server.SetPage("/a%20b%C3%A9.html", "encoded");
     EXPECT_EQ(Fetch(server.Url("/a b\xC3\xA9.html")).r.body, "encoded");
 }
 
-TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
+TEST_F(HttpFetcherTest, BodiesStatusesCompressionAndTheSizeLimit) {
     auto marked = [](std::size_t size) {
         std::string body(size, 'x');
         for (std::size_t i = 0; i < size; i += 1000)
             body[i] = static_cast<char>('a' + (i / 1000) % 26);
         return body;
     };
+    const std::string page = "<html><body>" + marked(50000) + "</body></html>";
+    // 64 MB of markup that gzip squeezes into some 64 KB.
+    const std::string bomb = Compress(std::string(64 * 1000 * 1000, ' '), ContentEncoding::Gzip);
     constexpr std::size_t kMax = MAX_PAGE_BYTES;
     struct Case {
         const char* why;
         int status;
         std::string body;
+        const char* encoding;  // Content-Encoding, or null
         bool contentLength;
         FetchFailure failure;
         std::string page;
     };
     const Case cases[] = {
-        {"a 404 page is no page", 404, "<html>Not here</html>", true, FetchFailure::HttpStatus, ""},
-        {"nor is a server error", 500, "<html>Oops</html>", true, FetchFailure::HttpStatus, ""},
-        {"NUL bytes come as they are", 200, "a\0b\0\0c\0"s, true, FetchFailure::None, "a\0b\0\0c\0"s},
-        {"an empty page fails", 200, "", true, FetchFailure::Empty, ""},
-        {"below the limit", 200, marked(kMax - 1), true, FetchFailure::None, marked(kMax - 1)},
-        {"at the limit", 200, marked(kMax), true, FetchFailure::TooLarge, ""},
-        {"close-delimited below", 200, marked(kMax - 1), false, FetchFailure::None, marked(kMax - 1)},
-        {"close-delimited over", 200, marked(kMax + 250000), false, FetchFailure::TooLarge, ""},
+        {"a 404 page is no page", 404, "<html>Not here</html>", nullptr, true, FetchFailure::HttpStatus, ""},
+        {"nor is a server error", 500, "<html>Oops</html>", nullptr, true, FetchFailure::HttpStatus, ""},
+        {"NUL bytes come as they are", 200, "a\0b\0\0c\0"s, nullptr, true, FetchFailure::None, "a\0b\0\0c\0"s},
+        {"an empty page fails", 200, "", nullptr, true, FetchFailure::Empty, ""},
+        {"below the limit", 200, marked(kMax - 1), nullptr, true, FetchFailure::None, marked(kMax - 1)},
+        {"at the limit", 200, marked(kMax), nullptr, true, FetchFailure::TooLarge, ""},
+        {"close-delimited below", 200, marked(kMax - 1), nullptr, false, FetchFailure::None, marked(kMax - 1)},
+        {"close-delimited over", 200, marked(kMax + 250000), nullptr, false, FetchFailure::TooLarge, ""},
+        {"gzip", 200, Compress(page, ContentEncoding::Gzip), "gzip", true, FetchFailure::None, page},
+        {"deflate", 200, Compress(page, ContentEncoding::Deflate), "deflate", true, FetchFailure::None, page},
+        {"the limit counts decoded bytes", 200, bomb, "gzip", true, FetchFailure::TooLarge, ""},
+        {"broken compression", 200, "not gzip at all", "gzip", true, FetchFailure::BadResponse, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -121,6 +133,8 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
         response.status = c.status;
         response.body = c.body;
         response.sendContentLength = c.contentLength;
+        if (c.encoding)
+            response.headers.emplace_back("Content-Encoding", c.encoding);
         server.SetResponse("/p", response);
         const Fetched f = Fetch(server.Url("/p"));
         EXPECT_EQ(f.result, c.failure == FetchFailure::None ? 1 : 0);
