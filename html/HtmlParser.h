@@ -1,6 +1,7 @@
 // CHtmlParser: a forgiving single-pass tokenizer for the HTML of news pages.
 // It takes one page (fetched or given from memory), turns it into a list of
 // tokens in document order and lets its users walk them with one cursor.
+// Character references in text and attribute values are decoded.
 // Every token knows the elements that enclose it, the font of text, and the
 // table row and cell it was read in; the tokens of a link are rearranged so
 // that the link's text follows its anchor directly.
