@@ -136,18 +136,19 @@ bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int u
     m_nFailure = fetched.failure;
     m_nHttpStatus = fetched.httpStatus;
     if (!ok) return false;
-    return TakePage(std::move(fetched.body), true);
+    return TakePage(std::move(fetched.body), fetched.contentType, true);
 }
 
 bool CHtmlParser::SetPage(std::string page) {
     ReleasePage();
     m_nHttpStatus = 0;
-    return TakePage(std::move(page), false);
+    return TakePage(std::move(page), std::string_view(), false);
 }
 
-bool CHtmlParser::TakePage(std::string page, bool fetched) {
+bool CHtmlParser::TakePage(std::string page, std::string_view contentType, bool fetched) {
     m_nFailure = page.size() >= MAX_PAGE_BYTES ? FetchFailure::TooLarge : FetchFailure::Empty;
     if (page.empty() || page.size() >= MAX_PAGE_BYTES) return false;
+    m_decoder.Decode(page, contentType);
     // The tokenizer reads NUL-terminated text: a fetched page loses its NUL
     // bytes, a given page ends at its first one, as a C string would.
     if (std::memchr(page.data(), '\0', page.size())) {

@@ -1,5 +1,5 @@
 // The parser around the tokenizer: taking a page (size limit, NUL bytes,
-// fetching), the lifetime of the tokens, and the cursor.
+// fetching, conversion to UTF-8), the lifetime of the tokens, and the cursor.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -183,6 +183,31 @@ TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     ASSERT_EQ(parser.GetTokenCount(), 2);
     EXPECT_EQ(parser.Tokens()[1].Text(), "via proxy");
     EXPECT_FALSE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "wrong"));
+}
+
+TEST(HtmlParserFetch, PagesInOtherEncodingsComeOutInUtf8) {
+    CTestHttpServer server;
+    // "Новости: Москва" in windows-1251, labelled by the header; "東京の駅" in
+    // Shift_JIS, labelled by a meta element.
+    server.SetPage("/ru.html", "<p>\xCD\xEE\xE2\xEE\xF1\xF2\xE8: <a href=\"/\xCC\">\xCC\xEE\xF1\xEA\xE2\xE0</a>",
+                   "text/html; charset=windows-1251");
+    server.SetPage("/ja.html", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'>"
+                               "<p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77");
+    struct Case { const char *path, *tokens; } cases[] = {
+        {"/ja.html", "<meta>|<p>|'東京の駅'"},
+        {"/ru.html", "<p>|'Новости: '|<a>|'Москва'|</a>"},
+    };
+    CHtmlParser parser;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(parser.FetchPage(server.Url(c.path), 0, "", 0, "", "")) << c.path;
+        parser.ParsePage();
+        std::string out;
+        for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
+        EXPECT_EQ(out, c.tokens) << c.path;
+    }
+    std::string href;  // attribute values too
+    ASSERT_TRUE(parser.Tokens()[2].GetAttribute("href", href));
+    EXPECT_EQ(href, "/М");
 }
 
 }  // namespace
