@@ -19,7 +19,7 @@ namespace {
 void BM_ParsePage(benchmark::State& state, const CBenchInput* input) {
     CHtmlParser parser;
     if (!parser.SetPage(input->m_strBytes)) {
-        state.SkipWithError("page refused (empty or 128000 bytes or more)");
+        state.SkipWithError("page refused (empty or too large)");
         return;
     }
     std::size_t tokens = 0;

@@ -1,10 +1,14 @@
 // libFuzzer target for the HTML tokenizer: any bytes are a page. Parses it,
 // walks every token forward and backward, asks for attributes and context,
-// and checks the invariants every user of the token list relies on.
+// and checks the invariants every user of the token list relies on, among
+// them that every token text and attribute is valid UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+
+#include <unicode/ustring.h>
 
 #include "html/HtmlParser.h"
 
@@ -12,6 +16,14 @@ namespace {
 
 void Check(bool condition) {
     if (!condition) std::abort();
+}
+
+// ICU's strict UTF-8 reader refuses anything ill-formed.
+void CheckUtf8(std::string_view text) {
+    UErrorCode err = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &err);
+    Check(err == U_BUFFER_OVERFLOW_ERROR || err == U_STRING_NOT_TERMINATED_WARNING || U_SUCCESS(err));
 }
 
 void Walk(CHtmlParser& parser) {
@@ -29,10 +41,12 @@ void Walk(CHtmlParser& parser) {
               (tok->m_nKind == TK_TEXT || tok->m_nKind == TK_TITLE_TEXT || tok->m_nKind == TK_FIELD_TEXT ||
                (tok->m_nKind == TK_SCRIPT_TEXT && tok->m_bIsOpen) || (tok->m_nKind == TK_STYLE_TEXT && tok->m_bIsOpen)));
         volatile std::size_t sink = 0;
-        for (char c : tok->Text()) sink = sink + static_cast<unsigned char>(c);
+        CheckUtf8(tok->Text());
         if (tok->GetAttribute("href", value)) sink = sink + value.size();
         for (int i = 0; i < tok->GetAttributeCount(); ++i) {
             const CHtmlAttribute& a = tok->GetAttributeAt(i);
+            CheckUtf8(a.m_strName);
+            CheckUtf8(a.m_strValue);
             sink = sink + a.m_strName.size() + a.m_strValue.size();
             Check(tok->GetAttribute(a.m_strName, value));
         }

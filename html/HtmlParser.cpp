@@ -9,6 +9,7 @@
 #include <new>
 #include <utility>
 
+#include "html/CharRefDecoder.h"
 #include "net/UrlParts.h"
 
 namespace {
@@ -62,9 +63,11 @@ constexpr std::uint64_t kTextRefiningKinds =
 constexpr std::uint64_t kAnchorKinds = Bit(TK_LINK) | Bit(TK_ANCHOR_NAME) | Bit(TK_ANCHOR_LOCAL) | Bit(TK_ANCHOR_SCRIPT);
 
 // Decodes a text run in place and returns the length of the result: each run
-// of whitespace becomes one space; "& " gives '&'; "&...;" entities give a
-// byte for &#151; (a dash), nbsp, copy and amp, and nothing otherwise.
-// The result is never longer than the input, so writing over it is safe.
+// of whitespace becomes one space and character references are decoded. A
+// no-break space from a reference becomes a plain space, which the word
+// rules take for a blank; a reference's output never joins the whitespace
+// around it. The result is never longer than the input, so writing over it
+// is safe.
 std::size_t DecodeText(char* begin, char* end) {
     char* in = begin;
     char* out = begin;
@@ -75,24 +78,18 @@ std::size_t DecodeText(char* begin, char* end) {
             ++in;
             while (in < end && IsSpace(*in)) ++in;
         } else if (c == '&') {
-            if (in + 1 < end && IsSpace(in[1])) {
-                *out++ = '&';
-                in += 2;
+            std::size_t written = 0;
+            const std::size_t taken = DecodeCharRef(in, end, CharRefPlace::Text, out, written);
+            if (taken == 0) {
+                *out++ = c;  // no reference: a plain '&'
+                ++in;
                 continue;
             }
-            char* name = in + 1;
-            char* semi = static_cast<char*>(std::memchr(name, ';', static_cast<std::size_t>(end - name)));
-            const std::string_view entity(name, static_cast<std::size_t>((semi ? semi : end) - name));
-            in = semi ? semi + 1 : end;
-            if (!entity.empty() && entity[0] == '#') {
-                if (ReadDecimal(entity.substr(1)) == 151) *out++ = '-';
-            } else if (StartsWithNoCase(entity, "nbsp")) {
+            in += taken;
+            if (written == 2 && out[0] == '\xC2' && out[1] == '\xA0')
                 *out++ = ' ';
-            } else if (StartsWithNoCase(entity, "copy")) {
-                *out++ = static_cast<char>(169);
-            } else if (StartsWithNoCase(entity, "amp")) {
-                *out++ = '&';
-            }
+            else
+                out += written;
         } else {
             *out++ = c;
             ++in;
@@ -122,6 +119,8 @@ bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int u
                             const std::string& proxyServer, int proxyPort, const std::string& proxyUser,
                             const std::string& proxyPassword) {
     ReleasePage();
+    m_nFailure = FetchFailure::BadUrl;
+    m_nHttpStatus = 0;
     if (url.empty()) return false;
     CUrlParts parts;
     if (!parts.Set(url)) return false;
@@ -131,25 +130,37 @@ bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int u
         std::snprintf(port, sizeof port, ":%d", proxyPort);
         proxy = proxyServer + port;
     }
-    std::string page;
-    if (!fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
-                          proxyPassword.c_str(), page))
-        return false;
-    return TakePage(std::move(page));
+    FetchResult fetched;
+    const int ok = fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
+                                    proxyPassword.c_str(), fetched);
+    m_nFailure = fetched.failure;
+    m_nHttpStatus = fetched.httpStatus;
+    if (!ok) return false;
+    return TakePage(std::move(fetched.body), fetched.contentType, true);
 }
 
 bool CHtmlParser::SetPage(std::string page) {
     ReleasePage();
-    return TakePage(std::move(page));
+    m_nHttpStatus = 0;
+    return TakePage(std::move(page), std::string_view(), false);
 }
 
-bool CHtmlParser::TakePage(std::string page) {
-    // The page ends at its first NUL byte, as a C string would.
-    const std::size_t length = std::strlen(page.c_str());
-    if (length == 0 || length >= static_cast<std::size_t>(MAX_PAGE_SIZE)) return false;
-    page.resize(length);
+bool CHtmlParser::TakePage(std::string page, std::string_view contentType, bool fetched) {
+    m_nFailure = page.size() >= MAX_PAGE_BYTES ? FetchFailure::TooLarge : FetchFailure::Empty;
+    if (page.empty() || page.size() >= MAX_PAGE_BYTES) return false;
+    m_decoder.Decode(page, contentType);
+    // The tokenizer reads NUL-terminated text: a fetched page loses its NUL
+    // bytes, a given page ends at its first one, as a C string would.
+    if (std::memchr(page.data(), '\0', page.size())) {
+        if (fetched)
+            page.erase(std::remove(page.begin(), page.end(), '\0'), page.end());
+        else
+            page.resize(std::strlen(page.c_str()));
+    }
+    if (page.empty()) return false;
+    m_nFailure = FetchFailure::None;
+    m_nPageLength = page.size();
     m_strPage = std::move(page);
-    m_nPageLength = length;
     m_bHasPage = true;
     return true;
 }
@@ -370,23 +381,27 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
         char* eq = static_cast<char*>(std::memchr(p, '=', static_cast<std::size_t>(tagEnd - p)));
         p = eq ? eq : tagEnd;
         const std::string_view nameView(name, static_cast<std::size_t>(p - name));
-        std::string_view value;
+        char* value = p;
+        char* valueEnd = p;
         if (p < tagEnd) {  // at the '='
             ++p;
             while (p < tagEnd && IsSpace(*p)) ++p;
             if (p < tagEnd && (*p == '"' || *p == '\'')) {
                 const char quote = *p++;
                 char* close = static_cast<char*>(std::memchr(p, quote, static_cast<std::size_t>(tagEnd - p)));
-                char* valueEnd = close ? close : tagEnd;
-                value = std::string_view(p, static_cast<std::size_t>(valueEnd - p));
+                value = p;
+                valueEnd = close ? close : tagEnd;
                 p = close ? close + 1 : tagEnd;
             } else {
-                char* v = p;
+                value = p;
                 while (p < tagEnd && !IsSpace(*p)) ++p;
-                value = std::string_view(v, static_cast<std::size_t>(p - v));
+                valueEnd = p;
             }
+            // Character references are decoded over the value's own bytes.
+            if (std::memchr(value, '&', static_cast<std::size_t>(valueEnd - value)))
+                valueEnd = DecodeCharRefsInPlace(value, valueEnd, CharRefPlace::Attribute);
         }
-        m_attrs.push_back(CHtmlAttribute{nameView, value});
+        m_attrs.push_back(CHtmlAttribute{nameView, std::string_view(value, static_cast<std::size_t>(valueEnd - value))});
         while (p < tagEnd && IsSpace(*p)) ++p;
     }
 }

@@ -1,6 +1,8 @@
 // CHtmlParser: a forgiving single-pass tokenizer for the HTML of news pages.
-// It takes one page (fetched or given from memory), turns it into a list of
-// tokens in document order and lets its users walk them with one cursor.
+// It takes one page (fetched or given from memory), turns it into UTF-8,
+// turns that into a list of tokens in document order and lets its users
+// walk them with one cursor. Character references in text and attribute
+// values are decoded.
 // Every token knows the elements that enclose it, the font of text, and the
 // table row and cell it was read in; the tokens of a link are rearranged so
 // that the link's text follows its anchor directly.
@@ -17,6 +19,7 @@
 
 #include "html/HtmlToken.h"
 #include "html/HtmlTokenKind.h"
+#include "html/PageDecoder.h"
 #include "net/HttpFetcher.h"
 
 // A saved cursor position; only RestoreCursor can make use of it.
@@ -33,8 +36,8 @@ private:
 
 class CHtmlParser {
 public:
-    // Pages of this many bytes or more are refused.
-    static constexpr int MAX_PAGE_SIZE = 128000;
+    // Pages of this many bytes or more (as received) are refused.
+    static constexpr int MAX_PAGE_SIZE = static_cast<int>(MAX_PAGE_BYTES);
 
     CHtmlParser();
     ~CHtmlParser();
@@ -42,7 +45,8 @@ public:
     CHtmlParser& operator=(const CHtmlParser&) = delete;
 
     // Drops any held page and fetches url, through "proxyServer:proxyPort"
-    // when useProxy is set. True when a page of 1 to 127999 bytes is held.
+    // when useProxy is set. True when a page is held: one of 1 to
+    // MAX_PAGE_SIZE - 1 bytes as received, in UTF-8 now, NUL bytes removed.
     bool FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
                    const std::string& proxyUser, const std::string& proxyPassword);
     // The same through another parser's fetcher, so that whoever aborts that
@@ -50,9 +54,17 @@ public:
     bool FetchPage(CHttpFetcher& fetcher, const std::string& url, int useProxy, const std::string& proxyServer,
                    int proxyPort, const std::string& proxyUser, const std::string& proxyPassword);
 
-    // Holds a page given from memory instead of fetching one. The page ends at
-    // its first NUL byte, if any; the same size rule as FetchPage applies.
+    // Holds a page given from memory instead of fetching one. The same size
+    // rule as FetchPage applies; after its conversion to UTF-8 the page ends
+    // at its first NUL byte, if any.
     bool SetPage(std::string page);
+
+    // Why the last FetchPage or SetPage held no page (None when it did), and
+    // the HTTP status of the last fetch (0 when none came).
+    FetchFailure GetFailure() const { return m_nFailure; }
+    int GetHttpStatus() const { return m_nHttpStatus; }
+    // How the last page held was turned into UTF-8.
+    const CPageDecoder& GetDecoder() const { return m_decoder; }
 
     // Frees the held page, if any, without parsing it.
     void ReleasePage();
@@ -111,7 +123,7 @@ private:
         int m_nInner;   // next open element of the same kind further in
     };
 
-    bool TakePage(std::string page);
+    bool TakePage(std::string page, std::string_view contentType, bool fetched);
     bool NextToken(CHtmlToken& tok);
     bool ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok);
     bool ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok);
@@ -136,6 +148,9 @@ private:
     bool Search(int kindA, int kindB, int step, const CHtmlToken*& out);
 
     CHttpFetcher m_fetcher;
+    CPageDecoder m_decoder;
+    FetchFailure m_nFailure = FetchFailure::None;
+    int m_nHttpStatus = 0;
 
     std::string m_strPage;     // the held page, NUL-terminated
     bool m_bHasPage = false;

@@ -11,7 +11,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char* const kUserAgent = "Mozilla/4.0 (compatible; MSIE 4.01; Windows 95)";
-constexpr std::size_t kMaxPageBytes = MAX_FETCH_BUFFER - 1;
 constexpr int kAuthAttempts = 3;
 constexpr long kMaxRedirects = 10;
 constexpr long kReadChunk = 8192;
@@ -19,7 +18,7 @@ constexpr long kReadChunk = 8192;
 // What one request-response exchange collected.
 struct Transfer {
     std::string body;
-    bool full = false;         // the page reached kMaxPageBytes; the rest was refused
+    bool full = false;         // the page reached MAX_PAGE_BYTES; the transfer was stopped
     bool requestSent = false;  // the request went out on the wire
     Clock::time_point started;
     Clock::time_point lastActivity;
@@ -38,12 +37,14 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     auto* t = static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
     t->lastActivity = Clock::now();
-    const std::size_t room = kMaxPageBytes - t->body.size();
-    const std::size_t take = std::min(bytes, room);
-    t->body.append(data, take);
-    if (take < bytes)
-        t->full = true;  // returning less than given ends the transfer
-    return take;
+    // The bytes come decompressed, so a small compressed body that inflates
+    // past the limit is stopped here too.
+    if (bytes >= MAX_PAGE_BYTES - t->body.size()) {
+        t->full = true;
+        return 0;  // taking less than given ends the transfer
+    }
+    t->body.append(data, bytes);
+    return bytes;
 }
 
 std::size_t OnHeader(char*, std::size_t size, std::size_t count, void* user)
@@ -111,6 +112,44 @@ struct ListDeleter {
 // How one exchange ended, apart from curl's own result code.
 enum class Outcome { Completed, Aborted, TimedOut, Failed };
 
+FetchFailure FailureOf(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Aborted: return FetchFailure::Aborted;
+    case Outcome::TimedOut: return FetchFailure::TimedOut;
+    default: return FetchFailure::NoConnection;
+    }
+}
+
+FetchFailure FailureOf(CURLcode code) {
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return FetchFailure::Dns;
+    case CURLE_OPERATION_TIMEDOUT:
+        return FetchFailure::TimedOut;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+    case CURLE_USE_SSL_FAILED:
+        return FetchFailure::Tls;
+    case CURLE_BAD_CONTENT_ENCODING:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return FetchFailure::BadResponse;
+    default:
+        return FetchFailure::NoConnection;
+    }
+}
+
 }  // namespace
 
 struct CHttpFetcher::Impl {
@@ -126,8 +165,8 @@ struct CHttpFetcher::Impl {
     // Waits ms milliseconds unless an abort comes first; false when aborted.
     bool Pause(long ms);
     // The whole fetch: the request, the proxy authentication loop and the page.
-    int Fetch(const CUrlParts& url, const char* proxy, const char* user, const char* password,
-              std::string& page);
+    FetchFailure Fetch(const CUrlParts& url, const char* proxy, const char* user, const char* password,
+                       FetchResult& result);
 };
 
 Outcome CHttpFetcher::Impl::Run(CURL* easy, Transfer& t, CURLcode& code)
@@ -207,21 +246,21 @@ bool CHttpFetcher::Impl::Pause(long ms)
     }
 }
 
-int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const char* user,
-                              const char* password, std::string& page)
+FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const char* user,
+                                       const char* password, FetchResult& result)
 {
-    if (multi == nullptr || url.m_strUrl.empty() || url.m_strServer.empty() ||
+    if (url.m_strUrl.empty() || url.m_strServer.empty() ||
         (url.m_nServiceType != SERVICE_HTTP && url.m_nServiceType != SERVICE_HTTPS))
-        return 0;
+        return FetchFailure::BadUrl;
 
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    std::unique_ptr<CURL, EasyDeleter> easy(multi != nullptr ? curl_easy_init() : nullptr);
     if (!easy)
-        return 0;
+        return FetchFailure::NoConnection;
     std::unique_ptr<curl_slist, ListDeleter> headers;
     for (const char* line : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
         curl_slist* grown = curl_slist_append(headers.get(), line);
         if (grown == nullptr)
-            return 0;
+            return FetchFailure::NoConnection;
         headers.release();
         headers.reset(grown);
     }
@@ -234,6 +273,8 @@ int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const cha
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    // Every compression this libcurl can undo (gzip and deflate, brotli when built in).
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -259,17 +300,19 @@ int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const cha
     curl_easy_setopt(h, CURLOPT_NOPROXY, "");
 
     CURLcode code = CURLE_OK;
+    long status = 0;
+    long connectStatus = 0;
     for (int attempts = 0;;) {
-        if (RunWithRetries(h, t, code) != Outcome::Completed)
-            return 0;
-        long status = 0;
-        long connectStatus = 0;
+        const Outcome outcome = RunWithRetries(h, t, code);
+        if (outcome != Outcome::Completed)
+            return FailureOf(outcome);
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
         curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &connectStatus);
+        result.httpStatus = static_cast<int>(status != 0 ? status : connectStatus);
         if (status == 407 || connectStatus == 407) {
             // Only the proxy is ever given the proxy credentials.
             if (proxyUrl.empty() || attempts >= kAuthAttempts)
-                return 0;
+                return FetchFailure::HttpStatus;
             curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<unsigned long>(CURLAUTH_BASIC));
             curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, user != nullptr ? user : "");
             curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, password != nullptr ? password : "");
@@ -278,20 +321,26 @@ int CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const cha
         }
         break;
     }
-    if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && t.full))
-        return 0;
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    // An error page (401 included: the web server wants credentials this
-    // program never gives to it) is a failed read, not news.
+    if (abort.load())
+        return FetchFailure::Aborted;
+    if (t.full)
+        return FetchFailure::TooLarge;
+    // A proxy that refused the tunnel answered with a status of its own.
+    if (code == CURLE_TOO_MANY_REDIRECTS || (code != CURLE_OK && connectStatus >= 300))
+        return FetchFailure::HttpStatus;
+    if (code != CURLE_OK)
+        return FailureOf(code);
+    // Error pages, a 401 of a web server (which never gets credentials from
+    // this program) and a redirect that leads nowhere are no pages.
     if (status < 200 || status > 299)
-        return 0;
-
-    t.body.erase(std::remove(t.body.begin(), t.body.end(), '\0'), t.body.end());
-    if (t.body.empty() || abort.load())
-        return 0;
-    page = std::move(t.body);
-    return 1;
+        return FetchFailure::HttpStatus;
+    if (t.body.empty())
+        return FetchFailure::Empty;
+    const char* contentType = nullptr;
+    curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType);
+    result.contentType = contentType != nullptr ? contentType : "";
+    result.body = std::move(t.body);
+    return FetchFailure::None;
 }
 
 CHttpFetcher::CHttpFetcher() : m_pImpl(new Impl)
@@ -309,16 +358,19 @@ CHttpFetcher::~CHttpFetcher()
 }
 
 int CHttpFetcher::FetchUrl(const CUrlParts& url, const char* proxy, const char* user,
-                           const char* password, std::string& page)
+                           const char* password, FetchResult& result)
 {
-    page.clear();
+    result = FetchResult();
     m_pImpl->abort.store(false);
     m_tStart.store(std::time(nullptr), std::memory_order_release);
-    const int result = m_pImpl->Fetch(url, proxy, user, password, page);
+    result.failure = m_pImpl->Fetch(url, proxy, user, password, result);
     m_tStart.store(0, std::memory_order_release);
-    if (result == 0)
-        page.clear();
-    return result;
+    if (result.failure != FetchFailure::None) {
+        result.body.clear();
+        result.contentType.clear();
+        return 0;
+    }
+    return 1;
 }
 
 void CHttpFetcher::AbortRequest()

@@ -1,7 +1,8 @@
 // CHttpFetcher: reads one web page with an HTTP GET and hands back its body.
-// One request per call, no cache, fixed time-outs, an optional proxy with up
-// to three authentication attempts, and a hard size limit. AbortRequest may
-// be called from another thread and makes a blocked fetch return at once.
+// One request per call, no cache, compressed transfers, fixed time-outs, an
+// optional proxy with up to three authentication attempts, and a hard size
+// limit. A failed fetch says why it failed. AbortRequest may be called from
+// another thread and makes a blocked fetch return at once.
 #pragma once
 
 #include <atomic>
@@ -12,7 +13,33 @@
 
 #include "net/UrlParts.h"
 
-constexpr std::size_t MAX_FETCH_BUFFER = 128001;  // 128000 bytes of page and the terminating NUL
+// The largest page read, in bytes as received (after decompression, before
+// any conversion of its characters). A fetch stops here, and a page of this
+// size or more is refused as too large, by the fetcher and the tokenizer.
+constexpr std::size_t MAX_PAGE_BYTES = 8000000;
+
+// Why a fetch gave no page.
+enum class FetchFailure {
+    None,
+    BadUrl,        // not an http or https URL
+    Dns,           // the server's or the proxy's name did not resolve
+    NoConnection,  // no connection could be made, or it broke off
+    Tls,           // the secure connection could not be set up
+    TimedOut,
+    HttpStatus,    // the final response's status was not 2xx (see httpStatus)
+    TooLarge,      // the page reached MAX_PAGE_BYTES
+    Empty,         // the response had no body
+    BadResponse,   // a response that cannot be read (e.g. broken compression)
+    Aborted,       // AbortRequest ended the fetch
+};
+
+// What a fetch brought back.
+struct FetchResult {
+    std::string body;         // the page as received, decompressed; empty on failure
+    std::string contentType;  // the final response's Content-Type, "" when it had none
+    FetchFailure failure = FetchFailure::None;
+    int httpStatus = 0;       // the final response's status, 0 when none came
+};
 
 // The time limits of a fetch, in milliseconds. The defaults are the ones the
 // program uses; tests shorten them so that they need not wait for seconds.
@@ -33,10 +60,10 @@ public:
 
     // Fetches url. proxy is "host:port" or null for a direct connection; user
     // and password are the proxy credentials (null or empty for none).
-    // Returns 1 with the page in `page` (NUL bytes removed, at most 128000
-    // bytes), or 0 with `page` empty.
+    // Returns 1 with the body of a 2xx response of 1 to MAX_PAGE_BYTES - 1
+    // bytes, or 0 with an empty body and the failure set.
     int FetchUrl(const CUrlParts& url, const char* proxy, const char* user, const char* password,
-                 std::string& page);
+                 FetchResult& result);
 
     // Ends the fetch in progress, if any; safe from any thread.
     void AbortRequest();

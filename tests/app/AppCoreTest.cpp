@@ -120,7 +120,7 @@ TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
     std::thread fetch([&] {
         CUrlParts url;
         url.Set(server.Url("/slow"));
-        std::string page;
+        FetchResult page;
         result = fetcher.FetchUrl(url, nullptr, nullptr, nullptr, page);
     });
     ASSERT_TRUE(server.WaitForStalls(1, 10000));

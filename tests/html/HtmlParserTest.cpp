@@ -1,5 +1,5 @@
 // The parser around the tokenizer: taking a page (size limit, NUL bytes,
-// fetching), the lifetime of the tokens, and the cursor.
+// fetching, conversion to UTF-8), the lifetime of the tokens, and the cursor.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,22 +11,24 @@
 namespace {
 
 TEST(HtmlParserPage, SizeLimitAndNulBytes) {
+    constexpr int kMax = CHtmlParser::MAX_PAGE_SIZE;
     struct Case {
         const char* why;
         std::string page;
         int length;  // 0: refused
         std::size_t lastText;  // length of the second token's text
+        FetchFailure failure;
     } cases[] = {
-        {"the largest page accepted", "<p>" + std::string(127996, 'x'), 127999, 127996},
-        {"a page of exactly the limit is refused", "<p>" + std::string(127997, 'x'), 0, 0},
-        {"larger pages are refused", std::string(200000, 'x'), 0, 0},
-        {"an empty page is refused", "", 0, 0},
-        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2},
-        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0},
+        {"the largest page accepted", "<p>" + std::string(kMax - 4, 'x'), kMax - 1, kMax - 4, FetchFailure::None},
+        {"a page of exactly the limit is refused", "<p>" + std::string(kMax - 3, 'x'), 0, 0, FetchFailure::TooLarge},
+        {"an empty page is refused", "", 0, 0, FetchFailure::Empty},
+        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2, FetchFailure::None},
+        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0, FetchFailure::Empty},
     };
     for (const Case& c : cases) {
         CHtmlParser parser;
         EXPECT_EQ(parser.SetPage(c.page), c.length > 0) << c.why;
+        EXPECT_EQ(parser.GetFailure(), c.failure) << c.why;
         EXPECT_EQ(parser.HasPage(), c.length > 0) << c.why;
         EXPECT_EQ(parser.GetPageLength(), c.length) << c.why;
         parser.ParsePage();
@@ -53,7 +55,7 @@ TEST(HtmlParserPage, TokensLiveUntilTheNextParse) {
     EXPECT_EQ(href, "u");
 
     // A refused page drops the held one, and a parse without a page empties the list.
-    EXPECT_FALSE(parser.SetPage(std::string(128000, 'x')));
+    EXPECT_FALSE(parser.SetPage(std::string(CHtmlParser::MAX_PAGE_SIZE, 'x')));
     EXPECT_FALSE(parser.HasPage());
     parser.ParsePage();
     EXPECT_EQ(parser.GetTokenCount(), 0);
@@ -144,8 +146,9 @@ TEST_F(HtmlParserCursor, SaveAndRestore) {
 TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     CTestHttpServer server;
     server.SetPage("/news.html", "<td><a href=story.html>Big <b>story</b></a>");
-    server.SetPage("/big.html", std::string(128000, 'x'));
+    server.SetPage("/big.html", std::string(CHtmlParser::MAX_PAGE_SIZE, 'x'));
     server.SetPage("/empty.html", "");
+    server.SetPage("/nul.html", std::string("<p>a\0b\0", 7));
     CHtmlParser parser;
     ASSERT_TRUE(parser.FetchPage(server.Url("/news.html"), 0, "", 0, "", ""));
     parser.ParsePage();
@@ -153,9 +156,20 @@ TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     for (const CHtmlToken& t : parser.Tokens()) out += Describe(t) + "|";
     EXPECT_EQ(out, "<td>|<b>|<a>|'Big '|'story'|</a>|</b>|");
 
+    // A fetched page loses its NUL bytes.
+    ASSERT_TRUE(parser.FetchPage(server.Url("/nul.html"), 0, "", 0, "", ""));
+    parser.ParsePage();
+    ASSERT_EQ(parser.GetTokenCount(), 2);
+    EXPECT_EQ(parser.Tokens()[1].Text(), "ab");
+
     EXPECT_FALSE(parser.FetchPage(server.Url("/big.html"), 0, "", 0, "", ""));
     EXPECT_FALSE(parser.HasPage());
+    EXPECT_EQ(parser.GetFailure(), FetchFailure::TooLarge);
     EXPECT_FALSE(parser.FetchPage(server.Url("/empty.html"), 0, "", 0, "", ""));
+    EXPECT_EQ(parser.GetFailure(), FetchFailure::Empty);
+    EXPECT_FALSE(parser.FetchPage(server.Url("/missing.html"), 0, "", 0, "", ""));
+    EXPECT_EQ(parser.GetFailure(), FetchFailure::HttpStatus);
+    EXPECT_EQ(parser.GetHttpStatus(), 404);
     const int requests = server.RequestCount();
     EXPECT_FALSE(parser.FetchPage("", 0, "", 0, "", ""));
     EXPECT_EQ(server.RequestCount(), requests);  // no request for an empty URL
@@ -169,6 +183,31 @@ TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     ASSERT_EQ(parser.GetTokenCount(), 2);
     EXPECT_EQ(parser.Tokens()[1].Text(), "via proxy");
     EXPECT_FALSE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "wrong"));
+}
+
+TEST(HtmlParserFetch, PagesInOtherEncodingsComeOutInUtf8) {
+    CTestHttpServer server;
+    // "Новости: Москва" in windows-1251, labelled by the header; "東京の駅" in
+    // Shift_JIS, labelled by a meta element.
+    server.SetPage("/ru.html", "<p>\xCD\xEE\xE2\xEE\xF1\xF2\xE8: <a href=\"/\xCC\">\xCC\xEE\xF1\xEA\xE2\xE0</a>",
+                   "text/html; charset=windows-1251");
+    server.SetPage("/ja.html", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'>"
+                               "<p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77");
+    struct Case { const char *path, *tokens; } cases[] = {
+        {"/ja.html", "<meta>|<p>|'東京の駅'"},
+        {"/ru.html", "<p>|'Новости: '|<a>|'Москва'|</a>"},
+    };
+    CHtmlParser parser;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(parser.FetchPage(server.Url(c.path), 0, "", 0, "", "")) << c.path;
+        parser.ParsePage();
+        std::string out;
+        for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
+        EXPECT_EQ(out, c.tokens) << c.path;
+    }
+    std::string href;  // attribute values too
+    ASSERT_TRUE(parser.Tokens()[2].GetAttribute("href", href));
+    EXPECT_EQ(href, "/М");
 }
 
 }  // namespace

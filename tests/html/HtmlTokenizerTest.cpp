@@ -14,19 +14,17 @@ namespace {
 
 TEST(HtmlTokenizer, DecodesTextRuns) {
     struct Case { const char *why, *page, *text; } cases[] = {  // text: the one token's expected text
-        {"entity output is not whitespace, so it does not join the space before it", "AT&amp;T &nbsp;x", "AT&T  x"},
-        {"an entity without ';' swallows the rest of the run", "Q&A tonight", "Q"},
-        {"&#151; is the one numeric entity that gives a dash", "a &#151; b", "a - b"},
-        {"other numeric entities vanish", "a &#8212; b", "a  b"},
-        {"'&' before whitespace stays and takes that one whitespace byte", "A & B", "A &B"},
-        {"only one whitespace byte is taken after '&'", "A &  B", "A & B"},
         {"whitespace runs collapse, also at both ends", "  lead\r\n\ttrail  ", " lead trail "},
-        {"copy gives byte 169", "&copy; 2001", "\xA9 2001"},
-        {"entity names are compared ignoring case", "&NBSP;x&AMP;y", " x&y"},
-        {"names are matched by their beginning", "x &ampy; y", "x & y"},
-        {"unknown entities vanish", "a&lt;b&unknown;c", "abc"},
-        {"a lone '&' at the end of the run vanishes", "tail &", "tail "},
-        {"&#0151; is still 151", "1&#0151;2", "1-2"},
+        {"a no-break space is a blank of its own, in every spelling", "AT&amp;T &nbsp;x&#160;y&#xA0;z",
+         "AT&T  x y z"},
+        {"an '&' that starts no reference stays", "Q&A tonight: AT&T & B&amp", "Q&A tonight: AT&T & B&"},
+        {"unknown names, wrong case and empty numbers stay", "&NBSP; &unknown; &#; &#x; &", "&NBSP; &unknown; &#; &#x; &"},
+        {"numeric references, decimal and hex", "&#8212;&#x2014;&#X2014 &#233;", "——— é"},
+        {"128 to 159 are read as windows-1252", "a &#151; b &#128;&#x99;&#129;", "a — b €™\xC2\x81"},
+        {"impossible code points become U+FFFD", "&#0;&#xD800;&#x110000;&#99999999999;", "\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"references longer in UTF-8 than in the page", "&#x1F600;&Afr;&nLt;", "😀𝔄≪"},
+        {"legacy names work without ';', also as a prefix", "&copy 2001 &notit; &ampx", "© 2001 ¬it; &x"},
+        {"a lone '&' at the end of the run stays", "tail &", "tail &"},
         {"a stray '<' without a later '>' stays in the text", "a < b", "a < b"},
     };
     for (const auto& c : cases) {
@@ -37,6 +35,25 @@ TEST(HtmlTokenizer, DecodesTextRuns) {
         EXPECT_EQ(tokens[0]->Text(), c.text) << c.why;
         EXPECT_EQ(tokens[0]->m_nLength, static_cast<int>(std::string(c.page).size())) << c.why;
     }
+}
+
+TEST(HtmlTokenizer, DecodesAttributeValues) {
+    struct Case { const char *why, *tag, *value; } cases[] = {  // value of the tag's one attribute
+        {"query strings keep names that only look like references", "<a href=\"?a=1&section=2&reg=3&amp;x=4\">",
+         "?a=1&section=2&reg=3&x=4"},
+        {"a legacy name at the end of the value is decoded", "<a href='x?a&copy'>", "x?a\xC2\xA9"},
+        {"unquoted values and numeric references", "<img alt=&lt;b&gt;&#32;&#x2014;>", "<b> —"},
+        {"a no-break space stays one in attributes", "<img alt=\"a&nbsp;b\">", "a\xC2\xA0" "b"},
+    };
+    for (const auto& c : cases) {
+        CHtmlParser parser;
+        std::vector<const CHtmlToken*> tokens = ParseTokens(parser, c.tag);
+        ASSERT_EQ(tokens.size(), 1u) << c.why;
+        ASSERT_EQ(tokens[0]->GetAttributeCount(), 1) << c.why;
+        EXPECT_EQ(tokens[0]->GetAttributeAt(0).m_strValue, c.value) << c.why;
+    }
+    // Decoded before the anchor's kind is decided, as a browser would follow it.
+    EXPECT_EQ(DescribePage("<a href=\"&#106;avascript:go()\">"), "<a:script>");
 }
 
 TEST(HtmlTokenizer, TokenSequences) {

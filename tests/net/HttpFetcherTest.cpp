@@ -8,16 +8,12 @@
 #include <string>
 #include <thread>
 
+#include "support/Compress.h"
 #include "support/TestHttpServer.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-struct FetchResult {
-    int result = -1;
-    std::string page;
-};
 
 std::uint16_t ClosedPort() {
     CTestHttpServer gone;
@@ -34,22 +30,30 @@ TestHttpResponse Stalling(bool beforeHeaders) {
     return response;
 }
 
+struct Fetched {
+    int result = -1;
+    FetchResult r;
+};
+
 class HttpFetcherTest : public ::testing::Test {
 protected:
-    FetchResult Fetch(const std::string& url, const char* proxy = nullptr, const char* user = nullptr,
-                      const char* password = nullptr)
+    Fetched Fetch(const std::string& url, const char* proxy = nullptr, const char* user = nullptr,
+                  const char* password = nullptr)
     {
         CUrlParts parts;
         parts.Set(url);
-        FetchResult r;
-        r.page = "left over";  // a failed fetch must clear it
-        r.result = fetcher.FetchUrl(parts, proxy, user, password, r.page);
-        return r;
+        Fetched f;
+        f.r.body = "left over";  // a failed fetch must clear it
+        f.r.failure = FetchFailure::Dns;
+        f.result = fetcher.FetchUrl(parts, proxy, user, password, f.r);
+        return f;
     }
-    void ExpectFailed(const FetchResult& r)
+    void ExpectFailed(const Fetched& f, FetchFailure failure, int status = 0)
     {
-        EXPECT_EQ(r.result, 0);
-        EXPECT_TRUE(r.page.empty());
+        EXPECT_EQ(f.result, 0);
+        EXPECT_TRUE(f.r.body.empty());
+        EXPECT_EQ(f.r.failure, failure);
+        EXPECT_EQ(f.r.httpStatus, status);
         EXPECT_EQ(fetcher.GetStartTime(), 0);
     }
     std::string ProxyAddress() const { return "127.0.0.1:" + std::to_string(server.Port()); }
@@ -59,10 +63,13 @@ protected:
 };
 
 TEST_F(HttpFetcherTest, SendsABrowserLikeRequestForPathAndQuery) {
-    server.SetPage("/news/index.html", "<html><body>Headlines</body></html>");
-    const FetchResult r = Fetch(server.Url("/news/index.html?id=42&x=y#para"));
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.page, "<html><body>Headlines</body></html>");
+    server.SetPage("/news/index.html", "<html><body>Headlines</body></html>", "text/html; charset=koi8-r");
+    const Fetched f = Fetch(server.Url("/news/index.html?id=42&x=y#para"));
+    EXPECT_EQ(f.result, 1);
+    EXPECT_EQ(f.r.body, "<html><body>Headlines</body></html>");
+    EXPECT_EQ(f.r.contentType, "text/html; charset=koi8-r");
+    EXPECT_EQ(f.r.failure, FetchFailure::None);
+    EXPECT_EQ(f.r.httpStatus, 200);
     EXPECT_EQ(fetcher.GetStartTime(), 0);
 
     const auto requests = server.Requests();
@@ -77,41 +84,48 @@ TEST_F(HttpFetcherTest, SendsABrowserLikeRequestForPathAndQuery) {
     EXPECT_EQ(q.Header("Host"), "127.0.0.1:" + std::to_string(server.Port()));  // the URL's port is used
     EXPECT_FALSE(q.HasHeader("Authorization"));
     EXPECT_FALSE(q.HasHeader("Proxy-Authorization"));
+    const std::string accepted = q.Header("Accept-Encoding");
+    EXPECT_NE(accepted.find("gzip"), std::string::npos) << accepted;
+    EXPECT_NE(accepted.find("deflate"), std::string::npos) << accepted;
 
     // Bytes a request line cannot carry go out percent-encoded.
     server.SetPage("/a%20b%C3%A9.html", "encoded");
-    EXPECT_EQ(Fetch(server.Url("/a b\xC3\xA9.html")).page, "encoded");
+    EXPECT_EQ(Fetch(server.Url("/a b\xC3\xA9.html")).r.body, "encoded");
 }
 
-TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
+TEST_F(HttpFetcherTest, BodiesStatusesCompressionAndTheSizeLimit) {
     auto marked = [](std::size_t size) {
         std::string body(size, 'x');
         for (std::size_t i = 0; i < size; i += 1000)
             body[i] = static_cast<char>('a' + (i / 1000) % 26);
         return body;
     };
-    std::string nulBig(130000, 'y');
-    for (std::size_t i = 0; i < 1000; i += 100)
-        nulBig[i] = '\0';
+    const std::string page = "<html><body>" + marked(50000) + "</body></html>";
+    // 64 MB of markup that gzip squeezes into some 64 KB.
+    const std::string bomb = Compress(std::string(64 * 1000 * 1000, ' '), ContentEncoding::Gzip);
+    constexpr std::size_t kMax = MAX_PAGE_BYTES;
     struct Case {
         const char* why;
         int status;
         std::string body;
+        const char* encoding;  // Content-Encoding, or null
         bool contentLength;
-        int result;
+        FetchFailure failure;
         std::string page;
     };
     const Case cases[] = {
-        {"a 404 page is a failed read", 404, "<html>Not here</html>", true, 0, ""},
-        {"NUL bytes are removed", 200, "a\0b\0\0c\0"s, true, 1, "abc"},
-        {"an empty page fails", 200, "", true, 0, ""},
-        {"a page of only NUL bytes fails", 200, std::string(10, '\0'), true, 0, ""},
-        {"below the limit", 200, marked(127999), true, 1, marked(127999)},
-        {"at the limit", 200, marked(128000), true, 1, marked(128000)},
-        {"one byte over is cut", 200, marked(128001), true, 1, marked(128000)},
-        {"close-delimited below", 200, marked(127999), false, 1, marked(127999)},
-        {"close-delimited over", 200, marked(250000), false, 1, marked(128000)},
-        {"the limit counts bytes before NUL removal", 200, nulBig, true, 1, std::string(127990, 'y')},
+        {"a 404 page is no page", 404, "<html>Not here</html>", nullptr, true, FetchFailure::HttpStatus, ""},
+        {"nor is a server error", 500, "<html>Oops</html>", nullptr, true, FetchFailure::HttpStatus, ""},
+        {"NUL bytes come as they are", 200, "a\0b\0\0c\0"s, nullptr, true, FetchFailure::None, "a\0b\0\0c\0"s},
+        {"an empty page fails", 200, "", nullptr, true, FetchFailure::Empty, ""},
+        {"below the limit", 200, marked(kMax - 1), nullptr, true, FetchFailure::None, marked(kMax - 1)},
+        {"at the limit", 200, marked(kMax), nullptr, true, FetchFailure::TooLarge, ""},
+        {"close-delimited below", 200, marked(kMax - 1), nullptr, false, FetchFailure::None, marked(kMax - 1)},
+        {"close-delimited over", 200, marked(kMax + 250000), nullptr, false, FetchFailure::TooLarge, ""},
+        {"gzip", 200, Compress(page, ContentEncoding::Gzip), "gzip", true, FetchFailure::None, page},
+        {"deflate", 200, Compress(page, ContentEncoding::Deflate), "deflate", true, FetchFailure::None, page},
+        {"the limit counts decoded bytes", 200, bomb, "gzip", true, FetchFailure::TooLarge, ""},
+        {"broken compression", 200, "not gzip at all", "gzip", true, FetchFailure::BadResponse, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -119,11 +133,15 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
         response.status = c.status;
         response.body = c.body;
         response.sendContentLength = c.contentLength;
+        if (c.encoding)
+            response.headers.emplace_back("Content-Encoding", c.encoding);
         server.SetResponse("/p", response);
-        const FetchResult r = Fetch(server.Url("/p"));
-        EXPECT_EQ(r.result, c.result);
-        ASSERT_EQ(r.page.size(), c.page.size());
-        EXPECT_EQ(r.page, c.page);
+        const Fetched f = Fetch(server.Url("/p"));
+        EXPECT_EQ(f.result, c.failure == FetchFailure::None ? 1 : 0);
+        EXPECT_EQ(f.r.failure, c.failure);
+        EXPECT_EQ(f.r.httpStatus, c.status);
+        ASSERT_EQ(f.r.body.size(), c.page.size());
+        EXPECT_EQ(f.r.body, c.page);
     }
 }
 
@@ -132,14 +150,14 @@ TEST_F(HttpFetcherTest, FollowsRedirectsToAnotherPortButNotForever) {
     other.SetPage("/moved/here.html", "arrived");
     server.SetRedirect("/old.html", other.Url("/moved/here.html"), 301);
     server.SetRedirect("/hop", "/old.html");
-    const FetchResult r = Fetch(server.Url("/hop"));
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.page, "arrived");
+    const Fetched f = Fetch(server.Url("/hop"));
+    EXPECT_EQ(f.result, 1);
+    EXPECT_EQ(f.r.body, "arrived");
     EXPECT_EQ(server.RequestCount("/old.html"), 1);
     EXPECT_EQ(other.RequestCount("/moved/here.html"), 1);
 
     server.SetRedirect("/loop", "/loop");
-    ExpectFailed(Fetch(server.Url("/loop")));
+    ExpectFailed(Fetch(server.Url("/loop")), FetchFailure::HttpStatus, 302);
     EXPECT_EQ(server.RequestCount("/loop"), 11);  // the first request and ten redirects
 }
 
@@ -147,10 +165,10 @@ TEST_F(HttpFetcherTest, AWebServer401NeverGetsCredentials) {
     // Directly, and behind a proxy that lets the request through.
     CTestHttpServer web;
     web.SetAuthRequired("/private");
-    ExpectFailed(Fetch(web.Url("/private"), nullptr, "alice", "s3cret"));
+    ExpectFailed(Fetch(web.Url("/private"), nullptr, "alice", "s3cret"), FetchFailure::HttpStatus, 401);
     server.EnableProxy("alice", "s3cret");
     const std::string proxy = ProxyAddress();
-    ExpectFailed(Fetch(web.Url("/private"), proxy.c_str(), "alice", "s3cret"));
+    ExpectFailed(Fetch(web.Url("/private"), proxy.c_str(), "alice", "s3cret"), FetchFailure::HttpStatus, 401);
 
     const auto seen = web.Requests();
     ASSERT_EQ(seen.size(), 2u);  // no retry either time
@@ -168,25 +186,25 @@ TEST_F(HttpFetcherTest, AProxyGetsItsCredentialsOnlyAfterA407AndAtMostThreeTimes
     // Made-up hosts: through a proxy the fetcher never resolves them.
     struct Case {
         const char *url, *password, *basic;
-        int result;
+        int status;  // 200: the page came
         std::size_t requests;
         const char* method;
     };
     const Case cases[] = {
-        {"http://news.example.invalid/front.html", "s3cret", "Basic YWxpY2U6czNjcmV0", 1, 2, "GET"},
-        {"http://news.example.invalid/front.html", "wrong", "Basic YWxpY2U6d3Jvbmc=", 0, 4, "GET"},
+        {"http://news.example.invalid/front.html", "s3cret", "Basic YWxpY2U6czNjcmV0", 200, 2, "GET"},
+        {"http://news.example.invalid/front.html", "wrong", "Basic YWxpY2U6d3Jvbmc=", 407, 4, "GET"},
         // The test proxy refuses every tunnel it lets through, so these fail either way.
-        {"https://secure.example.invalid/x", "s3cret", "Basic YWxpY2U6czNjcmV0", 0, 2, "CONNECT"},
-        {"https://secure.example.invalid/x", "wrong", "Basic YWxpY2U6d3Jvbmc=", 0, 4, "CONNECT"},
+        {"https://secure.example.invalid/x", "s3cret", "Basic YWxpY2U6czNjcmV0", 502, 2, "CONNECT"},
+        {"https://secure.example.invalid/x", "wrong", "Basic YWxpY2U6d3Jvbmc=", 407, 4, "CONNECT"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.url) + " " + c.password);
         server.ClearLog();
-        const FetchResult r = Fetch(c.url, proxy.c_str(), "alice", c.password);
-        if (c.result == 1) {
-            EXPECT_EQ(r.page, "front page via proxy");
+        const Fetched f = Fetch(c.url, proxy.c_str(), "alice", c.password);
+        if (c.status == 200) {
+            EXPECT_EQ(f.r.body, "front page via proxy");
         } else {
-            ExpectFailed(r);
+            ExpectFailed(f, FetchFailure::HttpStatus, c.status);
         }
         const auto requests = server.Requests();
         ASSERT_EQ(requests.size(), c.requests);
@@ -206,8 +224,8 @@ TEST_F(HttpFetcherTest, AnAbortFromAnotherThreadEndsAStalledFetchOrTheConnectBac
     server.SetResponse("/half", Stalling(false));
     auto abortOnceBlocked = [&](const std::string& url, const std::function<bool()>& blocked) {
         SCOPED_TRACE(url);
-        FetchResult r;
-        std::thread worker([&] { r = Fetch(url); });
+        Fetched f;
+        std::thread worker([&] { f = Fetch(url); });
         EXPECT_TRUE(blocked());
         EXPECT_NE(fetcher.GetStartTime(), 0);
         const auto before = std::chrono::steady_clock::now();
@@ -215,7 +233,7 @@ TEST_F(HttpFetcherTest, AnAbortFromAnotherThreadEndsAStalledFetchOrTheConnectBac
         worker.join();
         std::printf("abort delay (%s): %.2f ms\n", url.c_str(),
                     std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count());
-        ExpectFailed(r);
+        ExpectFailed(f, FetchFailure::Aborted, 0);
     };
     abortOnceBlocked(server.Url("/slow"), [&] { return server.WaitForStalls(1, 10000); });
     abortOnceBlocked(server.Url("/half"), [&] { return server.WaitForStalls(2, 10000); });
@@ -224,9 +242,9 @@ TEST_F(HttpFetcherTest, AnAbortFromAnotherThreadEndsAStalledFetchOrTheConnectBac
     server.ReleaseStalls();
     fetcher.AbortRequest();
     server.SetPage("/next", "next page");
-    const FetchResult next = Fetch(server.Url("/next"));
+    const Fetched next = Fetch(server.Url("/next"));
     EXPECT_EQ(next.result, 1);
-    EXPECT_EQ(next.page, "next page");
+    EXPECT_EQ(next.r.body, "next page");
 
     FetchTimeouts slowBackoff;
     slowBackoff.connectBackoffMs = 600000;
@@ -246,10 +264,15 @@ TEST_F(HttpFetcherTest, SilenceRefusedConnectionsAndBadUrlsFail) {
     server.SetResponse("/silent", Stalling(true));
     server.SetResponse("/stuck", Stalling(false));
 
-    for (const std::string& url : {server.Url("/silent"), server.Url("/stuck"),
-                                   "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", "no url at all"s}) {
+    const std::pair<std::string, FetchFailure> cases[] = {
+        {server.Url("/silent"), FetchFailure::TimedOut},
+        {server.Url("/stuck"), FetchFailure::TimedOut},
+        {"http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", FetchFailure::NoConnection},
+        {"no url at all", FetchFailure::BadUrl},
+    };
+    for (const auto& [url, failure] : cases) {
         SCOPED_TRACE(url);
-        ExpectFailed(Fetch(url));
+        ExpectFailed(Fetch(url), failure);
     }
     EXPECT_EQ(server.RequestCount("/silent"), 1);
     EXPECT_EQ(server.RequestCount("/stuck"), 1);

@@ -1,0 +1,201 @@
+#include "html/PageDecoder.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucsdet.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "html/MetaCharsetPrescan.h"
+
+namespace {
+
+// Below this confidence (0 to 100) ICU's guess is not taken.
+constexpr std::int32_t kMinConfidence = 30;
+// Detection looks at this many bytes, from a little before the first byte
+// that is not ASCII: the markup and scripts before it tell nothing.
+constexpr std::size_t kDetectBytes = 65536;
+constexpr std::size_t kDetectLeadIn = 512;
+// A declared encoding that would replace more than this share of a valid
+// UTF-8 page (in percent of its bytes) is taken for a wrong label.
+constexpr std::size_t kMislabelPercent = 1;
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// Puts U+FFFD where the bytes cannot be read and counts those bytes.
+void U_CALLCONV CountAndReplace(const void* context, UConverterToUnicodeArgs* args, const char*,
+                                int32_t length, UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing to replace
+    *static_cast<std::size_t*>(const_cast<void*>(context)) += static_cast<std::size_t>(length);
+    static const UChar kReplacement = 0xFFFD;
+    *err = U_ZERO_ERROR;
+    ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, err);
+}
+
+bool HasPrefix(const std::string& s, std::string_view prefix) {
+    return s.size() >= prefix.size() && std::memcmp(s.data(), prefix.data(), prefix.size()) == 0;
+}
+
+}  // namespace
+
+CPageDecoder::~CPageDecoder() {
+    if (m_pDetector) ucsdet_close(m_pDetector);
+}
+
+bool CPageDecoder::IsValidUtf8(std::string_view bytes, bool& ascii) {
+    ascii = true;
+    const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Runs of ASCII go 32 bytes at a time.
+        for (std::uint64_t w[4]; i + 32 <= n; i += 32) {
+            std::memcpy(w, s + i, 32);
+            if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) break;
+        }
+        if (i >= n) break;
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        ascii = false;
+        UChar32 c;
+        U8_NEXT(s, i, n, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
+bool CPageDecoder::Convert(const EncodingInfo& encoding, std::string_view bytes, std::string& out,
+                           std::size_t& replaced) {
+    replaced = 0;
+    if (!encoding.icuName) return false;
+    UErrorCode err = U_ZERO_ERROR;
+    ConverterPtr from(ucnv_open(encoding.icuName, &err));
+    if (U_FAILURE(err)) return false;
+    ConverterPtr to(ucnv_open("UTF-8", &err));
+    if (U_FAILURE(err)) return false;
+    ucnv_setToUCallBack(from.get(), CountAndReplace, &replaced, nullptr, nullptr, &err);
+    if (U_FAILURE(err)) return false;
+
+    // In an ASCII-compatible encoding every byte above 0x7F adds at most two
+    // bytes in UTF-8; others may need the buffer to grow.
+    const std::size_t high = static_cast<std::size_t>(
+        std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+    out.resize(bytes.size() + 2 * high + 16);
+    UChar pivot[1024];
+    UChar* pivotSource = pivot;
+    UChar* pivotTarget = pivot;
+    const char* source = bytes.data();
+    char* target = out.data();
+    for (UBool reset = true;; reset = false) {
+        err = U_ZERO_ERROR;
+        ucnv_convertEx(to.get(), from.get(), &target, out.data() + out.size(), &source, bytes.data() + bytes.size(),
+                       pivot, &pivotSource, &pivotTarget, pivot + std::size(pivot), reset, true, &err);
+        if (err != U_BUFFER_OVERFLOW_ERROR) break;
+        const std::size_t used = static_cast<std::size_t>(target - out.data());
+        out.resize(out.size() * 2);
+        target = out.data() + used;
+    }
+    out.resize(static_cast<std::size_t>(target - out.data()));
+    return U_SUCCESS(err);
+}
+
+void CPageDecoder::Decode(std::string& page, std::string_view contentType) {
+    m_pEncoding = nullptr;
+    m_nSource = PageEncodingSource::ByteOrderMark;
+    std::string out;
+    std::size_t replaced = 0;
+
+    if (HasPrefix(page, "\xEF\xBB\xBF")) {
+        page.erase(0, 3);
+        bool ascii = false;
+        if (!IsValidUtf8(page, ascii) && Convert(Utf8Encoding(), page, out, replaced)) page.swap(out);
+        m_pEncoding = &Utf8Encoding();
+        return;
+    }
+    const bool bigEndian = HasPrefix(page, "\xFE\xFF");
+    if (bigEndian || HasPrefix(page, "\xFF\xFE")) {
+        const EncodingInfo* utf16 = FindEncoding(bigEndian ? "utf-16be" : "utf-16le");
+        if (Convert(*utf16, std::string_view(page).substr(2), out, replaced)) {
+            page.swap(out);
+            m_pEncoding = utf16;
+            return;
+        }
+    }
+
+    bool ascii = false;
+    const bool valid = IsValidUtf8(page, ascii);
+    const EncodingInfo* declared = EncodingFromContentType(contentType);
+    m_nSource = PageEncodingSource::HttpHeader;
+    if (!declared || !declared->icuName) {
+        declared = PrescanMetaCharset(page);
+        m_nSource = PageEncodingSource::MetaTag;
+    }
+    if (declared && declared->icuName) {
+        m_pEncoding = declared;
+        if (declared == &Utf8Encoding()) {
+            if (!valid && Convert(*declared, page, out, replaced)) page.swap(out);
+            return;
+        }
+        if (ascii && declared->asciiCompatible) return;  // the same characters either way
+        if (Convert(*declared, page, out, replaced)) {
+            if (valid && replaced * 100 > page.size() * kMislabelPercent) {
+                m_pEncoding = &Utf8Encoding();
+                m_nSource = PageEncodingSource::Utf8OverDeclared;
+                return;
+            }
+            page.swap(out);
+            return;
+        }
+    }
+
+    if (valid) {
+        m_pEncoding = &Utf8Encoding();
+        m_nSource = PageEncodingSource::Utf8Content;
+        return;
+    }
+    const EncodingInfo* detected = Detect(page);
+    if (detected && Convert(*detected, page, out, replaced)) {
+        m_pEncoding = detected;
+        m_nSource = PageEncodingSource::Detected;
+    } else {
+        Convert(Windows1252Encoding(), page, out, replaced);
+        m_pEncoding = &Windows1252Encoding();
+        m_nSource = PageEncodingSource::Fallback;
+    }
+    page.swap(out);
+}
+
+const EncodingInfo* CPageDecoder::Detect(std::string_view page) {
+    const auto high = std::find_if(page.begin(), page.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const std::size_t first = static_cast<std::size_t>(high - page.begin());
+    const std::string_view sample = page.substr(first > kDetectLeadIn ? first - kDetectLeadIn : 0, kDetectBytes);
+
+    UErrorCode err = U_ZERO_ERROR;
+    if (!m_pDetector) {
+        m_pDetector = ucsdet_open(&err);
+        if (U_FAILURE(err)) {
+            m_pDetector = nullptr;
+            return nullptr;
+        }
+        ucsdet_enableInputFilter(m_pDetector, true);  // look past the markup
+    }
+    ucsdet_setText(m_pDetector, sample.data(), static_cast<int32_t>(sample.size()), &err);
+    const UCharsetMatch* match = ucsdet_detect(m_pDetector, &err);
+    if (U_FAILURE(err) || !match) return nullptr;
+    const std::int32_t confidence = ucsdet_getConfidence(match, &err);
+    const char* name = ucsdet_getName(match, &err);
+    if (U_FAILURE(err) || confidence < kMinConfidence || !name) return nullptr;
+    const EncodingInfo* encoding = FindEncoding(name);
+    // The page is not valid UTF-8, whatever the guess.
+    if (!encoding || !encoding->icuName || encoding == &Utf8Encoding()) return nullptr;
+    return encoding;
+}

@@ -1,0 +1,94 @@
+// How a page's encoding is chosen (byte-order mark, then the HTTP header,
+// then a <meta> declaration, then detection), how labels are read, and when
+// a declaration is overruled by a page that is plainly UTF-8.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "html/PageDecoder.h"
+
+namespace {
+
+using namespace std::string_literals;
+using Source = PageEncodingSource;
+
+// "Привет" in windows-1251 and KOI8-R, "中文" in GBK.
+const std::string kCp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+const std::string kKoi8 = "\xF0\xD2\xC9\xD7\xC5\xD4";
+const std::string kGbk = "\xD6\xD0\xCE\xC4";
+const std::string kPrivet = "Привет";
+
+// One-character headlines in UTF-8 leave an odd byte before each '<' that
+// GBK cannot pair: the kind of page a Chinese portal labels gb2312.
+std::string MislabelledChinesePage() {
+    std::string page = "<html><head><meta charset=\"gb2312\"></head><body>";
+    for (int i = 0; i < 40; ++i) page += "<li><a href=\"/n\">新</a></li><li>中国新闻网</li>";
+    return page + "</body></html>";
+}
+
+TEST(PageDecoder, ChoosesTheEncodingInOrderAndConverts) {
+    struct Case {
+        const char* why;
+        std::string page, contentType;
+        const char* encoding;  // name of the encoding chosen
+        Source source;
+        std::string text;  // the page afterwards; "" when it is the same page
+    };
+    const std::string metaKoi8 = "<meta charset=koi8-r>";
+    const Case cases[] = {
+        {"a UTF-8 byte-order mark beats header and meta", "\xEF\xBB\xBF" + metaKoi8 + "Привет",
+         "text/html; charset=windows-1251", "utf-8", Source::ByteOrderMark, metaKoi8 + "Привет"},
+        {"a UTF-16 byte-order mark", "\xFF\xFE<\0p\0>\0\x1F\x04"s, "", "utf-16le", Source::ByteOrderMark, "<p>П"},
+        {"the header beats the meta", metaKoi8 + kCp1251, "text/html; charset=windows-1251", "windows-1251",
+         Source::HttpHeader, metaKoi8 + kPrivet},
+        {"header labels: any case, quoted", kKoi8, "text/html;Charset=\"KOI8-R\"", "koi8-r", Source::HttpHeader,
+         kPrivet},
+        {"an unknown header label leaves it to the meta", metaKoi8 + kKoi8, "text/html; charset=bogus", "koi8-r",
+         Source::MetaTag, metaKoi8 + kPrivet},
+        {"http-equiv with content", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">" +
+             kCp1251, "text/html", "windows-1251", Source::MetaTag,
+         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">" + kPrivet},
+        {"gb2312 means gbk", "<meta charset='gb2312'>" + kGbk, "", "gbk", Source::MetaTag, "<meta charset='gb2312'>中文"},
+        {"iso-8859-1 means windows-1252", "<meta charset=iso-8859-1>\x93quoted\x94 caf\xE9", "", "windows-1252",
+         Source::MetaTag, "<meta charset=iso-8859-1>“quoted” café"},
+        {"a meta naming UTF-16 means UTF-8", "<meta charset=utf-16>Привет", "", "utf-8", Source::MetaTag, ""},
+        {"an ASCII page needs no conversion", "<meta charset=windows-1251><p>plain", "", "windows-1251",
+         Source::MetaTag, ""},
+        // Declarations the prescan must not take: UTF-8 text shows they were passed over.
+        {"content without http-equiv", "<meta content=\"text/html; charset=koi8-r\">Привет", "", "utf-8",
+         Source::Utf8Content, ""},
+        {"a meta inside a comment", "<!-- <meta charset=koi8-r> -->Привет", "", "utf-8", Source::Utf8Content, ""},
+        {"a meta inside another tag's quotes", "<div title='<meta charset=koi8-r>'>Привет", "", "utf-8",
+         Source::Utf8Content, ""},
+        {"a meta after the first 1024 bytes", std::string(1024, ' ') + metaKoi8 + "Привет", "", "utf-8",
+         Source::Utf8Content, ""},
+        {"valid UTF-8 beats a label that would mangle it", MislabelledChinesePage(), "", "utf-8",
+         Source::Utf8OverDeclared, ""},
+        {"invalid UTF-8 in a UTF-8 page becomes U+FFFD", "a\xFF" "b\xE4\xB8", "text/html; charset=utf-8", "utf-8",
+         Source::HttpHeader, "a\uFFFDb\uFFFD"},
+        {"undeclared Shift_JIS is detected",
+         "<p>\x93\x8C\x8B\x9E\x82\xC5\x90\x56\x82\xB5\x82\xA2\x89\x77\x82\xAA\x8A\x4A\x8B\xC6\x82\xB5\x82\xDC\x82\xB5"
+         "\x82\xBD\x81\x42\x91\xBD\x82\xAD\x82\xCC\x90\x6C\x82\xAA\x8F\x57\x82\xDC\x82\xE8\x82\xDC\x82\xB5\x82\xBD\x81"
+         "\x42</p>", "", "shift_jis", Source::Detected,
+         "<p>東京で新しい駅が開業しました。多くの人が集まりました。</p>"},
+        {"too little to go on: windows-1252", "caf\xE9", "", "windows-1252", Source::Fallback, "café"},
+    };
+    CPageDecoder decoder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::string page = c.page;
+        const char* before = page.data();
+        decoder.Decode(page, c.contentType);
+        ASSERT_NE(decoder.GetEncoding(), nullptr);
+        EXPECT_EQ(decoder.GetEncoding()->name, c.encoding);
+        EXPECT_EQ(decoder.GetSource(), c.source);
+        if (c.text.empty()) {
+            EXPECT_EQ(page, c.page);
+            EXPECT_EQ(page.data(), before) << "a page that needs no conversion is not copied";
+        } else {
+            EXPECT_EQ(page, c.text);
+        }
+    }
+}
+
+}  // namespace
