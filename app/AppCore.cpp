@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "app/HomeFolder.h"
 #include "common/FileUtil.h"
@@ -172,6 +173,29 @@ bool CAppCore::StartNetwork() {
 void CAppCore::CreateScanner(CMessageTarget& mainWindow) {
     m_pWatch = std::make_unique<CNewsWatch>(m_settings, m_catalogue, m_archive, mainWindow);
     m_pWatch->SetFirstScanStartedFlag(&g_bFirstScanStarted);
+    m_pWatch->SetOutcomeSink(this);
+}
+
+void CAppCore::OnPageOutcome(const PageOutcome& outcome) {
+    PageHealth health;
+    health.url = outcome.url;
+    health.tRead = static_cast<std::int64_t>(m_clock());
+    health.nStoryLinks = outcome.nStoryLinks;
+    health.nNewStories = outcome.nNewStories;
+    if (outcome.failure != FetchFailure::None)
+        health.failure = FetchFailureText(outcome.failure, outcome.httpStatus);
+    else if (outcome.nStoryLinks == 0)
+        health.failure = "no story links found";
+    health.bOk = health.failure.empty();
+    m_health.Record(health);
+    if (health.bOk) return;
+    std::lock_guard<std::mutex> lock(m_failuresMutex);
+    m_recentFailures.push_back(std::move(health));
+}
+
+std::vector<PageHealth> CAppCore::TakeRecentFailures() {
+    std::lock_guard<std::mutex> lock(m_failuresMutex);
+    return std::exchange(m_recentFailures, {});
 }
 
 bool CAppCore::StartScanningThread() {

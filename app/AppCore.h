@@ -11,10 +11,12 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/SourceHealth.h"
+#include "engine/PageOutcome.h"
 #include "config/NewsSettings.h"
 #include "platform/FolderLock.h"
 #include "config/SourceCatalogue.h"
@@ -30,7 +32,7 @@ extern const char* const REGISTRY_KEY_CURRENT;
 extern const char* const REGISTRY_KEY_OLDER_J;
 extern const char* const REGISTRY_KEY_OLDER_I;
 
-class CAppCore {
+class CAppCore : private CPageOutcomeSink {
 public:
     // Timer periods of the main window's timed duties.
     static constexpr int WATCHDOG_PERIOD_MS = 10000;
@@ -104,6 +106,8 @@ public:
     // The pages a scan reads: the selected categories of the enabled news
     // sources in catalogue order, then the enabled custom URLs.
     std::vector<std::string> ConfiguredPages();
+    // The pages whose read failed since the last call (any thread).
+    std::vector<PageHealth> TakeRecentFailures();
     // Null until CreateScanner.
     CNewsWatch* Scanner() { return m_pWatch.get(); }
     CMessageBoxSink& Messages() { return m_messages; }
@@ -124,10 +128,14 @@ private:
     CSourceCatalogue m_catalogue;
     CStoryArchive m_archive;
     CSourceHealth m_health;
+    std::mutex m_failuresMutex;
+    std::vector<PageHealth> m_recentFailures;
     std::unique_ptr<CNewsWatch> m_pWatch;
     bool m_bThreadStarted = false;
     bool m_bNetworkStarted = false;
     void RemoveStaleTemporaryFiles();
+    // The scanning thread's report of one page: kept as the page's health.
+    void OnPageOutcome(const PageOutcome& outcome) override;
 
     CFolderLock m_folderLock;
     CMessageTarget* m_pStoryList = nullptr;

@@ -70,6 +70,8 @@ void CHeadlessTarget::Handle(const Message& m) {
         break;
     case WM_SCAN_FINISHED: {
         PrintLine("scan finished");
+        if (m_failureLines)
+            for (const std::string& line : m_failureLines()) PrintLine(line);
         if (!m_bNewStories) break;
         m_bNewStories = false;
         const std::vector<CStory> stories = m_tracker.TakeNewStories();

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
+#include <string>
+#include <vector>
 #include <mutex>
 
 #include "cli/NewStoryTracker.h"
@@ -17,6 +20,9 @@
 class CHeadlessTarget : public CMessageTarget {
 public:
     CHeadlessTarget(std::FILE* out, CNewStoryTracker& tracker) : m_out(out), m_tracker(tracker) {}
+
+    // Lines printed after each pass: the pages whose read failed.
+    void SetFailureLines(std::function<std::vector<std::string>()> lines) { m_failureLines = std::move(lines); }
 
     // Any thread. Send waits until the main thread has handled the message,
     // or returns 0 at once once the target is closed.
@@ -41,6 +47,7 @@ private:
 
     std::FILE* m_out;
     CNewStoryTracker& m_tracker;
+    std::function<std::vector<std::string>()> m_failureLines;
     bool m_bNewStories = false;  // main thread only
 
     std::mutex m_mutex;

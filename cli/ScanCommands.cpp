@@ -91,6 +91,8 @@ int RunScanOnce(const std::string& homeOption) {
         core.Scanner()->LoadStartSettings();
         core.Scanner()->RunForcedScan();
     }
+    for (const PageHealth& page : core.TakeRecentFailures())
+        std::fprintf(stderr, "skimbolt: page failed: %s: %s\n", OutputField(page.url).c_str(), page.Outcome().c_str());
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
                      core.GetAppDir().c_str());
@@ -110,6 +112,12 @@ int RunHeadless(const std::string& homeOption) {
     CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
     tracker.MarkCurrentAsKnown();
     CHeadlessTarget target(stdout, tracker);
+    target.SetFailureLines([&core] {
+        std::vector<std::string> lines;
+        for (const PageHealth& page : core.TakeRecentFailures())
+            lines.push_back("page failed: " + OutputField(page.url) + ": " + page.Outcome());
+        return lines;
+    });
     CStopSignals signals;
     core.CreateScanner(target);
     if (!core.StartScanningThread()) return EXIT_FAILED;

@@ -90,8 +90,9 @@ std::string CPageScanner::ExtractArticleText(const CStory& story) {
     CUrlParts parts;
     parts.Set(story.GetUrl());
     if (!FetchArticlePage(parts.m_strUrl)) {
-        // An address that cannot be fetched at all will not do better later.
-        m_bArticleFetchFailed = !parts.m_strUrl.empty();
+        // Only a failure of the network or the web server may go away by
+        // itself; a page that is too large or not HTML will not do better.
+        m_bArticleFetchFailed = !parts.m_strUrl.empty() && IsTransientFetchFailure(m_articleParser.GetFailure());
         m_articleParser.ParsePage();  // drops the tokens of an earlier article
         return std::string();
     }

@@ -310,8 +310,10 @@ void CNewsWatch::ScanPages() {
         const ProxySettings proxy = ReadProxySettings(m_settings);
         CUrlParts parts;
         parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
-        const bool bFetched = parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user, proxy.password);
+        const bool bFetched =
+            parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user, proxy.password);
         if (active.load() != 1) return;
+        PageOutcome outcome{url, parser.GetFailure(), parser.GetHttpStatus()};
 
         if (bFetched) {
             m_nPageRead = 1;
@@ -324,7 +326,11 @@ void CNewsWatch::ScanPages() {
             m_scanner.SetPageUrl(url);
             m_scanner.ScanPage(1);
             if (m_scanner.ProbeStillSet() == 1) m_scanner.ScanPage(0);
+            if (active.load() != 1) return;
+            outcome.nStoryLinks = m_scanner.GetStoryLinkCount();
+            outcome.nNewStories = m_scanner.GetNewStoryCount();
         }
+        if (m_pOutcomes) m_pOutcomes->OnPageOutcome(outcome);
     } while (m_nScanAll == 1);
 }
 

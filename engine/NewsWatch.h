@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/KeywordGroup.h"
+#include "engine/PageOutcome.h"
 #include "engine/PageScanner.h"
 #include "common/EventThread.h"
 
@@ -70,6 +71,9 @@ public:
 
     // The thread's page fetcher (its time-outs may be shortened by tests).
     CHttpFetcher& Fetcher();
+    // Where the outcome of every page read goes (null: nowhere); set before
+    // the thread starts.
+    void SetOutcomeSink(CPageOutcomeSink* pSink) { m_pOutcomes = pSink; }
     CPageScanner& Scanner() { return m_scanner; }
 
 protected:
@@ -145,4 +149,5 @@ private:
     std::atomic<int>* m_pFirstScanStarted = &m_nFirstScanStarted;
 
     CPageScanner m_scanner;
+    CPageOutcomeSink* m_pOutcomes = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -145,9 +146,31 @@ bool CHtmlParser::SetPage(std::string page) {
     return TakePage(std::move(page), std::string_view(), false);
 }
 
+namespace {
+
+// Whether a Content-Type can be a page of text: none given, text/*, or one
+// of the XML types pages are served as. Images, programs, archives and the
+// like are not read.
+bool IsTextContentType(std::string_view contentType) {
+    std::size_t start = contentType.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return true;
+    std::string type;
+    for (std::size_t i = start; i < contentType.size() && contentType[i] != ';' && contentType[i] != ' '; ++i)
+        type.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(contentType[i]))));
+    if (type.empty() || type.compare(0, 5, "text/") == 0) return true;
+    return type == "application/xhtml+xml" || type == "application/xml" || type == "application/rss+xml" ||
+           type == "application/atom+xml";
+}
+
+}  // namespace
+
 bool CHtmlParser::TakePage(std::string page, std::string_view contentType, bool fetched) {
     m_nFailure = page.size() >= MAX_PAGE_BYTES ? FetchFailure::TooLarge : FetchFailure::Empty;
     if (page.empty() || page.size() >= MAX_PAGE_BYTES) return false;
+    if (fetched && !IsTextContentType(contentType)) {
+        m_nFailure = FetchFailure::NotHtml;
+        return false;
+    }
     m_decoder.Decode(page, contentType);
     // The tokenizer reads NUL-terminated text: a fetched page loses its NUL
     // bytes, a given page ends at its first one, as a C string would.

@@ -385,6 +385,51 @@ void CHttpFetcher::SetTimeoutsForTesting(const FetchTimeouts& timeouts)
     m_pImpl->timeouts = timeouts;
 }
 
+std::string FetchFailureText(FetchFailure failure, int httpStatus) {
+    switch (failure) {
+    case FetchFailure::None:
+        return "read";
+    case FetchFailure::BadUrl:
+        return "not a web address";
+    case FetchFailure::Dns:
+        return "DNS: the server's name is unknown";
+    case FetchFailure::NoConnection:
+        return "no connection";
+    case FetchFailure::Tls:
+        return "TLS: no secure connection";
+    case FetchFailure::TimedOut:
+        return "time-out";
+    case FetchFailure::HttpStatus:
+        return httpStatus > 0 ? "HTTP status " + std::to_string(httpStatus) : std::string("refused by the proxy");
+    case FetchFailure::TooLarge:
+        return "refused as too large (" + std::to_string(MAX_PAGE_BYTES) + " bytes or more)";
+    case FetchFailure::Empty:
+        return "empty page";
+    case FetchFailure::BadResponse:
+        return "unreadable response";
+    case FetchFailure::Aborted:
+        return "stopped (scanning switched off or no answer for 50 s)";
+    case FetchFailure::NotHtml:
+        return "not HTML";
+    }
+    return "failed";
+}
+
+bool IsTransientFetchFailure(FetchFailure failure) {
+    switch (failure) {
+    case FetchFailure::Dns:
+    case FetchFailure::NoConnection:
+    case FetchFailure::Tls:
+    case FetchFailure::TimedOut:
+    case FetchFailure::HttpStatus:
+    case FetchFailure::BadResponse:
+    case FetchFailure::Aborted:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool StartNetworkLibrary() { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }
 
 void StopNetworkLibrary() { curl_global_cleanup(); }

@@ -31,7 +31,14 @@ enum class FetchFailure {
     Empty,         // the response had no body
     BadResponse,   // a response that cannot be read (e.g. broken compression)
     Aborted,       // AbortRequest ended the fetch
+    NotHtml,       // the server said the page is an image, a program, ... (set by the tokenizer)
 };
+
+// The failure in a few words ("DNS", "HTTP status 503", ...).
+std::string FetchFailureText(FetchFailure failure, int httpStatus);
+// Whether the failure came from the network or the web server (it may go
+// away by itself), rather than from what the page is.
+bool IsTransientFetchFailure(FetchFailure failure);
 
 // What a fetch brought back.
 struct FetchResult {
