@@ -38,7 +38,9 @@ int CPageScanner::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::str
 void CPageScanner::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
     std::string href;
     anchor->GetAttribute("href", href);
-    url = ResolveHref(href, m_strPageUrl);
+    // Relative links lead from the page's <base>, when it names one.
+    const std::string& base = m_parser.GetBaseHref();
+    url = ResolveHref(href, base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl));
 }
 
 std::string CPageScanner::ResolveHref(const std::string& href, const std::string& pageUrl) {

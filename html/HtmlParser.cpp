@@ -214,6 +214,8 @@ void CHtmlParser::ParsePage() {
     m_nOpenMask = 0;
     ResetFonts();
     m_nCursor = -1;
+    m_strBaseHref.clear();
+    m_bBaseSeen = false;
     m_nGeneration = g_nNextGeneration.fetch_add(1, std::memory_order_relaxed);
     m_nReadPos = 0;
     m_bReadFailed = false;
@@ -389,6 +391,15 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
     // Without a closing '>' the tag runs past the end of the page.
     tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
 
+    // The first <base> with an href sets the base of the page's links.
+    if (!m_bBaseSeen && tok.m_bIsOpen && nameLength == 4 && (name[0] | 0x20) == 'b' && (name[1] | 0x20) == 'a' &&
+        (name[2] | 0x20) == 's' && (name[3] | 0x20) == 'e') {
+        std::string_view href;
+        if (FindTokenAttribute(tok, "href", href)) {
+            m_strBaseHref.assign(href);
+            m_bBaseSeen = true;
+        }
+    }
     ClassifyTag(name, nameLength, tok);
     return true;
 }

@@ -100,6 +100,9 @@ public:
     std::span<const CHtmlToken> Tokens() const { return m_tokens; }
     int GetTokenCount() const { return static_cast<int>(m_tokens.size()); }
 
+    // The href of the page's first <base> element ("" when none).
+    const std::string& GetBaseHref() const { return m_strBaseHref; }
+
     // "tr" and "td" elements opened over the parser's lifetime.
     int GetRowCount() const { return m_nRowCount; }
     int GetCellCount() const { return m_nCellCount; }
@@ -162,6 +165,8 @@ private:
     // and the attributes of every tag.
     std::string m_strStore;
     std::vector<CHtmlAttribute> m_attrs;
+    std::string m_strBaseHref;
+    bool m_bBaseSeen = false;
     std::vector<CHtmlToken> m_tokens;
     std::int64_t m_nCursor = -1;
     std::uint64_t m_nGeneration = 0;
