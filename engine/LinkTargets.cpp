@@ -1,6 +1,7 @@
 // Where a story link leads and what is said about it: the link's absolute
 // URL and the description gathered from the text after it.
 #include "engine/PageScanner.h"
+#include "engine/UnicodeText.h"
 
 int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string& description) {
     return BuildTargetUrl(t, url, &description);
@@ -81,7 +82,7 @@ void CPageScanner::CollectDescription(const CHtmlToken* T, std::string& descript
         AppendSameFont(s, FontOf(T));
         s.Trim();
         if (IsDescriptionText(T, linkFont)) {
-            if (s.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos) collected += s;
+            if (HasRunningTextLetter(s)) collected += s;
         } else if (!IsPhotoCaption(s)) {
             break;  // a photo credit is passed over; anything else ends the description
         }

@@ -86,6 +86,16 @@ std::string FoldCase(std::string_view text) {
     return out;
 }
 
+bool HasRunningTextLetter(std::string_view text) {
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        const char32_t c = CodePointAt(text, i, length);
+        if (IsLowerCodePoint(c)) return true;
+        if (c >= 0x80 && IsLetterCodePoint(c) && !IsUpperCodePoint(c) && !u_istitle(static_cast<UChar32>(c)))
+            return true;
+    }
+    return false;
+}
+
 bool HasUnspacedScript(std::string_view text) {
     for (std::size_t i = 0, length = 0; i < text.size(); i += length)
         if (IsUnspacedScriptCodePoint(CodePointAt(text, i, length))) return true;

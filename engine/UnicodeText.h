@@ -30,5 +30,9 @@ bool IsWordCharBefore(std::string_view text, std::size_t end);
 // a fast path.
 std::string FoldCase(std::string_view text);
 
+// Whether text holds a letter of running text: a lower-case letter, or a
+// letter of a script without letter case (Arabic, Chinese, Hebrew, ...).
+bool HasRunningTextLetter(std::string_view text);
+
 // Whether any character of text belongs to an unspaced script.
 bool HasUnspacedScript(std::string_view text);

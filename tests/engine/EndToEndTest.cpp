@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unicode/unistr.h>
+
 #include "common/Messages.h"
 #include "net/HttpFetcher.h"
 #include "support/NewsSite.h"
@@ -281,6 +283,28 @@ TEST_F(EndToEndTest, ControlCharactersAreNotRecorded) {
     EXPECT_EQ(stories[0].GetHeadline(), "Strange ]0;owned inflation figures appear");
     EXPECT_EQ(stories[0].GetDescription().find('\x1b'), std::string::npos) << stories[0].GetDescription();
     EXPECT_EQ(stories[0].GetDescription().find('\t'), std::string::npos);
+}
+
+// A page in a legacy encoding is read as the server declares it: its
+// stories are stored and matched in UTF-8.
+TEST_F(EndToEndTest, ALegacyEncodedPageGivesUtf8Stories) {
+    const std::string headline = "Москва готовится к большому празднику на площади";
+    const std::string description = "Гости увидят салют и концерт «Весна» в субботу.";
+    const std::string utf8 = "<html><body><ul><li><a href=\"/ru/1.html\">" + headline + "</a> " + description +
+                             "</ul></body></html>";
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(utf8);
+    std::string cp1251(static_cast<std::size_t>(text.extract(0, text.length(), nullptr, "windows-1251")), '\0');
+    text.extract(0, text.length(), cp1251.data(), "windows-1251");
+    ASSERT_EQ(cp1251.find("\xD0"), std::string::npos) << "not UTF-8 any more";
+    server.SetResponse("/ru.html", 200, cp1251, {{"Content-Type", "text/html; charset=windows-1251"}});
+    home.settings.AddKeyword("+МОСКВА");
+    home.settings.AddUrl(server.Url("/ru.html"));
+    home.LoadArchive();
+    Scan();
+    const std::optional<CStory> story = FindStory(home.archive, headline);
+    ASSERT_TRUE(story);
+    EXPECT_EQ(story->GetState(), STORY_NEW);
+    EXPECT_EQ(story->GetDescription(), description);
 }
 
 }  // namespace
