@@ -1,15 +1,20 @@
 // One screenshot per window. With SKIMBOLT_SCREENSHOT_DIR set, the pictures
 // are kept there (NAME.png) for review; otherwise they go to a temporary
 // folder and the test only checks that a real picture came out.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <set>
+#include <thread>
 
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/toplevel.h>
 
-#include "gui/GuiTest.h"
 #include "gui/SmokeDlg.h"
 #include "support/TempDir.h"
 
@@ -25,7 +30,39 @@ const WindowShot kWindows[] = {
     {"smoke_dialog", [] { return new CSmokeDlg; }},
 };
 
-class ScreenshotTest : public CGuiTest {
+// Handles the toolkit's events for a while.
+void PumpFor(std::chrono::milliseconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    do {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+// Shows the window and waits until it is on screen and drawn.
+bool ShowAndSettle(wxTopLevelWindow* window) {
+    window->Show();
+    window->Raise();
+    for (int i = 0; i < 100 && !window->IsShownOnScreen(); ++i) PumpFor(std::chrono::milliseconds(50));
+    PumpFor(std::chrono::milliseconds(100));  // the children draw themselves
+    window->Update();
+    return window->IsShownOnScreen();
+}
+
+// Copies the window as it is on the screen into a PNG file.
+bool SaveScreenshot(wxWindow* window, const std::string& path) {
+    const wxRect rect = window->GetScreenRect();
+    wxBitmap bitmap(rect.width, rect.height, 24);
+    {
+        wxScreenDC screen;
+        wxMemoryDC memory(bitmap);
+        if (!memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y)) return false;
+    }
+    return bitmap.ConvertToImage().SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
+}
+
+class ScreenshotTest : public testing::Test {
 public:
     explicit ScreenshotTest(const WindowShot& shot) : m_shot(shot) {}
     void TestBody() override;
@@ -38,16 +75,13 @@ void ScreenshotTest::TestBody() {
     CTempDir scratch;
     std::string dir = scratch.Path();
     const char* wanted = std::getenv("SKIMBOLT_SCREENSHOT_DIR");
-    if (wanted && *wanted) {
-        dir = wanted;
-        if (dir.back() != '/') dir += '/';
-    }
+    if (wanted && *wanted) dir = std::string(wanted) + "/";
     const std::string path = dir + m_shot.name + ".png";
 
     wxTopLevelWindow* window = m_shot.create();
     window->Move(40, 40);
-    ASSERT_TRUE(gui::ShowAndSettle(window));
-    ASSERT_TRUE(gui::SaveScreenshot(window, path)) << path;
+    ASSERT_TRUE(ShowAndSettle(window));
+    ASSERT_TRUE(SaveScreenshot(window, path)) << path;
 
     wxImage image;
     ASSERT_TRUE(image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
@@ -59,6 +93,7 @@ void ScreenshotTest::TestBody() {
         colours.insert((rgb[0] << 16) | (rgb[1] << 8) | rgb[2]);
     EXPECT_GT(colours.size(), 8u) << "the picture looks blank";
     if (wanted && *wanted) std::printf("screenshot: %s\n", path.c_str());
+    window->Destroy();
 }
 
 // One test per window, named Screenshots.<name>, so that a run can be limited
