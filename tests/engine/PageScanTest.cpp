@@ -183,12 +183,12 @@ TEST_F(ScanFixture, ArticleReads) {
     EXPECT_EQ(server.RequestCount(), 1) << "QuickScan reads no article";
 
     // The page names an unreachable host; only the proxy makes it reachable.
-    server.EnableProxy("scan", "secret");
+    server.EnableProxy("Basic YWxpY2U6czNjcmV0");
     settings.SetFlag(SETTING_USE_PROXY, 1);
     settings.SetProxyServerName("127.0.0.1");
     settings.SetProxyPort(server.Port());
-    settings.SetProxyUserName("scan");
-    settings.SetProxyPassword("secret");
+    settings.SetProxyUserName("alice");
+    settings.SetProxyPassword("s3cret");
     scanner.SetCycleOptions(1, 0);
     scanner.SetKeywordGroups({CKeywordGroup("+bridge+toll")});
     Scan(R"(<html><body><ul><li><a href="/a1.html">Mayor opens the new bridge</a></ul></body></html>)",

@@ -162,13 +162,13 @@ TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     EXPECT_EQ(parser.GetFetcher().GetStartTime(), 0);
 
     CTestHttpServer proxy;
-    proxy.EnableProxy("user", "secret");
+    proxy.EnableProxy("Basic YWxpY2U6czNjcmV0");
     proxy.SetPage("/via.html", "<p>via proxy");
-    ASSERT_TRUE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "secret"));
+    ASSERT_TRUE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "alice", "s3cret"));
     parser.ParsePage();
     ASSERT_EQ(parser.GetTokenCount(), 2);
     EXPECT_EQ(parser.Tokens()[1].Text(), "via proxy");
-    EXPECT_FALSE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "wrong"));
+    EXPECT_FALSE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "alice", "wrong"));
 }
 
 }  // namespace
