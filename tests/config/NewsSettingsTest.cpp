@@ -45,10 +45,10 @@ struct SettingsFixture : ::testing::Test {
     }
     // Adds a group and returns the message ids it showed.
     std::vector<int> AddKeyword(const std::string& group, bool added) {
-        boxes.Clear();
+        boxes.shown.clear();
         EXPECT_EQ(s->AddKeyword(group), added) << group;
         std::vector<int> ids;
-        for (const auto& shown : boxes.Shown()) ids.push_back(shown.first);
+        for (const auto& shown : boxes.shown) ids.push_back(shown.first);
         return ids;
     }
 };
@@ -86,11 +86,11 @@ TEST_F(SettingsFixture, KeywordGroupsAreEncodedAndRefusedWithMessages) {
     EXPECT_EQ(AddKeyword("+wall street", true), std::vector<int>{});
     ExpectOnly("B F0000001 Keyword +wall_street +wall_street");
     EXPECT_EQ(AddKeyword("+wall_street", false), std::vector<int>{136}) << "same stored form";
-    EXPECT_EQ(boxes.Shown()[0].second, "The set of keywords entered already exists.");
+    EXPECT_EQ(boxes.shown[0].second, "The set of keywords entered already exists.");
 
     for (int i = 2; i <= MAX_KEYWORD_GROUPS; ++i) AddKeyword("+k" + std::to_string(i), true);
     EXPECT_EQ(AddKeyword("+k26", false), std::vector<int>{140});
-    EXPECT_EQ(boxes.Shown()[0].second, "The maximum number of keywords allowed has been reached.");
+    EXPECT_EQ(boxes.shown[0].second, "The maximum number of keywords allowed has been reached.");
     EXPECT_EQ(AddKeyword("+k7", false), std::vector<int>{136}) << "a duplicate in a full list is a duplicate";
     EXPECT_EQ(AddKeyword("", false), std::vector<int>{}) << "an empty group is never stored";
     EXPECT_EQ(CountLinesWith(path, "F0000001 Keyword"), 25);
@@ -147,7 +147,7 @@ TEST_F(SettingsFixture, UrlListsShareOneIndexAndRefuseDuplicatesEmptiesAndTheFif
     EXPECT_TRUE(s->AddDisabledUrl("http://u3.example/")) << "each list is checked on its own";
     EXPECT_FALSE(s->AddDisabledUrl("http://u3.example/"));
     EXPECT_FALSE(s->AddDisabledUrl(""));
-    EXPECT_TRUE(boxes.Shown().empty()) << "URL refusals show no message";
+    EXPECT_TRUE(boxes.shown.empty()) << "URL refusals show no message";
     EXPECT_EQ(CountLinesWith(path, "B F0000002 Web_Address "), 50);
     EXPECT_EQ(CountLinesWith(path, std::string("Disabled_Web_Address http://u3.example/ ") + DEFAULT_PAGE_URL), 1);
 

@@ -93,8 +93,6 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
         const bool bRead = std::count(c.articlesRead.begin(), c.articlesRead.end(), s.headline) > 0;
         EXPECT_EQ(server.RequestCount(s.path), bRead ? 1 : 0) << s.headline;
     }
-    for (const auto& [text, reason] : site.NonStoryLinks())
-        EXPECT_FALSE(FindStory(home.archive, text)) << "'" << text << "' is " << reason;
 
     Strings expected = c.newHeadlines;
     std::sort(expected.begin(), expected.end());
@@ -171,7 +169,7 @@ TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {
 // further page is read, and the thread stays off until switched on again.
 TEST_F(EndToEndTest, DeactivateDuringAForcedScanStopsThePageLoop) {
     home.settings.AddKeyword("+inflation");
-    const std::string base = server.Url("").substr(0, server.Url("").size() - 1);
+    const std::string base = server.Url("");
     for (int i = 0; i < 3; ++i) {
         const std::string path = "/p" + std::to_string(i) + ".html";
         server.SetHandler(path, [this, base](const TestHttpRequest&) {

@@ -3,12 +3,10 @@
 // table cells with their descriptions, and links that are not stories (dates,
 // clock times, "More", an advertising and a sponsor target, a photo credit,
 // a mail address, a search script, the page's own address, capitals); a
-// price listing page; and one article page per story. Serve() puts it all on
-// a loopback test server.
+// price listing page; and one article page per story.
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 class CTestHttpServer;
@@ -46,10 +44,6 @@ public:
     const SiteStory* FindStory(const std::string& headline) const;
     const std::vector<SiteListing>& Listings() const { return m_listings; }
 
-    // Link texts of the front page that are not stories, each with the rule
-    // that turns it down.
-    const std::vector<std::pair<std::string, std::string>>& NonStoryLinks() const { return m_nonStories; }
-
     // The pages; baseUrl is "http://host:port" (links to the page itself and
     // to other hosts are written absolute).
     std::string FrontPage(const std::string& baseUrl) const;
@@ -62,5 +56,4 @@ public:
 private:
     std::vector<SiteStory> m_stories;
     std::vector<SiteListing> m_listings;
-    std::vector<std::pair<std::string, std::string>> m_nonStories;
 };

@@ -2,10 +2,11 @@
 // posted, sent or would have shown, in order and thread-safely.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/MessageTarget.h"
@@ -19,28 +20,38 @@ struct RecordedMessage {
 
 class CRecordingTarget : public CMessageTarget {
 public:
-    void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-
-    std::vector<RecordedMessage> Messages() const;
-    int Count(unsigned message) const;
-    void Clear();
-    // Called (outside the recorder's lock) for every message, e.g. to wake a test.
-    std::function<void(const RecordedMessage&)> onMessage;
+    void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        Record({message, wParam, lParam, false});
+    }
+    std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        Record({message, wParam, lParam, true});
+        return 0;
+    }
+    std::vector<RecordedMessage> Messages() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_messages;
+    }
+    int Count(unsigned message) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return static_cast<int>(std::count_if(m_messages.begin(), m_messages.end(),
+                                              [&](const RecordedMessage& m) { return m.message == message; }));
+    }
 
 private:
-    void Record(const RecordedMessage& m);
+    void Record(const RecordedMessage& m) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_messages.push_back(m);
+    }
     mutable std::mutex m_mutex;
     std::vector<RecordedMessage> m_messages;
 };
 
+// Records the message boxes the settings would show, and answers OK.
 class CRecordingMessageBoxes : public CMessageBoxSink {
 public:
-    int ShowMessage(int stringId, const char* text) override;
-    std::vector<std::pair<int, std::string>> Shown() const;
-    void Clear();
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::pair<int, std::string>> m_shown;
+    int ShowMessage(int stringId, const char* text) override {
+        shown.emplace_back(stringId, text ? text : "");
+        return IDOK;
+    }
+    std::vector<std::pair<int, std::string>> shown;
 };
