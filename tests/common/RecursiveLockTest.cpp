@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "common/RecursiveLock.h"
 
-TEST(RecursiveLock, HolderMayLockAgainAndReleasesAtTheLastUnlock) {
+// The lock is free for another thread only after the holder's last unlock;
+// an unlock by a thread that does not hold it does nothing.
+TEST(RecursiveLock, ReleasedOnlyByTheHoldersLastUnlock) {
     CRecursiveLock lock;
     lock.Lock();
     lock.Lock();
     std::atomic<bool> acquired{false};
+    std::thread([&] { lock.Unlock(); }).join();
+    EXPECT_TRUE(lock.IsHeldByCaller());
     std::thread other([&] {
         lock.Lock();
         acquired = true;
@@ -21,38 +26,4 @@ TEST(RecursiveLock, HolderMayLockAgainAndReleasesAtTheLastUnlock) {
     lock.Unlock();
     other.join();
     EXPECT_TRUE(acquired.load());
-}
-
-TEST(RecursiveLock, UnlockByANonHolderDoesNothing) {
-    CRecursiveLock lock;
-    lock.Lock();
-    std::thread([&] { lock.Unlock(); }).join();
-    EXPECT_TRUE(lock.IsHeldByCaller());
-    std::atomic<bool> acquired{false};
-    std::thread other([&] {
-        lock.Lock();
-        acquired = true;
-        lock.Unlock();
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(acquired.load());
-    lock.Unlock();
-    other.join();
-    EXPECT_TRUE(acquired.load());
-}
-
-TEST(RecursiveLock, CountsStayConsistentUnderContention) {
-    CRecursiveLock lock;
-    int counter = 0;
-    auto work = [&] {
-        for (int i = 0; i < 20000; ++i) {
-            CRecursiveLockGuard outer(lock);
-            CRecursiveLockGuard inner(lock);
-            ++counter;
-        }
-    };
-    std::thread a(work), b(work);
-    a.join();
-    b.join();
-    EXPECT_EQ(counter, 40000);
 }
