@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "config/NewsSettings.h"
 #include "ConfigTestUtil.h"
@@ -216,4 +219,33 @@ TEST_F(SettingsFixture, AnExistingButUnreadableFileIsNotReplaced) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(other->GetPollPeriod(), 600);
     EXPECT_EQ(other->GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
+}
+
+// The scanning thread walks the lists under the settings lock; a change made
+// by the user interface meanwhile waits for the walk to end.
+TEST_F(SettingsFixture, ChangesWaitForAWalkUnderTheLock) {
+    s->AddUrl("http://a.example/");
+    s->AddUrl("http://b.example/");
+    s->AddKeyword("+a");
+    std::string url, keyword;
+    std::atomic<bool> changed{false};
+    std::thread ui;
+    {
+        CRecursiveLockGuard guard(*s);
+        s->ResetEnumeration();
+        ASSERT_TRUE(s->GetNextUrl(url));
+        ui = std::thread([&] {
+            s->ClearUrls();
+            s->ClearKeywords();
+            changed = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(s->GetNextUrl(url));
+        EXPECT_EQ(url, "http://b.example/");
+        s->GetNextKeyword(keyword);
+        EXPECT_EQ(keyword, "+a");
+        EXPECT_FALSE(changed.load());
+    }
+    ui.join();
+    EXPECT_EQ(s->CountUrls(), 0);
 }
