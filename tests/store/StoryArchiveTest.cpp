@@ -1,15 +1,11 @@
 // The story archive: start-up loading, the cursor-style sequences, adding,
-// maintenance, removal of a custom URL's stories, and use from two threads.
+// maintenance, and removal of a custom URL's stories.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/Messages.h"
-#include "common/RecursiveLock.h"
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
 #include "store/StoryArchive.h"
@@ -201,97 +197,6 @@ TEST_F(StoryArchiveTest, SourceRemovedDropsOnlyAFileNothingVisibleOrEnabledNeeds
     EXPECT_FALSE(FileExists(customPath));
     EXPECT_EQ(m_archive.GetFileCount(), 3);
     EXPECT_EQ(Walk(), Headlines{"Read"});
-}
-
-// The scanning thread and the user interface share the archive, the
-// settings and the catalogue, each under its lock (archive before settings).
-TEST_F(StoryArchiveTest, ScanningThreadAndUserInterfaceShareTheArchive) {
-    const char* const kGone = "http://gone.example/news";
-    m_settings.AddUrl(kCustom);
-    m_settings.AddUrl(kGone);
-    m_archive.LoadAll(m_catalogue, m_settings);
-    constexpr int kCycles = 300;
-    std::atomic<bool> scanning{true};
-    std::set<std::string> dailyHeadlines;  // the scanning thread's only
-
-    auto scan = [&] {
-        for (int i = 0; i < kCycles; ++i) {
-            std::vector<std::string> pages{kGone};  // a page read just before its URL was removed
-            {
-                CRecursiveLockGuard guard(m_catalogue);
-                for (CNewsSource* s = m_catalogue.FirstSource(true); s; s = m_catalogue.NextSource(true))
-                    for (CNewsCategory* c = s->FirstCategory(true); c; c = s->NextCategory(true))
-                        pages.push_back(c->m_strUrl);
-            }
-            {
-                CRecursiveLockGuard guard(m_settings);
-                m_settings.ResetEnumeration();
-                std::string url;
-                for (bool more = true; more;) {
-                    more = m_settings.GetNextUrl(url);
-                    if (!url.empty()) pages.push_back(url);
-                }
-            }
-            for (const std::string& page : pages) {
-                const std::string headline = std::to_string(i) + " story on " + page;
-                CStory story = MakeStory(page, headline, Age(0));
-                bool bAdded = false;
-                Locked([&] {
-                    if (m_archive.FindByHeadline(headline, story.GetSourceName(false, &m_catalogue))) return;
-                    ASSERT_EQ(m_archive.Add(story, false), 1);
-                    bAdded = true;
-                    if (page == kDailyTop) dailyHeadlines.insert(headline);
-                });
-                story.SetState(STORY_NEW);
-                if (bAdded && i % 3 == 0) Locked([&] { ASSERT_EQ(m_archive.Add(story, true), 1); });
-            }
-        }
-    };
-    std::thread scanner([&] {
-        scan();  // a failed assertion returns early; the flag still drops
-        scanning = false;
-    });
-
-    CRecordingTarget storyList;
-    int rounds = 0;
-    for (; scanning; std::this_thread::yield()) {
-        ++rounds;
-        Locked([&] {  // the story list fills, a story is viewed, the list closes
-            while (m_archive.FindNextVisible()) {
-                auto story = m_archive.GetCurrentStory();
-                ASSERT_NE(story, nullptr);
-                EXPECT_TRUE(IsVisibleState(story->GetState()));
-            }
-            if (m_archive.FindByHeadline("0 story on " + std::string(kDailyTop))) m_archive.SetCurrentState(STORY_READ);
-        });
-        Locked([&] {
-            while (m_archive.FindNextWithState(STORY_NEW)) m_archive.SetCurrentState(STORY_UNREAD);
-        });
-        if (rounds % 5 == 0) m_archive.Maintain(false, &storyList);
-        if (rounds % 7 == 0) {  // the Custom URL dialog drops a URL, releases the settings, tells the archive
-            {
-                CRecursiveLockGuard guard(m_settings);
-                m_settings.ClearUrls();
-                m_settings.AddUrl(kCustom);
-            }
-            m_archive.SourceRemoved(kGone);
-            m_settings.AddUrl(kGone);
-        }
-        if (rounds % 11 == 0) {
-            CRecursiveLockGuard guard(m_catalogue);
-            CNewsSource* evening = m_catalogue.FindSource("Evening Post");
-            evening->SetEnabled(!evening->GetEnabled());
-        }
-    }
-    scanner.join();
-    m_archive.Maintain(false, &storyList);
-    EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), rounds / 5 + 1);
-    // Every story recorded for the catalogue page is there once.
-    ASSERT_EQ(dailyHeadlines.size(), static_cast<std::size_t>(kCycles));
-    Locked([&] {
-        EXPECT_EQ(m_archive.FindFile("Daily News")->StoryCount(), kCycles);
-        for (const std::string& h : dailyHeadlines) EXPECT_EQ(m_archive.FindByHeadline(h, "Daily News"), 1) << h;
-    });
 }
 
 }  // namespace
