@@ -1,6 +1,6 @@
 // The scanning thread's schedule on a simulated clock: when each page is
 // read, what "Scan now" does to the period, the period running on while
-// scanning is off, the set-up request, and the first-scan flag.
+// scanning is off or held, the set-up request, and the first-scan flag.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -104,45 +104,45 @@ INSTANTIATE_TEST_SUITE_P(
                       ScheduleCase{"ScanNowRestartsThePeriod", 10, 3, 27, 13, {0, 0, 0, 9, 12, 13, 13, 13, 22, 25}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// While scanning is off (disabled, or off line) nothing is read, but every
-// 10-second wait still counts 10 seconds: 6 at second 5, +10 for each wait
-// ending at 6 to 46 (56 at 46), then one a wait: 60 at second 59. Had the
-// count stood still, the cycle would come 40 seconds later.
-class NewsWatchOffTest : public NewsWatchScheduleTest, public ::testing::WithParamInterface<bool> {};
+// While the thread may not scan (disabled, off line or held) nothing is
+// read, but the period keeps counting: disabled or off line from second 5
+// to 45, every 10-second wait counts 10 seconds (6 at second 5, 56 at 46,
+// 60 at 59), so the cycle comes at 59 and not 40 seconds later. A scan
+// requested meanwhile (the start-up scan) stays pending without the thread
+// seeing it again and again, and runs once allowed.
+struct OffCase {
+    const char* name;
+    char kind;    // 'd' Deactivate, 'o' off line, 'h' Hold
+    int off, on;  // seconds; off -1: from the start
+    int period, pages, limit;
+    Ints times;
+};
 
-TEST_P(NewsWatchOffTest, PeriodKeepsRunningWhileNothingIsRead) {
-    const bool bOffline = GetParam();
-    Prepare(60, true, 1, 100);
-    watch->At(5, [&] { bOffline ? watch->SetConnected(false) : watch->Deactivate(); });
-    watch->At(45, [&] { bOffline ? watch->SetConnected(true) : watch->Activate(); });
-    ASSERT_TRUE(watch->Run());
-    EXPECT_EQ(FetchTimes(), (Ints{0, 59}));
-}
+class NewsWatchOffTest : public NewsWatchScheduleTest, public ::testing::WithParamInterface<OffCase> {};
 
-INSTANTIATE_TEST_SUITE_P(DisabledOrOffline, NewsWatchOffTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Offline" : "Disabled"; });
-
-// An event set while the thread may not act on it (switched off, or held)
-// stays set; the thread lets the time pass instead of seeing it again and
-// again without waiting.
-TEST_F(NewsWatchScheduleTest, PendingScanWaitsWithoutSpinningWhileDisabled) {
-    Prepare(600, true, 1, 100);
-    watch->Deactivate();
-    watch->At(50, [this] { watch->Activate(); });
-    ASSERT_TRUE(watch->Run()) << "the thread did not end: it kept seeing the pending scan";
-    EXPECT_EQ(FetchTimes(), (Ints{50})) << "the start-up scan runs once scanning is on";
+TEST_P(NewsWatchOffTest, NothingIsReadButThePeriodRunsAndNothingSpins) {
+    const OffCase& c = GetParam();
+    Prepare(c.period, true, c.pages, c.limit);
+    auto set = [this, kind = c.kind](bool on) {
+        if (kind == 'd') on ? watch->Activate() : watch->Deactivate();
+        if (kind == 'o') watch->SetConnected(on);
+        if (kind == 'h') on ? watch->Release() : watch->Hold();
+    };
+    if (c.off < 0) set(false);
+    else watch->At(c.off, [set] { set(false); });
+    watch->At(c.on, [set] { set(true); });
+    ASSERT_TRUE(watch->Run()) << "the thread did not end: it kept seeing a pending event";
+    EXPECT_EQ(FetchTimes(), c.times);
     EXPECT_LT(watch->waits.load(), 200);
-    EXPECT_EQ(home.window.Count(WM_SCAN_STARTED), 1);
 }
 
-TEST_F(NewsWatchScheduleTest, PendingScanWaitsWithoutSpinningWhileHeld) {
-    Prepare(600, true, 2, 20);
-    watch->Hold();
-    watch->At(5, [this] { watch->Release(); });
-    ASSERT_TRUE(watch->Run()) << "the thread did not end: it kept seeing the held event";
-    EXPECT_EQ(FetchTimes(), (Ints{5, 5}));
-    EXPECT_LT(watch->waits.load(), 100);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NewsWatchOffTest,
+    ::testing::Values(OffCase{"Disabled", 'd', 5, 45, 60, 1, 100, {0, 59}},
+                      OffCase{"Offline", 'o', 5, 45, 60, 1, 100, {0, 59}},
+                      OffCase{"DisabledAtTheStart", 'd', -1, 50, 600, 1, 100, {50}},
+                      OffCase{"HeldAtTheStart", 'h', -1, 5, 600, 2, 20, {5, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Missing keywords or pages: the main window is asked once (synchronously),
 // nothing is fetched, every cycle still ends with WM_SCAN_FINISHED, and the

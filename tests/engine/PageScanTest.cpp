@@ -8,52 +8,6 @@
 
 namespace {
 
-const char* const kNewsPage = R"(<html><body><ul>
-<li><a href="/story/1.html">Senate passes the budget bill</a> Lawmakers voted late on Tuesday night.
-<li><a href="/story/2.html">Monday</a>
-<li><a href="/story/3.html">10:45 AM</a>
-<li><a href="/story/4.html">OFFICIAL STATEMENT ISSUED</a>
-<li><a href="/story/5.html">More</a>
-<li><a href="http://promo.test/click/ads.html">Win a free cruise today</a>
-<li><a href="/story/6.html">Photo by Smith</a>
-<li><a href="mailto:desk@news.test">Write to the news desk</a>
-<li><a href="http://news.test/world/index.html">Front page of this section</a>
-<li><a href="b.html">Storm hits the coast hard</a>
-</ul></body></html>)";
-
-TEST_F(ScanFixture, ListPageKeepsStoriesDeliversMatchesOnceAndDropsTheRest) {
-    const std::string page = "http://news.test/world/index.html";
-    scanner.SetKeywordGroups({CKeywordGroup("+budget")});
-    Scan(kNewsPage, page);
-    // Dates, clock times, capitals, navigation, ads, photo credits, mail and
-    // the page itself are no stories.
-    EXPECT_EQ(SortedHeadlines(archive), (Strings{"Senate passes the budget bill", "Storm hits the coast hard"}));
-    auto senate = Story("Senate passes the budget bill");
-    ASSERT_TRUE(senate);
-    EXPECT_EQ(senate->GetUrl(), "http://news.test/story/1.html") << "a rooted href takes the page's host";
-    EXPECT_EQ(senate->GetDescription(), "Lawmakers voted late on Tuesday night.");
-    EXPECT_EQ(senate->GetState(), STORY_NEW);
-    EXPECT_EQ(senate->GetKeywords(), "+budget");
-    EXPECT_EQ(senate->GetSource(), "Custom: " + page);
-    auto storm = Story("Storm hits the coast hard");
-    ASSERT_TRUE(storm);
-    EXPECT_EQ(storm->GetUrl(), "http://news.test/world/b.html") << "a relative href takes the page's directory";
-    EXPECT_EQ(storm->GetDescription(), "") << "nothing follows the last link";
-    EXPECT_EQ(storm->GetState(), STORY_PENDING) << "no group matches: recorded, not delivered";
-    ASSERT_EQ(window.Count(WM_NEW_STORIES), 1);
-    EXPECT_EQ(window.Messages()[0].wParam, 0u);
-    EXPECT_EQ(window.Messages()[0].lParam, 0);
-
-    // Known headlines of this source, in any state, are not recorded again;
-    // on another page they belong to another source.
-    Scan(kNewsPage, page);
-    EXPECT_EQ(ArchiveStories(archive).size(), 2u);
-    EXPECT_EQ(window.Count(WM_NEW_STORIES), 1);
-    Scan(kNewsPage, "http://other.test/index.html");
-    EXPECT_EQ(ArchiveStories(archive).size(), 4u);
-    EXPECT_EQ(window.Count(WM_NEW_STORIES), 2);
-}
-
 TEST_F(ScanFixture, PagesGiveTheirStoryLinks) {
     struct {
         const char* body;
@@ -123,7 +77,7 @@ TEST_F(ScanFixture, DescriptionSkipsPhotoCreditsAndDropsOneWord) {
         {"Teachers vote to end the strike", ""},                           // bold text stops it at once
     };
     for (const auto& [headline, description] : want) {
-        auto s = Story(headline);
+        auto s = FindStory(archive, headline);
         ASSERT_TRUE(s) << headline;
         EXPECT_EQ(s->GetDescription(), description) << headline;
     }
@@ -143,11 +97,11 @@ TEST_F(ScanFixture, PriceListingRowsBecomeCodedItems) {
     Scan(page + "</table></body></html>", "http://shop.test/list.html");
     EXPECT_EQ(scanner.GetListingRows(), 11) << "the probe turned into the real pass after 11 rows";
     EXPECT_EQ(ArchiveStories(archive).size(), 12u);
-    auto oak = Story("12345: Oak desk with drawers");
+    auto oak = FindStory(archive, "12345: Oak desk with drawers");
     ASSERT_TRUE(oak) << ::testing::PrintToString(SortedHeadlines(archive));
     EXPECT_EQ(oak->GetDescription(), "$10.50");
     EXPECT_EQ(oak->GetUrl(), "http://shop.test/item?id=1");
-    EXPECT_TRUE(Story("12356: Rosewood cabinet"));
+    EXPECT_TRUE(FindStory(archive, "12356: Rosewood cabinet"));
 }
 
 // Article reads (which stories each mode reads is checked end to end): a
