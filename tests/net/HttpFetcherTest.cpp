@@ -37,8 +37,7 @@ TestHttpResponse Stalling(bool beforeHeaders) {
 class HttpFetcherTest : public ::testing::Test {
 protected:
     FetchResult Fetch(const std::string& url, const char* proxy = nullptr, const char* user = nullptr,
-                      const char* password = nullptr)
-    {
+                      const char* password = nullptr) {
         CUrlParts parts;
         parts.Set(url);
         FetchResult r;
@@ -46,15 +45,13 @@ protected:
         r.result = fetcher.FetchUrl(parts, proxy, user, password, r.page);
         return r;
     }
-    void ExpectFailed(const FetchResult& r)
-    {
+    void ExpectFailed(const FetchResult& r) {
         EXPECT_EQ(r.result, 0);
         EXPECT_TRUE(r.page.empty());
         EXPECT_EQ(fetcher.GetStartTime(), 0);
     }
     std::string ProxyAddress() const { return "127.0.0.1:" + std::to_string(server.Port()); }
-    static void SetRedirect(CTestHttpServer& on, const std::string& path, const std::string& location, int status)
-    {
+    static void SetRedirect(CTestHttpServer& on, const std::string& path, const std::string& location, int status) {
         TestHttpResponse response;
         response.status = status;
         response.headers = {{"Location", location}};
