@@ -209,7 +209,7 @@ TEST_F(NewsWatchScheduleTest, IgnoreInitialStoriesHidesUntilTheFirstScheduledCyc
     Prepare(10, false, 0, 25);
     auto addStory = [this, &site](const std::string& headline, const std::string& path) {
         site.AddStory({path, headline, "Shoppers said prices in the market hall kept rising this month.",
-                       {"Traders reported that prices kept rising."}});
+                       "Traders reported that prices kept rising."});
         site.Serve(server);
     };
     int flagAfterStart = -1;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CTestHttpServer;
@@ -16,7 +17,7 @@ struct SiteStory {
     std::string path;         // of its article page, e.g. "/story/3.html"
     std::string headline;
     std::string description;  // the text after the link on the front page
-    std::vector<std::string> paragraphs;  // the article body
+    std::string article;      // the article body: one paragraph
     Layout layout = LIST;
 };
 
@@ -37,9 +38,7 @@ public:
     CNewsSite();
 
     // A story added to the front page (and its article page).
-    void AddStory(SiteStory story);
-    // Replaces the front page's stories.
-    void SetStories(std::vector<SiteStory> stories) { m_stories = std::move(stories); }
+    void AddStory(SiteStory story) { m_stories.push_back(std::move(story)); }
     const std::vector<SiteStory>& Stories() const { return m_stories; }
     const SiteStory* FindStory(const std::string& headline) const;
     const std::vector<SiteListing>& Listings() const { return m_listings; }
