@@ -1,25 +1,67 @@
-// The parser around the tokenizer: taking a page (size limit, NUL bytes,
-// fetching), the lifetime of the tokens, and the cursor.
+// The HTML parser: taking and fetching a page, text decoding, token order
+// (link rearrangement and implied closings), the open-element stack, fonts,
+// attributes, where a broken page stops the parse, and the cursor.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "html/HtmlParser.h"
 #include "support/TestHttpServer.h"
-#include "tests/html/HtmlTestUtil.h"
 
 namespace {
 
-TEST(HtmlParserPage, SizeLimitAndNulBytes) {
+// Parses page with parser (which keeps the tokens).
+void Parse(CHtmlParser& parser, const std::string& page) {
+    parser.SetPage(page);
+    parser.ParsePage();
+}
+
+// One token in short form: <name> and </name> for tags, 'text' for plain
+// text, kind-prefixed text for the other text kinds, !body for comments;
+// anchors other than links carry their kind (<a:name>, </a:script>).
+std::string Describe(const CHtmlToken& t) {
+    const std::string text(t.Text()), open = t.m_bIsOpen ? "<" : "</";
+    switch (t.m_nKind) {
+    case TK_TEXT: return "'" + text + "'";
+    case TK_TITLE_TEXT: return "title'" + text + "'";
+    case TK_SCRIPT_TEXT: return "script'" + text + "'";
+    case TK_FIELD_TEXT: return "field'" + text + "'";
+    case TK_COMMENT: return "!" + text;
+    case TK_ANCHOR_NAME: return open + text + ":name>";
+    case TK_ANCHOR_LOCAL: return open + text + ":local>";
+    case TK_ANCHOR_SCRIPT: return open + text + ":script>";
+    default: return open + text + ">";
+    }
+}
+
+// All tokens of a page in short form, joined by '|'.
+std::string DescribePage(const std::string& page) {
+    CHtmlParser parser;
+    Parse(parser, page);
+    std::string out;
+    for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
+    return out;
+}
+
+// The first token of the page whose short form is description, or null.
+const CHtmlToken* FindToken(CHtmlParser& parser, const std::string& page, const std::string& description) {
+    Parse(parser, page);
+    for (const CHtmlToken& t : parser.Tokens())
+        if (Describe(t) == description) return &t;
+    return nullptr;
+}
+
+TEST(HtmlParserPage, SizeLimitNulBytesAndTheTokensLifetime) {
     struct Case {
         const char* why;
         std::string page;
-        int length;  // 0: refused
+        int length;            // 0: refused
         std::size_t lastText;  // length of the second token's text
     } cases[] = {
         {"the largest page accepted", "<p>" + std::string(127996, 'x'), 127999, 127996},
         {"a page of exactly the limit is refused", "<p>" + std::string(127997, 'x'), 0, 0},
-        {"larger pages are refused", std::string(200000, 'x'), 0, 0},
         {"an empty page is refused", "", 0, 0},
         {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2},
         {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0},
@@ -27,7 +69,6 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
     for (const Case& c : cases) {
         CHtmlParser parser;
         EXPECT_EQ(parser.SetPage(c.page), c.length > 0) << c.why;
-        EXPECT_EQ(parser.HasPage(), c.length > 0) << c.why;
         EXPECT_EQ(parser.GetPageLength(), c.length) << c.why;
         parser.ParsePage();
         ASSERT_EQ(parser.GetTokenCount(), c.length > 0 ? 2 : 0) << c.why;
@@ -35,41 +76,148 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
             EXPECT_EQ(parser.Tokens()[1].Text().size(), c.lastText) << c.why;
         }
     }
-}
 
-TEST(HtmlParserPage, TokensLiveUntilTheNextParse) {
+    // Parsing frees the page; the tokens live until the next parse, which
+    // without a page empties the list.
     CHtmlParser parser;
-    ASSERT_TRUE(parser.SetPage("<BLINK href=\"u\">Old &amp; text"));
-    parser.ParsePage();
-    EXPECT_FALSE(parser.HasPage());  // parsing frees the page
-    EXPECT_EQ(parser.GetPageLength(), 0);
-
+    Parse(parser, "<BLINK href=\"u\">Old &amp; text");
+    EXPECT_FALSE(parser.HasPage());
     ASSERT_TRUE(parser.SetPage("<p>New page"));
     ASSERT_EQ(parser.GetTokenCount(), 2);
-    EXPECT_EQ(parser.Tokens()[0].Text(), "blink");
     EXPECT_EQ(parser.Tokens()[1].Text(), "Old & text");
-
-    // A refused page drops the held one, and a parse without a page empties the list.
     EXPECT_FALSE(parser.SetPage(std::string(128000, 'x')));
-    EXPECT_FALSE(parser.HasPage());
+    EXPECT_FALSE(parser.HasPage()) << "a refused page drops the one held";
     parser.ParsePage();
     EXPECT_EQ(parser.GetTokenCount(), 0);
 }
 
-// "<b>x</b><i>y</i>": 0 <b>, 1 'x', 2 </b>, 3 <i>, 4 'y', 5 </i>
-class HtmlParserCursor : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(ParseTokens(m_parser, "<b>x</b><i>y</i>").size(), 6u); }
-    int Index(const CHtmlToken* t) const { return t ? static_cast<int>(t - m_parser.Tokens().data()) : -1; }
-    int Current() const {
-        const CHtmlToken* t = nullptr;
-        return m_parser.GetCurrent(t) ? Index(t) : -1;
-    }
-    CHtmlParser m_parser;
-    const CHtmlToken* m_tok = nullptr;
-};
+TEST(HtmlParserText, DecodesTextRuns) {
+    struct Case { const char *why, *page, *text; } cases[] = {  // text: the one token's expected text
+        {"entity output is not whitespace, so it does not join the space before it", "AT&amp;T &nbsp;x", "AT&T  x"},
+        {"an entity without ';' swallows the rest of the run", "Q&A tonight", "Q"},
+        {"&#151; is the one numeric entity that gives a dash", "a &#151; b", "a - b"},
+        {"other numeric entities vanish", "a &#8212; b", "a  b"},
+        {"'&' before whitespace stays and takes that one whitespace byte", "A & B", "A &B"},
+        {"whitespace runs collapse, also at both ends", "  lead\r\n\ttrail  ", " lead trail "},
+        {"entity names are compared ignoring case", "&NBSP;x&AMP;y", " x&y"},
+        {"unknown entities vanish", "a&lt;b&unknown;c", "abc"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), "'" + std::string(c.text) + "'") << c.why;
+}
 
-TEST_F(HtmlParserCursor, FindNextFindPrevSaveAndRestore) {
+TEST(HtmlParserText, TokenSequences) {
+    struct Case { const char *why, *page, *tokens; } cases[] = {  // tokens in DescribePage form
+        // Link rearrangement.
+        {"link text after the link, open tags before, closing after", "<a href=\"x\"><b>Head</b> line</a>",
+         "<b>|<a>|'Head'|' line'|</a>|</b>"},
+        {"no </a>: read ahead to the end, nothing implied", "<td><a href=x>One<td>Two", "<td>|<td>|<a>|'One'|'Two'"},
+        {"a nested link is not moved; table implies </a>", "<a href=1>One<a href=2>Two</a><table>",
+         "<a>|'One'|'Two'|</a>|<a>|</a>|<table>"},
+        {"other text kinds go with the opening group", "<script><a href=x>s</a></script>",
+         "<script>|script's'|<a>|</a>|</script>"},
+        {"non-links are not moved", "<a href='JavaScript:go()'><b>x</b></a>", "<a:script>|<b>|'x'|</b>|</a:script>"},
+        // Anchor kinds.
+        {"href beginning with '#' is local, in any case of tag and name", "<A HREF=\"#top\">", "<a:local>"},
+        {"no href: an anchor name", "<a name=x>", "<a:name>"},
+        {"the last written href decides", "<a href=x href=#y>t</a>", "<a:local>|'t'|</a:local>"},
+        // Implied closings, comments, declarations, raw text kinds.
+        {"a second list item closes the first", "<ul><li>a<li>b</ul>x", "<ul>|<li>|'a'|</li>|<li>|'b'|</ul>|'x'"},
+        {"a comment in script is script", "<script><!-- x = 1; --></script>", "<script>|script' x = 1; '|</script>"},
+        {"declarations are comments holding the bytes from '!'", "<!DOCTYPE html><p>", "!!DOCTYPE html|<p>"},
+        {"title text is kept raw", "<title>A &amp;  B</title>", "<title>|title'A &amp;  B'|</title>"},
+        {"fields after input/option; </form> ends them", "<form><input>abc<option>o1</form>t",
+         "<form>|<input>|field'abc'|<option>|field'o1'|</form>|'t'"},
+        {"unknown names are lower-cased and kept", "<BLINK>x</BLINK>", "<blink>|'x'|</blink>"},
+        {"a '<' in text starts a tag when a '>' follows", "5 < 6 and 7 > 3", "'5 '|<6>|' 3'"},
+        {"a quoted value cannot hold '>'", "<a href=\"a>b\">x</a>", "<a>|'b\">x'|</a>"},
+        // Failure stops: tokens before the broken tag stay.
+        {"an empty tag name stops the parse", "a<>b", "'a'"},
+        {"an unterminated comment stops the parse", "<p><!-- open", "<p>"},
+        {"a '<' with no '>' after it never starts a tag", "a<!-- open", "'a<!-- open'"},
+        {"a last tag without '>' stops the parse", "<p><b x", "<p>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
+}
+
+TEST(HtmlParserText, OpenElementStack) {
+    struct Case {
+        const char *why, *page, *token;  // token: the Describe form of the token to look at
+        std::vector<int> inside, outside;
+    };
+    const std::vector<Case> cases = {
+        {"every open element", "<html><body><center><b>x", "'x'", {TK_HTML, TK_BODY, TK_CENTER, TK_BOLD},
+         {TK_ITALIC, TK_TEXT}},
+        {"a second bold is not pushed, so one closing ends bold", "<b><b>x</b>y", "'y'", {}, {TK_BOLD}},
+        {"</table> closes rows, cells, not bold", "<table><tr><td><b>x</table>y", "'y'", {TK_BOLD},
+         {TK_TABLE, TK_ROW, TK_CELL}},
+        {"a nested item implies the outer one's end", "<ol><li><ul><li>x</ul>y", "'y'", {TK_LIST}, {TK_LIST_ITEM}},
+        {"a closed link does not enclose what follows", "<a href=x>t</a>u", "'u'", {}, {TK_LINK}},
+        {"a link left open encloses the rest", "<td><a href=x>One<td>Two", "'Two'", {TK_LINK, TK_CELL}, {}},
+    };
+    for (const Case& c : cases) {
+        CHtmlParser parser;
+        const CHtmlToken* t = FindToken(parser, c.page, c.token);
+        ASSERT_NE(t, nullptr) << c.why;
+        for (int k : c.inside) EXPECT_TRUE(t->IsInside(k)) << c.why << " kind " << k;
+        for (int k : c.outside) EXPECT_FALSE(t->IsInside(k)) << c.why << " kind " << k;
+    }
+}
+
+TEST(HtmlParserText, FontStacks) {
+    const char* const nested = "<font size=-1><font color=red>x</font>y</font>z";
+    struct Case {
+        const char *why, *page, *text;
+        CFontSize font;  // size, minus, plus, nesting
+    } cases[] = {
+        {"a relative size pushes its number and sign", "<font size=\"+2\">A<td>B", "'A'", {2, 0, 1, 0}},
+        {"a cell starts with the default font", "<font size=\"+2\">A<td>B", "'B'", {3, 0, 0, 0}},
+        {"font without size nests on the top record", nested, "'x'", {1, 1, 0, 1}},
+        {"its closing tag only takes the nesting off", nested, "'y'", {1, 1, 0, 0}},
+        {"the next closing tag pops the sized record", nested, "'z'", {3, 0, 0, 0}},
+        {"text read ahead in a link gets its own font", "<a href=x><font size=2>t</font></a>", "'t'", {2, 0, 0, 0}},
+        {"a huge size saturates instead of overflowing", "<font size=-99999999999999>x", "'x'", {2147483647, 1, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        CHtmlParser parser;
+        const CHtmlToken* t = FindToken(parser, c.page, c.text);
+        ASSERT_TRUE(t && t->GetFont()) << c.why;
+        const CFontSize* f = t->GetFont();
+        EXPECT_EQ(std::tie(f->m_nSize, f->m_nMinus, f->m_nPlus, f->m_nNesting),
+                  std::tie(c.font.m_nSize, c.font.m_nMinus, c.font.m_nPlus, c.font.m_nNesting)) << c.why;
+    }
+}
+
+TEST(HtmlParserText, AttributesAndTagNames) {
+    struct Case { const char *why, *page, *name, *value; } cases[] = {  // page: one tag; value null: not found
+        {"a valueless attribute swallows the next name", "<td nowrap width=5>", "nowrap width", "5"},
+        {"...so that name is not found alone", "<td nowrap width=5>", "width", nullptr},
+        {"'size = 3' makes the name 'size ' with a space", "<font size = 3>", "size ", "3"},
+        {"an unterminated quote runs to the end of the tag", "<img alt=\"abc>", "alt", "abc"},
+        {"names compare ignoring case; single quotes keep spaces", "<IMG SRC=x Alt='y z'>", "alt", "y z"},
+        {"the last written of two wins", "<img src=a src=b>", "src", "b"},
+    };
+    for (const auto& c : cases) {
+        CHtmlParser parser;
+        Parse(parser, c.page);
+        std::string value;
+        EXPECT_EQ(parser.Tokens()[0].GetAttribute(c.name, value), c.value != nullptr) << c.why;
+        EXPECT_EQ(value, c.value ? c.value : "") << c.why;
+    }
+    for (const HtmlTagEntry& e : g_htmlTagTable) EXPECT_EQ(ClassifyTagName(e.name), e.kind) << e.name;
+    for (const char* name : {"", "tdx", "t", "frames", "bold", "A", "framese"})
+        EXPECT_EQ(ClassifyTagName(name), TK_OTHER) << name;
+}
+
+// "<b>x</b><i>y</i>": 0 <b>, 1 'x', 2 </b>, 3 <i>, 4 'y', 5 </i>
+TEST(HtmlParserCursor, FindNextFindPrevSaveAndRestore) {
+    CHtmlParser parser;
+    Parse(parser, "<b>x</b><i>y</i>");
+    const CHtmlToken* tok = nullptr;
+    auto index = [&](const CHtmlToken* t) { return t ? static_cast<int>(t - parser.Tokens().data()) : -1; };
+    auto current = [&] {
+        const CHtmlToken* t = nullptr;
+        return parser.GetCurrent(t) ? index(t) : -1;
+    };
     constexpr int kNone = -1;
     // op: 'n' FindNext, 'p' FindPrev, 'c' ClearCursor; found: index, -1 when the search fails;
     // current: where the cursor is afterwards.
@@ -88,30 +236,30 @@ TEST_F(HtmlParserCursor, FindNextFindPrevSaveAndRestore) {
     for (const Step& s : steps) {
         bool found = false;
         if (s.op == 'c')
-            m_parser.ClearCursor();
+            parser.ClearCursor();
         else if (s.kindB != kNone)
-            found = s.op == 'n' ? m_parser.FindNext(s.kindA, s.kindB, m_tok) : m_parser.FindPrev(s.kindA, s.kindB, m_tok);
+            found = s.op == 'n' ? parser.FindNext(s.kindA, s.kindB, tok) : parser.FindPrev(s.kindA, s.kindB, tok);
         else
-            found = s.op == 'n' ? m_parser.FindNext(s.kindA, m_tok) : m_parser.FindPrev(s.kindA, m_tok);
+            found = s.op == 'n' ? parser.FindNext(s.kindA, tok) : parser.FindPrev(s.kindA, tok);
         if (s.op != 'c') {
             EXPECT_EQ(found, s.found >= 0) << s.why;
-            EXPECT_EQ(Index(m_tok), s.found) << s.why;  // null on failure
+            EXPECT_EQ(index(tok), s.found) << s.why;  // null on failure
         }
-        EXPECT_EQ(Current(), s.current) << s.why;
+        EXPECT_EQ(current(), s.current) << s.why;
     }
 
-    const CHtmlCursorPos saved = m_parser.SaveCursor();
-    ASSERT_TRUE(m_parser.FindNext(TK_ANY, m_tok));
-    EXPECT_TRUE(m_parser.RestoreCursor(saved));
-    EXPECT_EQ(Current(), 0);
+    const CHtmlCursorPos saved = parser.SaveCursor();
+    ASSERT_TRUE(parser.FindNext(TK_ANY, tok));
+    EXPECT_TRUE(parser.RestoreCursor(saved));
+    EXPECT_EQ(current(), 0);
     // A position of another parser, or from before a new parse, is not ours.
     CHtmlParser other;
-    ParseTokens(other, "<b>x</b><i>y</i>");
-    other.FindNext(TK_TEXT, m_tok);
-    EXPECT_FALSE(m_parser.RestoreCursor(other.SaveCursor()));
-    ParseTokens(m_parser, "<b>x</b><i>y</i>");
-    EXPECT_FALSE(m_parser.RestoreCursor(saved));
-    EXPECT_EQ(Current(), -1);
+    Parse(other, "<b>x</b><i>y</i>");
+    other.FindNext(TK_TEXT, tok);
+    EXPECT_FALSE(parser.RestoreCursor(other.SaveCursor()));
+    Parse(parser, "<b>x</b><i>y</i>");
+    EXPECT_FALSE(parser.RestoreCursor(saved));
+    EXPECT_EQ(current(), -1);
 }
 
 TEST(HtmlParserFetch, FetchesAndParsesAPageButNotAnEmptyOrOversizeOne) {
