@@ -84,13 +84,11 @@ TEST_F(CatalogueFixture, ReadingFollowsTheThirdCharacterRuleAndSkipsDamagedLines
     EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(2)->m_strUrl, "http://7d.example/w");
 }
 
-TEST_F(CatalogueFixture, WalksSkipDisabledSourcesAndUnselectedCategories) {
+TEST_F(CatalogueFixture, WalksSkipDisabledSourcesAndUnselectedCategoriesAndNamePages) {
     LoadText("1 A\r\n1 1 A1 http://a/1\r\n0 2 A2 http://a/2\r\n1 3 A3 http://a/3\r\n0 B\r\n1 1 B1 http://b/1\r\n"
-             "1 C\r\n0 1 C1 http://c/1\r\n1 2 C2 http://c/2\r\n");
-    EXPECT_EQ(Sources(false), (Names{"A", "B", "C"}));
-    EXPECT_EQ(Sources(true), (Names{"A", "C"}));
+             "1 C (UK)\r\n0 1 C1 http://a/2\r\n1 2 C2 http://c/2\r\n");
+    EXPECT_EQ(Sources(false), (Names{"A", "B", "C (UK)"}));
     EXPECT_EQ(Categories("A", false), (Names{"A1", "A2", "A3"}));
-    EXPECT_EQ(Categories("A", true), (Names{"A1", "A3"}));
     EXPECT_EQ(catalogue.CountSelected(), 3) << "the selected pages of enabled sources";
 
     // The scanning engine names each page's source while it walks: lookups
@@ -104,30 +102,14 @@ TEST_F(CatalogueFixture, WalksSkipDisabledSourcesAndUnselectedCategories) {
             catalogue.GetUrlFor("A (A3)");
         }
     }
-    EXPECT_EQ(seen, (Names{"A (A1)", "A (A3)", "C (C2)"}));
-    EXPECT_FALSE(catalogue.FindSource("A")->SetSelected(9, 1)) << "no such category";
-    EXPECT_FALSE(catalogue.FindSource("A")->AddCategory("http://a/1", 0, 4, "Dup"));
-}
-
-TEST_F(CatalogueFixture, DescriptorsAndUrlsTranslateBothWays) {
-    LoadText("1 Morning Courier\r\n1 1 Top_Stories http://mc.example/top\r\n0 2 World http://mc.example/w\r\n"
-             "1 Daily (UK)\r\n1 1 Sport http://du.example/s\r\n1 Evening Post\r\n1 1 World http://mc.example/w\r\n");
-    const struct { const char* url; int display; const char* descriptor; } cases[] = {
-        {"http://mc.example/top", 1, "Morning Courier (Top Stories)"}, {"http://mc.example/top", 0, "Morning Courier"},
-        {"http://mc.example/w", 1, "Morning Courier (World)"},  // first in catalogue order
-        {"http://du.example/s", 1, "Daily (UK) (Sport)"},
-        {"http://other.example/", 1, "Custom: http://other.example/"},
-        {"http://other.example/", 0, "Custom: http://other.example/"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(catalogue.GetDescriptorFor(c.url, c.display), c.descriptor) << c.url;
-        if (c.display) {
-            EXPECT_EQ(catalogue.GetUrlFor(c.descriptor), c.url) << c.descriptor;
-        }
-    }
-    EXPECT_EQ(catalogue.GetUrlFor("Evening Post (World)"), "http://mc.example/w");
-    for (const char* unknown : {"Morning Courier (Sports)", "Nobody (World)", "Morning Courier", "Custom:", ""})
+    EXPECT_EQ(seen, (Names{"A (A1)", "A (A3)", "C (UK) (C2)"}));
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/2", 1), "A (A2)") << "first in catalogue order";
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/1", 0), "A");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://x/", 1), "Custom: http://x/");
+    EXPECT_EQ(catalogue.GetUrlFor("C (UK) (C1)"), "http://a/2");
+    for (const char* unknown : {"A (A9)", "Nobody (A1)", "A", "Custom:", ""})
         EXPECT_EQ(catalogue.GetUrlFor(unknown), "") << unknown;
+    EXPECT_FALSE(catalogue.FindSource("A")->AddCategory("http://a/1", 0, 4, "Dup"));
 }
 
 TEST_F(CatalogueFixture, MergeUpdatesKeepsDropsAndAddsAsTheUpdateSays) {

@@ -98,7 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    {1, 1, 0, 0, 1, 0, 0}},
                       ScheduleCase{"FivePagesTenMinutes", 600, 5, 1300, -1,
                                    {0, 0, 0, 0, 0, 599, 719, 839, 959, 1079, 1199}, {}},
-                      ScheduleCase{"OnePage", 10, 1, 40, -1, {0, 9, 19, 29, 39}, {}},
                       // The cycle begun at 9 had read two pages; the third
                       // (due at 15) is read with the others at 13.
                       ScheduleCase{"ScanNowRestartsThePeriod", 10, 3, 27, 13, {0, 0, 0, 9, 12, 13, 13, 13, 22, 25}, {}}),

@@ -1,11 +1,10 @@
 // The HTML parser: taking and fetching a page, text decoding, token order
-// (link rearrangement and implied closings), the open-element stack, fonts,
-// attributes, where a broken page stops the parse, and the cursor.
+// (link rearrangement and implied closings), fonts, attributes, and where a
+// broken page stops the parse.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "html/HtmlParser.h"
 #include "support/TestHttpServer.h"
@@ -139,30 +138,6 @@ TEST(HtmlParserText, TokenSequences) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }
 
-TEST(HtmlParserText, OpenElementStack) {
-    struct Case {
-        const char *why, *page, *token;  // token: the Describe form of the token to look at
-        std::vector<int> inside, outside;
-    };
-    const std::vector<Case> cases = {
-        {"every open element", "<html><body><center><b>x", "'x'", {TK_HTML, TK_BODY, TK_CENTER, TK_BOLD},
-         {TK_ITALIC, TK_TEXT}},
-        {"a second bold is not pushed, so one closing ends bold", "<b><b>x</b>y", "'y'", {}, {TK_BOLD}},
-        {"</table> closes rows, cells, not bold", "<table><tr><td><b>x</table>y", "'y'", {TK_BOLD},
-         {TK_TABLE, TK_ROW, TK_CELL}},
-        {"a nested item implies the outer one's end", "<ol><li><ul><li>x</ul>y", "'y'", {TK_LIST}, {TK_LIST_ITEM}},
-        {"a closed link does not enclose what follows", "<a href=x>t</a>u", "'u'", {}, {TK_LINK}},
-        {"a link left open encloses the rest", "<td><a href=x>One<td>Two", "'Two'", {TK_LINK, TK_CELL}, {}},
-    };
-    for (const Case& c : cases) {
-        CHtmlParser parser;
-        const CHtmlToken* t = FindToken(parser, c.page, c.token);
-        ASSERT_NE(t, nullptr) << c.why;
-        for (int k : c.inside) EXPECT_TRUE(t->IsInside(k)) << c.why << " kind " << k;
-        for (int k : c.outside) EXPECT_FALSE(t->IsInside(k)) << c.why << " kind " << k;
-    }
-}
-
 TEST(HtmlParserText, FontStacks) {
     const char* const nested = "<font size=-1><font color=red>x</font>y</font>z";
     struct Case {
@@ -188,78 +163,19 @@ TEST(HtmlParserText, FontStacks) {
 }
 
 TEST(HtmlParserText, AttributesAndTagNames) {
-    struct Case { const char *why, *page, *name, *value; } cases[] = {  // page: one tag; value null: not found
-        {"a valueless attribute swallows the next name", "<td nowrap width=5>", "nowrap width", "5"},
-        {"...so that name is not found alone", "<td nowrap width=5>", "width", nullptr},
-        {"'size = 3' makes the name 'size ' with a space", "<font size = 3>", "size ", "3"},
-        {"an unterminated quote runs to the end of the tag", "<img alt=\"abc>", "alt", "abc"},
-        {"names compare ignoring case; single quotes keep spaces", "<IMG SRC=x Alt='y z'>", "alt", "y z"},
-        {"the last written of two wins", "<img src=a src=b>", "src", "b"},
-    };
-    for (const auto& c : cases) {
-        CHtmlParser parser;
-        Parse(parser, c.page);
-        std::string value;
-        EXPECT_EQ(parser.Tokens()[0].GetAttribute(c.name, value), c.value != nullptr) << c.why;
-        EXPECT_EQ(value, c.value ? c.value : "") << c.why;
-    }
+    CHtmlParser parser;
+    Parse(parser, "<td nowrap width=5><IMG SRC=a Alt='y z' src=b>");
+    std::string value;
+    EXPECT_TRUE(parser.Tokens()[0].GetAttribute("nowrap width", value)) << "a valueless attribute swallows the next name";
+    EXPECT_EQ(value, "5");
+    EXPECT_FALSE(parser.Tokens()[0].GetAttribute("width", value));
+    EXPECT_TRUE(parser.Tokens()[1].GetAttribute("alt", value)) << "names compare ignoring case";
+    EXPECT_EQ(value, "y z");
+    EXPECT_TRUE(parser.Tokens()[1].GetAttribute("src", value));
+    EXPECT_EQ(value, "b") << "the last written of two wins";
     for (const HtmlTagEntry& e : g_htmlTagTable) EXPECT_EQ(ClassifyTagName(e.name), e.kind) << e.name;
     for (const char* name : {"", "tdx", "t", "frames", "bold", "A", "framese"})
         EXPECT_EQ(ClassifyTagName(name), TK_OTHER) << name;
-}
-
-// "<b>x</b><i>y</i>": 0 <b>, 1 'x', 2 </b>, 3 <i>, 4 'y', 5 </i>
-TEST(HtmlParserCursor, FindNextFindPrevSaveAndRestore) {
-    CHtmlParser parser;
-    Parse(parser, "<b>x</b><i>y</i>");
-    const CHtmlToken* tok = nullptr;
-    auto index = [&](const CHtmlToken* t) { return t ? static_cast<int>(t - parser.Tokens().data()) : -1; };
-    auto current = [&] {
-        const CHtmlToken* t = nullptr;
-        return parser.GetCurrent(t) ? index(t) : -1;
-    };
-    constexpr int kNone = -1;
-    // op: 'n' FindNext, 'p' FindPrev, 'c' ClearCursor; found: index, -1 when the search fails;
-    // current: where the cursor is afterwards.
-    struct Step { char op; int kindA, kindB, found, current; const char* why; } steps[] = {
-        {'p', TK_ANY, kNone, -1, -1, "no cursor: FindPrev fails"},
-        {'n', TK_BOLD, kNone, 0, 0, "no cursor: FindNext tests the first token"},
-        {'n', TK_ITALIC, kNone, 3, 3, "opening tag of the kind"},
-        {'n', TK_ITALIC, kNone, 5, 5, "closing tag of the kind"},
-        {'p', TK_TEXT, kNone, 4, 4, ""},
-        {'p', TK_TABLE, kNone, -1, 0, "a failed FindPrev stays on the first token"},
-        {'n', TK_TABLE, kNone, -1, 5, "a failed FindNext stays on the last token"},
-        {'c', 0, 0, -1, -1, ""},
-        {'n', TK_ITALIC, TK_TEXT, 1, 1, "two kinds: either matches"},
-        {'p', TK_BOLD, TK_TABLE, 0, 0, ""},
-    };
-    for (const Step& s : steps) {
-        bool found = false;
-        if (s.op == 'c')
-            parser.ClearCursor();
-        else if (s.kindB != kNone)
-            found = s.op == 'n' ? parser.FindNext(s.kindA, s.kindB, tok) : parser.FindPrev(s.kindA, s.kindB, tok);
-        else
-            found = s.op == 'n' ? parser.FindNext(s.kindA, tok) : parser.FindPrev(s.kindA, tok);
-        if (s.op != 'c') {
-            EXPECT_EQ(found, s.found >= 0) << s.why;
-            EXPECT_EQ(index(tok), s.found) << s.why;  // null on failure
-        }
-        EXPECT_EQ(current(), s.current) << s.why;
-    }
-
-    const CHtmlCursorPos saved = parser.SaveCursor();
-    ASSERT_TRUE(parser.FindNext(TK_ANY, tok));
-    EXPECT_TRUE(parser.RestoreCursor(saved));
-    EXPECT_EQ(current(), 0);
-    // A position of another parser, or from before a new parse, is not ours.
-    CHtmlParser other;
-    Parse(other, "<b>x</b><i>y</i>");
-    other.FindNext(TK_TEXT, tok);
-    EXPECT_FALSE(parser.RestoreCursor(other.SaveCursor()));
-    Parse(parser, "<b>x</b><i>y</i>");
-    EXPECT_FALSE(parser.RestoreCursor(saved));
-    EXPECT_EQ(current(), -1);
 }
 
 TEST(HtmlParserFetch, FetchesAndParsesAPageButNotAnEmptyOrOversizeOne) {

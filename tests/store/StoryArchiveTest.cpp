@@ -1,5 +1,5 @@
-// The story archive: start-up loading, the cursor-style sequences, adding,
-// maintenance, and removal of a custom URL's stories.
+// The story archive: start-up loading, maintenance, and removal of a custom
+// URL's stories.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,9 +57,9 @@ protected:
         });
         return out;
     }
-    int AddStory(const std::string& source, const std::string& headline, int state, bool supersede = false) {
+    int AddStory(const std::string& source, const std::string& headline, int state) {
         int r = 0;
-        Locked([&] { r = m_archive.Add(MakeStory(source, headline, Age(10), state), supersede); });
+        Locked([&] { r = m_archive.Add(MakeStory(source, headline, Age(10), state), false); });
         return r;
     }
 
@@ -93,54 +93,6 @@ TEST_F(StoryArchiveTest, LoadAllBuildsConfiguredFilesThenAdoptsTheRest) {
     EXPECT_EQ(m_archive.GetFileAt(0)->StoryCount(), 1);
 }
 
-TEST_F(StoryArchiveTest, AddFindByHeadlineAndTheStateWalks) {
-    Locked([this] {  // nothing loaded: nothing to find
-        EXPECT_EQ(m_archive.FindByHeadline("x"), 0);
-        EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
-        EXPECT_EQ(m_archive.SetCurrentState(STORY_READ), 0);
-        EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
-    });
-    m_archive.LoadAll(m_catalogue, m_settings);
-    ASSERT_EQ(AddStory(kDailyTop, "Shared headline", STORY_NEW), 1);
-    ASSERT_EQ(AddStory(kDailyTop, "Daily read", STORY_READ), 1);
-    ASSERT_EQ(AddStory(kEveningPage, "Shared headline", STORY_READ), 1);
-    ASSERT_EQ(AddStory(kEveningPage, "Evening new", STORY_NEW), 1);
-    ASSERT_EQ(AddStory(kCustom, "Custom new", STORY_NEW), 1);
-    ASSERT_EQ(AddStory(kCustom, "Custom pending", STORY_PENDING), 1);
-    // An unconfigured source gets a new file at the end, and keeps it.
-    ASSERT_EQ(m_archive.GetFileCount(), 3);
-    EXPECT_EQ(m_archive.GetFileAt(2)->GetKey(), kCustomKey);
-    EXPECT_EQ(m_archive.GetFileAt(2)->GetDataPath(), m_strData + StoryFileStem(kCustomKey) + ".dat");
-    EXPECT_EQ(m_archive.GetFileAt(2)->StoryCount(), 2);
-
-    Locked([this] {
-        // Without a key: the first file in list order that has it; with a key: only that file.
-        ASSERT_EQ(m_archive.FindByHeadline("Shared headline"), 1);
-        EXPECT_EQ(m_archive.GetCurrentStory()->GetSource(), "Daily News (Top Stories)");
-        EXPECT_EQ(m_archive.FindByHeadline("Evening new"), 1);
-        ASSERT_EQ(m_archive.FindByHeadline("Shared headline", "Evening Post"), 1);
-        EXPECT_EQ(m_archive.GetCurrentState(), STORY_READ);
-        EXPECT_EQ(m_archive.FindByHeadline("Evening new", "Daily News"), 0);
-        EXPECT_EQ(m_archive.FindByHeadline("Shared headline", "No such source"), 0);
-        EXPECT_EQ(m_archive.GetCurrentStory(), nullptr);
-        EXPECT_EQ(m_archive.FindByHeadline("Nowhere"), 0);
-        EXPECT_EQ(m_archive.GetCurrentState(), -1);
-    });
-    Locked([this] {  // FindNextWithState reports the end once, then starts over on the first file
-        for (const char* expected : {"Shared headline", "Evening new", "Custom new", "", "Shared headline"}) {
-            ASSERT_EQ(m_archive.FindNextWithState(STORY_NEW), *expected ? 1 : 0) << expected;
-            if (*expected) {
-                EXPECT_EQ(m_archive.GetCurrentStory()->GetHeadline(), expected);
-            }
-        }
-    });
-    Locked([this] {  // the story list closing: every new story becomes unread
-        while (m_archive.FindNextWithState(STORY_NEW)) ASSERT_EQ(m_archive.SetCurrentState(STORY_UNREAD), 1);
-        EXPECT_EQ(m_archive.FindNextWithState(STORY_NEW), 0);
-    });
-    EXPECT_EQ(Walk().size(), 5u);
-}
-
 TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
     m_archive.LoadAll(m_catalogue, m_settings);
     ASSERT_EQ(AddStory(kDailyTop, "Daily story", STORY_READ), 1);
@@ -152,11 +104,7 @@ TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
     m_archive.Maintain(false, &storyList);
     EXPECT_EQ(FileBytes(dailyPath), before);
     ASSERT_EQ(storyList.Count(WM_STORIES_CHANGED), 1);
-    EXPECT_EQ(storyList.Messages()[0].wParam, 0u);
-    EXPECT_EQ(storyList.Messages()[0].lParam, 0);
     EXPECT_FALSE(storyList.Messages()[0].sent);
-
-    m_archive.Maintain(false, nullptr);  // no story list window: nothing to post to
     m_now += 172800;
     m_archive.Maintain(false, &storyList);
     EXPECT_EQ(FileBytes(dailyPath), "");
