@@ -1,6 +1,6 @@
-// CSmokeDlg: a small dialog built the way the program's dialogs are (controls
-// placed in dialog units, handlers bound by control id in an event table), so
-// that the window test harness has something real to drive and photograph.
+// CSmokeDlg: a small dialog with controls placed in dialog units and handlers
+// bound by control id in an event table, for the window tests to drive and
+// photograph.
 #pragma once
 
 #include <wx/dialog.h>
@@ -15,7 +15,7 @@ public:
     explicit CSmokeDlg(wxWindow* parent = nullptr);
 
     int m_nAdded = 0;          // times the Add handler went through
-    int m_nConfirmAnswer = 0;  // last answer of the confirmation box (wxYES, wxNO...), 0 none
+    int m_nConfirmAnswer = 0;  // last answer of the confirmation box (wxYES, wxNO), 0 none
 
 private:
     void OnAdd(wxCommandEvent& event);

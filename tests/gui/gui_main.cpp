@@ -19,9 +19,8 @@ public:
 
 void FailTestOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                       const wxString& msg) {
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wxWidgets assertion \"" << cond.utf8_string()
-                                                     << "\" failed in " << func.utf8_string() << "(): "
-                                                     << msg.utf8_string();
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+        << "wxWidgets assertion \"" << cond << "\" failed in " << func << "(): " << msg;
 }
 
 }  // namespace

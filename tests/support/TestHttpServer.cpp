@@ -92,11 +92,7 @@ CTestHttpServer::~CTestHttpServer() {
     m_acceptThread.join();
     ::close(m_listenFd);
     lock.lock();
-    m_cv.wait(lock, [this] { return m_nLive == 0; });
-}
-
-std::string CTestHttpServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(m_nPort) + path;
+    m_cv.wait(lock, [this] { return m_openFds.empty(); });
 }
 
 void CTestHttpServer::SetPage(const std::string& path, std::string body, const std::string& contentType) {
@@ -167,13 +163,12 @@ void CTestHttpServer::AcceptLoop() {
         }
         if (fd < 0) continue;
         m_openFds.push_back(fd);
-        ++m_nLive;
         std::thread([this, fd] {
             Serve(fd);
             std::lock_guard<std::mutex> lock(m_mutex);
             m_openFds.erase(std::find(m_openFds.begin(), m_openFds.end(), fd));
             ::close(fd);  // under the lock, so the destructor never shuts down a reused number
-            if (--m_nLive == 0) m_cv.notify_all();
+            m_cv.notify_all();
         }).detach();
     }
 }

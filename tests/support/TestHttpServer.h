@@ -1,7 +1,7 @@
-// CTestHttpServer: a small HTTP/1.1 server on 127.0.0.1 that tests start and
-// stop themselves. It serves pages, stalls and a proxy with Basic
-// authentication, and records every request. One thread serves each
-// connection; every response closes its connection.
+// CTestHttpServer: an HTTP/1.1 server on 127.0.0.1 that tests start and stop
+// themselves. It serves pages, stalls and a proxy with Basic authentication,
+// and records every request. One thread serves each connection; every
+// response closes its connection.
 #pragma once
 
 #include <condition_variable>
@@ -15,41 +15,39 @@
 #include <utility>
 #include <vector>
 
+using TestHttpHeaders = std::vector<std::pair<std::string, std::string>>;
+
 struct TestHttpRequest {
     std::string method, target, path, version;  // target as sent; path: its path and query
-    bool absoluteForm = false;         // "GET http://host/..." as sent to a proxy
-    std::vector<std::pair<std::string, std::string>> headers;
-
-    // The first header of that name (case-insensitive), or "" when absent.
-    std::string Header(const std::string& name) const;
+    bool absoluteForm = false;                  // "GET http://host/..." as sent to a proxy
+    TestHttpHeaders headers;
+    std::string Header(const std::string& name) const;  // case-insensitive; "" when absent
     bool HasHeader(const std::string& name) const;
 };
 
 struct TestHttpResponse {
-    static constexpr std::size_t kNoStall = static_cast<std::size_t>(-1);
     int status = 200;
     std::string body;
-    std::vector<std::pair<std::string, std::string>> headers;  // Content-Type text/html unless given
+    TestHttpHeaders headers;        // Content-Type text/html unless given
     bool sendContentLength = true;  // false: the body ends with the connection
     // Stalls last until ReleaseStalls() or the server stops.
     bool stallBeforeHeaders = false;
-    std::size_t stallAfterBodyBytes = kNoStall;
+    std::size_t stallAfterBodyBytes = static_cast<std::size_t>(-1);
 };
 
 class CTestHttpServer {
 public:
     using Handler = std::function<TestHttpResponse(const TestHttpRequest&)>;
 
-    CTestHttpServer();  // listens on a port the system chooses
+    CTestHttpServer();   // listens on a port the system chooses
     ~CTestHttpServer();  // closes every connection, stalled ones included
     CTestHttpServer(const CTestHttpServer&) = delete;
     CTestHttpServer& operator=(const CTestHttpServer&) = delete;
 
     std::uint16_t Port() const { return m_nPort; }
-    std::string Url(const std::string& path) const;  // "http://127.0.0.1:PORT" + path
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_nPort) + path; }
 
-    // Requests are answered by their path and query, then by the path alone,
-    // else with a 404.
+    // A request is answered by its path and query, else by its path, else with a 404.
     void SetPage(const std::string& path, std::string body, const std::string& contentType = "text/html");
     void SetResponse(const std::string& path, TestHttpResponse response);
     void SetHandler(const std::string& path, Handler handler);  // runs on a connection thread
@@ -62,8 +60,7 @@ public:
     void EnableProxy(const std::string& credentials);
 
     void ReleaseStalls();
-    // Waits until count responses in all have reached a stall.
-    bool WaitForStalls(int count, int timeoutMs);
+    bool WaitForStalls(int count, int timeoutMs);  // count reached in all, since the start
 
     std::vector<TestHttpRequest> Requests() const;
     int RequestCount() const;
@@ -86,8 +83,6 @@ private:
     std::map<std::string, Handler> m_handlers;
     std::string m_strProxyCredentials;  // empty: not a proxy
     std::vector<TestHttpRequest> m_log;
-    int m_nStalls = 0;
-    int m_nReleases = 0;
-    int m_nLive = 0;  // connection threads still running
-    std::vector<int> m_openFds;
+    int m_nStalls = 0, m_nReleases = 0;
+    std::vector<int> m_openFds;  // one per running connection thread
 };

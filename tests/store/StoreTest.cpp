@@ -1,17 +1,160 @@
-// Story files: the headline key, appends, state changes, expiry and
-// compaction, damaged files, failed writes and the node pool.
+// The story store: the record layout, source and file names, story files
+// (appends, state changes, expiry and compaction, damaged files, failed
+// writes, the node pool) and the archive's start-up loading and maintenance.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/FileUtil.h"
+#include "common/Messages.h"
+#include "config/NewsSettings.h"
+#include "config/SourceCatalogue.h"
 #include "store/HeadlineKey.h"
+#include "store/StoryArchive.h"
+#include "store/StoryFile.h"
 #include "store/StoryFileName.h"
-#include "StoreTestUtil.h"
+#include "store/StoryRecord.h"
+#include "support/RecordingTarget.h"
+#include "support/TempDir.h"
 
 namespace {
 
 using Headlines = std::vector<std::string>;
+
+std::string FileBytes(const std::string& path) {
+    std::string out;
+    ReadWholeFile(path, out);
+    return out;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+CStory MakeStory(const std::string& source, const std::string& headline, std::int32_t tFound,
+                        int nState = STORY_PENDING, const std::string& url = "http://example.com/a") {
+    CStory s;
+    s.SetSource(source);
+    s.SetHeadline(headline);
+    s.SetUrl(url);
+    s.SetTimeFound(tFound);
+    s.SetState(nState);
+    return s;
+}
+
+// The bytes a story file holding these stories has, in order.
+std::string EncodeStories(const std::vector<CStory>& stories, CSourceCatalogue* pCatalogue = nullptr) {
+    std::string bytes;
+    for (const CStory& s : stories) {
+        StoryFileRecord rec;
+        s.BuildRecord(rec, pCatalogue);
+        EncodeStoryRecord(rec, bytes);
+    }
+    return bytes;
+}
+
+// Whether fn writes text to standard error.
+template <class Fn>
+bool WritesToStderr(const char* text, Fn fn) {
+    testing::internal::CaptureStderr();
+    fn();
+    return testing::internal::GetCapturedStderr().find(text) != std::string::npos;
+}
+
+// A Data folder in a fresh temporary directory and a clock the test moves.
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest() { ::mkdir(m_strData.c_str(), 0755); }
+
+    std::int32_t Age(std::int64_t seconds) const { return static_cast<std::int32_t>(m_now - seconds); }
+
+    // A story file under the test clock, set to the key unless it is empty.
+    std::unique_ptr<CStoryFile> NewFile(const std::string& key = "Daily News") {
+        auto f = std::make_unique<CStoryFile>(m_strData);
+        f->SetClock([this] { return m_now; });
+        if (!key.empty()) f->SetKey(key);
+        return f;
+    }
+
+    CTempDir m_dir;
+    std::string m_strData = m_dir.Path() + "Data/";
+    std::int64_t m_now = 1700000000;
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values) s.push_back(static_cast<char>(v));
+    return s;
+}
+
+TEST(StoryRecord, EncodesFieldsLittleEndianInFileOrder) {
+    const StoryFileRecord rec{STORY_NEW, 0x01020304, "+k", "Hi", "u", "", "S (C)"};
+    std::string out;
+    EncodeStoryRecord(rec, out);
+    const std::string expected = Bytes({0xFF, 1, 0, 0, 0, 4, 3, 2, 1, 2, 0, 0, 0}) + "+k" + Bytes({2, 0, 0, 0}) +
+                                 "Hi" + Bytes({1, 0, 0, 0}) + "u" + Bytes({0, 0, 0, 0, 5, 0, 0, 0}) + "S (C)";
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(StoryRecordSize(rec), expected.size());
+
+    // Negative values are two's complement; a record without texts is 29 bytes.
+    StoryFileRecord negative;
+    negative.nState = -1;
+    negative.tFound = -2;
+    out.clear();
+    EncodeStoryRecord(negative, out);
+    EXPECT_EQ(out, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF}) + std::string(20, '\0'));
+}
+
+TEST(StorySourceName, AllDescriptorFormsAndTheStoredDisplayName) {
+    CSourceCatalogue catalogue;
+    ASSERT_TRUE(catalogue.AddSource("Daily News", 1)->AddCategory("http://daily.example/top", 1, 1, "Top Stories"));
+    // key: the name with the display flag clear; display: with it set.
+    const struct { const char* source; const char* key; const char* display; } cases[] = {
+        {"Daily News (Top Stories)", "Daily News", "Daily News (Top Stories)"},
+        {"Custom: http://x.example/p", "Custom: http://x.example/p", "Custom: http://x.example/p"},
+        {"Custom:odd", "Custom:odd", "Custom:odd"},
+        {"http://daily.example/top", "Daily News", "Daily News (Top Stories)"},
+        {"http://other.example/", "Custom: http://other.example/", "Custom: http://other.example/"},
+        {"https://other.example/", "Custom: https://other.example/", "Custom: https://other.example/"},
+        {"No parenthesis", "", "No parenthesis"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        CStory s;
+        s.SetSource(c.source);
+        EXPECT_EQ(s.GetSourceName(false, &catalogue), c.key);
+        EXPECT_EQ(s.GetSourceName(true, &catalogue), c.display);
+        StoryFileRecord rec;
+        s.BuildRecord(rec, &catalogue);
+        EXPECT_EQ(rec.strSource, c.display);  // a page URL is stored as its display name
+    }
+}
+
+TEST(StoryFileName, StemRuleAndSafeCharacters) {
+    const struct { const char* key; const char* raw; } cases[] = {
+        {"abc", "abc01260003"},  // shorter key, shorter stem
+        {"", "00000000"},
+        // custom prefix, scheme and "www." skipped; 8 characters taken
+        {"Custom: http://www.example.com/news", "example.0d050023"},
+        {"Custom: http://example.com/news", "example.0b72001f"},
+        {"Custom: https://www.example.com/news", "example.0d780024"},
+        {"a\xE9", "a\xE9" "004a0002"},  // signed: 'a' (97) + 0xE9 (-23) = 0x4a
+    };
+    for (const auto& c : cases) EXPECT_EQ(RawStoryFileStem(c.key), c.raw) << c.key;
+
+    EXPECT_EQ(SafeFileNameChars("a/b:c d.e-f_g\xE9*"), "a_b_c_d.e-f_g__");
+    const std::string stem = StoryFileStem("Custom: http://a.b/c:d?e");
+    EXPECT_EQ(stem.find_first_of("/:? "), std::string::npos);
+    EXPECT_EQ(stem.size(), 16u);
+    EXPECT_EQ(StoryFileStem("Daily News"), "Daily_Ne" + RawStoryFileStem("Daily News").substr(8));
+}
+
 const char* const kSource = "Daily News (Top Stories)";
 const std::string kName = StoryFileStem("Daily News") + ".dat";
 
@@ -261,6 +404,102 @@ TEST_F(StoryFileTest, SecondPoolBlockComesAndGoes) {
     ASSERT_EQ(f->Rewrite(false), 1);
     EXPECT_EQ(f->StoryCount(), 511);
     EXPECT_EQ(f->PoolBlockCount(), 1);
+}
+
+const char* const kDailyTop = "http://daily.example/top";
+const char* const kDailyWorld = "http://daily.example/world";
+const char* const kEveningPage = "http://evening.example/";
+const char* const kCustom = "http://custom.example/news";
+const char* const kCustomKey = "Custom: http://custom.example/news";
+
+class StoryArchiveTest : public StoreTest {
+protected:
+    void SetUp() override {
+        CNewsSource* daily = m_catalogue.AddSource("Daily News", 1);
+        daily->AddCategory(kDailyTop, 1, 1, "Top Stories");
+        daily->AddCategory(kDailyWorld, 0, 2, "World");
+        m_catalogue.AddSource("Evening Post", 1)->AddCategory(kEveningPage, 1, 1, "Headlines");
+        m_catalogue.AddSource("Old Times", 0)->AddCategory("http://old.example/", 1, 1, "Front");
+        m_settings.SetDefaultSoundLookup([] { return std::string(); });
+        m_settings.SetFileName(m_dir.Path());
+        m_settings.Load();
+        m_settings.SetAutoSave();
+        m_archive.SetDataFolder(m_strData);
+        m_archive.SetClock([this] { return m_now; });
+    }
+
+    // Runs fn under the archive lock with the archive open for writing.
+    template <class Fn>
+    void Locked(Fn fn) {
+        CStoryArchiveGuard guard(m_archive);
+        m_archive.Open("r+b");
+        fn();
+        m_archive.Close();
+    }
+    // The visible headlines, file after file; FindNextVisible stays at the end.
+    Headlines Walk() {
+        Headlines out;
+        Locked([&] {
+            while (out.size() < 20 && m_archive.FindNextVisible())
+                out.push_back(m_archive.GetCurrentStory()->GetHeadline());
+            EXPECT_EQ(m_archive.FindNextVisible(), 0);
+            EXPECT_EQ(m_archive.GetCurrentState(), -1);
+        });
+        return out;
+    }
+    int AddStory(const std::string& source, const std::string& headline, int state) {
+        int r = 0;
+        Locked([&] { r = m_archive.Add(MakeStory(source, headline, Age(10), state), false); });
+        return r;
+    }
+
+    CSourceCatalogue m_catalogue;
+    CNewsSettings m_settings;
+    CStoryArchive m_archive;
+};
+
+TEST_F(StoryArchiveTest, LoadAllBuildsConfiguredFilesThenAdoptsTheRest) {
+    ASSERT_TRUE(m_settings.AddUrl(kCustom));
+    ASSERT_TRUE(m_settings.AddUrl(kDailyWorld));  // a catalogue page: same key as the source
+    WriteBytes(m_strData + StoryFileStem("Daily News") + ".dat",
+               EncodeStories({MakeStory(kDailyTop, "Daily story", Age(5), STORY_NEW),
+                              MakeStory(kDailyTop, "Expired daily story", Age(172800), STORY_READ)},
+                             &m_catalogue));
+    WriteBytes(m_strData + StoryFileStem("Old Times") + ".dat",
+               EncodeStories({MakeStory("Old Times (Front)", "Old times story", Age(5), STORY_UNREAD)}));
+    WriteBytes(m_strData + "emptyfile.dat", "");
+    WriteBytes(m_strData + "notes.txt", "not a story file");
+
+    EXPECT_EQ(m_archive.LoadAll(m_catalogue, m_settings), 4);
+    Headlines keys;
+    for (int i = 0; i < m_archive.GetFileCount(); ++i) keys.push_back(m_archive.GetFileAt(i)->GetKey());
+    EXPECT_EQ(keys, (Headlines{"Daily News", "Evening Post", kCustomKey, "Old Times"}));
+    EXPECT_FALSE(FileExists(m_strData + "emptyfile.dat"));
+    EXPECT_TRUE(FileExists(m_strData + "notes.txt"));
+    EXPECT_TRUE(FileExists(m_strData + StoryFileStem("Evening Post") + ".dat"));
+    EXPECT_TRUE(FileExists(m_strData + StoryFileStem(kCustomKey) + ".dat"));
+    // The configured file was compacted at start: the expired story is gone.
+    EXPECT_EQ(Walk(), (Headlines{"Daily story", "Old times story"}));
+    EXPECT_EQ(m_archive.GetFileAt(0)->StoryCount(), 1);
+}
+
+TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
+    m_archive.LoadAll(m_catalogue, m_settings);
+    ASSERT_EQ(AddStory(kDailyTop, "Daily story", STORY_READ), 1);
+    ASSERT_EQ(AddStory(kEveningPage, "Evening story", STORY_BOOKMARKED), 1);
+    const std::string dailyPath = m_archive.GetFileAt(0)->GetDataPath();
+    const std::string before = FileBytes(dailyPath);
+
+    CRecordingTarget storyList;
+    m_archive.Maintain(false, &storyList);
+    EXPECT_EQ(FileBytes(dailyPath), before);
+    ASSERT_EQ(storyList.Count(WM_STORIES_CHANGED), 1);
+    EXPECT_FALSE(storyList.Messages()[0].sent);
+    m_now += 172800;
+    m_archive.Maintain(false, &storyList);
+    EXPECT_EQ(FileBytes(dailyPath), "");
+    EXPECT_EQ(Walk(), Headlines{"Evening story"});
+    EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), 2);
 }
 
 }  // namespace
