@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -53,26 +54,24 @@ std::optional<int> Invoke(Strings args) {
 // what has been written so far through the function it is given.
 CommandResult Captured(const std::function<std::optional<int>(const std::function<std::string()>&)>& body) {
     CTempDir dir;
-    const std::string outPath = dir.File("stdout.txt"), errPath = dir.File("stderr.txt");
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const int savedOut = ::dup(1), savedErr = ::dup(2);
-    std::FILE* out = std::fopen(outPath.c_str(), "w");
-    std::FILE* err = std::fopen(errPath.c_str(), "w");
-    ::dup2(::fileno(out), 1);
-    ::dup2(::fileno(err), 2);
-    std::fclose(out);
-    std::fclose(err);
+    const std::string paths[] = {dir.File("stdout.txt"), dir.File("stderr.txt")};
+    int saved[2];
+    for (int fd : {1, 2}) {
+        std::fflush(fd == 1 ? stdout : stderr);
+        saved[fd - 1] = ::dup(fd);
+        const int file = ::open(paths[fd - 1].c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(file, fd);
+        ::close(file);
+    }
     CommandResult r;
-    r.status = body([&] { return ReadText(outPath); });
-    std::fflush(stdout);
-    std::fflush(stderr);
-    ::dup2(savedOut, 1);
-    ::dup2(savedErr, 2);
-    ::close(savedOut);
-    ::close(savedErr);
-    r.out = ReadText(outPath);
-    r.err = ReadText(errPath);
+    r.status = body([&] { return ReadText(paths[0]); });
+    for (int fd : {1, 2}) {
+        std::fflush(fd == 1 ? stdout : stderr);
+        ::dup2(saved[fd - 1], fd);
+        ::close(saved[fd - 1]);
+    }
+    r.out = ReadText(paths[0]);
+    r.err = ReadText(paths[1]);
     return r;
 }
 

@@ -210,7 +210,7 @@ TEST_F(EndToEndTest, DeactivateDuringAForcedScanAbortsTheFetchAndStopsThePageLoo
 // category dropped from a source that stays selected changes nothing.
 TEST_F(EndToEndTest, CatalogueSourcesListingsAndDeselection) {
     home.settings.AddKeyword("+inflation");
-    home.settings.AddKeyword("+desk");
+    home.settings.AddKeyword("+oak+desk");
     home.settings.AddUrl(server.Url(CNewsSite::MARKET_PAGE));
     CNewsSource* source = home.catalogue.AddSource("Riverside Courier", 1);
     ASSERT_NE(source, nullptr);

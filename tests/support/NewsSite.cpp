@@ -62,17 +62,12 @@ CNewsSite::CNewsSite() : m_stories(DefaultStories()) {
     // Twelve rows: the probe pass turns into the real pass after more than
     // ten multi-word links, and only then does the real pass keep treating
     // the rows as listings.
-    const char* const titles[] = {
-        "Oak writing desk with drawers",   "Pine bookcase with five shelves", "Walnut dining table for six",
-        "Leather armchair in dark brown",  "Brass floor lamp with shade",     "Cherry wood chest of drawers",
-        "Painted kitchen dresser in blue", "Set of four ladder back chairs",  "Folding garden bench in teak",
-        "Mahogany bedside cabinet pair",   "Wicker laundry basket with lid",  "Cast iron umbrella stand",
-    };
-    const char* const prices[] = {"$125.00", "$89.50", "$410.00", "$215.75", "$45.00", "$330.00",
-                                  "$275.00", "$160.00", "$98.25", "$140.00", "$22.50", "$37.00"};
+    const char* const woods[] = {"Oak", "Pine", "Walnut", "Cherry"};
+    const char* const items[] = {"writing desk with drawers", "bookcase with five shelves", "dining table for six"};
     for (int i = 0; i < 12; ++i) {
         const std::string code = std::to_string(48213 + 1117 * i);
-        m_listings.push_back({"/item.html?id=" + code, titles[i], code, prices[i]});
+        m_listings.push_back({"/item.html?id=" + code, std::string(woods[i % 4]) + " " + items[i % 3], code,
+                              "$" + std::to_string(25 + 15 * i) + ".50"});
     }
 }
 
