@@ -31,6 +31,7 @@ TEST(LinkRules, TextRulesTable) {
         {caps, "NASA launches probe", 0, "a lower-case letter"},
         {nav, "More", 0, "one word holding 'more'"},
         {nav, "More rain expected", 1, "three words may hold 'more'"},
+        {nav, "Latest video", 0, "two words holding 'video'"},
         {nav, "Download the new app", 0, "up to five words holding 'download'"},
         {nav, "Why you should not download pirated films", 1, "six words are kept"},
         {photo, "PHOTOS: Smith", 1, "up to three words beginning with 'photo', any case"},

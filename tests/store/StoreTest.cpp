@@ -406,100 +406,54 @@ TEST_F(StoryFileTest, SecondPoolBlockComesAndGoes) {
     EXPECT_EQ(f->PoolBlockCount(), 1);
 }
 
-const char* const kDailyTop = "http://daily.example/top";
-const char* const kDailyWorld = "http://daily.example/world";
-const char* const kEveningPage = "http://evening.example/";
-const char* const kCustom = "http://custom.example/news";
-const char* const kCustomKey = "Custom: http://custom.example/news";
-
-class StoryArchiveTest : public StoreTest {
-protected:
-    void SetUp() override {
-        CNewsSource* daily = m_catalogue.AddSource("Daily News", 1);
-        daily->AddCategory(kDailyTop, 1, 1, "Top Stories");
-        daily->AddCategory(kDailyWorld, 0, 2, "World");
-        m_catalogue.AddSource("Evening Post", 1)->AddCategory(kEveningPage, 1, 1, "Headlines");
-        m_catalogue.AddSource("Old Times", 0)->AddCategory("http://old.example/", 1, 1, "Front");
-        m_settings.SetDefaultSoundLookup([] { return std::string(); });
-        m_settings.SetFileName(m_dir.Path());
-        m_settings.Load();
-        m_settings.SetAutoSave();
-        m_archive.SetDataFolder(m_strData);
-        m_archive.SetClock([this] { return m_now; });
-    }
-
-    // Runs fn under the archive lock with the archive open for writing.
-    template <class Fn>
-    void Locked(Fn fn) {
-        CStoryArchiveGuard guard(m_archive);
-        m_archive.Open("r+b");
-        fn();
-        m_archive.Close();
-    }
-    // The visible headlines, file after file; FindNextVisible stays at the end.
-    Headlines Walk() {
-        Headlines out;
-        Locked([&] {
-            while (out.size() < 20 && m_archive.FindNextVisible())
-                out.push_back(m_archive.GetCurrentStory()->GetHeadline());
-            EXPECT_EQ(m_archive.FindNextVisible(), 0);
-            EXPECT_EQ(m_archive.GetCurrentState(), -1);
-        });
-        return out;
-    }
-    int AddStory(const std::string& source, const std::string& headline, int state) {
-        int r = 0;
-        Locked([&] { r = m_archive.Add(MakeStory(source, headline, Age(10), state), false); });
-        return r;
-    }
-
-    CSourceCatalogue m_catalogue;
-    CNewsSettings m_settings;
-    CStoryArchive m_archive;
-};
-
-TEST_F(StoryArchiveTest, LoadAllBuildsConfiguredFilesThenAdoptsTheRest) {
-    ASSERT_TRUE(m_settings.AddUrl(kCustom));
-    ASSERT_TRUE(m_settings.AddUrl(kDailyWorld));  // a catalogue page: same key as the source
-    WriteBytes(m_strData + StoryFileStem("Daily News") + ".dat",
-               EncodeStories({MakeStory(kDailyTop, "Daily story", Age(5), STORY_NEW),
-                              MakeStory(kDailyTop, "Expired daily story", Age(172800), STORY_READ)},
-                             &m_catalogue));
+// At start-up every configured source gets its story file (compacted), the
+// other story files are adopted under their first story's source and empty
+// ones go; the maintenance timer later drops what expired and tells the
+// story list.
+TEST_F(StoreTest, ArchiveLoadsConfiguredFilesAdoptsTheRestAndMaintainsThem) {
+    const char* const kDailyTop = "http://daily.example/top";
+    const char* const kDailyWorld = "http://daily.example/world";
+    const char* const kCustomKey = "Custom: http://custom.example/news";
+    CSourceCatalogue catalogue;
+    CNewsSource* daily = catalogue.AddSource("Daily News", 1);
+    daily->AddCategory(kDailyTop, 1, 1, "Top Stories");
+    daily->AddCategory(kDailyWorld, 0, 2, "World");
+    catalogue.AddSource("Evening Post", 1)->AddCategory("http://evening.example/", 1, 1, "Headlines");
+    catalogue.AddSource("Old Times", 0)->AddCategory("http://old.example/", 1, 1, "Front");
+    CNewsSettings settings;
+    settings.SetDefaultSoundLookup([] { return std::string(); });
+    settings.SetFileName(m_dir.Path());
+    settings.Load();
+    ASSERT_TRUE(settings.AddUrl("http://custom.example/news"));
+    ASSERT_TRUE(settings.AddUrl(kDailyWorld));  // a catalogue page: same key as its source
+    const std::string dailyPath = m_strData + StoryFileStem("Daily News") + ".dat";
+    const CStory young = MakeStory(kDailyTop, "Daily story", Age(5), STORY_NEW);
+    WriteBytes(dailyPath, EncodeStories({young, MakeStory(kDailyTop, "Expired", Age(172800), STORY_READ)}, &catalogue));
     WriteBytes(m_strData + StoryFileStem("Old Times") + ".dat",
                EncodeStories({MakeStory("Old Times (Front)", "Old times story", Age(5), STORY_UNREAD)}));
     WriteBytes(m_strData + "emptyfile.dat", "");
     WriteBytes(m_strData + "notes.txt", "not a story file");
 
-    EXPECT_EQ(m_archive.LoadAll(m_catalogue, m_settings), 4);
+    CStoryArchive archive;
+    archive.SetDataFolder(m_strData);
+    archive.SetClock([this] { return m_now; });
+    EXPECT_EQ(archive.LoadAll(catalogue, settings), 4);
     Headlines keys;
-    for (int i = 0; i < m_archive.GetFileCount(); ++i) keys.push_back(m_archive.GetFileAt(i)->GetKey());
+    for (int i = 0; i < archive.GetFileCount(); ++i) keys.push_back(archive.GetFileAt(i)->GetKey());
     EXPECT_EQ(keys, (Headlines{"Daily News", "Evening Post", kCustomKey, "Old Times"}));
     EXPECT_FALSE(FileExists(m_strData + "emptyfile.dat"));
     EXPECT_TRUE(FileExists(m_strData + "notes.txt"));
-    EXPECT_TRUE(FileExists(m_strData + StoryFileStem("Evening Post") + ".dat"));
     EXPECT_TRUE(FileExists(m_strData + StoryFileStem(kCustomKey) + ".dat"));
-    // The configured file was compacted at start: the expired story is gone.
-    EXPECT_EQ(Walk(), (Headlines{"Daily story", "Old times story"}));
-    EXPECT_EQ(m_archive.GetFileAt(0)->StoryCount(), 1);
-}
-
-TEST_F(StoryArchiveTest, MaintainRewritesExpiredFilesAndPostsToTheStoryList) {
-    m_archive.LoadAll(m_catalogue, m_settings);
-    ASSERT_EQ(AddStory(kDailyTop, "Daily story", STORY_READ), 1);
-    ASSERT_EQ(AddStory(kEveningPage, "Evening story", STORY_BOOKMARKED), 1);
-    const std::string dailyPath = m_archive.GetFileAt(0)->GetDataPath();
-    const std::string before = FileBytes(dailyPath);
+    EXPECT_EQ(FileBytes(dailyPath), EncodeStories({young}, &catalogue)) << "compacted at start";
+    EXPECT_EQ(archive.GetFileAt(3)->StoryCount(), 1);
 
     CRecordingTarget storyList;
-    m_archive.Maintain(false, &storyList);
-    EXPECT_EQ(FileBytes(dailyPath), before);
+    m_now += 172800;
+    archive.Maintain(false, &storyList);
+    EXPECT_EQ(FileBytes(dailyPath), "");
+    EXPECT_EQ(archive.GetFileAt(3)->StoryCount(), 0);
     ASSERT_EQ(storyList.Count(WM_STORIES_CHANGED), 1);
     EXPECT_FALSE(storyList.Messages()[0].sent);
-    m_now += 172800;
-    m_archive.Maintain(false, &storyList);
-    EXPECT_EQ(FileBytes(dailyPath), "");
-    EXPECT_EQ(Walk(), Headlines{"Evening story"});
-    EXPECT_EQ(storyList.Count(WM_STORIES_CHANGED), 2);
 }
 
 }  // namespace
