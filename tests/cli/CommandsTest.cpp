@@ -31,10 +31,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct CommandResult {
-    std::optional<int> status;
-    std::string out, err;
-};
+struct CommandResult { std::optional<int> status; std::string out, err; };
 
 std::string ReadText(const std::string& path) {
     std::string text;

@@ -67,11 +67,7 @@ protected:
 // Standard only those of stories whose headline holds an include word of a
 // group that did not match it; Extensive every story not matched by its
 // headline, once however many groups it tries.
-struct ModeCase {
-    const char* name;
-    int titleContainsKeyword, checkOnlyTitle;
-    Strings newHeadlines, articlesRead;
-};
+struct ModeCase { const char* name; int titleContainsKeyword, checkOnlyTitle; Strings newHeadlines, articlesRead; };
 
 class EndToEndModeTest : public EndToEndTest, public ::testing::WithParamInterface<ModeCase> {};
 

@@ -7,11 +7,7 @@
 namespace {
 
 TEST(KeywordGroup, FindWordEndingsTable) {
-    struct {
-        const char *word, *text;
-        int pos;
-        const char* why;
-    } const cases[] = {
+    struct { const char *word, *text; int pos; const char* why; } const cases[] = {
         {"vote", "the vote is on", 4, "whole word followed by a space"},
         {"vote", "a vote", 2, "at the end of the text"},
         {"vote", "votes counted", 0, "ending -s after a final e"},
@@ -49,11 +45,7 @@ TEST(KeywordGroup, ParseAndMatch) {
     EXPECT_EQ(terms("+well-known"), "+well -known ") << "a '-' inside a word starts an exclude term";
     EXPECT_EQ(CKeywordGroup("+Stock_Market-football").GetKeywordText(), "+Stock_Market-football");
 
-    struct {
-        const char *group, *text;
-        int match;
-        const char* why;
-    } const cases[] = {
+    struct { const char *group, *text; int match; const char* why; } const cases[] = {
         {"", "anything at all", 1, "a group without terms matches everything"},
         {"+vote+tax", "senate votes today", 0, "every include must occur"},
         {"+vote+tax", "tax vote", 1, "order in the text does not matter; endings count"},

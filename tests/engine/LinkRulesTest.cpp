@@ -14,12 +14,7 @@ TEST(LinkRules, TextRulesTable) {
     const Rule caps = [](const std::string& t) { return CPageScanner::IsAllCaps(t); };
     const Rule nav = [](const std::string& t) { return CPageScanner::IsNavigationText(t, Words(t)); };
     const Rule photo = [](const std::string& t) { return CPageScanner::IsPhotoCaption(t); };
-    struct {
-        Rule rule;
-        const char* text;
-        int expected;
-        const char* why;
-    } const cases[] = {
+    struct { Rule rule; const char* text; int expected; const char* why; } const cases[] = {
         {date, "Monday", 1, "a weekday alone"},
         {date, "Sun sets record", 0, "no digit and more than one word"},
         {date, "Stocks slide Monday 2003", 1, "four words with a digit and a weekday"},
@@ -42,12 +37,7 @@ TEST(LinkRules, TextRulesTable) {
 
 TEST(LinkRules, IsSectionLink) {
     const CFontSize plain{3, 0, 0, 0};
-    struct {
-        const char* text;
-        CFontSize font;
-        int expected;
-        const char* why;
-    } const cases[] = {
+    struct { const char* text; CFontSize font; int expected; const char* why; } const cases[] = {
         {"Top Stories", plain, 1, "'topstor' once spaces are removed"},
         {"Previous", plain, 0, "paging words are no sections"},
         {"Business", plain, 1, "a word of the section list"},
@@ -65,11 +55,7 @@ TEST(LinkRules, IsSectionLink) {
 }
 
 TEST(LinkRules, IsAcceptableHref) {
-    struct {
-        const char* href;
-        int expected;
-        const char* why;
-    } const cases[] = {
+    struct { const char* href; int expected; const char* why; } const cases[] = {
         {"http://news.test/story/1.html", 1, "an ordinary story"},
         {"mailto:desk@news.test", 0, "mail address"},
         {"/cgi-bin/search?q=x", 0, "cgi and search"},
@@ -86,9 +72,7 @@ TEST(LinkRules, IsAcceptableHref) {
 }
 
 TEST(LinkRules, ResolveHref) {
-    struct {
-        const char *href, *page, *url, *why;
-    } const cases[] = {
+    struct { const char *href, *page, *url, *why; } const cases[] = {
         {"b.html", "http://host/a/index.html", "http://host/a/b.html", "relative to the page's directory"},
         {"/c.html", "http://host/a/index.html", "http://host/c.html", "relative to the host"},
         {"HTTP://other/x.html", "http://host/a/", "HTTP://other/x.html", "absolute hrefs are copied"},

@@ -6,12 +6,7 @@
 namespace {
 
 TEST(ListingRules, ParsePriceTable) {
-    struct {
-        const char* word;
-        int rating;
-        float price;
-        const char* why;
-    } const cases[] = {
+    struct { const char* word; int rating; float price; const char* why; } const cases[] = {
         {"12.50", 2, 12.5f, "point with two fraction digits"},
         {"$1,250.00", 3, 1250.0f, "dollar wins over the point; commas ignored"},
         {"12.505", 1, 12.505f, "three fraction digits"},
@@ -29,11 +24,7 @@ TEST(ListingRules, ParsePriceTable) {
 }
 
 TEST(ListingRules, FindItemNumberTable) {
-    struct {
-        const char* url;
-        int found;
-        const char *code, *why;
-    } const cases[] = {
+    struct { const char* url; int found; const char *code, *why; } const cases[] = {
         {"http://shop/view?ID=12345&x=1", 1, "12345", "marker found in lower case, digits end at '&'"},
         {"http://shop/p/id_9001.html", 1, "9001", "id_ marker"},
         {"http://shop/view?itm=5&id=6", 1, "6", "markers are tried in list order: id= before itm="},

@@ -9,11 +9,7 @@
 namespace {
 
 TEST_F(ScanFixture, PagesGiveTheirStoryLinks) {
-    struct {
-        const char* body;
-        Strings headlines;
-        const char* why;
-    } const cases[] = {
+    struct { const char* body; Strings headlines; const char* why; } const cases[] = {
         {R"(<p><font size="-1"><a href="a.html">Quake aftermath</a></font>)", {},
          "two small words, not bold, nothing before"},
         {R"(<p><b><font size="-1"><a href="a.html">Quake aftermath</a></font></b>)", {"Quake aftermath"}, "bold"},

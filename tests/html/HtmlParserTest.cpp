@@ -1,13 +1,12 @@
-// The HTML parser: taking and fetching a page, text decoding, token order
-// (link rearrangement and implied closings), fonts, attributes, and where a
-// broken page stops the parse.
+// The HTML parser: taking a page, text decoding, token order (link
+// rearrangement and implied closings), fonts, and where a broken page stops
+// the parse.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 
 #include "html/HtmlParser.h"
-#include "support/TestHttpServer.h"
 
 namespace {
 
@@ -160,41 +159,6 @@ TEST(HtmlParserText, FontStacks) {
         EXPECT_EQ(std::tie(f->m_nSize, f->m_nMinus, f->m_nPlus, f->m_nNesting),
                   std::tie(c.font.m_nSize, c.font.m_nMinus, c.font.m_nPlus, c.font.m_nNesting)) << c.why;
     }
-}
-
-TEST(HtmlParserText, AttributesAndTagNames) {
-    CHtmlParser parser;
-    Parse(parser, "<td nowrap width=5><IMG SRC=a Alt='y z' src=b>");
-    std::string value;
-    EXPECT_TRUE(parser.Tokens()[0].GetAttribute("nowrap width", value)) << "a valueless attribute swallows the next name";
-    EXPECT_EQ(value, "5");
-    EXPECT_FALSE(parser.Tokens()[0].GetAttribute("width", value));
-    EXPECT_TRUE(parser.Tokens()[1].GetAttribute("alt", value)) << "names compare ignoring case";
-    EXPECT_EQ(value, "y z");
-    EXPECT_TRUE(parser.Tokens()[1].GetAttribute("src", value));
-    EXPECT_EQ(value, "b") << "the last written of two wins";
-    for (const HtmlTagEntry& e : g_htmlTagTable) EXPECT_EQ(ClassifyTagName(e.name), e.kind) << e.name;
-    for (const char* name : {"", "tdx", "t", "frames", "bold", "A", "framese"})
-        EXPECT_EQ(ClassifyTagName(name), TK_OTHER) << name;
-}
-
-TEST(HtmlParserFetch, FetchesAndParsesAPageButNotAnEmptyOrOversizeOne) {
-    CTestHttpServer server;
-    server.SetPage("/news.html", "<td><a href=story.html>Big <b>story</b></a>");
-    server.SetPage("/big.html", std::string(128000, 'x'));
-    server.SetPage("/empty.html", "");
-    CHtmlParser parser;
-    ASSERT_TRUE(parser.FetchPage(server.Url("/news.html"), 0, "", 0, "", ""));
-    parser.ParsePage();
-    std::string out;
-    for (const CHtmlToken& t : parser.Tokens()) out += Describe(t) + "|";
-    EXPECT_EQ(out, "<td>|<b>|<a>|'Big '|'story'|</a>|</b>|");
-
-    EXPECT_FALSE(parser.FetchPage(server.Url("/big.html"), 0, "", 0, "", ""));
-    EXPECT_FALSE(parser.HasPage());
-    EXPECT_FALSE(parser.FetchPage(server.Url("/empty.html"), 0, "", 0, "", ""));
-    EXPECT_FALSE(parser.FetchPage("", 0, "", 0, "", ""));
-    EXPECT_EQ(server.RequestCount(), 3) << "no request for an empty URL";
 }
 
 }  // namespace

@@ -6,11 +6,7 @@ namespace {
 
 TEST(ConnectedStateTest, ReportsWhatTheInterfaceProbeSays) {
     EXPECT_EQ(GetConnectedState(nullptr), E_INVALIDARG_RESULT);
-    struct Case {
-        NetworkProbeFunction probe;
-        std::int32_t result;
-        std::uint32_t flags;
-    };
+    struct Case { NetworkProbeFunction probe; std::int32_t result; std::uint32_t flags; };
     const Case cases[] = {
         {[] { return NetworkProbeResult::Connected; }, 0, CONNECTION_LAN},
         {[] { return NetworkProbeResult::NotConnected; }, 1, 0},

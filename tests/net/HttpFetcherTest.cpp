@@ -14,10 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 
-struct FetchResult {
-    int result = -1;
-    std::string page;
-};
+struct FetchResult { int result = -1; std::string page; };
 
 std::uint16_t ClosedPort() {
     CTestHttpServer gone;
@@ -97,14 +94,7 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
     std::string nulBig(130000, 'y');
     for (std::size_t i = 0; i < 1000; i += 100)
         nulBig[i] = '\0';
-    struct Case {
-        const char* why;
-        int status;
-        std::string body;
-        bool contentLength;
-        int result;
-        std::string page;
-    };
+    struct Case { const char* why; int status; std::string body; bool contentLength; int result; std::string page; };
     const Case cases[] = {
         {"a 404 page is a page", 404, "<html>Not here</html>", true, 1, "<html>Not here</html>"},
         {"NUL bytes are removed", 200, "a\0b\0\0c\0"s, true, 1, "abc"},
@@ -169,12 +159,7 @@ TEST_F(HttpFetcherTest, AProxyGetsItsCredentialsOnlyAfterA407AndAtMostThreeTimes
     server.SetPage("/front.html", "front page via proxy");
     const std::string proxy = ProxyAddress();
     // Made-up hosts: through a proxy the fetcher never resolves them.
-    struct Case {
-        const char *url, *password, *basic;
-        int result;
-        std::size_t requests;
-        const char* method;
-    };
+    struct Case { const char *url, *password, *basic; int result; std::size_t requests; const char* method; };
     const Case cases[] = {
         {"http://news.example.invalid/front.html", "s3cret", "Basic YWxpY2U6czNjcmV0", 1, 2, "GET"},
         {"http://news.example.invalid/front.html", "wrong", "Basic YWxpY2U6d3Jvbmc=", 0, 4, "GET"},
