@@ -120,25 +120,6 @@ TEST_F(StoreFixture, LoadSkipsDamagedLinesAndCutsOverlongOnes) {
                                   "B 00000002 Two a \r\nD 00000001 One 1 1\r\n");
 }
 
-TEST_F(StoreFixture, EnumerationDeliversNewestFirstAndLastWithFalse) {
-    for (const char* v : {"first", "second"}) store.AddString(7, "X", v, "");
-    store.AddInteger(8, "Other", 5, 5);
-    store.AddString(7, "X", "third", "");
-    const std::vector<std::string> newestFirst{"third", "second", "first"};
-    EXPECT_EQ(Drain([&](std::string& v) { return store.GetString(7, v); }), newestFirst);
-    // Reading another identifier ends a running enumeration; so does removing its records.
-    std::string v;
-    std::int32_t n = 0;
-    ASSERT_TRUE(store.GetString(7, v));
-    EXPECT_FALSE(store.GetInteger(8, n));
-    EXPECT_TRUE(store.GetString(7, v));
-    EXPECT_EQ(v, "third");
-    EXPECT_TRUE(store.RemoveAll(7));
-    v = "none";
-    EXPECT_FALSE(store.GetString(7, v));
-    EXPECT_EQ(v, "none") << "no record: value left as it was";
-}
-
 TEST_F(StoreFixture, AddItemRefusesDuplicatesAndRemoveAllAlwaysSaves) {
     store.SetAutoSave();
     EXPECT_TRUE(store.AddInteger(3, "Poll_Period", 600, 600));

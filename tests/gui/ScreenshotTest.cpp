@@ -1,4 +1,6 @@
-// One screenshot per window, as tests named Screenshots.<file name>. With
+// The window tests: a small dialog driven by control id, with the message
+// box its handler opens answered through wxTEST_DIALOG, and one screenshot
+// per window, as tests named Screenshots.<file name>. With
 // SKIMBOLT_SCREENSHOT_DIR set, the pictures are kept there (NAME.png) for
 // review; otherwise they go to a temporary folder and the test only checks
 // that a real picture came out.
@@ -10,15 +12,80 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
+#include <wx/dialog.h>
 #include <wx/image.h>
-#include <wx/toplevel.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
 
-#include "gui/SmokeDlg.h"
+#include "res/resource.h"
 #include "support/TempDir.h"
 
 namespace {
+
+// Controls placed in dialog units and handlers bound by control id in an
+// event table; Add asks for confirmation first when the check box is set.
+class CSmokeDlg : public wxDialog {
+public:
+    static constexpr int IDC_SMOKE_CONFIRM = 1001;
+    CSmokeDlg() : wxDialog(nullptr, wxID_ANY, "Skimbolt window test") {
+        auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
+        auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
+        new wxStaticText(this, wxID_ANY, "Groups of 6 words or less are searched for as Keyword Groups", at(7, 7),
+                         size(220, 10));
+        m_pConfirm = new wxCheckBox(this, IDC_SMOKE_CONFIRM, "Ask before adding", at(7, 22), size(120, 10));
+        new wxButton(this, IDC_KEYWORD_CLEAR, "Clear", at(120, 40), size(50, 14));
+        new wxButton(this, IDC_KEYWORD_ADD, "Add", at(177, 40), size(50, 14));
+        SetClientSize(size(234, 61));
+    }
+    int m_nAdded = 0;
+    int m_nConfirmAnswer = 0;  // last answer of the confirmation box (wxYES, wxNO), 0 none
+
+private:
+    void OnAdd(wxCommandEvent&) {
+        if (m_pConfirm->GetValue()) {
+            m_nConfirmAnswer = wxMessageBox("Add this keyword group?", "Skimbolt", wxYES_NO, this);
+            if (m_nConfirmAnswer != wxYES) return;
+        }
+        ++m_nAdded;
+    }
+    void OnClear(wxCommandEvent&) { m_nAdded = 0; }
+    wxCheckBox* m_pConfirm;
+    wxDECLARE_EVENT_TABLE();
+};
+
+wxBEGIN_EVENT_TABLE(CSmokeDlg, wxDialog)
+    EVT_BUTTON(IDC_KEYWORD_ADD, CSmokeDlg::OnAdd)
+    EVT_BUTTON(IDC_KEYWORD_CLEAR, CSmokeDlg::OnClear)
+wxEND_EVENT_TABLE()
+
+// Sends the event a click on the button with this id sends; whether a handler took it.
+bool ClickButton(wxWindow* parent, int id) {
+    auto* button = dynamic_cast<wxButton*>(parent->FindWindow(id));
+    if (!button) return false;
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(button);
+    return button->ProcessWindowEvent(event);
+}
+
+TEST(SmokeDlg, ButtonsFoundByIdReachTheirHandlersAndTheConfirmationBoxIsAnswered) {
+    CSmokeDlg dlg;
+    EXPECT_TRUE(ClickButton(&dlg, IDC_KEYWORD_ADD));
+    EXPECT_EQ(dlg.m_nAdded, 1);
+    EXPECT_FALSE(ClickButton(&dlg, 4242));
+    dynamic_cast<wxCheckBox*>(dlg.FindWindow(CSmokeDlg::IDC_SMOKE_CONFIRM))->SetValue(true);
+    for (int answer : {wxNO, wxYES}) {
+        wxTEST_DIALOG(ClickButton(&dlg, IDC_KEYWORD_ADD), wxExpectModal<wxMessageDialog>(answer));
+        EXPECT_EQ(dlg.m_nConfirmAnswer, answer);
+    }
+    EXPECT_EQ(dlg.m_nAdded, 2);
+    EXPECT_TRUE(ClickButton(&dlg, IDC_KEYWORD_CLEAR));
+    EXPECT_EQ(dlg.m_nAdded, 0);
+}
 
 // Handles the toolkit's events for a while.
 void PumpFor(std::chrono::milliseconds duration) {

@@ -1,5 +1,5 @@
 // Test doubles for the core's reporting interfaces: they record what the core
-// posted, sent or would have shown, in order and thread-safely.
+// posted, sent or would have shown.
 #pragma once
 
 #include <algorithm>
@@ -18,13 +18,16 @@ struct RecordedMessage {
     bool sent;  // true for Send, false for Post
 };
 
+// Thread-safe: the scanning thread posts while a test reads.
 class CRecordingTarget : public CMessageTarget {
 public:
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        Record({message, wParam, lParam, false});
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_messages.push_back({message, wParam, lParam, false});
     }
     std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        Record({message, wParam, lParam, true});
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_messages.push_back({message, wParam, lParam, true});
         return 0;
     }
     std::vector<RecordedMessage> Messages() const {
@@ -32,16 +35,12 @@ public:
         return m_messages;
     }
     int Count(unsigned message) const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return static_cast<int>(std::count_if(m_messages.begin(), m_messages.end(),
-                                              [&](const RecordedMessage& m) { return m.message == message; }));
+        const auto all = Messages();
+        return static_cast<int>(
+            std::count_if(all.begin(), all.end(), [&](const RecordedMessage& m) { return m.message == message; }));
     }
 
 private:
-    void Record(const RecordedMessage& m) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_messages.push_back(m);
-    }
     mutable std::mutex m_mutex;
     std::vector<RecordedMessage> m_messages;
 };
