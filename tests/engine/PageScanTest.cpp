@@ -59,24 +59,6 @@ TEST_F(ScanFixture, PagesGiveTheirStoryLinks) {
     }
 }
 
-// The text after a link is its description, from the next line too, past
-// a photo credit; a single word is none, and bold text ends it at once.
-TEST_F(ScanFixture, DescriptionsAfterTheLinks) {
-    Scan(R"(<html><body>
-<p><a href="/s/1.html">Volcano erupts near the coast</a><br><b>Photo by Smith</b><br>Ash covers nearby villages.
-<p><a href="/s/2.html">Markets close higher on Friday</a> Up.
-<p><a href="/s/3.html">Teachers vote to end the strike</a> <b>Bold text ends it</b> never reached.
-</body></html>)",
-         "http://news.test/");
-    for (auto [headline, description] : {std::pair{"Volcano erupts near the coast", "Ash covers nearby villages."},
-                                         {"Markets close higher on Friday", ""},
-                                         {"Teachers vote to end the strike", ""}}) {
-        auto s = FindStory(archive, headline);
-        ASSERT_TRUE(s) << headline;
-        EXPECT_EQ(s->GetDescription(), description) << headline;
-    }
-}
-
 TEST_F(ScanFixture, PriceListingRowsBecomeCodedItems) {
     // Twelve rows: item link, item code, seller number (the same on every
     // row, so no item code), price.

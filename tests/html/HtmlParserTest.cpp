@@ -1,10 +1,9 @@
 // The HTML parser: taking a page, text decoding, token order (link
-// rearrangement and implied closings), fonts, and where a broken page stops
-// the parse.
+// rearrangement and implied closings), and where a broken page stops the
+// parse.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 
 #include "html/HtmlParser.h"
 
@@ -41,14 +40,6 @@ std::string DescribePage(const std::string& page) {
     std::string out;
     for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
     return out;
-}
-
-// The first token of the page whose short form is description, or null.
-const CHtmlToken* FindToken(CHtmlParser& parser, const std::string& page, const std::string& description) {
-    Parse(parser, page);
-    for (const CHtmlToken& t : parser.Tokens())
-        if (Describe(t) == description) return &t;
-    return nullptr;
 }
 
 TEST(HtmlParserPage, SizeLimitNulBytesAndTheTokensLifetime) {
@@ -135,30 +126,6 @@ TEST(HtmlParserText, TokenSequences) {
         {"a last tag without '>' stops the parse", "<p><b x", "<p>"},
     };
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
-}
-
-TEST(HtmlParserText, FontStacks) {
-    const char* const nested = "<font size=-1><font color=red>x</font>y</font>z";
-    struct Case {
-        const char *why, *page, *text;
-        CFontSize font;  // size, minus, plus, nesting
-    } cases[] = {
-        {"a relative size pushes its number and sign", "<font size=\"+2\">A<td>B", "'A'", {2, 0, 1, 0}},
-        {"a cell starts with the default font", "<font size=\"+2\">A<td>B", "'B'", {3, 0, 0, 0}},
-        {"font without size nests on the top record", nested, "'x'", {1, 1, 0, 1}},
-        {"its closing tag only takes the nesting off", nested, "'y'", {1, 1, 0, 0}},
-        {"the next closing tag pops the sized record", nested, "'z'", {3, 0, 0, 0}},
-        {"text read ahead in a link gets its own font", "<a href=x><font size=2>t</font></a>", "'t'", {2, 0, 0, 0}},
-        {"a huge size saturates instead of overflowing", "<font size=-99999999999999>x", "'x'", {2147483647, 1, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        CHtmlParser parser;
-        const CHtmlToken* t = FindToken(parser, c.page, c.text);
-        ASSERT_TRUE(t && t->GetFont()) << c.why;
-        const CFontSize* f = t->GetFont();
-        EXPECT_EQ(std::tie(f->m_nSize, f->m_nMinus, f->m_nPlus, f->m_nNesting),
-                  std::tie(c.font.m_nSize, c.font.m_nMinus, c.font.m_nPlus, c.font.m_nNesting)) << c.why;
-    }
 }
 
 }  // namespace

@@ -2,23 +2,17 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-TEST(ConnectedStateTest, ReportsWhatTheInterfaceProbeSays) {
+// 0 and the LAN flag when connected, 1 when not, a failure when the probe cannot tell.
+TEST(ConnectedState, ReportsWhatTheInterfaceProbeSays) {
     EXPECT_EQ(GetConnectedState(nullptr), E_INVALIDARG_RESULT);
-    struct Case { NetworkProbeFunction probe; std::int32_t result; std::uint32_t flags; };
-    const Case cases[] = {
-        {[] { return NetworkProbeResult::Connected; }, 0, CONNECTION_LAN},
-        {[] { return NetworkProbeResult::NotConnected; }, 1, 0},
-        {[] { return NetworkProbeResult::Unknown; }, E_FAIL_RESULT, 0},
-    };
-    for (const Case& c : cases) {
-        const NetworkProbeFunction previous = SetNetworkProbe(c.probe);
-        std::uint32_t flags = 0xFFFFFFFF;
-        EXPECT_EQ(GetConnectedState(&flags), c.result);
-        EXPECT_EQ(flags, c.flags);
-        SetNetworkProbe(previous);
-    }
+    std::uint32_t flags = 0;
+    const NetworkProbeFunction previous = SetNetworkProbe([] { return NetworkProbeResult::Connected; });
+    EXPECT_EQ(GetConnectedState(&flags), 0);
+    EXPECT_EQ(flags, CONNECTION_LAN);
+    SetNetworkProbe([] { return NetworkProbeResult::NotConnected; });
+    EXPECT_EQ(GetConnectedState(&flags), 1);
+    EXPECT_EQ(flags, 0u);
+    SetNetworkProbe([] { return NetworkProbeResult::Unknown; });
+    EXPECT_EQ(GetConnectedState(&flags), E_FAIL_RESULT);
+    SetNetworkProbe(previous);
 }
-
-}  // namespace

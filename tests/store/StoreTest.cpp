@@ -362,22 +362,6 @@ TEST_F(StoryFileTest, FailedWritesKeepTheOldFileAndItsStories) {
     EXPECT_EQ(FileBytes(f->GetDataPath()), before);
 }
 
-// The node pool grows by a block after 511 stories and shrinks when fewer are left.
-TEST_F(StoryFileTest, SecondPoolBlockComesAndGoes) {
-    auto f = NewFile();
-    f->Open("r+b");
-    for (int i = 0; i < 513; ++i) ASSERT_EQ(f->Append(Story(Numbered(i), i < 511 ? i : 0, STORY_NEW), false), 1);
-    f->Close();
-    EXPECT_EQ(f->PoolBlockCount(), 2);  // a block holds the sentinel and 511 stories
-    f->Open("rb");
-    for (int i : {0, 510, 511, 512}) EXPECT_EQ(f->Find(Numbered(i)), 1) << i;
-    f->Close();
-    m_now += 172800 - 509;  // stories 509 and 510 expire
-    ASSERT_EQ(f->Rewrite(false), 1);
-    EXPECT_EQ(f->StoryCount(), 511);
-    EXPECT_EQ(f->PoolBlockCount(), 1);
-}
-
 // At start-up every configured source gets its story file (compacted), the
 // other story files are adopted under their first story's source and empty
 // ones go; the maintenance timer later drops what expired and tells the
