@@ -51,6 +51,31 @@ protected:
     // One forced scan, as "Scan now" runs it, on this thread.
     void Scan() { Watch().RunForcedScan(); }
 
+    // Pages that cannot be read or are not HTML, as the newest custom URLs
+    // (so first in the page list): too large, binary, stalled, on a server
+    // that is gone, and not a web address at all.
+    void AddBrokenPages() {
+        std::string oversize = "<html><body><ul>";
+        while (oversize.size() < 200000)
+            oversize += "<li><a href=\"/big.html\">Oversize page story about inflation today</a></li>";
+        server.SetPage("/oversize.html", oversize + "</ul></body></html>");
+        std::string garbage;
+        for (unsigned i = 0, seed = 12345; i < 20000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            garbage.push_back(static_cast<char>((seed >> 16) & 0xFF));
+            if (i % 97 == 0) garbage += "<a href=\"";
+            if (i % 89 == 0) garbage += "</a></td><tr>&#9999999;<";
+        }
+        server.SetPage("/garbage.html", garbage, "application/octet-stream");
+        TestHttpResponse stall;
+        stall.stallBeforeHeaders = true;
+        server.SetResponse("/stall.html", stall);
+        for (const std::string& url : {server.Url("/oversize.html"), server.Url("/garbage.html"),
+                                       CTestHttpServer().Url("/index.html"), server.Url("/stall.html"),
+                                       std::string("notawebaddress")})
+            home.settings.AddUrl(url);
+    }
+
     int ArticleRequests() {
         int n = 0;
         for (const SiteStory& s : site.Stories()) n += server.RequestCount(s.path);
@@ -77,12 +102,20 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
     home.SetMode(c.titleContainsKeyword, c.checkOnlyTitle);
     const std::string frontUrl = server.Url(CNewsSite::FRONT_PAGE);
     home.settings.AddUrl(frontUrl);
+    AddBrokenPages();  // passed over: they do not stop the cycle
     home.LoadArchive();
     Scan();
+    for (const char* path : {"/stall.html", "/garbage.html", "/oversize.html", CNewsSite::FRONT_PAGE})
+        EXPECT_EQ(server.RequestCount(path), 1) << path;
 
     // Every story link is recorded once with its absolute URL, description
     // and the page as its source; the site's other links are not.
-    EXPECT_EQ(home.Stories().size(), site.Stories().size());
+    auto fromFrontPage = [&] {
+        const auto all = home.Stories();
+        return std::count_if(all.begin(), all.end(),
+                             [&](const CStory& s) { return s.GetSource() == "Custom: " + frontUrl; });
+    };
+    EXPECT_EQ(fromFrontPage(), static_cast<long>(site.Stories().size()));
     for (const SiteStory& s : site.Stories()) {
         auto stored = FindStory(home.archive, s.headline);
         ASSERT_TRUE(stored) << s.headline;
@@ -107,6 +140,7 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
     EXPECT_EQ(home.window.Count(WM_NEW_STORIES), static_cast<int>(c.newHeadlines.size()));
     EXPECT_EQ(home.window.Count(WM_SCAN_STARTED), 1);
     EXPECT_EQ(home.window.Count(WM_SCAN_FINISHED), 1);
+    EXPECT_EQ(watch->GetPendingPageCount(), 0);
 
     // A second scan finds every headline known: no article is read again and
     // nothing more is announced.
@@ -115,7 +149,7 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
     EXPECT_EQ(server.RequestCount(CNewsSite::FRONT_PAGE), 2);
     EXPECT_EQ(ArticleRequests(), articles);
     EXPECT_EQ(home.window.Count(WM_NEW_STORIES), static_cast<int>(c.newHeadlines.size()));
-    EXPECT_EQ(home.Stories().size(), site.Stories().size());
+    EXPECT_EQ(fromFrontPage(), static_cast<long>(site.Stories().size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -125,44 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"Extensive", 0, 0, {kInflation, kStockUp, kRiver, kTrial},
                                {kStockUp, kStockFootball, kRiver, kTrial, kBridge}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Pages that cannot be read, or are not HTML, are passed over. They are the
-// newest custom URLs, so they come first in the page list.
-TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {
-    home.settings.AddKeyword("+inflation");
-    home.settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
-    std::string oversize = "<html><body><ul>";
-    while (oversize.size() < 200000)
-        oversize += "<li><a href=\"/big.html\">Oversize page story about inflation today</a></li>";
-    server.SetPage("/oversize.html", oversize + "</ul></body></html>");
-    std::string garbage;
-    unsigned seed = 12345;
-    for (int i = 0; i < 20000; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        garbage.push_back(static_cast<char>((seed >> 16) & 0xFF));
-        if (i % 97 == 0) garbage += "<a href=\"";
-        if (i % 89 == 0) garbage += "</a></td><tr>&#9999999;<";
-    }
-    server.SetPage("/garbage.html", garbage, "application/octet-stream");
-    TestHttpResponse stall;
-    stall.stallBeforeHeaders = true;
-    server.SetResponse("/stall.html", stall);
-    std::string vanished = CTestHttpServer().Url("/index.html");
-    for (const std::string& url : {server.Url("/oversize.html"), server.Url("/garbage.html"), vanished,
-                                   server.Url("/stall.html"), std::string("notawebaddress")})
-        home.settings.AddUrl(url);
-    home.LoadArchive();
-    Scan();
-
-    for (const char* path : {"/stall.html", "/garbage.html", "/oversize.html", CNewsSite::FRONT_PAGE})
-        EXPECT_EQ(server.RequestCount(path), 1) << path;
-    EXPECT_EQ(home.StateOf(kInflation), STORY_NEW) << "the last page is still scanned";
-    EXPECT_EQ(home.StateOf("Oversize page story about inflation today"), -1) << "an oversize page is not scanned";
-    EXPECT_EQ(home.window.Count(WM_NEW_STORIES), 1);
-    EXPECT_EQ(home.window.Count(WM_SCAN_FINISHED), 1);
-    EXPECT_EQ(watch->GetPendingPageCount(), 0);
-    server.ReleaseStalls();
-}
 
 // "Stop Scanning" during a forced scan aborts the page request in progress
 // (a stalled one, which would otherwise last the whole receive time-out); no

@@ -106,51 +106,15 @@ void CTestHttpServer::SetResponse(const std::string& path, TestHttpResponse resp
     SetHandler(path, [response = std::move(response)](const TestHttpRequest&) { return response; });
 }
 
-void CTestHttpServer::SetHandler(const std::string& path, Handler handler) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_handlers[path] = std::move(handler);
-}
-
-void CTestHttpServer::ClearPages() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_handlers.clear();
-}
-
-void CTestHttpServer::EnableProxy(const std::string& credentials) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_strProxyCredentials = credentials;
-}
-
-void CTestHttpServer::ReleaseStalls() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_nReleases;
-    m_cv.notify_all();
-}
-
 bool CTestHttpServer::WaitForStalls(int count, int timeoutMs) {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_nStalls >= count; });
-}
-
-std::vector<TestHttpRequest> CTestHttpServer::Requests() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_log;
-}
-
-int CTestHttpServer::RequestCount() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<int>(m_log.size());
 }
 
 int CTestHttpServer::RequestCount(const std::string& path) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(
         std::count_if(m_log.begin(), m_log.end(), [&](const TestHttpRequest& r) { return r.path == path; }));
-}
-
-void CTestHttpServer::ClearLog() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_log.clear();
 }
 
 void CTestHttpServer::AcceptLoop() {

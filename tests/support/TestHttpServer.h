@@ -50,24 +50,33 @@ public:
     // A request is answered by its path and query, else by its path, else with a 404.
     void SetPage(const std::string& path, std::string body, const std::string& contentType = "text/html");
     void SetResponse(const std::string& path, TestHttpResponse response);
-    void SetHandler(const std::string& path, Handler handler);  // runs on a connection thread
-    void ClearPages();
+    // handler runs on a connection thread.
+    void SetHandler(const std::string& path, Handler handler) { Locked([&] { m_handlers[path] = std::move(handler); }); }
+    void ClearPages() { Locked([&] { m_handlers.clear(); }); }
 
     // Absolute-form requests and CONNECT get 407 until they carry
     // "Proxy-Authorization: <credentials>" (e.g. "Basic YWxpY2U6czNjcmV0");
     // then CONNECT gets 502 (no tunnels) and the rest are served from this
     // server's pages by their path.
-    void EnableProxy(const std::string& credentials);
+    void EnableProxy(const std::string& credentials) { Locked([&] { m_strProxyCredentials = credentials; }); }
 
-    void ReleaseStalls();
+    void ReleaseStalls() {
+        Locked([&] { ++m_nReleases; });
+        m_cv.notify_all();
+    }
     bool WaitForStalls(int count, int timeoutMs);  // count reached in all, since the start
 
-    std::vector<TestHttpRequest> Requests() const;
-    int RequestCount() const;
+    std::vector<TestHttpRequest> Requests() const { return Locked([&] { return m_log; }); }
+    int RequestCount() const { return static_cast<int>(Requests().size()); }
     int RequestCount(const std::string& path) const;
-    void ClearLog();
+    void ClearLog() { Locked([&] { m_log.clear(); }); }
 
 private:
+    template <class Fn>
+    auto Locked(Fn fn) const -> decltype(fn()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return fn();
+    }
     void AcceptLoop();
     void Serve(int fd);
     void Send(int fd, const TestHttpResponse& response);
