@@ -67,9 +67,7 @@ protected:
             if (i % 89 == 0) garbage += "</a></td><tr>&#9999999;<";
         }
         server.SetPage("/garbage.html", garbage, "application/octet-stream");
-        TestHttpResponse stall;
-        stall.stallBeforeHeaders = true;
-        server.SetResponse("/stall.html", stall);
+        server.SetResponse("/stall.html", {.stallBeforeHeaders = true});
         for (const std::string& url : {server.Url("/oversize.html"), server.Url("/garbage.html"),
                                        CTestHttpServer().Url("/index.html"), server.Url("/stall.html"),
                                        std::string("notawebaddress")})
@@ -165,9 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
 // further page is read, and the thread stays off until switched on again.
 TEST_F(EndToEndTest, DeactivateDuringAForcedScanAbortsTheFetchAndStopsThePageLoop) {
     home.settings.AddKeyword("+inflation");
-    TestHttpResponse stall;
-    stall.body = site.FrontPage(server.Url(""));
-    stall.stallBeforeHeaders = true;
+    const TestHttpResponse stall{.body = site.FrontPage(server.Url("")), .stallBeforeHeaders = true};
     for (const char* path : {"/p0.html", "/p1.html", "/p2.html"}) {
         server.SetResponse(path, stall);
         home.settings.AddUrl(server.Url(path));

@@ -34,9 +34,8 @@ struct ScheduleRun {
             server.SetHandler(path, [this](const TestHttpRequest&) {
                 std::lock_guard<std::mutex> lock(mutex);
                 times.push_back(watch->now.load());
-                TestHttpResponse r;
-                r.body = "<html><body><ul><li><a href=\"/s.html\">A quiet day on the allotments again</a></ul>";
-                return r;
+                return TestHttpResponse{
+                    .body = "<html><body><ul><li><a href=\"/s.html\">A quiet day on the allotments again</a></ul>"};
             });
             home.settings.AddUrl(server.Url(path));
         }

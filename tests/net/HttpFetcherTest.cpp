@@ -23,12 +23,8 @@ std::uint16_t ClosedPort() {
 
 // A response that stalls before its headers, or after a quarter of its body.
 TestHttpResponse Stalling(bool beforeHeaders) {
-    TestHttpResponse response;
-    response.body = std::string(20000, 's');
-    response.stallBeforeHeaders = beforeHeaders;
-    if (!beforeHeaders)
-        response.stallAfterBodyBytes = 5000;
-    return response;
+    return {.body = std::string(20000, 's'), .stallBeforeHeaders = beforeHeaders,
+            .stallAfterBodyBytes = beforeHeaders ? std::string::npos : 5000};
 }
 
 class HttpFetcherTest : public ::testing::Test {
@@ -49,10 +45,7 @@ protected:
     }
     std::string ProxyAddress() const { return "127.0.0.1:" + std::to_string(server.Port()); }
     static void SetRedirect(CTestHttpServer& on, const std::string& path, const std::string& location, int status) {
-        TestHttpResponse response;
-        response.status = status;
-        response.headers = {{"Location", location}};
-        on.SetResponse(path, response);
+        on.SetResponse(path, {.status = status, .headers = {{"Location", location}}});
     }
 
     CTestHttpServer server;
@@ -109,11 +102,7 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        TestHttpResponse response;
-        response.status = c.status;
-        response.body = c.body;
-        response.sendContentLength = c.contentLength;
-        server.SetResponse("/p", response);
+        server.SetResponse("/p", {.status = c.status, .body = c.body, .sendContentLength = c.contentLength});
         const FetchResult r = Fetch(server.Url("/p"));
         EXPECT_EQ(r.result, c.result);
         ASSERT_EQ(r.page.size(), c.page.size());
@@ -139,10 +128,7 @@ TEST_F(HttpFetcherTest, FollowsRedirectsToAnotherPortButNotForever) {
 
 TEST_F(HttpFetcherTest, AWebServer401NeverGetsCredentials) {
     // Directly, and through a proxy (which serves the same page).
-    TestHttpResponse denied;
-    denied.status = 401;
-    denied.headers = {{"WWW-Authenticate", "Basic realm=\"test\""}};
-    server.SetResponse("/private", denied);
+    server.SetResponse("/private", {.status = 401, .headers = {{"WWW-Authenticate", "Basic realm=\"test\""}}});
     ExpectFailed(Fetch(server.Url("/private"), nullptr, "alice", "s3cret"));
     server.EnableProxy("Basic YWxpY2U6czNjcmV0");
     const std::string proxy = ProxyAddress();

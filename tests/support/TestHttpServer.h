@@ -27,8 +27,8 @@ struct TestHttpRequest {
 
 struct TestHttpResponse {
     int status = 200;
-    std::string body;
-    TestHttpHeaders headers;        // Content-Type text/html unless given
+    std::string body = {};
+    TestHttpHeaders headers = {};   // Content-Type text/html unless given
     bool sendContentLength = true;  // false: the body ends with the connection
     // Stalls last until ReleaseStalls() or the server stops.
     bool stallBeforeHeaders = false;
