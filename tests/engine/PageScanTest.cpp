@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Messages.h"
+#include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
 #include "tests/engine/EngineTestUtil.h"
 
@@ -59,25 +60,19 @@ TEST_F(ScanFixture, PagesGiveTheirStoryLinks) {
     }
 }
 
+// The market page's rows: item link, item number, seller number (the same on
+// every row, so not taken for an item number), price.
 TEST_F(ScanFixture, PriceListingRowsBecomeCodedItems) {
-    // Twelve rows: item link, item code, seller number (the same on every
-    // row, so no item code), price.
-    static const char* const names[] = {"Oak desk with drawers", "Pine chair set", "Walnut bookcase tall",
-                                        "Maple side table", "Cherry dresser wide", "Birch shelf unit",
-                                        "Teak garden bench", "Ash coffee table", "Elm dining chairs",
-                                        "Beech wardrobe large", "Cedar chest antique", "Rosewood cabinet"};
-    std::string page = "<html><body><table>\n";
-    for (int i = 0; i < 12; ++i)
-        page += "<tr><td><a href=\"/item?id=" + std::to_string(i + 1) + "\">" + names[i] + "</a></td><td>" +
-                std::to_string(12345 + i) + "</td><td>7777777</td><td>$" + std::to_string(10 + i) + ".50</td></tr>\n";
-    Scan(page + "</table></body></html>", "http://shop.test/list.html");
+    CNewsSite site;
+    Scan(site.MarketPage(), "http://shop.test/market.html");
     EXPECT_EQ(scanner.GetListingRows(), 11) << "the probe turned into the real pass after 11 rows";
-    EXPECT_EQ(ArchiveStories(archive).size(), 12u);
-    auto oak = FindStory(archive, "12345: Oak desk with drawers");
-    ASSERT_TRUE(oak) << ::testing::PrintToString(SortedHeadlines(archive));
-    EXPECT_EQ(oak->GetDescription(), "$10.50");
-    EXPECT_EQ(oak->GetUrl(), "http://shop.test/item?id=1");
-    EXPECT_TRUE(FindStory(archive, "12356: Rosewood cabinet"));
+    EXPECT_EQ(ArchiveStories(archive).size(), site.Listings().size());
+    for (const SiteListing& l : site.Listings()) {
+        auto s = FindStory(archive, l.code + ": " + l.title);
+        ASSERT_TRUE(s) << l.title << ::testing::PrintToString(SortedHeadlines(archive));
+        EXPECT_EQ(s->GetDescription(), l.price);
+        EXPECT_EQ(s->GetUrl(), "http://shop.test" + l.path);
+    }
 }
 
 // Article reads (which stories each mode reads is checked end to end): an

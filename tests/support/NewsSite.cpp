@@ -127,10 +127,10 @@ std::string CNewsSite::FrontPage(const std::string& baseUrl) const {
 std::string CNewsSite::MarketPage() const {
     std::string html =
         "<html><head><title>Riverside Market</title></head><body><p>Furniture listings for this week.</p>"
-        "<table><tr><td>Item</td><td>Number</td><td>Price</td></tr>";
+        "<table><tr><td>Item</td><td>Number</td><td>Seller</td><td>Price</td></tr>";
     for (const SiteListing& l : m_listings)
-        html += "<tr><td><a href=\"" + l.path + "\">" + l.title + "</a></td><td>" + l.code + "</td><td>" + l.price +
-                "</td></tr>";
+        html += "<tr><td><a href=\"" + l.path + "\">" + l.title + "</a></td><td>" + l.code + "</td><td>7777777</td><td>" +
+                l.price + "</td></tr>";
     html += "</table></body></html>";
     return html;
 }
