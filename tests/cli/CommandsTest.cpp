@@ -2,6 +2,7 @@
 // captured, on temporary application folders and the generated news site.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -35,8 +36,7 @@ struct CommandResult { std::optional<int> status; std::string out, err; };
 
 std::string ReadText(const std::string& path) {
     std::string text;
-    ReadWholeFile(path, text);
-    return text;
+    return ReadWholeFile(path, text) ? text : "";
 }
 
 std::optional<int> Invoke(Strings args) {
@@ -162,13 +162,12 @@ TEST_F(CommandsTest, LinksAndArticleOfFilesAndWebPages) {
     CommandResult r = RunCommand({"--links", page, "--page-url", "http://news.example/index.html"});
     oldTmp ? ::setenv("TMPDIR", savedTmp.c_str(), 1) : ::unsetenv("TMPDIR");
     ASSERT_EQ(r.status, 0) << r.err;
-    Strings lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), site.Stories().size()) << r.out;
-    for (const std::string& line : lines) {
-        const SiteStory* s = site.FindStory(Fields(line)[0]);
-        ASSERT_NE(s, nullptr) << line;
-        EXPECT_EQ(Fields(line), (Strings{s->headline, "http://news.example" + s->path, s->description}));
-    }
+    Strings lines = Lines(r.out), expected;
+    for (const SiteStory& s : site.Stories())
+        expected.push_back(s.headline + "\thttp://news.example" + s.path + "\t" + s.description);
+    std::sort(lines.begin(), lines.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::is_empty(tmp));
     // A tab inside a field becomes a space, so that every line keeps its fields.
     const std::string tab = WriteFile("tab.html", "<ul><li><a href=\"/a\tb.html\">Storm warning for the coast</a></ul>");
@@ -200,19 +199,12 @@ TEST_F(CommandsTest, BadArgumentsAndUnreadablePagesAreRefusedWithAMessageButHelp
     const std::string oversize = WriteFile("big.html", std::string(130000, 'x'));
     const std::string missing = dir.File("missing.html");
     const std::pair<int, Strings> cases[] = {
-        {2, {"--links"}},
-        {2, {"--links", page}},  // a file needs --page-url
-        {2, {"--article", page, "--headline"}},
-        {2, {"--scan-once", "--headless"}},
-        {2, {"--links", page, "--page-url", "http://x/", "--scan-once"}},
-        {2, {"--bogus"}},
-        {2, {"--scan-once", "--headline", "x"}},
-        {2, {"--scan-once", "extra"}},
-        {2, {"--home=", "--scan-once"}},
-        {1, {"--links", missing, "--page-url", "http://x/"}},
-        {1, {"--links", dir.Path(), "--page-url", "http://x/"}},  // a folder
-        {1, {"--links", oversize, "--page-url", "http://x/"}},
-        {1, {"--article", closed, "--headline", "Anything"}},
+        {2, {"--links"}}, {2, {"--links", page}} /* a file needs --page-url */, {2, {"--article", page, "--headline"}},
+        {2, {"--scan-once", "--headless"}}, {2, {"--links", page, "--page-url", "http://x/", "--scan-once"}},
+        {2, {"--bogus"}}, {2, {"--scan-once", "--headline", "x"}}, {2, {"--scan-once", "extra"}},
+        {2, {"--home=", "--scan-once"}}, {1, {"--links", missing, "--page-url", "http://x/"}},
+        {1, {"--links", dir.Path(), "--page-url", "http://x/"}} /* a folder */,
+        {1, {"--links", oversize, "--page-url", "http://x/"}}, {1, {"--article", closed, "--headline", "Anything"}},
     };
     for (const auto& [status, args] : cases) {
         const CommandResult r = RunCommand(args);
@@ -221,9 +213,7 @@ TEST_F(CommandsTest, BadArgumentsAndUnreadablePagesAreRefusedWithAMessageButHelp
         EXPECT_NE(r.err, "") << joined;
         EXPECT_EQ(r.out, "") << joined;
     }
-    const CommandResult help = RunCommand({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--scan-once"), std::string::npos);
+    EXPECT_NE(RunCommand({"--help"}).out.find("--scan-once"), std::string::npos);
     // Without a headless command the desktop program starts.
     EXPECT_FALSE(Invoke({"--home", dir.Path()}).has_value());
     EXPECT_FALSE(Invoke({}).has_value());
@@ -253,12 +243,10 @@ TEST_F(CommandsTest, UnusableHomeFolderIsRefusedAndLeftAlone) {
     EXPECT_EQ(server.RequestCount(), 0);
 }
 
-NetworkProbeResult Online() { return NetworkProbeResult::Connected; }
-
 TEST_F(CommandsTest, HeadlessPrintsTheNotificationsAndStopsOnSigterm) {
     const std::string front = server.Url(CNewsSite::FRONT_PAGE);
     const std::string home = MakeHome({"+inflation"}, {front});
-    const NetworkProbeFunction oldProbe = SetNetworkProbe(&Online);
+    const NetworkProbeFunction oldProbe = SetNetworkProbe([] { return NetworkProbeResult::Connected; });
     const CommandResult r = Captured([&](const std::function<std::string()>& out) {
         std::optional<int> status;
         std::thread command([&] { status = Invoke({"--home", home, "--headless"}); });

@@ -71,12 +71,6 @@ CNewsSite::CNewsSite() : m_stories(DefaultStories()) {
     }
 }
 
-const SiteStory* CNewsSite::FindStory(const std::string& headline) const {
-    for (const SiteStory& s : m_stories)
-        if (s.headline == headline) return &s;
-    return nullptr;
-}
-
 std::string CNewsSite::FrontPage(const std::string& baseUrl) const {
     const std::string self = baseUrl + FRONT_PAGE;
     // Written without white space between the tags, as many generated pages

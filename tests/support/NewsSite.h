@@ -40,7 +40,6 @@ public:
     // A story added to the front page (and its article page).
     void AddStory(SiteStory story) { m_stories.push_back(std::move(story)); }
     const std::vector<SiteStory>& Stories() const { return m_stories; }
-    const SiteStory* FindStory(const std::string& headline) const;
     const std::vector<SiteListing>& Listings() const { return m_listings; }
 
     // The pages; baseUrl is "http://host:port" (links to the page itself and
