@@ -1,18 +1,15 @@
 // The configuration files: config.txt records, the settings kept in them
-// (defaults, keyword groups, URL lists, values and flags, locking) and the
+// (defaults, keyword groups, URL lists, values and flags) and the
 // news source catalogue in sources.txt with its updates.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/FileUtil.h"
@@ -83,7 +80,6 @@ TEST(ConfigLine, ParsesRecordsAndFormatsThemExactly) {
         {"D F0000003 Poll_Period 99999999999 -99999999999", "D F0000003 Poll_Period 2147483647 -2147483648\r\n"},
         {"E 00000001 Ratio 1.5 -2", "E 00000001 Ratio 1.500000 -2.000000\r\n"},
         {"F 00ABCDEF Scale 0.1 1e20", "F 00ABCDEF Scale 0.1 1e+20\r\n"},
-        {"F 00000001 Scale 2.5 x", "F 00000001 Scale 2.5 0\r\n"},
         {"", nullptr}, {" D F0000003 Poll_Period 1 1", nullptr}, {"G F0000003 Poll_Period 1 1", nullptr},
         {"d F0000003 Poll_Period 1 1", nullptr}, {"D F0000003", nullptr}, {"D F00G0003 Poll_Period 1 1", nullptr},
         {"D 1F0000003 Poll_Period 1 1", nullptr}, {"D 0xF00003 Poll_Period 1 1", nullptr},
@@ -323,35 +319,6 @@ TEST_F(SettingsFixture, AnExistingButUnreadableFileIsNotReplaced) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(other->GetPollPeriod(), 600);
     EXPECT_EQ(other->GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
-}
-
-// The scanning thread walks the lists under the settings lock; a change made
-// by the user interface meanwhile waits for the walk to end.
-TEST_F(SettingsFixture, ChangesWaitForAWalkUnderTheLock) {
-    s->AddUrl("http://a.example/");
-    s->AddUrl("http://b.example/");
-    s->AddKeyword("+a");
-    std::string url, keyword;
-    std::atomic<bool> changed{false};
-    std::thread ui;
-    {
-        CRecursiveLockGuard guard(*s);
-        s->ResetEnumeration();
-        ASSERT_TRUE(s->GetNextUrl(url));
-        ui = std::thread([&] {
-            s->ClearUrls();
-            s->ClearKeywords();
-            changed = true;
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_FALSE(s->GetNextUrl(url));
-        EXPECT_EQ(url, "http://b.example/");
-        s->GetNextKeyword(keyword);
-        EXPECT_EQ(keyword, "+a");
-        EXPECT_FALSE(changed.load());
-    }
-    ui.join();
-    EXPECT_EQ(s->CountUrls(), 0);
 }
 
 namespace {

@@ -25,11 +25,9 @@ TEST(LinkRules, TextRulesTable) {
         {date, "Sun sets record", 0, "no digit and more than one word"},
         {date, "Stocks slide Monday 2003", 1, "four words with a digit and a weekday"},
         {date, "Talks resume Monday 12 May", 0, "five words are never a date"},
-        {date, "Marchers 2 blocks", 1, "'mar' inside a word counts (plain substring)"},
         {clock, "10:45 AM", 1, "hours, colon, two digits, then a blank"},
         {clock, "10:456", 0, "three digits after the colon"},
         {caps, "G8 SUMMIT 2003", 1, "no lower-case letter; digits do not matter"},
-        {caps, "NASA launches probe", 0, "a lower-case letter"},
         {nav, "More", 0, "one word holding 'more'"},
         {nav, "More rain expected", 1, "three words may hold 'more'"},
         {nav, "Latest video", 0, "two words holding 'video'"},
@@ -45,13 +43,11 @@ TEST(LinkRules, IsSectionLink) {
     const CFontSize plain{3, 0, 0, 0};
     struct { const char* text; CFontSize font; int expected; const char* why; } const cases[] = {
         {"Top Stories", plain, 1, "'topstor' once spaces are removed"},
-        {"Previous", plain, 0, "paging words are no sections"},
         {"Business", plain, 1, "a word of the section list"},
         {"AP", plain, 1, "agency name, case-sensitive"},
         {"Photo", plain, 0, "a one-word photo caption"},
         {"More Daily Business News today", plain, 1, "four or five words need two list words"},
         {"Business travel grows this summer", plain, 0, "only one list word in five words"},
-        {"The six words are too many", plain, 0, "more than five words"},
         {"Top Stories", CFontSize{1, 0, 1, 0}, 0, "a plus font is never a section"},
         {"Top Stories", CFontSize{4, 0, 0, 0}, 0, "an absolute size of 4 or more is a headline"},
         {"Cross-Section", plain, 1, "'-' is removed before 'section' is looked for"},
@@ -69,7 +65,6 @@ TEST(LinkRules, IsAcceptableHref) {
         {"/ads/banner.html", 1, "'/ads' followed by '/'"},
         {"/ads.html", 0, "'/ads' followed by '.'"},
         {"/go?redir=http://x", 0, "'redir' followed by '='"},
-        {"/rd.asp?u=1", 0, "'/rd' followed by '.'"},
         {"/ads/x/ads.html", 1, "only the first occurrence of a pattern is tested"},
     };
     for (const auto& c : cases)
@@ -94,8 +89,6 @@ TEST(ListingRules, ParsePriceTable) {
     struct { const char* word; int rating; float price; const char* why; } const cases[] = {
         {"12.50", 2, 12.5f, "point with two fraction digits"},
         {"$1,250.00", 3, 1250.0f, "dollar wins over the point; commas ignored"},
-        {"12.505", 1, 12.505f, "three fraction digits"},
-        {"  \t7 items", 1, 7.0f, "leading blanks skipped, reading stops at a blank"},
         {"12a", 0, -1.0f, "a letter makes it no number"},
         {".50", 0, -1.0f, "no digit before the point"},
         {"-5", 0, -1.0f, "a minus sign is no number character"},
@@ -164,7 +157,6 @@ TEST_F(ScanFixture, ListingRowTable) {
 TEST(KeywordGroup, FindWordEndingsTable) {
     struct { const char *word, *text; int pos; const char* why; } const cases[] = {
         {"vote", "the vote is on", 4, "whole word followed by a space"},
-        {"vote", "a vote", 2, "at the end of the text"},
         {"vote", "votes counted", 0, "ending -s after a final e"},
         {"vote", "voted down", 0, "ending -ed shares the final e"},
         {"vote", "voting today", -1, "-ing does not follow vote's letters"},
@@ -172,7 +164,6 @@ TEST(KeywordGroup, FindWordEndingsTable) {
         {"car", "carson city", 0, "an ending needs no word end after it"},
         {"car", "caring", 0, "ending -ing"},
         {"car", "carbon", -1, "no ending, word goes on"},
-        {"box", "boxes", 0, "ending -es"},
         {"art", "start", -1, "only word starts are tried"},
         {"art", "re-art", 3, "'-' ends a word, so art starts a word"},
         {"stock market", "the stock market fell", 4, "a phrase matches across one space"},
@@ -221,7 +212,6 @@ TEST(WordString, CountWordsAndWordAt) {
         {"   \r\n\t ", 0, 0, "separators only"},
         {"well-known@home(now)", 4, 4, "'-', '@', '(' and ')' separate words"},
         {"a big b cat c d", 6, 4, "the third and later one-character words drop with skipShort"},
-        {"U.S. to act", 3, 3, "a dot does not separate"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CWordString(c.text).CountWords(0), c.words) << c.text << ": " << c.why;

@@ -136,7 +136,6 @@ TEST(StorySourceName, AllDescriptorFormsAndTheStoredDisplayName) {
 TEST(StoryFileName, StemRuleAndSafeCharacters) {
     const struct { const char* key; const char* raw; } cases[] = {
         {"abc", "abc01260003"},  // shorter key, shorter stem
-        {"", "00000000"},
         // custom prefix, scheme and "www." skipped; 8 characters taken
         {"Custom: http://www.example.com/news", "example.0d050023"},
         {"Custom: https://www.example.com/news", "example.0d780024"},
