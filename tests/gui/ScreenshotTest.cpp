@@ -27,41 +27,19 @@
 
 namespace {
 
-// Controls placed in dialog units and handlers bound by control id in an
-// event table; Add asks for confirmation first when the check box is set.
-class CSmokeDlg : public wxDialog {
-public:
-    static constexpr int IDC_SMOKE_CONFIRM = 1001;
-    CSmokeDlg() : wxDialog(nullptr, wxID_ANY, "Skimbolt window test") {
-        auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
-        auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
-        new wxStaticText(this, wxID_ANY, "Groups of 6 words or less are searched for as Keyword Groups", at(7, 7),
-                         size(220, 10));
-        m_pConfirm = new wxCheckBox(this, IDC_SMOKE_CONFIRM, "Ask before adding", at(7, 22), size(120, 10));
-        new wxButton(this, IDC_KEYWORD_CLEAR, "Clear", at(120, 40), size(50, 14));
-        new wxButton(this, IDC_KEYWORD_ADD, "Add", at(177, 40), size(50, 14));
-        SetClientSize(size(234, 61));
-    }
-    int m_nAdded = 0;
-    int m_nConfirmAnswer = 0;  // last answer of the confirmation box (wxYES, wxNO), 0 none
-
-private:
-    void OnAdd(wxCommandEvent&) {
-        if (m_pConfirm->GetValue()) {
-            m_nConfirmAnswer = wxMessageBox("Add this keyword group?", "Skimbolt", wxYES_NO, this);
-            if (m_nConfirmAnswer != wxYES) return;
-        }
-        ++m_nAdded;
-    }
-    void OnClear(wxCommandEvent&) { m_nAdded = 0; }
-    wxCheckBox* m_pConfirm;
-    wxDECLARE_EVENT_TABLE();
-};
-
-wxBEGIN_EVENT_TABLE(CSmokeDlg, wxDialog)
-    EVT_BUTTON(IDC_KEYWORD_ADD, CSmokeDlg::OnAdd)
-    EVT_BUTTON(IDC_KEYWORD_CLEAR, CSmokeDlg::OnClear)
-wxEND_EVENT_TABLE()
+// A small dialog laid out in dialog units, as the program's dialogs are.
+wxDialog* NewSmokeDialog() {
+    auto* dlg = new wxDialog(nullptr, wxID_ANY, "Skimbolt window test");
+    auto at = [dlg](int x, int y) { return wxDLG_UNIT(dlg, wxPoint(x, y)); };
+    auto size = [dlg](int cx, int cy) { return wxDLG_UNIT(dlg, wxSize(cx, cy)); };
+    new wxStaticText(dlg, wxID_ANY, "Groups of 6 words or less are searched for as Keyword Groups", at(7, 7),
+                     size(220, 10));
+    new wxCheckBox(dlg, wxID_ANY, "Ask before adding", at(7, 22), size(120, 10));
+    new wxButton(dlg, IDC_KEYWORD_CLEAR, "Clear", at(120, 40), size(50, 14));
+    new wxButton(dlg, IDC_KEYWORD_ADD, "Add", at(177, 40), size(50, 14));
+    dlg->SetClientSize(size(234, 61));
+    return dlg;
+}
 
 // Sends the event a click on the button with this id sends; whether a handler took it.
 bool ClickButton(wxWindow* parent, int id) {
@@ -73,18 +51,22 @@ bool ClickButton(wxWindow* parent, int id) {
 }
 
 TEST(SmokeDlg, ButtonsFoundByIdReachTheirHandlersAndTheConfirmationBoxIsAnswered) {
-    CSmokeDlg dlg;
-    EXPECT_TRUE(ClickButton(&dlg, IDC_KEYWORD_ADD));
-    EXPECT_EQ(dlg.m_nAdded, 1);
-    EXPECT_FALSE(ClickButton(&dlg, 4242));
-    dynamic_cast<wxCheckBox*>(dlg.FindWindow(CSmokeDlg::IDC_SMOKE_CONFIRM))->SetValue(true);
-    for (int answer : {wxNO, wxYES}) {
-        wxTEST_DIALOG(ClickButton(&dlg, IDC_KEYWORD_ADD), wxExpectModal<wxMessageDialog>(answer));
-        EXPECT_EQ(dlg.m_nConfirmAnswer, answer);
+    wxDialog* dlg = NewSmokeDialog();
+    int added = 0, answer = 0;
+    dlg->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) {
+        answer = wxMessageBox("Add this keyword group?", "Skimbolt", wxYES_NO, dlg);
+        added += answer == wxYES;
+    }, IDC_KEYWORD_ADD);
+    dlg->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { added = 0; }, IDC_KEYWORD_CLEAR);
+    for (int expected : {wxNO, wxYES}) {
+        wxTEST_DIALOG(EXPECT_TRUE(ClickButton(dlg, IDC_KEYWORD_ADD)), wxExpectModal<wxMessageDialog>(expected));
+        EXPECT_EQ(answer, expected);
     }
-    EXPECT_EQ(dlg.m_nAdded, 2);
-    EXPECT_TRUE(ClickButton(&dlg, IDC_KEYWORD_CLEAR));
-    EXPECT_EQ(dlg.m_nAdded, 0);
+    EXPECT_EQ(added, 1);
+    EXPECT_FALSE(ClickButton(dlg, 4242));
+    EXPECT_TRUE(ClickButton(dlg, IDC_KEYWORD_CLEAR));
+    EXPECT_EQ(added, 0);
+    dlg->Destroy();
 }
 
 // Handles the toolkit's events for a while.
@@ -134,6 +116,6 @@ void Photograph(const char* name, wxTopLevelWindow* window) {
 }
 
 // Every window worth a picture: add a test here for a new one.
-TEST(Screenshots, smoke_dialog) { Photograph("smoke_dialog", new CSmokeDlg); }
+TEST(Screenshots, smoke_dialog) { Photograph("smoke_dialog", NewSmokeDialog()); }
 
 }  // namespace
