@@ -197,7 +197,7 @@ struct SettingsFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SettingsFixture, FirstStartWritesTheDefaultsOwnerOnlyAndSetDefaultsKeepsTheLists) {
+TEST_F(SettingsFixture, DefaultsAreWrittenOwnerOnlyAtTheFirstStartOnlyAndSetDefaultsKeepsTheLists) {
     EXPECT_EQ(ReadText(path), kDefaultsWithoutSound);
     EXPECT_EQ(FileMode(path), 0600u) << "config.txt holds the proxy password";
     EXPECT_EQ(s->GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
@@ -211,6 +211,13 @@ TEST_F(SettingsFixture, FirstStartWritesTheDefaultsOwnerOnlyAndSetDefaultsKeepsT
     EXPECT_EQ(s->GetProxyServerName(), "") << "stored as '.'";
     EXPECT_EQ(ReadText(path), kDefaultsWithoutSound + std::string("B F0000002 Web_Address http://a.example/ ") +
                                   DEFAULT_PAGE_URL + "\r\nB F0000001 Keyword +a +a\r\n");
+    // A file that exists but cannot be read is not replaced by the defaults.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Open()->GetPollPeriod(), 600);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(SettingsFixture, SoundPathsAreStoredWithBarsForSpaces) {
@@ -308,17 +315,6 @@ TEST_F(SettingsFixture, ValuesAndFlagsReplaceTheirRecordAndSurviveARestart) {
     // A line break in a stored value cannot plant a record.
     again->SetProxyPassword("pw\nD F0000003 Poll_Period 1 1");
     EXPECT_EQ(Open()->GetPollPeriod(), 900);
-}
-
-TEST_F(SettingsFixture, AnExistingButUnreadableFileIsNotReplaced) {
-    std::filesystem::remove(path);
-    std::filesystem::create_directory(path);  // a folder cannot be read as the file
-    ::testing::internal::CaptureStderr();
-    auto other = Open();
-    ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(std::filesystem::is_directory(path));
-    EXPECT_EQ(other->GetPollPeriod(), 600);
-    EXPECT_EQ(other->GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
 }
 
 namespace {

@@ -1,6 +1,5 @@
 // The rules tables of the page scan: link texts and hrefs, listing rows,
-// keyword matching and word counts, and cutting the article body out of a
-// story's page.
+// keyword matching, and cutting the article body out of a story's page.
 #include <gtest/gtest.h>
 
 #include "engine/KeywordGroup.h"
@@ -101,22 +100,6 @@ TEST(ListingRules, ParsePriceTable) {
     }
 }
 
-TEST(ListingRules, FindItemNumberTable) {
-    struct { const char* url; int found; const char *code, *why; } const cases[] = {
-        {"http://shop/view?ID=12345&x=1", 1, "12345", "marker found in lower case, digits end at '&'"},
-        {"http://shop/p/id_9001.html", 1, "9001", "id_ marker"},
-        {"http://shop/view?itm=5&id=6", 1, "6", "markers are tried in list order: id= before itm="},
-        {"http://shop/view?q=12345", 0, "", "no marker"},
-        {"http://shop/id=1\\page.html", 0, "", "only the part after the last backslash is searched"},
-        {"http://shop/x\\page?id=88", 1, "88", "after the backslash"},
-    };
-    for (const auto& c : cases) {
-        std::string code;
-        EXPECT_EQ(FindItemNumber(c.url, code), c.found) << c.url << ": " << c.why;
-        EXPECT_EQ(code, c.code) << c.url << ": " << c.why;
-    }
-}
-
 // One table row at a time through DetectListingRow, as the real pass sees it.
 TEST_F(ScanFixture, ListingRowTable) {
     struct {
@@ -201,27 +184,6 @@ TEST(KeywordGroup, ParseAndMatch) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(CKeywordGroup(c.group).Matches(c.text), c.match) << c.group << " / " << c.text << ": " << c.why;
-}
-
-TEST(WordString, CountWordsAndWordAt) {
-    struct {
-        const char* text;
-        int words, wordsSkip;  // CountWords(0), CountWords(1)
-        const char* why;
-    } const cases[] = {
-        {"   \r\n\t ", 0, 0, "separators only"},
-        {"well-known@home(now)", 4, 4, "'-', '@', '(' and ')' separate words"},
-        {"a big b cat c d", 6, 4, "the third and later one-character words drop with skipShort"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CWordString(c.text).CountWords(0), c.words) << c.text << ": " << c.why;
-        EXPECT_EQ(CWordString(c.text).CountWords(1), c.wordsSkip) << c.text << ": " << c.why;
-    }
-    EXPECT_EQ(CWordString("Ab1-c\xe9").CountLetters(), 3) << "ASCII letters only";
-    CWordString s("x y z Oak-desk");  // z is the third one-character word: skipped
-    const char* const want[] = {"x", "y", "Oak", "desk", ""};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(s.WordAt(i), want[i]) << i;
-    EXPECT_EQ(CWordString("$12.50 each").WordAt(0), "$12.50");
 }
 
 std::string Extract(const std::string& html, const std::string& headline, const std::string& title = "") {

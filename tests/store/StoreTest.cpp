@@ -1,6 +1,6 @@
-// The story store: the record layout, source and file names, story files
-// (appends, state changes, expiry and compaction, damaged files, failed
-// writes, the node pool) and the archive's start-up loading and maintenance.
+// The story store: the record layout, file names, story files (appends,
+// state changes, expiry and compaction, damaged files, failed writes) and the
+// archive's start-up loading and maintenance.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -108,29 +108,6 @@ TEST(StoryRecord, EncodesFieldsLittleEndianInFileOrder) {
     out.clear();
     EncodeStoryRecord(negative, out);
     EXPECT_EQ(out, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF}) + std::string(20, '\0'));
-}
-
-TEST(StorySourceName, AllDescriptorFormsAndTheStoredDisplayName) {
-    CSourceCatalogue catalogue;
-    ASSERT_TRUE(catalogue.AddSource("Daily News", 1)->AddCategory("http://daily.example/top", 1, 1, "Top Stories"));
-    // key: the name with the display flag clear; display: with it set.
-    const struct { const char* source; const char* key; const char* display; } cases[] = {
-        {"Daily News (Top Stories)", "Daily News", "Daily News (Top Stories)"},
-        {"Custom: http://x.example/p", "Custom: http://x.example/p", "Custom: http://x.example/p"},
-        {"http://daily.example/top", "Daily News", "Daily News (Top Stories)"},
-        {"http://other.example/", "Custom: http://other.example/", "Custom: http://other.example/"},
-        {"No parenthesis", "", "No parenthesis"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.source);
-        CStory s;
-        s.SetSource(c.source);
-        EXPECT_EQ(s.GetSourceName(false, &catalogue), c.key);
-        EXPECT_EQ(s.GetSourceName(true, &catalogue), c.display);
-        StoryFileRecord rec;
-        s.BuildRecord(rec, &catalogue);
-        EXPECT_EQ(rec.strSource, c.display);  // a page URL is stored as its display name
-    }
 }
 
 TEST(StoryFileName, StemRuleAndSafeCharacters) {
