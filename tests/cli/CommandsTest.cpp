@@ -170,7 +170,7 @@ TEST_F(CommandsTest, LinksAndArticleOfFilesAndWebPages) {
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::is_empty(tmp));
     // A tab inside a field becomes a space, so that every line keeps its fields.
-    const std::string tab = WriteFile("tab.html", "<ul><li><a href=\"/a\tb.html\">Storm warning for the coast</a></ul>");
+    const std::string tab = WriteFile("tab.html", "<ul><li><a href=\"/a\tb.html\">Storm warning for the coast</a>");
     r = RunCommand({"--links", tab, "--page-url", "http://news.example/"});
     EXPECT_EQ(Fields(r.out), (Strings{"Storm warning for the coast", "http://news.example/a b.html", "\n"}));
 

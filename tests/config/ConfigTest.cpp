@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -335,7 +334,7 @@ struct CatalogueFixture : ::testing::Test {
     }
     Names Sources() {
         Names out;
-        for (CNewsSource* s = catalogue.FirstSource(false); s; s = catalogue.NextSource(false)) out.push_back(s->GetName());
+        for (auto* s = catalogue.FirstSource(false); s; s = catalogue.NextSource(false)) out.push_back(s->GetName());
         return out;
     }
 };

@@ -85,11 +85,6 @@ struct WatchHome {
         catalogue.SetFileName(dir.Path());
         archive.SetDataFolder(dir.Path() + "Data");
     }
-    // QuickScan (1, 1), Standard (1, 0), Extensive (0, 0).
-    void SetMode(int titleContainsKeyword, int checkOnlyTitle) {
-        settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, titleContainsKeyword);
-        settings.SetFlag(SETTING_CHECK_ONLY_TITLE, checkOnlyTitle);
-    }
     void LoadArchive() { archive.LoadAll(catalogue, settings); }
     std::vector<CStory> Stories() { return ArchiveStories(archive); }
     int StateOf(const std::string& headline) { return ::StateOf(archive, headline); }

@@ -71,12 +71,11 @@ TEST(NewsWatchSchedule, PagesAreReadAtTheirTimes) {
         Params started;  // lParam of WM_SCAN_STARTED: 1 at a cycle's start, 0 before each further page
     } cases[] = {
         {10, 3, 28, -1, {0, 0, 0, 9, 12, 15, 19, 22, 25}, {1, 1, 0, 0, 1, 0, 0}},
-        {600, 5, 1300, -1, {0, 0, 0, 0, 0, 599, 719, 839, 959, 1079, 1199}, {}},
         // The cycle begun at 9 had read two pages; the third (due at 15) is read with the others at 13.
         {10, 3, 27, 13, {0, 0, 0, 9, 12, 13, 13, 13, 22, 25}, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.period);
+        SCOPED_TRACE(c.scanNowAt < 0 ? "scheduled cycles" : "scan now");
         ScheduleRun run(c.period, true, c.pages, c.limit);
         if (c.scanNowAt >= 0) run.watch->At(c.scanNowAt, [&run] { run.watch->TriggerScan(); });
         ASSERT_TRUE(run.watch->Run());
@@ -145,11 +144,10 @@ TEST(NewsWatchSchedule, IncompleteSetupIsAskedForOnceAndNothingIsFetched) {
         });
         ASSERT_TRUE(run.watch->Run());
         EXPECT_EQ(run.Sent(WM_NEED_SETUP), Params{missing});
-        for (const RecordedMessage& m : run.home.window.Messages()) {
-            if (m.message == WM_NEED_SETUP) {
-                EXPECT_TRUE(m.sent) << "sent, not posted";
-            }
-        }
+        const auto messages = run.home.window.Messages();
+        EXPECT_TRUE(std::all_of(messages.begin(), messages.end(),
+                                [](const RecordedMessage& m) { return m.message != WM_NEED_SETUP || m.sent; }))
+            << "sent, not posted";
         EXPECT_EQ(firstScanStarted, 0);
         // Checks at 0, 9 and 19 found the set-up incomplete; the one at 29 scans.
         EXPECT_EQ(run.FetchTimes(), (Ints{29}));

@@ -119,7 +119,7 @@ TEST_F(ScanFixture, ListingRowTable) {
          "a better-rated price hands the first number on as code"},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(scanner.Parser().SetPage(std::string("<html><body><table><tr>") + c.row + "</table></body></html>"));
+        ASSERT_TRUE(scanner.Parser().SetPage(std::string("<html><body><table><tr>") + c.row + "</table></body>"));
         scanner.Parser().ParsePage();
         scanner.SetPageUrl("http://shop.test/list.html");
         const CHtmlToken* t = scanner.NextLinkText(1);

@@ -1,7 +1,6 @@
-// The window test program: starts wxWidgets without entering its main loop,
-// turns failed wx assertions into test failures and error logs into lines on
-// stderr (either would otherwise open a box on the display), and runs
-// GoogleTest.
+// The window test program: starts wxWidgets without its main loop, turns
+// failed wx assertions into test failures and error logs into lines on stderr
+// (either would otherwise open a box on the display), and runs GoogleTest.
 #include <cstdio>
 #include <cstdlib>
 

@@ -123,8 +123,8 @@ std::string CNewsSite::MarketPage() const {
         "<html><head><title>Riverside Market</title></head><body><p>Furniture listings for this week.</p>"
         "<table><tr><td>Item</td><td>Number</td><td>Seller</td><td>Price</td></tr>";
     for (const SiteListing& l : m_listings)
-        html += "<tr><td><a href=\"" + l.path + "\">" + l.title + "</a></td><td>" + l.code + "</td><td>7777777</td><td>" +
-                l.price + "</td></tr>";
+        html += "<tr><td><a href=\"" + l.path + "\">" + l.title + "</a></td><td>" + l.code +
+                "</td><td>7777777</td><td>" + l.price + "</td></tr>";
     html += "</table></body></html>";
     return html;
 }

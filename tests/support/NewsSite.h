@@ -34,7 +34,6 @@ public:
     static constexpr const char* FRONT_PAGE = "/index.html";
     static constexpr const char* MARKET_PAGE = "/market.html";
 
-    // The default content below.
     CNewsSite();
 
     // A story added to the front page (and its article page).

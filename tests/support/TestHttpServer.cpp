@@ -96,14 +96,7 @@ CTestHttpServer::~CTestHttpServer() {
 }
 
 void CTestHttpServer::SetPage(const std::string& path, std::string body, const std::string& contentType) {
-    TestHttpResponse response;
-    response.body = std::move(body);
-    response.headers.emplace_back("Content-Type", contentType);
-    SetResponse(path, std::move(response));
-}
-
-void CTestHttpServer::SetResponse(const std::string& path, TestHttpResponse response) {
-    SetHandler(path, [response = std::move(response)](const TestHttpRequest&) { return response; });
+    SetResponse(path, {.body = std::move(body), .headers = {{"Content-Type", contentType}}});
 }
 
 bool CTestHttpServer::WaitForStalls(int count, int timeoutMs) {
@@ -187,5 +180,6 @@ void CTestHttpServer::Send(int fd, const TestHttpResponse& response) {
     head += "Connection: close\r\n\r\n";
     const std::size_t first = std::min(response.body.size(), response.stallAfterBodyBytes);
     if (!SendAll(fd, head.data(), head.size()) || !SendAll(fd, response.body.data(), first)) return;
-    if (first < response.body.size() && Stall()) SendAll(fd, response.body.data() + first, response.body.size() - first);
+    if (first < response.body.size() && Stall())
+        SendAll(fd, response.body.data() + first, response.body.size() - first);
 }

@@ -49,9 +49,11 @@ public:
 
     // A request is answered by its path and query, else by its path, else with a 404.
     void SetPage(const std::string& path, std::string body, const std::string& contentType = "text/html");
-    void SetResponse(const std::string& path, TestHttpResponse response);
+    void SetResponse(const std::string& path, TestHttpResponse r) {
+        SetHandler(path, [r = std::move(r)](const TestHttpRequest&) { return r; });
+    }
     // handler runs on a connection thread.
-    void SetHandler(const std::string& path, Handler handler) { Locked([&] { m_handlers[path] = std::move(handler); }); }
+    void SetHandler(const std::string& path, Handler h) { Locked([&] { m_handlers[path] = std::move(h); }); }
     void ClearPages() { Locked([&] { m_handlers.clear(); }); }
 
     // Absolute-form requests and CONNECT get 407 until they carry
