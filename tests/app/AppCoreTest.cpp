@@ -61,7 +61,7 @@ TEST(AppCore, FindsItsFolderThroughTheRegistryStandIn) {
         EXPECT_EQ(core.FindApplicationFolder("", file), c.bStarts);
         std::vector<std::pair<int, std::string>> expected;
         if (*c.notice) expected.push_back({0, c.notice});
-        EXPECT_EQ(boxes.Shown(), expected);
+        EXPECT_EQ(boxes.shown, expected);
         if (!c.bStarts) continue;
         const std::string want = *c.installed ? dir.Path() + c.installed + "/" : dir.File("data/skimbolt/");
         EXPECT_EQ(core.GetAppDir(), want);
@@ -103,7 +103,7 @@ TEST_F(AppCoreTest, StartsOnAFreshFolderAndStopsItsThread) {
     core.Stop();
     core.Stop();
     EXPECT_EQ(core.Scanner()->IsActive(), 0) << "stopping switches scanning off";
-    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {

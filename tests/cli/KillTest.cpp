@@ -64,11 +64,11 @@ CNewsSite ManyStories() {
             s.path = "/story/k" + std::to_string(n) + ".html";
             s.headline = std::string("Council of ") + place + " " + event;
             s.description = "Residents gave their views at a long meeting on Tuesday night.";
-            s.paragraphs = {std::string("The council of ") + place +
+            s.article = std::string("The council of ") + place +
                             " met on Tuesday evening to hear from residents, and after a long debate the members "
                             "agreed on a plan that will shape the town for many years to come" +
                             (n % 2 ? ", with the harbour as its centre," : ",") +
-                            " officials said after the meeting ended late."};
+                            " officials said after the meeting ended late.";
             site.AddStory(s);
             ++n;
         }

@@ -49,8 +49,8 @@ TEST(SourceStatus, EachPageKeepsTheOutcomeOfItsLastRead) {
     CTestHttpServer server;
     CNewsSite site;
     site.Serve(server);
-    server.SetResponse("/busy.html", 503, "<html>busy</html>");
-    server.SetResponse("/logo.png", 200, "\x89PNG....", {{"Content-Type", "image/png"}});
+    server.SetResponse("/busy.html", {.status = 503, .body = "<html>busy</html>"});
+    server.SetResponse("/logo.png", {.body = "\x89PNG....", .headers = {{"Content-Type", "image/png"}}});
     server.SetPage("/quiet.html", "<html><body><p>Nothing to see here today.</p></body></html>");
     CTempDir dir;
     const std::string home = dir.File("home/");

@@ -6,10 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <optional>
+#include <utility>
 
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
@@ -25,8 +26,7 @@ using Strings = std::vector<std::string>;
 inline std::vector<CStory> ArchiveStories(CStoryArchive& archive) {
     std::vector<CStory> out;
     CStoryArchiveGuard lock(archive);
-    for (int state = STORY_PENDING; state <= STORY_HIDDEN; ++state) {
-        if (archive.Open("rb") != 0) break;
+    for (int state = STORY_PENDING; state <= STORY_HIDDEN && archive.Open("rb") == 0; ++state) {
         while (archive.FindNextWithState(state))
             if (auto story = archive.GetCurrentStory()) out.push_back(*story);
         archive.Close();
@@ -67,7 +67,6 @@ protected:
         scanner.ScanPage(1);
         if (scanner.ProbeStillSet() == 1) scanner.ScanPage(0);
     }
-    std::optional<CStory> Story(const std::string& headline) { return FindStory(archive, headline); }
 
     CTempDir dir;
     CStoryArchive archive;
@@ -85,11 +84,6 @@ struct WatchHome {
         settings.Load();
         catalogue.SetFileName(dir.Path());
         archive.SetDataFolder(dir.Path() + "Data");
-    }
-    // QuickScan (1, 1), Standard (1, 0), Extensive (0, 0).
-    void SetMode(int titleContainsKeyword, int checkOnlyTitle) {
-        settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, titleContainsKeyword);
-        settings.SetFlag(SETTING_CHECK_ONLY_TITLE, checkOnlyTitle);
     }
     void LoadArchive() { archive.LoadAll(catalogue, settings); }
     std::vector<CStory> Stories() { return ArchiveStories(archive); }
@@ -125,15 +119,13 @@ public:
         StopAndWait();
     }
 
-    void At(int second, std::function<void()> action) { m_actions.push_back({second, std::move(action), false}); }
+    void At(int second, std::function<void()> action) { m_actions.push_back({second, std::move(action)}); }
     void SetConnected(bool connected) { m_bConnected = connected; }
 
     // Starts the thread and waits (up to a real minute) until it has ended.
     bool Run() {
         if (!CreateThread()) return false;
-        std::unique_lock<std::mutex> lock(m_mutex);
-        const bool ended = m_cv.wait_for(lock, std::chrono::seconds(60), [&] { return m_bEnded; });
-        lock.unlock();
+        const bool ended = m_ended.get_future().wait_for(std::chrono::seconds(60)) == std::future_status::ready;
         StopAndWait();
         return ended;
     }
@@ -144,11 +136,8 @@ public:
 protected:
     int WaitAny(CEvent* const* events, int count, int timeoutMs) override {
         ++waits;
-        for (Action& a : m_actions)
-            if (!a.bDone && a.second <= now.load()) {
-                a.bDone = true;
-                a.run();
-            }
+        for (auto& [second, action] : m_actions)
+            if (action && second <= now.load()) std::exchange(action, nullptr)();
         for (int i = 0; i < count; ++i)
             if (events[i] && events[i]->IsSet()) return i;
         if (now.load() >= m_nLimit) return 0;
@@ -158,24 +147,13 @@ protected:
     bool IsConnected() override { return m_bConnected.load(); }
     bool InitInstance() override {
         const bool r = CNewsWatch::InitInstance();
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bEnded = true;
-        }
-        m_cv.notify_all();
+        m_ended.set_value();
         return r;
     }
 
 private:
-    struct Action {
-        int second;
-        std::function<void()> run;
-        bool bDone;
-    };
     const int m_nLimit;
-    std::vector<Action> m_actions;  // scanning thread only once it runs
+    std::vector<std::pair<int, std::function<void()>>> m_actions;  // scanning thread only once it runs
     std::atomic<bool> m_bConnected{true};
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_bEnded = false;
+    std::promise<void> m_ended;
 };

@@ -1,21 +1,55 @@
-// The parser around the tokenizer: taking a page (size limit, NUL bytes,
-// fetching, conversion to UTF-8), the lifetime of the tokens, and the cursor.
+// The HTML parser: taking a page, text decoding, token order (link
+// rearrangement and implied closings), and where a broken page stops the
+// parse.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "html/HtmlParser.h"
+#include "net/HttpFetcher.h"
 #include "support/TestHttpServer.h"
-#include "tests/html/HtmlTestUtil.h"
 
 namespace {
+
+// Parses page with parser (which keeps the tokens).
+void Parse(CHtmlParser& parser, const std::string& page) {
+    parser.SetPage(page);
+    parser.ParsePage();
+}
+
+// One token in short form: <name> and </name> for tags, 'text' for plain
+// text, kind-prefixed text for the other text kinds, !body for comments;
+// anchors other than links carry their kind (<a:name>, </a:script>).
+std::string Describe(const CHtmlToken& t) {
+    const std::string text(t.Text()), open = t.m_bIsOpen ? "<" : "</";
+    switch (t.m_nKind) {
+    case TK_TEXT: return "'" + text + "'";
+    case TK_TITLE_TEXT: return "title'" + text + "'";
+    case TK_SCRIPT_TEXT: return "script'" + text + "'";
+    case TK_FIELD_TEXT: return "field'" + text + "'";
+    case TK_COMMENT: return "!" + text;
+    case TK_ANCHOR_NAME: return open + text + ":name>";
+    case TK_ANCHOR_LOCAL: return open + text + ":local>";
+    case TK_ANCHOR_SCRIPT: return open + text + ":script>";
+    default: return open + text + ">";
+    }
+}
+
+// All tokens of a page in short form, joined by '|'.
+std::string DescribePage(const std::string& page) {
+    CHtmlParser parser;
+    Parse(parser, page);
+    std::string out;
+    for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
+    return out;
+}
 
 TEST(HtmlParserPage, SizeLimitAndNulBytes) {
     constexpr int kMax = CHtmlParser::MAX_PAGE_SIZE;
     struct Case {
         const char* why;
         std::string page;
-        int length;  // 0: refused
+        int length;            // 0: refused
         std::size_t lastText;  // length of the second token's text
         FetchFailure failure;
     } cases[] = {
@@ -28,9 +62,8 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
     for (const Case& c : cases) {
         CHtmlParser parser;
         EXPECT_EQ(parser.SetPage(c.page), c.length > 0) << c.why;
-        EXPECT_EQ(parser.GetFailure(), c.failure) << c.why;
-        EXPECT_EQ(parser.HasPage(), c.length > 0) << c.why;
         EXPECT_EQ(parser.GetPageLength(), c.length) << c.why;
+        EXPECT_EQ(parser.GetFailure(), c.failure) << c.why;
         parser.ParsePage();
         ASSERT_EQ(parser.GetTokenCount(), c.length > 0 ? 2 : 0) << c.why;
         if (c.length > 0) {
@@ -39,150 +72,71 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
     }
 }
 
-TEST(HtmlParserPage, TokensLiveUntilTheNextParse) {
-    CHtmlParser parser;
-    ASSERT_TRUE(parser.SetPage("<BLINK href=\"u\">Old &amp; text"));
-    parser.ParsePage();
-    EXPECT_FALSE(parser.HasPage());  // parsing frees the page
-    EXPECT_EQ(parser.GetPageLength(), 0);
-
-    ASSERT_TRUE(parser.SetPage("<p>New page"));
-    ASSERT_EQ(parser.GetTokenCount(), 2);
-    EXPECT_EQ(parser.Tokens()[0].Text(), "blink");
-    EXPECT_EQ(parser.Tokens()[1].Text(), "Old & text");
-    std::string href;
-    EXPECT_TRUE(parser.Tokens()[0].GetAttribute("HREF", href));
-    EXPECT_EQ(href, "u");
-
-    // A refused page drops the held one, and a parse without a page empties the list.
-    EXPECT_FALSE(parser.SetPage(std::string(CHtmlParser::MAX_PAGE_SIZE, 'x')));
-    EXPECT_FALSE(parser.HasPage());
-    parser.ParsePage();
-    EXPECT_EQ(parser.GetTokenCount(), 0);
-}
-
-// "<b>x</b><i>y</i>": 0 <b>, 1 'x', 2 </b>, 3 <i>, 4 'y', 5 </i>
-class HtmlParserCursor : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(ParseTokens(m_parser, "<b>x</b><i>y</i>").size(), 6u); }
-    int Index(const CHtmlToken* t) const { return t ? static_cast<int>(t - m_parser.Tokens().data()) : -1; }
-    int Current() const {
-        const CHtmlToken* t = nullptr;
-        return m_parser.GetCurrent(t) ? Index(t) : -1;
-    }
-    CHtmlParser m_parser;
-    const CHtmlToken* m_tok = nullptr;
-};
-
-TEST_F(HtmlParserCursor, FindNextAndFindPrev) {
-    constexpr int kNone = -1;
-    // op: 'n' FindNext, 'p' FindPrev, 'c' ClearCursor; found: index, -1 when the search fails;
-    // current: where the cursor is afterwards.
-    struct Step { char op; int kindA, kindB, found, current; const char* why; } steps[] = {
-        {'p', TK_ANY, kNone, -1, -1, "no cursor: FindPrev fails"},
-        {'n', TK_BOLD, kNone, 0, 0, "no cursor: FindNext tests the first token"},
-        {'c', 0, 0, -1, -1, ""},
-        {'n', TK_ANY, kNone, 0, 0, "TK_ANY matches the first token"},
-        {'n', TK_ANY, kNone, 1, 1, "then steps on"},
-        {'n', TK_ITALIC, kNone, 3, 3, "opening tag of the kind"},
-        {'n', TK_ITALIC, kNone, 5, 5, "closing tag of the kind"},
-        {'p', TK_TEXT, kNone, 4, 4, ""},
-        {'p', TK_TEXT, kNone, 1, 1, ""},
-        {'p', TK_TABLE, kNone, -1, 0, "a failed FindPrev stays on the first token"},
-        {'n', TK_TABLE, kNone, -1, 5, "a failed FindNext stays on the last token"},
-        {'p', TK_ANY, kNone, 4, 4, "...from where a search goes on"},
-        {'c', 0, 0, -1, -1, ""},
-        {'n', TK_TABLE, kNone, -1, 5, "also without a cursor"},
-        {'c', 0, 0, -1, -1, ""},
-        {'n', TK_ITALIC, TK_TEXT, 1, 1, "two kinds: either matches"},
-        {'n', TK_ITALIC, TK_TEXT, 3, 3, ""},
-        {'n', TK_TABLE, TK_TEXT, 4, 4, ""},
-        {'p', TK_BOLD, TK_TABLE, 2, 2, ""},
+TEST(HtmlParserText, DecodesTextRuns) {
+    struct Case { const char *why, *page, *text; } cases[] = {  // text: the one token's expected text
+        {"a no-break space is a blank of its own, in every spelling", "AT&amp;T &nbsp;x&#160;y&#xA0;z",
+         "AT&T  x y z"},
+        {"an '&' that starts no reference stays", "Q&A tonight: AT&T & B&amp", "Q&A tonight: AT&T & B&"},
+        {"unknown names, wrong case and empty numbers stay", "&NBSP; &unknown; &#; &#x; &", "&NBSP; &unknown; &#; &#x; &"},
+        {"numeric references, decimal and hex", "&#8212;&#x2014;&#X2014 &#233;", "——— é"},
+        {"128 to 159 are read as windows-1252", "a &#151; b &#128;&#x99;&#129;", "a — b €™\xC2\x81"},
+        {"impossible code points become U+FFFD", "&#0;&#xD800;&#x110000;&#99999999999;", "\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"references longer in UTF-8 than in the page", "&#x1F600;&Afr;&nLt;", "😀𝔄≪"},
+        {"legacy names work without ';', also as a prefix", "&copy 2001 &notit; &ampx", "© 2001 ¬it; &x"},
+        {"whitespace runs collapse, also at both ends", "  lead\r\n\ttrail  ", " lead trail "},
     };
-    for (const Step& s : steps) {
-        const bool next = s.op == 'n', two = s.kindB != kNone;
-        bool found = false;
-        if (s.op == 'c')
-            m_parser.ClearCursor();
-        else if (two)
-            found = next ? m_parser.FindNext(s.kindA, s.kindB, m_tok) : m_parser.FindPrev(s.kindA, s.kindB, m_tok);
-        else
-            found = next ? m_parser.FindNext(s.kindA, m_tok) : m_parser.FindPrev(s.kindA, m_tok);
-        if (s.op != 'c') {
-            EXPECT_EQ(found, s.found >= 0) << s.why;
-            EXPECT_EQ(Index(m_tok), s.found) << s.why;  // null on failure
-        }
-        EXPECT_EQ(Current(), s.current) << s.why;
+    for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), "'" + std::string(c.text) + "'") << c.why;
+}
+
+TEST(HtmlParserText, DecodesAttributeValues) {
+    struct Case { const char *why, *tag, *value; } cases[] = {  // value of the tag's one attribute
+        {"query strings keep names that only look like references", "<a href=\"?a=1&section=2&reg=3&amp;x=4\">",
+         "?a=1&section=2&reg=3&x=4"},
+        {"a legacy name at the end of the value is decoded", "<a href='x?a&copy'>", "x?a\xC2\xA9"},
+        {"unquoted values and numeric references", "<img alt=&lt;b&gt;&#32;&#x2014;>", "<b> —"},
+        {"a no-break space stays one in attributes", "<img alt=\"a&nbsp;b\">", "a\xC2\xA0" "b"},
+    };
+    for (const auto& c : cases) {
+        CHtmlParser parser;
+        Parse(parser, c.tag);
+        ASSERT_EQ(parser.GetTokenCount(), 1) << c.why;
+        ASSERT_EQ(parser.Tokens()[0].GetAttributeCount(), 1) << c.why;
+        EXPECT_EQ(parser.Tokens()[0].GetAttributeAt(0).m_strValue, c.value) << c.why;
     }
-
-    CHtmlParser empty;
-    EXPECT_FALSE(empty.FindNext(TK_ANY, m_tok));
-    EXPECT_FALSE(empty.FindPrev(TK_ANY, m_tok));
-    EXPECT_FALSE(empty.GetCurrent(m_tok));
+    // Decoded before the anchor's kind is decided, as a browser would follow it.
+    EXPECT_EQ(DescribePage("<a href=\"&#106;avascript:go()\">"), "<a:script>");
 }
 
-TEST_F(HtmlParserCursor, SaveAndRestore) {
-    const CHtmlCursorPos none = m_parser.SaveCursor();
-    ASSERT_TRUE(m_parser.FindNext(TK_TEXT, m_tok));
-    const CHtmlCursorPos saved = m_parser.SaveCursor();
-    ASSERT_TRUE(m_parser.FindNext(TK_ANY, m_tok));
-    EXPECT_TRUE(m_parser.RestoreCursor(saved));
-    EXPECT_EQ(Current(), 1);
-    EXPECT_FALSE(m_parser.RestoreCursor(none));  // no token to go back to
-    EXPECT_EQ(Current(), 1);
-
-    // A position of another parser, even at the same index, is not ours.
-    CHtmlParser other;
-    ParseTokens(other, "<b>x</b><i>y</i>");
-    other.FindNext(TK_TEXT, m_tok);
-    EXPECT_FALSE(m_parser.RestoreCursor(other.SaveCursor()));
-
-    // After a new parse the old tokens are gone, even with the same page.
-    ParseTokens(m_parser, "<b>x</b><i>y</i>");
-    EXPECT_FALSE(m_parser.RestoreCursor(saved));
-    EXPECT_EQ(Current(), -1);
-}
-
-TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
-    CTestHttpServer server;
-    server.SetPage("/news.html", "<td><a href=story.html>Big <b>story</b></a>");
-    server.SetPage("/big.html", std::string(CHtmlParser::MAX_PAGE_SIZE, 'x'));
-    server.SetPage("/empty.html", "");
-    server.SetPage("/nul.html", std::string("<p>a\0b\0", 7));
-    CHtmlParser parser;
-    ASSERT_TRUE(parser.FetchPage(server.Url("/news.html"), 0, "", 0, "", ""));
-    parser.ParsePage();
-    std::string out;
-    for (const CHtmlToken& t : parser.Tokens()) out += Describe(t) + "|";
-    EXPECT_EQ(out, "<td>|<b>|<a>|'Big '|'story'|</a>|</b>|");
-
-    // A fetched page loses its NUL bytes.
-    ASSERT_TRUE(parser.FetchPage(server.Url("/nul.html"), 0, "", 0, "", ""));
-    parser.ParsePage();
-    ASSERT_EQ(parser.GetTokenCount(), 2);
-    EXPECT_EQ(parser.Tokens()[1].Text(), "ab");
-
-    EXPECT_FALSE(parser.FetchPage(server.Url("/big.html"), 0, "", 0, "", ""));
-    EXPECT_FALSE(parser.HasPage());
-    EXPECT_EQ(parser.GetFailure(), FetchFailure::TooLarge);
-    EXPECT_FALSE(parser.FetchPage(server.Url("/empty.html"), 0, "", 0, "", ""));
-    EXPECT_EQ(parser.GetFailure(), FetchFailure::Empty);
-    EXPECT_FALSE(parser.FetchPage(server.Url("/missing.html"), 0, "", 0, "", ""));
-    EXPECT_EQ(parser.GetFailure(), FetchFailure::HttpStatus);
-    EXPECT_EQ(parser.GetHttpStatus(), 404);
-    const int requests = server.RequestCount();
-    EXPECT_FALSE(parser.FetchPage("", 0, "", 0, "", ""));
-    EXPECT_EQ(server.RequestCount(), requests);  // no request for an empty URL
-    EXPECT_EQ(parser.GetFetcher().GetStartTime(), 0);
-
-    CTestHttpServer proxy;
-    proxy.EnableProxy("user", "secret");
-    proxy.SetPage("/via.html", "<p>via proxy");
-    ASSERT_TRUE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "secret"));
-    parser.ParsePage();
-    ASSERT_EQ(parser.GetTokenCount(), 2);
-    EXPECT_EQ(parser.Tokens()[1].Text(), "via proxy");
-    EXPECT_FALSE(parser.FetchPage("http://news.invalid/via.html", 1, "127.0.0.1", proxy.Port(), "user", "wrong"));
+TEST(HtmlParserText, TokenSequences) {
+    struct Case { const char *why, *page, *tokens; } cases[] = {  // tokens in DescribePage form
+        // Link rearrangement.
+        {"link text after the link, open tags before, closing after", "<a href=\"x\"><b>Head</b> line</a>",
+         "<b>|<a>|'Head'|' line'|</a>|</b>"},
+        {"no </a>: read ahead to the end, nothing implied", "<td><a href=x>One<td>Two", "<td>|<td>|<a>|'One'|'Two'"},
+        {"a nested link is not moved; table implies </a>", "<a href=1>One<a href=2>Two</a><table>",
+         "<a>|'One'|'Two'|</a>|<a>|</a>|<table>"},
+        {"other text kinds go with the opening group", "<script><a href=x>s</a></script>",
+         "<script>|script's'|<a>|</a>|</script>"},
+        {"non-links are not moved", "<a href='JavaScript:go()'><b>x</b></a>", "<a:script>|<b>|'x'|</b>|</a:script>"},
+        // Anchor kinds.
+        {"href beginning with '#' is local, in any case of tag and name", "<A HREF=\"#top\">", "<a:local>"},
+        {"no href: an anchor name", "<a name=x>", "<a:name>"},
+        {"the last written href decides", "<a href=x href=#y>t</a>", "<a:local>|'t'|</a:local>"},
+        // Implied closings, comments, declarations, raw text kinds.
+        {"a second list item closes the first", "<ul><li>a<li>b</ul>x", "<ul>|<li>|'a'|</li>|<li>|'b'|</ul>|'x'"},
+        {"a comment in script is script", "<script><!-- x = 1; --></script>", "<script>|script' x = 1; '|</script>"},
+        {"title text is kept raw", "<title>A &amp;  B</title>", "<title>|title'A &amp;  B'|</title>"},
+        {"fields after input/option; </form> ends them", "<form><input>abc<option>o1</form>t",
+         "<form>|<input>|field'abc'|<option>|field'o1'|</form>|'t'"},
+        {"a '<' in text starts a tag when a '>' follows", "5 < 6 and 7 > 3", "'5 '|<6>|' 3'"},
+        {"a quoted value cannot hold '>'", "<a href=\"a>b\">x</a>", "<a>|'b\">x'|</a>"},
+        // Failure stops: tokens before the broken tag stay.
+        {"an empty tag name stops the parse", "a<>b", "'a'"},
+        {"an unterminated comment stops the parse", "<p><!-- open", "<p>"},
+        {"a '<' with no '>' after it never starts a tag", "a<!-- open", "'a<!-- open'"},
+        {"a last tag without '>' stops the parse", "<p><b x", "<p>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }
 
 TEST(HtmlParserFetch, PagesInOtherEncodingsComeOutInUtf8) {

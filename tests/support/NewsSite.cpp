@@ -11,59 +11,41 @@ namespace {
 // and story 6 matches nothing anywhere.
 std::vector<SiteStory> DefaultStories() {
     return {
-        {"/story/1.html",
-         "Central bank warns inflation may stay high",
+        {"/story/1.html", "Central bank warns inflation may stay high",
          "Officials said price growth would slow only gradually next year.",
-         {"The central bank said on Tuesday that price growth across the region would ease only slowly, and that "
-          "households should expect inflation to stay above the official target for most of the coming year, "
-          "according to the statement released after the meeting.",
-          "Economists had expected a firmer promise of relief, and several lenders said they would keep their "
-          "own rates unchanged until the picture becomes clearer in the spring."},
+         "The central bank said on Tuesday that price growth across the region would ease only slowly, and that "
+         "households should expect inflation to stay above the official target for most of the coming year, "
+         "according to the statement released after the meeting.",
          SiteStory::LIST},
-        {"/story/2.html",
-         "Stock market climbs as tech shares rebound",
+        {"/story/2.html", "Stock market climbs as tech shares rebound",
          "The stock market gained for a third straight session on Tuesday.",
-         {"Shares of the largest technology companies led a broad advance on Tuesday, lifting the main index to "
-          "its best level in two months as traders returned after a quiet holiday week and bought back into the "
-          "firms that had fallen furthest in the autumn.",
-          "Trading volumes stayed below their usual level, and analysts cautioned that the gains could fade "
-          "quickly if the earnings reports due next week disappoint the buyers."},
+         "Shares of the largest technology companies led a broad advance on Tuesday, lifting the main index to "
+         "its best level in two months as traders returned after a quiet holiday week and bought back into the "
+         "firms that had fallen furthest in the autumn.",
          SiteStory::LIST},
-        {"/story/3.html",
-         "Stock market dips after football club sale collapses",
+        {"/story/3.html", "Stock market dips after football club sale collapses",
          "The stock market slipped when the football club takeover failed.",
-         {"The stock market slipped in late trading after the planned sale of the city football club collapsed "
-          "at the last minute, leaving the investment group that had promised to buy it with a large loss and "
-          "many questions from its own shareholders.",
-          "Supporters of the football club gathered outside the stadium in the evening, and the club said it "
-          "would look for another buyer before the start of the next season."},
+         "The stock market slipped in late trading after the planned sale of the city football club collapsed "
+         "at the last minute, leaving the investment group that had promised to buy it with a large loss and "
+         "many questions from its own shareholders.",
          SiteStory::LIST},
-        {"/story/4.html",
-         "River levels climb after a week of heavy rain",
+        {"/story/4.html", "River levels climb after a week of heavy rain",
          "Residents near the banks were told to watch for warnings.",
-         {"The river rose by almost two metres over the weekend after a week of heavy rain, and the county "
-          "council warned that a flood was likely in the low fields south of the old mill unless the weather "
-          "turned drier before the middle of the week.",
-          "Volunteers filled sandbags at the fire station on Sunday, and the council opened the school hall for "
-          "families who want to leave their homes until the water goes down again."},
+         "The river rose by almost two metres over the weekend after a week of heavy rain, and the county "
+         "council warned that a flood was likely in the low fields south of the old mill unless the weather "
+         "turned drier before the middle of the week.",
          SiteStory::TABLE},
-        {"/story/5.html",
-         "Scientists report progress in a new treatment trial",
+        {"/story/5.html", "Scientists report progress in a new treatment trial",
          "The early findings were described as encouraging by the team.",
-         {"Scientists at the university hospital said the first stage of their trial of a new vaccine had gone "
-          "better than expected, with most of the volunteers showing a strong response and very few reporting "
-          "any of the side effects the team had been watching for.",
-          "A larger trial with several thousand volunteers is planned for next year, and the team hopes to "
-          "publish the full findings in a medical journal before then."},
+         "Scientists at the university hospital said the first stage of their trial of a new vaccine had gone "
+         "better than expected, with most of the volunteers showing a strong response and very few reporting "
+         "any of the side effects the team had been watching for.",
          SiteStory::TABLE},
-        {"/story/6.html",
-         "Harbour bridge repairs will close two lanes",
+        {"/story/6.html", "Harbour bridge repairs will close two lanes",
          "Engineers expect the work to last until the autumn.",
-         {"Two lanes of the harbour bridge will close from Monday while engineers replace the worn joints and "
-          "repaint the steel, and drivers have been asked to use the ring road or the ferry whenever they can "
-          "during the busiest hours of the morning and evening.",
-          "The work is expected to last until the autumn, and the bridge will stay fully open at weekends and "
-          "during the two school holidays."},
+         "Two lanes of the harbour bridge will close from Monday while engineers replace the worn joints and "
+         "repaint the steel, and drivers have been asked to use the ring road or the ferry whenever they can "
+         "during the busiest hours of the morning and evening.",
          SiteStory::LIST},
     };
 }
@@ -80,39 +62,13 @@ CNewsSite::CNewsSite() : m_stories(DefaultStories()) {
     // Twelve rows: the probe pass turns into the real pass after more than
     // ten multi-word links, and only then does the real pass keep treating
     // the rows as listings.
-    const char* const titles[] = {
-        "Oak writing desk with drawers",   "Pine bookcase with five shelves", "Walnut dining table for six",
-        "Leather armchair in dark brown",  "Brass floor lamp with shade",     "Cherry wood chest of drawers",
-        "Painted kitchen dresser in blue", "Set of four ladder back chairs",  "Folding garden bench in teak",
-        "Mahogany bedside cabinet pair",   "Wicker laundry basket with lid",  "Cast iron umbrella stand",
-    };
-    const char* const prices[] = {"$125.00", "$89.50", "$410.00", "$215.75", "$45.00", "$330.00",
-                                  "$275.00", "$160.00", "$98.25", "$140.00", "$22.50", "$37.00"};
+    const char* const woods[] = {"Oak", "Pine", "Walnut", "Cherry"};
+    const char* const items[] = {"writing desk with drawers", "bookcase with five shelves", "dining table for six"};
     for (int i = 0; i < 12; ++i) {
         const std::string code = std::to_string(48213 + 1117 * i);
-        m_listings.push_back({"/item.html?id=" + code, titles[i], code, prices[i]});
+        m_listings.push_back({"/item.html?id=" + code, std::string(woods[i % 4]) + " " + items[i % 3], code,
+                              "$" + std::to_string(25 + 15 * i) + ".50"});
     }
-    m_nonStories = {
-        {"Monday, March 3", "a date"},
-        {"10:45 AM", "a clock time"},
-        {"More", "navigation"},
-        {"Search", "navigation"},
-        {"Win a luxury cruise for two this summer", "an advertising target"},
-        {"Save big on summer travel deals today", "a sponsor's target"},
-        {"Photo: Ana Lima", "a photo credit"},
-        {"OFFICIAL STATEMENT", "all capitals"},
-        {"Send us your local story tips today", "a mail address"},
-        {"Find every report about local flooding", "a search script"},
-        {"Return to the front page of the Courier", "the page's own address"},
-    };
-}
-
-void CNewsSite::AddStory(SiteStory story) { m_stories.push_back(std::move(story)); }
-
-const SiteStory* CNewsSite::FindStory(const std::string& headline) const {
-    for (const SiteStory& s : m_stories)
-        if (s.headline == headline) return &s;
-    return nullptr;
 }
 
 std::string CNewsSite::FrontPage(const std::string& baseUrl) const {
@@ -165,10 +121,10 @@ std::string CNewsSite::FrontPage(const std::string& baseUrl) const {
 std::string CNewsSite::MarketPage() const {
     std::string html =
         "<html><head><title>Riverside Market</title></head><body><p>Furniture listings for this week.</p>"
-        "<table><tr><td>Item</td><td>Number</td><td>Price</td></tr>";
+        "<table><tr><td>Item</td><td>Number</td><td>Seller</td><td>Price</td></tr>";
     for (const SiteListing& l : m_listings)
-        html += "<tr><td><a href=\"" + l.path + "\">" + l.title + "</a></td><td>" + l.code + "</td><td>" + l.price +
-                "</td></tr>";
+        html += "<tr><td><a href=\"" + l.path + "\">" + l.title + "</a></td><td>" + l.code +
+                "</td><td>7777777</td><td>" + l.price + "</td></tr>";
     html += "</table></body></html>";
     return html;
 }
@@ -178,13 +134,13 @@ std::string CNewsSite::ArticlePage(const SiteStory& story) const {
                        " - The Riverside Courier</title></head><body>"
                        "<table><tr><td><a href=\"/index.html\">Home</a> | <a href=\"/world/\">World</a></td></tr>"
                        "</table><h1>" + story.headline + "</h1><p>By a staff reporter</p>";
-    for (const std::string& p : story.paragraphs) html += "<p>" + p + "</p>";
-    html += "<table><tr><td><a href=\"/index.html\">Back to the front page</a></td></tr></table></body></html>";
+    html += "<p>" + story.article + "</p><table><tr><td><a href=\"/index.html\">Back to the front page</a></td></tr>"
+            "</table></body></html>";
     return html;
 }
 
 void CNewsSite::Serve(CTestHttpServer& server) const {
-    server.SetPage(FRONT_PAGE, FrontPage(server.Url("").substr(0, server.Url("").size() - 1)));
+    server.SetPage(FRONT_PAGE, FrontPage(server.Url("")));
     server.SetPage(MARKET_PAGE, MarketPage());
     for (const SiteStory& s : m_stories) server.SetPage(s.path, ArticlePage(s));
 }

@@ -3,8 +3,7 @@
 // table cells with their descriptions, and links that are not stories (dates,
 // clock times, "More", an advertising and a sponsor target, a photo credit,
 // a mail address, a search script, the page's own address, capitals); a
-// price listing page; and one article page per story. Serve() puts it all on
-// a loopback test server.
+// price listing page; and one article page per story.
 #pragma once
 
 #include <string>
@@ -18,7 +17,7 @@ struct SiteStory {
     std::string path;         // of its article page, e.g. "/story/3.html"
     std::string headline;
     std::string description;  // the text after the link on the front page
-    std::vector<std::string> paragraphs;  // the article body
+    std::string article;      // the article body: one paragraph
     Layout layout = LIST;
 };
 
@@ -35,20 +34,13 @@ public:
     static constexpr const char* FRONT_PAGE = "/index.html";
     static constexpr const char* MARKET_PAGE = "/market.html";
 
-    // The default content below.
     CNewsSite();
 
     // A story added to the front page (and its article page).
-    void AddStory(SiteStory story);
-    // Replaces the front page's stories.
+    void AddStory(SiteStory story) { m_stories.push_back(std::move(story)); }
     void SetStories(std::vector<SiteStory> stories) { m_stories = std::move(stories); }
     const std::vector<SiteStory>& Stories() const { return m_stories; }
-    const SiteStory* FindStory(const std::string& headline) const;
     const std::vector<SiteListing>& Listings() const { return m_listings; }
-
-    // Link texts of the front page that are not stories, each with the rule
-    // that turns it down.
-    const std::vector<std::pair<std::string, std::string>>& NonStoryLinks() const { return m_nonStories; }
 
     // The pages; baseUrl is "http://host:port" (links to the page itself and
     // to other hosts are written absolute).
@@ -62,5 +54,4 @@ public:
 private:
     std::vector<SiteStory> m_stories;
     std::vector<SiteListing> m_listings;
-    std::vector<std::pair<std::string, std::string>> m_nonStories;
 };

@@ -1,17 +1,70 @@
-// Story files: the headline key, appends, state changes, expiry and
-// compaction, damaged files, failed writes and the node pool.
+// The story store: the record layout, file names, story files (appends,
+// state changes, expiry and compaction, damaged files, failed writes) and the
+// archive's start-up loading and maintenance.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "store/HeadlineKey.h"
+#include "common/FileUtil.h"
+#include "common/Messages.h"
+#include "config/NewsSettings.h"
+#include "config/SourceCatalogue.h"
+#include "store/StoryArchive.h"
+#include "store/StoryFile.h"
 #include "store/StoryFileName.h"
-#include "StoreTestUtil.h"
+#include "store/StoryRecord.h"
+#include "support/RecordingTarget.h"
+#include "store/StoreTestUtil.h"
+#include "support/TempDir.h"
 
 namespace {
 
 using Headlines = std::vector<std::string>;
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values) s.push_back(static_cast<char>(v));
+    return s;
+}
+
+TEST(StoryRecord, EncodesFieldsLittleEndianInFileOrder) {
+    const StoryFileRecord rec{STORY_NEW, 0x01020304, "+k", "Hi", "u", "", "S (C)"};
+    std::string out;
+    EncodeStoryRecord(rec, out);
+    const std::string expected = Bytes({0xFF, 1, 0, 0, 0, 4, 3, 2, 1, 2, 0, 0, 0}) + "+k" + Bytes({2, 0, 0, 0}) +
+                                 "Hi" + Bytes({1, 0, 0, 0}) + "u" + Bytes({0, 0, 0, 0, 5, 0, 0, 0}) + "S (C)";
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(StoryRecordSize(rec), expected.size());
+
+    // Negative values are two's complement; a record without texts is 29 bytes.
+    StoryFileRecord negative;
+    negative.nState = -1;
+    negative.tFound = -2;
+    out.clear();
+    EncodeStoryRecord(negative, out);
+    EXPECT_EQ(out, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF}) + std::string(20, '\0'));
+}
+
+TEST(StoryFileName, StemRuleAndSafeCharacters) {
+    const struct { const char* key; const char* raw; } cases[] = {
+        {"abc", "abc01260003"},  // shorter key, shorter stem
+        // custom prefix, scheme and "www." skipped; 8 characters taken
+        {"Custom: http://www.example.com/news", "example.0d050023"},
+        {"Custom: https://www.example.com/news", "example.0d780024"},
+        {"a\xE9", "a\xE9" "004a0002"},  // signed: 'a' (97) + 0xE9 (-23) = 0x4a
+    };
+    for (const auto& c : cases) EXPECT_EQ(RawStoryFileStem(c.key), c.raw) << c.key;
+
+    EXPECT_EQ(SafeFileNameChars("a/b:c d.e-f_g\xE9*"), "a_b_c_d.e-f_g__");
+    const std::string stem = StoryFileStem("Custom: http://a.b/c:d?e");
+    EXPECT_EQ(stem.find_first_of("/:? "), std::string::npos);
+    EXPECT_EQ(stem.size(), 16u);
+    EXPECT_EQ(StoryFileStem("Daily News"), "Daily_Ne" + RawStoryFileStem("Daily News").substr(8));
+}
+
 const char* const kSource = "Daily News (Top Stories)";
 const std::string kName = StoryFileStem("Daily News") + ".dat";
 
@@ -43,41 +96,36 @@ protected:
     }
 };
 
-TEST(HeadlineKey, OrdersByPrefixThenSumThenLength) {
-    const struct { const char* why; std::string a, b; int expected; } cases[] = {
-        {"prefix decides first", "Abcdef zzz", "Abcdeg a", -1},
-        {"prefix bytes compare unsigned", "\xE9t\xE9", "zebra", 1},
-        {"shorter prefix sorts first", "Ab", "Abc", -1},
-        {"same prefix: sum decides", "Storm A", "Storm B", -1},
-        // A zero character adds nothing to the sum but one to the length.
-        {"same prefix and sum: length decides", "Storm AB", std::string("Storm AB\0", 9), -1},
-        {"same prefix, sum and length: the same story", "Storm ab", "Storm ba", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
-        EXPECT_EQ(CompareHeadlineKeys(MakeHeadlineKey(c.a), MakeHeadlineKey(c.b)), c.expected);
-        EXPECT_EQ(CompareHeadlineKeys(MakeHeadlineKey(c.b), MakeHeadlineKey(c.a)), -c.expected);
-    }
-}
-
-TEST_F(StoryFileTest, AppendWritesTheExactRecordAndFindsItAgain) {
+TEST_F(StoryFileTest, AppendAndStateChangesWriteTheExactBytesInPlace) {
     auto f = NewFile();
-    CStory s = MakeStory(kSource, "Storm hits coast", 0x01020304, STORY_NEW, "http://d/1");
+    CStory s = MakeStory(kSource, "Storm hits coast", Age(100), STORY_NEW, "http://d/1");
     s.SetKeywords("+storm");
     f->Open("r+b");
     ASSERT_EQ(f->Append(s, false), 1);
     f->Close();
-    EXPECT_EQ(FileBytes(f->GetDataPath()), EncodeStories({s}));
+    Add(*f, "Beta story", 50, STORY_NEW);
+    std::string expected = EncodeStories({s, Story("Beta story", 50, STORY_NEW)});
+    EXPECT_EQ(FileBytes(f->GetDataPath()), expected);
 
-    f->Open("rb");
+    f->Open("r+b");
+    EXPECT_EQ(f->SetCurrentState(STORY_READ), 0) << "no cursor: nothing written";
     ASSERT_EQ(f->Find("Storm hits coast"), 1);
-    EXPECT_EQ(f->GetCurrentState(), STORY_NEW);
-    auto back = f->ReadCurrent();
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(EncodeStories({*back}), EncodeStories({s}));  // every field read back
+    EXPECT_EQ(EncodeStories({*f->ReadCurrent()}), EncodeStories({s})) << "every field read back";
     EXPECT_EQ(f->Find("Storm hits coastline"), 0);
-    EXPECT_EQ(f->SetCurrentState(STORY_READ), 0);  // no cursor: nothing written
+    ASSERT_EQ(f->Find("Beta story"), 1);
+    ASSERT_EQ(f->SetCurrentState(STORY_BOOKMARKED), 1);
     f->Close();
+    expected[EncodeStories({s}).size() + 1] = static_cast<char>(STORY_BOOKMARKED);
+    EXPECT_EQ(FileBytes(f->GetDataPath()), expected);
+
+    // Nothing to drop: the same bytes, no new file, and the offsets still lead to the records.
+    struct stat st1 {}, st2 {};
+    ::stat(f->GetDataPath().c_str(), &st1);
+    ASSERT_EQ(f->Rewrite(true), 1);
+    ::stat(f->GetDataPath().c_str(), &st2);
+    EXPECT_EQ(FileBytes(f->GetDataPath()), expected);
+    EXPECT_EQ(st1.st_ino, st2.st_ino);
+    EXPECT_EQ(Walk(*f, STORY_BOOKMARKED), Headlines{"Beta story"});
 }
 
 TEST_F(StoryFileTest, SupersedeMarksTheOldRecordAndTheNextRewriteDropsIt) {
@@ -131,28 +179,6 @@ TEST_F(StoryFileTest, ExpiryBoundaryAndBookmarks) {
     EXPECT_EQ(Walk(*again), (Headlines{"One second short of two days", "Old but bookmarked"}));  // pending is not shown
 }
 
-TEST_F(StoryFileTest, StateChangesInPlaceAndARewriteWithNothingToPurgeLeavesTheFile) {
-    auto f = NewFile();
-    Add(*f, "Alpha story", 100, STORY_NEW);
-    Add(*f, "Beta story", 50, STORY_NEW);
-    std::string expected = FileBytes(f->GetDataPath());
-    f->Open("r+b");
-    ASSERT_EQ(f->Find("Beta story"), 1);
-    ASSERT_EQ(f->SetCurrentState(STORY_BOOKMARKED), 1);
-    f->Close();
-    expected[EncodeStories({Story("Alpha story", 100, STORY_NEW)}).size() + 1] = static_cast<char>(STORY_BOOKMARKED);
-    EXPECT_EQ(FileBytes(f->GetDataPath()), expected);
-
-    struct stat st1 {}, st2 {};
-    ::stat(f->GetDataPath().c_str(), &st1);
-    ASSERT_EQ(f->Rewrite(false), 1);
-    ASSERT_EQ(f->Rewrite(true), 1);  // nothing dropped: the same bytes, no new file
-    ::stat(f->GetDataPath().c_str(), &st2);
-    EXPECT_EQ(FileBytes(f->GetDataPath()), expected);
-    EXPECT_EQ(st1.st_ino, st2.st_ino);
-    EXPECT_EQ(Walk(*f, STORY_BOOKMARKED), Headlines{"Beta story"});  // offsets still lead to the records
-}
-
 TEST_F(StoryFileTest, PurgeHiddenAndDeleteIfEmpty) {
     // emptyResult: what DeleteIfEmpty without force gives.
     const struct { const char* why; std::vector<int> states; int storiesLeft, emptyResult; } cases[] = {
@@ -174,36 +200,9 @@ TEST_F(StoryFileTest, PurgeHiddenAndDeleteIfEmpty) {
     }
 }
 
-// A parenthesis in the source name reads back as a shorter key ("News") whose
-// file name is another one: the adopted file keeps its own name.
-TEST_F(StoryFileTest, LoadFromFileAdoptsUnderTheFirstStorysKeyAndKeepsItsName) {
-    const std::string name = StoryFileStem("News (UK)") + ".dat";
-    WriteBytes(m_strData + name, EncodeStories({MakeStory("News (UK) (World)", "Alpha story", Age(1), STORY_READ)}));
-    auto f = NewFile("");
-    ASSERT_EQ(f->LoadFromFile(name), 1);
-    EXPECT_EQ(f->GetKey(), "News");
-    EXPECT_EQ(f->GetDataPath(), m_strData + name);
-    EXPECT_EQ(f->StoryCount(), 1);
-    EXPECT_FALSE(FileExists(m_strData + StoryFileStem("News") + ".dat"));
-}
-
 TEST_F(StoryFileTest, DamagedFileIsReadUpToTheDamageAndCompacted) {
     const std::string good = EncodeStories({Story("First story", 1, STORY_NEW), Story("Second story", 1, STORY_NEW)});
     const std::string path = m_strData + kName;
-    // Reads every record with the bounded reader: how many were whole, how it
-    // ended and where, and the largest text buffer it made.
-    auto readAll = [&path](StoryReadResult& last, std::uint64_t& position, std::size_t& capacity) {
-        std::FILE* fp = std::fopen(path.c_str(), "rb");
-        if (!fp) return -1;
-        CStoryRecordReader reader(fp, 0);
-        StoryFileRecord rec;
-        int n = 0;
-        while ((last = reader.Read(rec)) == StoryReadResult::Ok) ++n;
-        position = reader.Position();
-        capacity = std::max({rec.strKeywords.capacity(), rec.strHeadline.capacity(), rec.strUrl.capacity()});
-        std::fclose(fp);
-        return n;
-    };
     const struct { const char* why; std::string tail; } cases[] = {
         {"a byte other than the marker where a record starts", std::string("\x01\x02\x03garbage", 10)},
         {"a record cut off inside its fixed fields", std::string("\xFF\x01\0", 3)},
@@ -213,22 +212,24 @@ TEST_F(StoryFileTest, DamagedFileIsReadUpToTheDamageAndCompacted) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         WriteBytes(path, good + c.tail);
-        StoryReadResult last = StoryReadResult::Ok;
-        std::uint64_t position = 0;
-        std::size_t capacity = 0;
-        EXPECT_EQ(readAll(last, position, capacity), 2);
+        // The bounded reader stops at the damage and allocates nothing from a bad length.
+        std::FILE* fp = std::fopen(path.c_str(), "rb");
+        CStoryRecordReader reader(fp, 0);
+        StoryFileRecord rec;
+        int whole = 0;
+        StoryReadResult last;
+        while ((last = reader.Read(rec)) == StoryReadResult::Ok) ++whole;
+        EXPECT_EQ(whole, 2);
         EXPECT_EQ(last, StoryReadResult::Damaged);
-        EXPECT_EQ(position, good.size());
-        EXPECT_LE(capacity, 64u) << "nothing allocated from the bad length";
+        EXPECT_EQ(reader.Position(), good.size());
+        EXPECT_LE(std::max({rec.strKeywords.capacity(), rec.strHeadline.capacity(), rec.strUrl.capacity()}), 64u);
+        std::fclose(fp);
 
         auto f = NewFile("");
         EXPECT_TRUE(ReportsDiagnostic("damaged story data from byte", [&] { EXPECT_EQ(f->LoadFromFile(kName), 1); }));
-        EXPECT_EQ(f->StoryCount(), 2);
-        EXPECT_EQ(FileBytes(path), good);  // the damaged tail is cut off
+        EXPECT_EQ(FileBytes(path), good) << "the damaged tail is cut off";
         Add(*f, "Third story", 0, STORY_NEW);
         EXPECT_EQ(Walk(*f), (Headlines{"First story", "Second story", "Third story"}));
-        EXPECT_EQ(readAll(last, position, capacity), 3);
-        EXPECT_EQ(last, StoryReadResult::End);
     }
 }
 
@@ -237,13 +238,8 @@ TEST_F(StoryFileTest, NegativeTextLengthIsReadAsAbsentAndWrittenBackAsZero) {
     std::string bytes = canonical;
     bytes.replace(9, 4, "\xFF\xFF\xFF\xFF");  // the keywords' length: -1
     WriteBytes(m_strData + kName, bytes);
-    auto f = NewFile("");
-    ASSERT_EQ(f->LoadFromFile(kName), 1);
-    EXPECT_EQ(FileBytes(m_strData + kName), canonical);
-    f->Open("rb");
-    ASSERT_EQ(f->Find("Hello"), 1);
-    EXPECT_EQ(f->ReadCurrent()->GetSource(), kSource);
-    f->Close();
+    ASSERT_EQ(NewFile("")->LoadFromFile(kName), 1);
+    EXPECT_EQ(FileBytes(m_strData + kName), canonical) << "read whole, compacted at load";
 }
 
 TEST_F(StoryFileTest, FailedWritesKeepTheOldFileAndItsStories) {
@@ -256,43 +252,64 @@ TEST_F(StoryFileTest, FailedWritesKeepTheOldFileAndItsStories) {
     EXPECT_TRUE(ReportsDiagnostic("was not rewritten", [&] { EXPECT_EQ(f->Rewrite(false), 0); }));
     EXPECT_EQ(FileBytes(f->GetDataPath()), before);
     EXPECT_EQ(Walk(*f), (Headlines{"Old story", "Young story"}));  // still indexed: the file still holds both
-    std::unique_ptr<CStoryFile> fresh;  // a fresh file whose first rewrite fails still knows its stories
-    EXPECT_TRUE(ReportsDiagnostic("was not rewritten", [&] { fresh = NewFile(); }));
-    EXPECT_EQ(fresh->StoryCount(), 2);
     ::rmdir(f->GetWorkPath().c_str());
 
-    // On a read-only stream an append or a state change fails, says so and changes nothing.
+    // On a read-only stream an append fails, says so and changes nothing.
     f->Open("rb");
     EXPECT_TRUE(ReportsDiagnostic("cannot save", [&] { EXPECT_EQ(f->Append(Story("Lost", 1, STORY_NEW), false), 0); }));
-    ASSERT_EQ(f->Find("Young story"), 1);
-    EXPECT_TRUE(ReportsDiagnostic("a story state was not saved", [&] { EXPECT_EQ(f->SetCurrentState(STORY_READ), 0); }));
-    EXPECT_EQ(f->GetCurrentState(), STORY_NEW);
     f->Close();
     EXPECT_EQ(f->StoryCount(), 2);
     EXPECT_EQ(FileBytes(f->GetDataPath()), before);
 }
 
-TEST_F(StoryFileTest, SecondPoolBlockComesAndGoes) {
-    auto f = NewFile();
-    EXPECT_EQ(f->PoolBlockCount(), 1);  // the sentinel
-    f->Open("r+b");
-    for (int i = 0; i < 513; ++i) {
-        ASSERT_EQ(f->Append(Story(Numbered(i), i < 511 ? i : 0, STORY_NEW), false), 1);
-        if (i == 510 || i == 511) {
-            EXPECT_EQ(f->PoolBlockCount(), i - 509) << "after story " << i;
-        }
-    }
-    f->Close();
-    EXPECT_EQ(f->StoryCount(), 513);
-    f->Open("rb");
-    for (int i : {0, 255, 510, 511, 512}) EXPECT_EQ(f->Find(Numbered(i)), 1) << i;
-    f->Close();
+// At start-up every configured source gets its story file (compacted), the
+// other story files are adopted under their first story's source and empty
+// ones go; the maintenance timer later drops what expired and tells the
+// story list.
+TEST_F(StoreTest, ArchiveLoadsConfiguredFilesAdoptsTheRestAndMaintainsThem) {
+    const char* const kDailyTop = "http://daily.example/top";
+    const char* const kDailyWorld = "http://daily.example/world";
+    const char* const kCustomKey = "Custom: http://custom.example/news";
+    CSourceCatalogue catalogue;
+    CNewsSource* daily = catalogue.AddSource("Daily News", 1);
+    daily->AddCategory(kDailyTop, 1, 1, "Top Stories");
+    daily->AddCategory(kDailyWorld, 0, 2, "World");
+    catalogue.AddSource("Evening Post", 1)->AddCategory("http://evening.example/", 1, 1, "Headlines");
+    catalogue.AddSource("Old Times", 0)->AddCategory("http://old.example/", 1, 1, "Front");
+    CNewsSettings settings;
+    settings.SetDefaultSoundLookup([] { return std::string(); });
+    settings.SetFileName(m_dir.Path());
+    settings.Load();
+    ASSERT_TRUE(settings.AddUrl("http://custom.example/news"));
+    ASSERT_TRUE(settings.AddUrl(kDailyWorld));  // a catalogue page: same key as its source
+    const std::string dailyPath = m_strData + StoryFileStem("Daily News") + ".dat";
+    const CStory young = MakeStory(kDailyTop, "Daily story", Age(5), STORY_NEW);
+    WriteBytes(dailyPath, EncodeStories({young, MakeStory(kDailyTop, "Expired", Age(172800), STORY_READ)}, &catalogue));
+    WriteBytes(m_strData + StoryFileStem("Old Times") + ".dat",
+               EncodeStories({MakeStory("Old Times (Front)", "Old times story", Age(5), STORY_UNREAD)}));
+    WriteBytes(m_strData + "emptyfile.dat", "");
+    WriteBytes(m_strData + "notes.txt", "not a story file");
 
-    // Two stories expire (509 and 510): 511 are left, and one block holds them all again.
-    m_now += 172800 - 509;
-    ASSERT_EQ(f->Rewrite(false), 1);
-    EXPECT_EQ(f->StoryCount(), 511);
-    EXPECT_EQ(f->PoolBlockCount(), 1);
+    CStoryArchive archive;
+    archive.SetDataFolder(m_strData);
+    archive.SetClock([this] { return m_now; });
+    EXPECT_EQ(archive.LoadAll(catalogue, settings), 4);
+    Headlines keys;
+    for (int i = 0; i < archive.GetFileCount(); ++i) keys.push_back(archive.GetFileAt(i)->GetKey());
+    EXPECT_EQ(keys, (Headlines{"Daily News", "Evening Post", kCustomKey, "Old Times"}));
+    EXPECT_FALSE(FileExists(m_strData + "emptyfile.dat"));
+    EXPECT_TRUE(FileExists(m_strData + "notes.txt"));
+    EXPECT_TRUE(FileExists(m_strData + StoryFileStem(kCustomKey) + ".dat"));
+    EXPECT_EQ(FileBytes(dailyPath), EncodeStories({young}, &catalogue)) << "compacted at start";
+    EXPECT_EQ(archive.GetFileAt(3)->StoryCount(), 1);
+
+    CRecordingTarget storyList;
+    m_now += 172800;
+    archive.Maintain(false, &storyList);
+    EXPECT_EQ(FileBytes(dailyPath), "");
+    EXPECT_EQ(archive.GetFileAt(3)->StoryCount(), 0);
+    ASSERT_EQ(storyList.Count(WM_STORIES_CHANGED), 1);
+    EXPECT_FALSE(storyList.Messages()[0].sent);
 }
 
 }  // namespace

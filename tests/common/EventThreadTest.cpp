@@ -72,22 +72,4 @@ TEST(EventThread, EventsRaisedWhileHeldStayRaisedUntilReleased) {
     EXPECT_EQ(worker.IsHeld(), 1) << "StopAndWait holds the worker first";
 }
 
-TEST(Event, WaitForAnyReportsTheLowestSetIndexOrTimeout) {
-    CEvent a, b;
-    CEvent* table[] = {&a, nullptr, &b};
-    EXPECT_EQ(WaitForAnyEvent(table, 3, 0), -1);
-    b.Set();
-    EXPECT_EQ(WaitForAnyEvent(table, 3, 0), 2);
-    a.Set();
-    EXPECT_EQ(WaitForAnyEvent(table, 3, WAIT_INFINITE), 0);
-    a.Reset();
-    b.Reset();
-    std::thread setter([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // so the waiter is already waiting
-        b.Set();
-    });
-    EXPECT_EQ(WaitForAnyEvent(table, 3, WAIT_INFINITE), 2) << "a Set from another thread wakes the waiter";
-    setter.join();
-}
-
 }  // namespace

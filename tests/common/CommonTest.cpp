@@ -1,0 +1,84 @@
+// The shared helpers: atomic file writes, the cursor list and the recursive lock.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "common/FileUtil.h"
+#include "common/LinkedList.h"
+#include "common/RecursiveLock.h"
+#include "support/TempDir.h"
+
+TEST(FileUtil, AtomicWriteReplacesContentKeepsTheModeAndFailsWithoutAFolder) {
+    CTempDir dir;
+    const std::string path = dir.File("config.txt");
+    ASSERT_TRUE(WriteFileAtomically(path, "one\r\n", 0600));
+    ASSERT_TRUE(WriteFileAtomically(path, "two\r\n", 0644));
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(path, text));
+    EXPECT_EQ(text, "two\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "an existing file keeps its own mode";
+
+    EXPECT_FALSE(WriteFileAtomically(dir.File("missing-folder/config.txt"), "x"));
+    EXPECT_FALSE(FileExists(dir.File("missing-folder/config.txt")));
+}
+
+// The cursor stops at the ends, stays put while nodes are added and, when its
+// node is removed, moves toward the tail or onto the new tail; a saved cursor
+// is restored only onto a node still listed.
+TEST(LinkedList, CursorMovesAndRemovalsKeepItOnAListedNode) {
+    CLinkedList<int> list;
+    int item = -1;
+    EXPECT_EQ(list.First(item), LIST_EMPTY);
+    EXPECT_EQ(list.RemoveCurrent(item), LIST_EMPTY);
+    EXPECT_EQ(item, -1) << "failed operations must not touch the out item";
+    for (int i : {1, 2, 3, 4}) list.AddHead(i);  // 4 3 2 1
+    EXPECT_EQ(list.Next(item), LIST_NO_CURSOR) << "a filled list has no cursor until First/Last";
+    list.First(item);
+    EXPECT_EQ(list.Prev(item), LIST_AT_HEAD);
+    ASSERT_EQ(list.RemoveHead(item), LIST_OK);
+    list.GetCurrent(item);
+    EXPECT_EQ(item, 3) << "removing the cursor's head node moves the cursor to the new head";
+    const auto saved = list.GetCursor();
+    list.AddHead(9);
+    list.Next(item);  // on 2
+    ASSERT_EQ(list.RemoveCurrent(item), LIST_OK);
+    EXPECT_EQ(item, 2);
+    list.GetCurrent(item);
+    EXPECT_EQ(item, 1) << "the node that followed toward the tail";
+    EXPECT_EQ(list.Next(item), LIST_AT_TAIL);
+    ASSERT_EQ(list.RemoveCurrent(item), LIST_OK);
+    list.GetCurrent(item);
+    EXPECT_EQ(item, 3) << "removing the tail puts the cursor on the new tail";
+
+    ASSERT_EQ(list.RestoreCursor(saved), LIST_OK);
+    list.RemoveCurrent(item);
+    EXPECT_NE(list.RestoreCursor(saved), LIST_OK) << "the saved node is gone";
+    EXPECT_EQ(list.GetCount(), 1);
+}
+
+// The lock is free for another thread only after the holder's last unlock;
+// an unlock by a thread that does not hold it does nothing.
+TEST(RecursiveLock, ReleasedOnlyByTheHoldersLastUnlock) {
+    CRecursiveLock lock;
+    lock.Lock();
+    lock.Lock();
+    std::atomic<bool> acquired{false};
+    std::thread([&] { lock.Unlock(); }).join();
+    EXPECT_TRUE(lock.IsHeldByCaller());
+    std::thread other([&] {
+        lock.Lock();
+        acquired = true;
+        lock.Unlock();
+    });
+    lock.Unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(acquired.load()) << "one unlock of two must keep the lock";
+    lock.Unlock();
+    other.join();
+    EXPECT_TRUE(acquired.load());
+}

@@ -1,0 +1,248 @@
+// The rules tables of the page scan: link texts and hrefs, listing rows,
+// keyword matching, and cutting the article body out of a story's page.
+#include <gtest/gtest.h>
+
+#include "engine/KeywordGroup.h"
+#include "engine/ListingRules.h"
+#include "engine/PageScanner.h"
+#include "engine/WordString.h"
+#include "tests/engine/EngineTestUtil.h"
+
+namespace {
+
+int Words(const std::string& text) { return CWordString(text).CountWords(0); }
+
+TEST(LinkRules, TextRulesTable) {
+    using Rule = int (*)(const std::string&);
+    const Rule date = [](const std::string& t) { return CPageScanner::IsDateText(t, Words(t)); };
+    const Rule clock = [](const std::string& t) { return CPageScanner::IsClockTime(t); };
+    const Rule caps = [](const std::string& t) { return CPageScanner::IsAllCaps(t); };
+    const Rule nav = [](const std::string& t) { return CPageScanner::IsNavigationText(t, Words(t)); };
+    const Rule photo = [](const std::string& t) { return CPageScanner::IsPhotoCaption(t); };
+    struct { Rule rule; const char* text; int expected; const char* why; } const cases[] = {
+        {date, "Monday", 1, "a weekday alone"},
+        {date, "Sun sets record", 0, "no digit and more than one word"},
+        {date, "Stocks slide Monday 2003", 1, "four words with a digit and a weekday"},
+        {date, "Talks resume Monday 12 May", 0, "five words are never a date"},
+        {clock, "10:45 AM", 1, "hours, colon, two digits, then a blank"},
+        {clock, "10:456", 0, "three digits after the colon"},
+        {caps, "G8 SUMMIT 2003", 1, "no lower-case letter; digits do not matter"},
+        {nav, "More", 0, "one word holding 'more'"},
+        {nav, "More rain expected", 1, "three words may hold 'more'"},
+        {nav, "Latest video", 0, "two words holding 'video'"},
+        {nav, "Download the new app", 0, "up to five words holding 'download'"},
+        {nav, "Why you should not download pirated films", 1, "six words are kept"},
+        {photo, "PHOTOS: Smith", 1, "up to three words beginning with 'photo', any case"},
+        {photo, "Photographers win top award", 0, "four words"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.rule(c.text), c.expected) << c.text << ": " << c.why;
+}
+
+TEST(LinkRules, IsSectionLink) {
+    const CFontSize plain{3, 0, 0, 0};
+    struct { const char* text; CFontSize font; int expected; const char* why; } const cases[] = {
+        {"Top Stories", plain, 1, "'topstor' once spaces are removed"},
+        {"Business", plain, 1, "a word of the section list"},
+        {"AP", plain, 1, "agency name, case-sensitive"},
+        {"Photo", plain, 0, "a one-word photo caption"},
+        {"More Daily Business News today", plain, 1, "four or five words need two list words"},
+        {"Business travel grows this summer", plain, 0, "only one list word in five words"},
+        {"Top Stories", CFontSize{1, 0, 1, 0}, 0, "a plus font is never a section"},
+        {"Top Stories", CFontSize{4, 0, 0, 0}, 0, "an absolute size of 4 or more is a headline"},
+        {"Cross-Section", plain, 1, "'-' is removed before 'section' is looked for"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CPageScanner::IsSectionLink(c.text, c.font, Words(c.text)), c.expected) << c.text << ": " << c.why;
+}
+
+TEST(LinkRules, IsAcceptableHref) {
+    struct { const char* href; int expected; const char* why; } const cases[] = {
+        {"http://news.test/story/1.html", 1, "an ordinary story"},
+        {"mailto:desk@news.test", 0, "mail address"},
+        {"/cgi-bin/search?q=x", 0, "cgi and search"},
+        {"http://marketplace.test/", 0, "'marketpl'"},
+        {"/ads/banner.html", 1, "'/ads' followed by '/'"},
+        {"/ads.html", 0, "'/ads' followed by '.'"},
+        {"/go?redir=http://x", 0, "'redir' followed by '='"},
+        {"/ads/x/ads.html", 1, "only the first occurrence of a pattern is tested"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CPageScanner::IsAcceptableHrefText(c.href, "http://news.test/index.html"), c.expected)
+            << c.href << ": " << c.why;
+}
+
+TEST(LinkRules, ResolveHref) {
+    struct { const char *href, *page, *url, *why; } const cases[] = {
+        {"b.html", "http://host/a/index.html", "http://host/a/b.html", "relative to the page's directory"},
+        {"/c.html", "http://host/a/index.html", "http://host/c.html", "relative to the host"},
+        {"HTTP://other/x.html", "http://host/a/", "HTTP://other/x.html", "absolute hrefs are copied"},
+        {"../up.html#top", "http://host/a/b/", "http://host/a/b/../up.html#top", "no normalisation"},
+        {"//cdn.test/s.html", "https://host/a/", "https://cdn.test/s.html", "an https page gives https"},
+        {"", "http://host/a/", "", "an empty href leads nowhere"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CPageScanner::ResolveHref(c.href, c.page), c.url) << c.href << " on " << c.page << ": " << c.why;
+}
+
+TEST(ListingRules, ParsePriceTable) {
+    struct { const char* word; int rating; float price; const char* why; } const cases[] = {
+        {"12.50", 2, 12.5f, "point with two fraction digits"},
+        {"$1,250.00", 3, 1250.0f, "dollar wins over the point; commas ignored"},
+        {"12a", 0, -1.0f, "a letter makes it no number"},
+        {".50", 0, -1.0f, "no digit before the point"},
+        {"-5", 0, -1.0f, "a minus sign is no number character"},
+        {"0.00", 2, 0.0f, "zero is a number (the caller refuses it as price)"},
+    };
+    for (const auto& c : cases) {
+        float price = 99.0f;
+        EXPECT_EQ(ParsePrice(c.word, price), c.rating) << c.word << ": " << c.why;
+        EXPECT_FLOAT_EQ(price, c.price) << c.word << ": " << c.why;
+    }
+}
+
+// One table row at a time through DetectListingRow, as the real pass sees it.
+TEST_F(ScanFixture, ListingRowTable) {
+    struct {
+        const char* row;
+        const char *headline, *description, *why;  // headline null: not a listing item
+    } const cases[] = {
+        {R"(<td><a href="v?x=1">Oak desk</a><td>12345<td>$12.50)", "12345: Oak desk", "$12.50", "code and price cells"},
+        {R"(<td><a href="v?x=2">Desk</a><td>12345<td>$12.50)", nullptr, nullptr, "a one-word link text"},
+        {R"(<td><a href="v?x=3">Oak 1234567</a><td>12345<td>$12.50)", nullptr, nullptr, "letters in a third or less"},
+        {R"(<td><a href="v?x=4">Oak desk</a><td>1234<td>$12.50)", nullptr, nullptr,
+         "a code of four characters, no marker in the URL"},
+        {R"(<td><a href="v?id=77">Oak desk</a><td>1234<td>$12.50)", "77: Oak desk", "$12.50", "the URL's marker"},
+        {R"(<td><a href="v?x=5">Oak desk</a><td>12345<td>$0.00)", nullptr, nullptr, "a price of 0"},
+        {R"(<td>Oak desk <td><a href="v?x=6">bid open</a><td>12345<td>$12.50)", "12345: Oak desk bid open", "$12.50",
+         "a status link takes the text before it"},
+        {R"(<td><a href="v?x=7">Oak desk</a><td>12345 for 1,250<td>99.99)", "12345: Oak desk", "$99.99",
+         "a better-rated price hands the first number on as code"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(scanner.Parser().SetPage(std::string("<html><body><table><tr>") + c.row + "</table></body>"));
+        scanner.Parser().ParsePage();
+        scanner.SetPageUrl("http://shop.test/list.html");
+        const CHtmlToken* t = scanner.NextLinkText(1);
+        ASSERT_TRUE(t) << c.row;
+        CWordString text(t->Text());
+        scanner.AppendSameFont(text, *t->GetFont());
+        text.Trim();
+        std::string url, description;
+        const int accepted = scanner.DetectListingRow(t, text, url, description);
+        EXPECT_EQ(accepted, c.headline ? 1 : 0) << c.row << ": " << c.why;
+        if (accepted && c.headline) {
+            EXPECT_EQ(text, c.headline) << c.why;
+            EXPECT_EQ(description, c.description) << c.why;
+        }
+    }
+}
+
+TEST(KeywordGroup, FindWordEndingsTable) {
+    struct { const char *word, *text; int pos; const char* why; } const cases[] = {
+        {"vote", "the vote is on", 4, "whole word followed by a space"},
+        {"vote", "votes counted", 0, "ending -s after a final e"},
+        {"vote", "voted down", 0, "ending -ed shares the final e"},
+        {"vote", "voting today", -1, "-ing does not follow vote's letters"},
+        {"vote", "vote's weight", 0, "ending 's"},
+        {"car", "carson city", 0, "an ending needs no word end after it"},
+        {"car", "caring", 0, "ending -ing"},
+        {"car", "carbon", -1, "no ending, word goes on"},
+        {"art", "start", -1, "only word starts are tried"},
+        {"art", "re-art", 3, "'-' ends a word, so art starts a word"},
+        {"stock market", "the stock market fell", 4, "a phrase matches across one space"},
+        {"stock market", "stock  market", -1, "a phrase needs exactly one space"},
+        {"#tag", "a #tag here", -1, "a term starting with a non-alphanumeric is never found"},
+        {"2001", "in 2001.", 3, "digits are word characters"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindWord(c.word, c.text), c.pos) << c.word << " in '" << c.text << "': " << c.why;
+}
+
+TEST(KeywordGroup, ParseAndMatch) {
+    // Each parsed term as sign and word: "+word" or "-word".
+    auto terms = [](const char* text) {
+        CKeywordGroup g(text);
+        std::string out;
+        for (std::size_t i = 0; i < g.GetTermCount(); ++i)
+            out += (g.GetTerm(i).m_nInclude ? "+" : "-") + g.GetTerm(i).m_strWord + " ";
+        return out;
+    };
+    EXPECT_EQ(terms("+Stock_Market+crash-football"), "+stock market +crash -football ")
+        << "'_' becomes a space, text is lower-cased";
+    EXPECT_EQ(terms("+a+b+c+d+e+f+g"), "+a +b +c +d +e +f ") << "pieces past the sixth are ignored";
+    EXPECT_EQ(terms("word+other"), "+ord +other ") << "the first character is always taken as the sign";
+    EXPECT_EQ(terms("+well-known"), "+well -known ") << "a '-' inside a word starts an exclude term";
+    EXPECT_EQ(CKeywordGroup("+Stock_Market-football").GetKeywordText(), "+Stock_Market-football");
+
+    struct { const char *group, *text; int match; const char* why; } const cases[] = {
+        {"", "anything at all", 1, "a group without terms matches everything"},
+        {"+vote+tax", "senate votes today", 0, "every include must occur"},
+        {"+vote+tax", "tax vote", 1, "order in the text does not matter; endings count"},
+        {"+vote-senate", "senate votes", 0, "exclude word vetoes"},
+        {"-senate", "house votes", 1, "exclude-only group matches texts without the word"},
+        {"+wall_street", "wall street rallies", 1, "phrase"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CKeywordGroup(c.group).Matches(c.text), c.match) << c.group << " / " << c.text << ": " << c.why;
+}
+
+std::string Extract(const std::string& html, const std::string& headline, const std::string& title = "") {
+    CHtmlParser parser;
+    const std::string head = title.empty() ? "" : "<head><title>" + title + "</title></head>";
+    EXPECT_TRUE(parser.SetPage("<html>" + head + "<body>" + html + "</body></html>"));
+    parser.ParsePage();
+    return CPageScanner::ExtractArticleFromTokens(parser, headline);
+}
+
+const std::string kLong =
+    "First paragraph has quite a lot of words in it, written so that it passes the long block rule of "
+    "the scan, which wants well over thirty five words before it starts collecting text from a page "
+    "like this one here today.";
+
+TEST(ArticleText, CollectsTheBodyWithLineBreaksAndStopsAtTheLayout) {
+    // The navigation table before the body is passed over; the byline after
+    // the headline belongs to the body (only running-text tags between it and
+    // the long paragraph); the related table inside is skipped whole; a stray
+    // cell tag ends the body.
+    const std::string html = "<table><tr><td><a href=\"/\">Home</a> | <a href=\"/w\">World</a></td></tr></table>"
+                             "<h1>Bridge opens</h1><p>Staff report<p>" + kLong +
+                             "<br>Second line after a break.<p>Third paragraph after a paragraph tag."
+                             "<table><tr><td>Related: other stories</td></tr></table>"
+                             "<p>Fourth paragraph goes on after the table.</td><p>Footer text that must not appear.";
+    EXPECT_EQ(Extract(html, "Bridge opens", "Bridge opens"), "Staff report\r\n\r\n" + kLong +
+                                                 "\r\nSecond line after a break.\r\n\r\nThird paragraph after a "
+                                                 "paragraph tag.\r\n\r\nFourth paragraph goes on after the table.");
+}
+
+TEST(ArticleText, EndsAtBracesOrBarsAndCutsAfterTheLastSentence) {
+    // Without the headline a block of more than 35 words starts the body at
+    // once; the block with braces ends it; the unfinished sentence is cut.
+    EXPECT_EQ(Extract("<h2>Other</h2><p>" + kLong + "<p>A closing part without an end<p>Links { here } | there",
+                      "Bridge opens"),
+              kLong);
+}
+
+TEST(ArticleText, ShortOrTableOnlyPagesGiveNothing) {
+    EXPECT_EQ(Extract("<p>Too short to be an article.", "X"), "");
+    EXPECT_EQ(Extract("<table><tr><td>" + kLong + "</td></tr></table>", "X"), "")
+        << "a table is passed over until collecting has started";
+    EXPECT_EQ(Extract("<img src=x.gif>", "X"), "");
+}
+
+TEST(ArticleText, HeadlineThenMeanOfSixBlocksStartsTheBody) {
+    // After the headline, blocks of 9 to 35 words start the body only once the
+    // last six blocks average ten words or more (here at the fifth paragraph);
+    // walking back, the paragraphs and the byline belong to the body, the
+    // headline block does not.
+    const std::string para = "This sentence has exactly twelve words in it for the mean test.";
+    std::string html = "<p>Quiet start<p>Harbour plan approved<p>By a reporter";
+    for (int i = 0; i < 6; ++i) html += "<p>" + para;
+    const std::string text = Extract(html, "harbour PLAN approved");
+    EXPECT_EQ(text.find("Harbour"), std::string::npos);
+    EXPECT_EQ(text.rfind("By a reporter", 0), 0u) << text;
+    std::size_t count = 0;
+    for (std::size_t p = text.find(para); p != std::string::npos; p = text.find(para, p + 1)) ++count;
+    EXPECT_EQ(count, 6u) << text;
+}
+
+}  // namespace
