@@ -4,10 +4,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "common/Diagnostics.h"
 #include "common/FileUtil.h"
 #include "common/LinkedList.h"
+#include "common/PrintableText.h"
 #include "common/RecursiveLock.h"
 #include "support/TempDir.h"
 
@@ -81,4 +85,27 @@ TEST(RecursiveLock, ReleasedOnlyByTheHoldersLastUnlock) {
     lock.Unlock();
     other.join();
     EXPECT_TRUE(acquired.load());
+}
+
+// A diagnostic reaches the sink once per kind and file in a run (a full disk
+// gives one line per file, not one per failed write); control characters of
+// web text never reach a terminal.
+TEST(Diagnostics, RepeatsForTheSameFileAreCollapsed) {
+    struct CCountingSink : CDiagnosticSink {
+        std::vector<std::string> lines;
+        void OnDiagnostic(const Diagnostic& d) override { lines.push_back(FormatDiagnostic(d)); }
+    } sink;
+    ClearDiagnostics();
+    SetDiagnosticSink(&sink);
+    for (int i = 0; i < 100; ++i) ReportDiagnostic(DiagnosticKind::SaveFailed, "/d/a.dat", "No space left");
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/d/b.dat", "No space left");
+    ReportDiagnostic(DiagnosticKind::DamagedFile, "/d/a.dat", "bad record");
+    SetDiagnosticSink(nullptr);
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"cannot save /d/a.dat: No space left",
+                                                    "cannot save /d/b.dat: No space left",
+                                                    "damaged file /d/a.dat: bad record"}));
+    EXPECT_EQ(RecordedDiagnostics().size(), 3u);
+
+    EXPECT_EQ(StripControlCharacters("a\x1b]0;t\x07\tb\r\nc\xC2\x9B" "d \xC3\xA9"), "a]0;t b  cd \xC3\xA9");
+    EXPECT_EQ(StripControlCharacters("one\ntwo\r\n", true), "one\ntwo \n");
 }
