@@ -147,7 +147,9 @@ TEST(HtmlParserFetch, PagesInOtherEncodingsComeOutInUtf8) {
                    "text/html; charset=windows-1251");
     server.SetPage("/ja.html", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'>"
                                "<p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77");
+    server.SetPage("/nul.html", std::string("<p>fetched\0 pages lose their NUL bytes", 38));
     struct Case { const char *path, *tokens; } cases[] = {
+        {"/nul.html", "<p>|'fetched pages lose their NUL bytes'"},
         {"/ja.html", "<meta>|<p>|'東京の駅'"},
         {"/ru.html", "<p>|'Новости: '|<a>|'Москва'|</a>"},
     };
