@@ -15,6 +15,7 @@
 #include "net/ConnectedState.h"
 #include "net/HttpFetcher.h"
 #include "platform/Registry.h"
+#include "present/CompanionFiles.h"
 
 const char* const REGISTRY_KEY_CURRENT = "SOFTWARE\\Vantrel Group\\Skimbolt\\0.01k";
 const char* const REGISTRY_KEY_OLDER_J = "SOFTWARE\\Vantrel Group\\Brightlet\\0.01j";
@@ -22,6 +23,7 @@ const char* const REGISTRY_KEY_OLDER_I = "SOFTWARE\\Vantrel Group\\Brightlet\\0.
 
 namespace {
 constexpr const char* kInstallDir = "InstallDir";
+constexpr const char* kBannerHost = "BannerHost";
 constexpr std::size_t kInstallDirMax = 599;  // the value is read into 600 bytes
 }  // namespace
 
@@ -37,6 +39,7 @@ CAppCore::~CAppCore() {
 }
 
 bool CAppCore::FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile) {
+    m_strRegistryFile = registryFile;
     if (!explicitHome.empty()) {
         m_strAppDir = WithTrailingSeparator(explicitHome);
         return true;
@@ -128,6 +131,15 @@ void CAppCore::LoadData() {
     m_archive.SetDataFolder(GetDataPath());
     m_archive.LoadAll(m_catalogue, m_settings);
     m_health.Load(GetDataPath());
+
+    InstallCompanionFiles(CompanionSourceFolder(), GetDataPath());
+    m_storyPages.SetDataFolder(GetDataPath());
+    // The banner frame's host; without one it shows an empty page of ours.
+    std::string bannerHost;
+    CRegistry registry(m_strRegistryFile);
+    if (!m_strRegistryFile.empty() && registry.Load())
+        registry.QueryValue(REGISTRY_KEY_CURRENT, kBannerHost, bannerHost);
+    m_storyPages.SetBannerHost(bannerHost);
 }
 
 void CAppCore::LoadForReading() {

@@ -20,6 +20,7 @@
 #include "config/NewsSettings.h"
 #include "platform/FolderLock.h"
 #include "config/SourceCatalogue.h"
+#include "present/StoryPages.h"
 #include "store/StoryArchive.h"
 
 class CHttpFetcher;
@@ -64,7 +65,9 @@ public:
     // Temporary files a killed write left in Data/ (only names this program
     // makes) are removed; then the settings (config.txt written with the
     // defaults when missing, saved after every change), catalogue and every
-    // story file are loaded. Call after LockFolder when writing.
+    // story file are loaded, the story pages' companion files that Data/
+    // lacks are copied into it, and the story pages are set up (banner host
+    // from the registry stand-in). Call after LockFolder when writing.
     void LoadData();
     // For commands that only look: settings (when config.txt exists),
     // catalogue and source health, without writing anything.
@@ -103,6 +106,8 @@ public:
     CSourceCatalogue& Catalogue() { return m_catalogue; }
     CStoryArchive& Archive() { return m_archive; }
     CSourceHealth& Health() { return m_health; }
+    // The story pages of this run; the front end deletes them at exit.
+    CStoryPages& StoryPages() { return m_storyPages; }
     // The pages a scan reads: the selected categories of the enabled news
     // sources in catalogue order, then the enabled custom URLs.
     std::vector<std::string> ConfiguredPages();
@@ -124,8 +129,10 @@ public:
 private:
     CMessageBoxSink& m_messages;
     std::string m_strAppDir;
+    std::string m_strRegistryFile;
     CNewsSettings m_settings;
     CSourceCatalogue m_catalogue;
+    CStoryPages m_storyPages{m_catalogue};
     CStoryArchive m_archive;
     CSourceHealth m_health;
     std::mutex m_failuresMutex;

@@ -196,4 +196,30 @@ TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
     for (const char* name : theirs) EXPECT_TRUE(FileExists(data + name)) << name;
 }
 
+// Start-up copies the story pages' companion files into Data/ without
+// replacing one the user changed, and takes the banner host from the registry.
+TEST(AppCoreFolder, InstallsTheStoryPageFilesAndReadsTheBannerHost) {
+    CTempDir dir;
+    CRecordingMessageBoxes boxes;
+    CRegistry registry(dir.File("registry.ini"));
+    registry.SetValue(REGISTRY_KEY_CURRENT, "BannerHost", "ads.example");
+    ASSERT_TRUE(registry.Save());
+    CAppCore core(boxes);
+    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini")));
+    std::string error;
+    ASSERT_TRUE(core.PrepareFolder(error)) << error;
+    const std::string data = core.GetDataPath();
+    ASSERT_TRUE(WriteFileAtomically(data + "line.html", "mine"));
+    core.LoadData();
+
+    for (const char* name : {"top_left.html", "btm_left.html", "btm_right.html", "banner.html", "noframes.gif",
+                             "skimbolt_small.gif"})
+        EXPECT_TRUE(FileExists(data + name)) << name;
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(data + "line.html", text));
+    EXPECT_EQ(text, "mine");
+    EXPECT_EQ(core.StoryPages().GetDataFolder(), data);
+    EXPECT_EQ(core.StoryPages().BannerUrl(), "http://ads.example/products/banner/");
+}
+
 }  // namespace

@@ -1,0 +1,195 @@
+#include "present/StoryPages.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "common/Diagnostics.h"
+#include "common/FileUtil.h"
+#include "config/SourceCatalogue.h"
+#include "present/HtmlEscaping.h"
+#include "store/Story.h"
+
+namespace {
+
+// Paths inside the pages always use '/', whatever the platform writes.
+std::string WithSlashes(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+bool IsPlainHost(const std::string& host) {
+    if (host.empty() || host.size() > 260) return false;
+    for (char c : host)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' && c != '[' && c != ']')
+            return false;
+    return true;
+}
+
+// Builds a page line by line: every line ends with CR LF, many of them after
+// nine blanks; the last line of a page has no line end.
+class CPageText {
+public:
+    void Line(int nIndent, const std::string& text, bool bTrailingBlanks = true) {
+        m_text.append(nIndent, ' ');
+        m_text += text;
+        if (bTrailingBlanks) m_text.append(9, ' ');
+        m_text += "\r\n";
+    }
+    std::string Finish(const std::string& lastLine) { return m_text + lastLine; }
+
+private:
+    std::string m_text;
+};
+
+bool WritePage(const std::string& path, const std::string& text) {
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    bool bOk = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (f && std::fclose(f) != 0) bOk = false;
+    if (!bOk) ReportDiagnostic(DiagnosticKind::SaveFailed, path, errno ? std::strerror(errno) : "not written");
+    return bOk;
+}
+
+}  // namespace
+
+void CStoryPages::SetDataFolder(const std::string& dataFolder) {
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::absolute(dataFolder.empty() ? "." : dataFolder, ec);
+    m_strDataFolder = WithTrailingSeparator(ec ? dataFolder : folder.string());
+}
+
+void CStoryPages::SetBannerHost(const std::string& host) { m_strBannerHost = IsPlainHost(host) ? host : ""; }
+
+std::string CStoryPages::BannerUrl() const {
+    if (m_strBannerHost.empty()) return "file://" + WithSlashes(m_strDataFolder) + EMPTY_BANNER_PAGE;
+    return "http://" + m_strBannerHost + BANNER_PATH;
+}
+
+std::string CStoryPages::SummaryPagePath(std::int32_t n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "temp_%04d_s.html", static_cast<int>(n));
+    return m_strDataFolder + name;
+}
+
+std::string CStoryPages::FramePagePath(std::int32_t n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "temp_%04d.html", static_cast<int>(n));
+    return m_strDataFolder + name;
+}
+
+std::string CStoryPages::PageUrl(const std::string& path) { return "file://" + WithSlashes(path); }
+
+bool CStoryPages::WritePages(const CStory& story, std::string& framePath) {
+    const std::string summaryPath = SummaryPagePath(m_nPageCounter);
+    if (!WritePage(summaryPath, FormatSummaryPage(story))) return false;
+    const std::string frame = FramePagePath(m_nPageCounter);
+    if (!WritePage(frame, FormatFramePage(story, summaryPath))) return false;
+    framePath = frame;
+    ++m_nPageCounter;
+    return true;
+}
+
+void CStoryPages::CleanUpPages() {
+    for (std::int32_t n = m_nPageCounter - 1; n > 0; --n) {
+        if (std::remove(SummaryPagePath(n).c_str()) != 0) continue;
+        std::remove(FramePagePath(n).c_str());
+    }
+    m_nPageCounter = 1;
+}
+
+// Text from the web (headline, description, source name) and the keyword
+// text are escaped; links from the web are kept only when they are http or
+// https. Both pages declare UTF-8 in their <head> line, so that the line
+// count stays that of the original layout.
+std::string CStoryPages::FormatSummaryPage(const CStory& story) const {
+    const std::string displayName = story.GetSourceName(true, &m_catalogue);
+    const std::string sourceUrl = EscapeHtml(WebLinkOnly(m_catalogue.GetUrlFor(displayName)));
+    const std::string storyUrl = EscapeHtml(WebLinkOnly(story.GetUrl()));
+    const std::string folder = EscapeHtml(WithSlashes(m_strDataFolder));
+
+    CPageText page;
+    page.Line(0, "<html>", false);
+    page.Line(0, "<head><meta charset=\"utf-8\"></head>", false);
+    page.Line(0, "<body bgcolor=#ffffff TEXT=#000000>");
+    page.Line(0, "", false);
+    page.Line(0, "<table border=0 cellspacing=6 cellpadding=0 width=\"100%\">");
+    page.Line(2, "<tr><td width=\"50%\" align=\"right\"><img SRC=\"skimbolt_small.gif\" width=\"130\" height=\"21\" "
+                 "ALT=\"Skimbolt\"></td>");
+    page.Line(4, "<td width=\"50%\" align=\"right\">");
+    page.Line(6, "<a href=\"" + storyUrl + "\" target=\"_top\"><img src=\"" + folder +
+                     "noframes.gif\" width=\"60\" height=\"16\" border=\"0\"></a>");
+    page.Line(4, "</td></tr>");
+    page.Line(0, "</table>");
+    page.Line(0, "<table border=0 cellspacing=0 cellpadding=0>");
+    page.Line(2, "<tr><td vAlign=\"middle\"><font face=\"verdana, arial, helvetica\" color=#004080 size=-1><b>Title: "
+                 "&nbsp; </b></font></td>");
+    page.Line(4, "<td vAlign=\"top\"><font face=\"verdana, arial, helvetica\" size=-1><b>" +
+                     EscapeHtml(story.GetHeadline()) + "</b></font></td></tr>");
+    page.Line(0, "</table>");
+    page.Line(0, "<table width=\"100%\" border=0 cellspacing=0 cellpadding=0>");
+    page.Line(2, "<tr><td width=\"50%\" valign=\"top\">");
+    page.Line(6, "<table border=0 cellspacing=0 cellpadding=0>");
+    page.Line(9, "<tr><td vAlign=\"top\"><font face=\"verdana, arial, helvetica\" color=#004080 size=-1><b>Source: "
+                 "&nbsp; </b></font></td>");
+    page.Line(10, "<td vAlign=\"top\"><font face=\"tahoma, verdana, arial, helvetica\" size=-1>");
+    page.Line(12, "<a href=\"" + sourceUrl + "\" target=\"_top\">" + EscapeHtml(displayName) + "</a></font>");
+    page.Line(10, "</td></tr>");
+    page.Line(6, "</table>");
+    page.Line(4, "</td><td width=\"50%\" valign=\"top\">");
+    page.Line(6, "<table border=0 cellspacing=0 cellpadding=0>");
+    page.Line(8, "<tr><td vAlign=\"top\"><font face=\"verdana, arial, helvetica\" color=#004080 size=-1><b>Keywords: "
+                 "&nbsp; </b></font></td>");
+    page.Line(8, "<td vAlign=\"top\"><font face=\"tahoma, verdana, arial, helvetica\" size=-1>" +
+                     EscapeHtml(story.GetKeywords()) + "</font></td></tr>");
+    page.Line(6, "</table>");
+    page.Line(4, "</td></tr>");
+    page.Line(0, "</table>", false);
+    if (!story.GetDescription().empty()) {
+        page.Line(0, "", false);
+        page.Line(0, "<table border=0 cellspacing=0 cellpadding=0>");
+        page.Line(2, "<tr><td vAlign=\"top\"><font face=\"verdana, arial, helvetica\" size=-1 color=#004080>"
+                     "<b>Description: &nbsp; </b></font></td>");
+        page.Line(4, "<td vAlign=\"top\"><font face=\"verdana, arial, helvetica\" size=-1>" +
+                         EscapeHtml(story.GetDescription()) + "</font></td></tr>");
+        page.Line(0, "</table>", false);
+    }
+    page.Line(0, "</body>", false);
+    return page.Finish("</html>");
+}
+
+std::string CStoryPages::FormatFramePage(const CStory& story, const std::string& summaryPath) const {
+    const std::string folder = "file://" + EscapeHtml(WithSlashes(m_strDataFolder));
+    const std::string storyUrl = EscapeHtml(WebLinkOnly(story.GetUrl()));
+
+    CPageText page;
+    page.Line(0, "<html>", false);
+    page.Line(0, "<head><meta charset=\"utf-8\">", false);
+    page.Line(2, "<title>" + EscapeHtml(story.GetHeadline()) + "</title>", false);
+    page.Line(0, "</head>");
+    page.Line(0, "", false);
+    page.Line(0, "<FRAMESET ROWS=\"90,1,*,1,70\" FRAMEBORDER=\"0\" BORDER=NO framespacing=\"0\">");
+    page.Line(0, "<FRAMESET COLS=\"100, *\" FRAMEBORDER=\"0\" BORDER=NO framespacing=\"0\">");
+    page.Line(4, "<FRAME SRC=\"" + folder +
+                     "top_left.html\" MARGINHEIGHT=\"0\" NAME=\"top_left\" noresize scrolling=\"no\">");
+    page.Line(4, "<FRAME SRC=\"file://" + EscapeHtml(WithSlashes(summaryPath)) +
+                     "\" MARGINHEIGHT=\"0\" NAME=\"summary\" noresize>");
+    page.Line(2, "</FRAMESET>");
+    page.Line(2, "<FRAME SRC=\"" + folder + "line.html\" name=\"top_line\" noresize scrolling=\"no\">");
+    page.Line(2, "<FRAME SRC=\"" + storyUrl + "\" NAME=\"story\" noresize>");
+    page.Line(2, "<FRAME SRC=\"" + folder + "line.html\" name=\"btm_line\" noresize scrolling=\"no\">");
+    page.Line(2, "<FRAMESET COLS=\"100, *, 100\" FRAMEBORDER=\"0\" BORDER=NO framespacing=\"0\">");
+    page.Line(4, "<FRAME SRC=\"" + folder +
+                     "btm_left.html\" MARGINHEIGHT=\"0\" NAME=\"btm_left\" noresize scrolling=\"no\">");
+    page.Line(4, "<FRAME SRC=\"" + EscapeHtml(BannerUrl()) +
+                     "\" MARGINWIDTH=\"0\" MARGINHEIGHT=\"0\" NAME=\"ad\" noresize scrolling=\"no\">");
+    page.Line(4, "<FRAME SRC=\"" + folder +
+                     "btm_right.html\" MARGINWIDTH=\"0\" MARGINHEIGHT=\"0\" NAME=\"btm_right\" noresize "
+                     "scrolling=\"no\">");
+    page.Line(2, "</FRAMESET>");
+    page.Line(0, "</FRAMESET>");
+    return page.Finish("</html>");
+}

@@ -1,0 +1,62 @@
+// CStoryPages: writes the two local pages a story is viewed in (the frame
+// page, and the summary page shown in its upper frame) into the data folder,
+// numbered per run, and deletes them again when the program exits. The front
+// end decides how to show the frame page and hands it to the browser.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CSourceCatalogue;
+class CStory;
+
+class CStoryPages {
+public:
+    // The banner frame loads this path from the banner host.
+    static constexpr const char* BANNER_PATH = "/products/banner/";
+    // Our own empty page the banner frame shows when there is no banner host.
+    static constexpr const char* EMPTY_BANNER_PAGE = "banner.html";
+
+    // The catalogue turns a story's source into the source page link; it
+    // must outlive this object.
+    explicit CStoryPages(CSourceCatalogue& catalogue) : m_catalogue(catalogue) {}
+    CStoryPages(const CStoryPages&) = delete;
+    CStoryPages& operator=(const CStoryPages&) = delete;
+
+    // The folder the pages and their companion files lie in; a relative
+    // folder is made absolute, since the pages link to it by file:// URLs.
+    void SetDataFolder(const std::string& dataFolder);
+    const std::string& GetDataFolder() const { return m_strDataFolder; }
+    // The host (and optional ":port") of the banner server; "" or a value
+    // that is no plain host name gives the empty banner page of our own.
+    void SetBannerHost(const std::string& host);
+    // What the banner frame loads.
+    std::string BannerUrl() const;
+
+    // Writes the summary page and the frame page of the current page number
+    // and moves on to the next number. True with framePath set when both
+    // were written; false when a page could not be written, the number then
+    // staying as it was.
+    bool WritePages(const CStory& story, std::string& framePath);
+    // Deletes the pages of every number used in this run, newest first,
+    // summary page before frame page; a page that cannot be deleted is left
+    // (and its number's frame page with it). Numbering starts again at 1.
+    void CleanUpPages();
+
+    // The number the next story's pages get; 1 at start.
+    std::int32_t GetPageCounter() const { return m_nPageCounter; }
+    // "temp_%04d_s.html" and "temp_%04d.html" in the data folder.
+    std::string SummaryPagePath(std::int32_t n) const;
+    std::string FramePagePath(std::int32_t n) const;
+    // The file:// URL of a page written here, for the browser.
+    static std::string PageUrl(const std::string& path);
+
+private:
+    std::string FormatSummaryPage(const CStory& story) const;
+    std::string FormatFramePage(const CStory& story, const std::string& summaryPath) const;
+
+    CSourceCatalogue& m_catalogue;
+    std::string m_strDataFolder;  // ends with '/'
+    std::string m_strBannerHost;
+    std::int32_t m_nPageCounter = 1;
+};
