@@ -34,7 +34,7 @@ private:
 class CHtmlParser {
 public:
     // Pages of this many bytes or more are refused.
-    static constexpr int MAX_PAGE_SIZE = 128000;
+    static constexpr int MAX_PAGE_SIZE = 8000000;
 
     CHtmlParser();
     ~CHtmlParser();
@@ -42,7 +42,7 @@ public:
     CHtmlParser& operator=(const CHtmlParser&) = delete;
 
     // Drops any held page and fetches url, through "proxyServer:proxyPort"
-    // when useProxy is set. True when a page of 1 to 127999 bytes is held.
+    // when useProxy is set. True when a page of 1 to MAX_PAGE_SIZE - 1 bytes is held.
     bool FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
                    const std::string& proxyUser, const std::string& proxyPassword);
     // The same through another parser's fetcher, so that whoever aborts that

@@ -12,7 +12,7 @@
 
 #include "net/UrlParts.h"
 
-constexpr std::size_t MAX_FETCH_BUFFER = 128001;  // 128000 bytes of page and the terminating NUL
+constexpr std::size_t MAX_FETCH_BUFFER = 8000001;  // 8,000,000 bytes of page and the terminating NUL
 
 // The time limits of a fetch, in milliseconds. The defaults are the ones the
 // program uses; tests shorten them so that they need not wait for seconds.
@@ -33,8 +33,8 @@ public:
 
     // Fetches url. proxy is "host:port" or null for a direct connection; user
     // and password are the proxy credentials (null or empty for none).
-    // Returns 1 with the page in `page` (NUL bytes removed, at most 128000
-    // bytes), or 0 with `page` empty.
+    // Returns 1 with the page in `page` (NUL bytes removed, at most
+    // MAX_FETCH_BUFFER - 1 bytes), or 0 with `page` empty.
     int FetchUrl(const CUrlParts& url, const char* proxy, const char* user, const char* password,
                  std::string& page);
 

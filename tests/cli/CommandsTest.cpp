@@ -19,6 +19,7 @@
 #include "cli/Commands.h"
 #include "common/FileUtil.h"
 #include "config/NewsSettings.h"
+#include "html/HtmlParser.h"
 #include "net/ConnectedState.h"
 #include "support/NewsSite.h"
 #include "support/TempDir.h"
@@ -203,7 +204,7 @@ TEST_F(CommandsTest, LinksAndArticleOfWebPages) {
 TEST_F(CommandsTest, BadArgumentsAndUnreadablePagesAreRefusedWithAMessage) {
     const std::string page = WriteFile("front.html", site.FrontPage("http://news.example"));
     const std::string closed = CTestHttpServer().Url("/index.html");
-    const std::string oversize = WriteFile("big.html", std::string(130000, 'x'));
+    const std::string oversize = WriteFile("big.html", std::string(CHtmlParser::MAX_PAGE_SIZE + 2000, 'x'));
     const std::string missing = dir.File("missing.html");
     const std::pair<int, Strings> cases[] = {
         {2, {"--links"}},

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Messages.h"
+#include "net/HttpFetcher.h"
 #include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
 #include "tests/engine/EngineTestUtil.h"
@@ -134,7 +135,7 @@ TEST_F(EndToEndTest, BrokenPagesDoNotStopTheCycle) {
     home.settings.AddKeyword("+inflation");
     home.settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
     std::string oversize = "<html><body><ul>";
-    while (oversize.size() < 200000)
+    while (oversize.size() < MAX_FETCH_BUFFER + 72000)
         oversize += "<li><a href=\"/big.html\">Oversize page story about inflation today</a></li>";
     server.SetPage("/oversize.html", oversize + "</ul></body></html>");
     std::string garbage;

@@ -11,15 +11,16 @@
 namespace {
 
 TEST(HtmlParserPage, SizeLimitAndNulBytes) {
+    constexpr int kMax = CHtmlParser::MAX_PAGE_SIZE;
     struct Case {
         const char* why;
         std::string page;
         int length;  // 0: refused
         std::size_t lastText;  // length of the second token's text
     } cases[] = {
-        {"the largest page accepted", "<p>" + std::string(127996, 'x'), 127999, 127996},
-        {"a page of exactly the limit is refused", "<p>" + std::string(127997, 'x'), 0, 0},
-        {"larger pages are refused", std::string(200000, 'x'), 0, 0},
+        {"the largest page accepted", "<p>" + std::string(kMax - 4, 'x'), kMax - 1, kMax - 4},
+        {"a page of exactly the limit is refused", "<p>" + std::string(kMax - 3, 'x'), 0, 0},
+        {"larger pages are refused", std::string(kMax + 72000, 'x'), 0, 0},
         {"an empty page is refused", "", 0, 0},
         {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2},
         {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0},
@@ -53,7 +54,7 @@ TEST(HtmlParserPage, TokensLiveUntilTheNextParse) {
     EXPECT_EQ(href, "u");
 
     // A refused page drops the held one, and a parse without a page empties the list.
-    EXPECT_FALSE(parser.SetPage(std::string(128000, 'x')));
+    EXPECT_FALSE(parser.SetPage(std::string(CHtmlParser::MAX_PAGE_SIZE, 'x')));
     EXPECT_FALSE(parser.HasPage());
     parser.ParsePage();
     EXPECT_EQ(parser.GetTokenCount(), 0);
@@ -144,7 +145,7 @@ TEST_F(HtmlParserCursor, SaveAndRestore) {
 TEST(HtmlParserFetch, FetchesAndParsesAPageDirectlyOrThroughTheProxy) {
     CTestHttpServer server;
     server.SetPage("/news.html", "<td><a href=story.html>Big <b>story</b></a>");
-    server.SetPage("/big.html", std::string(128000, 'x'));
+    server.SetPage("/big.html", std::string(CHtmlParser::MAX_PAGE_SIZE, 'x'));
     server.SetPage("/empty.html", "");
     CHtmlParser parser;
     ASSERT_TRUE(parser.FetchPage(server.Url("/news.html"), 0, "", 0, "", ""));

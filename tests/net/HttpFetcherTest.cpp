@@ -90,7 +90,8 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
             body[i] = static_cast<char>('a' + (i / 1000) % 26);
         return body;
     };
-    std::string nulBig(130000, 'y');
+    constexpr std::size_t kMax = MAX_FETCH_BUFFER - 1;
+    std::string nulBig(kMax + 2000, 'y');
     for (std::size_t i = 0; i < 1000; i += 100)
         nulBig[i] = '\0';
     struct Case {
@@ -106,12 +107,12 @@ TEST_F(HttpFetcherTest, BodiesStatusesAndTheSizeLimit) {
         {"NUL bytes are removed", 200, "a\0b\0\0c\0"s, true, 1, "abc"},
         {"an empty page fails", 200, "", true, 0, ""},
         {"a page of only NUL bytes fails", 200, std::string(10, '\0'), true, 0, ""},
-        {"below the limit", 200, marked(127999), true, 1, marked(127999)},
-        {"at the limit", 200, marked(128000), true, 1, marked(128000)},
-        {"one byte over is cut", 200, marked(128001), true, 1, marked(128000)},
-        {"close-delimited below", 200, marked(127999), false, 1, marked(127999)},
-        {"close-delimited over", 200, marked(250000), false, 1, marked(128000)},
-        {"the limit counts bytes before NUL removal", 200, nulBig, true, 1, std::string(127990, 'y')},
+        {"below the limit", 200, marked(kMax - 1), true, 1, marked(kMax - 1)},
+        {"at the limit", 200, marked(kMax), true, 1, marked(kMax)},
+        {"one byte over is cut", 200, marked(kMax + 1), true, 1, marked(kMax)},
+        {"close-delimited below", 200, marked(kMax - 1), false, 1, marked(kMax - 1)},
+        {"close-delimited over", 200, marked(kMax + 122000), false, 1, marked(kMax)},
+        {"the limit counts bytes before NUL removal", 200, nulBig, true, 1, std::string(kMax - 10, 'y')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
