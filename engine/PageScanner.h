@@ -16,6 +16,7 @@
 
 #include "engine/KeywordGroup.h"
 #include "engine/TextTally.h"
+#include "engine/TokenIndex.h"
 #include "engine/WordString.h"
 #include "html/HtmlParser.h"
 
@@ -127,6 +128,9 @@ private:
 
     // The font of a text token ({3, 0, 0} for a token without one).
     static CFontSize FontOf(const CHtmlToken* t);
+    // The index of the tokens in the parser, worked out on first use after
+    // each parse.
+    const CTokenIndex& Index();
     int IndexOf(const CHtmlToken* t) const;
     int CursorIndex() const;
     bool FetchArticlePage(const std::string& url);
@@ -158,6 +162,7 @@ private:
     int m_nProbeStories = 0;
     int m_nListingRows = 0;
     CTextTally m_tally;
+    CTokenIndex m_index;
 
     std::vector<CKeywordGroup> m_groups;
     int m_nTitleContainsKeyword = 1;
