@@ -30,7 +30,10 @@ void CPageScanner::RestoreCursorState(const SavedCursor& saved) {
 
 const CTokenIndex& CPageScanner::Index() {
     const std::uint64_t generation = m_parser.GetGeneration();
-    if (!m_index.IsFor(generation)) m_index.Build(m_parser.Tokens(), generation);
+    if (!m_index.IsFor(generation)) {
+        m_index.Build(m_parser.Tokens(), generation);
+        m_itemBounds.assign(static_cast<std::size_t>(m_index.LinkTextCount()), kItemBoundUnknown);
+    }
     return m_index;
 }
 

@@ -131,6 +131,9 @@ private:
     // The index of the tokens in the parser, worked out on first use after
     // each parse.
     const CTokenIndex& Index();
+    // The link text that ends a listing item when the search for it begins
+    // at link text k; -1 when the page ends first.
+    int ItemBoundFrom(int k);
     int IndexOf(const CHtmlToken* t) const;
     int CursorIndex() const;
     bool FetchArticlePage(const std::string& url);
@@ -163,6 +166,9 @@ private:
     int m_nListingRows = 0;
     CTextTally m_tally;
     CTokenIndex m_index;
+    static constexpr int kItemBoundUnknown = -2;
+    std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
+    std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
 
     std::vector<CKeywordGroup> m_groups;
     int m_nTitleContainsKeyword = 1;

@@ -139,4 +139,32 @@ TEST(TokenIndex, BelongsToOneParse) {
     EXPECT_FALSE(index.IsFor(parser.GetGeneration())) << "the same page parsed again is another token list";
 }
 
+// A listing item ends at the next link text, after the cursor, that is not a
+// number; the search steps from one link text past the token that ends its
+// same-font run, so a word in another font right after a number in one link
+// is passed over. Every link is offered in order, as the walk does, so that
+// answers kept for one link are used for the next.
+TEST_F(ScanFixture, ListingItemsEndAtTheNextLinkThatIsNoNumber) {
+    const std::string page =
+        "<table>"
+        "<tr><td><a href=\"v?x=1\">Oak desk a</a><td>12345<td><a href=n1>7</a><a href=n2>8</a>"
+        "<td><a href=w>Watch</a><td>$12.50</tr>"
+        "<tr><td><a href=\"v?x=2\">Oak desk b</a><td>12345<td><a href=n3>7<font size=-1>Watch</font></a>"
+        "<td>$12.50</tr>"
+        "</table>";
+    ASSERT_TRUE(scanner.Parser().SetPage(page));
+    scanner.Parser().ParsePage();
+    scanner.SetPageUrl("http://shop.test/list.html");
+    Strings accepted;
+    while (const CHtmlToken* t = scanner.NextLinkText(1)) {
+        CWordString text(t->Text());
+        scanner.AppendSameFont(text, *t->GetFont());
+        text.Trim();
+        std::string url, description;
+        if (scanner.DetectListingRow(t, text, url, description) == 1) accepted.push_back(text + " " + description);
+    }
+    EXPECT_EQ(accepted, Strings{"12345: Oak desk b $12.50"})
+        << "row a ends at 'Watch', before its price; row b's 'Watch' is passed over";
+}
+
 }  // namespace
