@@ -24,7 +24,14 @@ Registry& TheRegistry() {
 
 std::vector<CBenchInput>& Inputs() {
     std::vector<CBenchInput>& inputs = TheRegistry().inputs;
-    if (inputs.empty()) inputs.push_back({"news_page", GenerateNewsPage(), "http://bench.local/news_page"});
+    if (inputs.empty()) {
+        inputs.push_back({"news_page", GenerateNewsPage(), "http://bench.local/news_page"});
+        inputs.push_back({"large_page", GenerateLargeNewsPage(), "http://bench.local/large_page"});
+        inputs.push_back({"large_headlines", GenerateLargeNewsPage(20010514, 7900000, 5000, LargePageStyle::Headlines),
+                          "http://bench.local/large_headlines"});
+        inputs.push_back({"large_unclosed", GenerateLargeNewsPage(20010513, 7900000, 5000, LargePageStyle::Unclosed),
+                          "http://bench.local/large_unclosed"});
+    }
     return inputs;
 }
 

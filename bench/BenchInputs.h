@@ -2,8 +2,11 @@
 // registry that lets benchmark files register per-input benchmarks and print
 // a summary after the run.
 //
-// Inputs: the generated news page (always first, named "news_page") and every
-// HTML file named on the command line (named by its file name). Each comes
+// Inputs: the generated news page (always first, named "news_page"), the
+// generated 8 MB pages with 5,000 story links ("large_page"; its headline
+// list form "large_headlines"; "large_unclosed", whose anchors are never
+// closed) and every HTML file named on the command line (named by its file
+// name). Each comes
 // with a page URL under "http://bench.local/" for code that resolves links.
 //
 // A benchmark file registers itself with a file-scope object:
@@ -28,7 +31,7 @@ struct CBenchInput {
     std::string m_strUrl;    // "http://bench.local/" + the name
 };
 
-// All inputs, the generated page first.
+// All inputs, the generated pages first.
 const std::vector<CBenchInput>& GetBenchInputs();
 
 // Adds an HTML file as an input. False (with a message in error) when it

@@ -1,9 +1,13 @@
 // Benchmarks of the page scan: the probe and real passes of the story-link
 // rules over one parsed page, with the archive lookup of every story link, on
 // a page whose stories are all known already (the usual case: most links of
-// a polled page were seen in earlier cycles). The summary sets the cost of
-// the scan beside the cost of parsing the same page.
+// a polled page were seen in earlier cycles); and the article text cut out of
+// an article-sized part of each page for a sample of its headlines. The
+// summary sets the cost of the scan beside the cost of parsing the same page
+// and gives the memory a parsed page holds and the run's peak.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "bench/BenchInputs.h"
+#include "bench/NewsPage.h"
 #include "common/MessageTarget.h"
 #include "config/NewsSettings.h"
 #include "engine/PageScanner.h"
@@ -93,11 +98,71 @@ void BM_RealPass(benchmark::State& state, const CBenchInput* input) {
                             static_cast<std::int64_t>(input->m_strBytes.size()));
 }
 
+// The article-sized part of a page: 100 KB from its middle (the whole page
+// when it is smaller), and a sample of up to 16 headlines linked from it.
+struct ArticlePart {
+    CHtmlParser parser;
+    std::vector<std::string> headlines;
+    std::size_t bytes = 0;
+
+    explicit ArticlePart(const CBenchInput& input) {
+        constexpr std::size_t kPart = 100000;
+        const std::string& page = input.m_strBytes;
+        std::string part = page.size() <= kPart ? page : PageExcerpt(page, (page.size() - kPart) / 2, kPart);
+        bytes = part.size();
+        if (!parser.SetPage(std::move(part))) return;
+        parser.ParsePage();
+        std::vector<std::string> all;
+        for (const CHtmlToken& t : parser.Tokens())
+            if (t.m_nKind == TK_TEXT && t.IsInside(TK_LINK) && CWordString(t.Text()).CountWords(0) >= 4)
+                all.emplace_back(t.Text());
+        const std::size_t step = all.size() / 16 + 1;
+        for (std::size_t i = 0; i < all.size(); i += step) headlines.push_back(all[i]);
+    }
+};
+
+// Extensive mode's article scan, once per sampled headline, on a part of the
+// page already parsed (the fetch and parse of an article page are measured
+// by ParsePage).
+void BM_ArticleText(benchmark::State& state, const CBenchInput* input) {
+    ArticlePart part(*input);
+    if (part.headlines.empty()) {
+        state.SkipWithError("no headlines in the article part");
+        return;
+    }
+    std::size_t found = 0, textBytes = 0;
+    for (auto _ : state) {
+        found = textBytes = 0;
+        for (const std::string& headline : part.headlines) {
+            const std::string text = CPageScanner::ExtractArticleFromTokens(part.parser, headline);
+            found += !text.empty();
+            textBytes += text.size();
+        }
+        benchmark::DoNotOptimize(textBytes);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(part.bytes * part.headlines.size()));
+    state.counters["headlines"] = static_cast<double>(part.headlines.size());
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["text_bytes"] = static_cast<double>(textBytes);
+}
+
 void Register(const std::vector<CBenchInput>& inputs) {
     for (const CBenchInput& in : inputs) {
         benchmark::RegisterBenchmark(("ScanPage/" + in.m_strName).c_str(), BM_ScanPage, &in);
         benchmark::RegisterBenchmark(("RealPass/" + in.m_strName).c_str(), BM_RealPass, &in);
+        benchmark::RegisterBenchmark(("ArticleText/" + in.m_strName).c_str(), BM_ArticleText, &in);
     }
+}
+
+// Heap the parsed page holds: its tokens, texts and attributes.
+double ParsedPageMegabytes(const CBenchInput& input) {
+    auto heldBytes = [] { return static_cast<double>(mallinfo2().uordblks); };
+    auto parser = std::make_unique<CHtmlParser>();
+    const double before = heldBytes();
+    if (!parser->SetPage(input.m_strBytes)) return 0.0;
+    parser->ParsePage();
+    return (heldBytes() - before) / 1e6;
 }
 
 void Summary() {
@@ -113,8 +178,11 @@ void Summary() {
         std::printf("%s (%zu bytes): parse %.1f us, parse+scan %.1f us, scan alone %.1f us (%.2fx the parse)",
                     in.m_strName.c_str(), in.m_strBytes.size(), parseUs, totalUs, walkUs, walkUs / parseUs);
         if (real > 0) std::printf(", real pass %.1f us", bytes / real * 1e6);
-        std::printf("\n");
+        std::printf(", parsed page holds %.1f MB\n", ParsedPageMegabytes(in));
     }
+    struct rusage usage {};
+    if (getrusage(RUSAGE_SELF, &usage) == 0)
+        std::printf("peak resident memory of this run: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
 }
 
 CBenchRegistration s_scanBench(Register, Summary);

@@ -3,15 +3,18 @@
 //
 //   skimbolt_bench [benchmark flags] [page.html ...]
 //   skimbolt_bench --parse-loops=N [page.html ...]
+//   skimbolt_bench --write-pages=DIR
 //
 // Arguments not starting with "--" are input files. --parse-loops=N skips the
 // benchmark framework and only parses every input N times, which suits
-// instruction counting under callgrind.
+// instruction counting under callgrind. --write-pages=DIR writes the
+// generated pages to DIR as NAME.html, to be fed to other tools.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,20 @@ public:
     }
 };
 
+int WritePages(const std::string& dir) {
+    for (const CBenchInput& in : GetBenchInputs()) {
+        const std::string path = dir + "/" + in.m_strName + ".html";
+        std::ofstream out(path, std::ios::binary);
+        out << in.m_strBytes;
+        if (!out.flush()) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\t%zu bytes\n", path.c_str(), in.m_strBytes.size());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,6 +63,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--parse-loops=", 14) == 0) {
             parseLoops = std::atoi(argv[i] + 14);
+        } else if (std::strncmp(argv[i], "--write-pages=", 14) == 0) {
+            return WritePages(argv[i] + 14);
         } else if (std::strncmp(argv[i], "--", 2) == 0) {
             flags.push_back(argv[i]);
         } else {

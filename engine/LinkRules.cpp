@@ -83,12 +83,6 @@ private:
     std::uint64_t m_bits[4] = {};
 };
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && CWordString::IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && CWordString::IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
 
 int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
@@ -105,28 +99,10 @@ int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) 
     if (w < 4 && StartsWithPhoto(text)) return 0;  // IsPhotoCaption, with the count at hand
     if (t->IsInside(TK_LIST_ITEM)) return 1;
 
-    // Is there plain text before the link? The first text found walking back
-    // is the link's own and is passed over.
-    int preceded = 0;
-    {
-        SavedCursor saved = SaveCursorState();
-        const CHtmlToken* p = nullptr;
-        bool bFirst = true;
-        while (m_parser.FindPrev(TK_TEXT, p)) {
-            if (bFirst) {
-                bFirst = false;
-                continue;
-            }
-            if (p->IsInside(TK_LINK)) continue;
-            std::string_view prev = TrimBlanks(p->Text());
-            if (prev.empty()) continue;
-            unsigned char c = static_cast<unsigned char>(prev[0]);
-            // A lone printable separator (such as '|') does not count as text.
-            preceded = (prev.size() == 1 && c >= 0x20 && c <= 0x7F) ? 0 : 1;
-            break;
-        }
-        RestoreCursorState(saved);
-    }
+    // Is there plain text before the link? The first text before the cursor
+    // is the link's own and is passed over; a lone printable separator (such
+    // as '|') does not count as text.
+    const int preceded = Index().PlainTextBefore(CursorIndex());
 
     CFontSize f = FontOf(t);
     const int size = f.m_nSize, minus = f.m_nMinus, plus = f.m_nPlus;
@@ -192,19 +168,11 @@ int CPageScanner::IsPhotoCaption(const CWordString& text) {
 }
 
 int CPageScanner::IsAcceptableHref() {
-    SavedCursor saved = SaveCursorState();
-    const CHtmlToken* anchor = nullptr;
-    bool bFound = false;
-    while (m_parser.FindPrev(TK_LINK, anchor)) {
-        if (anchor->m_bIsOpen) {
-            bFound = true;
-            break;
-        }
-    }
+    // The link's anchor: the nearest opening link tag before the cursor.
+    const int anchor = Index().OpenLinkBefore(CursorIndex());
+    if (anchor < 0) return 1;
     std::string_view href;
-    if (bFound) anchor->GetAttribute("href", href);
-    RestoreCursorState(saved);
-    if (!bFound) return 1;
+    m_parser.Tokens()[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
     if (m_strPageUrlLowerFor != m_strPageUrl) {
         m_strPageUrlLower = ToLowerAscii(m_strPageUrl);
         m_strPageUrlLowerFor = m_strPageUrl;
@@ -285,13 +253,12 @@ const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const 
     // gathers that token's own text run and the walk goes on after it.
     const CHtmlToken* heading = token;
     SavedCursor headingPos;
-    {
-        SavedCursor entry = SaveCursorState();
-        const CHtmlToken* cur = nullptr;
-        while (m_parser.GetCurrent(cur) && cur != token && m_parser.FindPrev(TK_ANY, cur)) {
-        }
-        headingPos = SaveCursorState();
-        RestoreCursorState(entry);
+    if (const int c = CursorIndex(); c >= 0) {
+        // Where the token stands, as a walk back from the cursor finds it:
+        // the first token of the page when the cursor is before it.
+        const int k = token ? IndexOf(token) : -1;
+        headingPos.pos = m_parser.PositionAt(k >= 0 && k <= c ? k : 0);
+        headingPos.bHad = true;
     }
     for (;;) {
         // 1. How much plain text follows? A long run of it ends the section.

@@ -10,13 +10,10 @@ int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string
 int CPageScanner::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::string* pDescription) {
     url.clear();
     if (pDescription) pDescription->clear();
-    SavedCursor saved = SaveCursorState();
-    const CHtmlToken* anchor = nullptr;
-    if (m_parser.FindPrev(TK_LINK, anchor) && !anchor->m_bIsOpen) {
-        if (!m_parser.FindPrev(TK_LINK, anchor)) anchor = nullptr;
-    }
-    if (anchor) ResolveUrl(anchor, url);
-    RestoreCursorState(saved);
+    // The anchor: the nearest link tag before the cursor, or the one before
+    // that when it is a closing tag.
+    const int anchor = Index().AnchorBefore(CursorIndex());
+    if (anchor >= 0) ResolveUrl(&m_parser.Tokens()[static_cast<std::size_t>(anchor)], url);
 
     // Two adjacent links to one target (a picture and its headline) make one
     // story; a third one in a row counts again.
@@ -30,6 +27,7 @@ int CPageScanner::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::str
     }
 
     if (!pDescription) return 1;  // the caller has a description of its own
+    SavedCursor saved = SaveCursorState();
     const CHtmlToken* next = nullptr;
     if (m_parser.FindNext(TK_TEXT, next)) CollectDescription(next, *pDescription, FontOf(t));
     RestoreCursorState(saved);

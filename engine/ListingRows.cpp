@@ -31,22 +31,52 @@ int CPageScanner::ScoreItemCode(const std::string& word) const {
     return digits;
 }
 
+int CPageScanner::ItemBoundFrom(int k) {
+    // The search steps as NextLinkText and AppendSameFont step through the
+    // page: each link text with the run of same-font texts after it, the
+    // next search starting past the token that ended the run. Answers are
+    // kept for every link text passed, so that a long row of number links
+    // (a list of page numbers) is stepped through once per page instead of
+    // once for each of its links.
+    const CTokenIndex& index = Index();
+    auto tokens = m_parser.Tokens();
+    m_itemPath.clear();
+    int bound = -1;
+    while (k < index.LinkTextCount()) {
+        const int known = m_itemBounds[static_cast<std::size_t>(k)];
+        if (known != kItemBoundUnknown) {
+            bound = known;
+            break;
+        }
+        m_itemPath.push_back(k);
+        const int first = index.LinkTextAt(k), last = index.RunLastOf(k);
+        CWordString text;
+        for (int i = first; i <= last; ++i) text.append(tokens[static_cast<std::size_t>(i)].Text());
+        text.Trim();
+        float value = 0.0f;
+        if (ParsePrice(text, value) == 0) {
+            bound = first;
+            break;
+        }
+        k = index.LinkTextFrom(last + 2);
+    }
+    for (int passed : m_itemPath) m_itemBounds[static_cast<std::size_t>(passed)] = bound;
+    return bound;
+}
+
 int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::string& url,
                                    std::string& description) {
     url.clear();
     description.clear();
     auto tokens = m_parser.Tokens();
+    const CTokenIndex& index = Index();
+    const int n = static_cast<int>(tokens.size());
     const int linkIndex = IndexOf(t);
     const int row = t->m_nRow;
 
     // The nearest text or row token before the link.
-    const CHtmlToken* before = nullptr;
-    for (int i = linkIndex - 1; i >= 0; --i) {
-        if (tokens[i].m_nKind == TK_TEXT || tokens[i].m_nKind == TK_ROW) {
-            before = &tokens[i];
-            break;
-        }
-    }
+    const int beforeIndex = index.TextOrRowBefore(linkIndex);
+    const CHtmlToken* before = beforeIndex >= 0 ? &tokens[static_cast<std::size_t>(beforeIndex)] : nullptr;
 
     // 1. A short status link ("Bid open", "Auction over") stands for the text
     // in front of it.
@@ -64,31 +94,18 @@ int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::
         }
     }
 
-    // 2. The item ends at the next link text that is not a number.
-    SavedCursor saved = SaveCursorState();
-    const CHtmlToken* bound = nullptr;
-    while (const CHtmlToken* next = NextLinkText(1)) {
-        CWordString nextText(next->Text());
-        AppendSameFont(nextText, FontOf(next));
-        nextText.Trim();
-        float value = 0.0f;
-        if (ParsePrice(nextText, value) == 0) {
-            bound = next;
-            break;
-        }
-    }
-    RestoreCursorState(saved);
+    // 2. The item ends at the next link text (after the cursor) that is not
+    // a number.
+    const int bound = ItemBoundFrom(index.LinkTextFrom(CursorIndex() + 1));
 
     // 3. The cells of the row: the text in front of the link when it is in
     // the same row, then text and row tokens after the link's own text.
     std::vector<const CHtmlToken*> cells;
     if (!bItemText && before && before->m_nKind == TK_TEXT && before->m_nRow == row) cells.push_back(before);
-    int i = linkIndex + 1;
-    while (i < static_cast<int>(tokens.size()) && tokens[i].m_nKind == TK_TEXT && tokens[i].IsInside(TK_LINK)) ++i;
-    for (; i < static_cast<int>(tokens.size()) && static_cast<int>(cells.size()) < kMaxCells; ++i) {
-        const CHtmlToken& tok = tokens[i];
-        if (tok.m_nKind != TK_TEXT && tok.m_nKind != TK_ROW) continue;
-        if (tok.m_nRow != row || &tok == bound) break;
+    for (int i = index.TextOrRowFrom(index.PastLinkText(linkIndex + 1));
+         i < n && static_cast<int>(cells.size()) < kMaxCells; i = index.TextOrRowFrom(i + 1)) {
+        const CHtmlToken& tok = tokens[static_cast<std::size_t>(i)];
+        if (tok.m_nRow != row || i == bound) break;
         cells.push_back(&tok);
     }
 

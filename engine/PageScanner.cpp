@@ -28,6 +28,15 @@ void CPageScanner::RestoreCursorState(const SavedCursor& saved) {
     if (!saved.bHad || !m_parser.RestoreCursor(saved.pos)) m_parser.ClearCursor();
 }
 
+const CTokenIndex& CPageScanner::Index() {
+    const std::uint64_t generation = m_parser.GetGeneration();
+    if (!m_index.IsFor(generation)) {
+        m_index.Build(m_parser.Tokens(), generation);
+        m_itemBounds.assign(static_cast<std::size_t>(m_index.LinkTextCount()), kItemBoundUnknown);
+    }
+    return m_index;
+}
+
 int CPageScanner::IndexOf(const CHtmlToken* t) const {
     return static_cast<int>(t - m_parser.Tokens().data());
 }

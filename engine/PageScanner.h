@@ -16,6 +16,7 @@
 
 #include "engine/KeywordGroup.h"
 #include "engine/TextTally.h"
+#include "engine/TokenIndex.h"
 #include "engine/WordString.h"
 #include "html/HtmlParser.h"
 
@@ -131,6 +132,12 @@ private:
 
     // The font of a text token ({3, 0, 0} for a token without one).
     static CFontSize FontOf(const CHtmlToken* t);
+    // The index of the tokens in the parser, worked out on first use after
+    // each parse.
+    const CTokenIndex& Index();
+    // The link text that ends a listing item when the search for it begins
+    // at link text k; -1 when the page ends first.
+    int ItemBoundFrom(int k);
     int IndexOf(const CHtmlToken* t) const;
     int CursorIndex() const;
     bool FetchArticlePage(const std::string& url);
@@ -164,6 +171,10 @@ private:
     int m_nStoryLinks = 0;
     int m_nNewStories = 0;
     CTextTally m_tally;
+    CTokenIndex m_index;
+    static constexpr int kItemBoundUnknown = -2;
+    std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
+    std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
 
     std::vector<CKeywordGroup> m_groups;
     int m_nTitleContainsKeyword = 1;

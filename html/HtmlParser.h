@@ -92,12 +92,19 @@ public:
 
     void ClearCursor() { m_nCursor = -1; }
     CHtmlCursorPos SaveCursor() const { return CHtmlCursorPos(m_nGeneration, m_nCursor); }
+    // The position SaveCursor would give with the cursor on the token at
+    // index (document order) of the current token list.
+    CHtmlCursorPos PositionAt(int index) const { return CHtmlCursorPos(m_nGeneration, index); }
     // Puts the cursor back where SaveCursor found it. Succeeds only when that
     // token is still in the current token list (not after a new ParsePage).
     bool RestoreCursor(const CHtmlCursorPos& pos);
 
     // The tokens of the last parsed page, in document order.
     std::span<const CHtmlToken> Tokens() const { return m_tokens; }
+    // Names the current token list; every ParsePage (of any parser) gives a
+    // new value, so that what was worked out for one list is never taken
+    // for another's.
+    std::uint64_t GetGeneration() const { return m_nGeneration; }
     int GetTokenCount() const { return static_cast<int>(m_tokens.size()); }
 
     // The href of the page's first <base> element ("" when none).
