@@ -2,12 +2,14 @@
 // stand-in, its window-free start-up and stop, and its timed duties run on
 // its clock seam.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <memory>
 #include <thread>
 
 #include "app/AppCore.h"
+#include "app/SourceHealth.h"
 #include "common/FileUtil.h"
 #include "common/Messages.h"
 #include "engine/NewsWatch.h"
@@ -21,33 +23,30 @@
 
 namespace {
 
+// Keys present in the registry file, each with InstallDir = dir + the key's
+// last letter; the notice shown; the folder's last element ("" = default).
 struct RegistryCase {
     const char* name;
-    std::vector<const char*> keys;  // keys present in the file, each with InstallDir=<key's last letter>
-    bool bFile;
+    std::vector<const char*> keys;
     bool bStarts;
-    const char* notice;     // "" when none
-    const char* installed;  // last path element of the folder found, "" for the default
+    const char *notice, *installed;
 };
 
 TEST(AppCore, FindsItsFolderThroughTheRegistryStandIn) {
+    const char* const kIncompatible = "Incompatible version of Skimbolt!";
     const RegistryCase cases[] = {
-        {"first start writes the current key", {}, false, true, "", ""},
-        {"current key", {REGISTRY_KEY_CURRENT, REGISTRY_KEY_OLDER_J}, true, true, "", "k"},
-        {"only 0.01j", {REGISTRY_KEY_OLDER_J}, true, false, "Incompatible version of Skimbolt!", ""},
-        {"only 0.01i", {REGISTRY_KEY_OLDER_I}, true, false, "Incompatible version of Skimbolt!", ""},
-        {"both older keys",
-         {REGISTRY_KEY_OLDER_J, REGISTRY_KEY_OLDER_I},
-         true,
-         true,
-         "There is a Skimbolt update available on the web, upgrade ASAP!",
-         "i"},
+        {"first start writes the current key", {}, true, "", ""},
+        {"current key", {REGISTRY_KEY_CURRENT, REGISTRY_KEY_OLDER_J}, true, "", "k"},
+        {"only 0.01j", {REGISTRY_KEY_OLDER_J}, false, kIncompatible, ""},
+        {"only 0.01i", {REGISTRY_KEY_OLDER_I}, false, kIncompatible, ""},
+        {"both older keys", {REGISTRY_KEY_OLDER_J, REGISTRY_KEY_OLDER_I}, true,
+         "There is a Skimbolt update available on the web, upgrade ASAP!", "i"},
     };
     for (const RegistryCase& c : cases) {
         SCOPED_TRACE(c.name);
         CTempDir dir;
         const std::string file = dir.File("config/skimbolt/registry.ini");
-        if (c.bFile) {
+        if (!c.keys.empty()) {
             CRegistry registry(file);
             for (const char* key : c.keys) {
                 const std::string k = key;
@@ -108,9 +107,7 @@ TEST_F(AppCoreTest, StartsOnAFreshFolderAndStopsItsThread) {
 
 TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
     CTestHttpServer server;
-    TestHttpResponse stall;
-    stall.stallBeforeHeaders = true;
-    server.SetResponse("/slow", stall);
+    server.SetResponse("/slow", {.stallBeforeHeaders = true});
     std::time_t now = 0;
     core.SetClock([&now] { return now; });
 
@@ -137,24 +134,21 @@ TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
 
 TEST_F(AppCoreTest, MaintenanceExpiresOldStoriesAndTellsTheStoryList) {
     std::int64_t now = 1700000000;
-    core.Archive().SetClock([&now] { return now; });
-    {
-        CStoryArchiveGuard lock(core.Archive());
-        core.Archive().Open("r+b");
-        ASSERT_EQ(core.Archive().Add(MakeStory("Custom: http://example.com/", "Old story",
-                                               static_cast<std::int32_t>(now), STORY_READ),
-                                     false),
-                  1);
-        core.Archive().Close();
-    }
-    auto visible = [this] {
-        CStoryArchiveGuard lock(core.Archive());
+    CStoryArchive& archive = core.Archive();
+    archive.SetClock([&now] { return now; });
+    auto visible = [&archive] {
+        CStoryArchiveGuard lock(archive);
         int n = 0;
-        if (core.Archive().Open("rb") == 0)
-            while (core.Archive().FindNextVisible() == 1) ++n;
-        core.Archive().Close();
+        for (archive.Open("rb"); archive.FindNextVisible() == 1;) ++n;
         return n;
     };
+    {
+        CStoryArchiveGuard lock(archive);
+        archive.Open("r+b");
+        const CStory old = MakeStory("Custom: http://example.com/", "Old story", static_cast<std::int32_t>(now), STORY_READ);
+        ASSERT_EQ(archive.Add(old, false), 1);
+        archive.Close();
+    }
     CRecordingTarget storyList;
     core.SetStoryListTarget(&storyList);
     now += 47 * 3600;
@@ -220,6 +214,36 @@ TEST(AppCoreFolder, InstallsTheStoryPageFilesAndReadsTheBannerHost) {
     EXPECT_EQ(text, "mine");
     EXPECT_EQ(core.StoryPages().GetDataFolder(), data);
     EXPECT_EQ(core.StoryPages().BannerUrl(), "http://ads.example/products/banner/");
+}
+
+TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {
+    CTempDir dir;
+    CSourceHealth health;
+    health.Load(dir.Path());
+    health.Record({"http://a.example/news", 1700000000, true, 12, 3, ""});
+    health.Record({"http://b.example/", 1700000100, false, 0, 0, "HTTP status 503"});
+    health.Record({"http://a.example/news", 1700000200, false, 0, 0, "time-out"});  // replaces the first
+
+    const std::string file = dir.File(CSourceHealth::FILE_NAME);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(file, text));
+    ASSERT_TRUE(WriteFileAtomically(file, text + "garbage line\r\nhttp://c/\tx\t1\t2\t1\t\r\n" +
+                                              "http://d.example/\t1700000300\t1\t5\t2\t\r\n"));
+    CSourceHealth again;
+    again.Load(dir.Path());
+    const std::vector<PageHealth> pages = again.Snapshot();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].url, "http://a.example/news");
+    EXPECT_EQ(pages[0].Outcome(), "time-out");
+    EXPECT_EQ(pages[0].tRead, 1700000200);
+    EXPECT_EQ(pages[1].Outcome(), "HTTP status 503");
+    EXPECT_EQ(pages[2].Outcome(), "read, 5 story links, 2 new");
+    PageHealth missing;
+    EXPECT_FALSE(again.Find("http://c/", missing));
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ TEST(RecursiveLock, ReleasedOnlyByTheHoldersLastUnlock) {
 // gives one line per file, not one per failed write); control characters of
 // web text never reach a terminal.
 TEST(Diagnostics, RepeatsForTheSameFileAreCollapsed) {
-    struct CCountingSink : CDiagnosticSink {
+    struct : CDiagnosticSink {
         std::vector<std::string> lines;
         void OnDiagnostic(const Diagnostic& d) override { lines.push_back(FormatDiagnostic(d)); }
     } sink;

@@ -5,6 +5,7 @@
 #include "engine/KeywordGroup.h"
 #include "engine/ListingRules.h"
 #include "engine/PageScanner.h"
+#include "engine/UnicodeText.h"
 #include "engine/WordString.h"
 #include "tests/engine/EngineTestUtil.h"
 
@@ -243,6 +244,62 @@ TEST(ArticleText, HeadlineThenMeanOfSixBlocksStartsTheBody) {
     std::size_t count = 0;
     for (std::size_t p = text.find(para); p != std::string::npos; p = text.find(para, p + 1)) ++count;
     EXPECT_EQ(count, 6u) << text;
+}
+
+TEST(UnicodeWords, KeywordsMatchInEveryScript) {
+    const struct {
+        const char* group;
+        const char* text;
+        bool matches;
+    } cases[] = {
+        {"+café", "Le CAFÉ du coin ferme", true},
+        {"+CAFÉ", "un café noir", true},
+        {"+москва", "Новости: Москва сегодня", true},
+        {"+москва", "Подмосковье готовится", false},  // not at a word start
+        {"+αθηνα", "ΑΘΗΝΑ: νέα μέτρα", true},
+        {"+über", "ÜBERALL Regen", false},  // a letter follows
+        {"+straße", "Die STRASSE ist zu", true},
+        {"+東京", "今日の東京の天気は晴れ", true},
+        {"+ไทย", "ข่าวประเทศไทยวันนี้", true},
+        {"+서울", "서울 날씨", true},
+        {"+rain-東京", "Rain in 東京 today", false},
+        {"+rain", "Rainbow over Oslo", false},
+        {"+rain", "Heavy rains in Oslo", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.group) + " in " + c.text);
+        EXPECT_EQ(CKeywordGroup(c.group).Matches(FoldCase(c.text)), c.matches ? 1 : 0);
+    }
+}
+
+TEST(UnicodeWords, LettersAndCapitalsOfEveryScript) {
+    EXPECT_EQ(CPageScanner::IsAllCaps("МОСКВА СЕГОДНЯ"), 1);
+    EXPECT_EQ(CPageScanner::IsAllCaps("Москва сегодня"), 0);
+    EXPECT_EQ(CPageScanner::IsAllCaps("ÉTÉ 2024"), 1);
+    EXPECT_EQ(CWordString("Ключ 42").CountLetters(), 4);
+    EXPECT_EQ(CWordString("東京タワー").CountLetters(), 5);
+    EXPECT_EQ(CWordString("Ключ 42").CountCharacters(), 7);
+}
+
+TEST_F(ScanFixture, RelativeLinksLeadFromTheFirstBaseElement) {
+    const std::string links =
+        "<ul><li><a href=\"world/flood.html?id=1&amp;ref=top\">Floods close the coastal road for a week</a>"
+        "<li><a href=\"/sport/final.html\">City wins the cup final after extra time</a>"
+        "<li><a href=\"//cdn.example.org/tech.html\">New phones arrive with longer battery life</a></ul>";
+    Scan("<html><head><base href=\"https://static.example.com/news/\"><base href=\"http://ignored.example/\">"
+         "</head><body>" + links + "</body></html>",
+         "http://www.example.com/index.html");
+    ASSERT_TRUE(FindStory(archive, "Floods close the coastal road for a week"));
+    EXPECT_EQ(FindStory(archive, "Floods close the coastal road for a week")->GetUrl(),
+              "https://static.example.com/news/world/flood.html?id=1&ref=top");
+    EXPECT_EQ(FindStory(archive, "City wins the cup final after extra time")->GetUrl(), "https://static.example.com/sport/final.html");
+    EXPECT_EQ(FindStory(archive, "New phones arrive with longer battery life")->GetUrl(), "https://cdn.example.org/tech.html");
+
+    // A relative base is itself resolved against the page's address.
+    Scan("<html><head><base href=\"/edition/\"></head><body><ul><li><a href=\"a.html\">Markets rally as the "
+         "central bank holds rates</a></ul></body></html>",
+         "http://www.example.com/index.html");
+    EXPECT_EQ(FindStory(archive, "Markets rally as the central bank holds rates")->GetUrl(), "http://www.example.com/edition/a.html");
 }
 
 }  // namespace

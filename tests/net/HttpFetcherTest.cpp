@@ -58,31 +58,20 @@ TEST(UrlParts, RejectsWhatIsNotAnHttpUrlAndForgetsThePreviousOne) {
 
 using namespace std::string_literals;
 
-std::uint16_t ClosedPort() {
-    CTestHttpServer gone;
-    return gone.Port();
-}
+std::uint16_t ClosedPort() { return CTestHttpServer().Port(); }  // a port nobody listens on any more
 
 // A response that stalls before its headers, or after a quarter of its body.
 TestHttpResponse Stalling(bool beforeHeaders) {
-    TestHttpResponse response;
-    response.body = std::string(20000, 's');
-    response.stallBeforeHeaders = beforeHeaders;
-    if (!beforeHeaders)
-        response.stallAfterBodyBytes = 5000;
-    return response;
+    return {.body = std::string(20000, 's'), .stallBeforeHeaders = beforeHeaders,
+            .stallAfterBodyBytes = beforeHeaders ? std::string::npos : 5000};
 }
 
-struct Fetched {
-    int result = -1;
-    FetchResult r;
-};
+struct Fetched { int result = -1; FetchResult r; };
 
 class HttpFetcherTest : public ::testing::Test {
 protected:
     Fetched Fetch(const std::string& url, const char* proxy = nullptr, const char* user = nullptr,
-                  const char* password = nullptr)
-    {
+                  const char* password = nullptr) {
         CUrlParts parts;
         parts.Set(url);
         Fetched f;
@@ -91,8 +80,7 @@ protected:
         f.result = fetcher.FetchUrl(parts, proxy, user, password, f.r);
         return f;
     }
-    void ExpectFailed(const Fetched& f, FetchFailure failure, int status = 0)
-    {
+    void ExpectFailed(const Fetched& f, FetchFailure failure, int status = 0) {
         EXPECT_EQ(f.result, 0);
         EXPECT_TRUE(f.r.body.empty());
         EXPECT_EQ(f.r.failure, failure);
@@ -175,12 +163,8 @@ TEST_F(HttpFetcherTest, BodiesStatusesCompressionAndTheSizeLimit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        TestHttpResponse response;
-        response.status = c.status;
-        response.body = c.body;
-        response.sendContentLength = c.contentLength;
-        if (c.encoding)
-            response.headers.emplace_back("Content-Encoding", c.encoding);
+        TestHttpResponse response{.status = c.status, .body = c.body, .sendContentLength = c.contentLength};
+        if (c.encoding) response.headers.emplace_back("Content-Encoding", c.encoding);
         server.SetResponse("/p", response);
         const Fetched f = Fetch(server.Url("/p"));
         EXPECT_EQ(f.result, c.failure == FetchFailure::None ? 1 : 0);

@@ -21,12 +21,7 @@ inline std::string FileBytes(const std::string& path) {
     return out;
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
+inline void WriteBytes(const std::string& path, const std::string& bytes) { ASSERT_TRUE(WriteFileAtomically(path, bytes)); }
 
 inline CStory MakeStory(const std::string& source, const std::string& headline, std::int32_t tFound,
                         int nState = STORY_PENDING, const std::string& url = "http://example.com/a") {

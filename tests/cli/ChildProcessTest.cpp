@@ -1,8 +1,8 @@
-// Runs of --scan-once killed at random moments (SIGKILL) on a loopback site
-// with many stories: afterwards every file loads, and after one run that is
-// left to finish no story is lost, recorded twice, announced twice or left
-// untested. The seed is printed so that a failure can be replayed with
-// SKIMBOLT_KILL_SEED.
+// The headless program run as a child process: runs of --scan-once killed at
+// random moments (SIGKILL) on a loopback site with many stories lose no
+// story, record or announce none twice and leave none untested (the seed is
+// printed so that a failure can be replayed with SKIMBOLT_KILL_SEED); and the
+// source health a scan records and --status lists.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -19,33 +19,61 @@
 #include <thread>
 #include <vector>
 
-#include "common/Diagnostics.h"
+#include "app/AppCore.h"
 #include "common/FileUtil.h"
 #include "config/NewsSettings.h"
-#include "config/SourceCatalogue.h"
 #include "store/StoryArchive.h"
 #include "support/NewsSite.h"
+#include "support/RecordingTarget.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 
 namespace {
 
-// Starts skimbolt-cli with its output in outPath; returns its pid.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& outPath) {
+// Starts skimbolt-cli with its output in outPath and errors in errPath;
+// returns its pid.
+pid_t Spawn(std::vector<std::string> args, const std::string& outPath, const std::string& errPath = "/dev/null") {
     std::fflush(stdout);
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
-    std::FILE* out = std::freopen(outPath.c_str(), "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    (void)out;
-    std::vector<char*> argv;
+    if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) ::_exit(126);
     std::string program = SKIMBOLT_CLI;
-    argv.push_back(program.data());
-    std::vector<std::string> copy = args;
-    for (std::string& a : copy) argv.push_back(a.data());
+    std::vector<char*> argv{program.data()};
+    for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
+}
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+CliRun RunCli(const CTempDir& dir, std::vector<std::string> args) {
+    const std::string outPath = dir.File("out.txt"), errPath = dir.File("err.txt");
+    CliRun run;
+    int status = 0;
+    ::waitpid(Spawn(std::move(args), outPath, errPath), &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ReadWholeFile(outPath, run.out);
+    ReadWholeFile(errPath, run.err);
+    return run;
+}
+
+// An application folder whose config.txt holds one keyword group and the
+// pages, in the mode given (Extensive: every article is read).
+void MakeHome(const std::string& home, const char* group, const std::vector<std::string>& pages, bool bExtensive) {
+    CNewsSettings settings;
+    settings.SetFileName(home);
+    settings.SetAutoSave();
+    settings.Load();
+    if (bExtensive) {
+        settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, 0);
+        settings.SetFlag(SETTING_CHECK_ONLY_TITLE, 0);
+    }
+    settings.AddKeyword(group);
+    for (const std::string& page : pages) settings.AddUrl(page);
 }
 
 // A site of 40 stories; the keyword is only in the article of every other
@@ -91,24 +119,13 @@ TEST(KillTest, KilledScansLoseNothingAndAnnounceNothingTwice) {
         const std::string page = site.ArticlePage(s);
         server.SetHandler(s.path, [page](const TestHttpRequest&) {
             std::this_thread::sleep_for(std::chrono::milliseconds(4));
-            TestHttpResponse response;
-            response.body = page;
-            return response;
+            return TestHttpResponse{.body = page};
         });
     }
     // The folder every round starts from.
     CTempDir dir;
     const std::string start = dir.File("start/");
-    {
-        CNewsSettings settings;
-        settings.SetFileName(start);
-        settings.SetAutoSave();
-        settings.Load();
-        settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, 0);
-        settings.SetFlag(SETTING_CHECK_ONLY_TITLE, 0);
-        settings.AddKeyword("+harbour");
-        settings.AddUrl(server.Url(CNewsSite::FRONT_PAGE));
-    }
+    MakeHome(start, "+harbour", {server.Url(CNewsSite::FRONT_PAGE)}, true);
     auto freshHome = [&](const std::string& name) {
         const std::string home = dir.File(name + "/");
         std::filesystem::copy(start, home, std::filesystem::copy_options::recursive);
@@ -134,14 +151,11 @@ TEST(KillTest, KilledScansLoseNothingAndAnnounceNothingTwice) {
     };
     auto recorded = [&](const std::string& home) {
         std::map<std::string, std::vector<int>> states;
-        CNewsSettings settings;
-        settings.SetFileName(home);
-        settings.Load();
-        CSourceCatalogue catalogue;
-        catalogue.SetFileName(home);
-        catalogue.Load();
-        CStoryArchive archive(home + "Data");
-        archive.LoadAll(catalogue, settings);
+        CRecordingMessageBoxes boxes;  // loaded as the program loads it at start-up
+        CAppCore core(boxes);
+        core.FindApplicationFolder(home, "");
+        core.LoadData();
+        CStoryArchive& archive = core.Archive();
         CStoryArchiveGuard lock(archive);
         if (archive.Open("rb") != 0) return states;
         for (int state : {STORY_PENDING, STORY_NEW})
@@ -176,6 +190,42 @@ TEST(KillTest, KilledScansLoseNothingAndAnnounceNothingTwice) {
             EXPECT_EQ(states[s.headline][0], bMatches ? STORY_NEW : STORY_PENDING) << s.headline << " left untested";
             EXPECT_LE(count[s.headline], 1) << s.headline << " announced twice";
         }
+    }
+}
+
+// Source health end to end: a scan records how each page went, --scan-once
+// reports the failures, and --status lists every configured page with its
+// outcome, also after a restart.
+TEST(SourceStatus, EachPageKeepsTheOutcomeOfItsLastRead) {
+    CTestHttpServer server;
+    CNewsSite site;
+    site.Serve(server);
+    server.SetResponse("/busy.html", {.status = 503, .body = "<html>busy</html>"});
+    server.SetResponse("/logo.png", {.body = "\x89PNG....", .headers = {{"Content-Type", "image/png"}}});
+    server.SetPage("/quiet.html", "<html><body><p>Nothing to see here today.</p></body></html>");
+    CTempDir dir;
+    const std::string home = dir.File("home/");
+    const std::vector<std::string> pages = {server.Url(CNewsSite::FRONT_PAGE), server.Url("/busy.html"),
+                                            server.Url("/logo.png"), server.Url("/quiet.html")};
+    MakeHome(home, "+inflation", pages, false);
+
+    CliRun status = RunCli(dir, {"--home", home, "--status"});
+    EXPECT_EQ(status.status, 0) << status.err;
+    EXPECT_NE(status.out.find("never\tnot read yet"), std::string::npos) << status.out;
+
+    const CliRun scan = RunCli(dir, {"--home", home, "--scan-once"});
+    EXPECT_EQ(scan.status, 0) << scan.err;
+    EXPECT_NE(scan.err.find("page failed: " + pages[1] + ": HTTP status 503"), std::string::npos) << scan.err;
+
+    status = RunCli(dir, {"--home", home, "--status"});
+    EXPECT_EQ(status.status, 0) << status.err;
+    const std::string n = std::to_string(site.Stories().size());
+    const std::string expected[] = {"read, " + n + " story links, " + n + " new", "HTTP status 503",
+                                    "not HTML", "no story links found"};
+    for (std::size_t i = 0, line = 0; i < pages.size(); ++i) {  // one line per page, in order
+        ASSERT_NE(line = status.out.find(pages[i] + "\t", line), std::string::npos) << status.out;
+        EXPECT_NE(status.out.substr(line, status.out.find('\n', line) - line).find(expected[i]), std::string::npos)
+            << pages[i];
     }
 }
 
