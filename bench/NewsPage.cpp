@@ -6,7 +6,7 @@
 namespace {
 
 // A section adds at most about 7 KB, so a page that stops adding sections at
-// 120000 bytes stays clear of the tokenizer's 128000-byte limit.
+// 120000 bytes stays below 127000 bytes.
 constexpr std::size_t kPageLimit = 127000;
 constexpr std::size_t kMaxTarget = 120000;
 

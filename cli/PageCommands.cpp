@@ -58,8 +58,8 @@ bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& p
         }
         if (!parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user,
                               proxy.password)) {
-            std::fprintf(stderr, "skimbolt: cannot fetch %s (no answer, an empty page, or %d bytes or more)\n",
-                         page.c_str(), CHtmlParser::MAX_PAGE_SIZE);
+            std::fprintf(stderr, "skimbolt: cannot fetch %s: %s\n", page.c_str(),
+                         FetchFailureText(parser.GetFailure(), parser.GetHttpStatus()).c_str());
             return false;
         }
         return true;
