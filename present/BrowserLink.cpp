@@ -64,25 +64,33 @@ std::string QuotedUrl(const std::string& answer) {
     return "";
 }
 
+// The service a found (or missing) default browser offers its conversations as.
+std::string ServiceName(bool found, const CDesktopEntry& entry) {
+    std::string id = found ? entry.GetId() : "";
+    const std::string suffix = ".desktop";
+    if (id.size() > suffix.size() && id.compare(id.size() - suffix.size(), suffix.size(), suffix) == 0)
+        id.resize(id.size() - suffix.size());
+    return id.empty() || EqualsNoCase(id, "nsshell") ? "netscape" : id;
+}
+
+CBrowserLink::BrowserKind KindOf(const std::string& service) {
+    if (EqualsNoCase(service, "iexplore")) return CBrowserLink::BROWSER_IEXPLORE;
+    if (EqualsNoCase(service, "netscape")) return CBrowserLink::BROWSER_NETSCAPE;
+    return CBrowserLink::BROWSER_OTHER;
+}
+
 }  // namespace
 
 void CBrowserLink::GetDdeApplication(std::string& name) const {
     CDesktopEntry entry;
-    name = "netscape";
-    if (!CDesktopEntry::FindDefaultBrowser(m_desktop, entry)) return;
-    std::string id = entry.GetId();
-    const std::string suffix = ".desktop";
-    if (id.size() > suffix.size() && id.compare(id.size() - suffix.size(), suffix.size(), suffix) == 0)
-        id.resize(id.size() - suffix.size());
-    if (!id.empty() && !EqualsNoCase(id, "nsshell")) name = id;
+    const bool found = CDesktopEntry::FindDefaultBrowser(m_desktop, entry);
+    name = ServiceName(found, entry);
 }
 
 CBrowserLink::BrowserKind CBrowserLink::GetBrowserKind() const {
     std::string name;
     GetDdeApplication(name);
-    if (EqualsNoCase(name, "iexplore")) return BROWSER_IEXPLORE;
-    if (EqualsNoCase(name, "netscape")) return BROWSER_NETSCAPE;
-    return BROWSER_OTHER;
+    return KindOf(name);
 }
 
 void CBrowserLink::GetBrowserCommand(std::string& command) const {
@@ -95,7 +103,7 @@ bool CBrowserLink::LaunchBrowser(const std::string& url) const {
     CDesktopEntry entry;
     if (!CDesktopEntry::FindDefaultBrowser(m_desktop, entry)) return false;
     std::string command = entry.GetExec();
-    if (GetBrowserKind() == BROWSER_NETSCAPE) {
+    if (KindOf(ServiceName(true, entry)) == BROWSER_NETSCAPE) {
         std::string lower = command;
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
