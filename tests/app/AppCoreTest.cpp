@@ -25,12 +25,7 @@ namespace {
 
 // Keys present in the registry file, each with InstallDir = dir + the key's
 // last letter; the notice shown; the folder's last element ("" = default).
-struct RegistryCase {
-    const char* name;
-    std::vector<const char*> keys;
-    bool bStarts;
-    const char *notice, *installed;
-};
+struct RegistryCase { const char* name; std::vector<const char*> keys; bool bStarts; const char *notice, *installed; };
 
 TEST(AppCore, FindsItsFolderThroughTheRegistryStandIn) {
     const char* const kIncompatible = "Incompatible version of Skimbolt!";

@@ -45,10 +45,7 @@ pid_t Spawn(std::vector<std::string> args, const std::string& outPath, const std
     ::_exit(127);
 }
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+struct CliRun { int status = -1; std::string out, err; };
 
 CliRun RunCli(const CTempDir& dir, std::vector<std::string> args) {
     const std::string outPath = dir.File("out.txt"), errPath = dir.File("err.txt");
@@ -170,6 +167,8 @@ TEST(KillTest, KilledScansLoseNothingAndAnnounceNothingTwice) {
         const long delayUs = std::uniform_int_distribution<long>(0, maxDelayUs)(random);
         SCOPED_TRACE("round " + std::to_string(round) + ", kill after " + std::to_string(delayUs) + " us");
         const std::string home = freshHome("r" + std::to_string(round));
+        // A child killed before it opened its output must not leave the last round's.
+        std::filesystem::remove(dir.File("killed.txt"));
         const pid_t pid = run(home, dir.File("killed.txt"));
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
         ::kill(pid, SIGKILL);

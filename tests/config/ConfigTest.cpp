@@ -337,12 +337,7 @@ struct CatalogueFixture : ::testing::Test {
 };
 
 TEST(HandEditedSettings, UnusablePeriodsAndPortsAreReadAsTheDefaults) {
-    const struct {
-        const char* period;
-        int expectedPeriod;
-        const char* port;
-        int expectedPort;
-    } cases[] = {
+    const struct { const char* period; int expectedPeriod; const char* port; int expectedPort; } cases[] = {
         {"0", 600, "0", 80},         {"-30", 600, "-1", 80},  {"999999999", 600, "65536", 80},
         {"10", 10, "1", 1},          {"86400", 86400, "65535", 65535},
     };

@@ -247,11 +247,7 @@ TEST(ArticleText, HeadlineThenMeanOfSixBlocksStartsTheBody) {
 }
 
 TEST(UnicodeWords, KeywordsMatchInEveryScript) {
-    const struct {
-        const char* group;
-        const char* text;
-        bool matches;
-    } cases[] = {
+    const struct { const char* group; const char* text; bool matches; } cases[] = {
         {"+café", "Le CAFÉ du coin ferme", true},
         {"+CAFÉ", "un café noir", true},
         {"+москва", "Новости: Москва сегодня", true},

@@ -126,19 +126,6 @@ TEST(TokenIndex, AnswersAsTheWalksDoAtEveryPosition) {
     }
 }
 
-TEST(TokenIndex, BelongsToOneParse) {
-    CHtmlParser parser;
-    CTokenIndex index;
-    EXPECT_FALSE(index.IsFor(parser.GetGeneration()));
-    parser.SetPage("<a href=a>One story</a>");
-    parser.ParsePage();
-    index.Build(parser.Tokens(), parser.GetGeneration());
-    EXPECT_TRUE(index.IsFor(parser.GetGeneration()));
-    parser.SetPage("<a href=a>One story</a>");
-    parser.ParsePage();
-    EXPECT_FALSE(index.IsFor(parser.GetGeneration())) << "the same page parsed again is another token list";
-}
-
 // A listing item ends at the next link text, after the cursor, that is not a
 // number; the search steps from one link text past the token that ends its
 // same-font run, so a word in another font right after a number in one link

@@ -343,11 +343,7 @@ protected:
 TEST_F(StoryDamageTest, ABadByteLosesOnlyItsStoryAndTheOriginalIsKept) {
     std::vector<std::size_t> starts;
     const std::string good = TenStories(starts);
-    const struct {
-        const char* where;
-        std::size_t offset;
-        char value;
-    } cases[] = {
+    const struct { const char* where; std::size_t offset; char value; } cases[] = {
         {"the marker of the first record", starts[0], 0x00},
         {"the marker of a middle record", starts[5], 0x41},
         {"a text length in the last record", starts[9] + 13, 0x7F},
