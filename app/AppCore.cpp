@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/FetchWatchdog.h"
 #include "app/HomeFolder.h"
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
@@ -100,8 +101,8 @@ bool IsTemporarySuffix(std::string_view s) {
 // or the work file "<stem>.tmp" of a story file rewrite (a stem ends with
 // eight lower-case hex digits).
 bool IsOurTemporaryFile(const std::string& name) {
-    for (const char* file : {"config.txt.", "sources.txt.", "health.txt."}) {
-        const std::string_view prefix = file;
+    for (const std::string& prefix :
+         {std::string("config.txt."), std::string("sources.txt."), std::string(CSourceHealth::FILE_NAME) + "."}) {
         if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
             return IsTemporarySuffix(std::string_view(name).substr(prefix.size()));
     }
@@ -159,13 +160,7 @@ std::vector<std::string> CAppCore::ConfiguredPages() {
                  category = source->NextCategory(true))
                 pages.push_back(category->m_strUrl);
     }
-    CRecursiveLockGuard lock(m_settings);
-    m_settings.ResetEnumeration();
-    std::string url;
-    for (bool bMore = true; bMore;) {
-        bMore = m_settings.GetNextUrl(url);
-        if (!url.empty()) pages.push_back(url);
-    }
+    for (std::string& url : EnabledCustomUrls(m_settings)) pages.push_back(std::move(url));
     return pages;
 }
 
@@ -229,14 +224,6 @@ void CAppCore::Stop() {
     }
 }
 
-bool CAppCore::OnFetchWatchdog() {
-    CHttpFetcher* pFetcher = m_pWatchedFetcher;
-    if (!pFetcher && m_pWatch) pFetcher = &m_pWatch->Fetcher();
-    if (!pFetcher) return false;
-    const std::time_t start = pFetcher->GetStartTime();
-    if (start == 0 || std::difftime(m_clock(), start) <= FETCH_LIMIT_SECONDS) return false;
-    pFetcher->AbortRequest();
-    return true;
-}
+bool CAppCore::OnFetchWatchdog() { return m_pWatch && AbortOverdueFetch(m_pWatch->Fetcher(), m_clock()); }
 
 void CAppCore::OnArchiveMaintenance() { m_archive.Maintain(false, m_pStoryList); }

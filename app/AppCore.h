@@ -23,7 +23,6 @@
 #include "present/StoryPages.h"
 #include "store/StoryArchive.h"
 
-class CHttpFetcher;
 class CMessageBoxSink;
 class CMessageTarget;
 class CNewsWatch;
@@ -38,8 +37,6 @@ public:
     // Timer periods of the main window's timed duties.
     static constexpr int WATCHDOG_PERIOD_MS = 10000;
     static constexpr int MAINTENANCE_PERIOD_MS = 300000;
-    // A page request running longer than this many seconds is aborted.
-    static constexpr double FETCH_LIMIT_SECONDS = 50.0;
 
     using Clock = std::function<std::time_t()>;
 
@@ -86,12 +83,9 @@ public:
     void Stop();
 
     // ---- Timed duties, driven by the front end's timers.
-    // Timer 1: aborts a page request of the watched fetcher (the scanning
-    // thread's, unless WatchFetcher named another) older than
+    // Timer 1: aborts a page request of the scanning thread older than
     // FETCH_LIMIT_SECONDS. True when it aborted one.
     bool OnFetchWatchdog();
-    // The fetcher a front end that fetches without the scanning thread uses.
-    void WatchFetcher(CHttpFetcher* pFetcher) { m_pWatchedFetcher = pFetcher; }
     // Timer 3: rewrites the story files (expiry) and tells the story list
     // to re-read, when one is set.
     void OnArchiveMaintenance();
@@ -146,6 +140,5 @@ private:
 
     CFolderLock m_folderLock;
     CMessageTarget* m_pStoryList = nullptr;
-    CHttpFetcher* m_pWatchedFetcher = nullptr;
     Clock m_clock;
 };

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,9 +12,9 @@
 
 #include "app/AppCore.h"
 #include "app/DutyTimer.h"
+#include "app/FetchWatchdog.h"
 #include "app/HomeFolder.h"
 #include "cli/CommandRunners.h"
-#include "cli/HeadlessCore.h"
 #include "cli/NewStoryTracker.h"
 #include "common/FileUtil.h"
 #include "common/PrintableText.h"
@@ -110,14 +111,12 @@ public:
 class CPageWatchdog {
 public:
     explicit CPageWatchdog(CHtmlParser& parser)
-        : m_core(m_messages), m_timer({{CAppCore::WATCHDOG_PERIOD_MS, [this] { m_core.OnFetchWatchdog(); }}}) {
-        m_core.WatchFetcher(&parser.GetFetcher());
+        : m_timer({{CAppCore::WATCHDOG_PERIOD_MS,
+                    [&parser] { AbortOverdueFetch(parser.GetFetcher(), std::time(nullptr)); }}}) {
         m_timer.Start();
     }
 
 private:
-    CStderrMessages m_messages;
-    CAppCore m_core;
     CDutyTimer m_timer;
 };
 

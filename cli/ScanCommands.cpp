@@ -30,6 +30,11 @@ public:
     int m_nSetup = -1;
 };
 
+// "page failed: URL: reason".
+std::string PageFailedLine(const PageHealth& page) {
+    return "page failed: " + OutputField(page.url) + ": " + page.Outcome();
+}
+
 const char* SetupText(int lParam) {
     switch (lParam) {
     case 1:
@@ -92,7 +97,7 @@ int RunScanOnce(const std::string& homeOption) {
         core.Scanner()->RunForcedScan();
     }
     for (const PageHealth& page : core.TakeRecentFailures())
-        std::fprintf(stderr, "skimbolt: page failed: %s: %s\n", OutputField(page.url).c_str(), page.Outcome().c_str());
+        std::fprintf(stderr, "skimbolt: %s\n", PageFailedLine(page).c_str());
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
                      core.GetAppDir().c_str());
@@ -115,7 +120,7 @@ int RunHeadless(const std::string& homeOption) {
     target.SetFailureLines([&core] {
         std::vector<std::string> lines;
         for (const PageHealth& page : core.TakeRecentFailures())
-            lines.push_back("page failed: " + OutputField(page.url) + ": " + page.Outcome());
+            lines.push_back(PageFailedLine(page));
         return lines;
     });
     CStopSignals signals;

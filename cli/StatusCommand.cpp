@@ -13,9 +13,7 @@ int RunStatus(const std::string& homeOption) {
     CStderrDiagnostics diagnostics;
     CStderrMessages messages;
     CAppCore core(messages);
-    const std::string explicitHome = ExplicitHomeFolder(homeOption);
-    if (!core.FindApplicationFolder(explicitHome, explicitHome.empty() ? CRegistry::DefaultFile() : std::string()))
-        return EXIT_FAILED;
+    if (!core.FindApplicationFolder(ExplicitHomeFolder(homeOption), CRegistry::DefaultFile())) return EXIT_FAILED;
     core.LoadForReading();
     const std::vector<std::string> pages = core.ConfiguredPages();
     if (pages.empty()) {

@@ -402,3 +402,15 @@ bool CNewsSettings::GetInteger(std::uint32_t id, std::int32_t& value) {
     CRecursiveLockGuard guard(*this);
     return CConfigStore::GetInteger(id, value);
 }
+
+std::vector<std::string> EnabledCustomUrls(CNewsSettings& settings) {
+    std::vector<std::string> urls;
+    CRecursiveLockGuard guard(settings);
+    settings.ResetEnumeration();
+    std::string url;
+    for (bool bMore = true; bMore;) {
+        bMore = settings.GetNextUrl(url);
+        if (!url.empty()) urls.push_back(url);
+    }
+    return urls;
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/MessageTarget.h"
 #include "common/RecursiveLock.h"
@@ -134,3 +135,6 @@ private:
     CMessageBoxSink* m_pMessages = nullptr;
     std::function<std::string()> m_fnDefaultSound;
 };
+
+// The enabled custom URLs, copied under the settings' lock.
+std::vector<std::string> EnabledCustomUrls(CNewsSettings& settings);

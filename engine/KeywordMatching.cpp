@@ -22,6 +22,7 @@ int CPageScanner::MatchKeywords(CStory& story) {
     m_strArticleText.clear();
     m_bArticleFetchFailed = false;
     bool bArticleRead = false;
+    std::string article;  // the article text, case-folded once
     int found = 0;
     const std::string headline = FoldCase(story.GetHeadline());
     const std::string description = FoldCase(story.GetDescription());
@@ -43,9 +44,10 @@ int CPageScanner::MatchKeywords(CStory& story) {
         if (m_nTitleContainsKeyword == 1 && !group.HasIncludeIn(headline)) continue;
         if (!bArticleRead) {
             m_strArticleText = ExtractArticleText(story);
+            article = FoldCase(m_strArticleText);
             bArticleRead = true;  // one fetch per story, whatever it gave
         }
-        if (!m_strArticleText.empty() && group.Matches(FoldCase(m_strArticleText))) {
+        if (!article.empty() && group.Matches(article)) {
             found = 1;
             break;
         }

@@ -17,20 +17,6 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The enabled custom URLs, copied under the settings' lock.
-std::vector<std::string> EnabledCustomUrls(CNewsSettings& settings) {
-    std::vector<std::string> urls;
-    CRecursiveLockGuard guard(settings);
-    settings.ResetEnumeration();
-    std::string url;
-    bool bMore = true;
-    while (bMore) {
-        bMore = settings.GetNextUrl(url);
-        if (!url.empty()) urls.push_back(url);
-    }
-    return urls;
-}
-
 }  // namespace
 
 CStoryArchive::~CStoryArchive() {
