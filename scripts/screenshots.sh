@@ -6,7 +6,7 @@
 #
 # Installs what is missing, builds the window test program in the debug build
 # (or in SKIMBOLT_BUILD_DIR when set) and runs its screenshot tests on a
-# virtual X display. The windows covered are listed in tests/gui/ScreenshotTest.cpp.
+# virtual X display. The windows covered are the tests named Screenshots.* in tests/gui/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,0 +1,59 @@
+#include "shell/Resources.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <wx/image.h>
+#include <wx/stdpaths.h>
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
+wxBitmap LoadPng(const std::string& name) {
+    const std::string path = ResourceDir() + "images/" + name;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return wxBitmap();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    wxImage image;
+    if (!image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG)) return wxBitmap();
+    return wxBitmap(image);
+}
+
+}  // namespace
+
+std::string ResourceDir() {
+    if (const char* dir = std::getenv("SKIMBOLT_RES_DIR"); dir && *dir) {
+        std::string path = dir;
+        if (path.back() != '/') path += '/';
+        return path;
+    }
+    // Installed: <prefix>/bin/skimbolt and <prefix>/share/skimbolt/.
+    const std::filesystem::path exe(wxStandardPaths::Get().GetExecutablePath().utf8_string());
+    const std::string installed = (exe.parent_path().parent_path() / "share" / "skimbolt").string() + "/";
+    if (IsFolder(installed + "images")) return installed;
+    return SKIMBOLT_RES_DIR;
+}
+
+wxBitmap LoadResourceBitmap(int id) { return LoadPng("bitmap_" + std::to_string(id) + ".png"); }
+
+wxIcon LoadResourceIcon(int id) {
+    wxIcon icon;
+    icon.CopyFromBitmap(LoadPng("icon_" + std::to_string(id) + ".png"));
+    return icon;
+}
+
+wxIconBundle LoadResourceIconBundle(int id) {
+    wxIconBundle bundle;
+    for (const char* suffix : {"_16", ""}) {
+        const wxBitmap bitmap = LoadPng("icon_" + std::to_string(id) + suffix + ".png");
+        if (!bitmap.IsOk()) continue;
+        wxIcon icon;
+        icon.CopyFromBitmap(bitmap);
+        bundle.AddIcon(icon);
+    }
+    return bundle;
+}
