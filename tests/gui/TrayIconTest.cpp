@@ -146,10 +146,10 @@ TEST(TrayIcon, RealTrayHostTakesTheIconAndLosingItForgetsTheIcon) {
     CTrayIcon icon(core.Core(), IDR_TRAY_MENU);
     const long pid = wxExecute("trayer --edge top --align right --widthtype pixel --width 120", wxEXEC_ASYNC);
     if (pid <= 0) GTEST_SKIP() << "trayer is not installed (scripts/deps.sh installs it)";
-    for (int i = 0; i < 250 && !wxTaskBarIcon::IsAvailable(); ++i) PumpFor(20ms);
+    for (int i = 0; i < 1000 && !wxTaskBarIcon::IsAvailable(); ++i) PumpFor(20ms);  // a loaded machine starts it slowly
     EXPECT_TRUE(icon.SetIcon(SomeIcon(), nullptr));
     wxKill(pid, wxSIGTERM);
-    for (int i = 0; i < 250 && wxTaskBarIcon::IsAvailable(); ++i) PumpFor(20ms);
+    for (int i = 0; i < 1000 && wxTaskBarIcon::IsAvailable(); ++i) PumpFor(20ms);
     EXPECT_FALSE(icon.SetIcon(SomeIcon(), nullptr) || icon.IsIconShown());
 }
 
