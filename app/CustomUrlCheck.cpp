@@ -162,7 +162,7 @@ bool CCustomUrlCheck::ReadAndScan(const std::string& url, const ProxySettings& p
     result.headlines.clear();
     {
         CStoryArchiveGuard lock(archive);
-        if (archive.Open("rb") != 0) {
+        if (archive.Open("rb") == 0) {
             while (archive.FindNextWithState(STORY_PENDING) == 1) {
                 std::unique_ptr<CStory> story = archive.GetCurrentStory();
                 if (!story) continue;

@@ -274,7 +274,7 @@ void CUrlPropPage::OnOk(wxCommandEvent& event) {
     }
     // The archive's lock comes before the settings' lock, never after it.
     for (const std::string& url : removed) m_core.Archive().SourceRemoved(url);
-    EndModal(wxID_OK);
+    EndDialog(wxID_OK);
 }
 
 void CUrlPropPage::OnHelp(wxCommandEvent&) { wxContextHelp help(this); }

@@ -38,5 +38,5 @@ constexpr int IDC_URL_ADD = 1017;           // "Add" (default button)
 constexpr int IDC_URL_LIST = 1008;          // the URLs, with check boxes (active)
 constexpr int IDC_URL_DELETE = 1090;
 constexpr int IDC_URL_OK = 1;
-constexpr int IDC_URL_HELP = 57670;         // context help
+constexpr int IDC_URL_HELP = 5009;          // context help: wx's own help id (wxID_HELP), as 57670 is beyond wx's id range
 constexpr int IDC_URL_CHECK_RESULT = 1301;  // what the last check found on the page
