@@ -49,7 +49,7 @@ CSourcesPropPage::CSourcesPropPage(wxWindow* parent, CAppCore& core,
     }
     new wxButton(this, IDC_CATEGORY_SELECT_ALL, "Select All", at(146, 162), size(45, 14));
     new wxButton(this, IDC_CATEGORY_CLEAR, "Clear", at(194, 162), size(45, 14));
-    SetClientSize(size(252, 186));
+    SetInitialSize(size(252, 186));
 
     Bind(wxEVT_LIST_ITEM_SELECTED, &CSourcesPropPage::OnRowSelected, this, IDC_SOURCE_LIST);
     Bind(wxEVT_LIST_ITEM_CHECKED, &CSourcesPropPage::OnRowChecked, this, IDC_SOURCE_LIST);
