@@ -4,7 +4,7 @@
 
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
-#include <wx/textctrl.h>
+#include <wx/stattext.h>
 
 #include "app/SourceUpdate.h"
 #include "dialogs/BusyWork.h"
@@ -27,9 +27,8 @@ CUpdateProgressDlg::CUpdateProgressDlg(wxWindow* parent, CSourceUpdate& update)
         bitmap.CopyFromIcon(icon);
         new wxStaticBitmap(this, wxID_ANY, bitmap, at(7, 6));
     }
-    m_textStatus = new wxTextCtrl(this, IDC_UPDATE_STATUS, wxEmptyString, at(34, 10), size(150, 12),
-                                  wxTE_READONLY | wxTE_CENTRE | wxBORDER_NONE);
-    m_textStatus->SetBackgroundColour(GetBackgroundColour());
+    m_textStatus = new wxStaticText(this, IDC_UPDATE_STATUS, wxEmptyString, at(34, 12), size(150, 10),
+                                    wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     SetStatus("Downloading news source update....");
     SetClientSize(size(191, 32));
     Centre();
@@ -42,7 +41,7 @@ int CUpdateProgressDlg::ShowModal() {
 }
 
 void CUpdateProgressDlg::SetStatus(const char* text) {
-    m_textStatus->ChangeValue(text);
+    m_textStatus->SetLabel(text);
     m_textStatus->Update();
 }
 

@@ -8,7 +8,7 @@
 #include <wx/timer.h>
 
 class CSourceUpdate;
-class wxTextCtrl;
+class wxStaticText;
 
 class CUpdateProgressDlg : public wxDialog {
 public:
@@ -24,7 +24,7 @@ private:
     void OnTimer(wxTimerEvent& event);
 
     CSourceUpdate& m_update;
-    wxTextCtrl* m_textStatus;
+    wxStaticText* m_textStatus;
     wxTimer m_timer;
     bool m_bStarted = false;
 };

@@ -60,25 +60,24 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
     SetIcons(LoadResourceIconBundle(IDI_CUSTOM_URL));
 
-    const wxBitmap picture = LoadResourceBitmap(IDB_CUSTOM_URL);
-    new wxStaticBitmap(this, IDC_URL_PICTURE, picture.IsOk() ? picture : wxBitmap(32, 32), at(7, 7));
+    new wxStaticBitmap(this, IDC_URL_PICTURE, LoadResourceBitmap(IDB_CUSTOM_URL), at(7, 7), wxSize(32, 32));
     new wxStaticText(this, wxID_ANY, "Use current URL in browser:", at(45, 14), size(128, 10));
     new wxButton(this, IDC_URL_IMPORT, "&Import", at(186, 11), size(57, 14));
     new wxStaticBox(this, wxID_ANY, "URL", at(7, 36), size(236, 32));
     m_textUrl = new wxTextCtrl(this, IDC_URL_ADDRESS, wxEmptyString, at(14, 48), size(165, 13));
     auto* add = new wxButton(this, IDC_URL_ADD, "&Add", at(186, 47), size(50, 14));
     add->SetDefault();
-    m_listUrls = new wxListCtrl(this, IDC_URL_LIST, at(7, 74), size(236, 96),
+    m_listUrls = new wxListCtrl(this, IDC_URL_LIST, at(7, 74), size(236, 84),
                                 wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN);
     m_listUrls->EnableCheckBoxes(true);
     m_listUrls->AppendColumn("URLs", wxLIST_FORMAT_LEFT, m_listUrls->GetClientSize().GetWidth() * 98 / 100);
-    m_textResult = new wxTextCtrl(this, IDC_URL_CHECK_RESULT, wxEmptyString, at(7, 174), size(236, 46),
-                                  wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
-    new wxButton(this, IDC_URL_HELP, "&Help", at(7, 226), size(50, 14));
-    m_btnDelete = new wxButton(this, IDC_URL_DELETE, "&Delete", at(136, 226), size(50, 14));
-    new wxButton(this, IDC_URL_OK, "OK", at(193, 226), size(50, 14));
+    m_textResult = new wxTextCtrl(this, IDC_URL_CHECK_RESULT, wxEmptyString, at(7, 162), size(236, 80),
+                                  wxTE_MULTILINE | wxTE_READONLY);
+    new wxButton(this, IDC_URL_HELP, "&Help", at(7, 248), size(50, 14));
+    m_btnDelete = new wxButton(this, IDC_URL_DELETE, "&Delete", at(136, 248), size(50, 14));
+    new wxButton(this, IDC_URL_OK, "OK", at(193, 248), size(50, 14));
     m_btnDelete->Disable();
-    SetClientSize(size(250, 247));
+    SetClientSize(size(250, 269));
     CentreOnParent();
 
     Bind(wxEVT_BUTTON, &CUrlPropPage::OnAdd, this, IDC_URL_ADD);
@@ -190,17 +189,16 @@ bool CUrlPropPage::CheckAndResolveUrl(const std::string& typed, std::string& url
 void CUrlPropPage::ShowCheckResult(const CCustomUrlCheck::Result& result) {
     std::string text;
     if (!result.bRead) {
-        text = "Could not read " + result.url + " (" + result.failure +
-               "). It is added all the same and read at every scan.";
+        text = "Could not read this page (" + result.failure + "). It is added all the same and read at every scan.";
     } else {
-        if (result.bFrameChosen) text = "A frame page: its news frame " + result.url + " is added instead.\n";
+        if (result.bFrameChosen) text = "A frame page: its news frame is added instead:\n" + result.url + "\n";
         if (!result.bPreviewRead) {
             text += "The frame could not be read (" + result.previewFailure + ").";
         } else if (result.nStoryLinks == 0) {
-            text += "No story links found on " + result.url + ": no stories will come from this page.";
+            text += "No story links found on this page: no stories will come from it.";
         } else {
             text += std::to_string(result.nStoryLinks) + (result.nStoryLinks == 1 ? " story link" : " story links") +
-                    " found on " + result.url + ". The first headlines:";
+                    " found on this page. The first headlines:";
             for (const std::string& headline : result.headlines) text += "\n    " + headline;
         }
     }
