@@ -88,6 +88,14 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_LIST_ITEM_SELECTED, &CUrlPropPage::OnListSelectionChanged, this, IDC_URL_LIST);
     Bind(wxEVT_LIST_ITEM_DESELECTED, &CUrlPropPage::OnListSelectionChanged, this, IDC_URL_LIST);
     m_textUrl->Bind(wxEVT_SET_FOCUS, &CUrlPropPage::OnAddressFocus, this);
+    // Esc closes without storing anything (there is no Cancel button to press).
+    SetEscapeId(wxID_NONE);
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_ESCAPE)
+            EndDialog(wxID_CANCEL);
+        else
+            event.Skip();
+    });
     // The rows are drawn by the list's inner windows: they see the mouse.
     for (wxWindow* child : m_listUrls->GetChildren()) child->Bind(wxEVT_MOTION, &CUrlPropPage::OnListMotion, this);
     m_listUrls->Bind(wxEVT_MOTION, &CUrlPropPage::OnListMotion, this);

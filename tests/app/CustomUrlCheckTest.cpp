@@ -1,11 +1,9 @@
-// The check of a custom URL: the stored form of an address, the frame
-// choice, and what a read of a loopback page reports.
+// The check of a custom URL: the stored form of an address and the frame
+// choice. (Its reads are tested through the Custom URL dialog.)
 #include <gtest/gtest.h>
 
 #include "app/CustomUrlCheck.h"
 #include "html/HtmlParser.h"
-#include "support/NewsSite.h"
-#include "support/TestHttpServer.h"
 
 namespace {
 
@@ -46,33 +44,6 @@ TEST(CustomUrlFrame, ChoosesTheNewsFrameAmongFramesOnly) {
         parser.ParsePage();
         EXPECT_EQ(ChooseFrameUrl(parser, "http://site.example/dir/page.html", c.bStories), c.expected) << c.name;
     }
-}
-
-TEST(CustomUrlRead, ReportsStoriesOfThePageOrOfItsNewsFrame) {
-    CTestHttpServer server;
-    CNewsSite site;
-    site.Serve(server);
-    server.SetPage("/frames.html", R"(<frameset><frame name="top" src="banner_at_the_top.html"><frame name="main" src="index.html"></frameset>)");
-    CCustomUrlCheck check;
-
-    const CCustomUrlCheck::Result direct = check.Run(server.Url(CNewsSite::FRONT_PAGE), ProxySettings());
-    ASSERT_TRUE(direct.bRead);
-    EXPECT_FALSE(direct.bFrameChosen);
-    EXPECT_EQ(direct.url, server.Url(CNewsSite::FRONT_PAGE));
-    EXPECT_TRUE(direct.bPreviewRead);
-    EXPECT_GE(direct.nStoryLinks, static_cast<int>(site.Stories().size()) - 1);
-    ASSERT_EQ(direct.headlines.size(), std::min<std::size_t>(direct.nStoryLinks, CCustomUrlCheck::PREVIEW_HEADLINES));
-
-    const CCustomUrlCheck::Result framed = check.Run(server.Url("/frames.html"), ProxySettings());
-    ASSERT_TRUE(framed.bRead);
-    EXPECT_TRUE(framed.bFrameChosen);
-    EXPECT_EQ(framed.url, server.Url("/index.html"));
-    EXPECT_EQ(framed.nStoryLinks, direct.nStoryLinks);
-
-    const CCustomUrlCheck::Result missing = check.Run(server.Url("/nothing.html"), ProxySettings());
-    EXPECT_FALSE(missing.bRead);
-    EXPECT_EQ(missing.url, server.Url("/nothing.html"));
-    EXPECT_NE(missing.failure.find("404"), std::string::npos) << missing.failure;
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// What the News Sources page and Custom URL dialog tests share: an
-// application core on a folder holding a catalogue (and config.txt) of the
-// test's own, with an update host in its registry file when asked; the file
-// texts behind it; and a fallback that cancels any dialog a test did not
-// expect instead of showing it.
+// Shared by the News Sources page and Custom URL dialog tests: a core on a
+// folder with the test's own sources.txt, config.txt and update host, and a
+// hook that cancels (and fails on) a dialog no wxTEST_DIALOG expects.
 #pragma once
 
 #include <filesystem>
@@ -51,8 +49,6 @@ private:
     CAppCore m_core{m_boxes};
 };
 
-// Registered while it lives: a modal dialog that no wxTEST_DIALOG expects
-// is a test failure and is cancelled rather than shown.
 class CNoUnexpectedDialogs : public wxModalDialogHook {
 public:
     CNoUnexpectedDialogs() { Register(); }
@@ -66,7 +62,7 @@ protected:
     void Exit(wxDialog*) override {}
 };
 
-// A click on a check box: its new state and the event the click sends.
+// A click on a check box: its new state and its event.
 inline void ClickCheckBox(wxWindow* parent, int id, bool bChecked) {
     auto* box = dynamic_cast<wxCheckBox*>(parent->FindWindow(id));
     ASSERT_NE(box, nullptr) << id;

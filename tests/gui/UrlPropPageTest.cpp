@@ -1,7 +1,6 @@
-// The Custom URL dialog driven by control id against loopback pages: the
-// add check (scheme, https kept, frame choice, refusals), what the check
-// shows, Import, Delete, the tooltip of a failing page, and what OK stores
-// in config.txt and tells the story archive.
+// The Custom URL dialog against loopback pages: the add check (scheme,
+// https kept, frame, refusals) and its findings, Import, Delete, a failing
+// row's tooltip, and what OK stores and tells the story archive.
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/listctrl.h>
@@ -77,12 +76,11 @@ TEST_F(UrlPropPageTest, AddChecksThePageAndShowsWhatItGives) {
     EXPECT_TRUE(m_list->IsItemChecked(0));
     EXPECT_NE(Result().find("story links found"), std::string::npos) << Result();
     EXPECT_NE(Result().find(m_site.Stories().front().headline), std::string::npos) << Result();
-
-    // A frame page: its news frame is added instead.
-    m_server.SetPage("/frames.html", R"(<frameset><frame name="menu" src="menu_for_everything.html">)"
-                                     R"(<frame name="main" src="index.html?edition=1"></frameset>)");
+    // A frame page: its news frame is added instead, and its stories are shown.
+    m_server.SetPage("/frames.html", R"(<frame name="top" src="top_of_page.html"><frame name="main" src="index.html?e=2">)");
     Add(m_server.Url("/frames.html"));
-    EXPECT_EQ(m_list->GetItemText(0), m_server.Url("/index.html?edition=1"));
+    EXPECT_EQ(m_list->GetItemText(0), m_server.Url("/index.html?e=2"));
+    EXPECT_NE(Result().find("story links found"), std::string::npos) << Result();
 
     // An https address stays as typed, even when it cannot be read (it is added all the same).
     const std::string https = "https://127.0.0.1:" + std::to_string(m_server.Port()) + "/secure page.html";
