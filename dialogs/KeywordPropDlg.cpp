@@ -119,7 +119,7 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     box->Add(grid, 0, wxEXPAND | wxALL, du(4, 4).x);
     auto* actions = new wxBoxSizer(wxHORIZONTAL);
     m_labelPreview = new wxStaticText(frame, IDC_KEYWORD_PREVIEW, wxEmptyString, wxDefaultPosition,
-                                      wxSize(du(150, 26).x, du(150, 26).y), wxST_NO_AUTORESIZE);
+                                      wxSize(du(150, 34).x, du(150, 34).y), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
     actions->Add(m_labelPreview, 1, wxEXPAND | wxRIGHT, du(4, 0).x);
     auto* clear = new wxButton(frame, IDC_KEYWORD_CLEAR, "&Clear");
     m_btnAdd = new wxButton(frame, IDC_KEYWORD_ADD, "&Add");
@@ -339,10 +339,10 @@ void CKeywordPropDlg::ShowPreview(const KeywordPreviewResult& result) {
     if (stored.empty() || result.keywordText != stored) return;  // the editor has moved on
     wxString text;
     if (result.count == 0) {
-        text = "No story of the last 48 hours would have matched this group.";
+        text = "No story of the last 48 hours matches.";
     } else {
-        text = wxString::Format("%d %s of the last 48 hours would have matched:", result.count,
-                                result.count == 1 ? "story" : "stories");
+        text = result.count == 1 ? wxString("1 story of the last 48 hours matches:")
+                                 : wxString::Format("%d stories of the last 48 hours match:", result.count);
         for (const std::string& headline : result.headlines) text += wxString::FromUTF8("\n\xe2\x80\xa2 " + headline);
     }
     m_labelPreview->SetLabelText(text);
