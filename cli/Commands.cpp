@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "                         $SKIMBOLT_HOME, else the InstallDir of\n"
     "                         ~/.config/skimbolt/registry.ini, which the first start\n"
     "                         writes pointing to ~/.local/share/skimbolt\n"
+    "  --no-splash            start the desktop program without its splash picture\n"
+    "                         (/Embedding and /Automation do the same)\n"
     "\n"
     "Commands that need no window:\n"
     "  --scan-once            scan every configured page once, record the stories as\n"
@@ -100,6 +102,8 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
         std::optional<int> error;
         if (name == "--home") {
             error = takeValue(line.home);
+        } else if (name == "--no-splash" && !bInlineValue) {
+            // the desktop program's; the commands show no splash anyway
         } else if (name == "--scan-once" && !bInlineValue) {
             error = setCommand(Command::ScanOnce, name);
         } else if (name == "--headless" && !bInlineValue) {

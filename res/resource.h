@@ -78,3 +78,23 @@ constexpr int IDC_CONNECTION_STATUS_FRAME = 1195;
 constexpr int IDC_PROXY_FRAME = 1196;
 constexpr int IDC_CONNECTION_PICTURE = 1205;
 constexpr int IDB_CONNECTION = 219;
+
+// ---- Tray icon (id 200) and its menu, tray animations, splash, setup alert.
+constexpr int IDI_SKIMBOLT = 102;             // the application icon
+constexpr int IDR_TRAY_MENU = 200;            // tray icon id, its menu and its first tip
+constexpr int ID_TRAY_DISABLE = 32771;        // "&Disable" / "&Enable"
+constexpr int ID_TRAY_OPEN = 32772;           // "&Open": the property sheet
+constexpr int ID_TRAY_EXIT = 32773;           // "E&xit"
+constexpr int ID_TRAY_ABOUT = 32774;          // "&About Skimbolt"
+constexpr int ID_TRAY_SCAN_NOW = 32775;       // "&Scan Now" / "&Stop Scanning"
+constexpr int ID_TRAY_VIEW_STORIES = 32776;   // "&View Stories"
+constexpr int IDB_TRAY_DISABLED = 160;        // animation strips of the tray states
+constexpr int IDB_TRAY_NORMAL = 161;
+constexpr int IDB_TRAY_NEW_STORIES = 162;
+constexpr int IDB_TRAY_SCANNING = 163;
+constexpr int IDB_SPLASH = 167;               // the splash picture
+constexpr int IDD_SETUP_ALERT = 111;
+constexpr int IDI_SETUP_ALERT = 203;
+constexpr int IDC_SETUP_LINE1 = 1098;         // first missing item
+constexpr int IDC_SETUP_LINE2 = 1099;         // second missing item
+constexpr int IDC_SETUP_HOW = 1100;           // "How?", disabled

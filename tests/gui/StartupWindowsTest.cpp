@@ -1,0 +1,78 @@
+// The splash window (turned off by the command line or a missing picture,
+// one at a time, its picture's size, gone when its timer fires) and the
+// setup alert's lines.
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+#include <wx/stattext.h>
+
+#include "GuiTestSupport.h"
+#include "res/resource.h"
+#include "shell/Resources.h"
+#include "shell/SetupAlertDlg.h"
+#include "shell/SplashWnd.h"
+
+namespace {
+
+TEST(SplashWnd, OneSplashOfThePicturesSizeUntilItsTimerFiresAndNoneWhenTurnedOff) {
+    const std::pair<std::vector<const char*>, bool> switches[] = {
+        {{"skimbolt", "--home", "/tmp/x"}, true}, {{"skimbolt", "--no-splash"}, false},
+        {{"skimbolt", "/EMBEDDING"}, false},      {{"skimbolt", "/Automation"}, false},
+        {{"skimbolt", "--no-splashes"}, true}};
+    for (const auto& [args, bShow] : switches)
+        EXPECT_EQ(CSplashWnd::ShowSplashFromCommandLine(static_cast<int>(args.size()), args.data()), bShow) << args[1];
+    CSplashWnd::EnableSplashScreen(false);
+    CSplashWnd::ShowSplashScreen(nullptr);
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    CTempDir empty;  // no picture: no splash, no error
+    setenv("SKIMBOLT_RES_DIR", empty.Path().c_str(), 1);
+    CSplashWnd::EnableSplashScreen(true);
+    CSplashWnd::ShowSplashScreen(nullptr);
+    unsetenv("SKIMBOLT_RES_DIR");
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+
+    CSplashWnd::ShowSplashScreen(nullptr);
+    CSplashWnd* splash = CSplashWnd::Current();
+    ASSERT_NE(splash, nullptr);
+    CSplashWnd::ShowSplashScreen(nullptr);
+    EXPECT_EQ(CSplashWnd::Current(), splash);
+    PumpFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(splash->GetSize(), LoadResourceBitmap(IDB_SPLASH).GetSize());
+    EXPECT_EQ(splash->Timer().GetInterval(), CSplashWnd::SHOW_MS);
+    wxTimerEvent tick(const_cast<wxTimer&>(splash->Timer()));
+    splash->ProcessWindowEvent(tick);
+    for (int i = 0; i < 100 && CSplashWnd::Current(); ++i) PumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+}
+
+TEST(SetupAlertDlg, LinesNameWhatIsMissingInOrder) {
+    const char* keywords = "1. Keywords for filtering the news sources";
+    const std::tuple<int, int, wxString> cases[] = {
+        {1, 1, wxString(keywords) + "|2. News Sources to scan"}, {1, 0, wxString(keywords) + "|"},
+        {0, 1, "1. News Sources to scan|"}};
+    for (const auto& [bKeywords, bSources, lines] : cases) {
+        CSetupAlertDlg dlg(nullptr);
+        dlg.SetKeywordsMissing(bKeywords);
+        dlg.SetSourcesMissing(bSources);
+        dlg.InitDialog();  // what opening it does
+        auto text = [&](int id) { return static_cast<wxStaticText*>(dlg.FindWindow(id))->GetLabel(); };
+        EXPECT_EQ(text(IDC_SETUP_LINE1) + "|" + text(IDC_SETUP_LINE2), lines);
+    }
+}
+
+TEST(Screenshots, splash) {
+    CSplashWnd::EnableSplashScreen(true);
+    CSplashWnd::ShowSplashScreen(nullptr);
+    ASSERT_NE(CSplashWnd::Current(), nullptr) << "no splash picture";
+    Photograph("splash", CSplashWnd::Current());
+}
+
+TEST(Screenshots, setup_alert) {
+    auto* dlg = new CSetupAlertDlg(nullptr);
+    dlg->SetKeywordsMissing(1);
+    dlg->SetSourcesMissing(1);
+    dlg->InitDialog();
+    Photograph("setup_alert", dlg);
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// The tray icon: its record through add, modify and delete, mouse presses
+// made into messages and commands, the tray menu (recorded, and really shown
+// and photographed), a real tray host, and the animations cut from strips.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/taskbar.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include "GuiTestSupport.h"
+#include "common/Messages.h"
+#include "res/resource.h"
+#include "shell/TrayIcon.h"
+#include "shell/TrayIconSet.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Op = CTrayIcon::ShellOperation;
+
+// Records its shell calls and menus; with onShown set the menu really pops
+// up and onShown runs while it is open. Its hidden owner window records the
+// commands, and the messages it gets are dispatched back as the main window does.
+class CTestTrayIcon : public CTrayIcon {
+public:
+    explicit CTestTrayIcon(CAppCore& core) : CTrayIcon(core, IDR_TRAY_MENU) {
+        owner->Bind(wxEVT_MENU, [this](wxCommandEvent& e) { commands.push_back(e.GetId()); });
+        SetNotificationWnd(owner, WM_TRAY_NOTIFY);
+        SetMessageHandler([this](unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) -> std::intptr_t {
+            messages.push_back(msg == WM_TRAY_NOTIFY ? static_cast<unsigned>(lParam) : msg);
+            return msg == WM_TRAY_NOTIFY ? OnTrayNotification(wParam, lParam) : 0;
+        });
+    }
+    ~CTestTrayIcon() override { owner->Destroy(); }
+    wxFrame* owner = new wxFrame(nullptr, wxID_ANY, "owner");
+    std::vector<int> commands;
+    std::vector<unsigned> messages;  // mouse messages of the callback, else the message
+    std::vector<Op> calls;
+    bool bShellAnswer = true;
+    std::vector<wxString> menuTexts;  // separators as "-"
+    std::function<void(wxMenu&)> onShown;
+
+protected:
+    bool ShellNotifyIcon(Op op, const TrayIconRecord&) override {
+        calls.push_back(op);
+        return bShellAnswer;
+    }
+    void TrackPopupMenu(wxMenu& menu) override {
+        menuTexts.clear();
+        for (wxMenuItem* item : menu.GetMenuItems()) menuTexts.push_back(item->IsSeparator() ? "-" : item->GetItemLabel());
+        if (!onShown) return;
+        wxTimer act, rescue;
+        act.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { onShown(menu); });
+        rescue.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {  // never leave a menu open
+            if (auto cancel = reinterpret_cast<void (*)(void*)>(dlsym(RTLD_DEFAULT, "gtk_menu_shell_cancel")))
+                cancel(menu.m_menu);
+        });
+        act.StartOnce(300);
+        rescue.StartOnce(10000);
+        CTrayIcon::TrackPopupMenu(menu);
+    }
+};
+
+wxIcon SomeIcon() {
+    wxIcon icon;
+    icon.CopyFromBitmap(wxBitmap(16, 16));
+    return icon;
+}
+
+void Fire(CTrayIcon& icon, wxEventType type) {
+    wxTaskBarIconEvent event(type, &icon.TaskBarIcon());
+    icon.TaskBarIcon().ProcessEvent(event);
+}
+
+TEST(TrayIcon, RecordGoesThroughAddModifyDeleteWithTheTipCutTo63Characters) {
+    CGuiTestCore core;
+    CTestTrayIcon icon(core.Core());
+    EXPECT_TRUE(icon.SetIcon(0u));  // nothing shown: no shell call
+    const wxString longTip = wxString(wxUniChar(0xE9), 40) + wxString('x', 30);
+    EXPECT_TRUE(icon.SetTooltipText(longTip));  // kept for the icon to come
+    EXPECT_TRUE(icon.calls.empty());
+    EXPECT_TRUE(icon.SetIcon(SomeIcon(), nullptr));
+    EXPECT_EQ(icon.Record().tip, longTip.Left(63));
+    icon.bShellAnswer = false;
+    EXPECT_FALSE(icon.SetIcon(SomeIcon(), nullptr));
+    EXPECT_FALSE(icon.IsIconShown());  // so the next one is an add
+    icon.bShellAnswer = true;
+    EXPECT_TRUE(icon.SetIcon(IDR_TRAY_MENU));  // icon and tip 200
+    EXPECT_EQ(icon.Record().tip, "Skimbolt, double-click to add keywords to news alert list");
+    EXPECT_TRUE(icon.SetIcon(0u));
+    EXPECT_EQ(icon.calls, (std::vector<Op>{Op::Add, Op::Modify, Op::Add, Op::Delete}));
+}
+
+TEST(TrayIcon, TwoPressesWithinTheDoubleClickTimeMakeADoubleClick) {
+    CGuiTestCore core;
+    CTestTrayIcon icon(core.Core());
+    auto now = std::chrono::steady_clock::time_point{} + 1h;
+    icon.SetClock([&] { return now; });
+    Fire(icon, wxEVT_TASKBAR_LEFT_DOWN);
+    EXPECT_TRUE(icon.messages.empty()) << "no icon shown, no callback";
+    ASSERT_TRUE(icon.SetIcon(SomeIcon(), nullptr));
+    for (auto pause : {5000ms, 100ms, 100ms, 100ms, 5000ms, 100ms}) {
+        now += pause;
+        Fire(icon, wxEVT_TASKBAR_LEFT_DOWN);
+    }
+    EXPECT_EQ(icon.messages, (std::vector<unsigned>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN,
+                                                    WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}));
+    EXPECT_EQ(icon.commands, (std::vector<int>(3, ID_TRAY_OPEN)));  // nothing pending: the settings
+}
+
+TEST(TrayIcon, NotificationHandlesOnlyRightReleaseAndDoubleClickAndFollowsTheState) {
+    CGuiTestCore core;
+    CAppCore& app = core.Core();
+    CTestTrayIcon icon(app);
+    for (unsigned m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE})
+        EXPECT_EQ(icon.OnTrayNotification(IDR_TRAY_MENU, m), 0) << m;
+    EXPECT_EQ(icon.OnTrayNotification(IDR_TRAY_MENU + 1, WM_LBUTTONDBLCLK), 0);
+    app.g_bNewStoriesPending = 1;
+    EXPECT_EQ(icon.OnTrayNotification(IDR_TRAY_MENU, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(icon.messages, std::vector<unsigned>{WM_SHOW_STORIES});
+    EXPECT_EQ(app.g_bNewStoriesPending, 0);
+    EXPECT_EQ(icon.OnTrayNotification(IDR_TRAY_MENU, WM_RBUTTONUP), 1);
+    EXPECT_EQ(icon.menuTexts, (std::vector<wxString>{"&Open", "&View Stories", "-", "&Scan Now", "&Disable",
+                                                     "&About Skimbolt", "-", "E&xit"}));
+    EXPECT_EQ(icon.GetDefaultMenuItem(), ID_TRAY_OPEN);
+    app.g_bEnabled = 0;
+    app.g_bScanning = 1;
+    app.g_bNewStoriesPending = 1;
+    ASSERT_TRUE(icon.SetIcon(SomeIcon(), nullptr));
+    Fire(icon, wxEVT_TASKBAR_CLICK);  // the desktop's menu gesture
+    EXPECT_EQ(icon.menuTexts[3] + icon.menuTexts[4], "&Stop Scanning&Enable");
+    EXPECT_EQ(icon.GetDefaultMenuItem(), ID_TRAY_VIEW_STORIES);
+}
+
+// With a tray host the icon is added; once the host is gone a change fails
+// and leaves no icon, so that the next change adds again.
+TEST(TrayIcon, RealTrayHostTakesTheIconAndLosingItForgetsTheIcon) {
+    CGuiTestCore core;
+    CTrayIcon icon(core.Core(), IDR_TRAY_MENU);
+    const long pid = wxExecute("trayer --edge top --align right --widthtype pixel --width 120", wxEXEC_ASYNC);
+    if (pid <= 0) GTEST_SKIP() << "trayer is not installed (scripts/deps.sh installs it)";
+    for (int i = 0; i < 1000 && !wxTaskBarIcon::IsAvailable(); ++i) PumpFor(20ms);  // a loaded machine starts it slowly
+    EXPECT_TRUE(icon.SetIcon(SomeIcon(), nullptr));
+    wxKill(pid, wxSIGTERM);
+    for (int i = 0; i < 1000 && wxTaskBarIcon::IsAvailable(); ++i) PumpFor(20ms);
+    EXPECT_FALSE(icon.SetIcon(SomeIcon(), nullptr) || icon.IsIconShown());
+}
+
+TEST(TrayIconSet, StripSplitsIntoMaskedFramesCountedRound) {
+    CTrayIconSet set;
+    wxImage strip(32, 16);
+    strip.SetRGB(wxRect(0, 0, 32, 16), 0, 132, 132);
+    strip.SetRGB(wxRect(16, 0, 16, 8), 200, 10, 10);
+    EXPECT_EQ(set.Load(TRAY_SCANNING, wxBitmap(strip)), 2);
+    const wxImage second = wxBitmap(set.GetFrame(TRAY_SCANNING, 3)).ConvertToImage();
+    EXPECT_FALSE(second.IsTransparent(3, 3));
+    EXPECT_TRUE(second.IsTransparent(3, 12));
+    EXPECT_FALSE(set.Load(TRAY_NEW_STORIES, wxBitmap()) || set.GetFrame(TRAY_NEW_STORIES, 0).IsOk());  // missing strip
+}
+
+// The real menu, photographed from the screen while it is open (Photograph
+// takes windows, not menus) and then answered with a key: the chosen
+// command reaches the owner after the menu has closed.
+TEST(Screenshots, tray_menu) {
+    CGuiTestCore core;
+    CTestTrayIcon icon(core.Core());
+    CTempDir scratch;
+    const char* wanted = std::getenv("SKIMBOLT_SCREENSHOT_DIR");
+    const wxString path = wxString::FromUTF8(wanted ? wanted : scratch.Path().c_str()) + "/tray_menu.png";
+    icon.onShown = [&](wxMenu&) {
+        PumpFor(200ms);
+        const wchar_t* import[] = {L"import", L"-window", L"root", L"-trim", L"+repage", path.wc_str(), nullptr};
+        EXPECT_EQ(wxExecute(import, wxEXEC_SYNC | wxEXEC_HIDE_CONSOLE), 0) << "ImageMagick's import failed";
+        wxUIActionSimulator().Char('v');  // "&View Stories"
+    };
+    EXPECT_EQ(icon.OnTrayNotification(IDR_TRAY_MENU, WM_RBUTTONUP), 1);
+    for (int i = 0; i < 100 && icon.commands.empty(); ++i) PumpFor(20ms);
+    EXPECT_EQ(icon.commands, std::vector<int>{ID_TRAY_VIEW_STORIES});
+    EXPECT_GT(wxImage(path).GetHeight(), 100);  // eight rows
+    if (wanted) std::printf("screenshot: %s\n", path.utf8_string().c_str());
+}
+
+}  // namespace
