@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
@@ -103,8 +104,11 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     auto* grid = new wxFlexGridSizer(2, 6, du(2, 3).y, du(2, 3).x);
     for (int col = 1; col < 6; col += 2) grid->AddGrowableCol(col, 1);
     for (int slot = 0; slot < WORD_SLOTS; ++slot) {
-        m_btnToggles[slot] = new wxButton(frame, IDC_KEYWORD_TOGGLE1 + slot, wxEmptyString, wxDefaultPosition,
-                                          wxDefaultSize, wxBU_EXACTFIT);
+        // Signs when the images are there, else "+" and a minus sign.
+        m_btnToggles[slot] = m_hbmInclude.IsOk() && m_hbmExclude.IsOk()
+                                 ? new wxBitmapButton(frame, IDC_KEYWORD_TOGGLE1 + slot, m_hbmInclude)
+                                 : new wxButton(frame, IDC_KEYWORD_TOGGLE1 + slot, wxEmptyString,
+                                                wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
         m_editWords[slot] = new wxTextCtrl(frame, kWordIds[slot], wxEmptyString, wxDefaultPosition,
                                            wxSize(du(50, 12).x, -1), wxTE_PROCESS_ENTER);
         grid->Add(m_btnToggles[slot], 0, wxALIGN_CENTER_VERTICAL);
@@ -166,9 +170,8 @@ void CKeywordPropDlg::SetToggle(int slot, bool bExclude) {
     m_bExclude[slot] = bExclude;
     wxButton* button = m_btnToggles[slot];
     const wxBitmap& bitmap = bExclude ? m_hbmExclude : m_hbmInclude;
-    if (bitmap.IsOk()) {
-        button->SetBitmap(bitmap);
-        button->SetLabel(wxEmptyString);
+    if (m_hbmInclude.IsOk() && m_hbmExclude.IsOk()) {
+        button->SetBitmapLabel(bitmap);
     } else {
         button->SetLabel(bExclude ? wxString::FromUTF8("\xe2\x88\x92") : wxString("+"));
     }

@@ -58,6 +58,7 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     m_editCount = new wxTextCtrl(m_frameStatus, IDC_SHEET_ACTIVE_COUNT, wxEmptyString, wxDefaultPosition,
                                  wxSize(du(16, 10).x, -1), wxTE_READONLY | wxTE_CENTRE | wxBORDER_NONE);
     m_editCount->SetBackgroundColour(m_frameStatus->GetBackgroundColour());
+    m_editCount->DisableFocusFromKeyboard();  // a display only: Tab goes from Help to Done
     status->Add(m_editCount, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 4);
     m_frameStatus->SetSizer(status);
     m_btnDone = new wxButton(this, IDC_SHEET_DONE, "&Done");
@@ -132,6 +133,9 @@ bool CNewsPropSheet::LeavePage(int index) {
     }
     if (page == m_optionsPage) return m_optionsPage->OnKillActive();
     if (page == m_connectionPage) return m_connectionPage->OnKillActive();
+    // The News Sources page, once added, finishes its pending empty-source
+    // warning here (also on Done):
+    //   if (page == m_sourcesPage) m_sourcesPage->FinishPendingWarning();
     return true;
 }
 
