@@ -205,6 +205,17 @@ TEST_F(SheetTest, KeywordGroupsAddApplyRemoveAndRefusals) {
     EXPECT_EQ(list->GetItemCount(), 0);
 }
 
+TEST(KeywordGroupText, StoredGroupsSplitIntoAtMostSixSignedWords) {
+    const std::vector<KeywordWord> words = SplitKeywordGroup("+wall_street-e-mail+a+b+c+d");
+    ASSERT_EQ(words.size(), 6u);
+    EXPECT_EQ(words[0].word, "wall street");
+    EXPECT_FALSE(words[0].bExclude);
+    EXPECT_EQ(words[1].word, "e") << "a sign inside a word cuts it";
+    EXPECT_TRUE(words[1].bExclude);
+    EXPECT_EQ(words[2].word, "mail");
+    EXPECT_EQ(words[5].word, "c") << "words past the sixth are not shown";
+}
+
 TEST_F(SheetTest, LeavingTheKeywordsPageAsksOnlyAfterAnEdit) {
     Sheet();
     Type(IDC_KEYWORD_WORD1, "storm");
