@@ -178,18 +178,22 @@ void CNewsPropSheet::ShowContextHelpAt(const wxPoint& screenPoint) {
     ShowHelpPopup(this, HelpTextForControl(FindHelpControlAt(screenPoint)));
 }
 
-void CNewsPropSheet::OnHelp(wxCommandEvent&) { ShowContextHelpAt(wxGetMousePosition()); }
-
-void CNewsPropSheet::OnCharHook(wxKeyEvent& event) {
-    if (event.GetKeyCode() != WXK_F1) {
-        event.Skip();
-        return;
-    }
-    // F1: the control under the mouse, else the one with the focus.
+void CNewsPropSheet::ShowHelpForPointerOrFocus() {
+    // The control under the mouse; else (a key was pressed, the pointer
+    // rests elsewhere) the one with the focus; else the overview.
     int id = FindHelpControlAt(wxGetMousePosition());
     if (!HelpTopicForControl(id)) {
         const wxWindow* focus = FindFocus();
         if (focus && HelpTopicForControl(focus->GetId())) id = focus->GetId();
     }
     ShowHelpPopup(this, HelpTextForControl(id));
+}
+
+void CNewsPropSheet::OnHelp(wxCommandEvent&) { ShowHelpForPointerOrFocus(); }
+
+void CNewsPropSheet::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_F1)
+        ShowHelpForPointerOrFocus();
+    else
+        event.Skip();
 }
