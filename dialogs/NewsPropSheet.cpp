@@ -13,6 +13,7 @@
 #include "dialogs/ContextHelp.h"
 #include "dialogs/KeywordPropDlg.h"
 #include "dialogs/OptionsDlg.h"
+#include "dialogs/SourcesPropPage.h"
 #include "dialogs/TimingPropPage.h"
 #include "engine/NewsWatch.h"
 #include "res/resource.h"
@@ -34,9 +35,8 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     m_optionsPage = new COptionsDlg(book, core);
     m_connectionPage = new CTimingPropPage(book, core);
     book->AddPage(m_keywordsPage, "Keywords");
-    // The News Sources page is the second tab:
-    //   m_sourcesPage = new CSourcesPropPage(book, core, [this](int n) { SetActiveSourceCount(n); });
-    //   book->AddPage(m_sourcesPage, "News Sources");
+    m_sourcesPage = new CSourcesPropPage(book, core, [this](int n) { SetActiveSourceCount(n); });
+    book->AddPage(m_sourcesPage, "News Sources");
     book->AddPage(m_optionsPage, "Options");
     book->AddPage(m_connectionPage, "Connection");
 
@@ -71,8 +71,8 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     GetInnerSizer()->Add(row, 0, wxEXPAND | wxTOP, du(4, 4).y);
     LayoutDialog();
 
-    // Until the News Sources page counts them: the pages the next scan reads.
-    SetActiveSourceCount(static_cast<int>(core.ConfiguredPages().size()));
+    // The count the News Sources page gave while it was filled, before the panel existed.
+    SetActiveSourceCount(m_nEarlyCount);
 
     Bind(wxEVT_BOOKCTRL_PAGE_CHANGING, &CNewsPropSheet::OnPageChanging, this);
     Bind(wxEVT_BOOKCTRL_PAGE_CHANGED, &CNewsPropSheet::OnPageChanged, this);
@@ -83,13 +83,17 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
 
     // Each page is made active once, Keywords last, which stays active.
     for (wxWindow* page : {static_cast<wxWindow*>(m_connectionPage), static_cast<wxWindow*>(m_optionsPage),
-                           m_sourcesPage, static_cast<wxWindow*>(m_keywordsPage)}) {
+                           static_cast<wxWindow*>(m_sourcesPage), static_cast<wxWindow*>(m_keywordsPage)}) {
         const int index = page ? book->FindPage(page) : wxNOT_FOUND;
         if (index != wxNOT_FOUND) book->ChangeSelection(index);
     }
 }
 
 void CNewsPropSheet::SetActiveSourceCount(int count) {
+    if (!m_editCount) {
+        m_nEarlyCount = count;
+        return;
+    }
     if (count == 0 && m_bSourcesShown == 1) {
         m_bSourcesShown = 0;
         m_iconNoSources->Show();
@@ -133,9 +137,8 @@ bool CNewsPropSheet::LeavePage(int index) {
     }
     if (page == m_optionsPage) return m_optionsPage->OnKillActive();
     if (page == m_connectionPage) return m_connectionPage->OnKillActive();
-    // The News Sources page, once added, finishes its pending empty-source
-    // warning here (also on Done):
-    //   if (page == m_sourcesPage) m_sourcesPage->FinishPendingWarning();
+    // The News Sources page finishes its pending empty-source warning (also on Done).
+    if (page == m_sourcesPage) m_sourcesPage->FinishPendingWarning();
     return true;
 }
 

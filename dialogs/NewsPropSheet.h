@@ -13,6 +13,7 @@
 class CAppCore;
 class CKeywordPropDlg;
 class COptionsDlg;
+class CSourcesPropPage;
 class CTimingPropPage;
 class wxBookCtrlEvent;
 class wxButton;
@@ -63,7 +64,7 @@ private:
     CAppCore& m_core;
     CTimingPropPage* m_connectionPage = nullptr;
     CKeywordPropDlg* m_keywordsPage = nullptr;
-    wxWindow* m_sourcesPage = nullptr;  // the News Sources page, once it is added
+    CSourcesPropPage* m_sourcesPage = nullptr;
     COptionsDlg* m_optionsPage = nullptr;
     wxButton* m_btnDone = nullptr;
     wxButton* m_btnHelp = nullptr;
@@ -72,4 +73,5 @@ private:
     wxStaticBitmap* m_iconSources = nullptr;
     wxTextCtrl* m_editCount = nullptr;
     int m_bSourcesShown = 1;
+    int m_nEarlyCount = 0;
 };

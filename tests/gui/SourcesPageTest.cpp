@@ -19,6 +19,7 @@
 #include "SourcesTestSupport.h"
 #include "app/SourceUpdate.h"
 #include "dialogs/EmptySourceWarningDlg.h"
+#include "dialogs/NewsPropSheet.h"
 #include "dialogs/SourcesPropPage.h"
 #include "dialogs/UpdateProgressDlg.h"
 #include "dialogs/UrlPropPage.h"
@@ -254,14 +255,9 @@ TEST(Screenshots, sheet_sources) {
                           "0 11 Opinion", "0 12 Travel", "0 13 Obituaries"})
         catalogue += c + std::string(" http://courier.example/") + std::to_string(++n) + "\r\n";
     CSourcesTestCore core(catalogue + "0 Evening Post\r\n0 1 Front http://post.example/\r\n");
-    auto* dialog = new wxDialog(nullptr, wxID_ANY, "Skimbolt");
-    auto* book = new wxNotebook(dialog, wxID_ANY);
-    book->AddPage(new wxPanel(book), "Keywords");
-    book->AddPage(new CSourcesPropPage(book, core.Core(), {}), "News Sources", true);
-    book->AddPage(new wxPanel(book), "Options");
-    book->AddPage(new wxPanel(book), "Connection");
-    dialog->SetClientSize(book->GetBestSize());
-    Photograph("sheet_sources", dialog);
+    auto* sheet = new CNewsPropSheet(nullptr, core.Core(), "Skimbolt");
+    sheet->ShowSourcesPage();
+    Photograph("sheet_sources", sheet);
     wxTheApp->ProcessIdle();
 }
 
