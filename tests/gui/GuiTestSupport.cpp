@@ -8,8 +8,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
+#include <wx/utils.h>
 #include <wx/image.h>
 
 bool ClickButton(wxWindow* parent, int id) {
@@ -49,14 +48,12 @@ void Photograph(const char* name, wxTopLevelWindow* window) {
     PumpFor(std::chrono::milliseconds(100));  // the children draw themselves
     window->Update();
     const wxRect rect = window->GetScreenRect();
-    wxBitmap bitmap(rect.width, rect.height, 24);
-    {
-        wxScreenDC screen;
-        wxMemoryDC memory(bitmap);
-        ASSERT_TRUE(memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y));
-    }
-    ASSERT_TRUE(bitmap.ConvertToImage().SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG)) << path;
-
+    // A wxScreenDC gives the first picture of the run again on later calls
+    // under GTK 3, so the screen is copied with ImageMagick's import.
+    const std::string geometry = std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
+                                 std::to_string(rect.x) + "+" + std::to_string(rect.y);
+    const char* const argv[] = {"import", "-window", "root", "-crop", geometry.c_str(), path.c_str(), nullptr};
+    ASSERT_EQ(wxExecute(argv, wxEXEC_SYNC | wxEXEC_NODISABLE), 0) << "import could not copy the screen";
     wxImage image;
     ASSERT_TRUE(image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
     EXPECT_EQ(image.GetSize(), rect.GetSize());
