@@ -4,11 +4,7 @@
 
 CStoryListCtrl::CStoryListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
     : wxListCtrl(parent, id, pos, size, wxLC_REPORT | wxLC_VIRTUAL | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN) {
-    // The rows are drawn by an inner window that gets the mouse (the header
-    // is another); the tips are set on it.
-    for (wxWindow* child : GetChildren())
-        if (wxString(child->GetClassInfo()->GetClassName()) != "wxListHeaderWindow")
-            child->Bind(wxEVT_MOTION, &CStoryListCtrl::OnCellMotion, this);
+    for (wxWindow* child : GetChildren()) child->Bind(wxEVT_MOTION, &CStoryListCtrl::OnCellMotion, this);
 }
 
 void CStoryListCtrl::SetRows(std::vector<StoryRow> rows) {
@@ -81,10 +77,17 @@ int CStoryListCtrl::OnGetItemImage(long item) const {
     return item >= 0 && item < GetRowCount() ? m_rows[static_cast<size_t>(item)].image : -1;
 }
 
+wxWindow* CStoryListCtrl::CellWindow() const {
+    wxWindow* cells = this->GetChildren().empty() ? nullptr : GetChildren().front();
+    for (wxWindow* child : GetChildren())
+        if (child->GetPosition().y > cells->GetPosition().y) cells = child;
+    return cells ? cells : const_cast<CStoryListCtrl*>(this);
+}
+
 void CStoryListCtrl::OnCellMotion(wxMouseEvent& event) {
     event.Skip();
-    auto* cells = dynamic_cast<wxWindow*>(event.GetEventObject());
-    if (!cells || !InReportView()) return;
+    wxWindow* cells = CellWindow();
+    if (event.GetEventObject() != cells || !InReportView()) return;
     int flags = 0;
     long column = 0;
     const long row = HitTest(event.GetPosition(), flags, &column);

@@ -38,6 +38,10 @@ public:
     // Selects and focuses one row, and only that one.
     void SelectOnly(long row);
 
+    // The inner window that draws the rows and gets the mouse over them (the
+    // column header is another, above it); it carries the tips.
+    wxWindow* CellWindow() const;
+
     // A story's time found as the list shows it: local time, "12/3 12:07 AM".
     static wxString FormatFoundTime(std::time_t found);
     // The tooltip a row with this description shows (its first characters).

@@ -86,7 +86,8 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
         event.Skip();
     };
     m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, enableWhenSelected);
-    m_pList->Bind(wxEVT_SET_FOCUS, enableWhenSelected);
+    m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, enableWhenSelected);
+    for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, enableWhenSelected);
 
     Fill();
 }

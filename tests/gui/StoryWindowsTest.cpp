@@ -144,6 +144,25 @@ TEST_F(StoryWindowsTest, FillShowsNewestFirstWithCountsCaptionAndDisabledCommand
     EXPECT_EQ(m_pList->GetTitle(), "Story List : 5 New stories!");
     EXPECT_EQ(Rows()->GetItemText(0, 1), Rows()->Row(0).date);
 
+    // Hovering a row shows its description; a row without one shows none.
+    AddStory("described", STORY_NEW, "What the story " + std::string(100, 'x'));
+    m_pList->Fill();
+    wxWindow* cells = Rows()->CellWindow();
+    auto hover = [&](long row) {
+        wxRect rect;
+        Rows()->GetItemRect(row, rect);
+        wxMouseEvent motion(wxEVT_MOTION);
+        motion.SetPosition(cells->ScreenToClient(Rows()->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2))));
+        motion.SetEventObject(cells);
+        cells->ProcessWindowEvent(motion);
+        return cells->GetToolTipText().utf8_string();
+    };
+    EXPECT_EQ(hover(0), ("What the story " + std::string(100, 'x')).substr(0, 79));
+    EXPECT_EQ(hover(1), "");
+    SendCommand(m_pList, ID_STORY_DELETE);  // nothing selected: nothing happens
+    Select({0});
+    SendCommand(m_pList, ID_STORY_DELETE);
+
     Select({3, 4, 5, 6});
     SendCommand(m_pList, ID_STORY_MARK_READ);
     EXPECT_EQ(m_pList->GetTitle(), "Story List : 1 New story!");
