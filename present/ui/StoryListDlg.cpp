@@ -74,7 +74,10 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_UNREAD); }, ID_STORY_MARK_UNREAD);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_READ); }, ID_STORY_MARK_READ);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnProperties(); }, ID_STORY_PROPERTIES);
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnClose(); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        if (event.CanVeto()) OnClose();
+        else Destroy();
+    });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         m_layout.Layout();
         event.Skip();
