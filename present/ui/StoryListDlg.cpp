@@ -100,7 +100,7 @@ void CStoryListDlg::CreateControls() {
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
     SetClientSize(size(324, 161));
 
-    auto* frame = new wxStaticBox(this, IDC_STORY_FRAME, wxEmptyString, at(7, 2), size(310, 15));
+    auto* frame = new wxStaticBox(this, IDC_STORY_FRAME, wxEmptyString, at(7, 0), size(310, 18));
     m_pList = new CStoryListCtrl(this, IDC_STORY_LIST, at(7, 19), size(310, 114));
     m_pList->AssignImageList(LoadStateImages(), wxIMAGE_LIST_SMALL);
 
@@ -121,12 +121,13 @@ void CStoryListDlg::CreateControls() {
     };
     std::vector<wxWindow*> headerControls{frame};
     for (const Header& h : headers) {
-        const wxPoint iconAt = at(h.x, 6);
-        headerControls.push_back(new wxStaticBitmap(this, h.iconId, StateBitmap(h.image),
-                                                    wxPoint(iconAt.x, iconAt.y - kImageSize / 4),
-                                                    wxSize(kImageSize, kImageSize)));
-        headerControls.push_back(new wxStaticText(this, h.labelId, h.label, at(h.x + 12, 6), size(h.labelWidth, 9)));
-        *h.count = new wxStaticText(this, h.countId, "0", at(h.x + 12 + h.labelWidth, 6), size(24, 9));
+        auto* label = new wxStaticText(this, h.labelId, h.label, at(h.x + 12, 7), size(h.labelWidth, 9));
+        // The image centred on the label's line.
+        const wxPoint iconAt(at(h.x, 0).x, label->GetPosition().y + (label->GetSize().y - kImageSize) / 2);
+        headerControls.push_back(
+            new wxStaticBitmap(this, h.iconId, StateBitmap(h.image), iconAt, wxSize(kImageSize, kImageSize)));
+        headerControls.push_back(label);
+        *h.count = new wxStaticText(this, h.countId, "0", at(h.x + 12 + h.labelWidth, 7), size(24, 9));
         headerControls.push_back(*h.count);
     }
 

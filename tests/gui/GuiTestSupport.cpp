@@ -52,7 +52,7 @@ void Photograph(const char* name, wxTopLevelWindow* window) {
     // under GTK 3, so the screen is copied with ImageMagick's import.
     const std::string geometry = std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
                                  std::to_string(rect.x) + "+" + std::to_string(rect.y);
-    const char* const argv[] = {"import", "-window", "root", "-crop", geometry.c_str(), path.c_str(), nullptr};
+    const char* const argv[] = {"import", "-window", "root", "-crop", geometry.c_str(), "+repage", path.c_str(), nullptr};
     ASSERT_EQ(wxExecute(argv, wxEXEC_SYNC | wxEXEC_NODISABLE), 0) << "import could not copy the screen";
     wxImage image;
     ASSERT_TRUE(image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
