@@ -84,15 +84,19 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
     });
     m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnView(); });
     m_pList->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent&) { OnPopupMenu(); });
-    auto enableWhenSelected = [this](wxEvent& event) {
-        if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
-        event.Skip();
-    };
-    m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, enableWhenSelected);
-    m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, enableWhenSelected);
-    for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, enableWhenSelected);
+    m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
+    m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
+    for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
 
     Fill();
+}
+
+// The list's inner windows outlive this part of the window while they are
+// destroyed, and may still get the focus then.
+CStoryListDlg::~CStoryListDlg() {
+    m_pList->Unbind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
+    m_pList->Unbind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
+    for (wxWindow* child : m_pList->GetChildren()) child->Unbind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
 }
 
 void CStoryListDlg::CreateControls() {
@@ -213,6 +217,16 @@ void CStoryListDlg::ShowCounts() {
 void CStoryListDlg::EnableRowCommands(bool bEnable) {
     for (int id : {IDC_STORY_DELETE, IDC_STORY_VIEW, IDC_STORY_BOOKMARK})
         if (wxWindow* button = FindWindow(id)) button->Enable(bEnable);
+}
+
+void CStoryListDlg::OnRowEvent(wxListEvent& event) {
+    if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
+    event.Skip();
+}
+
+void CStoryListDlg::OnRowsFocused(wxFocusEvent& event) {
+    if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
+    event.Skip();
 }
 
 void CStoryListDlg::OnView() {
