@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/utils.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/utils.h>
 
