@@ -7,6 +7,7 @@ struct Entry {
 };
 
 constexpr Entry kStrings[] = {
+    {100, "&About Skimbolt..."},
     {130, "Windows sockets initialization failed."},
     {131, "System resources low, could not start Skimbolt."},
     {132, "News Sources to scan"},
@@ -18,6 +19,9 @@ constexpr Entry kStrings[] = {
     {139, "The URL entered already exists."},
     {140, "The maximum number of keywords allowed has been reached."},
     {142, "Url not found"},
+    {160, "Skimbolt is disabled..."},
+    {162, "Double-click to view your New Stories!"},
+    {163, "Skimbolt is scanning for new stories..."},
     {200, "Skimbolt, double-click to add keywords to news alert list"},
 };
 }  // namespace

@@ -6,3 +6,27 @@
 // Keywords page: the group editor's buttons.
 constexpr int IDC_KEYWORD_CLEAR = 1037;  // "Clear": empty the editor
 constexpr int IDC_KEYWORD_ADD = 1169;    // "Add" / "Apply": store the editor's group
+
+// Main window (hidden dialog 103) and its tray menu 200.
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDR_MAINFRAME = 102;         // the application icon
+constexpr int IDD_SKIMBOLT_DIALOG = 103;
+constexpr int IDR_TRAY_MENU = 200;         // tray icon id, menu and first tip
+constexpr int IDM_ABOUTBOX = 16;           // system-menu item "&About Skimbolt..."
+constexpr int IDC_MAIN_HELP = 1016;        // the hidden window's "Help" button
+constexpr int ID_TRAY_DISABLE = 32771;
+constexpr int ID_TRAY_OPEN = 32772;
+constexpr int ID_TRAY_EXIT = 32773;
+constexpr int ID_TRAY_ABOUT = 32774;
+constexpr int ID_TRAY_SCAN_NOW = 32775;
+constexpr int ID_TRAY_VIEW_STORIES = 32776;
+
+// About box 100.
+constexpr int IDC_ABOUT_WEB_ADDRESS = 1135;  // the maker's web address; opens it
+
+// Source status window.
+constexpr int IDD_SOURCE_STATUS = 2100;
+constexpr int IDC_STATUS_PAGES = 2101;     // every scanned page, failing ones first
+constexpr int IDC_STATUS_PROBLEMS = 2102;  // problems met with files this run
+constexpr int IDC_STATUS_REFRESH = 2103;
+constexpr int IDC_STATUS_SUMMARY = 2104;

@@ -1,0 +1,272 @@
+#include "shell/SkimboltDlg.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <wx/button.h>
+#include <wx/msgdlg.h>
+
+#include "app/AppCore.h"
+#include "cli/NewStoryTracker.h"
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "engine/NewsWatch.h"
+#include "res/resource.h"
+#include "shell/AboutDlg.h"
+#include "shell/Resources.h"
+
+namespace {
+constexpr int IDC_MAIN_OK = 1;
+constexpr int kAnimationPeriodMs = 400;
+constexpr int kResumePeriodMs = 500;
+// The tip of each tray state, by string-table number.
+constexpr int kTrayTips[] = {200, 160, 163, 162};
+// Frames of each state's animation.
+constexpr int kTrayFrames[] = {1, 1, 11, 5};
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CSkimboltDlg, wxDialog)
+    EVT_TIMER(wxID_ANY, CSkimboltDlg::OnTimer)
+    EVT_MENU(ID_TRAY_SCAN_NOW, CSkimboltDlg::OnScanNow)
+    EVT_MENU(ID_TRAY_DISABLE, CSkimboltDlg::OnDisable)
+    EVT_MENU(ID_TRAY_ABOUT, CSkimboltDlg::OnAbout)
+    EVT_MENU(ID_TRAY_EXIT, CSkimboltDlg::OnExit)
+    EVT_BUTTON(IDC_MAIN_OK, CSkimboltDlg::OnOk)
+    EVT_CLOSE(CSkimboltDlg::OnClose)
+wxEND_EVENT_TABLE()
+
+CSkimboltDlg::CSkimboltDlg(CAppCore& core)
+    : wxDialog(nullptr, IDD_SKIMBOLT_DIALOG, "Skimbolt"),
+      m_core(core),
+      m_target(*this, [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); }),
+      m_notifier(this),
+      m_pNewStories(std::make_unique<CNewStoryTracker>(core.Archive(), &core.Catalogue())),
+      m_watchdogTimer(this, TIMER_FETCH_WATCHDOG),
+      m_animationTimer(this, TIMER_TRAY_ANIMATION),
+      m_maintenanceTimer(this, TIMER_ARCHIVE_MAINTENANCE),
+      m_resumeTimer(this, TIMER_RESUME_AFTER_STOP) {
+    const char* trace = std::getenv("SKIMBOLT_TRACE");
+    m_bTrace = trace && *trace && *trace != '0';
+    auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
+    auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
+    new wxButton(this, IDC_MAIN_OK, "OK", at(7, 7), size(50, 14));
+    new wxButton(this, IDC_MAIN_HELP, "Help", at(7, 24), size(50, 14));
+    SetClientSize(size(64, 44));
+    SetIcons(LoadResourceIconBundle(IDR_MAINFRAME));
+
+    // Stories already new before this run were announced by an earlier one.
+    m_pNewStories->MarkCurrentAsKnown();
+    m_maintenanceTimer.Start(CAppCore::MAINTENANCE_PERIOD_MS);
+    m_core.g_strTrayTip = "Loading Skimbolt...";
+    SetDiagnosticSink(this);
+}
+
+CSkimboltDlg::~CSkimboltDlg() {
+    SetDiagnosticSink(nullptr);
+    m_target.Close();
+}
+
+void CSkimboltDlg::Trace(const std::string& line) const {
+    if (m_bTrace) std::fprintf(stderr, "skimbolt: %s\n", line.c_str());
+}
+
+std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+    switch (message) {
+    case WM_NEW_STORIES:
+        m_bStoriesFound = true;
+        break;
+    case WM_SCAN_STARTED:
+        m_core.g_bScanning = 1;
+        SetTrayState(TRAY_FROM_FLAGS);
+        break;
+    case WM_SCAN_FINISHED:
+        m_core.g_bScanning = 0;
+        SetTrayState(TRAY_FROM_FLAGS);
+        if (m_bStoriesFound) {
+            NotifyNewStories(false);
+            m_bStoriesFound = false;
+        }
+        break;
+    case WM_SHOW_STORIES:
+        NotifyNewStories(true);
+        break;
+    case WM_NEED_SETUP:
+        Trace("setup needed " + std::to_string(lParam));
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+int CSkimboltDlg::StateFromFlags() {
+    if (m_core.g_bEnabled == 0) return TRAY_DISABLED;
+    if (m_core.g_bScanning == 1) return TRAY_SCANNING;
+    if (m_core.g_bNewStoriesPending == 1 && m_core.Settings().GetFlag(SETTING_AUTO_STORY_POPUP) == 0)
+        return TRAY_NEW_STORIES;
+    return TRAY_NORMAL;
+}
+
+void CSkimboltDlg::SetTrayState(int state) {
+    if (state < TRAY_NORMAL || state > TRAY_NEW_STORIES) state = StateFromFlags();
+    m_nTrayState = state;
+    m_core.g_strTrayTip = LoadStringText(kTrayTips[state]);
+    Trace("tray state " + std::to_string(state) + " \"" + m_core.g_strTrayTip + "\"");
+    m_animationTimer.Stop();
+    if (kTrayFrames[state] == 1) {
+        g_nTrayFrame = 0;
+        ShowTrayFrame(0);
+        return;
+    }
+    m_animationTimer.Start(kAnimationPeriodMs);
+    NextTrayFrame(false);
+}
+
+void CSkimboltDlg::NextTrayFrame(bool bContinue) {
+    // Every frame follows the flags: after Stop Scanning the state asked for
+    // gives way to the scanning frames until the pass has ended.
+    const int state = StateFromFlags();
+    m_core.g_strTrayTip = LoadStringText(kTrayTips[state]);
+    int frame = bContinue ? g_nTrayFrame : 0;
+    if (frame >= kTrayFrames[state]) frame = 0;
+    m_nTrayState = state;
+    ShowTrayFrame(frame);
+    g_nTrayFrame = frame + 1;
+}
+
+void CSkimboltDlg::ShowTrayFrame(int) {}
+
+void CSkimboltDlg::NotifyNewStories(bool bForce) {
+    CNewsSettings& settings = m_core.Settings();
+    const bool bAutoPopup = settings.GetFlag(SETTING_AUTO_STORY_POPUP) == 1;
+    const bool bSoundDue =
+        settings.GetFlag(SETTING_STORIES_HAVE_SOUND) == 1 && !bForce && m_core.g_bNewStoriesPending == 0;
+    if (bForce || bAutoPopup) {
+        m_core.g_bNewStoriesPending = 0;
+    } else {
+        m_core.g_bNewStoriesPending = 1;
+    }
+    SetTrayState(TRAY_FROM_FLAGS);
+    (void)bSoundDue;
+    if (!bForce) ShowNewStoriesNotice();
+}
+
+bool CSkimboltDlg::NewStoryNoticesWanted() { return true; }
+
+void CSkimboltDlg::ShowNewStoriesNotice() {
+    const std::vector<CStory> stories = m_pNewStories->TakeNewStories();
+    if (stories.empty() || !NewStoryNoticesWanted()) return;
+    std::vector<std::string> headlines;
+    for (const CStory& story : stories) headlines.push_back(story.GetHeadline());
+    const DesktopNotice notice = NewStoriesNotice(static_cast<int>(stories.size()), headlines);
+    const bool bShown = m_notifier.Show(notice, [this] { OnTrayDoubleClick(); });
+    Trace(std::string("notice ") + (bShown ? "shown" : "not shown") + ": " + notice.title);
+}
+
+void CSkimboltDlg::OnDiagnostic(const Diagnostic& d) {
+    // Any thread: the notice is shown by the user-interface thread.
+    CallAfter([this, d] { ShowProblemNotice(d); });
+}
+
+void CSkimboltDlg::ShowProblemNotice(const Diagnostic& d) {
+    if (!m_problemFiles.insert(d.subject).second) return;
+    const DesktopNotice notice = ProblemNotice(DiagnosticKindText(d.kind), d.subject, d.detail);
+    m_notifier.Show(notice, {});
+    Trace("problem notice: " + notice.title);
+}
+
+void CSkimboltDlg::ComeForward() {
+    Trace("come forward");
+    OnTrayDoubleClick();
+}
+
+void CSkimboltDlg::OnTrayDoubleClick() {
+    if (m_core.g_bNewStoriesPending == 1) {
+        OnWindowMessage(WM_SHOW_STORIES, 0, 0);
+        m_core.g_bNewStoriesPending = 0;
+    }
+}
+
+void CSkimboltDlg::OnTimer(wxTimerEvent& event) {
+    switch (event.GetId()) {
+    case TIMER_FETCH_WATCHDOG:
+        m_core.OnFetchWatchdog();
+        break;
+    case TIMER_TRAY_ANIMATION:
+        NextTrayFrame(true);
+        break;
+    case TIMER_ARCHIVE_MAINTENANCE:
+        m_core.OnArchiveMaintenance();
+        break;
+    case TIMER_RESUME_AFTER_STOP:
+        if (m_core.g_bScanning == 1) break;
+        m_resumeTimer.Stop();
+        if (CNewsWatch* watch = m_core.Scanner()) {
+            watch->ClearPendingWork();
+            watch->Activate();
+        }
+        break;
+    default:
+        event.Skip();
+    }
+}
+
+void CSkimboltDlg::OnScanNow(wxCommandEvent&) {
+    CNewsWatch* watch = m_core.Scanner();
+    if (m_core.g_bScanning == 1) {
+        if (watch) watch->Deactivate();
+        SetTrayState(m_core.g_bNewStoriesPending == 0 ? TRAY_NORMAL : TRAY_NEW_STORIES);
+        m_resumeTimer.Start(kResumePeriodMs);
+        return;
+    }
+    m_core.g_bEnabled = 1;
+    if (watch) {
+        watch->Activate();
+        watch->TriggerScan();
+    }
+    SetTrayState(TRAY_FROM_FLAGS);
+}
+
+void CSkimboltDlg::OnDisable(wxCommandEvent&) {
+    CNewsWatch* watch = m_core.Scanner();
+    if (m_core.g_bEnabled != 1) {
+        m_core.g_bEnabled = 1;
+        SetTrayState(TRAY_FROM_FLAGS);
+        if (watch) watch->Activate();
+    } else {
+        m_core.g_bEnabled = 0;
+        SetTrayState(TRAY_FROM_FLAGS);
+        if (watch) watch->Deactivate();
+    }
+}
+
+void CSkimboltDlg::OnAbout(wxCommandEvent&) {
+    CAboutDlg about(this);
+    about.ShowModal();
+}
+
+void CSkimboltDlg::OnExit(wxCommandEvent&) {
+    m_bExitRequested = true;
+    Close(true);
+}
+
+void CSkimboltDlg::OnOk(wxCommandEvent&) { Hide(); }
+
+void CSkimboltDlg::OnClose(wxCloseEvent&) {
+    if (!m_bExitRequested) {
+        Hide();
+        return;
+    }
+    Trace("exit");
+    if (CNewsWatch* watch = m_core.Scanner()) watch->Deactivate();
+    m_core.StoryPages().CleanUpPages();
+    // A request the scanning thread left waiting is answered with 0, so
+    // that it can end.
+    m_target.Close();
+    m_core.Stop();
+    m_watchdogTimer.Stop();
+    m_animationTimer.Stop();
+    m_maintenanceTimer.Stop();
+    m_resumeTimer.Stop();
+    Destroy();
+}
