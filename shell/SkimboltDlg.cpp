@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/msgdlg.h>
 
@@ -268,5 +269,7 @@ void CSkimboltDlg::OnClose(wxCloseEvent&) {
     m_animationTimer.Stop();
     m_maintenanceTimer.Stop();
     m_resumeTimer.Stop();
+    const bool bMainWindow = wxTheApp && wxTheApp->GetTopWindow() == this;
     Destroy();
+    if (bMainWindow) wxTheApp->ExitMainLoop();
 }
