@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Renders the program's pictures from their SVG sources in res/art/ into
+# res/images/ (and the desktop theme's icon sizes into res/desktop/icons/).
+# The PNGs are committed, so building never needs this; run it after
+# changing a source. Needs rsvg-convert (librsvg2-bin) and ImageMagick.
+#
+# Pictures shown through a mask colour (image lists, tray frames) come out
+# fully opaque: a pixel is either drawn or exactly the mask colour, never a
+# blend of the two. The others keep their alpha channel.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+art="$root/res/art"
+images="$root/res/images"
+icons="$root/res/desktop/icons"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+
+for tool in rsvg-convert convert; do
+  command -v "$tool" >/dev/null || { echo "gen_images.sh: $tool is missing (apt-get install librsvg2-bin imagemagick)" >&2; exit 1; }
+done
+
+# Reproducible files: no time stamps or other text chunks.
+png_opts=(-strip -define png:exclude-chunks=date,time,tIME)
+
+# render SOURCE OUTPUT MODE [SIZE]
+#   MODE: alpha, or mask:R,G,B for an opaque picture on that mask colour.
+#   SIZE: WIDTHxHEIGHT to scale to; the source's own size when left out.
+render() {
+  local src="$art/$1.svg" out="$2" mode="$3" size="${4:-}"
+  local args=()
+  if [ -n "$size" ]; then args=(-w "${size%x*}" -h "${size#*x}"); fi
+  rsvg-convert "${args[@]}" "$src" -o "$tmp/out.png"
+  mkdir -p "$(dirname "$out")"
+  case "$mode" in
+    alpha)
+      convert "$tmp/out.png" "${png_opts[@]}" "PNG32:$out" ;;
+    mask:*)
+      convert "$tmp/out.png" -channel A -threshold 50% +channel \
+        -background "rgb(${mode#mask:})" -alpha remove -alpha off \
+        "${png_opts[@]}" "PNG24:$out" ;;
+    *) echo "gen_images.sh: unknown mode $mode" >&2; exit 1 ;;
+  esac
+}
+
+tray="mask:0,132,132"
+states="mask:0,255,0"
+
+# Tray animations and story states (strips of 16 x 16 frames).
+render bitmap_160 "$images/bitmap_160.png" "$tray"
+render bitmap_161 "$images/bitmap_161.png" "$tray"
+render bitmap_162 "$images/bitmap_162.png" "$tray"
+render bitmap_163 "$images/bitmap_163.png" "$tray"
+render bitmap_164 "$images/bitmap_164.png" "$states"
+
+# Pictures in dialogs.
+for n in 165 166 167 217 218 219 220 221 1209; do
+  render "bitmap_$n" "$images/bitmap_$n.png" alpha
+done
+
+# Window and tray icons: 32 x 32 and 16 x 16.
+for n in 102 109 110 200 203; do
+  render "icon_$n" "$images/icon_$n.png" alpha
+  render "icon_${n}_16" "$images/icon_${n}_16.png" alpha
+done
+
+# The desktop theme's sizes of the application icon: the 16-pixel drawing
+# for 16, the 32-pixel drawing scaled for the rest.
+render icon_102_16 "$icons/16x16/skimbolt.png" alpha
+for s in 22 24 32 48 64 128 256; do
+  render icon_102 "$icons/${s}x${s}/skimbolt.png" alpha "${s}x${s}"
+done
