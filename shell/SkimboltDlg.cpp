@@ -12,6 +12,7 @@
 #include "common/Messages.h"
 #include "common/StringTable.h"
 #include "engine/NewsWatch.h"
+#include "platform/Sound.h"
 #include "res/resource.h"
 #include "shell/AboutDlg.h"
 #include "shell/Resources.h"
@@ -148,8 +149,13 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
         m_core.g_bNewStoriesPending = 1;
     }
     SetTrayState(TRAY_FROM_FLAGS);
-    (void)bSoundDue;
     if (!bForce) ShowNewStoriesNotice();
+    // Only the first notice since the user last looked is heard; a sound
+    // that cannot be played is let go.
+    if (bSoundDue) {
+        const bool bPlayed = PlaySoundFile(settings.GetSoundFile());
+        Trace(std::string("sound ") + (bPlayed ? "played" : "not played"));
+    }
 }
 
 bool CSkimboltDlg::NewStoryNoticesWanted() { return true; }

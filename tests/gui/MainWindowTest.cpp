@@ -1,0 +1,268 @@
+// The hidden main window: pass messages, the tray state and its animation,
+// the notices of new stories, the tray commands and the exit; the window
+// message target between the threads; the source status window.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <wx/listctrl.h>
+
+#include "GuiTestSupport.h"
+#include "app/AppCore.h"
+#include "common/Diagnostics.h"
+#include "common/Messages.h"
+#include "res/resource.h"
+#include "shell/AboutDlg.h"
+#include "shell/DesktopNotifier.h"
+#include "shell/SkimboltApp.h"
+#include "shell/SkimboltDlg.h"
+#include "shell/SourceStatusDlg.h"
+#include "store/Story.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+void AddNewStory(CAppCore& core, const std::string& headline) {
+    CStory story;
+    story.SetSource("Custom: http://127.0.0.1/news");
+    story.SetHeadline(headline);
+    story.SetUrl("http://127.0.0.1/news/" + headline);
+    story.SetKeywords("storm");
+    story.SetState(STORY_NEW);
+    CStoryArchiveGuard lock(core.Archive());
+    core.Archive().Open("r+b");
+    ASSERT_EQ(core.Archive().Add(story, false), 1);
+    core.Archive().Close();
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 0);
+        core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 0);
+        m_pDlg = new CSkimboltDlg(core());
+    }
+    void TearDown() override {
+        if (m_pDlg) m_pDlg->Destroy();
+        PumpFor(20ms);
+    }
+    CAppCore& core() { return m_core.Core(); }
+    void Pass(int newStoryMessages) {
+        m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+        for (int i = 0; i < newStoryMessages; ++i) m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+        m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
+    }
+
+    CGuiTestCore m_core;
+    CSkimboltDlg* m_pDlg = nullptr;
+};
+
+TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNotice) {
+    m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_EQ(core().g_bScanning, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_SCANNING);
+    EXPECT_EQ(core().g_strTrayTip, "Skimbolt is scanning for new stories...");
+    // The scanning animation runs through its eleven frames and starts again.
+    for (int i = 1; i < 11; ++i) m_pDlg->NextTrayFrame(true);
+    EXPECT_EQ(m_pDlg->GetTrayFrame(), 11);
+    m_pDlg->NextTrayFrame(true);
+    EXPECT_EQ(m_pDlg->GetTrayFrame(), 1);
+
+    for (const char* headline : {"Storm hits coast", "Storm moves north", "Storm ends", "Storm damage counted"})
+        AddNewStory(core(), headline);
+    m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+    m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+    EXPECT_TRUE(m_pDlg->Notifier().Shown().empty()) << "stories are announced when the pass ends";
+    m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
+
+    EXPECT_EQ(core().g_bScanning, 0);
+    EXPECT_EQ(core().g_bNewStoriesPending, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NEW_STORIES);
+    EXPECT_EQ(core().g_strTrayTip, "Double-click to view your New Stories!");
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 4 new stories");
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "Storm hits coast\nStorm moves north\nStorm ends\nand 1 more");
+
+    // A pass without new stories announces nothing; the stories already
+    // announced are not announced again.
+    Pass(0);
+    Pass(1);
+    EXPECT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NEW_STORIES);
+}
+
+TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
+    core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 1);
+    AddNewStory(core(), "Storm hits coast");
+    Pass(1);
+    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NORMAL);
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 1 new story");
+}
+
+TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_DISABLE));
+    EXPECT_EQ(core().g_bEnabled, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_DISABLED);
+    EXPECT_EQ(core().g_strTrayTip, "Skimbolt is disabled...");
+    // Scan now while disabled enables scanning.
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
+    EXPECT_EQ(core().g_bEnabled, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NORMAL);
+
+    // Stop Scanning with stories pending: the scanning frames go on until
+    // the pass has ended.
+    core().g_bNewStoriesPending = 1;
+    m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
+    EXPECT_EQ(core().g_bScanning, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_SCANNING);
+    m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NEW_STORIES);
+
+    // Stop Scanning with nothing pending shows the normal icon at once.
+    core().g_bNewStoriesPending = 0;
+    m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
+    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NORMAL);
+}
+
+TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
+    m_pDlg->Show();
+    EXPECT_TRUE(m_pDlg->Close());
+    EXPECT_FALSE(m_pDlg->IsShown());
+    EXPECT_FALSE(wxPendingDelete.Member(m_pDlg));
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_EXIT));
+    EXPECT_TRUE(m_pDlg->IsExitRequested());
+    EXPECT_TRUE(wxPendingDelete.Member(m_pDlg));
+    m_pDlg = nullptr;
+}
+
+TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
+    ClearDiagnostics();
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
+    ReportDiagnostic(DiagnosticKind::DamagedFile, "/data/config.txt", "bad record");
+    ReportDiagnostic(DiagnosticKind::ForeignFile, "/data/notes.dat", "not a story file");
+    PumpFor(50ms);
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 2u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: cannot save config.txt");
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "/data/config.txt: disk full");
+    ClearDiagnostics();
+}
+
+TEST(WindowMessageTarget, PostsKeepOrderAndSendWaitsForTheAnswerUntilClosed) {
+    wxWindow* window = new wxWindow();
+    std::vector<unsigned> handled;
+    auto* target = new CWindowMessageTarget(*window, [&](unsigned m, std::uintptr_t, std::intptr_t l) {
+        handled.push_back(m);
+        return l * 2;
+    });
+    std::intptr_t answer = -1;
+    std::thread worker([&] {
+        target->Post(WM_SCAN_STARTED, 0, 1);
+        target->Post(WM_NEW_STORIES, 0, 0);
+        answer = target->Send(WM_NEED_SETUP, 0, 21);
+    });
+    while (answer == -1) PumpFor(5ms);
+    worker.join();
+    EXPECT_EQ(answer, 42);
+    EXPECT_EQ(handled, (std::vector<unsigned>{WM_SCAN_STARTED, WM_NEW_STORIES, WM_NEED_SETUP}));
+
+    // A Send nobody will answer (the window has stopped handling) ends when
+    // the target is closed, and is not handled afterwards.
+    std::atomic<bool> bReturned{false};
+    std::thread late([&] {
+        answer = target->Send(WM_NEED_SETUP, 0, 5);
+        bReturned = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(bReturned);
+    target->Close();
+    late.join();
+    EXPECT_EQ(answer, 0);
+    PumpFor(20ms);
+    EXPECT_EQ(handled.size(), 3u);
+    delete target;
+    delete window;
+}
+
+TEST(DesktopNotices, NewStoriesNoticeCountsAndListsAtMostThreeHeadlines) {
+    EXPECT_EQ(NewStoriesNotice(1, {"A"}).body, "A");
+    EXPECT_EQ(NewStoriesNotice(3, {"A", "B", "C"}).body, "A\nB\nC");
+    EXPECT_EQ(NewStoriesNotice(7, {"A", "B", "C", "D"}).body, "A\nB\nC\nand 4 more");
+    EXPECT_EQ(ProblemNotice("cannot read", "sources.txt", "").body, "sources.txt");
+}
+
+TEST(DesktopCommandLineTest, HomeAndSplashSwitch) {
+    const char* argv[] = {"skimbolt", "--home", "/x/y", "--no-splash"};
+    DesktopCommandLine line = ParseDesktopCommandLine(4, argv);
+    EXPECT_EQ(line.home, "/x/y");
+    EXPECT_FALSE(line.bShowSplash);
+    const char* argv2[] = {"skimbolt", "--home=/z"};
+    line = ParseDesktopCommandLine(2, argv2);
+    EXPECT_EQ(line.home, "/z");
+    EXPECT_TRUE(line.bShowSplash);
+}
+
+TEST(SourceStatus, FailingPagesComeFirstThenUnreadThenGood) {
+    CTempDir dir;
+    CSourceHealth health;
+    health.Load(dir.Path());
+    PageHealth good{"http://127.0.0.1/a", 1700000000, true, 12, 3, ""};
+    PageHealth bad{"http://127.0.0.1/c", 1700000000, false, 0, 0, "HTTP status 404"};
+    health.Record(good);
+    health.Record(bad);
+    const auto rows = SourceStatusRows({"http://127.0.0.1/a", "http://127.0.0.1/b", "http://127.0.0.1/c"}, health);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].url, "http://127.0.0.1/c");
+    EXPECT_TRUE(rows[0].bFailing);
+    EXPECT_EQ(rows[0].outcome, "HTTP status 404");
+    EXPECT_EQ(rows[1].url, "http://127.0.0.1/b");
+    EXPECT_EQ(rows[1].outcome, "not read yet");
+    EXPECT_EQ(rows[2].url, "http://127.0.0.1/a");
+    EXPECT_FALSE(rows[2].bFailing);
+}
+
+TEST(SourceStatus, TheWindowListsPagesAndProblems) {
+    CGuiTestCore core;
+    core.Core().Settings().AddUrl("http://127.0.0.1:9/news");
+    ClearDiagnostics();
+    ReportDiagnostic(DiagnosticKind::ForeignFile, core.Folder() + "/home/Data/x.dat", "not a story file");
+    ShowSourceStatus(nullptr, core.Core());
+    auto* dlg = dynamic_cast<CSourceStatusDlg*>(wxWindow::FindWindowById(IDD_SOURCE_STATUS));
+    ASSERT_NE(dlg, nullptr);
+    auto* pages = dynamic_cast<wxListCtrl*>(dlg->FindWindow(IDC_STATUS_PAGES));
+    auto* problems = dynamic_cast<wxListCtrl*>(dlg->FindWindow(IDC_STATUS_PROBLEMS));
+    ASSERT_TRUE(pages && problems);
+    ASSERT_EQ(pages->GetItemCount(), 1);
+    EXPECT_EQ(pages->GetItemText(0, 0), "http://127.0.0.1:9/news");
+    EXPECT_EQ(pages->GetItemText(0, 2), "not read yet");
+    ASSERT_EQ(problems->GetItemCount(), 1);
+    EXPECT_EQ(problems->GetItemText(0, 2), "not a story file");
+    // A second request brings the same window forward.
+    ShowSourceStatus(nullptr, core.Core());
+    EXPECT_EQ(wxWindow::FindWindowById(IDD_SOURCE_STATUS), dlg);
+    dlg->Destroy();
+    ClearDiagnostics();
+}
+
+TEST(Screenshots, about) { Photograph("about", new CAboutDlg(nullptr)); }
+
+TEST(Screenshots, source_status) {
+    CGuiTestCore core;
+    CAppCore& c = core.Core();
+    for (const char* url : {"http://127.0.0.1:8080/world", "http://127.0.0.1:8080/sports", "http://127.0.0.1:8080/tech"})
+        c.Settings().AddUrl(url);
+    c.Health().Record(PageHealth{"http://127.0.0.1:8080/world", 1765000000, true, 24, 2, ""});
+    c.Health().Record(PageHealth{"http://127.0.0.1:8080/sports", 1765000300, false, 0, 0, "connection refused"});
+    ClearDiagnostics();
+    ReportDiagnostic(DiagnosticKind::SaveFailed, core.Folder() + "/home/Data/config.txt", "no space left on device");
+    auto* dlg = new CSourceStatusDlg(nullptr, c);
+    Photograph("source_status", dlg);
+    ClearDiagnostics();
+}
+
+}  // namespace
