@@ -7,19 +7,31 @@
 constexpr int IDC_KEYWORD_CLEAR = 1037;  // "Clear": empty the editor
 constexpr int IDC_KEYWORD_ADD = 1169;    // "Add" / "Apply": store the editor's group
 
-// Main window (hidden dialog 103) and its tray menu 200.
+// ---- Tray icon (id 200) and its menu, tray animations, splash, setup alert.
+constexpr int IDI_SKIMBOLT = 102;             // the application icon
+constexpr int IDR_TRAY_MENU = 200;            // tray icon id, its menu and its first tip
+constexpr int ID_TRAY_DISABLE = 32771;        // "&Disable" / "&Enable"
+constexpr int ID_TRAY_OPEN = 32772;           // "&Open": the property sheet
+constexpr int ID_TRAY_EXIT = 32773;           // "E&xit"
+constexpr int ID_TRAY_ABOUT = 32774;          // "&About Skimbolt"
+constexpr int ID_TRAY_SCAN_NOW = 32775;       // "&Scan Now" / "&Stop Scanning"
+constexpr int ID_TRAY_VIEW_STORIES = 32776;   // "&View Stories"
+constexpr int IDB_TRAY_DISABLED = 160;        // animation strips of the tray states
+constexpr int IDB_TRAY_NORMAL = 161;
+constexpr int IDB_TRAY_NEW_STORIES = 162;
+constexpr int IDB_TRAY_SCANNING = 163;
+constexpr int IDB_SPLASH = 167;               // the splash picture
+constexpr int IDD_SETUP_ALERT = 111;
+constexpr int IDI_SETUP_ALERT = 203;
+constexpr int IDC_SETUP_LINE1 = 1098;         // first missing item
+constexpr int IDC_SETUP_LINE2 = 1099;         // second missing item
+constexpr int IDC_SETUP_HOW = 1100;           // "How?", disabled
+
+// Main window (hidden dialog 103).
 constexpr int IDD_ABOUTBOX = 100;
-constexpr int IDR_MAINFRAME = 102;         // the application icon
 constexpr int IDD_SKIMBOLT_DIALOG = 103;
-constexpr int IDR_TRAY_MENU = 200;         // tray icon id, menu and first tip
 constexpr int IDM_ABOUTBOX = 16;           // system-menu item "&About Skimbolt..."
 constexpr int IDC_MAIN_HELP = 1016;        // the hidden window's "Help" button
-constexpr int ID_TRAY_DISABLE = 32771;
-constexpr int ID_TRAY_OPEN = 32772;
-constexpr int ID_TRAY_EXIT = 32773;
-constexpr int ID_TRAY_ABOUT = 32774;
-constexpr int ID_TRAY_SCAN_NOW = 32775;
-constexpr int ID_TRAY_VIEW_STORIES = 32776;
 
 // About box 100.
 constexpr int IDC_ABOUT_WEB_ADDRESS = 1135;  // the maker's web address; opens it

@@ -8,7 +8,7 @@ packages=(
   libwxgtk3.2-dev libcurl4-openssl-dev ca-certificates libcanberra-dev libicu-dev
   zlib1g-dev python3-webencodings
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
-  xvfb xauth imagemagick sound-theme-freedesktop valgrind
+  xvfb xauth imagemagick sound-theme-freedesktop valgrind trayer
 )
 
 missing=()

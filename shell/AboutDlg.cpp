@@ -25,7 +25,7 @@ wxEND_EVENT_TABLE()
 CAboutDlg::CAboutDlg(wxWindow* parent) : wxDialog(parent, IDD_ABOUTBOX, "About Skimbolt") {
     auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
-    const wxIcon icon = LoadResourceIcon(IDR_MAINFRAME);
+    const wxIcon icon = LoadResourceIcon(IDI_SKIMBOLT);
     if (icon.IsOk()) new wxStaticBitmap(this, wxID_ANY, icon, at(11, 17));
     auto* version = new wxStaticText(this, wxID_ANY, "Skimbolt Version 0.01k (Pre-alpha)", at(40, 10), size(150, 10));
     version->SetFont(BoldDialogFont());
@@ -37,7 +37,7 @@ CAboutDlg::CAboutDlg(wxWindow* parent) : wxDialog(parent, IDD_ABOUTBOX, "About S
     SetEscapeId(IDC_ABOUT_OK);
     SetAffirmativeId(IDC_ABOUT_OK);
     SetClientSize(size(254, 62));
-    SetIcons(LoadResourceIconBundle(IDR_MAINFRAME));
+    SetIcons(LoadResourceIconBundle(IDI_SKIMBOLT));
 }
 
 void CAboutDlg::OnOk(wxCommandEvent&) {

@@ -1,6 +1,7 @@
 #include "shell/SkimboltDlg.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 #include <wx/app.h>
@@ -21,10 +22,6 @@ namespace {
 constexpr int IDC_MAIN_OK = 1;
 constexpr int kAnimationPeriodMs = 400;
 constexpr int kResumePeriodMs = 500;
-// The tip of each tray state, by string-table number.
-constexpr int kTrayTips[] = {200, 160, 163, 162};
-// Frames of each state's animation.
-constexpr int kTrayFrames[] = {1, 1, 11, 5};
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CSkimboltDlg, wxDialog)
@@ -41,6 +38,7 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     : wxDialog(nullptr, IDD_SKIMBOLT_DIALOG, "Skimbolt"),
       m_core(core),
       m_target(*this, [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); }),
+      m_trayIcon(core, IDR_TRAY_MENU),
       m_notifier(this),
       m_pNewStories(std::make_unique<CNewStoryTracker>(core.Archive(), &core.Catalogue())),
       m_watchdogTimer(this, TIMER_FETCH_WATCHDOG),
@@ -54,12 +52,18 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     new wxButton(this, IDC_MAIN_OK, "OK", at(7, 7), size(50, 14));
     new wxButton(this, IDC_MAIN_HELP, "Help", at(7, 24), size(50, 14));
     SetClientSize(size(64, 44));
-    SetIcons(LoadResourceIconBundle(IDR_MAINFRAME));
+    SetIcons(LoadResourceIconBundle(IDI_SKIMBOLT));
 
     // Stories already new before this run were announced by an earlier one.
     m_pNewStories->MarkCurrentAsKnown();
     m_maintenanceTimer.Start(CAppCore::MAINTENANCE_PERIOD_MS);
     m_core.g_strTrayTip = "Loading Skimbolt...";
+    m_trayIcon.SetNotificationWnd(this, WM_TRAY_NOTIFY);
+    m_trayIcon.SetMessageHandler(
+        [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); });
+    const wxString loading = m_core.g_strTrayTip;
+    m_trayIcon.SetIcon(LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NEAREST_LARGER),
+                       &loading);
     SetDiagnosticSink(this);
 }
 
@@ -72,8 +76,10 @@ void CSkimboltDlg::Trace(const std::string& line) const {
     if (m_bTrace) std::fprintf(stderr, "skimbolt: %s\n", line.c_str());
 }
 
-std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     switch (message) {
+    case WM_TRAY_NOTIFY:
+        return m_trayIcon.OnTrayNotification(wParam, lParam);
     case WM_NEW_STORIES:
         m_bStoriesFound = true;
         break;
@@ -101,7 +107,7 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t, st
     return 0;
 }
 
-int CSkimboltDlg::StateFromFlags() {
+TrayState CSkimboltDlg::StateFromFlags() {
     if (m_core.g_bEnabled == 0) return TRAY_DISABLED;
     if (m_core.g_bScanning == 1) return TRAY_SCANNING;
     if (m_core.g_bNewStoriesPending == 1 && m_core.Settings().GetFlag(SETTING_AUTO_STORY_POPUP) == 0)
@@ -109,15 +115,21 @@ int CSkimboltDlg::StateFromFlags() {
     return TRAY_NORMAL;
 }
 
-void CSkimboltDlg::SetTrayState(int state) {
-    if (state < TRAY_NORMAL || state > TRAY_NEW_STORIES) state = StateFromFlags();
+int CSkimboltDlg::FrameCount(TrayState state) const {
+    // A state whose strip is missing shows the program's icon as its one frame.
+    return std::max(1, m_trayIconSet.GetFrameCount(state));
+}
+
+void CSkimboltDlg::SetTrayState(int request) {
+    const TrayState state =
+        request >= TRAY_NORMAL && request <= TRAY_NEW_STORIES ? static_cast<TrayState>(request) : StateFromFlags();
     m_nTrayState = state;
-    m_core.g_strTrayTip = LoadStringText(kTrayTips[state]);
+    m_core.g_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
     Trace("tray state " + std::to_string(state) + " \"" + m_core.g_strTrayTip + "\"");
     m_animationTimer.Stop();
-    if (kTrayFrames[state] == 1) {
+    if (FrameCount(state) == 1) {
         g_nTrayFrame = 0;
-        ShowTrayFrame(0);
+        ShowTrayFrame(state, 0);
         return;
     }
     m_animationTimer.Start(kAnimationPeriodMs);
@@ -127,16 +139,24 @@ void CSkimboltDlg::SetTrayState(int state) {
 void CSkimboltDlg::NextTrayFrame(bool bContinue) {
     // Every frame follows the flags: after Stop Scanning the state asked for
     // gives way to the scanning frames until the pass has ended.
-    const int state = StateFromFlags();
-    m_core.g_strTrayTip = LoadStringText(kTrayTips[state]);
+    const TrayState state = StateFromFlags();
+    m_core.g_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
     int frame = bContinue ? g_nTrayFrame : 0;
-    if (frame >= kTrayFrames[state]) frame = 0;
+    if (frame >= FrameCount(state)) frame = 0;
     m_nTrayState = state;
-    ShowTrayFrame(frame);
+    ShowTrayFrame(state, frame);
     g_nTrayFrame = frame + 1;
 }
 
-void CSkimboltDlg::ShowTrayFrame(int) {}
+void CSkimboltDlg::ShowTrayFrame(TrayState state, int frame) {
+    const wxString tip = wxString::FromUTF8(m_core.g_strTrayTip);
+    if (m_trayIconSet.GetFrameCount(state) > 0) {
+        m_trayIcon.SetIcon(m_trayIconSet.GetFrame(state, frame), &tip);
+        return;
+    }
+    m_trayIcon.SetIcon(
+        LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NEAREST_LARGER), &tip);
+}
 
 void CSkimboltDlg::NotifyNewStories(bool bForce) {
     CNewsSettings& settings = m_core.Settings();
@@ -191,7 +211,10 @@ void CSkimboltDlg::OnTrayDoubleClick() {
     if (m_core.g_bNewStoriesPending == 1) {
         OnWindowMessage(WM_SHOW_STORIES, 0, 0);
         m_core.g_bNewStoriesPending = 0;
+        return;
     }
+    wxCommandEvent open(wxEVT_MENU, ID_TRAY_OPEN);
+    ProcessWindowEvent(open);
 }
 
 void CSkimboltDlg::OnTimer(wxTimerEvent& event) {

@@ -16,6 +16,8 @@
 
 #include "common/Diagnostics.h"
 #include "shell/DesktopNotifier.h"
+#include "shell/TrayIcon.h"
+#include "shell/TrayIconSet.h"
 #include "shell/WindowMessageTarget.h"
 
 class CAppCore;
@@ -23,8 +25,6 @@ class CNewStoryTracker;
 
 class CSkimboltDlg : public wxDialog, private CDiagnosticSink {
 public:
-    enum TrayState { TRAY_NORMAL = 0, TRAY_DISABLED = 1, TRAY_SCANNING = 2, TRAY_NEW_STORIES = 3, TRAY_FROM_FLAGS = 4 };
-
     explicit CSkimboltDlg(CAppCore& core);
     ~CSkimboltDlg() override;
 
@@ -53,11 +53,13 @@ public:
     int GetTrayFrame() const { return g_nTrayFrame; }
     bool IsExitRequested() const { return m_bExitRequested; }
     CDesktopNotifier& Notifier() { return m_notifier; }
+    CTrayIcon& TrayIcon() { return m_trayIcon; }
 
 private:
     // The state the flags call for.
-    int StateFromFlags();
-    void ShowTrayFrame(int frame);
+    TrayState StateFromFlags();
+    int FrameCount(TrayState state) const;
+    void ShowTrayFrame(TrayState state, int frame);
     void Trace(const std::string& line) const;
     void OnDiagnostic(const Diagnostic& d) override;
     void ShowProblemNotice(const Diagnostic& d);
@@ -74,6 +76,8 @@ private:
 
     CAppCore& m_core;
     CWindowMessageTarget m_target;
+    CTrayIcon m_trayIcon;
+    CTrayIconSet m_trayIconSet;
     CDesktopNotifier m_notifier;
     std::unique_ptr<CNewStoryTracker> m_pNewStories;
     std::set<std::string> m_problemFiles;  // files a problem notice was shown for
@@ -81,7 +85,7 @@ private:
     wxTimer m_animationTimer;
     wxTimer m_maintenanceTimer;
     wxTimer m_resumeTimer;
-    int m_nTrayState = TRAY_NORMAL;
+    TrayState m_nTrayState = TRAY_NORMAL;
     int g_nTrayFrame = 0;  // the next animation frame
     bool m_bExitRequested = false;
     bool m_bStoriesFound = false;

@@ -62,7 +62,7 @@ protected:
 TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNotice) {
     m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
     EXPECT_EQ(core().g_bScanning, 1);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_SCANNING);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_SCANNING);
     EXPECT_EQ(core().g_strTrayTip, "Skimbolt is scanning for new stories...");
     // The scanning animation runs through its eleven frames and starts again.
     for (int i = 1; i < 11; ++i) m_pDlg->NextTrayFrame(true);
@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNoti
 
     EXPECT_EQ(core().g_bScanning, 0);
     EXPECT_EQ(core().g_bNewStoriesPending, 1);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NEW_STORIES);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
     EXPECT_EQ(core().g_strTrayTip, "Double-click to view your New Stories!");
     ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 4 new stories");
@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNoti
     Pass(0);
     Pass(1);
     EXPECT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NEW_STORIES);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
 }
 
 TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
     AddNewStory(core(), "Storm hits coast");
     Pass(1);
     EXPECT_EQ(core().g_bNewStoriesPending, 0);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NORMAL);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
     ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 1 new story");
 }
@@ -106,12 +106,12 @@ TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
 TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_DISABLE));
     EXPECT_EQ(core().g_bEnabled, 0);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_DISABLED);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_DISABLED);
     EXPECT_EQ(core().g_strTrayTip, "Skimbolt is disabled...");
     // Scan now while disabled enables scanning.
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
     EXPECT_EQ(core().g_bEnabled, 1);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NORMAL);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
 
     // Stop Scanning with stories pending: the scanning frames go on until
     // the pass has ended.
@@ -119,15 +119,15 @@ TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
     m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
     EXPECT_EQ(core().g_bScanning, 1);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_SCANNING);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_SCANNING);
     m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NEW_STORIES);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
 
     // Stop Scanning with nothing pending shows the normal icon at once.
     core().g_bNewStoriesPending = 0;
     m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
-    EXPECT_EQ(m_pDlg->GetTrayState(), CSkimboltDlg::TRAY_NORMAL);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
 }
 
 TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
