@@ -27,6 +27,7 @@ constexpr FlagRecord kFlags[] = {
     {SETTING_USE_PROXY, "Use_Proxy", 0},
     {SETTING_BROWSER_DISPLAY_ASK, "Browser_Display_Ask", 1},
     {SETTING_BROWSER_DISPLAY_NEW, "Browser_Display_New", 1},
+    {SETTING_SHOW_NOTIFICATIONS, "Show_Notifications", 1},
 };
 
 CConfigItem IntegerItem(std::uint32_t id, const char* name, std::int32_t v1, std::int32_t v2) {
@@ -143,7 +144,7 @@ void CNewsSettings::SetDefaults() {
         SETTING_IGNORE_INITIAL_STORIES, SETTING_AUTO_STORY_POPUP,     SETTING_STORIES_HAVE_SOUND,
         SETTING_SOUND_FILE,           SETTING_USE_PROXY,              SETTING_PROXY_SERVER_NAME,
         SETTING_PROXY_USER_NAME,      SETTING_PROXY_USER_PASSWORD,    SETTING_PROXY_PORT_NUM,
-        SETTING_BROWSER_DISPLAY_ASK,  SETTING_BROWSER_DISPLAY_NEW,
+        SETTING_BROWSER_DISPLAY_ASK,  SETTING_BROWSER_DISPLAY_NEW,  SETTING_SHOW_NOTIFICATIONS,
     };
     for (std::uint32_t id : kRemoved) RemoveAllNoSave(id);
 
@@ -337,6 +338,15 @@ std::int32_t CNewsSettings::GetFlag(std::uint32_t id) {
     CConfigStore::GetInteger(id, value);
     CConfigStore::ResetEnumeration();
     return value;
+}
+
+bool CNewsSettings::GetShowNotifications() {
+    CRecursiveLockGuard guard(*this);
+    std::int32_t value = 1;  // no record: on
+    CConfigStore::ResetEnumeration();
+    CConfigStore::GetInteger(SETTING_SHOW_NOTIFICATIONS, value);
+    CConfigStore::ResetEnumeration();
+    return value != 0;
 }
 
 void CNewsSettings::SetFlag(std::uint32_t id, std::int32_t value) {

@@ -36,6 +36,11 @@ constexpr std::uint32_t SETTING_USE_PROXY = 0xF0000012;
 constexpr std::uint32_t SETTING_BROWSER_DISPLAY_ASK = 0xF0000016;
 constexpr std::uint32_t SETTING_BROWSER_DISPLAY_NEW = 0xF0000017;
 
+// Desktop notifications of new stories: a flag record of its own, written
+// only once the user turns them off, so that its absence means on and a new
+// config.txt holds just the records above.
+constexpr std::uint32_t SETTING_SHOW_NOTIFICATIONS = 0xF0000020;
+
 constexpr int MAX_KEYWORD_GROUPS = 25;
 constexpr int MAX_CUSTOM_URLS = 50;
 
@@ -96,9 +101,13 @@ public:
 
     // First value of a flag record, 0 when there is none.
     std::int32_t GetFlag(std::uint32_t id);
-    // Removes the records of id; for the eight flags adds (value, fixed
-    // second value); for any other identifier nothing is added.
+    // Removes the records of id; for the eight flags and the notifications
+    // flag adds (value, fixed second value); for any other identifier
+    // nothing is added.
     void SetFlag(std::uint32_t id, std::int32_t value);
+    // Whether new stories are announced by a desktop notification: on
+    // unless the notifications flag record says 0.
+    bool GetShowNotifications();
 
     // The record store's own operations, under the settings lock.
     void SetFileName(const std::string& appDir);

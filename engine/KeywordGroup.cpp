@@ -71,3 +71,10 @@ int CKeywordGroup::HasIncludeIn(std::string_view text) const {
         if (m_terms[i].m_nInclude == 1 && FindWord(m_terms[i].m_strWord, text) >= 0) return 1;
     return 0;
 }
+
+int CKeywordGroup::MatchesStory(std::string_view headline, std::string_view description) const {
+    const int match = Matches(headline);
+    if (match && !HasExclude()) return 1;
+    if (!description.empty()) return Matches(description);
+    return match;
+}

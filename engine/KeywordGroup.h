@@ -37,6 +37,11 @@ public:
     // 1 when every term matches the case-folded text (a group without terms
     // matches everything).
     int Matches(std::string_view text) const;
+    // The headline and description test of a story (both case-folded): a
+    // group without exclude terms that matches the headline matches; else,
+    // when there is a description, the description decides (so an exclude
+    // word in it vetoes a headline match); else the headline.
+    int MatchesStory(std::string_view headline, std::string_view description) const;
     // 1 when any term is an exclude term.
     int HasExclude() const;
     // 1 when any include term occurs in the case-folded text.

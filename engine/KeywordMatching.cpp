@@ -28,13 +28,7 @@ int CPageScanner::MatchKeywords(CStory& story) {
     const std::string description = FoldCase(story.GetDescription());
     for (const CKeywordGroup& group : m_groups) {
         story.SetKeywords(group.GetKeywordText());
-        int match = group.Matches(headline);
-        int titleHit = match && !group.HasExclude();
-        if (!description.empty() && !(titleHit && match)) {
-            match = group.Matches(description);
-            titleHit = match;
-        }
-        if (match) {
+        if (group.MatchesStory(headline, description)) {
             found = 1;
             break;
         }

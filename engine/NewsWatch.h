@@ -45,6 +45,8 @@ public:
     int IsActive();
     // "Scan now": every page is read at once, then the period starts again.
     void TriggerScan() { m_scanNowEvent.Set(); }
+    // Whether a "Scan now" is waiting to be served.
+    bool IsScanRequested() const { return m_scanNowEvent.IsSet(); }
     // Drops the pages still to be read in this cycle and the keyword groups.
     void ClearPendingWork();
     // The page request's start time (seconds since 1970, 0 when none runs)

@@ -42,3 +42,76 @@ constexpr int IDC_STATUS_PAGES = 2101;     // every scanned page, failing ones f
 constexpr int IDC_STATUS_PROBLEMS = 2102;  // problems met with files this run
 constexpr int IDC_STATUS_REFRESH = 2103;
 constexpr int IDC_STATUS_SUMMARY = 2104;
+constexpr int IDC_SHEET_SOURCE_STATUS = 2105;  // opens it from the sheet's status panel
+
+// ---- Configuration sheet: its own row below the pages.
+constexpr int IDC_SHEET_DONE = 1009;           // "Done": hides the sheet
+// "Help": context help. Its command is the classic help command 57670, but
+// a toolkit window id stops at 32767, so the button carries the toolkit's
+// own help id (wxID_HELP) instead.
+constexpr int ID_HELP_COMMAND = 57670;
+constexpr int IDC_SHEET_HELP = 5009;
+constexpr int IDC_SHEET_STATUS_FRAME = 1185;   // frame around the status panel
+constexpr int IDC_SHEET_ACTIVE_LABEL = 1186;   // "Active Sources:"
+constexpr int IDC_SHEET_SOURCES_ICON = 1187;   // green sign: some source is active
+constexpr int IDC_SHEET_NO_SOURCES_ICON = 1188;  // red sign: no source is active
+constexpr int IDC_SHEET_ACTIVE_COUNT = 1181;   // number of active sources
+constexpr int IDI_SHEET = 102;                 // the sheet's icon
+constexpr int IDB_SOURCES_ACTIVE = 165;
+constexpr int IDB_NO_SOURCES = 166;
+
+// ---- Keywords page (the Clear and Add ids are above).
+constexpr int IDC_KEYWORD_LIST = 1004;         // the stored groups
+constexpr int IDC_KEYWORD_WORD1 = 1005;        // word fields of slots 1 to 6:
+constexpr int IDC_KEYWORD_WORD2 = 1011;        //   1005, 1011, 1012, 1013, 1014, 1015
+constexpr int IDC_KEYWORD_WORD3 = 1012;
+constexpr int IDC_KEYWORD_WORD4 = 1013;
+constexpr int IDC_KEYWORD_WORD5 = 1014;
+constexpr int IDC_KEYWORD_WORD6 = 1015;
+constexpr int IDC_KEYWORD_TOGGLE1 = 1031;      // INCLUDE/EXCLUDE toggles of slots 1 to 6: 1031 to 1036
+constexpr int IDC_KEYWORD_REMOVE = 1170;
+constexpr int IDC_KEYWORD_FRAME = 1194;        // "Keyword Group"
+constexpr int IDC_KEYWORD_INCLUDE_SIGN = 1203;
+constexpr int IDC_KEYWORD_EXCLUDE_SIGN = 1204;
+constexpr int IDC_KEYWORD_PREVIEW = 1230;      // recent stories the edited group would match
+constexpr int IDB_INCLUDE = 217;
+constexpr int IDB_EXCLUDE = 218;
+
+// ---- Options page.
+constexpr int IDC_OPTIONS_POLL_MINUTES = 1018;
+constexpr int IDC_OPTIONS_STANDARD = 1021;
+constexpr int IDC_OPTIONS_EXTENSIVE = 1022;
+constexpr int IDC_OPTIONS_PLAY_SOUND = 1038;
+constexpr int IDC_OPTIONS_SOUND_FILE = 1039;
+constexpr int IDC_OPTIONS_BROWSE = 1040;
+constexpr int IDC_OPTIONS_BREAKING_NEWS = 1042;
+constexpr int IDC_OPTIONS_FLASH_TRAY = 1060;
+constexpr int IDC_OPTIONS_AUTO_POPUP = 1068;
+constexpr int IDC_OPTIONS_QUICKSCAN = 1072;
+constexpr int IDC_OPTIONS_POLL_SPIN = 1105;
+constexpr int IDC_OPTIONS_PLAY = 1132;
+constexpr int IDC_OPTIONS_RESTORE_DEFAULTS = 1134;
+constexpr int IDC_OPTIONS_DISPLAY_NEW = 1154;
+constexpr int IDC_OPTIONS_DISPLAY_CURRENT = 1155;
+constexpr int IDC_OPTIONS_DISPLAY_ASK = 1156;
+constexpr int IDC_OPTIONS_SEARCHING_FRAME = 1192;
+constexpr int IDC_OPTIONS_DELIVERY_FRAME = 1193;
+constexpr int IDC_OPTIONS_NOTIFICATIONS = 1231;  // "Show desktop notifications"
+constexpr int IDC_OPTIONS_AUTOSTART = 1232;      // "Start Skimbolt when I log in"
+constexpr int IDB_PLAY = 221;
+
+// ---- Connection page.
+constexpr int IDC_CONNECTION_STATUS = 1041;
+constexpr int IDC_PROXY_SERVER = 1091;
+constexpr int IDC_PROXY_PORT = 1092;
+constexpr int IDC_PROXY_USER = 1093;
+constexpr int IDC_PROXY_PASSWORD = 1094;
+constexpr int IDC_USE_PROXY = 1095;
+constexpr int IDC_PROXY_SERVER_LABEL = 1111;
+constexpr int IDC_PROXY_PORT_LABEL = 1112;
+constexpr int IDC_PROXY_USER_LABEL = 1113;
+constexpr int IDC_PROXY_PASSWORD_LABEL = 1114;
+constexpr int IDC_CONNECTION_STATUS_FRAME = 1195;
+constexpr int IDC_PROXY_FRAME = 1196;
+constexpr int IDC_CONNECTION_PICTURE = 1205;
+constexpr int IDB_CONNECTION = 219;

@@ -12,6 +12,7 @@
 #include "cli/NewStoryTracker.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
+#include "dialogs/NewsPropSheet.h"
 #include "engine/NewsWatch.h"
 #include "platform/Sound.h"
 #include "res/resource.h"
@@ -22,10 +23,13 @@ namespace {
 constexpr int IDC_MAIN_OK = 1;
 constexpr int kAnimationPeriodMs = 400;
 constexpr int kResumePeriodMs = 500;
+// The watchdog's period after the poll period was changed.
+constexpr int kWatchdogAfterPollChangeMs = 5000;
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CSkimboltDlg, wxDialog)
     EVT_TIMER(wxID_ANY, CSkimboltDlg::OnTimer)
+    EVT_MENU(ID_TRAY_OPEN, CSkimboltDlg::OnOpen)
     EVT_MENU(ID_TRAY_SCAN_NOW, CSkimboltDlg::OnScanNow)
     EVT_MENU(ID_TRAY_DISABLE, CSkimboltDlg::OnDisable)
     EVT_MENU(ID_TRAY_ABOUT, CSkimboltDlg::OnAbout)
@@ -57,6 +61,8 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     // Stories already new before this run were announced by an earlier one.
     m_pNewStories->MarkCurrentAsKnown();
     m_maintenanceTimer.Start(CAppCore::MAINTENANCE_PERIOD_MS);
+    // The sheet exists from the start, hidden, so that its pages are ready.
+    CreatePropSheet("Skimbolt");
     m_core.g_strTrayTip = "Loading Skimbolt...";
     m_trayIcon.SetNotificationWnd(this, WM_TRAY_NOTIFY);
     m_trayIcon.SetMessageHandler(
@@ -178,7 +184,7 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
     }
 }
 
-bool CSkimboltDlg::NewStoryNoticesWanted() { return true; }
+bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Settings().GetShowNotifications(); }
 
 void CSkimboltDlg::ShowNewStoriesNotice() {
     const std::vector<CStory> stories = m_pNewStories->TakeNewStories();
@@ -217,10 +223,30 @@ void CSkimboltDlg::OnTrayDoubleClick() {
     ProcessWindowEvent(open);
 }
 
+CNewsPropSheet* CSkimboltDlg::PropSheet() const {
+    // A sheet whose window was closed is gone from the toolkit's windows.
+    return g_pPropSheet && wxWindow::FindWindowById(g_pPropSheet->GetId(), this) == g_pPropSheet ? g_pPropSheet
+                                                                                                 : nullptr;
+}
+
+void CSkimboltDlg::CreatePropSheet(const wxString& caption) {
+    g_pPropSheet = new CNewsPropSheet(this, m_core, caption);
+    g_pPropSheet->SetPollPeriodChangedHook([this] { m_watchdogTimer.Start(kWatchdogAfterPollChangeMs); });
+}
+
+void CSkimboltDlg::OnOpen(wxCommandEvent&) {
+    if (!PropSheet()) CreatePropSheet("Skimbolt Properties");
+    g_pPropSheet->ShowKeywordsPage();
+    g_pPropSheet->Iconize(false);
+    g_pPropSheet->Show();
+    g_pPropSheet->Raise();
+}
+
 void CSkimboltDlg::OnTimer(wxTimerEvent& event) {
     switch (event.GetId()) {
     case TIMER_FETCH_WATCHDOG:
         m_core.OnFetchWatchdog();
+        if (CNewsPropSheet* sheet = PropSheet()) sheet->RefreshConnectionStatus();
         break;
     case TIMER_TRAY_ANIMATION:
         NextTrayFrame(true);
@@ -294,6 +320,8 @@ void CSkimboltDlg::OnClose(wxCloseEvent&) {
     // that it can end.
     m_target.Close();
     m_core.Stop();
+    if (CNewsPropSheet* sheet = PropSheet()) sheet->Destroy();
+    g_pPropSheet = nullptr;
     m_watchdogTimer.Stop();
     m_animationTimer.Stop();
     m_maintenanceTimer.Stop();

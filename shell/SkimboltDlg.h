@@ -21,6 +21,7 @@
 #include "shell/WindowMessageTarget.h"
 
 class CAppCore;
+class CNewsPropSheet;
 class CNewStoryTracker;
 
 class CSkimboltDlg : public wxDialog, private CDiagnosticSink {
@@ -54,6 +55,8 @@ public:
     bool IsExitRequested() const { return m_bExitRequested; }
     CDesktopNotifier& Notifier() { return m_notifier; }
     CTrayIcon& TrayIcon() { return m_trayIcon; }
+    // The property sheet; null when its window was closed.
+    CNewsPropSheet* PropSheet() const;
 
 private:
     // The state the flags call for.
@@ -66,7 +69,9 @@ private:
     bool NewStoryNoticesWanted();
     void ShowNewStoriesNotice();
 
+    void CreatePropSheet(const wxString& caption);
     void OnTimer(wxTimerEvent& event);
+    void OnOpen(wxCommandEvent& event);
     void OnScanNow(wxCommandEvent& event);
     void OnDisable(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
@@ -87,6 +92,7 @@ private:
     wxTimer m_resumeTimer;
     TrayState m_nTrayState = TRAY_NORMAL;
     int g_nTrayFrame = 0;  // the next animation frame
+    CNewsPropSheet* g_pPropSheet = nullptr;
     bool m_bExitRequested = false;
     bool m_bStoriesFound = false;
     bool m_bTrace = false;
