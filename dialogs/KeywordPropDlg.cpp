@@ -13,11 +13,11 @@
 
 #include "app/AppCore.h"
 #include "common/RecursiveLock.h"
+#include "dialogs/FrameFont.h"
 #include "dialogs/KeywordPreview.h"
 #include "dialogs/RecordFit.h"
 #include "dialogs/ScannerHold.h"
 #include "res/resource.h"
-#include "shell/BoldDialogFont.h"
 #include "shell/Resources.h"
 
 namespace {
@@ -100,20 +100,21 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
 
     auto* box = new wxStaticBoxSizer(new wxStaticBox(this, IDC_KEYWORD_FRAME, "Keyword Group"), wxVERTICAL);
     wxStaticBox* frame = box->GetStaticBox();
-    frame->SetFont(BoldDialogFont());
     auto* grid = new wxFlexGridSizer(2, 6, du(2, 3).y, du(2, 3).x);
     for (int col = 1; col < 6; col += 2) grid->AddGrowableCol(col, 1);
     for (int slot = 0; slot < WORD_SLOTS; ++slot) {
         m_btnToggles[slot] = new wxButton(frame, IDC_KEYWORD_TOGGLE1 + slot, wxEmptyString, wxDefaultPosition,
                                           wxDefaultSize, wxBU_EXACTFIT);
         m_editWords[slot] = new wxTextCtrl(frame, kWordIds[slot], wxEmptyString, wxDefaultPosition,
-                                           wxSize(du(50, 12).x, -1));
+                                           wxSize(du(50, 12).x, -1), wxTE_PROCESS_ENTER);
         grid->Add(m_btnToggles[slot], 0, wxALIGN_CENTER_VERTICAL);
         grid->Add(m_editWords[slot], 1, wxEXPAND);
         SetToggle(slot, false);
         m_btnToggles[slot]->Bind(wxEVT_BUTTON, &CKeywordPropDlg::OnToggle, this);
         m_editWords[slot]->Bind(wxEVT_TEXT, &CKeywordPropDlg::OnWordChanged, this);
         m_editWords[slot]->Bind(wxEVT_SET_FOCUS, &CKeywordPropDlg::OnWordFocus, this);
+        // Enter in a word field stores the group, as the page's default button would.
+        m_editWords[slot]->Bind(wxEVT_TEXT_ENTER, &CKeywordPropDlg::OnAdd, this);
     }
     box->Add(grid, 0, wxEXPAND | wxALL, du(4, 4).x);
     auto* actions = new wxBoxSizer(wxHORIZONTAL);
@@ -125,6 +126,7 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     actions->Add(clear, 0, wxALIGN_BOTTOM | wxRIGHT, du(4, 0).x);
     actions->Add(m_btnAdd, 0, wxALIGN_BOTTOM);
     box->Add(actions, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, du(4, 4).x);
+    MakeFrameLabelBold(frame);
     top->Add(box, 0, wxEXPAND | wxALL, du(7, 4).x);
 
     m_listGroups = new wxListCtrl(this, IDC_KEYWORD_LIST, wxDefaultPosition, du(230, 70),

@@ -18,10 +18,10 @@
 #include "app/AppCore.h"
 #include "common/StringTable.h"
 #include "dialogs/FilePrompt.h"
+#include "dialogs/FrameFont.h"
 #include "platform/Autostart.h"
 #include "platform/Sound.h"
 #include "res/resource.h"
-#include "shell/BoldDialogFont.h"
 #include "shell/Resources.h"
 
 namespace {
@@ -46,7 +46,6 @@ COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     // Delivery: how new stories are announced, and where they are shown.
     auto* delivery = new wxStaticBoxSizer(new wxStaticBox(this, IDC_OPTIONS_DELIVERY_FRAME, "Delivery"), wxVERTICAL);
     wxStaticBox* deliveryBox = delivery->GetStaticBox();
-    deliveryBox->SetFont(BoldDialogFont());
     auto* columns = new wxBoxSizer(wxHORIZONTAL);
     auto* announce = new wxBoxSizer(wxVERTICAL);
     m_radioDelivery[0] = new wxRadioButton(deliveryBox, IDC_OPTIONS_FLASH_TRAY, "&Flash tray icon",
@@ -80,13 +79,13 @@ COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     sound->Add(m_btnPlay, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap / 2);
     sound->Add(m_btnBrowse, 0, wxALIGN_CENTER_VERTICAL);
     delivery->Add(sound, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, gap);
+    MakeFrameLabelBold(deliveryBox);
     top->Add(delivery, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, du(7, 7).x);
 
     // Searching: scan mode, Breaking News only, poll period.
     auto* searching = new wxStaticBoxSizer(new wxStaticBox(this, IDC_OPTIONS_SEARCHING_FRAME, "Searching"),
                                            wxVERTICAL);
     wxStaticBox* searchingBox = searching->GetStaticBox();
-    searchingBox->SetFont(BoldDialogFont());
     m_radioScanMode[0] = new wxRadioButton(searchingBox, IDC_OPTIONS_QUICKSCAN, "&QuickScan  -  Scans only headlines",
                                            wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
     m_radioScanMode[1] = new wxRadioButton(searchingBox, IDC_OPTIONS_STANDARD,
@@ -112,6 +111,7 @@ COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     poll->Add(new wxButton(searchingBox, IDC_OPTIONS_RESTORE_DEFAULTS, "&Restore Defaults"), 0,
               wxALIGN_CENTER_VERTICAL);
     searching->Add(poll, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, gap);
+    MakeFrameLabelBold(searchingBox);
     top->Add(searching, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, du(7, 7).x);
 
     // Desktop notifications and the start at log-in.

@@ -9,10 +9,10 @@
 #include <wx/textctrl.h>
 
 #include "app/AppCore.h"
+#include "dialogs/FrameFont.h"
 #include "dialogs/RecordFit.h"
 #include "net/ConnectedState.h"
 #include "res/resource.h"
-#include "shell/BoldDialogFont.h"
 #include "shell/Resources.h"
 
 namespace {
@@ -53,18 +53,17 @@ CTimingPropPage::CTimingPropPage(wxWindow* parent, CAppCore& core) : wxPanel(par
 
     auto* status = new wxStaticBoxSizer(new wxStaticBox(this, IDC_CONNECTION_STATUS_FRAME, "Status"), wxHORIZONTAL);
     wxStaticBox* statusBox = status->GetStaticBox();
-    statusBox->SetFont(BoldDialogFont());
     status->Add(new wxStaticBitmap(statusBox, IDC_CONNECTION_PICTURE, LoadResourceBitmap(IDB_CONNECTION),
                                    wxDefaultPosition, wxSize(32, 32)),
                 0, wxALIGN_CENTER_VERTICAL | wxALL, gap);
     m_labelStatus = new wxStaticText(statusBox, IDC_CONNECTION_STATUS, "Connection Status...", wxDefaultPosition,
                                      wxSize(du(180, 20).x, du(180, 20).y), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     status->Add(m_labelStatus, 1, wxALIGN_CENTER_VERTICAL | wxALL, gap);
+    MakeFrameLabelBold(statusBox);
     top->Add(status, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, du(7, 7).x);
 
     auto* proxy = new wxStaticBoxSizer(new wxStaticBox(this, IDC_PROXY_FRAME, "Firewall/Proxy"), wxVERTICAL);
     wxStaticBox* proxyBox = proxy->GetStaticBox();
-    proxyBox->SetFont(BoldDialogFont());
     m_checkUseProxy = new wxCheckBox(proxyBox, IDC_USE_PROXY, "I &use a proxy to connect to the Internet");
     proxy->Add(m_checkUseProxy, 0, wxALL, gap);
     auto* grid = new wxFlexGridSizer(2, 4, gap, gap);
@@ -83,6 +82,7 @@ CTimingPropPage::CTimingPropPage(wxWindow* parent, CAppCore& core) : wxPanel(par
     m_editUser = field(IDC_PROXY_USER_LABEL, "User &Name:", IDC_PROXY_USER, 0, 100);
     m_editPassword = field(IDC_PROXY_PASSWORD_LABEL, "Pass&word:", IDC_PROXY_PASSWORD, wxTE_PASSWORD, 30);
     proxy->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, gap);
+    MakeFrameLabelBold(proxyBox);
     top->Add(proxy, 0, wxEXPAND | wxALL, du(7, 7).x);
     SetSizer(top);
 

@@ -422,26 +422,17 @@ TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
     EXPECT_EQ(OpenHelpPopupText(), "");
 }
 
-TEST(Screenshots, sheet_keywords) {
+// The sheet showing one page, drawn for review.
+void PhotographSheet(const char* name, int pageIndex) {
     CGuiTestCore app;
     auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");
-    sheet->Show();
-    sheet->FindWindow(IDC_KEYWORD_WORD1)->SetFocus();
-    Photograph("sheet_keywords", sheet);
+    wxWindow* pages[] = {sheet->KeywordsPage(), sheet->OptionsPage(), sheet->ConnectionPage()};
+    sheet->GetBookCtrl()->SetSelection(sheet->GetBookCtrl()->FindPage(pages[pageIndex]));
+    Photograph(name, sheet);
 }
 
-TEST(Screenshots, sheet_options) {
-    CGuiTestCore app;
-    auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");
-    sheet->GetBookCtrl()->SetSelection(sheet->GetBookCtrl()->FindPage(sheet->OptionsPage()));
-    Photograph("sheet_options", sheet);
-}
-
-TEST(Screenshots, sheet_connection) {
-    CGuiTestCore app;
-    auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");
-    sheet->GetBookCtrl()->SetSelection(sheet->GetBookCtrl()->FindPage(sheet->ConnectionPage()));
-    Photograph("sheet_connection", sheet);
-}
+TEST(Screenshots, sheet_keywords) { PhotographSheet("sheet_keywords", 0); }
+TEST(Screenshots, sheet_options) { PhotographSheet("sheet_options", 1); }
+TEST(Screenshots, sheet_connection) { PhotographSheet("sheet_connection", 2); }
 
 }  // namespace
