@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "                         $SKIMBOLT_HOME, else the InstallDir of\n"
     "                         ~/.config/skimbolt/registry.ini, which the first start\n"
     "                         writes pointing to ~/.local/share/skimbolt\n"
-    "  --no-splash            start the desktop program without its splash window\n"
+    "  --no-splash            start the desktop program without its splash picture\n"
+    "                         (/Embedding and /Automation do the same)\n"
     "\n"
     "Commands that need no window:\n"
     "  --scan-once            scan every configured page once, record the stories as\n"
@@ -58,7 +59,6 @@ struct CommandLine {
     std::string headline;
     bool bPageUrl = false;
     bool bHeadline = false;
-    bool bNoSplash = false;  // the desktop program's; no command takes it
 };
 
 int UsageError(const std::string& message) {
@@ -103,7 +103,7 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
         if (name == "--home") {
             error = takeValue(line.home);
         } else if (name == "--no-splash" && !bInlineValue) {
-            line.bNoSplash = true;
+            // the desktop program's; the commands show no splash anyway
         } else if (name == "--scan-once" && !bInlineValue) {
             error = setCommand(Command::ScanOnce, name);
         } else if (name == "--headless" && !bInlineValue) {
@@ -131,7 +131,6 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
     }
     if (line.command != Command::None && !positional.empty())
         return UsageError("unexpected argument '" + positional + "'");
-    if (line.bNoSplash && line.command != Command::None) return UsageError("--no-splash goes with the desktop program");
     if (line.bPageUrl && line.command != Command::Links) return UsageError("--page-url goes with --links");
     if (line.bHeadline && line.command != Command::Article) return UsageError("--headline goes with --article");
     if (line.command == Command::Article && !line.bHeadline) return UsageError("--article needs --headline TEXT");

@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "shell/InstanceLink.h"
 #include "shell/SkimboltDlg.h"
+#include "shell/SplashWnd.h"
 #include "shell/WxMessageBoxSink.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CSkimboltApp);
@@ -26,8 +27,6 @@ DesktopCommandLine ParseDesktopCommandLine(int argc, const char* const* argv) {
             line.home = argv[++i];
         } else if (arg.substr(0, 7) == "--home=") {
             line.home = std::string(arg.substr(7));
-        } else if (arg == "--no-splash" || arg == "-nosplash" || arg == "/nosplash") {
-            line.bShowSplash = false;
         }
     }
     return line;
@@ -56,6 +55,7 @@ bool CSkimboltApp::StartUp() {
     std::vector<const char*> argp;
     for (const std::string& a : args) argp.push_back(a.c_str());
     const DesktopCommandLine line = ParseDesktopCommandLine(static_cast<int>(argp.size()), argp.data());
+    CSplashWnd::EnableSplashScreen(CSplashWnd::ShowSplashFromCommandLine(static_cast<int>(argp.size()), argp.data()));
 
     m_pBoxes = std::make_unique<CWxMessageBoxSink>();
     m_pCore = std::make_unique<CAppCore>(*m_pBoxes);

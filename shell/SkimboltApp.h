@@ -16,8 +16,7 @@ class CWxMessageBoxSink;
 
 // What the desktop program takes from its command line.
 struct DesktopCommandLine {
-    std::string home;       // --home DIR; "" when not given
-    bool bShowSplash = true;  // --no-splash turns the splash window off
+    std::string home;  // --home DIR; "" when not given
 };
 DesktopCommandLine ParseDesktopCommandLine(int argc, const char* const* argv);
 

@@ -18,6 +18,8 @@
 #include "res/resource.h"
 #include "shell/AboutDlg.h"
 #include "shell/Resources.h"
+#include "shell/SetupAlertDlg.h"
+#include "shell/SplashWnd.h"
 
 namespace {
 constexpr int IDC_MAIN_OK = 1;
@@ -71,6 +73,7 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     m_trayIcon.SetIcon(LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NEAREST_LARGER),
                        &loading);
     SetDiagnosticSink(this);
+    CSplashWnd::ShowSplashScreen(this);
 }
 
 CSkimboltDlg::~CSkimboltDlg() {
@@ -106,6 +109,7 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
         break;
     case WM_NEED_SETUP:
         Trace("setup needed " + std::to_string(lParam));
+        ShowSetupAlert(static_cast<int>(lParam));
         break;
     default:
         break;
@@ -223,14 +227,29 @@ void CSkimboltDlg::OnTrayDoubleClick() {
     ProcessWindowEvent(open);
 }
 
-CNewsPropSheet* CSkimboltDlg::PropSheet() const {
-    // A sheet whose window was closed is gone from the toolkit's windows.
-    return g_pPropSheet && wxWindow::FindWindowById(g_pPropSheet->GetId(), this) == g_pPropSheet ? g_pPropSheet
-                                                                                                 : nullptr;
+void CSkimboltDlg::ShowSetupAlert(int missing) {
+    // The scanning thread waits for the answer until the alert is closed.
+    CSetupAlertDlg alert(this);
+    alert.SetKeywordsMissing(missing == 0 || missing == 1);
+    alert.SetSourcesMissing(missing == 0 || missing == 2);
+    if (!PropSheet()) CreatePropSheet("Skimbolt Properties");
+    if (missing == 2) g_pPropSheet->ShowSourcesPage();
+    else g_pPropSheet->ShowKeywordsPage();
+    g_pPropSheet->Iconize(false);
+    g_pPropSheet->Show();
+    alert.ShowModal();
 }
+
+CNewsPropSheet* CSkimboltDlg::PropSheet() const { return g_pPropSheet; }
 
 void CSkimboltDlg::CreatePropSheet(const wxString& caption) {
     g_pPropSheet = new CNewsPropSheet(this, m_core, caption);
+    // A sheet whose window was closed is forgotten, and made again by Open.
+    CNewsPropSheet* sheet = g_pPropSheet;
+    sheet->Bind(wxEVT_DESTROY, [this, sheet](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == sheet && g_pPropSheet == sheet) g_pPropSheet = nullptr;
+        event.Skip();
+    });
     g_pPropSheet->SetPollPeriodChangedHook([this] { m_watchdogTimer.Start(kWatchdogAfterPollChangeMs); });
 }
 

@@ -70,6 +70,8 @@ private:
     void ShowNewStoriesNotice();
 
     void CreatePropSheet(const wxString& caption);
+    // lParam of WM_NEED_SETUP: 0 both missing, 1 keywords, 2 sources.
+    void ShowSetupAlert(int missing);
     void OnTimer(wxTimerEvent& event);
     void OnOpen(wxCommandEvent& event);
     void OnScanNow(wxCommandEvent& event);

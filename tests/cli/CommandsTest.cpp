@@ -217,6 +217,7 @@ TEST_F(CommandsTest, BadArgumentsAndUnreadablePagesAreRefusedWithAMessageButHelp
     EXPECT_NE(RunCommand({"--help"}).out.find("--scan-once"), std::string::npos);
     // Without a headless command the desktop program starts.
     EXPECT_FALSE(Invoke({"--home", dir.Path()}).has_value());
+    EXPECT_FALSE(Invoke({"--no-splash", "/Embedding"}).has_value());
     EXPECT_FALSE(Invoke({}).has_value());
 }
 

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 #include <wx/listctrl.h>
+#include <wx/testing.h>
+
+#include "dialogs/NewsPropSheet.h"
 
 #include "GuiTestSupport.h"
 #include "app/AppCore.h"
@@ -17,8 +20,23 @@
 #include "shell/DesktopNotifier.h"
 #include "shell/SkimboltApp.h"
 #include "shell/SkimboltDlg.h"
+#include "shell/SetupAlertDlg.h"
 #include "shell/SourceStatusDlg.h"
+#include "shell/SplashWnd.h"
 #include "store/Story.h"
+
+// The setup alert, answered with OK.
+template <>
+class wxExpectModal<CSetupAlertDlg> : public wxExpectModalBase<CSetupAlertDlg> {
+public:
+    explicit wxExpectModal(int id = wxID_OK) : m_id(id) {}
+
+protected:
+    int OnInvoked(CSetupAlertDlg*) const override { return m_id; }
+
+private:
+    int m_id;
+};
 
 namespace {
 
@@ -42,6 +60,7 @@ protected:
     void SetUp() override {
         core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 0);
         core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 0);
+        CSplashWnd::EnableSplashScreen(false);
         m_pDlg = new CSkimboltDlg(core());
     }
     void TearDown() override {
@@ -141,6 +160,22 @@ TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
     m_pDlg = nullptr;
 }
 
+TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {
+    ASSERT_NE(m_pDlg->PropSheet(), nullptr);
+    EXPECT_FALSE(m_pDlg->PropSheet()->IsShown());
+    wxTEST_DIALOG(EXPECT_EQ(m_pDlg->MessageTarget().Send(WM_NEED_SETUP, 0, 1), 0),
+                  wxExpectModal<CSetupAlertDlg>(wxID_OK));
+    EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
+
+    m_pDlg->PropSheet()->Destroy();
+    PumpFor(20ms);
+    EXPECT_EQ(m_pDlg->PropSheet(), nullptr);
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_OPEN));
+    ASSERT_NE(m_pDlg->PropSheet(), nullptr);
+    EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
+    EXPECT_EQ(m_pDlg->PropSheet()->GetTitle(), "Skimbolt Properties");
+}
+
 TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
     ClearDiagnostics();
     ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
@@ -196,15 +231,11 @@ TEST(DesktopNotices, NewStoriesNoticeCountsAndListsAtMostThreeHeadlines) {
     EXPECT_EQ(ProblemNotice("cannot read", "sources.txt", "").body, "sources.txt");
 }
 
-TEST(DesktopCommandLineTest, HomeAndSplashSwitch) {
-    const char* argv[] = {"skimbolt", "--home", "/x/y", "--no-splash"};
-    DesktopCommandLine line = ParseDesktopCommandLine(4, argv);
-    EXPECT_EQ(line.home, "/x/y");
-    EXPECT_FALSE(line.bShowSplash);
+TEST(DesktopCommandLineTest, HomeInBothForms) {
+    const char* argv[] = {"skimbolt", "--no-splash", "--home", "/x/y"};
+    EXPECT_EQ(ParseDesktopCommandLine(4, argv).home, "/x/y");
     const char* argv2[] = {"skimbolt", "--home=/z"};
-    line = ParseDesktopCommandLine(2, argv2);
-    EXPECT_EQ(line.home, "/z");
-    EXPECT_TRUE(line.bShowSplash);
+    EXPECT_EQ(ParseDesktopCommandLine(2, argv2).home, "/z");
 }
 
 TEST(SourceStatus, FailingPagesComeFirstThenUnreadThenGood) {

@@ -3,15 +3,14 @@
 // host, and the tray animations.
 #include <dlfcn.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
-#include <wx/panel.h>
-#include <wx/sizer.h>
-#include <wx/statline.h>
-#include <wx/stattext.h>
 #include <wx/taskbar.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
@@ -281,30 +280,32 @@ TEST(TrayIconSet, StripsSplitIntoMaskedFramesAndMissingStripsGiveNone) {
     EXPECT_EQ(CTrayIconSet::TipStringId(TRAY_DISABLED), 160);
 }
 
-// The tray menu as it pops up, drawn item by item into a window that can be
-// photographed (a real popup menu cannot be).
+// The real tray menu, photographed from the screen while it is open (a popup
+// menu is no window Photograph can take): the whole screen, trimmed to what
+// is not background.
 TEST(Screenshots, tray_menu) {
     CGuiTestCore core;
-    CRecordingTrayIcon icon(core.Core(), IDR_TRAY_MENU);
-    core.Core().g_bNewStoriesPending = 1;
+    CPoppingTrayIcon icon(core.Core(), IDR_TRAY_MENU);
+    Owner owner(icon);
+    CTempDir scratch;
+    const char* wanted = std::getenv("SKIMBOLT_SCREENSHOT_DIR");
+    const std::string path = (wanted && *wanted ? std::string(wanted) : scratch.Path()) + "/tray_menu.png";
+    long status = -1;
+    icon.onShown = [&](wxMenu& menu) {
+        PumpFor(200ms);
+        const wxString out = wxString::FromUTF8(path);
+        const wchar_t* import[] = {L"import", L"-window", L"root", L"-trim", L"+repage", out.wc_str(), nullptr};
+        status = wxExecute(import, wxEXEC_SYNC | wxEXEC_HIDE_CONSOLE);
+        CancelMenu(menu);
+    };
+    core.Core().g_bScanning = 1;
     EXPECT_EQ(icon.OnTrayNotification(IDR_TRAY_MENU, WM_RBUTTONUP), 1);
-    auto* frame = new wxFrame(nullptr, wxID_ANY, "Tray menu", wxDefaultPosition, wxDefaultSize,
-                              wxBORDER_SIMPLE | wxFRAME_TOOL_WINDOW);
-    auto* panel = new wxPanel(frame);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    for (const wxString& text : icon.menuTexts) {
-        if (text == "-") {
-            sizer->Add(new wxStaticLine(panel), 0, wxEXPAND | wxTOP | wxBOTTOM, 3);
-            continue;
-        }
-        auto* label = new wxStaticText(panel, wxID_ANY, wxControl::RemoveMnemonics(text));
-        if (text == "&View Stories") label->SetFont(label->GetFont().Bold());  // the default item
-        sizer->Add(label, 0, wxLEFT | wxRIGHT | wxTOP | wxBOTTOM, 5);
-    }
-    panel->SetSizer(sizer);
-    sizer->SetSizeHints(frame);
-    frame->SetMinClientSize(wxSize(160, -1));
-    Photograph("tray_menu", frame);
+    if (status != 0) GTEST_SKIP() << "ImageMagick's import is missing";
+    wxImage image;
+    ASSERT_TRUE(image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
+    EXPECT_GT(image.GetWidth(), 60);
+    EXPECT_GT(image.GetHeight(), 100);  // eight rows
+    if (wanted && *wanted) std::printf("screenshot: %s\n", path.c_str());
 }
 
 }  // namespace
