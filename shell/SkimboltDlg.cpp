@@ -14,6 +14,7 @@
 #include "common/StringTable.h"
 #include "dialogs/NewsPropSheet.h"
 #include "engine/NewsWatch.h"
+#include "present/ui/StoryListDlg.h"
 #include "platform/Sound.h"
 #include "res/resource.h"
 #include "shell/AboutDlg.h"
@@ -32,6 +33,7 @@ constexpr int kWatchdogAfterPollChangeMs = 5000;
 wxBEGIN_EVENT_TABLE(CSkimboltDlg, wxDialog)
     EVT_TIMER(wxID_ANY, CSkimboltDlg::OnTimer)
     EVT_MENU(ID_TRAY_OPEN, CSkimboltDlg::OnOpen)
+    EVT_MENU(ID_TRAY_VIEW_STORIES, CSkimboltDlg::OnViewStories)
     EVT_MENU(ID_TRAY_SCAN_NOW, CSkimboltDlg::OnScanNow)
     EVT_MENU(ID_TRAY_DISABLE, CSkimboltDlg::OnDisable)
     EVT_MENU(ID_TRAY_ABOUT, CSkimboltDlg::OnAbout)
@@ -173,8 +175,17 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
     const bool bAutoPopup = settings.GetFlag(SETTING_AUTO_STORY_POPUP) == 1;
     const bool bSoundDue =
         settings.GetFlag(SETTING_STORIES_HAVE_SOUND) == 1 && !bForce && m_core.g_bNewStoriesPending == 0;
+    const bool bJustCreated = m_pStoryList == nullptr;
+    if (bJustCreated) CreateStoryList();
     if (bForce || bAutoPopup) {
         m_core.g_bNewStoriesPending = 0;
+        if (!bJustCreated) m_pStoryList->Post(WM_STORIES_CHANGED, 0, 0);
+        m_pStoryList->Iconize(false);
+        m_pStoryList->Show();
+        m_pStoryList->Raise();
+    } else if (m_pStoryList->IsShown()) {
+        // The user is already looking.
+        if (!bJustCreated) m_pStoryList->Post(WM_STORIES_CHANGED, 0, 0);
     } else {
         m_core.g_bNewStoriesPending = 1;
     }
@@ -186,6 +197,31 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
         const bool bPlayed = PlaySoundFile(settings.GetSoundFile());
         Trace(std::string("sound ") + (bPlayed ? "played" : "not played"));
     }
+}
+
+void CSkimboltDlg::CreateStoryList() {
+    m_pStoryList = new CStoryListDlg(this, m_core);
+    m_core.SetStoryListTarget(m_pStoryList);
+    CStoryListDlg* list = m_pStoryList;
+    list->Bind(wxEVT_DESTROY, [this, list](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == list && m_pStoryList == list) {
+            m_pStoryList = nullptr;
+            m_core.SetStoryListTarget(nullptr);
+        }
+        event.Skip();
+    });
+}
+
+void CSkimboltDlg::OnViewStories(wxCommandEvent&) {
+    if (m_core.g_bNewStoriesPending == 1) {
+        m_core.g_bNewStoriesPending = 0;
+        SetTrayState(TRAY_FROM_FLAGS);
+    }
+    if (!m_pStoryList) CreateStoryList();
+    m_pStoryList->Iconize(false);
+    m_pStoryList->Show();
+    m_pStoryList->Raise();
+    Trace("story list shown");
 }
 
 bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Settings().GetShowNotifications(); }
@@ -214,7 +250,17 @@ void CSkimboltDlg::ShowProblemNotice(const Diagnostic& d) {
 
 void CSkimboltDlg::ComeForward() {
     Trace("come forward");
-    OnTrayDoubleClick();
+    bool bAnyShown = false;
+    for (wxWindow* child : GetChildren()) {
+        auto* window = dynamic_cast<wxTopLevelWindow*>(child);
+        if (!window || !window->IsShown() || dynamic_cast<CSplashWnd*>(window)) continue;
+        window->Iconize(false);
+        window->Raise();
+        bAnyShown = true;
+    }
+    // Without a window open, what a double click on the tray icon does:
+    // the program stays reachable without a tray.
+    if (!bAnyShown) OnTrayDoubleClick();
 }
 
 void CSkimboltDlg::OnTrayDoubleClick() {
@@ -334,6 +380,11 @@ void CSkimboltDlg::OnClose(wxCloseEvent&) {
     }
     Trace("exit");
     if (CNewsWatch* watch = m_core.Scanner()) watch->Deactivate();
+    if (m_pStoryList) {
+        m_core.SetStoryListTarget(nullptr);
+        m_pStoryList->Destroy();
+        m_pStoryList = nullptr;
+    }
     m_core.StoryPages().CleanUpPages();
     // A request the scanning thread left waiting is answered with 0, so
     // that it can end.

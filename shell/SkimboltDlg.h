@@ -22,6 +22,7 @@
 
 class CAppCore;
 class CNewsPropSheet;
+class CStoryListDlg;
 class CNewStoryTracker;
 
 class CSkimboltDlg : public wxDialog, private CDiagnosticSink {
@@ -57,6 +58,8 @@ public:
     CTrayIcon& TrayIcon() { return m_trayIcon; }
     // The property sheet; null when its window was closed.
     CNewsPropSheet* PropSheet() const;
+    // The story list; null until first needed and after its window was closed.
+    CStoryListDlg* StoryList() const { return m_pStoryList; }
 
 private:
     // The state the flags call for.
@@ -70,6 +73,8 @@ private:
     void ShowNewStoriesNotice();
 
     void CreatePropSheet(const wxString& caption);
+    void CreateStoryList();
+    void OnViewStories(wxCommandEvent& event);
     // lParam of WM_NEED_SETUP: 0 both missing, 1 keywords, 2 sources.
     void ShowSetupAlert(int missing);
     void OnTimer(wxTimerEvent& event);
@@ -95,6 +100,7 @@ private:
     TrayState m_nTrayState = TRAY_NORMAL;
     int g_nTrayFrame = 0;  // the next animation frame
     CNewsPropSheet* g_pPropSheet = nullptr;
+    CStoryListDlg* m_pStoryList = nullptr;
     bool m_bExitRequested = false;
     bool m_bStoriesFound = false;
     bool m_bTrace = false;

@@ -10,6 +10,7 @@
 #include <wx/testing.h>
 
 #include "dialogs/NewsPropSheet.h"
+#include "present/ui/StoryListDlg.h"
 
 #include "GuiTestSupport.h"
 #include "app/AppCore.h"
@@ -104,12 +105,28 @@ TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNoti
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 4 new stories");
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "Storm hits coast\nStorm moves north\nStorm ends\nand 1 more");
 
+    ASSERT_NE(m_pDlg->StoryList(), nullptr);
+    EXPECT_FALSE(m_pDlg->StoryList()->IsShown());
+
     // A pass without new stories announces nothing; the stories already
     // announced are not announced again.
     Pass(0);
     Pass(1);
     EXPECT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
+
+    // View Stories: the list with the four stories, nothing pending any more.
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_VIEW_STORIES));
+    EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
+    EXPECT_EQ(m_pDlg->StoryList()->GetNewCount(), 4);
+    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
+    // With the list in view a further pass sets nothing pending.
+    AddNewStory(core(), "Storm returns");
+    Pass(1);
+    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    PumpFor(20ms);
+    EXPECT_EQ(m_pDlg->StoryList()->GetNewCount(), 5);
 }
 
 TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
@@ -118,6 +135,8 @@ TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
     Pass(1);
     EXPECT_EQ(core().g_bNewStoriesPending, 0);
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
+    ASSERT_NE(m_pDlg->StoryList(), nullptr);
+    EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
     ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 1 new story");
 }

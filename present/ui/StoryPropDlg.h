@@ -1,0 +1,41 @@
+// CStoryPropDlg: shows every field of one story (headline, source, URL,
+// keywords, description and its state image) and offers View Story. The
+// story list opens it, modeless; it destroys itself when closed.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <wx/dialog.h>
+#include <wx/weakref.h>
+
+class CAppCore;
+class CStory;
+class CStoryListDlg;
+class wxStaticBitmap;
+class wxTextCtrl;
+
+class CStoryPropDlg : public wxDialog {
+public:
+    CStoryPropDlg(wxWindow* parent, CAppCore& core);
+    ~CStoryPropDlg() override;
+
+    // Reads the story with that headline from the archive and shows it; a
+    // story no longer there shows only its headline. list: the story list
+    // whose row View Story updates (may be null).
+    bool Fill(const std::string& headline, CStoryListDlg* list);
+
+private:
+    void OnViewStory();
+
+    CAppCore& m_core;
+    std::string m_strHeadline;
+    std::unique_ptr<CStory> m_pStory;
+    wxWeakRef<CStoryListDlg> m_pList;
+    wxStaticBitmap* m_pIcon = nullptr;
+    wxTextCtrl* m_pHeadline = nullptr;
+    wxTextCtrl* m_pSource = nullptr;
+    wxTextCtrl* m_pUrl = nullptr;
+    wxTextCtrl* m_pKeywords = nullptr;
+    wxTextCtrl* m_pDescription = nullptr;
+};

@@ -1,0 +1,445 @@
+// The story windows driven by control id: the story list's commands checked
+// against the archive after each one, the properties dialog, the display
+// choice and where a viewed story is opened (frame page or the article
+// itself), with a fake browser and a loopback web server.
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "GuiTestSupport.h"
+#include "platform/DdeClient.h"
+#include "platform/DesktopSystem.h"
+#include "present/ui/DisplayChoiceDlg.h"
+#include "present/ui/StoryListCtrl.h"
+#include "present/ui/StoryListDlg.h"
+#include "present/ui/StoryPropDlg.h"
+#include "present/ui/StoryViewer.h"
+#include "res/resource.h"
+#include "support/TestHttpServer.h"
+
+namespace {
+
+// A desktop whose default browser is a fake one that only records its argument vectors.
+class CFakeDesktop : public CDesktopSystem {
+public:
+    explicit CFakeDesktop(const std::string& root) : m_root(root) {
+        std::filesystem::create_directories(root + "apps/applications");
+        std::ofstream(root + "apps/applications/fake.desktop") << "[Desktop Entry]\nName=Web\nExec=fakeweb %u\n";
+    }
+    std::string GetEnv(const std::string& name) const override {
+        if (name == "XDG_DATA_DIRS") return m_root + "apps";
+        return name == "HOME" || name.rfind("XDG_", 0) == 0 ? m_root + "none" : "";
+    }
+    bool QueryDefaultBrowser(std::string& id) const override {
+        id = "fake.desktop";
+        return true;
+    }
+    bool StartProcess(const std::vector<std::string>& argv) const override {
+        m_launched.push_back(argv.back());
+        return true;
+    }
+    mutable std::vector<std::string> m_launched;  // the URL of each start
+
+private:
+    std::string m_root;
+};
+
+class StoryWindowsTest : public ::testing::Test {
+protected:
+    StoryWindowsTest() {
+        SetStoryBrowserSystems(m_dde.get(), &m_desktop);
+        Settings().SetFlag(SETTING_BROWSER_DISPLAY_ASK, 0);
+        Settings().SetFlag(SETTING_BROWSER_DISPLAY_NEW, 1);
+    }
+    ~StoryWindowsTest() override {
+        if (m_pList) m_pList->Destroy();
+        PumpFor(std::chrono::milliseconds(20));
+        SetStoryBrowserSystems(nullptr, nullptr);
+    }
+
+    CNewsSettings& Settings() { return m_core.Core().Settings(); }
+    CStoryArchive& Archive() { return m_core.Core().Archive(); }
+
+    // Stories are found a minute apart, in the order added (the oldest first).
+    void AddStory(const std::string& headline, int state, const std::string& description = "") {
+        CStory story;
+        story.SetSource("http://news.example/");
+        story.SetHeadline(headline);
+        story.SetDescription(description);
+        story.SetUrl(m_server.Url("/article/" + std::to_string(++m_nStories)));
+        story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)) - 3600 + 60 * m_nStories);
+        story.SetState(state);
+        CStoryArchiveGuard lock(Archive());
+        ASSERT_EQ(Archive().Add(story, false), 1);
+    }
+    int StateOf(const std::string& headline) {
+        CStoryArchiveGuard lock(Archive());
+        Archive().Open("rb");
+        const int state = Archive().FindByHeadline(headline) ? Archive().GetCurrentState() : -1;
+        Archive().Close();
+        return state;
+    }
+    CStoryListDlg* OpenList() {
+        m_pList = new CStoryListDlg(nullptr, m_core.Core());
+        m_pList->Show();
+        return m_pList;
+    }
+    CStoryListCtrl* Rows() { return m_pList->List(); }
+    // Rows top to bottom as "headline:image".
+    std::string RowsText() {
+        std::string text;
+        for (long i = 0; i < Rows()->GetRowCount(); ++i)
+            text += (text.empty() ? "" : " ") + Rows()->Row(i).headline + ":" + std::to_string(Rows()->Row(i).image);
+        return text;
+    }
+    std::string Counts() {
+        std::string text;
+        for (int id : {IDC_STORY_COUNT_NEW, IDC_STORY_COUNT_UNREAD, IDC_STORY_COUNT_BOOKMARKED, IDC_STORY_COUNT_READ})
+            text += m_pList->FindWindow(id)->GetLabel().utf8_string() + (id == IDC_STORY_COUNT_READ ? "" : "/");
+        return text;
+    }
+    void Select(std::initializer_list<long> rows) {
+        Rows()->SelectOnly(-1);
+        for (long row : rows) Rows()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    bool Enabled(int id) { return m_pList->FindWindow(id)->IsEnabled(); }
+    // Handles events until the fake browser has been started count times.
+    const std::vector<std::string>& WaitForLaunches(size_t count) {
+        for (int i = 0; i < 400 && m_desktop.m_launched.size() < count; ++i) PumpFor(std::chrono::milliseconds(10));
+        return m_desktop.m_launched;
+    }
+
+    CGuiTestCore m_core;
+    CTestHttpServer m_server;
+    CTempDir m_dir;
+    CFakeDesktop m_desktop{m_dir.Path()};
+    std::unique_ptr<CDdeClient> m_dde = CreateDdeClient();
+    CStoryListDlg* m_pList = nullptr;
+    int m_nStories = 0;
+};
+
+TEST_F(StoryWindowsTest, FillShowsNewestFirstWithCountsCaptionAndDisabledCommands) {
+    OpenList();
+    EXPECT_EQ(m_pList->GetTitle(), "Story List");
+    EXPECT_EQ(Counts(), "0/0/0/0");
+    EXPECT_FALSE(Enabled(IDC_STORY_VIEW) || Enabled(IDC_STORY_DELETE) || Enabled(IDC_STORY_BOOKMARK));
+
+    for (const char* h : {"n1", "n2", "n3", "n4", "n5"}) AddStory(h, STORY_NEW);
+    AddStory("u", STORY_UNREAD);
+    AddStory("b", STORY_BOOKMARKED);
+    AddStory("r", STORY_READ);
+    AddStory("hidden", STORY_HIDDEN);
+    m_pList->Fill();
+    EXPECT_EQ(RowsText(), "r:2 b:3 u:1 n5:0 n4:0 n3:0 n2:0 n1:0");
+    EXPECT_EQ(Counts(), "5/1/1/1");
+    EXPECT_EQ(m_pList->GetTitle(), "Story List : 5 New stories!");
+    EXPECT_EQ(Rows()->GetItemText(0, 1), Rows()->Row(0).date);
+
+    // Hovering a row shows its description; a row without one shows none.
+    AddStory("described", STORY_NEW, "What the story " + std::string(100, 'x'));
+    m_pList->Fill();
+    wxWindow* cells = Rows()->CellWindow();
+    auto hover = [&](long row) {
+        wxRect rect;
+        Rows()->GetItemRect(row, rect);
+        wxMouseEvent motion(wxEVT_MOTION);
+        motion.SetPosition(cells->ScreenToClient(Rows()->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2))));
+        motion.SetEventObject(cells);
+        cells->ProcessWindowEvent(motion);
+        return cells->GetToolTipText().utf8_string();
+    };
+    EXPECT_EQ(hover(0), ("What the story " + std::string(100, 'x')).substr(0, 79));
+    EXPECT_EQ(hover(1), "");
+    SendCommand(m_pList, ID_STORY_DELETE);  // nothing selected: nothing happens
+    Select({0});
+    SendCommand(m_pList, ID_STORY_DELETE);
+
+    Select({3, 4, 5, 6});
+    SendCommand(m_pList, ID_STORY_MARK_READ);
+    EXPECT_EQ(m_pList->GetTitle(), "Story List : 1 New story!");
+    EXPECT_EQ(StateOf("n2"), STORY_READ);
+}
+
+TEST_F(StoryWindowsTest, DateTextAndTipText) {
+    std::tm t{};
+    t.tm_year = 2026 - 1900, t.tm_mon = 11, t.tm_mday = 5, t.tm_hour = 13, t.tm_min = 5, t.tm_isdst = -1;
+    EXPECT_EQ(CStoryListCtrl::FormatFoundTime(std::mktime(&t)), "12/5 1:05 PM");
+    t.tm_mday = 3, t.tm_hour = 0, t.tm_min = 7;
+    EXPECT_EQ(CStoryListCtrl::FormatFoundTime(std::mktime(&t)), "12/3 12:07 AM");
+    t.tm_hour = 12;
+    EXPECT_EQ(CStoryListCtrl::FormatFoundTime(std::mktime(&t)), "12/3 12:07 PM");
+    // At most 79 characters, counted as characters, not bytes.
+    const std::string longText = std::string(30, 'a') + std::string(60, 'x') + "\xC3\xA9";
+    EXPECT_EQ(CStoryListCtrl::TipText(longText).length(), 79u);
+    EXPECT_EQ(CStoryListCtrl::TipText("Caf\xC3\xA9 cr\xC3\xA8me"), wxString::FromUTF8("Caf\xC3\xA9 cr\xC3\xA8me"));
+}
+
+TEST_F(StoryWindowsTest, ViewSetsNewStoriesReadAndOpensThem) {
+    AddStory("bookmarked", STORY_BOOKMARKED);
+    AddStory("fresh", STORY_NEW);
+    OpenList();
+    m_core.Core().g_bNewStoriesPending = 1;
+    Select({0, 1});
+    EXPECT_TRUE(Enabled(IDC_STORY_VIEW));
+    ClickButton(m_pList, IDC_STORY_VIEW);
+    EXPECT_EQ(m_core.Core().g_bNewStoriesPending, 0);
+    EXPECT_EQ(StateOf("fresh"), STORY_READ);
+    EXPECT_EQ(StateOf("bookmarked"), STORY_BOOKMARKED);
+    EXPECT_EQ(RowsText(), "fresh:2 bookmarked:3");
+    EXPECT_EQ(Counts(), "0/0/1/1");
+    EXPECT_EQ(m_pList->GetTitle(), "Story List");
+    EXPECT_EQ(WaitForLaunches(2).size(), 2u);
+    EXPECT_EQ(m_core.Core().StoryPages().GetPageCounter(), 3);
+}
+
+TEST_F(StoryWindowsTest, BookmarkMarkAsAndDeleteChangeTheArchive) {
+    for (const char* h : {"a", "b", "c", "d"}) AddStory(h, STORY_UNREAD);
+    OpenList();  // d c b a
+    Select({1});
+    ClickButton(m_pList, IDC_STORY_BOOKMARK);
+    EXPECT_EQ(StateOf("c"), STORY_BOOKMARKED);
+    SendCommand(m_pList, ID_STORY_MARK_NEW);
+    EXPECT_EQ(StateOf("c"), STORY_NEW);
+    EXPECT_EQ(Counts(), "1/3/0/0");
+
+    Select({1, 2});
+    ClickButton(m_pList, IDC_STORY_DELETE);
+    EXPECT_EQ(StateOf("c"), STORY_HIDDEN);
+    EXPECT_EQ(StateOf("b"), STORY_HIDDEN);
+    EXPECT_EQ(RowsText(), "d:1 a:1");
+    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{1});  // the row after the first deleted
+    SendCommand(m_pList, ID_STORY_DELETE);                    // the last row: the one before it is selected
+    EXPECT_EQ(RowsText(), "d:1");
+    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{0});
+    EXPECT_EQ(Counts(), "0/1/0/0");
+    m_pList->Fill();  // hidden stories stay away
+    EXPECT_EQ(RowsText(), "d:1");
+}
+
+TEST_F(StoryWindowsTest, DeleteAllAsksAboutBookmarksFirst) {
+    AddStory("keep", STORY_BOOKMARKED);
+    AddStory("old", STORY_READ);
+    AddStory("other", STORY_NEW);
+    OpenList();
+    wxTEST_DIALOG(ClickButton(m_pList, IDC_STORY_DELETE_ALL), wxExpectModal<wxMessageDialog>(wxCANCEL));
+    EXPECT_EQ(Rows()->GetRowCount(), 3);
+    EXPECT_EQ(StateOf("old"), STORY_READ);
+
+    Select({0, 1, 2});  // every row: Delete is Delete All
+    wxTEST_DIALOG(ClickButton(m_pList, IDC_STORY_DELETE), wxExpectModal<wxMessageDialog>(wxNO));
+    EXPECT_EQ(RowsText(), "keep:3");
+    EXPECT_EQ(StateOf("old"), STORY_HIDDEN);
+    EXPECT_EQ(StateOf("other"), STORY_HIDDEN);
+
+    wxTEST_DIALOG(ClickButton(m_pList, IDC_STORY_DELETE_ALL), wxExpectModal<wxMessageDialog>(wxYES));
+    EXPECT_EQ(Rows()->GetRowCount(), 0);
+    EXPECT_EQ(StateOf("keep"), STORY_HIDDEN);
+    ClickButton(m_pList, IDC_STORY_DELETE_ALL);  // nothing bookmarked: no question
+}
+
+TEST_F(StoryWindowsTest, ClosingHidesTheListAndTurnsNewStoriesUnread) {
+    AddStory("one", STORY_NEW);
+    AddStory("two", STORY_NEW);
+    AddStory("three", STORY_READ);
+    OpenList();
+    EXPECT_EQ(m_pList->GetTitle(), "Story List : 2 New stories!");
+    ClickButton(m_pList, IDC_STORY_DONE);
+    EXPECT_FALSE(m_pList->IsShown());
+    EXPECT_EQ(StateOf("one"), STORY_UNREAD);
+    EXPECT_EQ(StateOf("two"), STORY_UNREAD);
+    EXPECT_EQ(StateOf("three"), STORY_READ);
+    EXPECT_EQ(RowsText(), "three:2 two:1 one:1");
+    EXPECT_EQ(m_pList->GetTitle(), "Story List");
+    m_pList->Show();
+    m_pList->Close();  // the close box does the same and keeps the window
+    EXPECT_FALSE(m_pList->IsShown());
+    EXPECT_FALSE(m_pList->IsBeingDeleted());
+}
+
+TEST_F(StoryWindowsTest, ResizingStretchesTheListMovesTheButtonsAndRefusesToShrink) {
+    OpenList();
+    PumpFor(std::chrono::milliseconds(50));
+    const wxSize initial = m_pList->GetSize();
+    const wxRect list = Rows()->GetRect(), done = m_pList->FindWindow(IDC_STORY_DONE)->GetRect();
+    const wxRect del = m_pList->FindWindow(IDC_STORY_DELETE)->GetRect();
+    const wxSize client = m_pList->GetClientSize();
+
+    m_pList->SetSize(initial.x + 100, initial.y + 60);
+    PumpFor(std::chrono::milliseconds(50));
+    const wxSize grown = m_pList->GetClientSize() - client;
+    ASSERT_GT(grown.x, 0);
+    EXPECT_EQ(Rows()->GetRect(), wxRect(list.GetPosition(), list.GetSize() + grown));
+    EXPECT_EQ(m_pList->FindWindow(IDC_STORY_DONE)->GetRect(), wxRect(done.GetPosition() + grown, done.GetSize()));
+    EXPECT_EQ(m_pList->FindWindow(IDC_STORY_DELETE)->GetRect(),
+              wxRect(del.GetPosition() + wxSize(0, grown.y), del.GetSize()));
+    EXPECT_EQ(m_pList->FindWindow(IDC_STORY_ICON_READ)->GetPosition(),
+              m_pList->FindWindow(IDC_STORY_ICON_READ)->GetPosition());
+
+    m_pList->SetSize(initial.x - 80, initial.y - 50);
+    PumpFor(std::chrono::milliseconds(50));
+    EXPECT_GE(m_pList->GetSize().x, initial.x);
+    EXPECT_GE(m_pList->GetSize().y, initial.y);
+}
+
+TEST_F(StoryWindowsTest, PropertiesShowTheStoryAndViewStoryMarksItRead) {
+    AddStory("Marked story", STORY_BOOKMARKED, "What it is about");
+    AddStory("Plain read", STORY_READ);
+    OpenList();
+    Select({1});
+    SendCommand(m_pList, ID_STORY_PROPERTIES);
+    auto* props = dynamic_cast<CStoryPropDlg*>(wxWindow::FindWindowById(IDD_STORY_PROP));
+    ASSERT_NE(props, nullptr);
+    auto text = [&](int id) { return static_cast<wxTextCtrl*>(props->FindWindow(id))->GetValue().utf8_string(); };
+    EXPECT_EQ(text(IDC_PROP_HEADLINE), "Marked story");
+    EXPECT_EQ(text(IDC_PROP_SOURCE), "Custom: http://news.example/");
+    EXPECT_EQ(text(IDC_PROP_DESCRIPTION), "What it is about");
+    EXPECT_EQ(text(IDC_PROP_URL), m_server.Url("/article/1"));
+    EXPECT_TRUE(static_cast<wxStaticBitmap*>(props->FindWindow(IDC_PROP_ICON))->GetBitmap().IsOk());
+
+    ClickButton(props, IDC_PROP_VIEW);
+    EXPECT_EQ(StateOf("Marked story"), STORY_READ);
+    EXPECT_EQ(RowsText(), "Plain read:2 Marked story:2");
+    EXPECT_EQ(Counts(), "0/0/0/2");
+    EXPECT_EQ(WaitForLaunches(1).size(), 1u);
+    PumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(wxWindow::FindWindowById(IDD_STORY_PROP), nullptr);
+
+    CStoryPropDlg readProps(nullptr, m_core.Core());
+    readProps.Fill("Plain read", m_pList);
+    EXPECT_FALSE(static_cast<wxStaticBitmap*>(readProps.FindWindow(IDC_PROP_ICON))->GetBitmap().IsOk());
+}
+
+// Answers the display choice by clicking one of its buttons, the check box set or not.
+class CChooseDisplay : public wxExpectModalBase<CDisplayChoiceDlg> {
+public:
+    CChooseDisplay(int button, bool always) : m_button(button), m_bAlways(always) {}
+
+protected:
+    int OnInvoked(CDisplayChoiceDlg* dlg) const override {
+        static_cast<wxCheckBox*>(dlg->FindWindow(IDC_DISPLAY_ALWAYS))->SetValue(m_bAlways);
+        ClickButton(dlg, m_button);
+        return dlg->GetReturnCode();
+    }
+
+private:
+    int m_button;
+    bool m_bAlways;
+};
+
+TEST_F(StoryWindowsTest, DisplayChoiceStoresTheAnswerAndCancelShowsNothing) {
+    Settings().SetFlag(SETTING_BROWSER_DISPLAY_ASK, 1);
+    auto story = [] {
+        auto s = std::make_unique<CStory>();
+        s->SetHeadline("h");
+        s->SetUrl("mailto:x@example.com");  // no web link: nothing to check first
+        return s;
+    };
+    wxTEST_DIALOG(EXPECT_TRUE(ShowStory(m_core.Core(), story(), nullptr)), CChooseDisplay(IDC_DISPLAY_CANCEL, true));
+    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
+    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
+    EXPECT_TRUE(std::filesystem::exists(m_core.Core().StoryPages().FramePagePath(1)));
+
+    // Current window: no browser answers over DDE, so one is started.
+    wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_CURRENT, false));
+    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 0);
+    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
+    ASSERT_EQ(WaitForLaunches(1).size(), 1u);
+    EXPECT_EQ(m_desktop.m_launched[0], CStoryPages::PageUrl(m_core.Core().StoryPages().FramePagePath(2)));
+
+    wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_NEW, true));
+    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
+    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 0);
+    ShowStory(m_core.Core(), story(), nullptr);  // not asked again
+    EXPECT_EQ(WaitForLaunches(3).size(), 3u);
+}
+
+TEST_F(StoryWindowsTest, ArticlesThatRefuseFramesAreOpenedByThemselves) {
+    m_server.SetResponse("/deny", {200, "<p>x</p>", {{"Content-Type", "text/html"}, {"X-Frame-Options", "DENY"}}});
+    m_server.SetResponse("/csp", {200, "<p>x</p>",
+                                  {{"Content-Type", "text/html"},
+                                   {"Content-Security-Policy", "default-src 'self'; frame-ancestors 'self'"}}});
+    m_server.SetPage("/open", "<p>x</p>");
+    const std::string closed = "http://127.0.0.1:1/gone";  // nothing listens: the check cannot tell
+    const std::vector<std::string> urls = {m_server.Url("/deny"), m_server.Url("/csp"), m_server.Url("/open"), closed};
+    for (const std::string& url : urls) {
+        auto story = std::make_unique<CStory>();
+        story->SetHeadline(url);
+        story->SetUrl(url);
+        EXPECT_TRUE(ShowStory(m_core.Core(), std::move(story), nullptr));
+        WaitForLaunches(m_desktop.m_launched.size() + 1);
+    }
+    auto frame = [&](int n) { return CStoryPages::PageUrl(m_core.Core().StoryPages().FramePagePath(n)); };
+    const std::vector<std::string> expected = {urls[0], urls[1], frame(3), frame(4)};
+    EXPECT_EQ(m_desktop.m_launched, expected);
+}
+
+// The window photographed before this one must be gone from the screen.
+void LetEarlierWindowsGo() { PumpFor(std::chrono::milliseconds(200)); }
+
+TEST(Screenshots, story_list) {
+    LetEarlierWindowsGo();
+    CGuiTestCore core;
+    CStoryArchive& archive = core.Core().Archive();
+    const char* headlines[] = {
+        "Senate panel approves budget plan after late-night talks",
+        "Storm hits coast, thousands without power as the clean-up begins and officials warn of more rain to come "
+        "later this week",
+        "Zürich: Bürger stimmen über neues Verkehrskonzept ab — Ergebnis knapp",
+        "Scientists find new species in the deep sea",
+        "Москва: новый мост через реку откроют весной"};
+    const int states[] = {STORY_NEW, STORY_UNREAD, STORY_BOOKMARKED, STORY_READ, STORY_NEW};
+    for (int i = 0; i < 5; ++i) {
+        CStory s;
+        s.SetSource("http://news.example/");
+        s.SetHeadline(headlines[i]);
+        s.SetDescription(i == 3 ? "" : "A short description of the story.");
+        s.SetUrl("http://news.example/a");
+        s.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)) - 3000 + 600 * i);
+        s.SetState(states[i]);
+        CStoryArchiveGuard lock(archive);
+        archive.Add(s, false);
+    }
+    auto* list = new CStoryListDlg(nullptr, core.Core());
+    list->List()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Photograph("story_list", list);
+}
+
+TEST(Screenshots, story_properties) {
+    LetEarlierWindowsGo();
+    CGuiTestCore core;
+    CStory s;
+    s.SetSource("http://news.example/world");
+    s.SetHeadline("Storm hits coast, thousands without power");
+    s.SetDescription("Crews worked through the night to restore power to homes along the coast, where the storm "
+                     "brought down lines and flooded roads.");
+    s.SetUrl("http://news.example/2026/12/05/storm-hits-coast.html");
+    s.SetKeywords("storm +coast");
+    s.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
+    s.SetState(STORY_NEW);
+    {
+        CStoryArchiveGuard lock(core.Core().Archive());
+        core.Core().Archive().Add(s, false);
+    }
+    auto* list = new CStoryListDlg(nullptr, core.Core());
+    auto* props = new CStoryPropDlg(nullptr, core.Core());
+    props->Fill(s.GetHeadline(), list);
+    Photograph("story_properties", props);
+    list->Destroy();
+}
+
+TEST(Screenshots, display_choice) {
+    LetEarlierWindowsGo();
+    CGuiTestCore core;
+    Photograph("display_choice", new CDisplayChoiceDlg(nullptr, core.Core().Settings()));
+}
+
+}  // namespace
