@@ -95,6 +95,8 @@ public:
 
     // ---- What the core owns.
     const std::string& GetAppDir() const { return m_strAppDir; }
+    // The registry stand-in's file given at start-up ("" for none).
+    const std::string& GetRegistryFile() const { return m_strRegistryFile; }
     std::string GetDataPath() const;
     CNewsSettings& Settings() { return m_settings; }
     CSourceCatalogue& Catalogue() { return m_catalogue; }

@@ -15,6 +15,7 @@
 #include "dialogs/OptionsDlg.h"
 #include "dialogs/TimingPropPage.h"
 #include "engine/NewsWatch.h"
+#include "dialogs/SourcesPropPage.h"
 #include "res/resource.h"
 #include "shell/SourceStatusDlg.h"
 #include "shell/BoldDialogFont.h"
@@ -35,9 +36,11 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     m_optionsPage = new COptionsDlg(book, core);
     m_connectionPage = new CTimingPropPage(book, core);
     book->AddPage(m_keywordsPage, "Keywords");
-    // The News Sources page is the second tab:
-    //   m_sourcesPage = new CSourcesPropPage(book, core, [this](int n) { SetActiveSourceCount(n); });
-    //   book->AddPage(m_sourcesPage, "News Sources");
+    auto* sourcesPage = new CSourcesPropPage(book, core, [this](int n) {
+        if (m_editCount) SetActiveSourceCount(n);  // the status panel is made below
+    });
+    m_sourcesPage = sourcesPage;
+    book->AddPage(m_sourcesPage, "News Sources");
     book->AddPage(m_optionsPage, "Options");
     book->AddPage(m_connectionPage, "Connection");
 
@@ -133,6 +136,10 @@ bool CNewsPropSheet::LeavePage(int index) {
     wxWindow* page = index >= 0 ? GetBookCtrl()->GetPage(index) : nullptr;
     if (page == m_keywordsPage) {
         m_keywordsPage->OnKillActive();
+        return true;
+    }
+    if (page == m_sourcesPage) {
+        static_cast<CSourcesPropPage*>(m_sourcesPage)->FinishPendingWarning();
         return true;
     }
     if (page == m_optionsPage) return m_optionsPage->OnKillActive();

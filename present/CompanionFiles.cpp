@@ -5,10 +5,7 @@
 
 #include "common/Diagnostics.h"
 #include "common/FileUtil.h"
-
-#ifndef SKIMBOLT_PAGES_DIR
-#define SKIMBOLT_PAGES_DIR "res/pages/"
-#endif
+#include "platform/ProgramFiles.h"
 
 const std::vector<std::string>& CompanionFileNames() {
     static const std::vector<std::string> names = {
@@ -18,7 +15,7 @@ const std::vector<std::string>& CompanionFileNames() {
     return names;
 }
 
-std::string CompanionSourceFolder() { return WithTrailingSeparator(SKIMBOLT_PAGES_DIR); }
+std::string CompanionSourceFolder() { return ProgramFilesFolder() + "pages/"; }
 
 int InstallCompanionFiles(const std::string& fromFolder, const std::string& dataFolder) {
     int nCopied = 0;

@@ -9,8 +9,8 @@
 // The names of the companion files.
 const std::vector<std::string>& CompanionFileNames();
 
-// The folder the program's copies of them lie in: res/pages/ of the source
-// tree the program was built from (ends with '/').
+// The folder the program's copies of them lie in: pages/ of the program's
+// files (ProgramFilesFolder: installed or the source tree), ending with '/'.
 std::string CompanionSourceFolder();
 
 // Copies every companion file that dataFolder lacks from fromFolder; a file

@@ -167,3 +167,37 @@ constexpr int IDC_PROP_KEYWORDS = 1163;
 constexpr int IDC_PROP_DESCRIPTION = 1165;
 constexpr int IDC_PROP_VIEW = 1166;
 constexpr int IDC_PROP_OK = 1;
+
+// News Sources page (dialog 105).
+constexpr int IDD_SOURCES_PAGE = 105;
+constexpr int IDC_SOURCE_LIST = 1043;       // the sources, with check boxes (active)
+constexpr int IDC_CATEGORY_GROUP = 1076;    // "Categories" group box
+constexpr int IDC_CUSTOM_URL = 1057;        // "&Custom URL": opens dialog 109
+constexpr int IDC_UPDATE_SOURCES = 1175;    // "&Update Sources"
+constexpr int IDC_CATEGORY_SELECT_ALL = 1197;
+constexpr int IDC_CATEGORY_CLEAR = 1198;
+// The category check boxes, by category number 1 to 13.
+constexpr int IDC_CATEGORY_BOXES[13] = {1044, 1063, 1051, 1055, 1046, 1049, 1052,
+                                        1054, 1047, 1065, 1053, 1056, 1199};
+// Warning: Empty News Source (dialog 207).
+constexpr int IDD_EMPTY_SOURCE_WARNING = 207;
+constexpr int IDC_EMPTY_SOURCE_ICON = 1207;
+constexpr int IDC_EMPTY_SOURCE_NAME = 1202;  // the source's name, bold, centred
+// Source update progress (dialog 115).
+constexpr int IDD_UPDATE_PROGRESS = 115;
+constexpr int IDC_UPDATE_STATUS = 1178;
+constexpr int IDI_UPDATE_PROGRESS_ICON = 102;  // the application icon
+
+// Custom URL dialog (dialog 109).
+constexpr int IDD_CUSTOM_URL = 109;
+constexpr int IDI_CUSTOM_URL = 109;
+constexpr int IDB_CUSTOM_URL = 220;         // the picture's bitmap
+constexpr int IDC_URL_PICTURE = 1206;
+constexpr int IDC_URL_IMPORT = 1028;        // "Import": the browser's (or clipboard's) URL
+constexpr int IDC_URL_ADDRESS = 1007;       // the address field
+constexpr int IDC_URL_ADD = 1017;           // "Add" (default button)
+constexpr int IDC_URL_LIST = 1008;          // the URLs, with check boxes (active)
+constexpr int IDC_URL_DELETE = 1090;
+constexpr int IDC_URL_OK = 1;
+constexpr int IDC_URL_HELP = 5009;          // context help: wx's own help id (wxID_HELP), as 57670 is beyond wx's id range
+constexpr int IDC_URL_CHECK_RESULT = 1301;  // what the last check found on the page

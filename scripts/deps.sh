@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev python3-webencodings
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
   xvfb xauth imagemagick sound-theme-freedesktop valgrind trayer
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -91,8 +91,11 @@ drop_faulty_objects() {
     if [ -f "$build_dir/build.ninja" ]; then
       # Only the objects whose recorded dependencies include the file; one
       # without recorded dependencies goes too, to be safe.
+      # Ninja records the sources of a build folder inside the tree relative
+      # to that folder, and absolute otherwise.
       deps=$(ninja -C "$build_dir" -t deps "${obj#"$build_dir"/}" 2>/dev/null)
-      if [[ "$deps" == *"#deps"* ]] && ! grep -qF -- "$root/$active_file" <<< "$deps"; then
+      if [[ "$deps" == *"#deps"* ]] && ! grep -qF -e "$root/$active_file" \
+           -e "$(realpath -m --relative-to="$build_dir" "$root/$active_file")" <<< "$deps"; then
         continue
       fi
     fi

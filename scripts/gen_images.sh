@@ -65,8 +65,14 @@ for n in 102 109 110 200 203; do
 done
 
 # The desktop theme's sizes of the application icon: the 16-pixel drawing
-# for 16, the 32-pixel drawing scaled for the rest.
+# for 16, and with a clear border for 22 and 24 (scaling would blur it);
+# the 32-pixel drawing scaled for the rest.
 render icon_102_16 "$icons/16x16/skimbolt.png" alpha
-for s in 22 24 32 48 64 128 256; do
+for s in 22 24; do
+  mkdir -p "$icons/${s}x${s}"
+  convert "$icons/16x16/skimbolt.png" -background none -gravity center -extent "${s}x${s}" \
+    "${png_opts[@]}" "PNG32:$icons/${s}x${s}/skimbolt.png"
+done
+for s in 32 48 64 128 256; do
   render icon_102 "$icons/${s}x${s}/skimbolt.png" alpha "${s}x${s}"
 done

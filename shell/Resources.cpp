@@ -1,17 +1,12 @@
 #include "shell/Resources.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include <wx/image.h>
-#include <wx/stdpaths.h>
+
+#include "platform/ProgramFiles.h"
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_directory(path, ec);
-}
 
 wxBitmap LoadPng(const std::string& name) {
     const std::string path = ResourceDir() + "images/" + name;
@@ -25,18 +20,7 @@ wxBitmap LoadPng(const std::string& name) {
 
 }  // namespace
 
-std::string ResourceDir() {
-    if (const char* dir = std::getenv("SKIMBOLT_RES_DIR"); dir && *dir) {
-        std::string path = dir;
-        if (path.back() != '/') path += '/';
-        return path;
-    }
-    // Installed: <prefix>/bin/skimbolt and <prefix>/share/skimbolt/.
-    const std::filesystem::path exe(wxStandardPaths::Get().GetExecutablePath().utf8_string());
-    const std::string installed = (exe.parent_path().parent_path() / "share" / "skimbolt").string() + "/";
-    if (IsFolder(installed + "images")) return installed;
-    return SKIMBOLT_RES_DIR;
-}
+std::string ResourceDir() { return ProgramFilesFolder(); }
 
 wxBitmap LoadResourceBitmap(int id) { return LoadPng("bitmap_" + std::to_string(id) + ".png"); }
 
