@@ -183,6 +183,7 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
         m_pStoryList->Iconize(false);
         m_pStoryList->Show();
         m_pStoryList->Raise();
+        Trace("story list shown");
     } else if (m_pStoryList->IsShown()) {
         // The user is already looking.
         if (!bJustCreated) m_pStoryList->Post(WM_STORIES_CHANGED, 0, 0);
