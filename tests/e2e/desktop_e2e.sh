@@ -3,8 +3,9 @@
 # display with a tray host and a session bus whose notification server is a
 # stand-in. It scans a loopback news site, announces the matching stories in
 # the tray and as a desktop notification, opens the story list when the
-# notification is activated, answers a second start, and ends cleanly on
-# SIGTERM with its files intact.
+# notification is activated, shows a story in the (stand-in) browser when its
+# row is double-clicked, answers a second start, and ends cleanly on SIGTERM
+# with its files intact.
 #
 #   desktop_e2e.sh PROGRAM          (run under xvfb-run and dbus-run-session
 #                                    by ctest; see tests/CMakeLists.txt)
@@ -41,6 +42,20 @@ port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1
 pids+=($!)
 site="http://127.0.0.1:$port/index.html"
 
+# The default browser: a desktop entry whose program records what it was
+# given and the page's title.
+mkdir -p "$work/bin" "$XDG_DATA_HOME/applications"
+printf '#!/bin/sh\necho fakebrowser.desktop\n' >"$work/bin/xdg-settings"
+cat >"$work/bin/fake-browser" <<BROWSER
+#!/bin/sh
+page=\$(printf '%s' "\$1" | sed 's|^file://||')
+{ echo "url \$1"; grep -o '<title>[^<]*</title>' "\$page" 2>/dev/null; grep -o 'src="[^"]*"' "\$page" 2>/dev/null; } >>"$work/browser"
+BROWSER
+chmod +x "$work/bin/xdg-settings" "$work/bin/fake-browser"
+printf '[Desktop Entry]\nType=Application\nName=Fake Browser\nExec=%s %%u\n' "$work/bin/fake-browser" \
+  >"$XDG_DATA_HOME/applications/fakebrowser.desktop"
+export PATH="$work/bin:$PATH"
+
 # The notification server (it activates what it shows) and the tray host.
 /usr/bin/python3 "$here/fake_notifications.py" "$work/notices" --activate >"$work/notify.log" 2>&1 &
 pids+=($!)
@@ -54,7 +69,7 @@ home=$work/home
 mkdir -p "$home/Data"
 {
   printf 'D F0000017 Browser_Display_New 1 1\r\n'
-  printf 'D F0000016 Browser_Display_Ask 1 1\r\n'
+  printf 'D F0000016 Browser_Display_Ask 0 1\r\n'
   printf 'D F000000F Proxy_Port_Num 80 80\r\n'
   printf 'C F0000011 Proxy_User_Password . .\r\n'
   printf 'C F0000010 Proxy_User_Name . .\r\n'
@@ -92,13 +107,23 @@ done
 wait_for 10 'story list shown' "$work/log" || fail "activating the notification did not open the story list"
 grep 'tray state' "$work/log" | tail -1 | grep -q 'tray state 0' || fail "the tray still flashes after the list was opened"
 
-# 4. A second start on the same folder hands over to the running program and ends.
+# 4. A double click on the first story views it: the browser gets the story
+# page made for it.
+wid=$(xdotool search --sync --onlyvisible --name '^Story List' | head -1)
+[ -n "$wid" ] || fail "no story list window"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT * 19 / 161 + 32)) click --repeat 2 --delay 80 1
+wait_for 15 '^url ' "$work/browser" || fail "the browser was not started for the story"
+grep -q '^url file://.*/Data/temp_[0-9]*\.html$' "$work/browser" || fail "not a story page: $(cat "$work/browser")"
+grep -q '<title>.*[Ss]torm.*</title>' "$work/browser" || fail "the page is not a matched story's: $(cat "$work/browser")"
+
+# 5. A second start on the same folder hands over to the running program and ends.
 timeout 20 "$program" --home "$home" --no-splash >"$work/second.log" 2>&1
 [ $? -eq 0 ] || fail "the second start failed: $(cat "$work/second.log")"
 wait_for 10 'come forward' "$work/log" || fail "the running program was not asked to come forward"
 kill -0 "$app" 2>/dev/null || fail "the first program ended"
 
-# 5. SIGTERM: the orderly exit, with every file intact.
+# 6. SIGTERM: the orderly exit, with every file intact.
 kill -TERM "$app"
 for ((i = 0; i < 300 && $(kill -0 "$app" 2>/dev/null && echo 1 || echo 0); i++)); do sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program did not end on SIGTERM"
