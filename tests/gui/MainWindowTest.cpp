@@ -6,7 +6,11 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <wx/button.h>
 #include <wx/listctrl.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/testing.h>
 
 #include "dialogs/NewsPropSheet.h"
@@ -16,11 +20,13 @@
 #include "app/AppCore.h"
 #include "common/Diagnostics.h"
 #include "common/Messages.h"
+#include "common/StringTable.h"
 #include "res/resource.h"
 #include "shell/AboutDlg.h"
 #include "shell/DesktopNotifier.h"
 #include "shell/SkimboltApp.h"
 #include "shell/SkimboltDlg.h"
+#include "shell/Resources.h"
 #include "shell/SetupAlertDlg.h"
 #include "shell/SourceStatusDlg.h"
 #include "shell/SplashWnd.h"
@@ -313,6 +319,53 @@ TEST(Screenshots, source_status) {
     auto* dlg = new CSourceStatusDlg(nullptr, c);
     Photograph("source_status", dlg);
     ClearDiagnostics();
+}
+
+}  // namespace
+
+namespace {
+
+// The tray's four states, frame by frame, drawn four times as large, with
+// each state's tip beneath its row.
+TEST(Screenshots, tray_states) {
+    CTrayIconSet icons;
+    auto* dlg = new wxDialog(nullptr, wxID_ANY, "Tray states");
+    auto* rows = new wxBoxSizer(wxVERTICAL);
+    for (TrayState state : {TRAY_NORMAL, TRAY_DISABLED, TRAY_SCANNING, TRAY_NEW_STORIES}) {
+        auto* frames = new wxBoxSizer(wxHORIZONTAL);
+        ASSERT_GT(icons.GetFrameCount(state), 0);
+        for (int i = 0; i < icons.GetFrameCount(state); ++i) {
+            wxBitmap bitmap;
+            bitmap.CopyFromIcon(icons.GetFrame(state, i));
+            const wxImage big = bitmap.ConvertToImage().Scale(64, 64, wxIMAGE_QUALITY_NEAREST);
+            frames->Add(new wxStaticBitmap(dlg, wxID_ANY, wxBitmap(big)), 0, wxALL, 3);
+        }
+        rows->Add(frames, 0, wxLEFT | wxRIGHT | wxTOP, 8);
+        rows->Add(new wxStaticText(dlg, wxID_ANY, LoadStringText(CTrayIconSet::TipStringId(state))), 0, wxLEFT, 11);
+    }
+    rows->AddSpacer(8);
+    dlg->SetSizerAndFit(rows);
+    Photograph("tray_states", dlg);
+}
+
+// The desktop notification of a pass, as a notification server would show
+// its summary and body.
+TEST(Screenshots, desktop_notification) {
+    const DesktopNotice notice = NewStoriesNotice(
+        5, {"Storm floods the harbour district as rivers keep rising", "Farmers count the storm damage to this year's apple harvest",
+            "Insurers brace for storm claims after the coastal flooding"});
+    auto* dlg = new wxDialog(nullptr, wxID_ANY, "Notification", wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE);
+    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(new wxStaticBitmap(dlg, wxID_ANY, LoadResourceIcon(IDI_SKIMBOLT)), 0, wxALL, 12);
+    auto* text = new wxBoxSizer(wxVERTICAL);
+    auto* title = new wxStaticText(dlg, wxID_ANY, wxString::FromUTF8(notice.title));
+    title->SetFont(title->GetFont().Bold());
+    text->Add(title, 0, wxBOTTOM, 4);
+    text->Add(new wxStaticText(dlg, wxID_ANY, wxString::FromUTF8(notice.body)));
+    text->Add(new wxButton(dlg, wxID_OPEN, "View Stories"), 0, wxTOP | wxALIGN_RIGHT, 8);
+    top->Add(text, 1, wxTOP | wxBOTTOM | wxRIGHT, 12);
+    dlg->SetSizerAndFit(top);
+    Photograph("desktop_notification", dlg);
 }
 
 }  // namespace
