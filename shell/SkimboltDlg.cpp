@@ -72,8 +72,9 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     m_trayIcon.SetMessageHandler(
         [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); });
     const wxString loading = m_core.g_strTrayTip;
-    m_trayIcon.SetIcon(LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NEAREST_LARGER),
-                       &loading);
+    const bool bIconShown = m_trayIcon.SetIcon(
+        LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NEAREST_LARGER), &loading);
+    Trace(bIconShown ? "tray icon added" : "no tray to add the icon to");
     SetDiagnosticSink(this);
     CSplashWnd::ShowSplashScreen(this);
 }
@@ -99,6 +100,7 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
         SetTrayState(TRAY_FROM_FLAGS);
         break;
     case WM_SCAN_FINISHED:
+        Trace("pass finished");
         m_core.g_bScanning = 0;
         SetTrayState(TRAY_FROM_FLAGS);
         if (m_bStoriesFound) {
