@@ -17,7 +17,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 bash scripts/deps.sh >/dev/null
-bash scripts/build.sh release >/dev/null || exit 1
+cmake --preset release >/dev/null && cmake --build build/release --target skimbolt -j2 >/dev/null || exit 1
 program=$root/build/release/skimbolt
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/skimbolt-measure.XXXXXX")

@@ -376,8 +376,10 @@ void CSkimboltDlg::OnExit(wxCommandEvent&) {
 
 void CSkimboltDlg::OnOk(wxCommandEvent&) { Hide(); }
 
-void CSkimboltDlg::OnClose(wxCloseEvent&) {
-    if (!m_bExitRequested) {
+void CSkimboltDlg::OnClose(wxCloseEvent& event) {
+    // The window's frame only hides it; a close that cannot be refused (the
+    // session ending) is an exit.
+    if (!m_bExitRequested && event.CanVeto()) {
         Hide();
         return;
     }

@@ -1,6 +1,8 @@
 #include "shell/WxMessageBoxSink.h"
 
+#include <wx/app.h>
 #include <wx/msgdlg.h>
+#include <wx/thread.h>
 
 int CWxMessageBoxSink::ShowMessage(int stringId, const char* text) {
     return ShowNotice(stringId, text, ICON_WARNING);
@@ -13,6 +15,14 @@ int CWxMessageBoxSink::ShowNotice(int, const char* text, Icon icon) {
     case ICON_STOP: style |= wxICON_ERROR; break;
     case ICON_WARNING: style |= wxICON_EXCLAMATION; break;
     }
-    wxMessageBox(wxString::FromUTF8(text ? text : ""), "Skimbolt", style, m_pOwner);
+    const wxString message = wxString::FromUTF8(text ? text : "");
+    if (!wxThread::IsMain()) {
+        // Windows belong to the user-interface thread: the box is shown there
+        // and the caller does not wait for it.
+        wxWindow* owner = m_pOwner;
+        wxTheApp->CallAfter([message, style, owner] { wxMessageBox(message, "Skimbolt", style, owner); });
+        return IDOK;
+    }
+    wxMessageBox(message, "Skimbolt", style, m_pOwner);
     return IDOK;
 }
