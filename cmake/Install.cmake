@@ -15,6 +15,7 @@ if(SKIMBOLT_BUILD_UI)
   # The starter catalogue that Update Sources merges when no update host is set.
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/sources/starter_update.txt
           DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/sources)
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/Help/skimbolt.hlp DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/Help)
   install(FILES ${_desktop}/${SKIMBOLT_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${_desktop}/${SKIMBOLT_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   foreach(_size 16 22 24 32 48 64 128 256)

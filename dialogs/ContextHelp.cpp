@@ -165,6 +165,10 @@ void CloseHelpPopup() {
 }
 
 void ShowContextHelp(wxWindow* window) {
-    const int id = FindHelpControl(window, wxGetMousePosition());
+    int id = FindHelpControl(window, wxGetMousePosition());
+    if (!HelpTopicForControl(id)) {
+        const wxWindow* focus = wxWindow::FindFocus();
+        if (focus && HelpTopicForControl(focus->GetId())) id = focus->GetId();
+    }
     ShowHelpPopup(window, HelpTextForControl(id));
 }

@@ -52,6 +52,7 @@ void ShowHelpPopup(wxWindow* parent, const std::string& text);
 std::string OpenHelpPopupText();
 void CloseHelpPopup();
 
-// What the Help command does in an ordinary dialog: the control under the
-// mouse pointer in window, its text as a pop-up.
+// What the Help command (or F1) does in an ordinary dialog: the text of the
+// control under the mouse pointer in window, else of the control with the
+// keyboard focus, else the overview, as a pop-up.
 void ShowContextHelp(wxWindow* window);

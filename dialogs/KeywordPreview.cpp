@@ -83,11 +83,6 @@ void CKeywordPreview::SetClock(Clock clock) {
     m_clock = std::move(clock);
 }
 
-void CKeywordPreview::Refresh() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_bStale = true;
-}
-
 void CKeywordPreview::Run() {
     std::vector<PreviewStory> stories;
     std::time_t readAt = 0;
@@ -103,8 +98,8 @@ void CKeywordPreview::Run() {
             m_bPending = false;
             clock = m_clock;
             const std::time_t now = clock();
-            bRead = m_bStale || now - readAt >= kReadingLifetimeSeconds || now < readAt;
-            m_bStale = false;
+            bRead = m_bFirstRead || now - readAt >= kReadingLifetimeSeconds || now < readAt;
+            m_bFirstRead = false;
         }
         if (bRead) {
             readAt = clock();

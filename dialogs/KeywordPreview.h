@@ -54,9 +54,8 @@ public:
     CKeywordPreview& operator=(const CKeywordPreview&) = delete;
 
     // Asks for the result of a group (stored text form). The archive is read
-    // again when the last reading is older than a minute or Refresh was called.
+    // again when the last reading is older than a minute.
     void Request(const std::string& keywordText);
-    void Refresh();
     void SetClock(Clock clock);
 
     static constexpr std::size_t MAX_HEADLINES = 3;
@@ -72,7 +71,7 @@ private:
     std::condition_variable m_wake;
     bool m_bStop = false;
     bool m_bPending = false;
-    bool m_bStale = true;
+    bool m_bFirstRead = true;
     std::string m_strRequest;
     std::thread m_worker;
 };

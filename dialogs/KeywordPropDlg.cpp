@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
@@ -103,8 +104,11 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     auto* grid = new wxFlexGridSizer(2, 6, du(2, 3).y, du(2, 3).x);
     for (int col = 1; col < 6; col += 2) grid->AddGrowableCol(col, 1);
     for (int slot = 0; slot < WORD_SLOTS; ++slot) {
-        m_btnToggles[slot] = new wxButton(frame, IDC_KEYWORD_TOGGLE1 + slot, wxEmptyString, wxDefaultPosition,
-                                          wxDefaultSize, wxBU_EXACTFIT);
+        // Signs when the images are there, else "+" and a minus sign.
+        m_btnToggles[slot] = m_hbmInclude.IsOk() && m_hbmExclude.IsOk()
+                                 ? new wxBitmapButton(frame, IDC_KEYWORD_TOGGLE1 + slot, m_hbmInclude)
+                                 : new wxButton(frame, IDC_KEYWORD_TOGGLE1 + slot, wxEmptyString,
+                                                wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
         m_editWords[slot] = new wxTextCtrl(frame, kWordIds[slot], wxEmptyString, wxDefaultPosition,
                                            wxSize(du(50, 12).x, -1), wxTE_PROCESS_ENTER);
         grid->Add(m_btnToggles[slot], 0, wxALIGN_CENTER_VERTICAL);
@@ -119,7 +123,7 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     box->Add(grid, 0, wxEXPAND | wxALL, du(4, 4).x);
     auto* actions = new wxBoxSizer(wxHORIZONTAL);
     m_labelPreview = new wxStaticText(frame, IDC_KEYWORD_PREVIEW, wxEmptyString, wxDefaultPosition,
-                                      wxSize(du(150, 26).x, du(150, 26).y), wxST_NO_AUTORESIZE);
+                                      wxSize(du(150, 34).x, du(150, 34).y), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
     actions->Add(m_labelPreview, 1, wxEXPAND | wxRIGHT, du(4, 0).x);
     auto* clear = new wxButton(frame, IDC_KEYWORD_CLEAR, "&Clear");
     m_btnAdd = new wxButton(frame, IDC_KEYWORD_ADD, "&Add");
@@ -166,10 +170,8 @@ void CKeywordPropDlg::SetToggle(int slot, bool bExclude) {
     m_bExclude[slot] = bExclude;
     wxButton* button = m_btnToggles[slot];
     const wxBitmap& bitmap = bExclude ? m_hbmExclude : m_hbmInclude;
-    if (bitmap.IsOk()) {
-        // GTK drops a button's picture when its label is set again.
-        if (!button->GetLabel().empty()) button->SetLabel(wxEmptyString);
-        button->SetBitmap(bitmap);
+    if (m_hbmInclude.IsOk() && m_hbmExclude.IsOk()) {
+        button->SetBitmapLabel(bitmap);
     } else {
         button->SetLabel(bExclude ? wxString::FromUTF8("\xe2\x88\x92") : wxString("+"));
     }
@@ -340,10 +342,10 @@ void CKeywordPropDlg::ShowPreview(const KeywordPreviewResult& result) {
     if (stored.empty() || result.keywordText != stored) return;  // the editor has moved on
     wxString text;
     if (result.count == 0) {
-        text = "No story of the last 48 hours would have matched this group.";
+        text = "No story of the last 48 hours matches.";
     } else {
-        text = wxString::Format("%d %s of the last 48 hours would have matched:", result.count,
-                                result.count == 1 ? "story" : "stories");
+        text = result.count == 1 ? wxString("1 story of the last 48 hours matches:")
+                                 : wxString::Format("%d stories of the last 48 hours match:", result.count);
         for (const std::string& headline : result.headlines) text += wxString::FromUTF8("\n\xe2\x80\xa2 " + headline);
     }
     m_labelPreview->SetLabelText(text);

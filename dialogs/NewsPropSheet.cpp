@@ -62,6 +62,7 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     m_editCount = new wxTextCtrl(m_frameStatus, IDC_SHEET_ACTIVE_COUNT, wxEmptyString, wxDefaultPosition,
                                  wxSize(du(16, 10).x, -1), wxTE_READONLY | wxTE_CENTRE | wxBORDER_NONE);
     m_editCount->SetBackgroundColour(m_frameStatus->GetBackgroundColour());
+    m_editCount->DisableFocusFromKeyboard();  // a display only: Tab goes from Help to Done
     status->Add(m_editCount, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 4);
     // How each page fared at its last read, and problems with files.
     auto* btnStatus = new wxButton(m_frameStatus, IDC_SHEET_SOURCE_STATUS, "S&tatus...");
@@ -144,6 +145,9 @@ bool CNewsPropSheet::LeavePage(int index) {
     }
     if (page == m_optionsPage) return m_optionsPage->OnKillActive();
     if (page == m_connectionPage) return m_connectionPage->OnKillActive();
+    // The News Sources page, once added, finishes its pending empty-source
+    // warning here (also on Done):
+    //   if (page == m_sourcesPage) m_sourcesPage->FinishPendingWarning();
     return true;
 }
 
@@ -186,18 +190,22 @@ void CNewsPropSheet::ShowContextHelpAt(const wxPoint& screenPoint) {
     ShowHelpPopup(this, HelpTextForControl(FindHelpControlAt(screenPoint)));
 }
 
-void CNewsPropSheet::OnHelp(wxCommandEvent&) { ShowContextHelpAt(wxGetMousePosition()); }
-
-void CNewsPropSheet::OnCharHook(wxKeyEvent& event) {
-    if (event.GetKeyCode() != WXK_F1) {
-        event.Skip();
-        return;
-    }
-    // F1: the control under the mouse, else the one with the focus.
+void CNewsPropSheet::ShowHelpForPointerOrFocus() {
+    // The control under the mouse; else (a key was pressed, the pointer
+    // rests elsewhere) the one with the focus; else the overview.
     int id = FindHelpControlAt(wxGetMousePosition());
     if (!HelpTopicForControl(id)) {
         const wxWindow* focus = FindFocus();
         if (focus && HelpTopicForControl(focus->GetId())) id = focus->GetId();
     }
     ShowHelpPopup(this, HelpTextForControl(id));
+}
+
+void CNewsPropSheet::OnHelp(wxCommandEvent&) { ShowHelpForPointerOrFocus(); }
+
+void CNewsPropSheet::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_F1)
+        ShowHelpForPointerOrFocus();
+    else
+        event.Skip();
 }

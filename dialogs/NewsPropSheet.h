@@ -55,6 +55,7 @@ private:
     void OnPageChanging(wxBookCtrlEvent& event);
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnDone(wxCommandEvent& event);
+    void ShowHelpForPointerOrFocus();
     void OnHelp(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);

@@ -71,7 +71,9 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
                                 wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN);
     m_listUrls->EnableCheckBoxes(true);
     m_listUrls->AppendColumn("URLs", wxLIST_FORMAT_LEFT, m_listUrls->GetClientSize().GetWidth() * 98 / 100);
-    m_textResult = new wxTextCtrl(this, IDC_URL_CHECK_RESULT, wxEmptyString, at(7, 162), size(236, 80),
+    m_textResult = new wxTextCtrl(this, IDC_URL_CHECK_RESULT,
+                                  "Add reads the page once and shows here the story links found on it.",
+                                  at(7, 162), size(236, 80),
                                   wxTE_MULTILINE | wxTE_READONLY);
     new wxButton(this, IDC_URL_HELP, "&Help", at(7, 248), size(50, 14));
     m_btnDelete = new wxButton(this, IDC_URL_DELETE, "&Delete", at(136, 248), size(50, 14));

@@ -38,6 +38,27 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// A story found ageSeconds ago, in the archive.
+void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds) {
+    CStory story;
+    story.SetSource("Custom: http://127.0.0.1/news");
+    story.SetHeadline(headline);
+    story.SetDescription(description);
+    story.SetUrl("http://127.0.0.1/a");
+    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr) - ageSeconds));
+    CStoryArchive& archive = core.Archive();
+    CStoryArchiveGuard lock(archive);
+    archive.Open("r+b");
+    ASSERT_EQ(archive.Add(story, false), 1);
+    archive.Close();
+}
+
+// Pumps until the preview line starts with start; the line as it is then.
+wxString WaitForPreview(CKeywordPropDlg* page, const wxString& start) {
+    for (int i = 0; i < 200 && !page->PreviewText().StartsWith(start); ++i) PumpFor(std::chrono::milliseconds(20));
+    return page->PreviewText();
+}
+
 class SheetTest : public testing::Test {
 protected:
     SheetTest() {
@@ -184,6 +205,17 @@ TEST_F(SheetTest, KeywordGroupsAddApplyRemoveAndRefusals) {
     EXPECT_EQ(list->GetItemCount(), 0);
 }
 
+TEST(KeywordGroupText, StoredGroupsSplitIntoAtMostSixSignedWords) {
+    const std::vector<KeywordWord> words = SplitKeywordGroup("+wall_street-e-mail+a+b+c+d");
+    ASSERT_EQ(words.size(), 6u);
+    EXPECT_EQ(words[0].word, "wall street");
+    EXPECT_FALSE(words[0].bExclude);
+    EXPECT_EQ(words[1].word, "e") << "a sign inside a word cuts it";
+    EXPECT_TRUE(words[1].bExclude);
+    EXPECT_EQ(words[2].word, "mail");
+    EXPECT_EQ(words[5].word, "c") << "words past the sixth are not shown";
+}
+
 TEST_F(SheetTest, LeavingTheKeywordsPageAsksOnlyAfterAnEdit) {
     Sheet();
     Type(IDC_KEYWORD_WORD1, "storm");
@@ -198,37 +230,12 @@ TEST_F(SheetTest, LeavingTheKeywordsPageAsksOnlyAfterAnEdit) {
 }
 
 TEST_F(SheetTest, EditedGroupShowsTheRecentStoriesItWouldMatch) {
-    const std::time_t now = std::time(nullptr);
-    struct {
-        const char* headline;
-        const char* description;
-        std::time_t age;
-    } stories[] = {
-        {"Storm hits the coast", "", 3600},
-        {"Storms ahead for markets", "Football results delayed", 7200},
-        {"Quiet weekend", "No storm this time", 600},
-        {"Old storm", "", 3 * 86400},
-    };
-    {
-        CStoryArchive& archive = Core().Archive();
-        CStoryArchiveGuard lock(archive);
-        archive.Open("r+b");
-        for (const auto& s : stories) {
-            CStory story;
-            story.SetSource("Custom: http://127.0.0.1/news");
-            story.SetHeadline(s.headline);
-            story.SetDescription(s.description);
-            story.SetUrl("http://127.0.0.1/a");
-            story.SetTimeFound(static_cast<std::int32_t>(now - s.age));
-            ASSERT_EQ(archive.Add(story, false), 1);
-        }
-        archive.Close();
-    }
+    AddRecentStory(Core(), "Storm hits the coast", "", 3600);
+    AddRecentStory(Core(), "Storms ahead for markets", "Football results delayed", 7200);
+    AddRecentStory(Core(), "Quiet weekend", "No storm this time", 600);
+    AddRecentStory(Core(), "Old storm", "", 3 * 86400);
     CKeywordPropDlg* page = Sheet()->KeywordsPage();
-    auto waitFor = [&](const wxString& start) {
-        for (int i = 0; i < 200 && !page->PreviewText().StartsWith(start); ++i) PumpFor(milliseconds(20));
-        return page->PreviewText();
-    };
+    auto waitFor = [&](const wxString& start) { return WaitForPreview(page, start); };
     Type(IDC_KEYWORD_WORD1, "storm");
     wxString text = waitFor("3 stories");
     EXPECT_TRUE(text.StartsWith("3 stories of the last 48 hours")) << text;
@@ -425,7 +432,15 @@ TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
 // The sheet showing one page, drawn for review.
 void PhotographSheet(const char* name, int pageIndex) {
     CGuiTestCore app;
+    app.Core().Settings().AddKeyword("+stock market+crash-football");
+    app.Core().Settings().AddKeyword("+storm");
+    AddRecentStory(app.Core(), "Storm warning for the north coast tonight", "", 600);
+    AddRecentStory(app.Core(), "Storms ahead for markets & bonds", "", 1200);
     auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");
+    if (pageIndex == 0) {
+        static_cast<wxTextCtrl*>(sheet->FindWindow(IDC_KEYWORD_WORD1))->SetValue("storm");
+        WaitForPreview(sheet->KeywordsPage(), "2 stories");
+    }
     wxWindow* pages[] = {sheet->KeywordsPage(), sheet->OptionsPage(), sheet->ConnectionPage()};
     sheet->GetBookCtrl()->SetSelection(sheet->GetBookCtrl()->FindPage(pages[pageIndex]));
     Photograph(name, sheet);
