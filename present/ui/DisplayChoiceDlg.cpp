@@ -8,6 +8,7 @@
 
 #include "config/NewsSettings.h"
 #include "res/resource.h"
+#include "shell/Resources.h"
 
 CDisplayChoiceDlg::CDisplayChoiceDlg(wxWindow* parent, CNewsSettings& settings)
     : wxDialog(parent, IDD_DISPLAY_CHOICE, "Skimbolt", wxDefaultPosition, wxDefaultSize, wxBORDER_RAISED),
@@ -15,8 +16,10 @@ CDisplayChoiceDlg::CDisplayChoiceDlg(wxWindow* parent, CNewsSettings& settings)
     auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
 
-    new wxStaticBitmap(this, IDC_DISPLAY_PICTURE, wxArtProvider::GetBitmap(wxART_QUESTION, wxART_MESSAGE_BOX, wxSize(32, 32)),
-                       at(7, 7), wxSize(32, 32));
+    // Our picture of a browser window; the desktop's question sign until it is installed.
+    wxBitmap picture = LoadResourceBitmap(IDC_DISPLAY_PICTURE);
+    if (!picture.IsOk()) picture = wxArtProvider::GetBitmap(wxART_QUESTION, wxART_MESSAGE_BOX, wxSize(32, 32));
+    new wxStaticBitmap(this, IDC_DISPLAY_PICTURE, picture, at(7, 7), wxSize(32, 32));
     new wxStaticText(this, wxID_ANY, "Where would you like Skimbolt to display this story?", at(35, 7), size(200, 10));
     auto* newWindow = new wxButton(this, IDC_DISPLAY_NEW, "New window", at(35, 20), size(60, 14));
     new wxButton(this, IDC_DISPLAY_CURRENT, "Current window", at(100, 20), size(70, 14));

@@ -76,22 +76,29 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_READ); }, ID_STORY_MARK_READ);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnProperties(); }, ID_STORY_PROPERTIES);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { ShowSourceStatus(this, m_core); }, ID_STORY_SOURCE_STATUS);
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnClose(); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        if (event.CanVeto()) OnClose();
+        else Destroy();
+    });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         m_layout.Layout();
         event.Skip();
     });
     m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnView(); });
     m_pList->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent&) { OnPopupMenu(); });
-    auto enableWhenSelected = [this](wxEvent& event) {
-        if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
-        event.Skip();
-    };
-    m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, enableWhenSelected);
-    m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, enableWhenSelected);
-    for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, enableWhenSelected);
+    m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
+    m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
+    for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
 
     Fill();
+}
+
+// The list's inner windows outlive this part of the window while they are
+// destroyed, and may still get the focus then.
+CStoryListDlg::~CStoryListDlg() {
+    m_pList->Unbind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
+    m_pList->Unbind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
+    for (wxWindow* child : m_pList->GetChildren()) child->Unbind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
 }
 
 void CStoryListDlg::CreateControls() {
@@ -99,7 +106,7 @@ void CStoryListDlg::CreateControls() {
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
     SetClientSize(size(324, 161));
 
-    auto* frame = new wxStaticBox(this, IDC_STORY_FRAME, wxEmptyString, at(7, 2), size(310, 15));
+    auto* frame = new wxStaticBox(this, IDC_STORY_FRAME, wxEmptyString, at(7, 0), size(310, 18));
     m_pList = new CStoryListCtrl(this, IDC_STORY_LIST, at(7, 19), size(310, 114));
     m_pList->AssignImageList(LoadStateImages(), wxIMAGE_LIST_SMALL);
 
@@ -120,12 +127,13 @@ void CStoryListDlg::CreateControls() {
     };
     std::vector<wxWindow*> headerControls{frame};
     for (const Header& h : headers) {
-        const wxPoint iconAt = at(h.x, 6);
-        headerControls.push_back(new wxStaticBitmap(this, h.iconId, StateBitmap(h.image),
-                                                    wxPoint(iconAt.x, iconAt.y - kImageSize / 4),
-                                                    wxSize(kImageSize, kImageSize)));
-        headerControls.push_back(new wxStaticText(this, h.labelId, h.label, at(h.x + 12, 6), size(h.labelWidth, 9)));
-        *h.count = new wxStaticText(this, h.countId, "0", at(h.x + 12 + h.labelWidth, 6), size(24, 9));
+        auto* label = new wxStaticText(this, h.labelId, h.label, at(h.x + 12, 7), size(h.labelWidth, 9));
+        // The image centred on the label's line.
+        const wxPoint iconAt(at(h.x, 0).x, label->GetPosition().y + (label->GetSize().y - kImageSize) / 2);
+        headerControls.push_back(
+            new wxStaticBitmap(this, h.iconId, StateBitmap(h.image), iconAt, wxSize(kImageSize, kImageSize)));
+        headerControls.push_back(label);
+        *h.count = new wxStaticText(this, h.countId, "0", at(h.x + 12 + h.labelWidth, 7), size(24, 9));
         headerControls.push_back(*h.count);
     }
 
@@ -211,6 +219,16 @@ void CStoryListDlg::ShowCounts() {
 void CStoryListDlg::EnableRowCommands(bool bEnable) {
     for (int id : {IDC_STORY_DELETE, IDC_STORY_VIEW, IDC_STORY_BOOKMARK})
         if (wxWindow* button = FindWindow(id)) button->Enable(bEnable);
+}
+
+void CStoryListDlg::OnRowEvent(wxListEvent& event) {
+    if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
+    event.Skip();
+}
+
+void CStoryListDlg::OnRowsFocused(wxFocusEvent& event) {
+    if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
+    event.Skip();
 }
 
 void CStoryListDlg::OnView() {

@@ -16,6 +16,8 @@
 class CAppCore;
 class CStoryListCtrl;
 class wxButton;
+class wxFocusEvent;
+class wxListEvent;
 class wxStaticText;
 
 class CStoryListDlg : public wxDialog, public CMessageTarget {
@@ -26,6 +28,7 @@ public:
 
     // Created hidden.
     CStoryListDlg(wxWindow* parent, CAppCore& core);
+    ~CStoryListDlg() override;
 
     // Re-reads the rows from the archive (what WM_STORIES_CHANGED asks for).
     void Fill();
@@ -44,6 +47,9 @@ public:
 
 private:
     void CreateControls();
+    // A row selected, or the rows focused: the row commands become usable.
+    void OnRowEvent(wxListEvent& event);
+    void OnRowsFocused(wxFocusEvent& event);
     void OnView();
     void OnBookmark();
     void OnDelete();

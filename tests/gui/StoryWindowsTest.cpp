@@ -211,13 +211,14 @@ TEST_F(StoryWindowsTest, BookmarkMarkAsAndDeleteChangeTheArchive) {
     EXPECT_EQ(StateOf("c"), STORY_NEW);
     EXPECT_EQ(Counts(), "1/3/0/0");
 
-    Select({1, 2});
     ClickButton(m_pList, IDC_STORY_DELETE);
     EXPECT_EQ(StateOf("c"), STORY_HIDDEN);
+    EXPECT_EQ(RowsText(), "d:1 b:1 a:1");
+    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{1});  // the row that followed
+    Select({1, 2});
+    SendCommand(m_pList, ID_STORY_DELETE);  // down to the last row: the one before is selected
     EXPECT_EQ(StateOf("b"), STORY_HIDDEN);
-    EXPECT_EQ(RowsText(), "d:1 a:1");
-    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{1});  // the row after the first deleted
-    SendCommand(m_pList, ID_STORY_DELETE);                    // the last row: the one before it is selected
+    EXPECT_EQ(StateOf("a"), STORY_HIDDEN);
     EXPECT_EQ(RowsText(), "d:1");
     EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{0});
     EXPECT_EQ(Counts(), "0/1/0/0");
