@@ -145,9 +145,6 @@ bool CNewsPropSheet::LeavePage(int index) {
     }
     if (page == m_optionsPage) return m_optionsPage->OnKillActive();
     if (page == m_connectionPage) return m_connectionPage->OnKillActive();
-    // The News Sources page, once added, finishes its pending empty-source
-    // warning here (also on Done):
-    //   if (page == m_sourcesPage) m_sourcesPage->FinishPendingWarning();
     return true;
 }
 
