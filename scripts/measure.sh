@@ -45,18 +45,20 @@ rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 # The loopback site: the end-to-end test's front page, and a big page with
-# 10,000 story links.
+# 10,000 links that all match the keyword "works" (the archive keeps about
+# 3,000 distinct stories of it per page, so it is read as four pages).
 site=$work/site
 cp -r tests/e2e/site "$site"
 /usr/bin/python3 - "$site/big.html" <<'PY'
 import sys
-words = ["harbour", "council", "orchard", "railway", "library", "shipyard", "market", "bridge", "valley", "school"]
+w = ["harbour", "council", "orchard", "railway", "library", "shipyard", "market", "bridge", "valley", "school"]
+v = ["approves", "delays", "reviews", "funds", "opens", "closes", "rebuilds", "expands", "inspects", "plans"]
 with open(sys.argv[1], "w") as f:
     f.write("<html><head><title>Archive</title></head><body><ul>\n")
     for i in range(10000):
-        a, b, c = words[i % 10], words[(i // 10) % 10], words[(i // 100) % 10]
-        f.write('<li><a href="/story/%d.html">Report %d on the %s and the %s near the %s</a><br>'
-                'A longer description of report %d for the readers of the paper.</li>\n' % (i, i, a, b, c, i))
+        a, b, c, d = w[i % 10], v[(i // 10) % 10], w[(i // 100) % 10], w[(i // 1000) % 10]
+        f.write('<li><a href="/story/%d.html">The %s %s new works at the %s beside the old %s</a><br>'
+                'Residents were told about the works at a meeting in the town hall last night.</li>\n' % (i, a, b, c, d))
     f.write("</ul></body></html>\n")
 PY
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
@@ -66,15 +68,15 @@ trayer --edge bottom --align right --widthtype pixel --width 80 --heighttype pix
 pids+=($!)
 sleep 1
 
-write_config() {  # home poll-seconds url...
-  local home=$1 poll=$2
-  shift 2
+write_config() {  # home poll-seconds keyword url...
+  local home=$1 poll=$2 keyword=$3
+  shift 3
   mkdir -p "$home/Data"
   {
     printf 'D F0000016 Browser_Display_Ask 0 1\r\nD F0000008 Stories_Have_Sound 0 1\r\n'
     printf 'D F0000007 Auto_Story_Pop-up 0 1\r\nD F0000003 Poll_Period %d 600\r\n' "$poll"
     for url in "$@"; do printf 'B F0000002 Web_Address %s %s\r\n' "$url" "$url"; done
-    printf 'B F0000001 Keyword +storm +storm\r\n'
+    printf 'B F0000001 Keyword +%s +%s\r\n' "$keyword" "$keyword"
   } >"$home/Data/config.txt"
   chmod 600 "$home/Data/config.txt"
 }
@@ -90,11 +92,11 @@ stop() {  # pid
 
 echo "Skimbolt measures ($(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'))"
 
-# 1. Start-up with 10,000 stories in the archive.
+# 1. Start-up with over 10,000 stories in the archive.
 home=$work/big
-write_config "$home" 600 "http://127.0.0.1:$port/big.html"
+write_config "$home" 600 works "http://127.0.0.1:$port/big.html?part="{1,2,3,4}
 "$program" --home "$home" --scan-once >/dev/null 2>&1
-stories=$(cat "$home"/Data/*.dat 2>/dev/null | grep -ac 'Report [0-9]* on the' || true)
+stories=$(cat "$home"/Data/*.dat 2>/dev/null | grep -ao 'new works at the [a-z]* beside the old [a-z]*' | wc -l)
 t0=$(date +%s.%N)
 start "$home" "$work/big.log"
 wait_for 60 'tray icon added\|no tray' "$work/big.log"
@@ -107,7 +109,7 @@ stop "$app"
 home=$work/ten
 urls=()
 for i in $(seq 1 10); do urls+=("http://127.0.0.1:$port/index.html?page=$i"); done
-write_config "$home" 600 "${urls[@]}"
+write_config "$home" 600 storm "${urls[@]}"
 start "$home" "$work/ten.log"
 wait_for 60 'pass finished' "$work/ten.log"
 sleep 2
@@ -122,7 +124,7 @@ stop "$app"
 # 3. Memory over many passes with a 10-second poll period.
 if [ "$passes" -gt 0 ]; then
   home=$work/passes
-  write_config "$home" 10 "http://127.0.0.1:$port/index.html"
+  write_config "$home" 10 storm "http://127.0.0.1:$port/index.html"
   start "$home" "$work/passes.log"
   wait_for 60 'pass finished' "$work/passes.log"
   first=$(rss_kb "$app")
