@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <wx/bookctrl.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
@@ -13,6 +14,7 @@
 #include <wx/stattext.h>
 #include <wx/testing.h>
 
+#include "dialogs/KeywordPropDlg.h"
 #include "dialogs/NewsPropSheet.h"
 #include "present/ui/StoryListDlg.h"
 
@@ -191,6 +193,12 @@ TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClos
     wxTEST_DIALOG(EXPECT_EQ(m_pDlg->MessageTarget().Send(WM_NEED_SETUP, 0, 1), 0),
                   wxExpectModal<CSetupAlertDlg>(wxID_OK));
     EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
+    EXPECT_EQ(m_pDlg->PropSheet()->GetBookCtrl()->GetCurrentPage(),
+              static_cast<wxWindow*>(m_pDlg->PropSheet()->KeywordsPage()));
+    // Sources missing: the News Sources page.
+    wxTEST_DIALOG(m_pDlg->OnWindowMessage(WM_NEED_SETUP, 0, 2), wxExpectModal<CSetupAlertDlg>(wxID_OK));
+    EXPECT_EQ(m_pDlg->PropSheet()->GetBookCtrl()->GetPageText(m_pDlg->PropSheet()->GetBookCtrl()->GetSelection()),
+              "News Sources");
 
     m_pDlg->PropSheet()->Destroy();
     PumpFor(20ms);
