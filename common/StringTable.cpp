@@ -7,6 +7,7 @@ struct Entry {
 };
 
 constexpr Entry kStrings[] = {
+    {100, "&About Skimbolt..."},
     {130, "Windows sockets initialization failed."},
     {131, "System resources low, could not start Skimbolt."},
     {132, "News Sources to scan"},

@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "shell/BoldDialogFont.h"
 #include "shell/Resources.h"
+#include "shell/SourceStatusDlg.h"
 
 namespace {
 // The Done button's help is that of any control with id 1.
@@ -60,6 +61,10 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     m_editCount->SetBackgroundColour(m_frameStatus->GetBackgroundColour());
     m_editCount->DisableFocusFromKeyboard();  // a display only: Tab goes from Help to Done
     status->Add(m_editCount, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 4);
+    // How each page fared at its last read, and problems with files.
+    auto* btnStatus = new wxButton(m_frameStatus, IDC_SHEET_SOURCE_STATUS, "S&tatus...");
+    status->Add(btnStatus, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 2);
+    btnStatus->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowSourceStatus(this, m_core); });
     m_frameStatus->SetSizer(status);
     m_btnDone = new wxButton(this, IDC_SHEET_DONE, "&Done");
     m_btnDone->SetDefault();

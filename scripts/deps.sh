@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev python3-webencodings
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
   xvfb xauth imagemagick sound-theme-freedesktop valgrind trayer
+  dbus python3-dbus python3-gi xdotool
   desktop-file-utils appstream
 )
 

@@ -7,5 +7,6 @@
 
 int main(int argc, char** argv) {
     if (auto status = RunHeadlessCommand(argc, argv)) return *status;
+    wxApp::SetInstance(new CSkimboltApp);
     return wxEntry(argc, argv);
 }

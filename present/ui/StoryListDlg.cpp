@@ -17,6 +17,7 @@
 #include "present/ui/StoryPropDlg.h"
 #include "present/ui/StoryViewer.h"
 #include "res/resource.h"
+#include "shell/SourceStatusDlg.h"
 #include "shell/Resources.h"
 #include "store/StoryArchive.h"
 
@@ -74,6 +75,7 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_UNREAD); }, ID_STORY_MARK_UNREAD);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_READ); }, ID_STORY_MARK_READ);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnProperties(); }, ID_STORY_PROPERTIES);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { ShowSourceStatus(this, m_core); }, ID_STORY_SOURCE_STATUS);
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
         if (event.CanVeto()) OnClose();
         else Destroy();
@@ -372,6 +374,8 @@ void CStoryListDlg::OnPopupMenu() {
     menu.AppendSubMenu(markAs, "Mark story as...");
     menu.Append(ID_STORY_DELETE, "Delete");
     menu.Append(ID_STORY_PROPERTIES, "Story Properties");
+    menu.AppendSeparator();
+    menu.Append(ID_STORY_SOURCE_STATUS, "Source Status...");
     PopupMenu(&menu);
 }
 

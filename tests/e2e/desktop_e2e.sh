@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# End to end: the desktop program on a fresh application folder, on a virtual
+# display with a tray host and a session bus whose notification server is a
+# stand-in. It scans a loopback news site, announces the matching stories in
+# the tray and as a desktop notification, opens the story list when the
+# notification is activated, shows a story in the (stand-in) browser when its
+# row is double-clicked, answers a second start, and ends cleanly on SIGTERM
+# with its files intact.
+#
+#   desktop_e2e.sh PROGRAM          (run under xvfb-run and dbus-run-session
+#                                    by ctest; see tests/CMakeLists.txt)
+set -uo pipefail
+program=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/skimbolt-e2e.XXXXXX")
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; echo "--- program log" >&2; cat "$work/log" >&2 2>/dev/null; exit 1; }
+# Waits up to $1 seconds for a line matching $2 in file $3.
+wait_for() {
+  local limit=$1 pattern=$2 file=$3 i
+  for ((i = 0; i < limit * 10; i++)); do
+    grep -q -- "$pattern" "$file" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$work/run
+export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 SKIMBOLT_TRACE=1
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset SKIMBOLT_HOME
+
+# The loopback news site.
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+/usr/bin/python3 -m http.server "$port" --bind 127.0.0.1 --directory "$here/site" >"$work/http.log" 2>&1 &
+pids+=($!)
+site="http://127.0.0.1:$port/index.html"
+
+# The default browser: a desktop entry whose program records what it was
+# given and the page's title.
+mkdir -p "$work/bin" "$XDG_DATA_HOME/applications"
+printf '#!/bin/sh\necho fakebrowser.desktop\n' >"$work/bin/xdg-settings"
+cat >"$work/bin/fake-browser" <<BROWSER
+#!/bin/sh
+page=\$(printf '%s' "\$1" | sed 's|^file://||')
+{ echo "url \$1"; grep -o '<title>[^<]*</title>' "\$page" 2>/dev/null; grep -o 'src="[^"]*"' "\$page" 2>/dev/null; } >>"$work/browser"
+BROWSER
+chmod +x "$work/bin/xdg-settings" "$work/bin/fake-browser"
+printf '[Desktop Entry]\nType=Application\nName=Fake Browser\nExec=%s %%u\n' "$work/bin/fake-browser" \
+  >"$XDG_DATA_HOME/applications/fakebrowser.desktop"
+export PATH="$work/bin:$PATH"
+
+# The notification server (it activates what it shows) and the tray host.
+/usr/bin/python3 "$here/fake_notifications.py" "$work/notices" --activate >"$work/notify.log" 2>&1 &
+pids+=($!)
+wait_for 10 ready "$work/notify.log" || fail "the notification stand-in did not start"
+trayer --edge bottom --align right --widthtype pixel --width 80 --heighttype pixel --height 24 >/dev/null 2>&1 &
+pids+=($!)
+
+# A fresh application folder set up as the property sheet would leave it:
+# one keyword group, one custom URL, no pop-up, no sound.
+home=$work/home
+mkdir -p "$home/Data"
+{
+  printf 'D F0000017 Browser_Display_New 1 1\r\n'
+  printf 'D F0000016 Browser_Display_Ask 0 1\r\n'
+  printf 'D F000000F Proxy_Port_Num 80 80\r\n'
+  printf 'C F0000011 Proxy_User_Password . .\r\n'
+  printf 'C F0000010 Proxy_User_Name . .\r\n'
+  printf 'C F000000E Proxy_Server_Name . .\r\n'
+  printf 'D F0000012 Use_Proxy 0 0\r\n'
+  printf 'D F0000008 Stories_Have_Sound 0 1\r\n'
+  printf 'D F0000007 Auto_Story_Pop-up 0 1\r\n'
+  printf 'D F000000A Ignore_Initial_Stories 0 0\r\n'
+  printf 'D F0000005 Check_Only_Title 1 1\r\n'
+  printf 'D F0000004 Title_Contains_Keyword 1 1\r\n'
+  printf 'D F0000003 Poll_Period 600 600\r\n'
+  printf 'B F0000002 Web_Address %s %s\r\n' "$site" "$site"
+  printf 'B F0000001 Keyword +storm +storm\r\n'
+} >"$home/Data/config.txt"
+chmod 600 "$home/Data/config.txt"
+cp "$home/Data/config.txt" "$work/config.before"
+
+# 1. Start: a pass runs at once (the first scan of a set-up folder), the
+# tray goes through its scanning state and ends flashing for new stories.
+"$program" --home "$home" --no-splash >"$work/log" 2>&1 &
+app=$!
+pids+=($app)
+wait_for 30 'tray state 2' "$work/log" || fail "no scanning state"
+wait_for 60 'tray state 3' "$work/log" || fail "no new-stories state after the pass"
+grep -q 'setup needed' "$work/log" && fail "a set-up folder asked for setup"
+
+# 2. The desktop notification names the three matching stories.
+wait_for 10 'new stories' "$work/notices" || fail "no desktop notification"
+grep -q $'\tSkimbolt: 3 new stories\t' "$work/notices" || fail "wrong notification: $(cat "$work/notices")"
+for h in "Storm floods the harbour district" "Farmers count the storm damage" "Insurers brace for storm claims"; do
+  grep -q "$h" "$work/notices" || fail "the notification lacks \"$h\""
+done
+
+# 3. Activating it opens the story list, which takes the pending stories.
+wait_for 10 'story list shown' "$work/log" || fail "activating the notification did not open the story list"
+grep 'tray state' "$work/log" | tail -1 | grep -q 'tray state 0' || fail "the tray still flashes after the list was opened"
+
+# 4. A double click on the first story views it: the browser gets the story
+# page made for it.
+wid=$(xdotool search --sync --onlyvisible --name '^Story List' | head -1)
+[ -n "$wid" ] || fail "no story list window"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT * 19 / 161 + 32)) click --repeat 2 --delay 80 1
+wait_for 15 '^url ' "$work/browser" || fail "the browser was not started for the story"
+grep -q '^url file://.*/Data/temp_[0-9]*\.html$' "$work/browser" || fail "not a story page: $(cat "$work/browser")"
+grep -q '<title>.*[Ss]torm.*</title>' "$work/browser" || fail "the page is not a matched story's: $(cat "$work/browser")"
+
+# 5. A second start on the same folder hands over to the running program and ends.
+timeout 20 "$program" --home "$home" --no-splash >"$work/second.log" 2>&1
+[ $? -eq 0 ] || fail "the second start failed: $(cat "$work/second.log")"
+wait_for 10 'come forward' "$work/log" || fail "the running program was not asked to come forward"
+kill -0 "$app" 2>/dev/null || fail "the first program ended"
+
+# 6. SIGTERM: the orderly exit, with every file intact.
+kill -TERM "$app"
+for ((i = 0; i < 300 && $(kill -0 "$app" 2>/dev/null && echo 1 || echo 0); i++)); do sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the program did not end on SIGTERM"
+wait "$app"
+status=$?
+[ "$status" -eq 0 ] || fail "exit status $status"
+grep -q '^skimbolt: exit' "$work/log" || fail "no orderly exit"
+cmp -s "$work/config.before" "$home/Data/config.txt" || fail "config.txt changed"
+stories=$(ls "$home"/Data/*.dat 2>/dev/null | head -1)
+[ -n "$stories" ] || fail "no story file"
+for h in "Storm floods the harbour district" "Farmers count the storm damage" "Insurers brace for storm claims"; do
+  grep -aq "$h" "$stories" || fail "the story file lacks \"$h\""
+done
+grep -q "$site" "$home/Data/health.txt" || fail "no health record of the page"
+ls "$home"/Data/temp_*.html >/dev/null 2>&1 && fail "temporary story pages left behind"
+ls "$XDG_RUNTIME_DIR"/skimbolt-*.sock >/dev/null 2>&1 && fail "the instance socket was left behind"
+echo "PASS"

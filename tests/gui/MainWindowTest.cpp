@@ -1,0 +1,379 @@
+// The hidden main window: pass messages, the tray state and its animation,
+// the notices of new stories, the tray commands and the exit; the window
+// message target between the threads; the source status window.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <wx/bookctrl.h>
+#include <wx/button.h>
+#include <wx/listctrl.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
+
+#include "dialogs/KeywordPropDlg.h"
+#include "dialogs/NewsPropSheet.h"
+#include "present/ui/StoryListDlg.h"
+
+#include "GuiTestSupport.h"
+#include "app/AppCore.h"
+#include "common/Diagnostics.h"
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "res/resource.h"
+#include "shell/AboutDlg.h"
+#include "shell/DesktopNotifier.h"
+#include "shell/SkimboltApp.h"
+#include "shell/SkimboltDlg.h"
+#include "shell/Resources.h"
+#include "shell/SetupAlertDlg.h"
+#include "shell/SourceStatusDlg.h"
+#include "shell/SplashWnd.h"
+#include "store/Story.h"
+
+// The setup alert, answered with OK.
+template <>
+class wxExpectModal<CSetupAlertDlg> : public wxExpectModalBase<CSetupAlertDlg> {
+public:
+    explicit wxExpectModal(int id = wxID_OK) : m_id(id) {}
+
+protected:
+    int OnInvoked(CSetupAlertDlg*) const override { return m_id; }
+
+private:
+    int m_id;
+};
+
+namespace {
+
+using namespace std::chrono_literals;
+
+void AddNewStory(CAppCore& core, const std::string& headline) {
+    CStory story;
+    story.SetSource("Custom: http://127.0.0.1/news");
+    story.SetHeadline(headline);
+    story.SetUrl("http://127.0.0.1/news/" + headline);
+    story.SetKeywords("storm");
+    story.SetState(STORY_NEW);
+    CStoryArchiveGuard lock(core.Archive());
+    core.Archive().Open("r+b");
+    ASSERT_EQ(core.Archive().Add(story, false), 1);
+    core.Archive().Close();
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 0);
+        core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 0);
+        CSplashWnd::EnableSplashScreen(false);
+        m_pDlg = new CSkimboltDlg(core());
+    }
+    void TearDown() override {
+        if (m_pDlg) m_pDlg->Destroy();
+        PumpFor(20ms);
+    }
+    CAppCore& core() { return m_core.Core(); }
+    void Pass(int newStoryMessages) {
+        m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+        for (int i = 0; i < newStoryMessages; ++i) m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+        m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
+    }
+
+    CGuiTestCore m_core;
+    CSkimboltDlg* m_pDlg = nullptr;
+};
+
+TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNotice) {
+    m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_EQ(core().g_bScanning, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_SCANNING);
+    EXPECT_EQ(core().g_strTrayTip, "Skimbolt is scanning for new stories...");
+    // The scanning animation runs through its eleven frames and starts again.
+    for (int i = 1; i < 11; ++i) m_pDlg->NextTrayFrame(true);
+    EXPECT_EQ(m_pDlg->GetTrayFrame(), 11);
+    m_pDlg->NextTrayFrame(true);
+    EXPECT_EQ(m_pDlg->GetTrayFrame(), 1);
+
+    for (const char* headline : {"Storm hits coast", "Storm moves north", "Storm ends", "Storm damage counted"})
+        AddNewStory(core(), headline);
+    m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+    m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+    EXPECT_TRUE(m_pDlg->Notifier().Shown().empty()) << "stories are announced when the pass ends";
+    m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
+
+    EXPECT_EQ(core().g_bScanning, 0);
+    EXPECT_EQ(core().g_bNewStoriesPending, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
+    EXPECT_EQ(core().g_strTrayTip, "Double-click to view your New Stories!");
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 4 new stories");
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "Storm hits coast\nStorm moves north\nStorm ends\nand 1 more");
+
+    ASSERT_NE(m_pDlg->StoryList(), nullptr);
+    EXPECT_FALSE(m_pDlg->StoryList()->IsShown());
+
+    // A pass without new stories announces nothing; the stories already
+    // announced are not announced again.
+    Pass(0);
+    Pass(1);
+    EXPECT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
+
+    // View Stories: the list with the four stories, nothing pending any more.
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_VIEW_STORIES));
+    EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
+    EXPECT_EQ(m_pDlg->StoryList()->GetNewCount(), 4);
+    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
+    // With the list in view a further pass sets nothing pending.
+    AddNewStory(core(), "Storm returns");
+    Pass(1);
+    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    PumpFor(20ms);
+    EXPECT_EQ(m_pDlg->StoryList()->GetNewCount(), 5);
+}
+
+TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
+    core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 1);
+    AddNewStory(core(), "Storm hits coast");
+    Pass(1);
+    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
+    ASSERT_NE(m_pDlg->StoryList(), nullptr);
+    EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 1 new story");
+}
+
+TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_DISABLE));
+    EXPECT_EQ(core().g_bEnabled, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_DISABLED);
+    EXPECT_EQ(core().g_strTrayTip, "Skimbolt is disabled...");
+    // Scan now while disabled enables scanning.
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
+    EXPECT_EQ(core().g_bEnabled, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
+
+    // Stop Scanning with stories pending: the scanning frames go on until
+    // the pass has ended.
+    core().g_bNewStoriesPending = 1;
+    m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
+    EXPECT_EQ(core().g_bScanning, 1);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_SCANNING);
+    m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
+
+    // Stop Scanning with nothing pending shows the normal icon at once.
+    core().g_bNewStoriesPending = 0;
+    m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
+}
+
+TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
+    m_pDlg->Show();
+    EXPECT_TRUE(m_pDlg->Close());
+    EXPECT_FALSE(m_pDlg->IsShown());
+    EXPECT_FALSE(wxPendingDelete.Member(m_pDlg));
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_EXIT));
+    EXPECT_TRUE(m_pDlg->IsExitRequested());
+    EXPECT_TRUE(wxPendingDelete.Member(m_pDlg));
+    m_pDlg = nullptr;
+}
+
+TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {
+    ASSERT_NE(m_pDlg->PropSheet(), nullptr);
+    EXPECT_FALSE(m_pDlg->PropSheet()->IsShown());
+    wxTEST_DIALOG(EXPECT_EQ(m_pDlg->MessageTarget().Send(WM_NEED_SETUP, 0, 1), 0),
+                  wxExpectModal<CSetupAlertDlg>(wxID_OK));
+    EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
+    EXPECT_EQ(m_pDlg->PropSheet()->GetBookCtrl()->GetCurrentPage(),
+              static_cast<wxWindow*>(m_pDlg->PropSheet()->KeywordsPage()));
+    // Sources missing: the News Sources page.
+    wxTEST_DIALOG(m_pDlg->OnWindowMessage(WM_NEED_SETUP, 0, 2), wxExpectModal<CSetupAlertDlg>(wxID_OK));
+    EXPECT_EQ(m_pDlg->PropSheet()->GetBookCtrl()->GetPageText(m_pDlg->PropSheet()->GetBookCtrl()->GetSelection()),
+              "News Sources");
+
+    m_pDlg->PropSheet()->Destroy();
+    PumpFor(20ms);
+    EXPECT_EQ(m_pDlg->PropSheet(), nullptr);
+    EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_OPEN));
+    ASSERT_NE(m_pDlg->PropSheet(), nullptr);
+    EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
+    EXPECT_EQ(m_pDlg->PropSheet()->GetTitle(), "Skimbolt Properties");
+}
+
+TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
+    ClearDiagnostics();
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
+    ReportDiagnostic(DiagnosticKind::DamagedFile, "/data/config.txt", "bad record");
+    ReportDiagnostic(DiagnosticKind::ForeignFile, "/data/notes.dat", "not a story file");
+    PumpFor(50ms);
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 2u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: cannot save config.txt");
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "/data/config.txt: disk full");
+    ClearDiagnostics();
+}
+
+TEST(WindowMessageTarget, PostsKeepOrderAndSendWaitsForTheAnswerUntilClosed) {
+    wxWindow* window = new wxWindow();
+    std::vector<unsigned> handled;
+    auto* target = new CWindowMessageTarget(*window, [&](unsigned m, std::uintptr_t, std::intptr_t l) {
+        handled.push_back(m);
+        return l * 2;
+    });
+    std::intptr_t answer = -1;
+    std::thread worker([&] {
+        target->Post(WM_SCAN_STARTED, 0, 1);
+        target->Post(WM_NEW_STORIES, 0, 0);
+        answer = target->Send(WM_NEED_SETUP, 0, 21);
+    });
+    while (answer == -1) PumpFor(5ms);
+    worker.join();
+    EXPECT_EQ(answer, 42);
+    EXPECT_EQ(handled, (std::vector<unsigned>{WM_SCAN_STARTED, WM_NEW_STORIES, WM_NEED_SETUP}));
+
+    // A Send nobody will answer (the window has stopped handling) ends when
+    // the target is closed, and is not handled afterwards.
+    std::atomic<bool> bReturned{false};
+    std::thread late([&] {
+        answer = target->Send(WM_NEED_SETUP, 0, 5);
+        bReturned = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(bReturned);
+    target->Close();
+    late.join();
+    EXPECT_EQ(answer, 0);
+    PumpFor(20ms);
+    EXPECT_EQ(handled.size(), 3u);
+    delete target;
+    delete window;
+}
+
+TEST(DesktopNotices, NewStoriesNoticeCountsAndListsAtMostThreeHeadlines) {
+    EXPECT_EQ(NewStoriesNotice(1, {"A"}).body, "A");
+    EXPECT_EQ(NewStoriesNotice(3, {"A", "B", "C"}).body, "A\nB\nC");
+    EXPECT_EQ(NewStoriesNotice(7, {"A", "B", "C", "D"}).body, "A\nB\nC\nand 4 more");
+    EXPECT_EQ(ProblemNotice("cannot read", "sources.txt", "").body, "sources.txt");
+}
+
+TEST(DesktopCommandLineTest, HomeInBothForms) {
+    const char* argv[] = {"skimbolt", "--no-splash", "--home", "/x/y"};
+    EXPECT_EQ(ParseDesktopCommandLine(4, argv).home, "/x/y");
+    const char* argv2[] = {"skimbolt", "--home=/z"};
+    EXPECT_EQ(ParseDesktopCommandLine(2, argv2).home, "/z");
+}
+
+TEST(SourceStatus, FailingPagesComeFirstThenUnreadThenGood) {
+    CTempDir dir;
+    CSourceHealth health;
+    health.Load(dir.Path());
+    PageHealth good{"http://127.0.0.1/a", 1700000000, true, 12, 3, ""};
+    PageHealth bad{"http://127.0.0.1/c", 1700000000, false, 0, 0, "HTTP status 404"};
+    health.Record(good);
+    health.Record(bad);
+    const auto rows = SourceStatusRows({"http://127.0.0.1/a", "http://127.0.0.1/b", "http://127.0.0.1/c"}, health);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].url, "http://127.0.0.1/c");
+    EXPECT_TRUE(rows[0].bFailing);
+    EXPECT_EQ(rows[0].outcome, "HTTP status 404");
+    EXPECT_EQ(rows[1].url, "http://127.0.0.1/b");
+    EXPECT_EQ(rows[1].outcome, "not read yet");
+    EXPECT_EQ(rows[2].url, "http://127.0.0.1/a");
+    EXPECT_FALSE(rows[2].bFailing);
+}
+
+TEST(SourceStatus, TheWindowListsPagesAndProblems) {
+    CGuiTestCore core;
+    core.Core().Settings().AddUrl("http://127.0.0.1:9/news");
+    ClearDiagnostics();
+    ReportDiagnostic(DiagnosticKind::ForeignFile, core.Folder() + "/home/Data/x.dat", "not a story file");
+    ShowSourceStatus(nullptr, core.Core());
+    auto* dlg = dynamic_cast<CSourceStatusDlg*>(wxWindow::FindWindowById(IDD_SOURCE_STATUS));
+    ASSERT_NE(dlg, nullptr);
+    auto* pages = dynamic_cast<wxListCtrl*>(dlg->FindWindow(IDC_STATUS_PAGES));
+    auto* problems = dynamic_cast<wxListCtrl*>(dlg->FindWindow(IDC_STATUS_PROBLEMS));
+    ASSERT_TRUE(pages && problems);
+    ASSERT_EQ(pages->GetItemCount(), 1);
+    EXPECT_EQ(pages->GetItemText(0, 0), "http://127.0.0.1:9/news");
+    EXPECT_EQ(pages->GetItemText(0, 2), "not read yet");
+    ASSERT_EQ(problems->GetItemCount(), 1);
+    EXPECT_EQ(problems->GetItemText(0, 2), "not a story file");
+    // A second request brings the same window forward.
+    ShowSourceStatus(nullptr, core.Core());
+    EXPECT_EQ(wxWindow::FindWindowById(IDD_SOURCE_STATUS), dlg);
+    dlg->Destroy();
+    ClearDiagnostics();
+}
+
+TEST(Screenshots, about) { Photograph("about", new CAboutDlg(nullptr)); }
+
+TEST(Screenshots, source_status) {
+    CGuiTestCore core;
+    CAppCore& c = core.Core();
+    for (const char* url : {"http://127.0.0.1:8080/world", "http://127.0.0.1:8080/sports", "http://127.0.0.1:8080/tech"})
+        c.Settings().AddUrl(url);
+    c.Health().Record(PageHealth{"http://127.0.0.1:8080/world", 1765000000, true, 24, 2, ""});
+    c.Health().Record(PageHealth{"http://127.0.0.1:8080/sports", 1765000300, false, 0, 0, "connection refused"});
+    ClearDiagnostics();
+    ReportDiagnostic(DiagnosticKind::SaveFailed, core.Folder() + "/home/Data/config.txt", "no space left on device");
+    auto* dlg = new CSourceStatusDlg(nullptr, c);
+    Photograph("source_status", dlg);
+    ClearDiagnostics();
+}
+
+}  // namespace
+
+namespace {
+
+// The tray's four states, frame by frame, drawn four times as large, with
+// each state's tip beneath its row.
+TEST(Screenshots, tray_states) {
+    CTrayIconSet icons;
+    auto* dlg = new wxDialog(nullptr, wxID_ANY, "Tray states");
+    auto* rows = new wxBoxSizer(wxVERTICAL);
+    for (TrayState state : {TRAY_NORMAL, TRAY_DISABLED, TRAY_SCANNING, TRAY_NEW_STORIES}) {
+        auto* frames = new wxBoxSizer(wxHORIZONTAL);
+        ASSERT_GT(icons.GetFrameCount(state), 0);
+        for (int i = 0; i < icons.GetFrameCount(state); ++i) {
+            wxBitmap bitmap;
+            bitmap.CopyFromIcon(icons.GetFrame(state, i));
+            const wxImage big = bitmap.ConvertToImage().Scale(64, 64, wxIMAGE_QUALITY_NEAREST);
+            frames->Add(new wxStaticBitmap(dlg, wxID_ANY, wxBitmap(big)), 0, wxALL, 3);
+        }
+        rows->Add(frames, 0, wxLEFT | wxRIGHT | wxTOP, 8);
+        rows->Add(new wxStaticText(dlg, wxID_ANY, LoadStringText(CTrayIconSet::TipStringId(state))), 0, wxLEFT, 11);
+    }
+    rows->AddSpacer(8);
+    dlg->SetSizerAndFit(rows);
+    Photograph("tray_states", dlg);
+}
+
+// The desktop notification of a pass, as a notification server would show
+// its summary and body.
+TEST(Screenshots, desktop_notification) {
+    const DesktopNotice notice = NewStoriesNotice(
+        5, {"Storm floods the harbour district as rivers keep rising", "Farmers count the storm damage to this year's apple harvest",
+            "Insurers brace for storm claims after the coastal flooding"});
+    auto* dlg = new wxDialog(nullptr, wxID_ANY, "Notification", wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE);
+    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(new wxStaticBitmap(dlg, wxID_ANY, LoadResourceIcon(IDI_SKIMBOLT)), 0, wxALL, 12);
+    auto* text = new wxBoxSizer(wxVERTICAL);
+    auto* title = new wxStaticText(dlg, wxID_ANY, wxString::FromUTF8(notice.title));
+    title->SetFont(title->GetFont().Bold());
+    text->Add(title, 0, wxBOTTOM, 4);
+    text->Add(new wxStaticText(dlg, wxID_ANY, wxString::FromUTF8(notice.body)));
+    text->Add(new wxButton(dlg, wxID_OPEN, "View Stories"), 0, wxTOP | wxALIGN_RIGHT, 8);
+    top->Add(text, 1, wxTOP | wxBOTTOM | wxRIGHT, 12);
+    dlg->SetSizerAndFit(top);
+    Photograph("desktop_notification", dlg);
+}
+
+}  // namespace
