@@ -80,6 +80,18 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
 }
 
 CSkimboltDlg::~CSkimboltDlg() {
+    // The story list and the sheet use the core, which may end right after
+    // this window: they go now, while this window is still whole.
+    if (CStoryListDlg* list = m_pStoryList) {
+        m_pStoryList = nullptr;
+        m_core.SetStoryListTarget(nullptr);
+        delete list;
+    }
+    if (CNewsPropSheet* sheet = g_pPropSheet) {
+        g_pPropSheet = nullptr;
+        delete sheet;
+    }
+    DestroyChildren();
     SetDiagnosticSink(nullptr);
     m_target.Close();
 }

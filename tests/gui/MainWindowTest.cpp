@@ -74,7 +74,9 @@ protected:
     }
     void TearDown() override {
         if (m_pDlg) m_pDlg->Destroy();
-        PumpFor(20ms);
+        // Windows go at idle time; none may outlive the core they use.
+        for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+        for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
     }
     CAppCore& core() { return m_core.Core(); }
     void Pass(int newStoryMessages) {
