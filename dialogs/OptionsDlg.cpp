@@ -141,8 +141,6 @@ COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     LoadMembers();
     ShowFields();
     UpdateSoundControls();
-    // A sound file gone since it was chosen is reported at once.
-    ReadFields();
 }
 
 COptionsDlg::~COptionsDlg() = default;
@@ -173,7 +171,9 @@ void COptionsDlg::ShowFields() {
     m_radioDelivery[m_nDelivery]->SetValue(true);
     m_radioScanMode[m_nScanMode]->SetValue(true);
     m_radioDisplay[m_nDisplay]->SetValue(true);
-    m_editPollMinutes->ChangeValue(wxString::Format("%d", m_nPollMinutes));
+    m_strShownMinutes = wxString::Format("%d", m_nPollMinutes);
+    m_strShownSoundFile = wxString::FromUTF8(m_strSoundFile);
+    m_editPollMinutes->ChangeValue(m_strShownMinutes);
     m_spinPoll->SetValue(m_nPollMinutes);
     m_checkNotifications->SetValue(m_core.Settings().GetShowNotifications());
     const AutostartState autostart = GetAutostartState();
@@ -192,20 +192,28 @@ bool COptionsDlg::ReadFields() {
         if (m_radioDisplay[i]->GetValue()) m_nDisplay = i;
     }
     if (m_bInExchange) return false;  // a refusal is being shown already
-    const std::string minutesText = m_editPollMinutes->GetValue().utf8_string();
-    long minutes = 0;
-    const bool bNumber = !minutesText.empty() && minutesText.size() <= 6 &&
-                         minutesText.find_first_not_of("0123456789") == std::string::npos &&
-                         (minutes = std::stol(minutesText), true);
-    if (!bNumber || minutes < MIN_POLL_MINUTES || minutes > MAX_POLL_MINUTES) {
-        m_bInExchange = true;
-        wxMessageBox(wxString::Format("Please enter an integer between %d and %d.", MIN_POLL_MINUTES,
-                                      MAX_POLL_MINUTES),
-                     "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
-        m_bInExchange = false;
-        return false;
+    // Only what the user typed is checked: a stored value the page cannot
+    // show exactly (a poll period under a minute in config.txt, a sound file
+    // removed since) is kept as it is, and no box stops the program's start.
+    if (m_editPollMinutes->GetValue() != m_strShownMinutes) {
+        const std::string minutesText = m_editPollMinutes->GetValue().utf8_string();
+        long minutes = 0;
+        const bool bNumber = !minutesText.empty() && minutesText.size() <= 6 &&
+                             minutesText.find_first_not_of("0123456789") == std::string::npos &&
+                             (minutes = std::stol(minutesText), true);
+        if (!bNumber || minutes < MIN_POLL_MINUTES || minutes > MAX_POLL_MINUTES) {
+            m_bInExchange = true;
+            wxMessageBox(wxString::Format("Please enter an integer between %d and %d.", MIN_POLL_MINUTES,
+                                          MAX_POLL_MINUTES),
+                         "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+            m_bInExchange = false;
+            return false;
+        }
+        m_nPollMinutes = static_cast<int>(minutes);
+        m_strShownMinutes = m_editPollMinutes->GetValue();
+        m_bPollEdited = true;
     }
-    m_nPollMinutes = static_cast<int>(minutes);
+    if (m_editSoundFile->GetValue() == m_strShownSoundFile) return true;
     const std::string path = m_editSoundFile->GetValue().utf8_string();
     if (m_bPlaySound && !path.empty() && !CanOpenForReading(path)) {
         m_bInExchange = true;
@@ -214,6 +222,7 @@ bool COptionsDlg::ReadFields() {
         return false;
     }
     m_strSoundFile = path;
+    m_strShownSoundFile = m_editSoundFile->GetValue();
     return true;
 }
 
@@ -229,6 +238,8 @@ void COptionsDlg::StoreSoundFile() {
 }
 
 void COptionsDlg::StorePollMinutes() {
+    if (!m_bPollEdited) return;
+    m_bPollEdited = false;
     const std::int32_t seconds = m_nPollMinutes * 60;
     if (seconds == m_core.Settings().GetPollPeriod()) return;
     m_core.Settings().SetPollPeriod(seconds);

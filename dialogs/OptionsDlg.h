@@ -86,6 +86,9 @@ private:
     wxCheckBox* m_checkAutostart = nullptr;
 
     bool m_bInExchange = false;  // a refusal box is open
+    wxString m_strShownMinutes;    // the fields as last shown or accepted
+    wxString m_strShownSoundFile;
+    bool m_bPollEdited = false;    // the user changed the poll period
     std::function<void()> m_fnPollPeriodChanged;
     std::unique_ptr<CFilePrompt> m_pFilePrompt;
 };

@@ -262,6 +262,19 @@ public:
     std::string m_path;
 };
 
+// A poll period under a minute or a sound file gone from the disk, as a
+// hand-edited config.txt may hold them, stay as stored: no box at start-up
+// (it would stop the program there), nothing rewritten on leaving the page.
+TEST_F(SheetTest, StoredValuesThePageCannotShowAreKeptWithoutAQuestion) {
+    Core().Settings().SetPollPeriod(30);
+    Core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 1);
+    Core().Settings().SetSoundFile(m_xdg.File("gone.oga"));
+    const std::string before = Config();
+    Select(Options());
+    Select(Connection());
+    EXPECT_EQ(Config(), before);
+}
+
 TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
     int rearmed = 0;
     Sheet()->SetPollPeriodChangedHook([&] { ++rearmed; });
