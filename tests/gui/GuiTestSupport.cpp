@@ -36,6 +36,26 @@ void PumpFor(std::chrono::milliseconds duration) {
     } while (std::chrono::steady_clock::now() < end);
 }
 
+// Copies a rectangle of the screen into the PNG file at path and reads it back.
+// wxScreenDC keeps showing the screen as it first read it (GTK 3), so a
+// second picture would show the first window: the screen is read afresh
+// with ImageMagick's import, and with wxScreenDC only without it.
+static bool CopyScreen(const wxRect& rect, const std::string& path, wxImage& image) {
+    const wxString crop = wxString::Format("%dx%d+%d+%d", rect.width, rect.height, rect.x, rect.y);
+    const wxString out = wxString::FromUTF8(path);
+    const wchar_t* import[] = {L"import", L"-window", L"root", L"-crop", crop.wc_str(), L"+repage", out.wc_str(), nullptr};
+    if (wxExecute(import, wxEXEC_SYNC | wxEXEC_HIDE_CONSOLE) != 0) {
+        wxBitmap bitmap(rect.width, rect.height, 24);
+        {
+            wxScreenDC screen;
+            wxMemoryDC memory(bitmap);
+            if (!memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y)) return false;
+        }
+        if (!bitmap.ConvertToImage().SaveFile(out, wxBITMAP_TYPE_PNG)) return false;
+    }
+    return image.LoadFile(out, wxBITMAP_TYPE_PNG);
+}
+
 void Photograph(const char* name, wxTopLevelWindow* window) {
     CTempDir scratch;
     const char* wanted = std::getenv("SKIMBOLT_SCREENSHOT_DIR");
@@ -47,34 +67,23 @@ void Photograph(const char* name, wxTopLevelWindow* window) {
     window->Raise();
     for (int i = 0; i < 100 && !window->IsShownOnScreen(); ++i) PumpFor(std::chrono::milliseconds(50));
     ASSERT_TRUE(window->IsShownOnScreen());
-    PumpFor(std::chrono::milliseconds(100));  // the children draw themselves
-    window->Update();
-    const wxRect rect = window->GetScreenRect();
-    // wxScreenDC keeps showing the screen as it first read it (GTK 3), so a
-    // second picture would show the first window: read the screen afresh
-    // with ImageMagick's import, and fall back to wxScreenDC without it.
-    const wxString crop = wxString::Format("%dx%d+%d+%d", rect.width, rect.height, rect.x, rect.y);
-    const wxString out = wxString::FromUTF8(path);
-    const wchar_t* import[] = {L"import", L"-window", L"root", L"-crop", crop.wc_str(), L"+repage", out.wc_str(), nullptr};
-    if (wxExecute(import, wxEXEC_SYNC | wxEXEC_HIDE_CONSOLE) != 0) {
-        wxBitmap bitmap(rect.width, rect.height, 24);
-        {
-            wxScreenDC screen;
-            wxMemoryDC memory(bitmap);
-            ASSERT_TRUE(memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y));
-        }
-        ASSERT_TRUE(bitmap.ConvertToImage().SaveFile(out, wxBITMAP_TYPE_PNG)) << path;
+    // The children draw themselves; on a slow run (sanitizers, a busy
+    // machine) that takes a while, so an empty picture is taken again.
+    std::size_t nColours = 0;
+    for (int attempt = 0; attempt < 30 && nColours <= 8; ++attempt) {
+        PumpFor(std::chrono::milliseconds(100));
+        window->Update();
+        wxImage image;
+        ASSERT_TRUE(CopyScreen(window->GetScreenRect(), path, image));
+        EXPECT_EQ(image.GetSize(), window->GetScreenRect().GetSize());
+        // A drawn window has text and frames: far more than a couple of colours.
+        std::set<unsigned long> colours;
+        const unsigned char* rgb = image.GetData();
+        for (int i = 0, n = image.GetWidth() * image.GetHeight(); i < n; ++i, rgb += 3)
+            colours.insert((rgb[0] << 16) | (rgb[1] << 8) | rgb[2]);
+        nColours = colours.size();
     }
-
-    wxImage image;
-    ASSERT_TRUE(image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
-    EXPECT_EQ(image.GetSize(), rect.GetSize());
-    // A drawn window has text and frames: far more than a couple of colours.
-    std::set<unsigned long> colours;
-    const unsigned char* rgb = image.GetData();
-    for (int i = 0, n = image.GetWidth() * image.GetHeight(); i < n; ++i, rgb += 3)
-        colours.insert((rgb[0] << 16) | (rgb[1] << 8) | rgb[2]);
-    EXPECT_GT(colours.size(), 8u) << "the picture looks blank";
+    EXPECT_GT(nColours, 8u) << "the picture looks blank";
     if (keep) std::printf("screenshot: %s\n", path.c_str());
     window->Destroy();
 }
