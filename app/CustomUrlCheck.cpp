@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/MessageTarget.h"
+#include "common/ScratchFolder.h"
 #include "common/PrintableText.h"
 #include "config/ConfigStore.h"
 #include "config/NewsSettings.h"
@@ -48,34 +49,6 @@ bool HasScheme(const std::string& url) {
     }
     return std::isalpha(static_cast<unsigned char>(url[0])) != 0;
 }
-
-// A fresh folder for a throw-away story archive, removed with its files.
-class CScratchFolder {
-public:
-    CScratchFolder() {
-        std::error_code ec;
-        fs::path base = fs::temp_directory_path(ec);
-        if (ec) base = "/tmp";
-        std::string pattern = (base / "skimbolt-check-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) m_strPath = pattern;
-    }
-    ~CScratchFolder() {
-        std::error_code ec;
-        if (!m_strPath.empty()) fs::remove_all(m_strPath, ec);
-    }
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-    const std::string& Path() const { return m_strPath; }
-
-private:
-    std::string m_strPath;
-};
-
-class CSilentTarget : public CMessageTarget {
-public:
-    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
-    std::intptr_t Send(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
-};
 
 }  // namespace
 
@@ -136,7 +109,7 @@ std::string ChooseFrameUrl(const CHtmlParser& parser, const std::string& pageUrl
 
 bool CCustomUrlCheck::ReadAndScan(const std::string& url, const ProxySettings& proxy, bool bChooseFrame,
                                   Result& result, std::string& frameUrl, std::string& failure) {
-    CScratchFolder scratch;
+    CScratchFolder scratch("skimbolt-check");
     if (scratch.Path().empty()) {
         failure = "cannot create a temporary folder";
         return false;

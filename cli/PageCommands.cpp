@@ -19,6 +19,7 @@
 #include "common/FileUtil.h"
 #include "common/PrintableText.h"
 #include "common/MessageTarget.h"
+#include "common/ScratchFolder.h"
 #include "config/NewsSettings.h"
 #include "engine/PageScanner.h"
 #include "html/HtmlParser.h"
@@ -79,34 +80,6 @@ bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& p
     return true;
 }
 
-// A fresh folder for a throw-away archive, removed with everything in it.
-class CScratchFolder {
-public:
-    CScratchFolder() {
-        std::error_code ec;
-        fs::path base = fs::temp_directory_path(ec);
-        if (ec) base = "/tmp";
-        std::string pattern = (base / "skimbolt-links-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) m_strPath = pattern;
-    }
-    ~CScratchFolder() {
-        std::error_code ec;
-        if (!m_strPath.empty()) fs::remove_all(m_strPath, ec);
-    }
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-    const std::string& Path() const { return m_strPath; }
-
-private:
-    std::string m_strPath;
-};
-
-class CSilentTarget : public CMessageTarget {
-public:
-    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
-    std::intptr_t Send(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
-};
-
 // The fetch watchdog over parser's fetches, for as long as it lives.
 class CPageWatchdog {
 public:
@@ -143,7 +116,7 @@ int RunLinks(const std::string& home, const std::string& page, const std::string
         }
         pageUrl = page;
     }
-    CScratchFolder scratch;
+    CScratchFolder scratch("skimbolt-links");
     if (scratch.Path().empty()) {
         std::fputs("skimbolt: cannot create a temporary folder\n", stderr);
         return EXIT_FAILED;

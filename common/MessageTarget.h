@@ -12,6 +12,13 @@ public:
     virtual std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 };
 
+// A target that drops every message, for scans nobody watches.
+class CSilentTarget : public CMessageTarget {
+public:
+    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
+    std::intptr_t Send(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+};
+
 // CMessageBoxSink: how the core shows a refusal or failure to the user. The
 // UI shows a message box; tests and headless runs capture or print the text.
 class CMessageBoxSink {
