@@ -63,7 +63,7 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     status->Add(m_editCount, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 4);
     // How each page fared at its last read, and problems with files.
     auto* btnStatus = new wxButton(m_frameStatus, IDC_SHEET_SOURCE_STATUS, "S&tatus...");
-    status->Add(btnStatus, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 2);
+    status->Add(btnStatus, 0, wxALIGN_CENTER_VERTICAL | wxALL, 3);
     btnStatus->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowSourceStatus(this, m_core); });
     m_frameStatus->SetSizer(status);
     m_btnDone = new wxButton(this, IDC_SHEET_DONE, "&Done");
