@@ -14,7 +14,7 @@
 #include <vector>
 #include <mutex>
 
-#include "cli/NewStoryTracker.h"
+#include "app/NewStoryTracker.h"
 #include "common/MessageTarget.h"
 
 class CHeadlessTarget : public CMessageTarget {

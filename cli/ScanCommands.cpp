@@ -12,7 +12,7 @@
 #include "cli/CommandRunners.h"
 #include "cli/HeadlessCore.h"
 #include "cli/HeadlessTarget.h"
-#include "cli/NewStoryTracker.h"
+#include "app/NewStoryTracker.h"
 #include "common/Messages.h"
 #include "common/MessageTarget.h"
 #include "engine/NewsWatch.h"

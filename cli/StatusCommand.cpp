@@ -6,7 +6,7 @@
 #include "app/HomeFolder.h"
 #include "cli/CommandRunners.h"
 #include "cli/HeadlessCore.h"
-#include "cli/NewStoryTracker.h"
+#include "app/NewStoryTracker.h"
 #include "platform/Registry.h"
 
 int RunStatus(const std::string& homeOption) {

@@ -14,8 +14,8 @@
 
 #include "app/AppCore.h"
 #include "common/MessageTarget.h"
-#include "present/ui/StoryListCtrl.h"
-#include "present/ui/StoryListDlg.h"
+#include "ui/stories/StoryListView.h"
+#include "ui/stories/StoryListWindow.h"
 #include "support/TempDir.h"
 
 namespace {

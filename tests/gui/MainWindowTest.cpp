@@ -14,9 +14,9 @@
 #include <wx/stattext.h>
 #include <wx/testing.h>
 
-#include "dialogs/KeywordPropDlg.h"
-#include "dialogs/NewsPropSheet.h"
-#include "present/ui/StoryListDlg.h"
+#include "ui/settings/KeywordsPage.h"
+#include "ui/settings/SettingsSheet.h"
+#include "ui/stories/StoryListWindow.h"
 
 #include "GuiTestSupport.h"
 #include "app/AppCore.h"
@@ -24,14 +24,14 @@
 #include "common/Messages.h"
 #include "common/StringTable.h"
 #include "res/resource.h"
-#include "shell/AboutDlg.h"
-#include "shell/DesktopNotifier.h"
-#include "shell/SkimboltApp.h"
-#include "shell/SkimboltDlg.h"
-#include "shell/Resources.h"
-#include "shell/SetupAlertDlg.h"
-#include "shell/SourceStatusDlg.h"
-#include "shell/SplashWnd.h"
+#include "ui/shell/AboutBox.h"
+#include "ui/shell/DesktopNotifier.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/base/Resources.h"
+#include "ui/shell/SetupAlert.h"
+#include "ui/base/SourceStatusWindow.h"
+#include "ui/shell/SplashWindow.h"
 #include "store/Story.h"
 
 // The setup alert, answered with OK.

@@ -8,9 +8,9 @@
 
 #include "GuiTestSupport.h"
 #include "res/resource.h"
-#include "shell/Resources.h"
-#include "shell/SetupAlertDlg.h"
-#include "shell/SplashWnd.h"
+#include "ui/base/Resources.h"
+#include "ui/shell/SetupAlert.h"
+#include "ui/shell/SplashWindow.h"
 
 namespace {
 

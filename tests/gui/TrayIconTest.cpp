@@ -17,8 +17,8 @@
 #include "GuiTestSupport.h"
 #include "common/Messages.h"
 #include "res/resource.h"
-#include "shell/TrayIcon.h"
-#include "shell/TrayIconSet.h"
+#include "ui/shell/TrayIcon.h"
+#include "ui/shell/TrayIconSet.h"
 
 namespace {
 

@@ -1,0 +1,466 @@
+// The configuration sheet and its Keywords, Options and Connection pages,
+// driven by control id; after each action the records of config.txt are
+// checked.
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+
+#include <gtest/gtest.h>
+#include <wx/bookctrl.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/spinbutt.h>
+#include <wx/statbmp.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include "GuiTestSupport.h"
+#include "common/FileUtil.h"
+#include "ui/settings/ContextHelp.h"
+#include "ui/base/FilePrompt.h"
+#include "ui/settings/KeywordsPage.h"
+#include "ui/settings/SettingsSheet.h"
+#include "ui/settings/OptionsPage.h"
+#include "ui/settings/ConnectionPage.h"
+#include "engine/NewsWatch.h"
+#include "net/ConnectedState.h"
+#include "platform/Autostart.h"
+#include "res/resource.h"
+#include "ui/base/BoldDialogFont.h"
+#include "store/StoryArchive.h"
+#include "support/RecordingTarget.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// A story found ageSeconds ago, in the archive.
+void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds) {
+    CStory story;
+    story.SetSource("Custom: http://127.0.0.1/news");
+    story.SetHeadline(headline);
+    story.SetDescription(description);
+    story.SetUrl("http://127.0.0.1/a");
+    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr) - ageSeconds));
+    CStoryArchive& archive = core.Archive();
+    CStoryArchiveGuard lock(archive);
+    archive.Open("r+b");
+    ASSERT_EQ(archive.Add(story, false), 1);
+    archive.Close();
+}
+
+// Pumps until the preview line starts with start; the line as it is then.
+wxString WaitForPreview(CKeywordPropDlg* page, const wxString& start) {
+    for (int i = 0; i < 200 && !page->PreviewText().StartsWith(start); ++i) PumpFor(std::chrono::milliseconds(20));
+    return page->PreviewText();
+}
+
+class SheetTest : public testing::Test {
+protected:
+    SheetTest() {
+        // The autostart entry goes to a folder of the test's own.
+        setenv("XDG_CONFIG_HOME", m_xdg.Path().c_str(), 1);
+    }
+    ~SheetTest() override {
+        if (m_sheet) {
+            m_sheet->Destroy();
+            PumpFor(milliseconds(30));  // gone before the core it uses
+        }
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    void Select(wxWindow* page) { Sheet()->GetBookCtrl()->SetSelection(Sheet()->GetBookCtrl()->FindPage(page)); }
+    wxWindow* Keywords() { return Sheet()->KeywordsPage(); }
+    wxWindow* Options() { return Sheet()->OptionsPage(); }
+    wxWindow* Connection() { return Sheet()->ConnectionPage(); }
+    CNewsPropSheet* Sheet() {
+        if (!m_sheet) m_sheet = new CNewsPropSheet(nullptr, Core(), "Skimbolt");
+        return m_sheet;
+    }
+    CAppCore& Core() { return m_app.Core(); }
+    std::string Config() {
+        std::string text;
+        ReadWholeFile(Core().Settings().GetFileName(), text);
+        return text;
+    }
+    bool HasRecord(const std::string& line) { return Config().find(line + "\r\n") != std::string::npos; }
+    template <class T> T* Find(int id) { return dynamic_cast<T*>(Sheet()->FindWindow(id)); }
+    void Type(int id, const char* text) { Find<wxTextCtrl>(id)->SetValue(wxString::FromUTF8(text)); }
+    void LoseFocus(int id) {
+        wxFocusEvent event(wxEVT_KILL_FOCUS, id);
+        event.SetEventObject(Sheet()->FindWindow(id));
+        Sheet()->FindWindow(id)->ProcessWindowEvent(event);
+    }
+    void Check(int id, bool value) {
+        auto* box = Find<wxCheckBox>(id);
+        box->SetValue(value);
+        wxCommandEvent event(wxEVT_CHECKBOX, id);
+        event.SetEventObject(box);
+        event.SetInt(value);
+        box->ProcessWindowEvent(event);
+    }
+    void Choose(int id) {
+        auto* radio = Find<wxRadioButton>(id);
+        radio->SetValue(true);
+        wxCommandEvent event(wxEVT_RADIOBUTTON, id);
+        event.SetEventObject(radio);
+        radio->ProcessWindowEvent(event);
+    }
+    void SelectRow(long row) {
+        auto* list = Find<wxListCtrl>(IDC_KEYWORD_LIST);
+        list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        wxListEvent event(wxEVT_LIST_ITEM_SELECTED, IDC_KEYWORD_LIST);
+        event.SetEventObject(list);
+        event.m_itemIndex = row;
+        list->ProcessWindowEvent(event);
+    }
+
+    CTempDir m_xdg;
+    CRecordingTarget m_window;
+    CGuiTestCore m_app;
+    CNewsPropSheet* m_sheet = nullptr;
+};
+
+TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
+    Core().CreateScanner(m_window);
+    CNewsPropSheet* sheet = Sheet();
+    EXPECT_EQ(Core().Scanner()->IsHeld(), 0) << "the Keywords page released the scanner";
+
+    auto* red = Find<wxStaticBitmap>(IDC_SHEET_NO_SOURCES_ICON);
+    auto* green = Find<wxStaticBitmap>(IDC_SHEET_SOURCES_ICON);
+    auto* count = Find<wxTextCtrl>(IDC_SHEET_ACTIVE_COUNT);
+    sheet->SetActiveSourceCount(0);
+    EXPECT_TRUE(red->IsShown());
+    EXPECT_FALSE(green->IsShown());
+    EXPECT_EQ(count->GetValue(), "0");
+    EXPECT_EQ(count->GetFont().GetWeight(), wxFONTWEIGHT_BOLD);
+    sheet->SetActiveSourceCount(4);
+    EXPECT_FALSE(red->IsShown());
+    EXPECT_TRUE(green->IsShown());
+    EXPECT_EQ(count->GetValue(), "4");
+    EXPECT_NE(count->GetFont().GetWeight(), wxFONTWEIGHT_BOLD);
+
+    // Hiding before any scan pass began starts one; Done hides.
+    sheet->Show();
+    EXPECT_FALSE(Core().Scanner()->IsScanRequested());
+    EXPECT_TRUE(ClickButton(sheet, IDC_SHEET_DONE));
+    EXPECT_FALSE(sheet->IsShown());
+    EXPECT_TRUE(Core().Scanner()->IsScanRequested());
+
+    CGuiTestCore later;
+    later.Core().CreateScanner(m_window);
+    later.Core().g_bFirstScanStarted = 1;
+    auto* other = new CNewsPropSheet(nullptr, later.Core(), "Skimbolt Properties");
+    other->Show();
+    other->Hide();
+    EXPECT_FALSE(later.Core().Scanner()->IsScanRequested());
+    other->Destroy();
+}
+
+TEST_F(SheetTest, KeywordGroupsAddApplyRemoveAndRefusals) {
+    Sheet();
+    Type(IDC_KEYWORD_WORD1, "  apple ");
+    Type(IDC_KEYWORD_WORD3, "pie crust");
+    EXPECT_TRUE(ClickButton(Sheet(), IDC_KEYWORD_TOGGLE1 + 2));
+    EXPECT_TRUE(ClickButton(Sheet(), IDC_KEYWORD_ADD));
+    EXPECT_TRUE(HasRecord("B F0000001 Keyword +apple-pie_crust +apple-pie_crust"));
+    auto* list = Find<wxListCtrl>(IDC_KEYWORD_LIST);
+    ASSERT_EQ(list->GetItemCount(), 1);
+    EXPECT_EQ(list->GetItemText(0, 0), "apple");
+    EXPECT_EQ(list->GetItemText(0, 1), "pie crust");
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD1)->GetValue(), "");
+
+    // The same group again is refused by the settings (text 136).
+    Type(IDC_KEYWORD_WORD1, "apple");
+    Type(IDC_KEYWORD_WORD2, "pie crust");
+    ClickButton(Sheet(), IDC_KEYWORD_TOGGLE1 + 1);
+    ClickButton(Sheet(), IDC_KEYWORD_ADD);
+    ASSERT_EQ(m_app.Boxes().shown.size(), 1u);
+    EXPECT_EQ(m_app.Boxes().shown[0].first, 136);
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD1)->GetValue(), "apple") << "the editor keeps its words";
+
+    // Changing a stored group: the row fills the editor, Apply replaces it.
+    SelectRow(0);
+    EXPECT_EQ(Find<wxButton>(IDC_KEYWORD_ADD)->GetLabelText(), "Apply");
+    EXPECT_TRUE(Find<wxButton>(IDC_KEYWORD_REMOVE)->IsEnabled());
+    EXPECT_TRUE(Sheet()->KeywordsPage()->IsExclude(1));
+    Type(IDC_KEYWORD_WORD2, "tart");
+    ClickButton(Sheet(), IDC_KEYWORD_ADD);
+    EXPECT_TRUE(HasRecord("B F0000001 Keyword +apple-tart +apple-tart"));
+    EXPECT_EQ(Config().find("pie_crust"), std::string::npos);
+    EXPECT_EQ(Find<wxButton>(IDC_KEYWORD_ADD)->GetLabelText(), "Add");
+
+    // A group longer than a line of config.txt is refused, nothing stored.
+    Type(IDC_KEYWORD_WORD1, std::string(300, 'x').c_str());
+    wxTEST_DIALOG(ClickButton(Sheet(), IDC_KEYWORD_ADD), wxExpectModal<wxMessageDialog>(wxOK));
+    EXPECT_EQ(Config().find("xxxxx"), std::string::npos);
+    ClickButton(Sheet(), IDC_KEYWORD_CLEAR);
+
+    SelectRow(0);
+    ClickButton(Sheet(), IDC_KEYWORD_REMOVE);
+    EXPECT_EQ(Config().find("F0000001"), std::string::npos);
+    EXPECT_EQ(list->GetItemCount(), 0);
+}
+
+TEST(KeywordGroupText, StoredGroupsSplitIntoAtMostSixSignedWords) {
+    const std::vector<KeywordWord> words = SplitKeywordGroup("+wall_street-e-mail+a+b+c+d");
+    ASSERT_EQ(words.size(), 6u);
+    EXPECT_EQ(words[0].word, "wall street");
+    EXPECT_FALSE(words[0].bExclude);
+    EXPECT_EQ(words[1].word, "e") << "a sign inside a word cuts it";
+    EXPECT_TRUE(words[1].bExclude);
+    EXPECT_EQ(words[2].word, "mail");
+    EXPECT_EQ(words[5].word, "c") << "words past the sixth are not shown";
+}
+
+TEST_F(SheetTest, LeavingTheKeywordsPageAsksOnlyAfterAnEdit) {
+    Sheet();
+    Type(IDC_KEYWORD_WORD1, "storm");
+    wxTEST_DIALOG(Select(Options()), wxExpectModal<wxMessageDialog>(wxNO).Describe("Accept Changes?"));
+    EXPECT_EQ(Config().find("F0000001"), std::string::npos);
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD1)->GetValue(), "") << "No drops the words";
+
+    Select(Keywords());
+    Type(IDC_KEYWORD_WORD1, "storm");
+    wxTEST_DIALOG(Select(Connection()), wxExpectModal<wxMessageDialog>(wxYES));
+    EXPECT_TRUE(HasRecord("B F0000001 Keyword +storm +storm"));
+}
+
+TEST_F(SheetTest, EditedGroupShowsTheRecentStoriesItWouldMatch) {
+    AddRecentStory(Core(), "Storm hits the coast", "", 3600);
+    AddRecentStory(Core(), "Storms ahead for markets", "Football results delayed", 7200);
+    AddRecentStory(Core(), "Quiet weekend", "No storm this time", 600);
+    AddRecentStory(Core(), "Old storm", "", 3 * 86400);
+    CKeywordPropDlg* page = Sheet()->KeywordsPage();
+    auto waitFor = [&](const wxString& start) { return WaitForPreview(page, start); };
+    Type(IDC_KEYWORD_WORD1, "storm");
+    wxString text = waitFor("3 stories");
+    EXPECT_TRUE(text.StartsWith("3 stories of the last 48 hours")) << text;
+    EXPECT_NE(text.Find("Quiet weekend"), wxNOT_FOUND) << "the newest first";
+    EXPECT_EQ(text.Find("Old storm"), wxNOT_FOUND);
+
+    // An EXCLUDE word in the description vetoes the headline.
+    Type(IDC_KEYWORD_WORD2, "football");
+    ClickButton(Sheet(), IDC_KEYWORD_TOGGLE1 + 1);
+    text = waitFor("2 stories");
+    EXPECT_TRUE(text.StartsWith("2 stories")) << text;
+    EXPECT_EQ(text.Find("markets"), wxNOT_FOUND);
+    ClickButton(Sheet(), IDC_KEYWORD_CLEAR);
+    EXPECT_EQ(page->PreviewText(), "");
+}
+
+class CFixedPrompt : public CFilePrompt {
+public:
+    explicit CFixedPrompt(std::string path) : m_path(std::move(path)) {}
+    bool ChooseSoundFile(wxWindow*, const wxString&, wxString& chosen) override {
+        chosen = wxString::FromUTF8(m_path);
+        return true;
+    }
+    std::string m_path;
+};
+
+// A poll period under a minute or a sound file gone from the disk, as a
+// hand-edited config.txt may hold them, stay as stored: no box at start-up
+// (it would stop the program there), nothing rewritten on leaving the page.
+TEST_F(SheetTest, StoredValuesThePageCannotShowAreKeptWithoutAQuestion) {
+    Core().Settings().SetPollPeriod(30);
+    Core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 1);
+    Core().Settings().SetSoundFile(m_xdg.File("gone.oga"));
+    const std::string before = Config();
+    Select(Options());
+    Select(Connection());
+    EXPECT_EQ(Config(), before);
+}
+
+TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
+    int rearmed = 0;
+    Sheet()->SetPollPeriodChangedHook([&] { ++rearmed; });
+    Select(Options());
+
+    Choose(IDC_OPTIONS_FLASH_TRAY);
+    EXPECT_TRUE(HasRecord("D F0000007 Auto_Story_Pop-up 0 1"));
+    Choose(IDC_OPTIONS_EXTENSIVE);
+    EXPECT_TRUE(HasRecord("D F0000005 Check_Only_Title 0 1"));
+    EXPECT_TRUE(HasRecord("D F0000004 Title_Contains_Keyword 0 1"));
+    Choose(IDC_OPTIONS_STANDARD);
+    EXPECT_TRUE(HasRecord("D F0000004 Title_Contains_Keyword 1 1"));
+    Choose(IDC_OPTIONS_DISPLAY_CURRENT);
+    EXPECT_TRUE(HasRecord("D F0000017 Browser_Display_New 0 1"));
+    EXPECT_TRUE(HasRecord("D F0000016 Browser_Display_Ask 0 1"));
+    Choose(IDC_OPTIONS_DISPLAY_ASK);
+    EXPECT_TRUE(HasRecord("D F0000016 Browser_Display_Ask 1 1"));
+    EXPECT_TRUE(HasRecord("D F0000017 Browser_Display_New 0 1")) << "Always ask keeps the window choice";
+    Check(IDC_OPTIONS_BREAKING_NEWS, true);
+    EXPECT_TRUE(HasRecord("D F000000A Ignore_Initial_Stories 1 0"));
+
+    // The poll period: stored in seconds, the watchdog re-armed only on a change.
+    Type(IDC_OPTIONS_POLL_MINUTES, "10");
+    LoseFocus(IDC_OPTIONS_POLL_MINUTES);
+    EXPECT_EQ(rearmed, 0);
+    Type(IDC_OPTIONS_POLL_MINUTES, "7");
+    LoseFocus(IDC_OPTIONS_POLL_MINUTES);
+    EXPECT_TRUE(HasRecord("D F0000003 Poll_Period 420 420"));
+    EXPECT_EQ(rearmed, 1);
+    Type(IDC_OPTIONS_POLL_MINUTES, "241");
+    wxTEST_DIALOG(LoseFocus(IDC_OPTIONS_POLL_MINUTES),
+                  wxExpectModal<wxMessageDialog>(wxOK).Describe("Please enter an integer between 5 and 240."));
+    EXPECT_TRUE(HasRecord("D F0000003 Poll_Period 420 420"));
+    // The spin arrows store as typing does.
+    wxSpinEvent spin(wxEVT_SPIN, IDC_OPTIONS_POLL_SPIN);
+    spin.SetPosition(12);
+    spin.SetEventObject(Sheet()->FindWindow(IDC_OPTIONS_POLL_SPIN));
+    Sheet()->FindWindow(IDC_OPTIONS_POLL_SPIN)->ProcessWindowEvent(spin);
+    EXPECT_TRUE(HasRecord("D F0000003 Poll_Period 720 720"));
+    EXPECT_EQ(rearmed, 2);
+
+    // The sound file: chosen, stored with '|' for spaces; a missing one refused.
+    CTempDir sounds;
+    const std::string path = sounds.File("my ding.wav");
+    std::ofstream(path) << "RIFF";
+    Check(IDC_OPTIONS_PLAY_SOUND, true);
+    EXPECT_TRUE(Find<wxButton>(IDC_OPTIONS_BROWSE)->IsEnabled());
+    Sheet()->OptionsPage()->SetFilePrompt(std::make_unique<CFixedPrompt>(path));
+    ClickButton(Sheet(), IDC_OPTIONS_BROWSE);
+    std::string stored = path;
+    std::replace(stored.begin(), stored.end(), ' ', '|');
+    EXPECT_TRUE(HasRecord("B F0000009 Sound_File " + stored + " " + stored));
+    Type(IDC_OPTIONS_SOUND_FILE, (sounds.Path() + "gone.wav").c_str());
+    wxTEST_DIALOG(LoseFocus(IDC_OPTIONS_SOUND_FILE),
+                  wxExpectModal<wxMessageDialog>(wxOK).Describe("Wave file does not exist!"));
+    EXPECT_TRUE(HasRecord("B F0000009 Sound_File " + stored + " " + stored));
+    // No sound device here: the test button reports text 137.
+    wxTEST_DIALOG(ClickButton(Sheet(), IDC_OPTIONS_PLAY),
+                  wxExpectModal<wxMessageDialog>(wxOK).Describe("Was unable to play an audio sound."));
+    Check(IDC_OPTIONS_PLAY_SOUND, false);
+    EXPECT_FALSE(Find<wxButton>(IDC_OPTIONS_PLAY)->IsEnabled());
+    EXPECT_TRUE(HasRecord("D F0000008 Stories_Have_Sound 0 1"));
+
+    // Notifications: a record only once turned off; Restore Defaults drops it.
+    EXPECT_EQ(Config().find("Show_Notifications"), std::string::npos);
+    EXPECT_TRUE(Find<wxCheckBox>(IDC_OPTIONS_NOTIFICATIONS)->GetValue());
+    Check(IDC_OPTIONS_NOTIFICATIONS, false);
+    EXPECT_TRUE(HasRecord("D F0000020 Show_Notifications 0 1"));
+    EXPECT_FALSE(Core().Settings().GetShowNotifications());
+    ClickButton(Sheet(), IDC_OPTIONS_RESTORE_DEFAULTS);
+    EXPECT_EQ(Config().find("Show_Notifications"), std::string::npos);
+    EXPECT_TRUE(Find<wxCheckBox>(IDC_OPTIONS_NOTIFICATIONS)->GetValue());
+    EXPECT_TRUE(Find<wxRadioButton>(IDC_OPTIONS_QUICKSCAN)->GetValue());
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_OPTIONS_POLL_MINUTES)->GetValue(), "10");
+    EXPECT_EQ(rearmed, 3);
+}
+
+TEST_F(SheetTest, AutostartEntryIsWrittenAndOnlyOursRemoved) {
+    Select(Options());
+    const std::string entry = AutostartEntryPath();
+    EXPECT_EQ(entry, m_xdg.Path() + "autostart/skimbolt.desktop");
+    Check(IDC_OPTIONS_AUTOSTART, true);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(entry, text));
+    EXPECT_NE(text.find("Exec=\""), std::string::npos);
+    EXPECT_EQ(GetAutostartState(), AutostartState::Ours);
+    Check(IDC_OPTIONS_AUTOSTART, false);
+    EXPECT_FALSE(FileExists(entry));
+
+    // Someone else's entry of that name is left alone.
+    std::ofstream(entry) << "[Desktop Entry]\nExec=skimbolt --home /elsewhere\n";
+    std::string error;
+    EXPECT_FALSE(SetAutostart(false, "/usr/bin/skimbolt", error));
+    EXPECT_TRUE(FileExists(entry));
+    Select(Connection());
+    Select(Options());
+    EXPECT_FALSE(Find<wxCheckBox>(IDC_OPTIONS_AUTOSTART)->IsEnabled());
+}
+
+TEST_F(SheetTest, ConnectionPageStoresProxyFieldsAndRefusesWhatWouldNotReadBack) {
+    Select(Connection());
+    EXPECT_FALSE(Find<wxTextCtrl>(IDC_PROXY_SERVER)->IsEnabled());
+    Check(IDC_USE_PROXY, true);
+    EXPECT_TRUE(HasRecord("D F0000012 Use_Proxy 1 0"));
+    EXPECT_TRUE(Find<wxTextCtrl>(IDC_PROXY_SERVER)->IsEnabled());
+
+    Type(IDC_PROXY_SERVER, "proxy.example");
+    LoseFocus(IDC_PROXY_SERVER);
+    EXPECT_TRUE(HasRecord("B F000000E Proxy_Server_Name proxy.example proxy.example"));
+    Type(IDC_PROXY_USER, "jo smith");
+    wxTEST_DIALOG(LoseFocus(IDC_PROXY_USER), wxExpectModal<wxMessageDialog>(wxOK));
+    EXPECT_TRUE(HasRecord("C F0000010 Proxy_User_Name . ."));
+
+    Type(IDC_PROXY_PORT, "80a");
+    wxTEST_DIALOG(LoseFocus(IDC_PROXY_PORT),
+                  wxExpectModal<wxMessageDialog>(wxOK).Describe("Please enter an integer."));
+    Type(IDC_PROXY_PORT, "70000");
+    wxTEST_DIALOG(LoseFocus(IDC_PROXY_PORT), wxExpectModal<wxMessageDialog>(wxOK));
+    EXPECT_TRUE(HasRecord("D F000000F Proxy_Port_Num 80 80"));
+    Type(IDC_PROXY_PORT, "8080");
+    LoseFocus(IDC_PROXY_PORT);
+    EXPECT_TRUE(HasRecord("D F000000F Proxy_Port_Num 8080 8080"));
+
+    // Unchecking keeps the values; the status follows the probe.
+    Check(IDC_USE_PROXY, false);
+    EXPECT_TRUE(HasRecord("D F0000012 Use_Proxy 0 0"));
+    EXPECT_TRUE(HasRecord("D F000000F Proxy_Port_Num 8080 8080"));
+    Type(IDC_PROXY_PORT, "x");
+    const NetworkProbeFunction old = SetNetworkProbe([] { return NetworkProbeResult::NotConnected; });
+    Sheet()->RefreshConnectionStatus();
+    EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently disconnected from the Internet.");
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_PROXY_PORT)->GetValue(), "8080");
+    SetNetworkProbe([] { return NetworkProbeResult::Connected; });
+    Sheet()->RefreshConnectionStatus();
+    EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently connected to the Internet.");
+    SetNetworkProbe(old);
+}
+
+TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
+    EXPECT_EQ(HelpTopicForControl(1012), 0x808C03EDu);
+    EXPECT_EQ(HelpTopicForControl(1093), 0x80850447u);
+    EXPECT_EQ(HelpTopicForControl(1046), 0x80690434u);
+    EXPECT_EQ(HelpTopicForControl(1181), 1181u);
+    EXPECT_EQ(HelpTopicForControl(ID_HELP_COMMAND), 0u);
+    // Every topic has a text in the help file.
+    for (int id = 1; id < 1200; ++id) {
+        const std::uint32_t topic = HelpTopicForControl(id);
+        if (topic) {
+            EXPECT_FALSE(ProgramHelpFile().Topic(topic).empty()) << "control " << id;
+        }
+    }
+
+    CNewsPropSheet* sheet = Sheet();
+    sheet->Show();
+    for (int i = 0; i < 100 && !sheet->IsShownOnScreen(); ++i) PumpFor(milliseconds(20));
+    PumpFor(milliseconds(100));
+    auto centre = [&](int id) { return sheet->FindWindow(id)->GetScreenRect().GetPosition() + wxPoint(3, 3); };
+    EXPECT_EQ(sheet->FindHelpControlAt(centre(IDC_KEYWORD_WORD4)), IDC_KEYWORD_WORD4);
+    EXPECT_EQ(sheet->FindHelpControlAt(centre(IDC_KEYWORD_TOGGLE1 + 5)), IDC_KEYWORD_TOGGLE1 + 5);
+    EXPECT_EQ(sheet->FindHelpControlAt(centre(IDC_SHEET_ACTIVE_LABEL)), IDC_SHEET_ACTIVE_COUNT);
+    EXPECT_EQ(sheet->FindHelpControlAt(centre(IDC_SHEET_DONE)), 1);
+    sheet->ShowContextHelpAt(centre(IDC_KEYWORD_WORD4));
+    EXPECT_EQ(OpenHelpPopupText(), ProgramHelpFile().Topic(0x808C03ED));
+    CloseHelpPopup();
+    EXPECT_EQ(OpenHelpPopupText(), "");
+}
+
+// The sheet showing one page, drawn for review.
+void PhotographSheet(const char* name, int pageIndex) {
+    CGuiTestCore app;
+    app.Core().Settings().AddKeyword("+stock market+crash-football");
+    app.Core().Settings().AddKeyword("+storm");
+    AddRecentStory(app.Core(), "Storm warning for the north coast tonight", "", 600);
+    AddRecentStory(app.Core(), "Storms ahead for markets & bonds", "", 1200);
+    auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");
+    if (pageIndex == 0) {
+        static_cast<wxTextCtrl*>(sheet->FindWindow(IDC_KEYWORD_WORD1))->SetValue("storm");
+        WaitForPreview(sheet->KeywordsPage(), "2 stories");
+    }
+    wxWindow* pages[] = {sheet->KeywordsPage(), sheet->OptionsPage(), sheet->ConnectionPage()};
+    sheet->GetBookCtrl()->SetSelection(sheet->GetBookCtrl()->FindPage(pages[pageIndex]));
+    Photograph(name, sheet);
+}
+
+TEST(Screenshots, sheet_keywords) { PhotographSheet("sheet_keywords", 0); }
+TEST(Screenshots, sheet_options) { PhotographSheet("sheet_options", 1); }
+TEST(Screenshots, sheet_connection) { PhotographSheet("sheet_connection", 2); }
+
+}  // namespace

@@ -1,0 +1,343 @@
+#include "ui/settings/OptionsPage.h"
+
+#include <cstdio>
+
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/spinbutt.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/stdpaths.h>
+#include <wx/textctrl.h>
+#include <wx/valtext.h>
+
+#include "app/AppCore.h"
+#include "common/StringTable.h"
+#include "ui/base/FilePrompt.h"
+#include "ui/base/FrameFont.h"
+#include "platform/Autostart.h"
+#include "platform/Sound.h"
+#include "res/resource.h"
+#include "ui/base/Resources.h"
+
+namespace {
+
+constexpr int kTextPlayFailed = 137;
+
+bool CanOpenForReading(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace
+
+COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
+    : wxPanel(parent, wxID_ANY), m_core(core), m_pFilePrompt(std::make_unique<CDialogFilePrompt>()) {
+    auto du = [this](int x, int y) { return wxDLG_UNIT(this, wxSize(x, y)); };
+    const int gap = du(4, 4).x;
+    auto* top = new wxBoxSizer(wxVERTICAL);
+
+    // Delivery: how new stories are announced, and where they are shown.
+    auto* delivery = new wxStaticBoxSizer(new wxStaticBox(this, IDC_OPTIONS_DELIVERY_FRAME, "Delivery"), wxVERTICAL);
+    wxStaticBox* deliveryBox = delivery->GetStaticBox();
+    auto* columns = new wxBoxSizer(wxHORIZONTAL);
+    auto* announce = new wxBoxSizer(wxVERTICAL);
+    m_radioDelivery[0] = new wxRadioButton(deliveryBox, IDC_OPTIONS_FLASH_TRAY, "&Flash tray icon",
+                                           wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    m_radioDelivery[1] = new wxRadioButton(deliveryBox, IDC_OPTIONS_AUTO_POPUP, "&Auto pop-up Story List");
+    announce->Add(m_radioDelivery[0], 0, wxBOTTOM, gap / 2);
+    announce->Add(m_radioDelivery[1], 0, wxBOTTOM, gap);
+    auto* display = new wxBoxSizer(wxVERTICAL);
+    display->Add(new wxStaticText(deliveryBox, wxID_ANY, "Display stories in :"), 0, wxBOTTOM, gap / 2);
+    m_radioDisplay[0] = new wxRadioButton(deliveryBox, IDC_OPTIONS_DISPLAY_NEW, "New browser window",
+                                          wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    m_radioDisplay[1] = new wxRadioButton(deliveryBox, IDC_OPTIONS_DISPLAY_CURRENT, "Current browser window");
+    m_radioDisplay[2] = new wxRadioButton(deliveryBox, IDC_OPTIONS_DISPLAY_ASK, "Always ask");
+    for (wxRadioButton* r : m_radioDisplay) display->Add(r, 0, wxLEFT | wxBOTTOM, gap / 2);
+    columns->Add(announce, 1, wxEXPAND);
+    columns->Add(display, 0, wxLEFT, gap);
+    delivery->Add(columns, 0, wxEXPAND | wxALL, gap);
+
+    auto* sound = new wxBoxSizer(wxHORIZONTAL);
+    m_checkPlaySound = new wxCheckBox(deliveryBox, IDC_OPTIONS_PLAY_SOUND, "&Play Sound");
+    m_editSoundFile = new wxTextCtrl(deliveryBox, IDC_OPTIONS_SOUND_FILE, wxEmptyString, wxDefaultPosition,
+                                     wxSize(du(110, 12).x, -1));
+    const wxBitmap play = LoadResourceBitmap(IDB_PLAY);
+    m_btnPlay = play.IsOk() ? new wxBitmapButton(deliveryBox, IDC_OPTIONS_PLAY, play)
+                            : new wxButton(deliveryBox, IDC_OPTIONS_PLAY, wxString::FromUTF8("\xe2\x96\xb6"),
+                                           wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    m_btnPlay->SetToolTip("Play the sound now");
+    m_btnBrowse = new wxButton(deliveryBox, IDC_OPTIONS_BROWSE, "&Browse...");
+    sound->Add(m_checkPlaySound, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    sound->Add(m_editSoundFile, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap / 2);
+    sound->Add(m_btnPlay, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap / 2);
+    sound->Add(m_btnBrowse, 0, wxALIGN_CENTER_VERTICAL);
+    delivery->Add(sound, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, gap);
+    MakeFrameLabelBold(deliveryBox);
+    top->Add(delivery, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, du(7, 7).x);
+
+    // Searching: scan mode, Breaking News only, poll period.
+    auto* searching = new wxStaticBoxSizer(new wxStaticBox(this, IDC_OPTIONS_SEARCHING_FRAME, "Searching"),
+                                           wxVERTICAL);
+    wxStaticBox* searchingBox = searching->GetStaticBox();
+    m_radioScanMode[0] = new wxRadioButton(searchingBox, IDC_OPTIONS_QUICKSCAN, "&QuickScan  -  Scans only headlines",
+                                           wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    m_radioScanMode[1] = new wxRadioButton(searchingBox, IDC_OPTIONS_STANDARD,
+                                           "&Standard  -  Scans article only if keyword is found in title");
+    m_radioScanMode[2] = new wxRadioButton(searchingBox, IDC_OPTIONS_EXTENSIVE,
+                                           "&Extensive  -  Scans full article text for keywords");
+    for (wxRadioButton* r : m_radioScanMode) searching->Add(r, 0, wxLEFT | wxRIGHT | wxTOP, gap);
+    m_checkBreakingNews = new wxCheckBox(searchingBox, IDC_OPTIONS_BREAKING_NEWS,
+                                         "Breaking &News only (ignore stories found at startup)");
+    searching->Add(m_checkBreakingNews, 0, wxALL, gap);
+    auto* poll = new wxBoxSizer(wxHORIZONTAL);
+    poll->Add(new wxStaticText(searchingBox, wxID_ANY, "Check for stories every"), 0,
+              wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    m_editPollMinutes = new wxTextCtrl(searchingBox, IDC_OPTIONS_POLL_MINUTES, wxEmptyString, wxDefaultPosition,
+                                       wxSize(du(24, 12).x, -1), wxTE_RIGHT, wxTextValidator(wxFILTER_DIGITS));
+    m_spinPoll = new wxSpinButton(searchingBox, IDC_OPTIONS_POLL_SPIN, wxDefaultPosition, wxDefaultSize,
+                                  wxSP_VERTICAL | wxSP_ARROW_KEYS);
+    m_spinPoll->SetRange(MIN_POLL_MINUTES, MAX_POLL_MINUTES);
+    poll->Add(m_editPollMinutes, 0, wxALIGN_CENTER_VERTICAL);
+    poll->Add(m_spinPoll, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    poll->Add(new wxStaticText(searchingBox, wxID_ANY, "Minutes"), 0, wxALIGN_CENTER_VERTICAL);
+    poll->AddStretchSpacer();
+    poll->Add(new wxButton(searchingBox, IDC_OPTIONS_RESTORE_DEFAULTS, "&Restore Defaults"), 0,
+              wxALIGN_CENTER_VERTICAL);
+    searching->Add(poll, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, gap);
+    MakeFrameLabelBold(searchingBox);
+    top->Add(searching, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, du(7, 7).x);
+
+    // Desktop notifications and the start at log-in.
+    m_checkNotifications = new wxCheckBox(this, IDC_OPTIONS_NOTIFICATIONS, "Show desktop no&tifications");
+    m_checkAutostart = new wxCheckBox(this, IDC_OPTIONS_AUTOSTART, "Start Skimbolt when I &log in");
+    top->Add(m_checkNotifications, 0, wxLEFT | wxRIGHT | wxTOP, du(7, 7).x);
+    top->Add(m_checkAutostart, 0, wxALL, du(7, 7).x);
+    SetSizer(top);
+
+    for (int id : {IDC_OPTIONS_PLAY_SOUND, IDC_OPTIONS_BREAKING_NEWS})
+        Bind(wxEVT_CHECKBOX, &COptionsDlg::OnCheckBox, this, id);
+    for (int id : {IDC_OPTIONS_FLASH_TRAY, IDC_OPTIONS_AUTO_POPUP})
+        Bind(wxEVT_RADIOBUTTON, &COptionsDlg::OnDelivery, this, id);
+    for (int id : {IDC_OPTIONS_DISPLAY_NEW, IDC_OPTIONS_DISPLAY_CURRENT, IDC_OPTIONS_DISPLAY_ASK})
+        Bind(wxEVT_RADIOBUTTON, &COptionsDlg::OnDisplay, this, id);
+    for (int id : {IDC_OPTIONS_QUICKSCAN, IDC_OPTIONS_STANDARD, IDC_OPTIONS_EXTENSIVE})
+        Bind(wxEVT_RADIOBUTTON, &COptionsDlg::OnScanMode, this, id);
+    m_editSoundFile->Bind(wxEVT_KILL_FOCUS, &COptionsDlg::OnSoundFileFocusLost, this);
+    m_editPollMinutes->Bind(wxEVT_KILL_FOCUS, &COptionsDlg::OnPollMinutesFocusLost, this);
+    m_spinPoll->Bind(wxEVT_SPIN, &COptionsDlg::OnSpin, this);
+    Bind(wxEVT_BUTTON, &COptionsDlg::OnBrowse, this, IDC_OPTIONS_BROWSE);
+    Bind(wxEVT_BUTTON, &COptionsDlg::OnPlay, this, IDC_OPTIONS_PLAY);
+    Bind(wxEVT_BUTTON, &COptionsDlg::OnRestoreDefaults, this, IDC_OPTIONS_RESTORE_DEFAULTS);
+    Bind(wxEVT_CHECKBOX, &COptionsDlg::OnNotifications, this, IDC_OPTIONS_NOTIFICATIONS);
+    Bind(wxEVT_CHECKBOX, &COptionsDlg::OnAutostart, this, IDC_OPTIONS_AUTOSTART);
+
+    LoadMembers();
+    ShowFields();
+    UpdateSoundControls();
+}
+
+COptionsDlg::~COptionsDlg() = default;
+
+void COptionsDlg::SetFilePrompt(std::unique_ptr<CFilePrompt> prompt) { m_pFilePrompt = std::move(prompt); }
+
+void COptionsDlg::LoadMembers() {
+    CNewsSettings& settings = m_core.Settings();
+    m_bBreakingNewsOnly = settings.GetFlag(SETTING_IGNORE_INITIAL_STORIES) ? 1 : 0;
+    m_bPlaySound = settings.GetFlag(SETTING_STORIES_HAVE_SOUND) ? 1 : 0;
+    m_strSoundFile = settings.GetSoundFile();
+    m_nPollMinutes = settings.GetPollPeriod() / 60;
+    m_nDelivery = settings.GetFlag(SETTING_AUTO_STORY_POPUP) ? 1 : 0;
+    if (settings.GetFlag(SETTING_TITLE_CONTAINS_KEYWORD) == 0)
+        m_nScanMode = 2;
+    else
+        m_nScanMode = settings.GetFlag(SETTING_CHECK_ONLY_TITLE) ? 0 : 1;
+    if (settings.GetFlag(SETTING_BROWSER_DISPLAY_ASK) == 1)
+        m_nDisplay = 2;
+    else
+        m_nDisplay = settings.GetFlag(SETTING_BROWSER_DISPLAY_NEW) != 1 ? 1 : 0;
+}
+
+void COptionsDlg::ShowFields() {
+    m_checkBreakingNews->SetValue(m_bBreakingNewsOnly != 0);
+    m_checkPlaySound->SetValue(m_bPlaySound != 0);
+    m_editSoundFile->ChangeValue(wxString::FromUTF8(m_strSoundFile));
+    m_radioDelivery[m_nDelivery]->SetValue(true);
+    m_radioScanMode[m_nScanMode]->SetValue(true);
+    m_radioDisplay[m_nDisplay]->SetValue(true);
+    m_strShownMinutes = wxString::Format("%d", m_nPollMinutes);
+    m_strShownSoundFile = wxString::FromUTF8(m_strSoundFile);
+    m_editPollMinutes->ChangeValue(m_strShownMinutes);
+    m_spinPoll->SetValue(m_nPollMinutes);
+    m_checkNotifications->SetValue(m_core.Settings().GetShowNotifications());
+    const AutostartState autostart = GetAutostartState();
+    m_checkAutostart->SetValue(autostart != AutostartState::Off);
+    // An entry someone else wrote is theirs to change.
+    m_checkAutostart->Enable(autostart != AutostartState::Foreign);
+}
+
+bool COptionsDlg::ReadFields() {
+    m_bBreakingNewsOnly = m_checkBreakingNews->GetValue() ? 1 : 0;
+    m_bPlaySound = m_checkPlaySound->GetValue() ? 1 : 0;
+    for (int i = 0; i < 2; ++i)
+        if (m_radioDelivery[i]->GetValue()) m_nDelivery = i;
+    for (int i = 0; i < 3; ++i) {
+        if (m_radioScanMode[i]->GetValue()) m_nScanMode = i;
+        if (m_radioDisplay[i]->GetValue()) m_nDisplay = i;
+    }
+    if (m_bInExchange) return false;  // a refusal is being shown already
+    // Only what the user typed is checked: a stored value the page cannot
+    // show exactly (a poll period under a minute in config.txt, a sound file
+    // removed since) is kept as it is, and no box stops the program's start.
+    if (m_editPollMinutes->GetValue() != m_strShownMinutes) {
+        const std::string minutesText = m_editPollMinutes->GetValue().utf8_string();
+        long minutes = 0;
+        const bool bNumber = !minutesText.empty() && minutesText.size() <= 6 &&
+                             minutesText.find_first_not_of("0123456789") == std::string::npos &&
+                             (minutes = std::stol(minutesText), true);
+        if (!bNumber || minutes < MIN_POLL_MINUTES || minutes > MAX_POLL_MINUTES) {
+            m_bInExchange = true;
+            wxMessageBox(wxString::Format("Please enter an integer between %d and %d.", MIN_POLL_MINUTES,
+                                          MAX_POLL_MINUTES),
+                         "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+            m_bInExchange = false;
+            return false;
+        }
+        m_nPollMinutes = static_cast<int>(minutes);
+        m_strShownMinutes = m_editPollMinutes->GetValue();
+        m_bPollEdited = true;
+    }
+    if (m_editSoundFile->GetValue() == m_strShownSoundFile) return true;
+    const std::string path = m_editSoundFile->GetValue().utf8_string();
+    if (m_bPlaySound && !path.empty() && !CanOpenForReading(path)) {
+        m_bInExchange = true;
+        wxMessageBox("Wave file does not exist!", "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+        m_bInExchange = false;
+        return false;
+    }
+    m_strSoundFile = path;
+    m_strShownSoundFile = m_editSoundFile->GetValue();
+    return true;
+}
+
+void COptionsDlg::UpdateSoundControls() {
+    const bool bOn = m_checkPlaySound->GetValue();
+    m_editSoundFile->Enable(bOn);
+    m_btnPlay->Enable(bOn);
+    m_btnBrowse->Enable(bOn);
+}
+
+void COptionsDlg::StoreSoundFile() {
+    if (m_strSoundFile != m_core.Settings().GetSoundFile()) m_core.Settings().SetSoundFile(m_strSoundFile);
+}
+
+void COptionsDlg::StorePollMinutes() {
+    if (!m_bPollEdited) return;
+    m_bPollEdited = false;
+    const std::int32_t seconds = m_nPollMinutes * 60;
+    if (seconds == m_core.Settings().GetPollPeriod()) return;
+    m_core.Settings().SetPollPeriod(seconds);
+    if (m_fnPollPeriodChanged) m_fnPollPeriodChanged();
+}
+
+void COptionsDlg::OnSetActive() {
+    LoadMembers();
+    ShowFields();
+    UpdateSoundControls();
+}
+
+bool COptionsDlg::OnKillActive() {
+    if (!ReadFields()) return false;
+    StoreSoundFile();
+    StorePollMinutes();
+    return true;
+}
+
+void COptionsDlg::OnCheckBox(wxCommandEvent&) {
+    ReadFields();
+    UpdateSoundControls();
+    m_core.Settings().SetFlag(SETTING_IGNORE_INITIAL_STORIES, m_bBreakingNewsOnly);
+    m_core.Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, m_bPlaySound);
+}
+
+void COptionsDlg::OnDelivery(wxCommandEvent&) {
+    ReadFields();
+    m_core.Settings().SetFlag(SETTING_AUTO_STORY_POPUP, m_nDelivery == 1 ? 1 : 0);
+}
+
+void COptionsDlg::OnDisplay(wxCommandEvent&) {
+    ReadFields();
+    CNewsSettings& settings = m_core.Settings();
+    if (m_nDisplay == 2) {
+        settings.SetFlag(SETTING_BROWSER_DISPLAY_ASK, 1);
+        return;
+    }
+    settings.SetFlag(SETTING_BROWSER_DISPLAY_NEW, m_nDisplay == 0 ? 1 : 0);
+    settings.SetFlag(SETTING_BROWSER_DISPLAY_ASK, 0);
+}
+
+void COptionsDlg::OnScanMode(wxCommandEvent&) {
+    ReadFields();
+    CNewsSettings& settings = m_core.Settings();
+    settings.SetFlag(SETTING_CHECK_ONLY_TITLE, m_nScanMode == 0 ? 1 : 0);
+    settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, m_nScanMode == 2 ? 0 : 1);
+}
+
+void COptionsDlg::OnSoundFileFocusLost(wxFocusEvent& event) {
+    event.Skip();
+    if (ReadFields()) StoreSoundFile();
+}
+
+void COptionsDlg::OnPollMinutesFocusLost(wxFocusEvent& event) {
+    event.Skip();
+    if (ReadFields()) StorePollMinutes();
+}
+
+void COptionsDlg::OnSpin(wxSpinEvent& event) {
+    // The arrows change the period as typing does: stored at once, since
+    // the field may never have had the focus to lose.
+    m_editPollMinutes->ChangeValue(wxString::Format("%d", event.GetPosition()));
+    if (ReadFields()) StorePollMinutes();
+}
+
+void COptionsDlg::OnBrowse(wxCommandEvent&) {
+    wxString chosen;
+    if (!m_pFilePrompt || !m_pFilePrompt->ChooseSoundFile(this, m_editSoundFile->GetValue(), chosen)) return;
+    m_editSoundFile->ChangeValue(chosen);
+    if (ReadFields()) StoreSoundFile();
+}
+
+void COptionsDlg::OnPlay(wxCommandEvent&) {
+    m_btnPlay->Disable();
+    const bool ok = PlaySoundFile(m_editSoundFile->GetValue().utf8_string());
+    if (!ok) wxMessageBox(LoadStringText(kTextPlayFailed), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+    m_btnPlay->Enable();
+}
+
+void COptionsDlg::OnRestoreDefaults(wxCommandEvent&) {
+    const std::int32_t before = m_core.Settings().GetPollPeriod();
+    m_core.Settings().SetDefaults();
+    LoadMembers();
+    ShowFields();
+    UpdateSoundControls();
+    if (before != m_core.Settings().GetPollPeriod() && m_fnPollPeriodChanged) m_fnPollPeriodChanged();
+}
+
+void COptionsDlg::OnNotifications(wxCommandEvent&) {
+    m_core.Settings().SetFlag(SETTING_SHOW_NOTIFICATIONS, m_checkNotifications->GetValue() ? 1 : 0);
+}
+
+void COptionsDlg::OnAutostart(wxCommandEvent&) {
+    std::string error;
+    const std::string program = wxStandardPaths::Get().GetExecutablePath().utf8_string();
+    if (!SetAutostart(m_checkAutostart->GetValue(), program, error)) {
+        wxMessageBox(wxString::FromUTF8(error), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+        ShowFields();
+    }
+}

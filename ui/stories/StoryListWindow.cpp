@@ -1,0 +1,394 @@
+#include "ui/stories/StoryListWindow.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <wx/button.h>
+#include <wx/imaglist.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+
+#include "app/AppCore.h"
+#include "common/Messages.h"
+#include "ui/stories/StoryListView.h"
+#include "ui/stories/StoryPropertiesDialog.h"
+#include "ui/stories/StoryViewer.h"
+#include "res/resource.h"
+#include "ui/base/SourceStatusWindow.h"
+#include "ui/base/Resources.h"
+#include "store/StoryArchive.h"
+
+namespace {
+
+constexpr int kImageSize = 16;
+constexpr int kImageCount = 4;
+
+// The four state images from the bitmap strip (green is transparent);
+// blank images stand in for any the strip lacks.
+wxImageList* LoadStateImages() {
+    auto* images = new wxImageList(kImageSize, kImageSize, true, kImageCount);
+    const wxBitmap strip = LoadResourceBitmap(IDB_STORY_STATES);
+    if (strip.IsOk() && strip.GetHeight() == kImageSize && strip.GetWidth() >= kImageSize)
+        images->Add(strip, wxColour(0, 255, 0));
+    while (images->GetImageCount() < kImageCount) {
+        wxImage blank(kImageSize, kImageSize);
+        blank.InitAlpha();
+        std::fill_n(blank.GetAlpha(), kImageSize * kImageSize, 0);
+        images->Add(wxBitmap(blank));
+    }
+    return images;
+}
+
+}  // namespace
+
+int CStoryListDlg::ImageOfState(int nState) {
+    switch (nState) {
+        case STORY_NEW: return IMAGE_NEW;
+        case STORY_UNREAD: return IMAGE_UNREAD;
+        case STORY_READ: return IMAGE_READ;
+        case STORY_BOOKMARKED: return IMAGE_BOOKMARKED;
+        default: return -1;
+    }
+}
+
+CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
+    : wxDialog(parent, IDD_STORY_LIST, "Story List", wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      m_core(core) {
+    const wxIconBundle icons = LoadResourceIconBundle(IDI_STORY_LIST);
+    if (!icons.IsEmpty()) SetIcons(icons);
+    CreateControls();
+    SetEscapeId(IDC_STORY_DONE);
+
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnView(); }, IDC_STORY_VIEW);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBookmark(); }, IDC_STORY_BOOKMARK);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDelete(); }, IDC_STORY_DELETE);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDeleteAll(); }, IDC_STORY_DELETE_ALL);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnClose(); }, IDC_STORY_DONE);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnView(); }, ID_STORY_VIEW);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnBookmark(); }, ID_STORY_BOOKMARK);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnDelete(); }, ID_STORY_DELETE);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_NEW); }, ID_STORY_MARK_NEW);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_UNREAD); }, ID_STORY_MARK_UNREAD);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnMarkAs(STORY_READ); }, ID_STORY_MARK_READ);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnProperties(); }, ID_STORY_PROPERTIES);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { ShowSourceStatus(this, m_core); }, ID_STORY_SOURCE_STATUS);
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        if (event.CanVeto()) OnClose();
+        else Destroy();
+    });
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        m_layout.Layout();
+        event.Skip();
+    });
+    m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnView(); });
+    m_pList->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent&) { OnPopupMenu(); });
+    m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
+    m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
+    for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
+
+    Fill();
+}
+
+// The list's inner windows outlive this part of the window while they are
+// destroyed, and may still get the focus then.
+CStoryListDlg::~CStoryListDlg() {
+    m_pList->Unbind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
+    m_pList->Unbind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
+    for (wxWindow* child : m_pList->GetChildren()) child->Unbind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
+}
+
+void CStoryListDlg::CreateControls() {
+    auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
+    auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
+    SetClientSize(size(324, 161));
+
+    auto* frame = new wxStaticBox(this, IDC_STORY_FRAME, wxEmptyString, at(7, 0), size(310, 18));
+    m_pList = new CStoryListCtrl(this, IDC_STORY_LIST, at(7, 19), size(310, 114));
+    m_pList->AssignImageList(LoadStateImages(), wxIMAGE_LIST_SMALL);
+
+    // The header row: state image, label and count, for each state.
+    struct Header {
+        int iconId, image, x, labelId;
+        const char* label;
+        int labelWidth, countId;
+        wxStaticText** count;
+    };
+    const Header headers[] = {
+        {IDC_STORY_ICON_NEW, IMAGE_NEW, 19, IDC_STORY_LABEL_NEW, "New -", 24, IDC_STORY_COUNT_NEW, &m_pCountNew},
+        {IDC_STORY_ICON_UNREAD, IMAGE_UNREAD, 86, IDC_STORY_LABEL_UNREAD, "Unread -", 34, IDC_STORY_COUNT_UNREAD,
+         &m_pCountUnread},
+        {IDC_STORY_ICON_BOOKMARKED, IMAGE_BOOKMARKED, 160, IDC_STORY_LABEL_BOOKMARKED, "Bookmarked -", 52,
+         IDC_STORY_COUNT_BOOKMARKED, &m_pCountBookmarked},
+        {IDC_STORY_ICON_READ, IMAGE_READ, 250, IDC_STORY_LABEL_READ, "Read -", 26, IDC_STORY_COUNT_READ, &m_pCountRead},
+    };
+    std::vector<wxWindow*> headerControls{frame};
+    for (const Header& h : headers) {
+        auto* label = new wxStaticText(this, h.labelId, h.label, at(h.x + 12, 7), size(h.labelWidth, 9));
+        // The image centred on the label's line.
+        const wxPoint iconAt(at(h.x, 0).x, label->GetPosition().y + (label->GetSize().y - kImageSize) / 2);
+        headerControls.push_back(
+            new wxStaticBitmap(this, h.iconId, StateBitmap(h.image), iconAt, wxSize(kImageSize, kImageSize)));
+        headerControls.push_back(label);
+        *h.count = new wxStaticText(this, h.countId, "0", at(h.x + 12 + h.labelWidth, 7), size(24, 9));
+        headerControls.push_back(*h.count);
+    }
+
+    auto* deleteButton = new wxButton(this, IDC_STORY_DELETE, "&Delete", at(7, 140), size(50, 14));
+    auto* deleteAll = new wxButton(this, IDC_STORY_DELETE_ALL, "Delete &All", at(80, 140), size(50, 14));
+    auto* view = new wxButton(this, IDC_STORY_VIEW, "&View", at(141, 140), size(50, 14));
+    auto* bookmark = new wxButton(this, IDC_STORY_BOOKMARK, "&Bookmark", at(202, 140), size(50, 14));
+    auto* done = new wxButton(this, IDC_STORY_DONE, "D&one", at(267, 140), size(50, 14));
+    done->SetDefault();
+
+    const int width = m_pList->GetSize().x;
+    m_pList->AppendColumn("Headline", wxLIST_FORMAT_LEFT, width * 76 / 100);
+    m_pList->AppendColumn("Date & Time", wxLIST_FORMAT_LEFT, width * 20 / 100);
+
+    m_layout.Attach(this);
+    for (wxWindow* control : headerControls) m_layout.Add(control, 0x80005);
+    m_layout.Add(m_pList, 0xF);
+    m_layout.Add(deleteButton, 0x80009);
+    for (wxWindow* control : {deleteAll, view, bookmark}) m_layout.Add(control, 0x80008);
+    m_layout.Add(done, 0x8000A);
+}
+
+wxBitmap CStoryListDlg::StateBitmap(int image) const {
+    const wxImageList* images = m_pList ? m_pList->GetImageList(wxIMAGE_LIST_SMALL) : nullptr;
+    return images && image >= 0 && image < images->GetImageCount() ? images->GetBitmap(image) : wxBitmap();
+}
+
+void CStoryListDlg::Fill() {
+    std::vector<StoryRow> rows;
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        if (archive.Open("r+b") == 0) {
+            while (archive.FindNextVisible()) {
+                const std::unique_ptr<CStory> story = archive.GetCurrentStory();
+                if (!story) continue;
+                rows.push_back({story->GetHeadline(), story->GetDescription(),
+                                CStoryListCtrl::FormatFoundTime(story->GetTimeFound()),
+                                ImageOfState(story->GetState())});
+            }
+        }
+        archive.Close();
+    }
+    // Newest first: the archive keeps each file's stories oldest first.
+    std::reverse(rows.begin(), rows.end());
+    m_pList->SetRows(std::move(rows));
+    Recount();
+    EnableRowCommands(false);
+}
+
+void CStoryListDlg::Post(unsigned message, std::uintptr_t, std::intptr_t) {
+    if (message == WM_STORIES_CHANGED) CallAfter([this] { Fill(); });
+}
+
+std::intptr_t CStoryListDlg::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    Post(message, wParam, lParam);
+    return 0;
+}
+
+void CStoryListDlg::Recount() {
+    m_nNew = m_nUnread = m_nRead = m_nBookmarked = 0;
+    for (long i = 0, n = m_pList->GetRowCount(); i < n; ++i) {
+        switch (m_pList->Row(i).image) {
+            case IMAGE_NEW: ++m_nNew; break;
+            case IMAGE_UNREAD: ++m_nUnread; break;
+            case IMAGE_BOOKMARKED: ++m_nBookmarked; break;
+            default: ++m_nRead; break;
+        }
+    }
+    ShowCounts();
+}
+
+void CStoryListDlg::ShowCounts() {
+    m_pCountNew->SetLabel(wxString::Format("%d", m_nNew));
+    m_pCountUnread->SetLabel(wxString::Format("%d", m_nUnread));
+    m_pCountBookmarked->SetLabel(wxString::Format("%d", m_nBookmarked));
+    m_pCountRead->SetLabel(wxString::Format("%d", m_nRead));
+    if (m_nNew == 0) SetTitle("Story List");
+    else if (m_nNew == 1) SetTitle("Story List : 1 New story!");
+    else SetTitle(wxString::Format("Story List : %d New stories!", m_nNew));
+}
+
+void CStoryListDlg::EnableRowCommands(bool bEnable) {
+    for (int id : {IDC_STORY_DELETE, IDC_STORY_VIEW, IDC_STORY_BOOKMARK})
+        if (wxWindow* button = FindWindow(id)) button->Enable(bEnable);
+}
+
+void CStoryListDlg::OnRowEvent(wxListEvent& event) {
+    if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
+    event.Skip();
+}
+
+void CStoryListDlg::OnRowsFocused(wxFocusEvent& event) {
+    if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
+    event.Skip();
+}
+
+void CStoryListDlg::OnView() {
+    m_core.g_bNewStoriesPending = 0;
+    std::vector<std::string> headlines;
+    for (long row : m_pList->SelectedRows()) headlines.push_back(m_pList->Row(row).headline);
+    // Showing a story may ask where to show it, and the list may be
+    // refilled meanwhile: each row is found again by its headline.
+    for (const std::string& headline : headlines) {
+        std::unique_ptr<CStory> story;
+        bool bChanged = false;
+        {
+            CStoryArchive& archive = m_core.Archive();
+            CStoryArchiveGuard lock(archive);
+            archive.Open("r+b");
+            if (archive.FindByHeadline(headline)) {
+                const int state = archive.GetCurrentState();
+                if (state == STORY_NEW || state == STORY_UNREAD) bChanged = archive.SetCurrentState(STORY_READ) == 1;
+                story = archive.GetCurrentStory();
+            }
+            archive.Close();
+        }
+        if (!story) continue;
+        if (bChanged) {
+            m_pList->SetRowImage(m_pList->FindRow(headline), IMAGE_READ);
+            Recount();
+        }
+        ShowStory(m_core, std::move(story), this);
+    }
+}
+
+void CStoryListDlg::OnBookmark() {
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        archive.Open("r+b");
+        for (long row : m_pList->SelectedRows()) {
+            if (!archive.FindByHeadline(m_pList->Row(row).headline)) continue;
+            std::unique_ptr<CStory> story = archive.GetCurrentStory();
+            if (!story || story->GetState() == STORY_BOOKMARKED) continue;
+            story->SetState(STORY_BOOKMARKED);
+            m_pList->SetRowImage(row, IMAGE_BOOKMARKED);
+            archive.Add(*story, true);
+        }
+        archive.Close();
+    }
+    Recount();
+}
+
+void CStoryListDlg::OnDelete() {
+    const std::vector<long> selected = m_pList->SelectedRows();
+    if (selected.empty()) return;
+    if (static_cast<long>(selected.size()) == m_pList->GetRowCount()) {
+        OnDeleteAll();
+        return;
+    }
+    const long first = selected.front();
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        // Bottom up, so that the other selected rows keep their places.
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+            const std::string headline = m_pList->Row(*it).headline;
+            m_pList->DeleteRow(*it);
+            archive.Open("r+b");
+            if (archive.FindByHeadline(headline)) archive.SetCurrentState(STORY_HIDDEN);
+            archive.Close();
+        }
+    }
+    Recount();
+    if (m_pList->GetRowCount() == 0) {
+        EnableRowCommands(false);
+        return;
+    }
+    m_pList->SetFocus();
+    m_pList->SelectOnly(std::min(first, m_pList->GetRowCount() - 1));
+}
+
+void CStoryListDlg::OnDeleteAll() {
+    int answer = wxYES;
+    if (m_nBookmarked > 0) {
+        answer = wxMessageBox("Do you want to delete all Bookmarked Stories?", "Confirm Delete",
+                              wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
+        if (answer == wxCANCEL) return;
+    }
+    m_pList->DeleteAllRows();
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        if (archive.Open("r+b") == 0) {
+            while (archive.FindNextVisible())
+                if (answer == wxYES || archive.GetCurrentState() != STORY_BOOKMARKED)
+                    archive.SetCurrentState(STORY_HIDDEN);
+        }
+        archive.Close();
+    }
+    Fill();
+}
+
+void CStoryListDlg::OnMarkAs(int nState) {
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        for (long row : m_pList->SelectedRows()) {
+            m_pList->SetRowImage(row, ImageOfState(nState));
+            archive.Open("r+b");
+            if (archive.FindByHeadline(m_pList->Row(row).headline)) archive.SetCurrentState(nState);
+        }
+        archive.Close();
+    }
+    Recount();
+}
+
+void CStoryListDlg::OnProperties() {
+    const std::vector<long> selected = m_pList->SelectedRows();
+    if (selected.empty()) return;
+    auto* properties = new CStoryPropDlg(this, m_core);
+    properties->Show();
+    properties->Iconize(false);
+    properties->Raise();
+    properties->Fill(m_pList->Row(selected.front()).headline, this);
+}
+
+void CStoryListDlg::MarkRowRead(const std::string& headline) {
+    const std::vector<long> selected = m_pList->SelectedRows();
+    long row = !selected.empty() && m_pList->Row(selected.front()).headline == headline ? selected.front()
+                                                                                      : m_pList->FindRow(headline);
+    if (row < 0) return;
+    m_pList->SetRowImage(row, IMAGE_READ);
+    Recount();
+}
+
+void CStoryListDlg::OnPopupMenu() {
+    if (m_pList->GetSelectedItemCount() == 0) return;
+    wxMenu menu;
+    menu.Append(ID_STORY_VIEW, "View");
+    menu.AppendSeparator();
+    menu.Append(ID_STORY_BOOKMARK, "Bookmark");
+    auto* markAs = new wxMenu;
+    markAs->Append(ID_STORY_MARK_NEW, "New");
+    markAs->Append(ID_STORY_MARK_UNREAD, "Unread");
+    markAs->Append(ID_STORY_MARK_READ, "Read");
+    menu.AppendSubMenu(markAs, "Mark story as...");
+    menu.Append(ID_STORY_DELETE, "Delete");
+    menu.Append(ID_STORY_PROPERTIES, "Story Properties");
+    menu.AppendSeparator();
+    menu.Append(ID_STORY_SOURCE_STATUS, "Source Status...");
+    PopupMenu(&menu);
+}
+
+void CStoryListDlg::OnClose() {
+    Hide();
+    for (long i = 0, n = m_pList->GetRowCount(); i < n; ++i)
+        if (m_pList->Row(i).image == IMAGE_NEW) m_pList->SetRowImage(i, IMAGE_UNREAD);
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        if (archive.Open("r+b") == 0)
+            while (archive.FindNextWithState(STORY_NEW)) archive.SetCurrentState(STORY_UNREAD);
+        archive.Close();
+    }
+    Recount();
+}

@@ -1,0 +1,90 @@
+#include "ui/stories/StoryPropertiesDialog.h"
+
+#include <wx/button.h>
+#include <wx/statbmp.h>
+#include <wx/statline.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/AppCore.h"
+#include "ui/stories/StoryListWindow.h"
+#include "ui/stories/StoryViewer.h"
+#include "res/resource.h"
+#include "ui/base/BoldDialogFont.h"
+#include "store/StoryArchive.h"
+
+CStoryPropDlg::CStoryPropDlg(wxWindow* parent, CAppCore& core)
+    : wxDialog(parent, IDD_STORY_PROP, "Story Properties"), m_core(core) {
+    auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
+    auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
+    const long readOnly = wxTE_READONLY | wxBORDER_NONE;
+
+    m_pIcon = new wxStaticBitmap(this, IDC_PROP_ICON, wxBitmap(), at(8, 9), wxSize(16, 16));
+    m_pHeadline = new wxTextCtrl(this, IDC_PROP_HEADLINE, "", at(25, 9), size(273, 11), readOnly);
+    m_pHeadline->SetFont(BoldDialogFont());
+    new wxStaticLine(this, wxID_ANY, at(7, 23), size(291, 1));
+
+    struct Field {
+        const char* label;
+        int id, y;
+        wxTextCtrl** edit;
+    };
+    for (const Field& f : {Field{"Source:", IDC_PROP_SOURCE, 28, &m_pSource}, Field{"URL:", IDC_PROP_URL, 40, &m_pUrl},
+                           Field{"Keywords:", IDC_PROP_KEYWORDS, 52, &m_pKeywords}}) {
+        new wxStaticText(this, wxID_ANY, f.label, at(25, f.y + 1), size(38, 9));
+        *f.edit = new wxTextCtrl(this, f.id, "", at(65, f.y), size(233, 11), readOnly);
+    }
+    new wxStaticText(this, wxID_ANY, "Description:", at(25, 66), size(60, 9));
+    m_pDescription = new wxTextCtrl(this, IDC_PROP_DESCRIPTION, "", at(25, 77), size(273, 41),
+                                    wxTE_READONLY | wxTE_MULTILINE | wxVSCROLL);
+    auto* ok = new wxButton(this, IDC_PROP_OK, "OK", at(188, 125), size(50, 14));
+    new wxButton(this, IDC_PROP_VIEW, "&View Story", at(243, 125), size(55, 14));
+    SetClientSize(size(305, 145));
+    ok->SetDefault();
+    ok->SetFocus();
+    SetEscapeId(IDC_PROP_OK);
+
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Destroy(); }, IDC_PROP_OK);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewStory(); }, IDC_PROP_VIEW);
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
+}
+
+CStoryPropDlg::~CStoryPropDlg() = default;
+
+bool CStoryPropDlg::Fill(const std::string& headline, CStoryListDlg* list) {
+    m_strHeadline = headline;
+    m_pList = list;
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        archive.Open("rb");
+        m_pStory = archive.FindByHeadline(headline) ? archive.GetCurrentStory() : nullptr;
+        archive.Close();
+    }
+    m_pHeadline->ChangeValue(wxString::FromUTF8(headline));
+    if (m_pStory) {
+        // The catalogue's lock is taken with the archive's released.
+        m_pSource->ChangeValue(wxString::FromUTF8(m_pStory->GetSourceName(true, &m_core.Catalogue())));
+        m_pKeywords->ChangeValue(wxString::FromUTF8(m_pStory->GetKeywords()));
+        m_pDescription->ChangeValue(wxString::FromUTF8(m_pStory->GetDescription()));
+        m_pUrl->ChangeValue(wxString::FromUTF8(m_pStory->GetUrl()));
+        const int state = m_pStory->GetState();
+        if (list && state != STORY_READ) m_pIcon->SetBitmap(list->StateBitmap(CStoryListDlg::ImageOfState(state)));
+    }
+    return true;
+}
+
+void CStoryPropDlg::OnViewStory() {
+    {
+        CStoryArchive& archive = m_core.Archive();
+        CStoryArchiveGuard lock(archive);
+        archive.Open("r+b");
+        if (archive.FindByHeadline(m_strHeadline)) archive.SetCurrentState(STORY_READ);
+        archive.Close();
+    }
+    if (m_pStory) {
+        ShowStory(m_core, std::move(m_pStory), this);
+        if (m_pList) m_pList->MarkRowRead(m_strHeadline);
+    }
+    Destroy();
+}
