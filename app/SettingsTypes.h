@@ -34,6 +34,7 @@ struct SettingsSnapshot {
     std::vector<std::string> keywordGroups;  // stored form: "+word-word..."
     std::vector<std::string> customUrls;     // scanned
     std::vector<std::string> disabledUrls;   // kept, not scanned
+    bool operator==(const SettingsSnapshot&) const = default;
 };
 
 // Some settings changed at once. Absent fields stay as stored. The two
