@@ -289,6 +289,9 @@ TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
     LoseFocus(IDC_OPTIONS_POLL_MINUTES);
     EXPECT_TRUE(HasRecord("D F0000003 Poll_Period 420 420"));
     EXPECT_EQ(rearmed, 1);
+    Type(IDC_OPTIONS_POLL_MINUTES, "07");  // typed anew, the same period
+    LoseFocus(IDC_OPTIONS_POLL_MINUTES);
+    EXPECT_EQ(rearmed, 1);
     Type(IDC_OPTIONS_POLL_MINUTES, "241");
     wxTEST_DIALOG(LoseFocus(IDC_OPTIONS_POLL_MINUTES),
                   wxExpectModal<wxMessageDialog>(wxOK).Describe("Please enter an integer between 5 and 240."));
