@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include "app/AppCore.h"
 #include "app/SourceUpdate.h"
@@ -19,6 +20,7 @@
 #include "platform/DesktopSystem.h"
 #include "platform/Sound.h"
 #include "present/BrowserLink.h"
+#include "store/StoryFile.h"
 
 namespace {
 
@@ -313,6 +315,11 @@ std::unique_ptr<CKeywordPreview> CSettingsDesk::NewKeywordPreview(CKeywordPrevie
     return std::make_unique<CKeywordPreview>(m_core.Archive(), std::move(deliver));
 }
 
+KeywordPreviewResult CSettingsDesk::PreviewKeywordGroup(const std::string& group) {
+    const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(STORY_LIFETIME_SECONDS);
+    return MatchRecentStories(CollectRecentStories(m_core.Archive(), since), group, CKeywordPreview::MAX_HEADLINES);
+}
+
 // ---- Custom URLs.
 
 std::vector<CustomUrlRow> CSettingsDesk::CustomUrls() {
@@ -387,6 +394,34 @@ void CSettingsDesk::SetCustomUrls(const std::vector<CustomUrlRow>& rows) {
     }
     // The archive's lock comes before the settings' lock, never after it.
     for (const std::string& url : removed) m_core.Archive().SourceRemoved(url);
+}
+
+SettingsVerdict CSettingsDesk::AddCustomUrl(const std::string& typed) {
+    CHold hold(*this);
+    std::vector<CustomUrlRow> rows = CustomUrls();
+    std::vector<std::string> urls;
+    for (const CustomUrlRow& row : rows) urls.push_back(row.url);
+    std::string url;
+    SettingsVerdict verdict = PrepareCustomUrl(typed, urls, url);
+    if (!verdict || url.empty()) return verdict;
+    rows.insert(rows.begin(), {url, true});
+    SetCustomUrls(rows);
+    return verdict;
+}
+
+void CSettingsDesk::RemoveCustomUrl(const std::string& url) {
+    CHold hold(*this);
+    std::vector<CustomUrlRow> rows = CustomUrls();
+    std::erase_if(rows, [&](const CustomUrlRow& row) { return row.url == url; });
+    SetCustomUrls(rows);
+}
+
+void CSettingsDesk::EnableCustomUrl(const std::string& url, bool bEnabled) {
+    CHold hold(*this);
+    std::vector<CustomUrlRow> rows = CustomUrls();
+    for (CustomUrlRow& row : rows)
+        if (row.url == url) row.bEnabled = bEnabled;
+    SetCustomUrls(rows);
 }
 
 std::optional<PageHealth> CSettingsDesk::LastOutcome(const std::string& url) {

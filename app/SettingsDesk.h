@@ -57,6 +57,8 @@ public:
     // Which stories of the last 48 hours a group would have matched, worked
     // out on a worker thread of its own; deliver runs there.
     std::unique_ptr<CKeywordPreview> NewKeywordPreview(CKeywordPreview::Deliver deliver);
+    // The same at once, on the caller's thread (it may wait for the archive).
+    KeywordPreviewResult PreviewKeywordGroup(const std::string& group);
 
     // ---- Custom URLs.
     std::vector<CustomUrlRow> CustomUrls();
@@ -71,6 +73,11 @@ public:
     // Stores the rows; the archive forgets the stories of every page that
     // was scanned before and is not now.
     void SetCustomUrls(const std::vector<CustomUrlRow>& rows);
+    // One address at a time, without the page check: added first and
+    // scanned (refused as PrepareCustomUrl refuses), removed, or switched.
+    SettingsVerdict AddCustomUrl(const std::string& typed);
+    void RemoveCustomUrl(const std::string& url);
+    void EnableCustomUrl(const std::string& url, bool bEnabled);
     // A page's last read, when it has been read.
     std::optional<PageHealth> LastOutcome(const std::string& url);
 

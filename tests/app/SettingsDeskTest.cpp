@@ -9,6 +9,7 @@
 #include "app/AppCore.h"
 #include "common/FileUtil.h"
 #include "engine/NewsWatch.h"
+#include "store/StoryArchive.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
 
@@ -139,6 +140,43 @@ TEST(SettingsDesk, CategorySelectionSwitchesItsSourceAndSavesTheCatalogue) {
     EXPECT_NE(desk.File("sources.txt").find("0 Beta Weekly"), std::string::npos);
     EXPECT_FALSE(desk.Desk().SetSourceActive("Nobody", true));
     EXPECT_FALSE(desk.Desk().SelectCategories("Nobody", {1}));
+}
+
+TEST(SettingsDesk, CustomUrlsOneAtATime) {
+    CTempDir dir;
+    CDeskCore desk(dir);
+    ASSERT_TRUE(desk.Desk().AddCustomUrl(" one.example/news "));
+    ASSERT_TRUE(desk.Desk().AddCustomUrl("https://two.example/"));
+    EXPECT_EQ(desk.Desk().AddCustomUrl("http://one.example/news").message, "The URL entered already exists.");
+    desk.Desk().EnableCustomUrl("http://one.example/news", false);
+    EXPECT_EQ(desk.Desk().Snapshot().customUrls, std::vector<std::string>{"https://two.example/"});
+    EXPECT_NE(desk.File("config.txt").find("Disabled_Web_Address http://one.example/news "), std::string::npos);
+    desk.Desk().RemoveCustomUrl("https://two.example/");
+    EXPECT_EQ(desk.Desk().ActivePageCount(true), 0);
+    EXPECT_EQ(desk.Desk().CustomUrls().size(), 1u);
+}
+
+TEST(SettingsDesk, PreviewOfAGroupCountsTheRecentStoriesItMatches) {
+    CTempDir dir;
+    CDeskCore desk(dir);
+    const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
+    struct Found { const char* headline; const char* description; std::int32_t age; };
+    for (const Found& f : {Found{"Storm hits the coast", "", 3600}, Found{"Storm at sea", "football", 600},
+                           Found{"Quiet weekend", "no storm", 60}, Found{"Old storm", "", 3 * 86400}}) {
+        CStory story;
+        story.SetSource("Custom: http://127.0.0.1/news");
+        story.SetHeadline(f.headline);
+        story.SetDescription(f.description);
+        story.SetUrl("http://127.0.0.1/a");
+        story.SetTimeFound(now - f.age);
+        CStoryArchiveGuard lock(desk.core.Archive());
+        desk.core.Archive().Open("r+b");
+        ASSERT_EQ(desk.core.Archive().Add(story, false), 1);
+        desk.core.Archive().Close();
+    }
+    const KeywordPreviewResult result = desk.Desk().PreviewKeywordGroup("+storm-football");
+    EXPECT_EQ(result.count, 2);
+    EXPECT_EQ(result.headlines, (std::vector<std::string>{"Quiet weekend", "Storm hits the coast"}));
 }
 
 // Sees whether the scanner is held when the settings show a refusal, that
