@@ -102,10 +102,10 @@ void CTimingPropPage::RefreshConnectionStatus() {
     port.proxyPortText = m_editPort->GetValue().utf8_string();
     if (!m_core.Config().Check(port)) m_editPort->ChangeValue(wxString::Format("%d", m_nProxyPort));
     const ConnectionState state = m_core.Config().Connection();
-    const char* text = state == ConnectionState::Connected      ? "You are currently connected to the Internet."
-                       : state == ConnectionState::Disconnected ? "You are currently disconnected from the Internet."
-                                                                : "Skimbolt is unable to determine your connection status because your "
-                                      "operating system is out of date.";
+    const char* text = "Skimbolt is unable to determine your connection status because your "
+                       "operating system is out of date.";
+    if (state == ConnectionState::Connected) text = "You are currently connected to the Internet.";
+    if (state == ConnectionState::Disconnected) text = "You are currently disconnected from the Internet.";
     if (m_strStatus != text) {
         m_strStatus = text;
         m_labelStatus->SetLabel(text);

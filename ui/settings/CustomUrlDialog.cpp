@@ -13,7 +13,6 @@
 #include <wx/textctrl.h>
 
 #include "app/AppCore.h"
-#include "app/FetchWatchdog.h"
 #include "res/resource.h"
 #include "ui/base/BusyWork.h"
 #include "ui/base/Resources.h"
@@ -101,7 +100,8 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
 CUrlPropPage::~CUrlPropPage() = default;
 
 void CUrlPropPage::FillList() {
-    for (const CustomUrlRow& row : m_core.Config().CustomUrls()) InsertRow(m_listUrls->GetItemCount(), row.url, row.bEnabled);
+    for (const CustomUrlRow& row : m_core.Config().CustomUrls())
+        InsertRow(m_listUrls->GetItemCount(), row.url, row.bEnabled);
 }
 
 long CUrlPropPage::InsertRow(long row, const std::string& url, bool bChecked) {
@@ -112,15 +112,16 @@ long CUrlPropPage::InsertRow(long row, const std::string& url, bool bChecked) {
 
 std::vector<std::string> CUrlPropPage::RowUrls() const {
     std::vector<std::string> urls;
-    for (long row = 0; row < m_listUrls->GetItemCount(); ++row) urls.push_back(m_listUrls->GetItemText(row).utf8_string());
+    for (long row = 0; row < m_listUrls->GetItemCount(); ++row)
+        urls.push_back(m_listUrls->GetItemText(row).utf8_string());
     return urls;
 }
 
 int CUrlPropPage::ShowMessage(const wxString& text, long style) { return wxMessageBox(text, kCaption, style, this); }
 
 bool CUrlPropPage::Refused(const SettingsVerdict& verdict) {
-    if (!verdict.message.empty())
-        ShowMessage(wxString::FromUTF8(verdict.message), wxOK | (verdict.bWarning ? wxICON_WARNING : wxICON_INFORMATION));
+    const long icon = verdict.bWarning ? wxICON_WARNING : wxICON_INFORMATION;
+    if (!verdict.message.empty()) ShowMessage(wxString::FromUTF8(verdict.message), wxOK | icon);
     return !verdict;
 }
 
