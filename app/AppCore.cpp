@@ -224,6 +224,10 @@ void CAppCore::Stop() {
     }
 }
 
+void CAppCore::ScanNow() {
+    if (m_pWatch) m_pWatch->TriggerScan();
+}
+
 bool CAppCore::OnFetchWatchdog() { return m_pWatch && AbortOverdueFetch(m_pWatch->Fetcher(), m_clock()); }
 
 void CAppCore::OnArchiveMaintenance() { m_archive.Maintain(false, m_pStoryList); }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsDesk.h"
 #include "app/SourceHealth.h"
 #include "engine/PageOutcome.h"
 #include "config/NewsSettings.h"
@@ -113,6 +114,15 @@ public:
     CNewsWatch* Scanner() { return m_pWatch.get(); }
     CMessageBoxSink& Messages() { return m_messages; }
 
+    // The door for the configuration: settings, catalogue, custom URLs and
+    // the pages' outcomes as values.
+    CSettingsDesk& Config() { return m_config; }
+    // Scan control as the configuration pages need it.
+    void ScanNow();
+    bool IsEnabled() const { return g_bEnabled != 0; }
+    bool IsScanning() const { return g_bScanning == 1; }
+    bool FirstScanStarted() const { return g_bFirstScanStarted.load() != 0; }
+
     // State shared by the main window, the tray icon and the property sheet
     // (user-interface thread), except g_bFirstScanStarted, which the
     // scanning thread sets when its first scan pass begins.
@@ -143,4 +153,5 @@ private:
     CFolderLock m_folderLock;
     CMessageTarget* m_pStoryList = nullptr;
     Clock m_clock;
+    CSettingsDesk m_config{*this};
 };

@@ -118,3 +118,25 @@ std::string FormatReadTime(std::int64_t t) {
     std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &local);
     return buf;
 }
+
+std::vector<SourceStatusRow> SourceStatusRows(const std::vector<std::string>& pages, const CSourceHealth& health) {
+    std::vector<SourceStatusRow> failing, unread, good;
+    for (const std::string& url : pages) {
+        SourceStatusRow row;
+        row.url = url;
+        PageHealth page;
+        if (!health.Find(url, page)) {
+            row.lastRead = FormatReadTime(0);
+            row.outcome = "not read yet";
+            unread.push_back(std::move(row));
+            continue;
+        }
+        row.lastRead = FormatReadTime(page.tRead);
+        row.outcome = page.Outcome();
+        row.bFailing = !page.bOk;
+        (row.bFailing ? failing : good).push_back(std::move(row));
+    }
+    failing.insert(failing.end(), unread.begin(), unread.end());
+    failing.insert(failing.end(), good.begin(), good.end());
+    return failing;
+}

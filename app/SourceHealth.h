@@ -50,3 +50,15 @@ private:
 
 // Seconds since 1970 as local "YYYY-MM-DD HH:MM", "never" for 0.
 std::string FormatReadTime(std::int64_t t);
+
+// One configured page as the source status window lists it.
+struct SourceStatusRow {
+    std::string url;
+    std::string lastRead;  // "never" when not read yet
+    std::string outcome;
+    bool bFailing = false;
+};
+
+// The rows for the configured pages: failing pages first, then pages not read
+// yet, then the pages read well; each group in configuration order.
+std::vector<SourceStatusRow> SourceStatusRows(const std::vector<std::string>& pages, const CSourceHealth& health);

@@ -9,12 +9,11 @@
 #include <wx/textctrl.h>
 
 #include "GuiTestSupport.h"
-#include "SourcesTestSupport.h"
 #include "app/SourceHealth.h"
-#include "ui/settings/CustomUrlDialog.h"
 #include "res/resource.h"
 #include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
+#include "ui/settings/CustomUrlDialog.h"
 
 namespace {
 
@@ -106,7 +105,7 @@ TEST_F(UrlPropPageTest, RefusalsLeaveTheListAsItWas) {
 }
 
 TEST_F(UrlPropPageTest, OkStoresTheRowsAndTellsTheArchiveWhatWasRemoved) {
-    const int files = m_core.Core().Archive().GetFileCount();
+    const int files = StoryFileCount(m_core.Core());
     // Enter in a filled address field adds it and keeps the dialog open.
     m_address->ChangeValue(wxString::FromUTF8(Typed("/index.html")));
     EXPECT_TRUE(ClickButton(m_dialog, IDC_URL_OK));
@@ -125,9 +124,9 @@ TEST_F(UrlPropPageTest, OkStoresTheRowsAndTellsTheArchiveWhatWasRemoved) {
     EXPECT_NE(config.find("B F000000D Disabled_Web_Address http://one.example/ "), std::string::npos);
     EXPECT_NE(config.find("B F000000D Disabled_Web_Address http://three.example/ "), std::string::npos);
     EXPECT_EQ(config.find("two.example"), std::string::npos);
-    EXPECT_EQ(m_core.Core().Settings().CountUrls(), 1);
+    EXPECT_EQ(m_core.Core().Config().Snapshot().customUrls.size(), 1u);
     // The story files of the two custom URLs that are no longer scanned are gone.
-    EXPECT_EQ(m_core.Core().Archive().GetFileCount(), files - 2);
+    EXPECT_EQ(StoryFileCount(m_core.Core()), files - 2);
 }
 
 TEST_F(UrlPropPageTest, ImportTakesACopiedAddressAndFailingRowsExplainThemselves) {

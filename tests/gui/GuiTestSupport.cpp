@@ -2,16 +2,25 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dialog.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/utils.h>
+
+#include "common/FileUtil.h"
+#include "engine/NewsWatch.h"
+#include "net/ConnectedState.h"
+#include "platform/Registry.h"
+#include "store/StoryArchive.h"
 
 bool ClickButton(wxWindow* parent, int id) {
     auto* button = dynamic_cast<wxButton*>(parent->FindWindow(id));
@@ -93,4 +102,88 @@ CGuiTestCore::CGuiTestCore() {
     if (!m_core.FindApplicationFolder(m_dir.File("home"), "") || !m_core.PrepareFolder(error))
         ADD_FAILURE() << "cannot prepare the application folder: " << error;
     m_core.LoadData();
+}
+
+CSourcesTestCore::CSourcesTestCore(const std::string& sources, const std::string& config,
+                                   const std::string& updateHost) {
+    std::filesystem::create_directories(m_dir.File("home/Data"));
+    if (!sources.empty()) WriteFileAtomically(m_dir.File("home/Data/sources.txt"), sources);
+    if (!config.empty()) WriteFileAtomically(m_dir.File("home/Data/config.txt"), config, 0600);
+    if (!updateHost.empty()) {
+        CRegistry registry(m_dir.File("registry.ini"));
+        registry.SetValue(REGISTRY_KEY_CURRENT, "UpdateHost", updateHost);
+        registry.Save();
+    }
+    std::string error;
+    if (!m_core.FindApplicationFolder(m_dir.File("home"), m_dir.File("registry.ini")) ||
+        !m_core.PrepareFolder(error))
+        ADD_FAILURE() << "cannot prepare the application folder: " << error;
+    m_core.LoadData();
+}
+
+std::string CSourcesTestCore::DataFile(const char* name) const {
+    std::string text;
+    ReadWholeFile(m_dir.File(std::string("home/Data/") + name), text);
+    return text;
+}
+
+std::string ReadDataFile(CAppCore& core, const char* name) {
+    std::string text;
+    ReadWholeFile(core.GetDataPath() + name, text);
+    return text;
+}
+
+void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds) {
+    CStory story;
+    story.SetSource("Custom: http://127.0.0.1/news");
+    story.SetHeadline(headline);
+    story.SetDescription(description);
+    story.SetUrl("http://127.0.0.1/a");
+    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr) - ageSeconds));
+    CStoryArchive& archive = core.Archive();
+    CStoryArchiveGuard lock(archive);
+    archive.Open("r+b");
+    ASSERT_EQ(archive.Add(story, false), 1);
+    archive.Close();
+}
+
+int StoryFileCount(CAppCore& core) { return core.Archive().GetFileCount(); }
+
+bool ScannerHeld(CAppCore& core) { return core.Scanner() && core.Scanner()->IsHeld() != 0; }
+
+bool ScanRequested(CAppCore& core) { return core.Scanner() && core.Scanner()->IsScanRequested(); }
+
+void MarkFirstScanStarted(CAppCore& core) { core.g_bFirstScanStarted = 1; }
+
+namespace {
+NetworkProbeFunction g_savedProbe;
+}  // namespace
+
+CFixedConnection::CFixedConnection(bool bConnected) {
+    g_savedProbe = SetNetworkProbe(nullptr);
+    Set(bConnected);
+}
+
+CFixedConnection::~CFixedConnection() { SetNetworkProbe(g_savedProbe); }
+
+void CFixedConnection::Set(bool bConnected) {
+    if (bConnected)
+        SetNetworkProbe([] { return NetworkProbeResult::Connected; });
+    else
+        SetNetworkProbe([] { return NetworkProbeResult::NotConnected; });
+}
+
+int CNoUnexpectedDialogs::Enter(wxDialog* dialog) {
+    ADD_FAILURE() << "unexpected dialog \"" << dialog->GetTitle() << "\"";
+    return wxID_CANCEL;
+}
+
+void ClickCheckBox(wxWindow* parent, int id, bool bChecked) {
+    auto* box = dynamic_cast<wxCheckBox*>(parent->FindWindow(id));
+    ASSERT_NE(box, nullptr) << id;
+    box->SetValue(bChecked);
+    wxCommandEvent event(wxEVT_CHECKBOX, id);
+    event.SetEventObject(box);
+    event.SetInt(bChecked ? 1 : 0);
+    box->ProcessWindowEvent(event);
 }

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <string>
 
+#include <wx/modalhook.h>
 #include <wx/toplevel.h>
 
 #include "app/AppCore.h"
@@ -39,3 +41,57 @@ private:
     CRecordingMessageBoxes m_boxes;
     CAppCore m_core{m_boxes};
 };
+
+// ---- The configuration windows: a core on a folder of the test's own,
+// what the files hold, and the state the windows leave behind.
+
+// An application core loaded from a folder with the given sources.txt,
+// config.txt and update host (each left out when empty).
+class CSourcesTestCore {
+public:
+    explicit CSourcesTestCore(const std::string& sources, const std::string& config = "",
+                              const std::string& updateHost = "");
+    CAppCore& Core() { return m_core; }
+    const std::string& Folder() const { return m_dir.Path(); }
+    // A file of the core's Data/ folder, "" when there is none.
+    std::string DataFile(const char* name) const;
+
+private:
+    CTempDir m_dir;
+    CRecordingMessageBoxes m_boxes;
+    CAppCore m_core{m_boxes};
+};
+
+// A file of the core's Data/ folder, "" when there is none.
+std::string ReadDataFile(CAppCore& core, const char* name);
+// A story found ageSeconds ago, put into the core's archive.
+void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds);
+int StoryFileCount(CAppCore& core);
+// The scanning thread (made, not started): held, and asked for a scan now.
+bool ScannerHeld(CAppCore& core);
+bool ScanRequested(CAppCore& core);
+// As when the scanning thread has begun its first scan pass.
+void MarkFirstScanStarted(CAppCore& core);
+// Makes the connected-state probe answer as given, until the object ends.
+class CFixedConnection {
+public:
+    explicit CFixedConnection(bool bConnected);
+    ~CFixedConnection();
+    void Set(bool bConnected);
+    CFixedConnection(const CFixedConnection&) = delete;
+    CFixedConnection& operator=(const CFixedConnection&) = delete;
+};
+
+// Cancels, and fails on, a dialog no wxTEST_DIALOG expects.
+class CNoUnexpectedDialogs : public wxModalDialogHook {
+public:
+    CNoUnexpectedDialogs() { Register(); }
+    ~CNoUnexpectedDialogs() override { Unregister(); }
+
+protected:
+    int Enter(wxDialog* dialog) override;
+    void Exit(wxDialog*) override {}
+};
+
+// A click on a check box: its new state and its event.
+void ClickCheckBox(wxWindow* parent, int id, bool bChecked);

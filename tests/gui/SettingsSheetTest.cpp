@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -19,39 +20,19 @@
 #include <wx/textctrl.h>
 
 #include "GuiTestSupport.h"
-#include "common/FileUtil.h"
-#include "ui/settings/ContextHelp.h"
-#include "ui/base/FilePrompt.h"
-#include "ui/settings/KeywordsPage.h"
-#include "ui/settings/SettingsSheet.h"
-#include "ui/settings/OptionsPage.h"
-#include "ui/settings/ConnectionPage.h"
-#include "engine/NewsWatch.h"
-#include "net/ConnectedState.h"
-#include "platform/Autostart.h"
 #include "res/resource.h"
-#include "ui/base/BoldDialogFont.h"
-#include "store/StoryArchive.h"
 #include "support/RecordingTarget.h"
+#include "ui/base/BoldDialogFont.h"
+#include "ui/base/FilePrompt.h"
+#include "ui/settings/ConnectionPage.h"
+#include "ui/settings/ContextHelp.h"
+#include "ui/settings/KeywordsPage.h"
+#include "ui/settings/OptionsPage.h"
+#include "ui/settings/SettingsSheet.h"
 
 namespace {
 
 using std::chrono::milliseconds;
-
-// A story found ageSeconds ago, in the archive.
-void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds) {
-    CStory story;
-    story.SetSource("Custom: http://127.0.0.1/news");
-    story.SetHeadline(headline);
-    story.SetDescription(description);
-    story.SetUrl("http://127.0.0.1/a");
-    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr) - ageSeconds));
-    CStoryArchive& archive = core.Archive();
-    CStoryArchiveGuard lock(archive);
-    archive.Open("r+b");
-    ASSERT_EQ(archive.Add(story, false), 1);
-    archive.Close();
-}
 
 // Pumps until the preview line starts with start; the line as it is then.
 wxString WaitForPreview(CKeywordPropDlg* page, const wxString& start) {
@@ -82,9 +63,7 @@ protected:
     }
     CAppCore& Core() { return m_app.Core(); }
     std::string Config() {
-        std::string text;
-        ReadWholeFile(Core().Settings().GetFileName(), text);
-        return text;
+        return ReadDataFile(Core(), "config.txt");
     }
     bool HasRecord(const std::string& line) { return Config().find(line + "\r\n") != std::string::npos; }
     template <class T> T* Find(int id) { return dynamic_cast<T*>(Sheet()->FindWindow(id)); }
@@ -127,7 +106,7 @@ protected:
 TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
     Core().CreateScanner(m_window);
     CNewsPropSheet* sheet = Sheet();
-    EXPECT_EQ(Core().Scanner()->IsHeld(), 0) << "the Keywords page released the scanner";
+    EXPECT_FALSE(ScannerHeld(Core())) << "the pages released the scanner";
 
     auto* red = Find<wxStaticBitmap>(IDC_SHEET_NO_SOURCES_ICON);
     auto* green = Find<wxStaticBitmap>(IDC_SHEET_SOURCES_ICON);
@@ -145,18 +124,18 @@ TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
 
     // Hiding before any scan pass began starts one; Done hides.
     sheet->Show();
-    EXPECT_FALSE(Core().Scanner()->IsScanRequested());
+    EXPECT_FALSE(ScanRequested(Core()));
     EXPECT_TRUE(ClickButton(sheet, IDC_SHEET_DONE));
     EXPECT_FALSE(sheet->IsShown());
-    EXPECT_TRUE(Core().Scanner()->IsScanRequested());
+    EXPECT_TRUE(ScanRequested(Core()));
 
     CGuiTestCore later;
     later.Core().CreateScanner(m_window);
-    later.Core().g_bFirstScanStarted = 1;
+    MarkFirstScanStarted(later.Core());
     auto* other = new CNewsPropSheet(nullptr, later.Core(), "Skimbolt Properties");
     other->Show();
     other->Hide();
-    EXPECT_FALSE(later.Core().Scanner()->IsScanRequested());
+    EXPECT_FALSE(ScanRequested(later.Core()));
     other->Destroy();
 }
 
@@ -265,14 +244,20 @@ public:
 // A poll period under a minute or a sound file gone from the disk, as a
 // hand-edited config.txt may hold them, stay as stored: no box at start-up
 // (it would stop the program there), nothing rewritten on leaving the page.
-TEST_F(SheetTest, StoredValuesThePageCannotShowAreKeptWithoutAQuestion) {
-    Core().Settings().SetPollPeriod(30);
-    Core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 1);
-    Core().Settings().SetSoundFile(m_xdg.File("gone.oga"));
-    const std::string before = Config();
-    Select(Options());
-    Select(Connection());
-    EXPECT_EQ(Config(), before);
+TEST(SheetStoredValues, ValuesThePageCannotShowAreKeptWithoutAQuestion) {
+    CTempDir sounds;
+    const std::string gone = sounds.File("gone.oga");
+    CSourcesTestCore app("", "D F0000003 Poll_Period 30 30\r\nD F0000008 Stories_Have_Sound 1 1\r\n"
+                             "B F0000009 Sound_File " + gone + " " + gone + "\r\n");
+    ASSERT_EQ(app.Core().Config().Snapshot().pollSeconds, 30);
+    const std::string before = app.DataFile("config.txt");
+    auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");
+    wxBookCtrlBase* book = sheet->GetBookCtrl();
+    book->SetSelection(book->FindPage(sheet->OptionsPage()));
+    book->SetSelection(book->FindPage(sheet->ConnectionPage()));
+    EXPECT_EQ(app.DataFile("config.txt"), before);
+    sheet->Destroy();
+    PumpFor(milliseconds(30));
 }
 
 TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
@@ -303,6 +288,9 @@ TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
     Type(IDC_OPTIONS_POLL_MINUTES, "7");
     LoseFocus(IDC_OPTIONS_POLL_MINUTES);
     EXPECT_TRUE(HasRecord("D F0000003 Poll_Period 420 420"));
+    EXPECT_EQ(rearmed, 1);
+    Type(IDC_OPTIONS_POLL_MINUTES, "07");  // typed anew, the same period
+    LoseFocus(IDC_OPTIONS_POLL_MINUTES);
     EXPECT_EQ(rearmed, 1);
     Type(IDC_OPTIONS_POLL_MINUTES, "241");
     wxTEST_DIALOG(LoseFocus(IDC_OPTIONS_POLL_MINUTES),
@@ -343,7 +331,7 @@ TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
     EXPECT_TRUE(Find<wxCheckBox>(IDC_OPTIONS_NOTIFICATIONS)->GetValue());
     Check(IDC_OPTIONS_NOTIFICATIONS, false);
     EXPECT_TRUE(HasRecord("D F0000020 Show_Notifications 0 1"));
-    EXPECT_FALSE(Core().Settings().GetShowNotifications());
+    EXPECT_FALSE(Core().Config().Snapshot().showNotifications);
     ClickButton(Sheet(), IDC_OPTIONS_RESTORE_DEFAULTS);
     EXPECT_EQ(Config().find("Show_Notifications"), std::string::npos);
     EXPECT_TRUE(Find<wxCheckBox>(IDC_OPTIONS_NOTIFICATIONS)->GetValue());
@@ -354,21 +342,20 @@ TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
 
 TEST_F(SheetTest, AutostartEntryIsWrittenAndOnlyOursRemoved) {
     Select(Options());
-    const std::string entry = AutostartEntryPath();
-    EXPECT_EQ(entry, m_xdg.Path() + "autostart/skimbolt.desktop");
+    const std::string entry = m_xdg.Path() + "autostart/skimbolt.desktop";
     Check(IDC_OPTIONS_AUTOSTART, true);
-    std::string text;
-    ASSERT_TRUE(ReadWholeFile(entry, text));
+    std::ifstream written(entry);
+    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("Exec=\""), std::string::npos);
-    EXPECT_EQ(GetAutostartState(), AutostartState::Ours);
+    EXPECT_EQ(Core().Config().Autostart(), AutostartSetting::Ours);
     Check(IDC_OPTIONS_AUTOSTART, false);
-    EXPECT_FALSE(FileExists(entry));
+    EXPECT_FALSE(std::ifstream(entry).good());
 
     // Someone else's entry of that name is left alone.
     std::ofstream(entry) << "[Desktop Entry]\nExec=skimbolt --home /elsewhere\n";
     std::string error;
-    EXPECT_FALSE(SetAutostart(false, "/usr/bin/skimbolt", error));
-    EXPECT_TRUE(FileExists(entry));
+    EXPECT_FALSE(Core().Config().SetAutostart(false, "/usr/bin/skimbolt", error));
+    EXPECT_TRUE(std::ifstream(entry).good());
     Select(Connection());
     Select(Options());
     EXPECT_FALSE(Find<wxCheckBox>(IDC_OPTIONS_AUTOSTART)->IsEnabled());
@@ -403,14 +390,13 @@ TEST_F(SheetTest, ConnectionPageStoresProxyFieldsAndRefusesWhatWouldNotReadBack)
     EXPECT_TRUE(HasRecord("D F0000012 Use_Proxy 0 0"));
     EXPECT_TRUE(HasRecord("D F000000F Proxy_Port_Num 8080 8080"));
     Type(IDC_PROXY_PORT, "x");
-    const NetworkProbeFunction old = SetNetworkProbe([] { return NetworkProbeResult::NotConnected; });
+    CFixedConnection connection(false);
     Sheet()->RefreshConnectionStatus();
     EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently disconnected from the Internet.");
     EXPECT_EQ(Find<wxTextCtrl>(IDC_PROXY_PORT)->GetValue(), "8080");
-    SetNetworkProbe([] { return NetworkProbeResult::Connected; });
+    connection.Set(true);
     Sheet()->RefreshConnectionStatus();
     EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently connected to the Internet.");
-    SetNetworkProbe(old);
 }
 
 TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
@@ -445,8 +431,8 @@ TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
 // The sheet showing one page, drawn for review.
 void PhotographSheet(const char* name, int pageIndex) {
     CGuiTestCore app;
-    app.Core().Settings().AddKeyword("+stock market+crash-football");
-    app.Core().Settings().AddKeyword("+storm");
+    app.Core().Config().AddKeywordGroup("+stock market+crash-football");
+    app.Core().Config().AddKeywordGroup("+storm");
     AddRecentStory(app.Core(), "Storm warning for the north coast tonight", "", 600);
     AddRecentStory(app.Core(), "Storms ahead for markets & bonds", "", 1200);
     auto* sheet = new CNewsPropSheet(nullptr, app.Core(), "Skimbolt");

@@ -4,10 +4,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/listctrl.h>
 #include <wx/notebook.h>
@@ -16,15 +18,14 @@
 #include <wx/testing.h>
 
 #include "GuiTestSupport.h"
-#include "SourcesTestSupport.h"
 #include "app/SourceUpdate.h"
+#include "res/resource.h"
+#include "support/TestHttpServer.h"
+#include "ui/settings/CustomUrlDialog.h"
 #include "ui/settings/EmptySourceWarning.h"
 #include "ui/settings/SettingsSheet.h"
 #include "ui/settings/SourcesPage.h"
 #include "ui/settings/UpdateProgressWindow.h"
-#include "ui/settings/CustomUrlDialog.h"
-#include "res/resource.h"
-#include "support/TestHttpServer.h"
 
 // The update progress dialog is not shown: its update runs at once.
 template <>
@@ -237,7 +238,7 @@ TEST_F(SourcesUpdateTest, UpdateFromTheHostWithRetryThenCancel) {
 TEST_F(SourcesPageTest, UpdateWithoutHostMergesTheInstalledStarterCatalogue) {
     CTempDir res;
     std::filesystem::create_directories(res.File("sources"));
-    ASSERT_TRUE(WriteFileAtomically(res.File("sources/starter_update.txt"), kUpdate));
+    ASSERT_TRUE(std::ofstream(res.File("sources/starter_update.txt"), std::ios::binary) << kUpdate);
     const char* old = std::getenv("SKIMBOLT_RES_DIR");
     const std::string saved = old ? old : "";
     setenv("SKIMBOLT_RES_DIR", res.Path().c_str(), 1);
@@ -264,9 +265,9 @@ TEST(Screenshots, sheet_sources) {
 TEST(Screenshots, warning_207) { Photograph("warning_207", new CEmptySourceWarningDlg(nullptr, "Morning Courier")); }
 
 TEST(Screenshots, update_progress) {
-    CSourceCatalogue catalogue;
-    CSourceUpdate update(catalogue);
-    Photograph("update_progress", new CUpdateProgressDlg(nullptr, update));
+    CSourcesTestCore core("");
+    const std::unique_ptr<CSourceUpdate> update = core.Core().Config().NewSourceUpdate("");
+    Photograph("update_progress", new CUpdateProgressDlg(nullptr, *update));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <wx/utils.h>
 
 #include "app/FetchWatchdog.h"
-#include "net/HttpFetcher.h"
 
 void RunBusy(const std::function<void()>& work, CHttpFetcher& fetcher) {
     wxBusyCursor busy;

@@ -7,7 +7,6 @@
 #include <wx/window.h>
 
 #include "app/AppCore.h"
-#include "common/Diagnostics.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
 
@@ -16,28 +15,6 @@ wxBEGIN_EVENT_TABLE(CSourceStatusDlg, wxDialog)
     EVT_BUTTON(wxID_OK, CSourceStatusDlg::OnOk)
     EVT_CLOSE(CSourceStatusDlg::OnClose)
 wxEND_EVENT_TABLE()
-
-std::vector<SourceStatusRow> SourceStatusRows(const std::vector<std::string>& pages, const CSourceHealth& health) {
-    std::vector<SourceStatusRow> failing, unread, good;
-    for (const std::string& url : pages) {
-        SourceStatusRow row;
-        row.url = url;
-        PageHealth page;
-        if (!health.Find(url, page)) {
-            row.lastRead = FormatReadTime(0);
-            row.outcome = "not read yet";
-            unread.push_back(std::move(row));
-            continue;
-        }
-        row.lastRead = FormatReadTime(page.tRead);
-        row.outcome = page.Outcome();
-        row.bFailing = !page.bOk;
-        (row.bFailing ? failing : good).push_back(std::move(row));
-    }
-    failing.insert(failing.end(), unread.begin(), unread.end());
-    failing.insert(failing.end(), good.begin(), good.end());
-    return failing;
-}
 
 CSourceStatusDlg::CSourceStatusDlg(wxWindow* parent, CAppCore& core)
     : wxDialog(parent, IDD_SOURCE_STATUS, "Source status", wxDefaultPosition, wxDefaultSize,
@@ -83,7 +60,7 @@ CSourceStatusDlg::CSourceStatusDlg(wxWindow* parent, CAppCore& core)
 }
 
 void CSourceStatusDlg::Refill() {
-    const std::vector<SourceStatusRow> rows = SourceStatusRows(m_core.ConfiguredPages(), m_core.Health());
+    const std::vector<SourceStatusRow> rows = m_core.Config().PageStatus();
     m_pPages->DeleteAllItems();
     int failing = 0;
     for (const SourceStatusRow& row : rows) {
@@ -101,8 +78,8 @@ void CSourceStatusDlg::Refill() {
         m_pSummary->SetLabel(wxString::Format("%zu pages, %d failing at their last read.", rows.size(), failing));
 
     m_pProblems->DeleteAllItems();
-    for (const Diagnostic& d : RecordedDiagnostics()) {
-        const long item = m_pProblems->InsertItem(m_pProblems->GetItemCount(), DiagnosticKindText(d.kind));
+    for (const FileProblem& d : m_core.Config().FileProblems()) {
+        const long item = m_pProblems->InsertItem(m_pProblems->GetItemCount(), wxString::FromUTF8(d.kind));
         m_pProblems->SetItem(item, 1, wxString::FromUTF8(d.subject));
         m_pProblems->SetItem(item, 2, wxString::FromUTF8(d.detail));
     }

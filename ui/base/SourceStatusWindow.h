@@ -5,9 +5,6 @@
 // the scanning thread.
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include <wx/dialog.h>
 
 #include "app/SourceHealth.h"
@@ -15,18 +12,6 @@
 class CAppCore;
 class wxListCtrl;
 class wxStaticText;
-
-// One row of the pages list.
-struct SourceStatusRow {
-    std::string url;
-    std::string lastRead;  // "never" when not read yet
-    std::string outcome;
-    bool bFailing = false;
-};
-
-// The rows for the configured pages: failing pages first, then pages not read
-// yet, then the pages read well; each group in configuration order.
-std::vector<SourceStatusRow> SourceStatusRows(const std::vector<std::string>& pages, const CSourceHealth& health);
 
 class CSourceStatusDlg : public wxDialog {
 public:

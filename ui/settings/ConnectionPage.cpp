@@ -9,40 +9,22 @@
 #include <wx/textctrl.h>
 
 #include "app/AppCore.h"
-#include "ui/base/FrameFont.h"
-#include "ui/settings/RecordFit.h"
-#include "net/ConnectedState.h"
 #include "res/resource.h"
+#include "ui/base/FrameFont.h"
 #include "ui/base/Resources.h"
 
 namespace {
 
 struct ProxyField {
     int id;
-    const char* recordName;
-    const char* what;  // for the refusal
+    std::optional<std::string> SettingsChange::*field;
 };
 
 constexpr ProxyField kTextFields[] = {
-    {IDC_PROXY_SERVER, "Proxy_Server_Name", "The proxy server name"},
-    {IDC_PROXY_USER, "Proxy_User_Name", "The proxy user name"},
-    {IDC_PROXY_PASSWORD, "Proxy_User_Password", "The proxy password"},
+    {IDC_PROXY_SERVER, &SettingsChange::proxyServer},
+    {IDC_PROXY_USER, &SettingsChange::proxyUser},
+    {IDC_PROXY_PASSWORD, &SettingsChange::proxyPassword},
 };
-
-// A port typed in the field: digits with blanks around them. False when it
-// is no integer at all; port is then unchanged.
-bool ParsePort(const std::string& text, long& port) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return false;
-    const auto last = text.find_last_not_of(" \t");
-    std::string digits = text.substr(first, last - first + 1);
-    const bool negative = digits[0] == '-';
-    if (negative || digits[0] == '+') digits.erase(0, 1);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    port = std::stol(digits) * (negative ? -1 : 1);
-    return true;
-}
 
 }  // namespace
 
@@ -92,12 +74,12 @@ CTimingPropPage::CTimingPropPage(wxWindow* parent, CAppCore& core) : wxPanel(par
 }
 
 void CTimingPropPage::LoadFields() {
-    CNewsSettings& settings = m_core.Settings();
-    m_nProxyPort = settings.GetProxyPort();
-    m_strProxyServer = settings.GetProxyServerName();
-    m_bUseProxy = settings.GetFlag(SETTING_USE_PROXY) ? 1 : 0;
-    m_strProxyUser = settings.GetProxyUserName();
-    m_strProxyPassword = settings.GetProxyPassword();
+    const SettingsSnapshot settings = m_core.Config().Snapshot();
+    m_nProxyPort = settings.proxyPort;
+    m_strProxyServer = settings.proxyServer;
+    m_bUseProxy = settings.useProxy ? 1 : 0;
+    m_strProxyUser = settings.proxyUser;
+    m_strProxyPassword = settings.proxyPassword;
     m_checkUseProxy->SetValue(m_bUseProxy != 0);
     m_editServer->ChangeValue(wxString::FromUTF8(m_strProxyServer));
     m_editPort->ChangeValue(wxString::Format("%d", m_nProxyPort));
@@ -116,15 +98,14 @@ void CTimingPropPage::EnableProxyFields() {
 
 void CTimingPropPage::RefreshConnectionStatus() {
     // A port that is no valid number goes back to the last one stored.
-    long port = 0;
-    if (!ParsePort(m_editPort->GetValue().utf8_string(), port) || port < 1 || port > 65535)
-        m_editPort->ChangeValue(wxString::Format("%d", m_nProxyPort));
-    std::uint32_t flags = 0;
-    const std::int32_t state = GetConnectedState(&flags);
-    const char* text = state == 0   ? "You are currently connected to the Internet."
-                       : state == 1 ? "You are currently disconnected from the Internet."
-                                    : "Skimbolt is unable to determine your connection status because your "
-                                      "operating system is out of date.";
+    SettingsChange port;
+    port.proxyPortText = m_editPort->GetValue().utf8_string();
+    if (!m_core.Config().Check(port)) m_editPort->ChangeValue(wxString::Format("%d", m_nProxyPort));
+    const ConnectionState state = m_core.Config().Connection();
+    const char* text = "Skimbolt is unable to determine your connection status because your "
+                       "operating system is out of date.";
+    if (state == ConnectionState::Connected) text = "You are currently connected to the Internet.";
+    if (state == ConnectionState::Disconnected) text = "You are currently disconnected from the Internet.";
     if (m_strStatus != text) {
         m_strStatus = text;
         m_labelStatus->SetLabel(text);
@@ -137,41 +118,21 @@ void CTimingPropPage::RefreshConnectionStatus() {
 wxString CTimingPropPage::GetStatusText() const { return m_strStatus; }
 
 bool CTimingPropPage::StoreField(int id) {
-    CNewsSettings& settings = m_core.Settings();
-    auto refuse = [this](const wxString& text) {
+    SettingsChange change;
+    if (id == IDC_PROXY_PORT) change.proxyPortText = m_editPort->GetValue().utf8_string();
+    for (const ProxyField& f : kTextFields)
+        if (f.id == id) change.*f.field = static_cast<wxTextCtrl*>(FindWindow(id))->GetValue().utf8_string();
+    const SettingsVerdict verdict = m_core.Config().Apply(change);
+    if (!verdict) {
         m_bInRefusal = true;
-        wxMessageBox(text, "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+        wxMessageBox(wxString::FromUTF8(verdict.message), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
         m_bInRefusal = false;
         return false;
-    };
-    if (id == IDC_PROXY_PORT) {
-        long port = 0;
-        if (!ParsePort(m_editPort->GetValue().utf8_string(), port)) return refuse("Please enter an integer.");
-        if (port < 1 || port > 65535) return refuse("Please enter a port number between 1 and 65535.");
-        m_nProxyPort = static_cast<int>(port);
-        if (settings.GetProxyPort() != m_nProxyPort) settings.SetProxyPort(m_nProxyPort);
-        return true;
     }
-    for (const ProxyField& f : kTextFields) {
-        if (f.id != id) continue;
-        auto* edit = static_cast<wxTextCtrl*>(FindWindow(id));
-        const std::string value = edit->GetValue().utf8_string();
-        // A stored value ends at its first blank: refused rather than cut.
-        if (value.find_first_of(" \t") != std::string::npos)
-            return refuse(wxString(f.what) + " cannot contain spaces.");
-        if (!StringRecordFits(f.recordName, value)) return refuse(wxString(f.what) + " is too long.");
-        if (id == IDC_PROXY_SERVER) {
-            m_strProxyServer = value;
-            if (settings.GetProxyServerName() != value) settings.SetProxyServerName(value);
-        } else if (id == IDC_PROXY_USER) {
-            m_strProxyUser = value;
-            if (settings.GetProxyUserName() != value) settings.SetProxyUserName(value);
-        } else {
-            m_strProxyPassword = value;
-            if (settings.GetProxyPassword() != value) settings.SetProxyPassword(value);
-        }
-        return true;
-    }
+    if (change.proxyPortText) m_nProxyPort = m_core.Config().Snapshot().proxyPort;
+    if (change.proxyServer) m_strProxyServer = *change.proxyServer;
+    if (change.proxyUser) m_strProxyUser = *change.proxyUser;
+    if (change.proxyPassword) m_strProxyPassword = *change.proxyPassword;
     return true;
 }
 
@@ -185,7 +146,9 @@ bool CTimingPropPage::OnKillActive() {
 void CTimingPropPage::OnUseProxy(wxCommandEvent&) {
     EnableProxyFields();
     m_bUseProxy = m_checkUseProxy->GetValue() ? 1 : 0;
-    m_core.Settings().SetFlag(SETTING_USE_PROXY, m_bUseProxy);
+    SettingsChange change;
+    change.useProxy = m_bUseProxy != 0;
+    m_core.Config().Apply(change);
 }
 
 void CTimingPropPage::OnFieldFocusLost(wxFocusEvent& event) {

@@ -1,13 +1,13 @@
 #include "ui/settings/ContextHelp.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 #include <wx/tipwin.h>
 #include <wx/utils.h>
 #include <wx/window.h>
 
-#include "common/FileUtil.h"
 #include "ui/base/Resources.h"
 
 namespace {
@@ -73,9 +73,11 @@ std::uint32_t HelpTopicForControl(int id) {
 }
 
 bool CHelpFile::Load(const std::string& path) {
-    std::string text;
-    if (!ReadWholeFile(path, text)) return false;
-    Parse(text);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    Parse(text.str());
     return true;
 }
 

@@ -13,17 +13,8 @@
 #include <wx/textctrl.h>
 
 #include "app/AppCore.h"
-#include "app/SourceHealth.h"
-#include "common/RecursiveLock.h"
-#include "common/StringTable.h"
-#include "config/ProxySettings.h"
-#include "ui/base/BusyWork.h"
-#include "engine/NewsWatch.h"
-#include "net/UrlParts.h"
-#include "platform/DdeClient.h"
-#include "platform/DesktopSystem.h"
-#include "present/BrowserLink.h"
 #include "res/resource.h"
+#include "ui/base/BusyWork.h"
 #include "ui/base/Resources.h"
 
 namespace {
@@ -109,29 +100,8 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
 CUrlPropPage::~CUrlPropPage() = default;
 
 void CUrlPropPage::FillList() {
-    CNewsWatch* watch = m_core.Scanner();
-    if (watch) watch->Hold();
-    CNewsSettings& settings = m_core.Settings();
-    {
-        CRecursiveLockGuard guard(settings);
-        std::string url;
-        settings.ResetEnumeration();
-        bool bMore = true;
-        while (bMore) {
-            bMore = settings.GetNextUrl(url);
-            if (url.empty()) break;
-            InsertRow(m_listUrls->GetItemCount(), url, true);
-            m_lstOriginalActive.push_back(url);
-        }
-        settings.ResetEnumeration();
-        bMore = true;
-        while (bMore) {
-            bMore = settings.GetNextDisabledUrl(url);
-            if (url.empty()) break;
-            InsertRow(m_listUrls->GetItemCount(), url, false);
-        }
-    }
-    if (watch) watch->Release();
+    for (const CustomUrlRow& row : m_core.Config().CustomUrls())
+        InsertRow(m_listUrls->GetItemCount(), row.url, row.bEnabled);
 }
 
 long CUrlPropPage::InsertRow(long row, const std::string& url, bool bChecked) {
@@ -140,60 +110,30 @@ long CUrlPropPage::InsertRow(long row, const std::string& url, bool bChecked) {
     return inserted;
 }
 
-bool CUrlPropPage::HasRow(const std::string& url) const {
+std::vector<std::string> CUrlPropPage::RowUrls() const {
+    std::vector<std::string> urls;
     for (long row = 0; row < m_listUrls->GetItemCount(); ++row)
-        if (m_listUrls->GetItemText(row).utf8_string() == url) return true;
-    return false;
+        urls.push_back(m_listUrls->GetItemText(row).utf8_string());
+    return urls;
 }
 
 int CUrlPropPage::ShowMessage(const wxString& text, long style) { return wxMessageBox(text, kCaption, style, this); }
 
-bool CUrlPropPage::CheckAndResolveUrl(const std::string& typed, std::string& url) {
-    if (m_listUrls->GetItemCount() >= MAX_ROWS) {
-        ShowMessage(LoadStringText(135));
-        return false;
-    }
-    url = NormaliseCustomUrl(typed);
-    if (url.empty()) return true;
-    const std::size_t maxLength = MaxCustomUrlLength();
-    const wxString tooLong = wxString::Format(
-        "The URL is too long to be stored: a custom URL may have at most %zu characters.", maxLength);
-    if (url.size() > maxLength) {
-        ShowMessage(tooLong, wxOK | wxICON_WARNING);
-        return false;
-    }
-    if (HasRow(url)) {
-        ShowMessage(LoadStringText(139));
-        return false;
-    }
-    CUrlParts parts;
-    if (!parts.Set(url)) {
-        ShowMessage(wxString::FromUTF8(LoadStringText(134)), wxOK | wxICON_WARNING);
-        return false;
-    }
+bool CUrlPropPage::Refused(const SettingsVerdict& verdict) {
+    const long icon = verdict.bWarning ? wxICON_WARNING : wxICON_INFORMATION;
+    if (!verdict.message.empty()) ShowMessage(wxString::FromUTF8(verdict.message), wxOK | icon);
+    return !verdict;
+}
 
-    const ProxySettings proxy = ReadProxySettings(m_core.Settings());
+bool CUrlPropPage::CheckAndResolveUrl(const std::string& typed, std::string& url) {
+    if (Refused(m_core.Config().PrepareCustomUrl(typed, RowUrls(), url))) return false;
+    if (url.empty()) return true;
+    const ProxySettings proxy = m_core.Config().Proxy();
     CCustomUrlCheck::Result result;
     m_textResult->ChangeValue(wxString::FromUTF8("Reading " + url + " ..."));
     RunBusy([&] { result = m_check.Run(url, proxy); }, m_check.Fetcher());
     ShowCheckResult(result);
-    if (!result.bRead) {
-        ShowMessage(LoadStringText(142));
-        return true;
-    }
-    if (result.bFrameChosen) {
-        if (result.url.size() > maxLength) {
-            ShowMessage(tooLong, wxOK | wxICON_WARNING);
-            return false;
-        }
-        // The frame may be a page that is in the list already.
-        if (HasRow(result.url)) {
-            ShowMessage(LoadStringText(139));
-            return false;
-        }
-        url = result.url;
-    }
-    return true;
+    return !Refused(m_core.Config().AcceptCheckedCustomUrl(result, RowUrls(), url));
 }
 
 void CUrlPropPage::ShowCheckResult(const CCustomUrlCheck::Result& result) {
@@ -228,12 +168,7 @@ void CUrlPropPage::OnAdd(wxCommandEvent&) {
 
 void CUrlPropPage::OnImport(wxCommandEvent&) {
     m_btnDelete->Disable();
-    std::string url;
-    {
-        std::unique_ptr<CDdeClient> dde = CreateDdeClient();
-        CDesktopSystem desktop;
-        if (dde) CBrowserLink(*dde, desktop).GetCurrentUrl(url);
-    }
+    std::string url = m_core.Config().CurrentBrowserUrl();
     // No browser on this desktop answers: the user may have copied the address.
     if (url.empty() && m_fnFallbackUrl) url = m_fnFallbackUrl();
     if (!url.empty()) m_textUrl->ChangeValue(wxString::FromUTF8(url));
@@ -261,27 +196,10 @@ void CUrlPropPage::OnOk(wxCommandEvent& event) {
         OnAdd(event);
         return;
     }
-    std::vector<std::string> removed;
-    std::vector<std::string> original = m_lstOriginalActive;
-    CNewsSettings& settings = m_core.Settings();
-    {
-        CRecursiveLockGuard guard(settings);
-        settings.ClearUrls();
-        for (long row = 0; row < m_listUrls->GetItemCount(); ++row) {
-            const std::string url = m_listUrls->GetItemText(row).utf8_string();
-            const auto found = std::find(original.begin(), original.end(), url);
-            if (m_listUrls->IsItemChecked(row)) {
-                settings.AddUrl(url);
-            } else {
-                settings.AddDisabledUrl(url);
-                if (found != original.end()) removed.push_back(url);
-            }
-            if (found != original.end()) original.erase(found);
-        }
-        removed.insert(removed.end(), original.begin(), original.end());
-    }
-    // The archive's lock comes before the settings' lock, never after it.
-    for (const std::string& url : removed) m_core.Archive().SourceRemoved(url);
+    std::vector<CustomUrlRow> rows;
+    for (long row = 0; row < m_listUrls->GetItemCount(); ++row)
+        rows.push_back({m_listUrls->GetItemText(row).utf8_string(), m_listUrls->IsItemChecked(row)});
+    m_core.Config().SetCustomUrls(rows);
     EndDialog(wxID_OK);
 }
 
@@ -299,10 +217,9 @@ void CUrlPropPage::OnAddressFocus(wxFocusEvent& event) {
 
 std::string CUrlPropPage::RowTooltip(long row) const {
     if (row < 0 || row >= m_listUrls->GetItemCount()) return std::string();
-    PageHealth health;
-    if (!m_core.Health().Find(m_listUrls->GetItemText(row).utf8_string(), health) || health.bOk)
-        return std::string();
-    return "Last read " + FormatReadTime(health.tRead) + ": " + health.Outcome();
+    const std::optional<PageHealth> health = m_core.Config().LastOutcome(m_listUrls->GetItemText(row).utf8_string());
+    if (!health || health->bOk) return std::string();
+    return "Last read " + FormatReadTime(health->tRead) + ": " + health->Outcome();
 }
 
 void CUrlPropPage::OnListMotion(wxMouseEvent& event) {

@@ -13,6 +13,7 @@
 #include <wx/listctrl.h>
 
 #include "app/CustomUrlCheck.h"
+#include "app/SettingsDesk.h"
 
 class CAppCore;
 class wxButton;
@@ -20,7 +21,7 @@ class wxTextCtrl;
 
 class CUrlPropPage : public wxDialog {
 public:
-    static constexpr int MAX_ROWS = 50;
+    static constexpr int MAX_ROWS = CSettingsDesk::MAX_CUSTOM_URL_ROWS;
 
     CUrlPropPage(wxWindow* parent, CAppCore& core);
     ~CUrlPropPage() override;
@@ -39,7 +40,9 @@ public:
 private:
     void FillList();
     long InsertRow(long row, const std::string& url, bool bChecked);
-    bool HasRow(const std::string& url) const;
+    std::vector<std::string> RowUrls() const;
+    // Shows the verdict's text, if any; true when it refuses.
+    bool Refused(const SettingsVerdict& verdict);
     int ShowMessage(const wxString& text, long style = wxOK | wxICON_INFORMATION);
     void ShowCheckResult(const CCustomUrlCheck::Result& result);
     std::string RowTooltip(long row) const;
@@ -58,7 +61,6 @@ private:
     wxTextCtrl* m_textUrl = nullptr;
     wxTextCtrl* m_textResult = nullptr;
     wxButton* m_btnDelete = nullptr;
-    std::vector<std::string> m_lstOriginalActive;
     CCustomUrlCheck m_check;
     std::function<std::string()> m_fnFallbackUrl;
     long m_nTooltipRow = -2;

@@ -13,12 +13,8 @@
 #include <wx/textctrl.h>
 
 #include "app/AppCore.h"
-#include "common/RecursiveLock.h"
-#include "ui/base/FrameFont.h"
-#include "ui/settings/KeywordPreview.h"
-#include "ui/settings/RecordFit.h"
-#include "ui/settings/ScannerHold.h"
 #include "res/resource.h"
+#include "ui/base/FrameFont.h"
 #include "ui/base/Resources.h"
 
 namespace {
@@ -72,12 +68,6 @@ std::vector<KeywordWord> SplitKeywordGroup(const std::string& stored) {
         start = next;
     }
     return words;
-}
-
-bool KeywordGroupFitsRecord(const std::string& group) {
-    std::string value = group;
-    std::replace(value.begin(), value.end(), ' ', '_');
-    return StringRecordFits("Keyword", value);
 }
 
 CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
@@ -152,11 +142,10 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     m_listGroups->Bind(wxEVT_LIST_ITEM_SELECTED, &CKeywordPropDlg::OnListSelected, this);
     Bind(wxEVT_TIMER, &CKeywordPropDlg::OnPreviewTimer, this);
 
-    m_pPreview = std::make_unique<CKeywordPreview>(core.Archive(), [this](const KeywordPreviewResult& result) {
+    m_pPreview = core.Config().NewKeywordPreview([this](const KeywordPreviewResult& result) {
         CallAfter([this, result] { ShowPreview(result); });
     });
 
-    CScannerHold hold(m_core);
     FillList();
 }
 
@@ -181,13 +170,7 @@ void CKeywordPropDlg::SetToggle(int slot, bool bExclude) {
 
 void CKeywordPropDlg::FillList() {
     m_listGroups->DeleteAllItems();
-    CNewsSettings& settings = m_core.Settings();
-    CRecursiveLockGuard lock(settings);
-    settings.ResetEnumeration();
-    std::string group;
-    for (bool bMore = true; bMore;) {
-        bMore = settings.GetNextKeyword(group);
-        if (group.empty()) continue;
+    for (const std::string& group : m_core.Config().Snapshot().keywordGroups) {
         std::vector<std::string> include, exclude;
         for (const KeywordWord& w : SplitKeywordGroup(group)) (w.bExclude ? exclude : include).push_back(w.word);
         const long row = m_listGroups->InsertItem(m_listGroups->GetItemCount(), wxString::FromUTF8(JoinWords(include)));
@@ -218,15 +201,14 @@ void CKeywordPropDlg::ClearEditor() {
 }
 
 void CKeywordPropDlg::RebuildFromList() {
-    CNewsSettings& settings = m_core.Settings();
-    CRecursiveLockGuard lock(settings);
-    settings.ClearKeywords();
+    std::vector<std::string> groups;
     for (int row = 0; row < m_listGroups->GetItemCount(); ++row) {
         std::string group;
         for (const std::string& w : SplitColumn(Utf8(m_listGroups->GetItemText(row, 0)))) group += "+" + w;
         for (const std::string& w : SplitColumn(Utf8(m_listGroups->GetItemText(row, 1)))) group += "-" + w;
-        settings.AddKeyword(group);
+        groups.push_back(group);
     }
+    m_core.Config().SetKeywordGroups(groups);
 }
 
 void CKeywordPropDlg::OnAdd(wxCommandEvent&) {
@@ -245,7 +227,12 @@ void CKeywordPropDlg::OnAdd(wxCommandEvent&) {
     }
     if (m_nEditItem == -1) {
         // A refusal has been shown by the settings; the editor keeps its words.
-        if (!m_core.Settings().AddKeyword(group)) return;
+        const SettingsVerdict added = m_core.Config().AddKeywordGroup(group);
+        if (!added) {
+            if (!added.message.empty())
+                wxMessageBox(wxString::FromUTF8(added.message), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+            return;
+        }
     } else {
         std::vector<std::string> include, exclude;
         for (const KeywordWord& w : SplitKeywordGroup(group)) (w.bExclude ? exclude : include).push_back(w.word);

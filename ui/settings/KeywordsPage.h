@@ -80,6 +80,3 @@ struct KeywordWord {
     bool bExclude = false;
 };
 std::vector<KeywordWord> SplitKeywordGroup(const std::string& stored);
-// Whether config.txt can hold the group so that it reads back the same: its
-// record line must not be longer than a line of the file is read.
-bool KeywordGroupFitsRecord(const std::string& group);

@@ -1,7 +1,5 @@
 #include "ui/settings/OptionsPage.h"
 
-#include <cstdio>
-
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -16,26 +14,10 @@
 #include <wx/valtext.h>
 
 #include "app/AppCore.h"
-#include "common/StringTable.h"
+#include "res/resource.h"
 #include "ui/base/FilePrompt.h"
 #include "ui/base/FrameFont.h"
-#include "platform/Autostart.h"
-#include "platform/Sound.h"
-#include "res/resource.h"
 #include "ui/base/Resources.h"
-
-namespace {
-
-constexpr int kTextPlayFailed = 137;
-
-bool CanOpenForReading(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
-}
-
-}  // namespace
 
 COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     : wxPanel(parent, wxID_ANY), m_core(core), m_pFilePrompt(std::make_unique<CDialogFilePrompt>()) {
@@ -148,20 +130,14 @@ COptionsDlg::~COptionsDlg() = default;
 void COptionsDlg::SetFilePrompt(std::unique_ptr<CFilePrompt> prompt) { m_pFilePrompt = std::move(prompt); }
 
 void COptionsDlg::LoadMembers() {
-    CNewsSettings& settings = m_core.Settings();
-    m_bBreakingNewsOnly = settings.GetFlag(SETTING_IGNORE_INITIAL_STORIES) ? 1 : 0;
-    m_bPlaySound = settings.GetFlag(SETTING_STORIES_HAVE_SOUND) ? 1 : 0;
-    m_strSoundFile = settings.GetSoundFile();
-    m_nPollMinutes = settings.GetPollPeriod() / 60;
-    m_nDelivery = settings.GetFlag(SETTING_AUTO_STORY_POPUP) ? 1 : 0;
-    if (settings.GetFlag(SETTING_TITLE_CONTAINS_KEYWORD) == 0)
-        m_nScanMode = 2;
-    else
-        m_nScanMode = settings.GetFlag(SETTING_CHECK_ONLY_TITLE) ? 0 : 1;
-    if (settings.GetFlag(SETTING_BROWSER_DISPLAY_ASK) == 1)
-        m_nDisplay = 2;
-    else
-        m_nDisplay = settings.GetFlag(SETTING_BROWSER_DISPLAY_NEW) != 1 ? 1 : 0;
+    const SettingsSnapshot settings = m_core.Config().Snapshot();
+    m_bBreakingNewsOnly = settings.breakingNewsOnly ? 1 : 0;
+    m_bPlaySound = settings.playSound ? 1 : 0;
+    m_strSoundFile = settings.soundFile;
+    m_nPollMinutes = settings.pollSeconds / 60;
+    m_nDelivery = settings.autoPopup ? 1 : 0;
+    m_nScanMode = static_cast<int>(settings.scanMode);
+    m_nDisplay = static_cast<int>(settings.display);
 }
 
 void COptionsDlg::ShowFields() {
@@ -175,11 +151,11 @@ void COptionsDlg::ShowFields() {
     m_strShownSoundFile = wxString::FromUTF8(m_strSoundFile);
     m_editPollMinutes->ChangeValue(m_strShownMinutes);
     m_spinPoll->SetValue(m_nPollMinutes);
-    m_checkNotifications->SetValue(m_core.Settings().GetShowNotifications());
-    const AutostartState autostart = GetAutostartState();
-    m_checkAutostart->SetValue(autostart != AutostartState::Off);
+    m_checkNotifications->SetValue(m_core.Config().Snapshot().showNotifications);
+    const AutostartSetting autostart = m_core.Config().Autostart();
+    m_checkAutostart->SetValue(autostart != AutostartSetting::Off);
     // An entry someone else wrote is theirs to change.
-    m_checkAutostart->Enable(autostart != AutostartState::Foreign);
+    m_checkAutostart->Enable(autostart != AutostartSetting::Foreign);
 }
 
 bool COptionsDlg::ReadFields() {
@@ -196,34 +172,29 @@ bool COptionsDlg::ReadFields() {
     // show exactly (a poll period under a minute in config.txt, a sound file
     // removed since) is kept as it is, and no box stops the program's start.
     if (m_editPollMinutes->GetValue() != m_strShownMinutes) {
-        const std::string minutesText = m_editPollMinutes->GetValue().utf8_string();
-        long minutes = 0;
-        const bool bNumber = !minutesText.empty() && minutesText.size() <= 6 &&
-                             minutesText.find_first_not_of("0123456789") == std::string::npos &&
-                             (minutes = std::stol(minutesText), true);
-        if (!bNumber || minutes < MIN_POLL_MINUTES || minutes > MAX_POLL_MINUTES) {
-            m_bInExchange = true;
-            wxMessageBox(wxString::Format("Please enter an integer between %d and %d.", MIN_POLL_MINUTES,
-                                          MAX_POLL_MINUTES),
-                         "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
-            m_bInExchange = false;
-            return false;
-        }
-        m_nPollMinutes = static_cast<int>(minutes);
+        SettingsChange poll;
+        poll.pollMinutesText = m_editPollMinutes->GetValue().utf8_string();
+        if (!Accepted(m_core.Config().Check(poll))) return false;
+        m_nPollMinutes = std::stoi(*poll.pollMinutesText);
         m_strShownMinutes = m_editPollMinutes->GetValue();
         m_bPollEdited = true;
     }
     if (m_editSoundFile->GetValue() == m_strShownSoundFile) return true;
-    const std::string path = m_editSoundFile->GetValue().utf8_string();
-    if (m_bPlaySound && !path.empty() && !CanOpenForReading(path)) {
-        m_bInExchange = true;
-        wxMessageBox("Wave file does not exist!", "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
-        m_bInExchange = false;
-        return false;
-    }
-    m_strSoundFile = path;
+    SettingsChange sound;
+    sound.soundFile = m_editSoundFile->GetValue().utf8_string();
+    sound.playSound = m_bPlaySound != 0;
+    if (!Accepted(m_core.Config().Check(sound))) return false;
+    m_strSoundFile = *sound.soundFile;
     m_strShownSoundFile = m_editSoundFile->GetValue();
     return true;
+}
+
+bool COptionsDlg::Accepted(const SettingsVerdict& verdict) {
+    if (verdict) return true;
+    m_bInExchange = true;
+    wxMessageBox(wxString::FromUTF8(verdict.message), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+    m_bInExchange = false;
+    return false;
 }
 
 void COptionsDlg::UpdateSoundControls() {
@@ -234,16 +205,19 @@ void COptionsDlg::UpdateSoundControls() {
 }
 
 void COptionsDlg::StoreSoundFile() {
-    if (m_strSoundFile != m_core.Settings().GetSoundFile()) m_core.Settings().SetSoundFile(m_strSoundFile);
+    SettingsChange change;
+    change.soundFile = m_strSoundFile;
+    m_core.Config().Apply(change);
 }
 
 void COptionsDlg::StorePollMinutes() {
     if (!m_bPollEdited) return;
     m_bPollEdited = false;
-    const std::int32_t seconds = m_nPollMinutes * 60;
-    if (seconds == m_core.Settings().GetPollPeriod()) return;
-    m_core.Settings().SetPollPeriod(seconds);
-    if (m_fnPollPeriodChanged) m_fnPollPeriodChanged();
+    const std::int32_t before = m_core.Config().Snapshot().pollSeconds;
+    SettingsChange change;
+    change.pollMinutesText = std::to_string(m_nPollMinutes);
+    m_core.Config().Apply(change);
+    if (m_core.Config().Snapshot().pollSeconds != before && m_fnPollPeriodChanged) m_fnPollPeriodChanged();
 }
 
 void COptionsDlg::OnSetActive() {
@@ -262,31 +236,31 @@ bool COptionsDlg::OnKillActive() {
 void COptionsDlg::OnCheckBox(wxCommandEvent&) {
     ReadFields();
     UpdateSoundControls();
-    m_core.Settings().SetFlag(SETTING_IGNORE_INITIAL_STORIES, m_bBreakingNewsOnly);
-    m_core.Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, m_bPlaySound);
+    SettingsChange change;
+    change.breakingNewsOnly = m_bBreakingNewsOnly != 0;
+    change.playSound = m_bPlaySound != 0;
+    m_core.Config().Apply(change);
 }
 
 void COptionsDlg::OnDelivery(wxCommandEvent&) {
     ReadFields();
-    m_core.Settings().SetFlag(SETTING_AUTO_STORY_POPUP, m_nDelivery == 1 ? 1 : 0);
+    SettingsChange change;
+    change.autoPopup = m_nDelivery == 1;
+    m_core.Config().Apply(change);
 }
 
 void COptionsDlg::OnDisplay(wxCommandEvent&) {
     ReadFields();
-    CNewsSettings& settings = m_core.Settings();
-    if (m_nDisplay == 2) {
-        settings.SetFlag(SETTING_BROWSER_DISPLAY_ASK, 1);
-        return;
-    }
-    settings.SetFlag(SETTING_BROWSER_DISPLAY_NEW, m_nDisplay == 0 ? 1 : 0);
-    settings.SetFlag(SETTING_BROWSER_DISPLAY_ASK, 0);
+    SettingsChange change;
+    change.display = static_cast<BrowserDisplay>(m_nDisplay);
+    m_core.Config().Apply(change);
 }
 
 void COptionsDlg::OnScanMode(wxCommandEvent&) {
     ReadFields();
-    CNewsSettings& settings = m_core.Settings();
-    settings.SetFlag(SETTING_CHECK_ONLY_TITLE, m_nScanMode == 0 ? 1 : 0);
-    settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, m_nScanMode == 2 ? 0 : 1);
+    SettingsChange change;
+    change.scanMode = static_cast<ScanMode>(m_nScanMode);
+    m_core.Config().Apply(change);
 }
 
 void COptionsDlg::OnSoundFileFocusLost(wxFocusEvent& event) {
@@ -315,28 +289,30 @@ void COptionsDlg::OnBrowse(wxCommandEvent&) {
 
 void COptionsDlg::OnPlay(wxCommandEvent&) {
     m_btnPlay->Disable();
-    const bool ok = PlaySoundFile(m_editSoundFile->GetValue().utf8_string());
-    if (!ok) wxMessageBox(LoadStringText(kTextPlayFailed), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
+    const SettingsVerdict played = m_core.Config().PlaySound(m_editSoundFile->GetValue().utf8_string());
+    if (!played) wxMessageBox(wxString::FromUTF8(played.message), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
     m_btnPlay->Enable();
 }
 
 void COptionsDlg::OnRestoreDefaults(wxCommandEvent&) {
-    const std::int32_t before = m_core.Settings().GetPollPeriod();
-    m_core.Settings().SetDefaults();
+    const std::int32_t before = m_core.Config().Snapshot().pollSeconds;
+    m_core.Config().RestoreDefaults();
     LoadMembers();
     ShowFields();
     UpdateSoundControls();
-    if (before != m_core.Settings().GetPollPeriod() && m_fnPollPeriodChanged) m_fnPollPeriodChanged();
+    if (before != m_core.Config().Snapshot().pollSeconds && m_fnPollPeriodChanged) m_fnPollPeriodChanged();
 }
 
 void COptionsDlg::OnNotifications(wxCommandEvent&) {
-    m_core.Settings().SetFlag(SETTING_SHOW_NOTIFICATIONS, m_checkNotifications->GetValue() ? 1 : 0);
+    SettingsChange change;
+    change.showNotifications = m_checkNotifications->GetValue();
+    m_core.Config().Apply(change);
 }
 
 void COptionsDlg::OnAutostart(wxCommandEvent&) {
     std::string error;
     const std::string program = wxStandardPaths::Get().GetExecutablePath().utf8_string();
-    if (!SetAutostart(m_checkAutostart->GetValue(), program, error)) {
+    if (!m_core.Config().SetAutostart(m_checkAutostart->GetValue(), program, error)) {
         wxMessageBox(wxString::FromUTF8(error), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
         ShowFields();
     }

@@ -11,6 +11,8 @@
 
 #include <wx/panel.h>
 
+#include "app/SettingsDesk.h"
+
 class CAppCore;
 class CFilePrompt;
 class wxButton;
@@ -22,8 +24,8 @@ class wxTextCtrl;
 
 class COptionsDlg : public wxPanel {
 public:
-    static constexpr int MIN_POLL_MINUTES = 5;
-    static constexpr int MAX_POLL_MINUTES = 240;
+    static constexpr int MIN_POLL_MINUTES = CSettingsDesk::MIN_POLL_MINUTES;
+    static constexpr int MAX_POLL_MINUTES = CSettingsDesk::MAX_POLL_MINUTES;
 
     // The page checks the sound file at once ("Wave file does not exist!").
     COptionsDlg(wxWindow* parent, CAppCore& core);
@@ -46,6 +48,8 @@ private:
     // poll minutes' range, the sound file) and a refusal is shown. False on
     // a refusal: the members of the refused fields keep their values.
     bool ReadFields();
+    // Shows a refusal; false when there was one.
+    bool Accepted(const SettingsVerdict& verdict);
     void UpdateSoundControls();
     void StoreSoundFile();
     void StorePollMinutes();

@@ -10,16 +10,15 @@
 #include <wx/utils.h>
 
 #include "app/AppCore.h"
-#include "ui/settings/ContextHelp.h"
-#include "ui/settings/KeywordsPage.h"
-#include "ui/settings/OptionsPage.h"
-#include "ui/settings/SourcesPage.h"
-#include "ui/settings/ConnectionPage.h"
-#include "engine/NewsWatch.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
+#include "ui/settings/ConnectionPage.h"
+#include "ui/settings/ContextHelp.h"
+#include "ui/settings/KeywordsPage.h"
+#include "ui/settings/OptionsPage.h"
+#include "ui/settings/SourcesPage.h"
 
 namespace {
 // The Done button's help is that of any control with id 1.
@@ -130,7 +129,7 @@ bool CNewsPropSheet::Show(bool show) {
     const bool bHiding = !show && IsShown();
     const bool result = wxPropertySheetDialog::Show(show);
     // The set-up alert may have held back the first scan until now.
-    if (bHiding && m_core.g_bFirstScanStarted.load() == 0 && m_core.Scanner()) m_core.Scanner()->TriggerScan();
+    if (bHiding && !m_core.FirstScanStarted()) m_core.ScanNow();
     return result;
 }
 

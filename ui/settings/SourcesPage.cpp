@@ -7,15 +7,11 @@
 
 #include "app/AppCore.h"
 #include "app/SourceUpdate.h"
-#include "common/RecursiveLock.h"
-#include "config/ProxySettings.h"
-#include "config/SourceCatalogue.h"
-#include "ui/settings/EmptySourceWarning.h"
-#include "ui/settings/UpdateProgressWindow.h"
-#include "ui/settings/CustomUrlDialog.h"
-#include "engine/NewsWatch.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
+#include "ui/settings/CustomUrlDialog.h"
+#include "ui/settings/EmptySourceWarning.h"
+#include "ui/settings/UpdateProgressWindow.h"
 
 namespace {
 constexpr int kUpdateButtonTimer = 1;
@@ -41,7 +37,7 @@ CSourcesPropPage::CSourcesPropPage(wxWindow* parent, CAppCore& core,
     m_btnUpdate = new wxButton(this, IDC_UPDATE_SOURCES, "&Update Sources", at(72, 164), size(61, 14));
 
     new wxStaticBox(this, IDC_CATEGORY_GROUP, "Categories", at(139, 3), size(106, 179));
-    for (int i = 0; i < MAX_CATEGORY_ID; ++i) {
+    for (int i = 0; i < static_cast<int>(m_boxes.size()); ++i) {
         m_boxes[static_cast<std::size_t>(i)] =
             new wxCheckBox(this, IDC_CATEGORY_BOXES[i], i < 4 ? m_szDefaultCategory[i] : "", at(146, 15 + 11 * i),
                            size(94, 10));
@@ -65,12 +61,10 @@ CSourcesPropPage::CSourcesPropPage(wxWindow* parent, CAppCore& core,
         book->Bind(wxEVT_BOOKCTRL_PAGE_CHANGED, &CSourcesPropPage::OnBookPageChanged, this);
     }
 
-    Hold();
     FillList();
-    Release();
     SelectRow(0);
     ShowCategories(0);
-    m_btnUpdate->Enable(m_core.g_bScanning != 1);
+    m_btnUpdate->Enable(!m_core.IsScanning());
     m_timer.Start(kUpdateButtonPeriodMs);
 }
 
@@ -78,18 +72,6 @@ CSourcesPropPage::~CSourcesPropPage() {
     m_timer.Stop();
     if (m_pBook) m_pBook->Unbind(wxEVT_BOOKCTRL_PAGE_CHANGED, &CSourcesPropPage::OnBookPageChanged, this);
 }
-
-void CSourcesPropPage::Hold() {
-    if (m_nHoldDepth++ == 0)
-        if (CNewsWatch* watch = m_core.Scanner()) watch->Hold();
-}
-
-void CSourcesPropPage::Release() {
-    if (m_nHoldDepth > 0 && --m_nHoldDepth == 0)
-        if (CNewsWatch* watch = m_core.Scanner()) watch->Release();
-}
-
-void CSourcesPropPage::SaveCatalogue() { m_core.Catalogue().Save(); }
 
 std::string CSourcesPropPage::RowName(long row) const {
     if (row < 0 || row >= m_listSources->GetItemCount()) return std::string();
@@ -124,17 +106,10 @@ void CSourcesPropPage::FillList() {
     m_bFilling = true;
     m_listSources->DeleteAllItems();
     m_rowChecked.clear();
-    {
-        CSourceCatalogue& catalogue = m_core.Catalogue();
-        CRecursiveLockGuard guard(catalogue);
-        std::string previous;
-        for (CNewsSource* source = catalogue.FirstSource(false); source; source = catalogue.NextSource(false)) {
-            if (!m_rowChecked.empty() && source->GetName() == previous) continue;
-            previous = source->GetName();
-            const long row = m_listSources->InsertItem(m_listSources->GetItemCount(), wxString::FromUTF8(previous));
-            m_rowChecked.push_back(source->GetEnabled() != 0 ? 1 : 0);
-            if (source->GetEnabled() != 0) m_listSources->CheckItem(row, true);
-        }
+    for (const CatalogueSource& source : m_core.Config().Sources()) {
+        const long row = m_listSources->InsertItem(m_listSources->GetItemCount(), wxString::FromUTF8(source.name));
+        m_rowChecked.push_back(source.bActive ? 1 : 0);
+        if (source.bActive) m_listSources->CheckItem(row, true);
     }
     m_bFilling = false;
     // A pending warning follows its source to its new row.
@@ -144,45 +119,32 @@ void CSourcesPropPage::FillList() {
 }
 
 void CSourcesPropPage::UpdateCount(bool bWithCustomUrls) {
-    int count = m_core.Catalogue().CountSelected();
-    if (bWithCustomUrls) count += m_core.Settings().CountUrls();
+    const int count = m_core.Config().ActivePageCount(bWithCustomUrls);
     if (m_fnCountChanged) m_fnCountChanged(count);
 }
 
 int CSourcesPropPage::ShowCategories(long row) {
-    Hold();
-    const std::string name = RowName(row);
     const bool bChecked = row >= 0 && row < static_cast<long>(m_rowChecked.size()) &&
                           m_rowChecked[static_cast<std::size_t>(row)] != 0;
-    int selected = 0;
-    CSourceCatalogue& catalogue = m_core.Catalogue();
-    {
-        CRecursiveLockGuard guard(catalogue);
-        CNewsSource* source = name.empty() ? nullptr : catalogue.FindSource(name);
-        if (!source) {
-            Release();
-            return 0;
-        }
-        for (int id = 1; id <= MAX_CATEGORY_ID; ++id) {
-            wxCheckBox* box = m_boxes[static_cast<std::size_t>(id - 1)];
-            if (CNewsCategory* category = source->GetCategory(id)) {
-                box->SetLabel(wxControl::EscapeMnemonics(wxString::FromUTF8(category->m_strName)));
-                box->SetValue(category->m_nSelected != 0);
-                selected += category->m_nSelected != 0;
-                box->Enable(bChecked);
-                box->Show();
-            } else if (id > 4) {
-                box->Hide();
-            } else {
-                box->SetLabel(m_szDefaultCategory[id - 1]);
-                box->SetValue(false);
-                box->Disable();
-                box->Show();
-            }
+    const std::optional<CatalogueSource> source = m_core.Config().Source(RowName(row));
+    if (!source) return 0;
+    for (int id = 1; id <= static_cast<int>(m_boxes.size()); ++id) {
+        wxCheckBox* box = m_boxes[static_cast<std::size_t>(id - 1)];
+        if (const CatalogueCategory* category = source->Category(id)) {
+            box->SetLabel(wxControl::EscapeMnemonics(wxString::FromUTF8(category->name)));
+            box->SetValue(category->bSelected);
+            box->Enable(bChecked);
+            box->Show();
+        } else if (id > 4) {
+            box->Hide();
+        } else {
+            box->SetLabel(m_szDefaultCategory[id - 1]);
+            box->SetValue(false);
+            box->Disable();
+            box->Show();
         }
     }
-    Release();
-    return selected;
+    return source->SelectedCount();
 }
 
 void CSourcesPropPage::OnRowSelected(wxListEvent& event) {
@@ -203,17 +165,8 @@ void CSourcesPropPage::OnRowCheckChanged(long row, bool bChecked) {
     if ((state != 0) == bChecked) return;
     state = bChecked ? 1 : 0;
     SelectRow(row);
-    Hold();
     const std::string name = RowName(row);
-    bool bFound = false;
-    {
-        CSourceCatalogue& catalogue = m_core.Catalogue();
-        CRecursiveLockGuard guard(catalogue);
-        if (CNewsSource* source = catalogue.FindSource(name)) {
-            source->SetEnabled(bChecked ? 1 : 0);
-            bFound = true;
-        }
-    }
+    const bool bFound = m_core.Config().SetSourceActive(name, bChecked);
     m_nEmptySourceItem = bChecked ? row : -1;
     UpdateCount(false);
     if (m_bIgnoreItemChange == 1) {
@@ -221,85 +174,46 @@ void CSourcesPropPage::OnRowCheckChanged(long row, bool bChecked) {
     } else if (ShowCategories(row) == 0 && bChecked && bFound) {
         m_strEmptySource = name;
     }
-    SaveCatalogue();
-    Release();
 }
 
 void CSourcesPropPage::OnCategoryClicked(wxCommandEvent&) {
     const long row = SelectedRow();
     if (row < 0) return;
-    Hold();
-    int selected = 0;
-    bool bFound = false;
-    {
-        CSourceCatalogue& catalogue = m_core.Catalogue();
-        CRecursiveLockGuard guard(catalogue);
-        CNewsSource* source = catalogue.FindSource(RowName(row));
-        if (source) {
-            bFound = true;
-            for (int id = 1; id <= MAX_CATEGORY_ID; ++id) {
-                if (!source->GetCategory(id)) continue;
-                const bool bOn = m_boxes[static_cast<std::size_t>(id - 1)]->GetValue();
-                source->SetSelected(id, bOn ? 1 : 0);
-                selected += bOn;
-            }
-            if (selected == 0) {
-                source->SetEnabled(0);
-            } else {
-                m_strEmptySource.clear();
-                m_nEmptySourceItem = -1;
-                if (selected == 1) source->SetEnabled(1);
-            }
+    std::vector<int> selectedIds;
+    for (int id = 1; id <= static_cast<int>(m_boxes.size()); ++id)
+        if (m_boxes[static_cast<std::size_t>(id - 1)]->GetValue()) selectedIds.push_back(id);
+    if (const std::optional<CatalogueSource> source = m_core.Config().SelectCategories(RowName(row), selectedIds)) {
+        const int selected = source->SelectedCount();
+        if (selected > 0) {
+            m_strEmptySource.clear();
+            m_nEmptySourceItem = -1;
         }
-    }
-    if (bFound) {
         if (selected == 0) SetRowCheckQuietly(row, false);
         if (selected == 1) SetRowCheckQuietly(row, true);
-        SaveCatalogue();
     }
-    Release();
     UpdateCount(false);
 }
 
 void CSourcesPropPage::SetAllCategories(int value) {
     const long row = SelectedRow();
     if (row < 0) return;
-    Hold();
-    bool bFound = false;
-    bool bActiveMatches = false;
-    {
-        CSourceCatalogue& catalogue = m_core.Catalogue();
-        CRecursiveLockGuard guard(catalogue);
-        CNewsSource* source = catalogue.FindSource(RowName(row));
-        if (source) {
-            bFound = true;
-            for (int id = 1; id <= MAX_CATEGORY_ID; ++id) {
-                wxCheckBox* box = m_boxes[static_cast<std::size_t>(id - 1)];
-                if (source->GetCategory(id)) {
-                    source->SetSelected(id, value);
-                    box->SetValue(value != 0);
-                    if (value) box->Enable();
-                } else {
-                    box->SetValue(false);
-                }
-            }
-            bActiveMatches = (source->GetEnabled() != 0) == (value != 0);
-            // The row already shows the wanted state: the flag follows it here.
-            if (!bActiveMatches && (m_rowChecked[static_cast<std::size_t>(row)] != 0) == (value != 0)) {
-                source->SetEnabled(value);
-                bActiveMatches = true;
-            }
-        }
-    }
-    if (bFound) {
-        if (bActiveMatches) {
-            SaveCatalogue();
-            UpdateCount(false);
+    const std::optional<CatalogueSource> before = m_core.Config().Source(RowName(row));
+    const std::optional<CatalogueSource> source = m_core.Config().SelectAllCategories(RowName(row), value != 0);
+    if (!before || !source) return;
+    for (int id = 1; id <= static_cast<int>(m_boxes.size()); ++id) {
+        wxCheckBox* box = m_boxes[static_cast<std::size_t>(id - 1)];
+        if (source->Category(id)) {
+            box->SetValue(value != 0);
+            if (value) box->Enable();
         } else {
-            SetRowCheckQuietly(row, value != 0);
+            box->SetValue(false);
         }
     }
-    Release();
+    // A row that shows another state than wanted follows, as a click on it would.
+    if (before->bActive == (value != 0) || (m_rowChecked[static_cast<std::size_t>(row)] != 0) == (value != 0))
+        UpdateCount(false);
+    else
+        SetRowCheckQuietly(row, value != 0);
 }
 
 void CSourcesPropPage::OnSelectAll(wxCommandEvent&) { SetAllCategories(1); }
@@ -315,12 +229,7 @@ void CSourcesPropPage::EmptySourceWarning(bool bFinal, long rowMovingTo) {
         warning.ShowModal();
     }
     m_strEmptySource.clear();
-    {
-        CSourceCatalogue& catalogue = m_core.Catalogue();
-        CRecursiveLockGuard guard(catalogue);
-        if (CNewsSource* source = catalogue.FindSource(name)) source->SetEnabled(0);
-    }
-    SaveCatalogue();
+    m_core.Config().SetSourceActive(name, false);
     m_nEmptySourceItem = -1;
     const long row = FindRow(name);
     if (row >= 0 && m_rowChecked[static_cast<std::size_t>(row)] != 0) m_listSources->CheckItem(row, false);
@@ -344,24 +253,21 @@ void CSourcesPropPage::OnCustomUrl(wxCommandEvent&) {
 void CSourcesPropPage::OnUpdateSources(wxCommandEvent&) {
     m_timer.Stop();
     m_btnUpdate->Disable();
-    CSourceUpdate update(m_core.Catalogue());
-    update.SetHost(ReadUpdateHost(m_core.GetRegistryFile()));
-    update.SetStarterFile(ResourceDir() + "sources/starter_update.txt");
-    update.SetProxy(ReadProxySettings(m_core.Settings()));
+    std::unique_ptr<CSourceUpdate> update =
+        m_core.Config().NewSourceUpdate(ResourceDir() + "sources/starter_update.txt");
     {
-        CUpdateProgressDlg progress(this, update);
+        CUpdateProgressDlg progress(this, *update);
         progress.ShowModal();
     }
     FillList();
-    // A user who stopped scanning keeps it stopped.
-    if (CNewsWatch* watch = m_core.Scanner(); watch && m_core.g_bEnabled) watch->Activate();
-    m_btnUpdate->Enable(m_core.g_bScanning != 1);
+    m_core.Config().SourceUpdateFinished();
+    m_btnUpdate->Enable(!m_core.IsScanning());
     m_timer.Start(kUpdateButtonPeriodMs);
     SelectRow(0);
     ShowCategories(0);
 }
 
-void CSourcesPropPage::OnTimer(wxTimerEvent&) { m_btnUpdate->Enable(m_core.g_bScanning != 1); }
+void CSourcesPropPage::OnTimer(wxTimerEvent&) { m_btnUpdate->Enable(!m_core.IsScanning()); }
 
 void CSourcesPropPage::OnBookPageChanged(wxBookCtrlEvent& event) {
     event.Skip();

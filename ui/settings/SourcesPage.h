@@ -16,7 +16,6 @@
 #include <wx/timer.h>
 
 class CAppCore;
-class CNewsSource;
 class wxBookCtrlEvent;
 class wxButton;
 class wxCheckBox;
@@ -46,12 +45,6 @@ private:
     long FindRow(const std::string& name) const;
     // Checks or unchecks a row as the page itself, when it differs.
     void SetRowCheckQuietly(long row, bool bChecked);
-    void SaveCatalogue();
-
-    // Holds and releases the scanning thread; nested holds release at the
-    // outermost Release.
-    void Hold();
-    void Release();
 
     void OnRowSelected(wxListEvent& event);
     void OnRowChecked(wxListEvent& event);
@@ -79,6 +72,5 @@ private:
     static const char* const m_szDefaultCategory[4];
     // The check state of each row as the page last saw it.
     std::vector<char> m_rowChecked;
-    int m_nHoldDepth = 0;
     bool m_bFilling = false;  // FillList checks rows: not a change of the user
 };

@@ -14,13 +14,9 @@
 #include <thread>
 #include <vector>
 
-class CStoryArchive;
+#include "app/SettingsTypes.h"
 
-struct KeywordPreviewResult {
-    std::string keywordText;             // the group the result is for
-    int count = 0;                       // stories it would have matched
-    std::vector<std::string> headlines;  // the newest few of them
-};
+class CStoryArchive;
 
 // A story as the preview needs it: headline, case-folded texts, time found.
 struct PreviewStory {

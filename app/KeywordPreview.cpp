@@ -1,4 +1,4 @@
-#include "ui/settings/KeywordPreview.h"
+#include "app/KeywordPreview.h"
 
 #include <algorithm>
 #include <set>
