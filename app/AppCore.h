@@ -16,6 +16,9 @@
 #include <vector>
 
 #include "app/SourceHealth.h"
+#include "app/StoryDesk.h"
+#include "app/StoryTypes.h"
+#include "common/Diagnostics.h"
 #include "engine/PageOutcome.h"
 #include "config/NewsSettings.h"
 #include "platform/FolderLock.h"
@@ -25,6 +28,7 @@
 
 class CMessageBoxSink;
 class CMessageTarget;
+class CNewStoryTracker;
 class CNewsWatch;
 
 // Registry keys of the current and of the two older installations.
@@ -32,7 +36,7 @@ extern const char* const REGISTRY_KEY_CURRENT;
 extern const char* const REGISTRY_KEY_OLDER_J;
 extern const char* const REGISTRY_KEY_OLDER_I;
 
-class CAppCore : private CPageOutcomeSink {
+class CAppCore : private CPageOutcomeSink, private CDiagnosticSink {
 public:
     // Timer periods of the main window's timed duties.
     static constexpr int WATCHDOG_PERIOD_MS = 10000;
@@ -107,19 +111,56 @@ public:
     // The pages a scan reads: the selected categories of the enabled news
     // sources in catalogue order, then the enabled custom URLs.
     std::vector<std::string> ConfiguredPages();
-    // The pages whose read failed since the last call (any thread).
-    std::vector<PageHealth> TakeRecentFailures();
     // Null until CreateScanner.
     CNewsWatch* Scanner() { return m_pWatch.get(); }
     CMessageBoxSink& Messages() { return m_messages; }
 
-    // State shared by the main window, the tray icon and the property sheet
-    // (user-interface thread), except g_bFirstScanStarted, which the
-    // scanning thread sets when its first scan pass begins.
+    // The stories, as values, and the commands on them.
+    CStoryDesk& Stories() { return m_stories; }
+
+    // ---- Scan control (user-interface thread).
+    // Scanning switched on and every page read at once.
+    void ScanNow();
+    void SetEnabled(bool bEnabled);
+    bool IsEnabled() const { return g_bEnabled != 0; }
+    // One forced scan on the calling thread, the scanning thread not
+    // running (--scan-once): every configured page at once.
+    void RunForcedScan();
+    // Switches scanning off for now, aborting the page request in progress.
+    void StopScanning();
+    // After StopScanning, once the pass has ended: the pages left are
+    // dropped and scanning goes on. False, doing nothing, while the pass
+    // still runs.
+    bool ResumeScanning();
+    // Between the scanning thread's WM_SCAN_STARTED and WM_SCAN_FINISHED.
+    bool IsScanning() const { return g_bScanning != 0; }
+    // Whether the first scan pass of the run has begun (any thread).
+    bool FirstScanStarted() const { return g_bFirstScanStarted.load() != 0; }
+    // New stories the user has not looked at yet.
+    bool NewStoriesPending() const { return m_bNewStoriesPending; }
+    void SetNewStoriesPending(bool bPending) { m_bNewStoriesPending = bPending; }
+
+    // ---- News. The scanning thread wakes the front end with its window
+    // messages; the front end hands each of them to OnWakeUp first (on its
+    // own thread) and then takes what is new with TakeNews.
+    // WM_SCAN_STARTED and WM_SCAN_FINISHED keep IsScanning; at the end of a
+    // pass that had WM_NEW_STORIES its new stories go into the news.
+    void OnWakeUp(unsigned message);
+    // Everything new since the last call, once (any thread).
+    CoreNews TakeNews();
+    // A story that became new goes into the news (any thread).
+    void QueueNewStory(StoryItem story);
+    // The stories new at start-up were announced by an earlier run: they
+    // never reach the news. Call after LoadData.
+    void ForgetEarlierNewStories();
+    // Problems with files (the libraries' diagnostics) go into the news,
+    // each waking target with WM_PROBLEM_NEWS; null stops that.
+    void CollectProblems(CMessageTarget* pWake);
+
+    // Still set directly by the settings pages; the accessors above are the
+    // way in.
     int g_bScanning = 0;
-    int g_bNewStoriesPending = 0;
     int g_bEnabled = 1;
-    std::string g_strTrayTip;
     std::atomic<int> g_bFirstScanStarted{0};
 
 private:
@@ -131,14 +172,20 @@ private:
     CStoryPages m_storyPages{m_catalogue};
     CStoryArchive m_archive;
     CSourceHealth m_health;
-    std::mutex m_failuresMutex;
-    std::vector<PageHealth> m_recentFailures;
     std::unique_ptr<CNewsWatch> m_pWatch;
     bool m_bThreadStarted = false;
     bool m_bNetworkStarted = false;
     void RemoveStaleTemporaryFiles();
     // The scanning thread's report of one page: kept as the page's health.
     void OnPageOutcome(const PageOutcome& outcome) override;
+    void OnDiagnostic(const Diagnostic& d) override;
+    CStoryDesk m_stories{m_archive, m_catalogue, m_settings, m_storyPages};
+    bool m_bNewStoriesPending = false;
+    bool m_bPassHasNewStories = false;
+    std::unique_ptr<CNewStoryTracker> m_pNewStories;
+    std::mutex m_newsMutex;
+    CoreNews m_news;
+    CMessageTarget* m_pProblemWake = nullptr;
 
     CFolderLock m_folderLock;
     CMessageTarget* m_pStoryList = nullptr;
