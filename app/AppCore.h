@@ -157,8 +157,8 @@ public:
     // each waking target with WM_PROBLEM_NEWS; null stops that.
     void CollectProblems(CMessageTarget* pWake);
 
-    // Still set directly by the settings pages; the accessors above are the
-    // way in.
+    // Still read directly by the settings pages; the accessors above are
+    // the way in.
     int g_bScanning = 0;
     int g_bEnabled = 1;
     std::atomic<int> g_bFirstScanStarted{0};

@@ -115,6 +115,10 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
         if (m_bStoriesFound) {
             NotifyNewStories(false);
             m_bStoriesFound = false;
+        } else {
+            // The pass's failed reads: the source status window shows them
+            // from the pages' health.
+            TakeNews();
         }
         break;
     case WM_SHOW_STORIES:
