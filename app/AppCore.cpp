@@ -8,8 +8,10 @@
 
 #include "app/FetchWatchdog.h"
 #include "app/HomeFolder.h"
+#include "app/NewStoryTracker.h"
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
+#include "common/Messages.h"
 #include "common/StringTable.h"
 #include "config/NewsSource.h"
 #include "engine/NewsWatch.h"
@@ -29,11 +31,14 @@ constexpr std::size_t kInstallDirMax = 599;  // the value is read into 600 bytes
 }  // namespace
 
 CAppCore::CAppCore(CMessageBoxSink& messages)
-    : m_messages(messages), m_clock([] { return std::time(nullptr); }) {
+    : m_messages(messages),
+      m_pNewStories(std::make_unique<CNewStoryTracker>(m_archive)),
+      m_clock([] { return std::time(nullptr); }) {
     m_settings.SetMessageSink(&messages);
 }
 
 CAppCore::~CAppCore() {
+    CollectProblems(nullptr);
     Stop();
     m_pWatch.reset();
     if (m_bNetworkStarted) StopNetworkLibrary();
@@ -179,7 +184,7 @@ bool CAppCore::StartNetwork() {
 
 void CAppCore::CreateScanner(CMessageTarget& mainWindow) {
     m_pWatch = std::make_unique<CNewsWatch>(m_settings, m_catalogue, m_archive, mainWindow);
-    m_pWatch->SetFirstScanStartedFlag(&g_bFirstScanStarted);
+    m_pWatch->SetFirstScanStartedFlag(&m_bFirstScanStarted);
     m_pWatch->SetOutcomeSink(this);
 }
 
@@ -196,13 +201,87 @@ void CAppCore::OnPageOutcome(const PageOutcome& outcome) {
     health.bOk = health.failure.empty();
     m_health.Record(health);
     if (health.bOk) return;
-    std::lock_guard<std::mutex> lock(m_failuresMutex);
-    m_recentFailures.push_back(std::move(health));
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    m_news.failedPages.push_back(std::move(health));
 }
 
-std::vector<PageHealth> CAppCore::TakeRecentFailures() {
-    std::lock_guard<std::mutex> lock(m_failuresMutex);
-    return std::exchange(m_recentFailures, {});
+void CAppCore::OnDiagnostic(const Diagnostic& d) {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    m_news.problems.push_back({DiagnosticKindText(d.kind), d.subject, d.detail});
+    if (m_pProblemWake) m_pProblemWake->Post(WM_PROBLEM_NEWS, 0, 0);
+}
+
+void CAppCore::CollectProblems(CMessageTarget* pWake) {
+    {
+        std::lock_guard<std::mutex> lock(m_newsMutex);
+        if (pWake == m_pProblemWake) return;
+        m_pProblemWake = pWake;
+    }
+    SetDiagnosticSink(pWake ? this : nullptr);
+}
+
+void CAppCore::ForgetEarlierNewStories() { m_pNewStories->MarkCurrentAsKnown(); }
+
+void CAppCore::QueueNewStory(StoryItem story) {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    m_news.stories.push_back(std::move(story));
+}
+
+void CAppCore::OnWakeUp(unsigned message) {
+    switch (message) {
+    case WM_SCAN_STARTED:
+        m_bScanning = 1;
+        break;
+    case WM_NEW_STORIES:
+        m_bPassHasNewStories = true;
+        break;
+    case WM_SCAN_FINISHED:
+        m_bScanning = 0;
+        if (!m_bPassHasNewStories) break;
+        m_bPassHasNewStories = false;
+        for (const auto& [story, key] : m_pNewStories->TakeNewStories()) QueueNewStory(m_stories.ItemOf(story, key));
+        break;
+    default:
+        break;
+    }
+}
+
+CoreNews CAppCore::TakeNews() {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    return std::exchange(m_news, {});
+}
+
+void CAppCore::ScanNow() {
+    m_bEnabled = 1;
+    if (!m_pWatch) return;
+    m_pWatch->Activate();
+    m_pWatch->TriggerScan();
+}
+
+void CAppCore::SetEnabled(bool bEnabled) {
+    m_bEnabled = bEnabled ? 1 : 0;
+    if (!m_pWatch) return;
+    if (bEnabled) m_pWatch->Activate();
+    else m_pWatch->Deactivate();
+}
+
+void CAppCore::RunForcedScan() {
+    if (!m_pWatch) return;
+    m_pWatch->LoadStartSettings();
+    m_pWatch->RunForcedScan();
+}
+
+void CAppCore::StopScanning() {
+    if (m_pWatch) m_pWatch->Deactivate();
+}
+
+bool CAppCore::ResumeScanning() {
+    if (m_bScanning == 1) return false;
+    if (m_pWatch) {
+        m_pWatch->ClearPendingWork();
+        m_pWatch->Activate();
+    }
+    return true;
 }
 
 bool CAppCore::StartScanningThread() {
@@ -224,7 +303,7 @@ void CAppCore::Stop() {
     }
 }
 
-void CAppCore::ScanNow() {
+void CAppCore::RequestScan() {
     if (m_pWatch) m_pWatch->TriggerScan();
 }
 

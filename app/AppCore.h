@@ -17,6 +17,9 @@
 
 #include "app/SettingsDesk.h"
 #include "app/SourceHealth.h"
+#include "app/StoryDesk.h"
+#include "app/StoryTypes.h"
+#include "common/Diagnostics.h"
 #include "engine/PageOutcome.h"
 #include "config/NewsSettings.h"
 #include "platform/FolderLock.h"
@@ -26,6 +29,7 @@
 
 class CMessageBoxSink;
 class CMessageTarget;
+class CNewStoryTracker;
 class CNewsWatch;
 
 // Registry keys of the current and of the two older installations.
@@ -33,7 +37,7 @@ extern const char* const REGISTRY_KEY_CURRENT;
 extern const char* const REGISTRY_KEY_OLDER_J;
 extern const char* const REGISTRY_KEY_OLDER_I;
 
-class CAppCore : private CPageOutcomeSink {
+class CAppCore : private CPageOutcomeSink, private CDiagnosticSink {
 public:
     // Timer periods of the main window's timed duties.
     static constexpr int WATCHDOG_PERIOD_MS = 10000;
@@ -108,31 +112,68 @@ public:
     // The pages a scan reads: the selected categories of the enabled news
     // sources in catalogue order, then the enabled custom URLs.
     std::vector<std::string> ConfiguredPages();
-    // The pages whose read failed since the last call (any thread).
-    std::vector<PageHealth> TakeRecentFailures();
     // Null until CreateScanner.
     CNewsWatch* Scanner() { return m_pWatch.get(); }
     CMessageBoxSink& Messages() { return m_messages; }
 
-    // The door for the configuration: settings, catalogue, custom URLs and
-    // the pages' outcomes as values.
+    // The stories, as values, and the commands on them.
+    CStoryDesk& Stories() { return m_stories; }
+    // The configuration: settings, catalogue, custom URLs and the pages'
+    // outcomes, as values.
     CSettingsDesk& Config() { return m_config; }
-    // Scan control as the configuration pages need it.
-    void ScanNow();
-    bool IsEnabled() const { return g_bEnabled != 0; }
-    bool IsScanning() const { return g_bScanning == 1; }
-    bool FirstScanStarted() const { return g_bFirstScanStarted.load() != 0; }
 
-    // State shared by the main window, the tray icon and the property sheet
-    // (user-interface thread), except g_bFirstScanStarted, which the
-    // scanning thread sets when its first scan pass begins.
-    int g_bScanning = 0;
-    int g_bNewStoriesPending = 0;
-    int g_bEnabled = 1;
-    std::string g_strTrayTip;
-    std::atomic<int> g_bFirstScanStarted{0};
+    // ---- Scan control (user-interface thread).
+    // Scanning switched on and every page read at once.
+    void ScanNow();
+    // Every page read at once, without switching scanning on (the first
+    // scan of a folder the user has just set up).
+    void RequestScan();
+    void SetEnabled(bool bEnabled);
+    bool IsEnabled() const { return m_bEnabled != 0; }
+    // One forced scan on the calling thread, the scanning thread not
+    // running (--scan-once): every configured page at once.
+    void RunForcedScan();
+    // Switches scanning off for now, aborting the page request in progress.
+    void StopScanning();
+    // After StopScanning, once the pass has ended: the pages left are
+    // dropped and scanning goes on. False, doing nothing, while the pass
+    // still runs.
+    bool ResumeScanning();
+    // Between the scanning thread's WM_SCAN_STARTED and WM_SCAN_FINISHED.
+    bool IsScanning() const { return m_bScanning != 0; }
+    // Whether the first scan pass of the run has begun (any thread).
+    bool FirstScanStarted() const { return m_bFirstScanStarted.load() != 0; }
+    // New stories the user has not looked at yet.
+    bool NewStoriesPending() const { return m_bNewStoriesPending; }
+    void SetNewStoriesPending(bool bPending) { m_bNewStoriesPending = bPending; }
+
+    // ---- News. The scanning thread wakes the front end with its window
+    // messages; the front end hands each of them to OnWakeUp first (on its
+    // own thread) and then takes what is new with TakeNews.
+    // WM_SCAN_STARTED and WM_SCAN_FINISHED keep IsScanning; at the end of a
+    // pass that had WM_NEW_STORIES its new stories go into the news.
+    void OnWakeUp(unsigned message);
+    // Everything new since the last call, once (any thread).
+    CoreNews TakeNews();
+    // A story that became new goes into the news (any thread).
+    void QueueNewStory(StoryItem story);
+    // The stories new at start-up were announced by an earlier run: they
+    // never reach the news. Call after LoadData.
+    void ForgetEarlierNewStories();
+    // Problems with files (the libraries' diagnostics) go into the news,
+    // each waking target with WM_PROBLEM_NEWS; null stops that.
+    void CollectProblems(CMessageTarget* pWake);
+
+    // What the scanning thread does when the run's first pass begins; for
+    // window tests that need a run past its first scan.
+    void MarkFirstScanStarted() { m_bFirstScanStarted = 1; }
 
 private:
+    // Scanning on or off and between a pass's start and end (user-interface
+    // thread); the first pass of the run has begun (set by the scanning thread).
+    int m_bScanning = 0;
+    int m_bEnabled = 1;
+    std::atomic<int> m_bFirstScanStarted{0};
     CMessageBoxSink& m_messages;
     std::string m_strAppDir;
     std::string m_strRegistryFile;
@@ -141,14 +182,20 @@ private:
     CStoryPages m_storyPages{m_catalogue};
     CStoryArchive m_archive;
     CSourceHealth m_health;
-    std::mutex m_failuresMutex;
-    std::vector<PageHealth> m_recentFailures;
     std::unique_ptr<CNewsWatch> m_pWatch;
     bool m_bThreadStarted = false;
     bool m_bNetworkStarted = false;
     void RemoveStaleTemporaryFiles();
     // The scanning thread's report of one page: kept as the page's health.
     void OnPageOutcome(const PageOutcome& outcome) override;
+    void OnDiagnostic(const Diagnostic& d) override;
+    CStoryDesk m_stories{m_archive, m_catalogue, m_settings, m_storyPages};
+    bool m_bNewStoriesPending = false;
+    bool m_bPassHasNewStories = false;
+    std::unique_ptr<CNewStoryTracker> m_pNewStories;
+    std::mutex m_newsMutex;
+    CoreNews m_news;
+    CMessageTarget* m_pProblemWake = nullptr;
 
     CFolderLock m_folderLock;
     CMessageTarget* m_pStoryList = nullptr;

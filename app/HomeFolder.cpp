@@ -8,6 +8,9 @@
 
 #include "common/FileUtil.h"
 #include "config/NewsSettings.h"
+#include "platform/Registry.h"
+
+std::string RegistryFile() { return CRegistry::DefaultFile(); }
 
 namespace fs = std::filesystem;
 

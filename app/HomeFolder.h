@@ -14,6 +14,8 @@ std::string ExplicitHomeFolder(const std::string& homeOption);
 std::string DefaultHomeFolder();
 // ExplicitHomeFolder, else DefaultHomeFolder.
 std::string ResolveHomeFolder(const std::string& homeOption);
+// The registry stand-in's file of this user; "" when it cannot be formed.
+std::string RegistryFile();
 
 class CHomeFolder {
 public:

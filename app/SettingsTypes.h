@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/FileProblem.h"
+
 // How pages are searched: headlines only, articles whose headline has a
 // keyword, or every article.
 enum class ScanMode { QuickScan = 0, Standard = 1, Extensive = 2 };
@@ -93,13 +95,6 @@ struct CatalogueSource {
 struct CustomUrlRow {
     std::string url;
     bool bEnabled = true;
-};
-
-// A problem with a file met in this run (a failed save, a damaged file).
-struct FileProblem {
-    std::string kind;
-    std::string subject;
-    std::string detail;
 };
 
 // What the keyword preview found for one group.

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "app/HomeFolder.h"
-#include "platform/Registry.h"
 
 int CStderrMessages::ShowMessage(int, const char* text) {
     std::fprintf(stderr, "skimbolt: %s\n", text);
@@ -16,7 +15,7 @@ void CStderrDiagnostics::OnDiagnostic(const Diagnostic& d) {
 
 bool StartHeadlessCore(CAppCore& core, const std::string& homeOption, bool bLock) {
     const std::string explicitHome = ExplicitHomeFolder(homeOption);
-    const std::string registry = CRegistry::DefaultFile();
+    const std::string registry = RegistryFile();
     if (explicitHome.empty() && (registry.empty() || DefaultHomeFolder().empty())) {
         std::fputs("skimbolt: no application folder: give --home DIR or set SKIMBOLT_HOME\n", stderr);
         return false;

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "app/AppCore.h"
-#include "common/Diagnostics.h"
-#include "common/MessageTarget.h"
+#include "app/Messages.h"
 
 // Message boxes of a run without windows: one line on standard error each.
 class CStderrMessages : public CMessageBoxSink {

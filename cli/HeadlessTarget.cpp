@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Messages.h"
+#include "app/AppCore.h"
 
 void CHeadlessTarget::Post(unsigned message, std::uintptr_t, std::intptr_t lParam) {
     {
@@ -59,25 +59,24 @@ void CHeadlessTarget::PrintLine(const std::string& line) {
     std::fflush(m_out);
 }
 
+std::string PageFailedLine(const PageHealth& page) {
+    return "page failed: " + OutputField(page.url) + ": " + page.Outcome();
+}
+
 void CHeadlessTarget::Handle(const Message& m) {
+    m_core.OnWakeUp(m.message);
     switch (m.message) {
     case WM_SCAN_STARTED:
         PrintLine(m.lParam == 1 ? "scan started" : "scan started: next page");
         break;
-    case WM_NEW_STORIES:
-        // Announced once per pass, when the pass ends.
-        m_bNewStories = true;
-        break;
     case WM_SCAN_FINISHED: {
+        // New stories are announced once per pass, when the pass ends.
         PrintLine("scan finished");
-        if (m_failureLines)
-            for (const std::string& line : m_failureLines()) PrintLine(line);
-        if (!m_bNewStories) break;
-        m_bNewStories = false;
-        const std::vector<CStory> stories = m_tracker.TakeNewStories();
-        if (stories.empty()) break;
-        PrintLine("new stories: " + std::to_string(stories.size()));
-        for (const CStory& story : stories) PrintLine("  " + m_tracker.FormatStory(story));
+        const CoreNews news = m_core.TakeNews();
+        for (const PageHealth& page : news.failedPages) PrintLine(PageFailedLine(page));
+        if (news.stories.empty()) break;
+        PrintLine("new stories: " + std::to_string(news.stories.size()));
+        for (const StoryItem& story : news.stories) PrintLine("  " + FormatStoryLine(story));
         break;
     }
     case WM_NEED_SETUP:

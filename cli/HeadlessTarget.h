@@ -1,7 +1,8 @@
 // CHeadlessTarget: the main window of a headless run. The scanning thread
 // posts and sends its notifications here; the main thread takes them from
-// a queue in order and prints one line for each (scan started, scan
-// finished, new stories with one line per story, setup needed).
+// a queue in order, hands each to the core and prints one line for each
+// (scan started, scan finished followed by the core's news: failed pages and
+// new stories with one line per story, setup needed).
 #pragma once
 
 #include <chrono>
@@ -14,15 +15,17 @@
 #include <vector>
 #include <mutex>
 
-#include "app/NewStoryTracker.h"
-#include "common/MessageTarget.h"
+#include "app/Messages.h"
+#include "app/SourceHealth.h"
+
+class CAppCore;
+
+// "page failed: URL: reason".
+std::string PageFailedLine(const PageHealth& page);
 
 class CHeadlessTarget : public CMessageTarget {
 public:
-    CHeadlessTarget(std::FILE* out, CNewStoryTracker& tracker) : m_out(out), m_tracker(tracker) {}
-
-    // Lines printed after each pass: the pages whose read failed.
-    void SetFailureLines(std::function<std::vector<std::string>()> lines) { m_failureLines = std::move(lines); }
+    CHeadlessTarget(std::FILE* out, CAppCore& core) : m_out(out), m_core(core) {}
 
     // Any thread. Send waits until the main thread has handled the message,
     // or returns 0 at once once the target is closed.
@@ -46,9 +49,7 @@ private:
     void PrintLine(const std::string& line);
 
     std::FILE* m_out;
-    CNewStoryTracker& m_tracker;
-    std::function<std::vector<std::string>()> m_failureLines;
-    bool m_bNewStories = false;  // main thread only
+    CAppCore& m_core;
 
     std::mutex m_mutex;
     std::condition_variable m_cv;

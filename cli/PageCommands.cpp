@@ -15,7 +15,7 @@
 #include "app/FetchWatchdog.h"
 #include "app/HomeFolder.h"
 #include "cli/CommandRunners.h"
-#include "app/NewStoryTracker.h"
+#include "app/StoryTypes.h"
 #include "common/FileUtil.h"
 #include "common/PrintableText.h"
 #include "common/MessageTarget.h"

@@ -9,31 +9,27 @@
 #include <vector>
 
 #include "app/DutyTimer.h"
+#include "app/Messages.h"
 #include "cli/CommandRunners.h"
 #include "cli/HeadlessCore.h"
 #include "cli/HeadlessTarget.h"
-#include "app/NewStoryTracker.h"
-#include "common/Messages.h"
-#include "common/MessageTarget.h"
-#include "engine/NewsWatch.h"
 
 namespace {
 
-// The main window of --scan-once: remembers the set-up request, if any.
+// The main window of --scan-once, on the scan's own thread: hands the
+// scanning thread's messages to the core and remembers the set-up request,
+// if any.
 class CScanOnceTarget : public CMessageTarget {
 public:
-    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
+    explicit CScanOnceTarget(CAppCore& core) : m_core(core) {}
+    void Post(unsigned message, std::uintptr_t, std::intptr_t) override { m_core.OnWakeUp(message); }
     std::intptr_t Send(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
         if (message == WM_NEED_SETUP) m_nSetup = static_cast<int>(lParam);
         return 0;
     }
+    CAppCore& m_core;
     int m_nSetup = -1;
 };
-
-// "page failed: URL: reason".
-std::string PageFailedLine(const PageHealth& page) {
-    return "page failed: " + OutputField(page.url) + ": " + page.Outcome();
-}
 
 const char* SetupText(int lParam) {
     switch (lParam) {
@@ -86,24 +82,23 @@ int RunScanOnce(const std::string& homeOption) {
     CAppCore core(messages);
     if (!StartHeadlessCore(core, homeOption, true)) return EXIT_FAILED;
 
-    CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
-    tracker.MarkCurrentAsKnown();
-    CScanOnceTarget target;
+    core.ForgetEarlierNewStories();
+    CScanOnceTarget target(core);
     core.CreateScanner(target);
     {
         CDutyTimer timer({{CAppCore::WATCHDOG_PERIOD_MS, [&core] { core.OnFetchWatchdog(); }}});
         timer.Start();
-        core.Scanner()->LoadStartSettings();
-        core.Scanner()->RunForcedScan();
+        core.RunForcedScan();
     }
-    for (const PageHealth& page : core.TakeRecentFailures())
+    const CoreNews news = core.TakeNews();
+    for (const PageHealth& page : news.failedPages)
         std::fprintf(stderr, "skimbolt: %s\n", PageFailedLine(page).c_str());
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
                      core.GetAppDir().c_str());
         return EXIT_FAILED;
     }
-    for (const CStory& story : tracker.TakeNewStories()) std::printf("%s\n", tracker.FormatStory(story).c_str());
+    for (const StoryItem& story : news.stories) std::printf("%s\n", FormatStoryLine(story).c_str());
     std::fflush(stdout);
     return EXIT_OK;
 }
@@ -114,15 +109,8 @@ int RunHeadless(const std::string& homeOption) {
     CAppCore core(messages);
     if (!StartHeadlessCore(core, homeOption, true)) return EXIT_FAILED;
 
-    CNewStoryTracker tracker(core.Archive(), &core.Catalogue());
-    tracker.MarkCurrentAsKnown();
-    CHeadlessTarget target(stdout, tracker);
-    target.SetFailureLines([&core] {
-        std::vector<std::string> lines;
-        for (const PageHealth& page : core.TakeRecentFailures())
-            lines.push_back(PageFailedLine(page));
-        return lines;
-    });
+    core.ForgetEarlierNewStories();
+    CHeadlessTarget target(stdout, core);
     CStopSignals signals;
     core.CreateScanner(target);
     if (!core.StartScanningThread()) return EXIT_FAILED;
@@ -137,7 +125,7 @@ int RunHeadless(const std::string& homeOption) {
     // As at the desktop program's exit: stop scanning (aborting a fetch),
     // let a set-up request go unanswered, and wait for the thread.
     timer.Stop();
-    core.Scanner()->Deactivate();
+    core.StopScanning();
     target.Close();
     core.Stop();
     target.Pump(std::chrono::milliseconds(0));

@@ -6,14 +6,12 @@
 #include "app/HomeFolder.h"
 #include "cli/CommandRunners.h"
 #include "cli/HeadlessCore.h"
-#include "app/NewStoryTracker.h"
-#include "platform/Registry.h"
 
 int RunStatus(const std::string& homeOption) {
     CStderrDiagnostics diagnostics;
     CStderrMessages messages;
     CAppCore core(messages);
-    if (!core.FindApplicationFolder(ExplicitHomeFolder(homeOption), CRegistry::DefaultFile())) return EXIT_FAILED;
+    if (!core.FindApplicationFolder(ExplicitHomeFolder(homeOption), RegistryFile())) return EXIT_FAILED;
     core.LoadForReading();
     const std::vector<std::string> pages = core.ConfiguredPages();
     if (pages.empty()) {

@@ -12,6 +12,7 @@ constexpr unsigned WM_SCAN_STARTED = WM_USER + 10;    // lParam 1: cycle start, 
 constexpr unsigned WM_SCAN_FINISHED = WM_USER + 11;   // after every pass
 constexpr unsigned WM_SHOW_STORIES = WM_USER + 12;    // tray double-click with stories pending
 constexpr unsigned WM_NEED_SETUP = WM_USER + 13;      // sent: 0 nothing, 1 no keywords, 2 no pages
+constexpr unsigned WM_PROBLEM_NEWS = WM_USER + 14;    // a problem with a file waits in the core's news
 
 // Timer ids of the main window.
 constexpr unsigned TIMER_FETCH_WATCHDOG = 1;       // every 10 s

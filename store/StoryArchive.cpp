@@ -142,6 +142,8 @@ std::unique_ptr<CStory> CStoryArchive::GetCurrentStory() { return m_pCurrent ? m
 
 int CStoryArchive::GetCurrentState() { return m_pCurrent ? m_pCurrent->GetCurrentState() : -1; }
 
+std::string CStoryArchive::GetCurrentKey() const { return m_pCurrent ? m_pCurrent->GetKey() : std::string(); }
+
 int CStoryArchive::SetCurrentState(int nState) { return m_pCurrent ? m_pCurrent->SetCurrentState(nState) : 0; }
 
 int CStoryArchive::FindNextWithState(int nState) {

@@ -61,6 +61,8 @@ public:
     std::unique_ptr<CStory> GetCurrentStory();
     // -1 without a current story.
     int GetCurrentState();
+    // The source key of the current file; "" without one.
+    std::string GetCurrentKey() const;
     // 1 when the state was changed and saved.
     int SetCurrentState(int nState);
     // Moves to the next story in that state, file after file: 1, or 0 at the

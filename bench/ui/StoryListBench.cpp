@@ -13,10 +13,10 @@
 #include <wx/log.h>
 
 #include "app/AppCore.h"
-#include "common/MessageTarget.h"
+#include "app/Messages.h"
+#include "support/TempDir.h"
 #include "ui/stories/StoryListView.h"
 #include "ui/stories/StoryListWindow.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -37,21 +37,18 @@ void BM_FillStoryList(benchmark::State& state) {
     }
     core.LoadData();
     const auto now = static_cast<std::int32_t>(std::time(nullptr));
-    {
-        CStoryArchiveGuard lock(core.Archive());
-        for (int i = 0; i < stories; ++i) {
-            CStory s;
-            s.SetSource("http://news" + std::to_string(i % 20) + ".example/");
-            // Headlines are told apart by their first six characters, sum and length.
-            char number[16];
-            std::snprintf(number, sizeof number, "%06d", i);
-            s.SetHeadline(std::string(number) + ": council votes to expand transit after long talks");
-            s.SetDescription("City council members voted on the plan late on Tuesday evening.");
-            s.SetUrl("http://news.example/story/" + std::to_string(i));
-            s.SetTimeFound(now - stories + i);
-            s.SetState(1 + i % 4);
-            core.Archive().Add(s, false);
-        }
+    for (int i = 0; i < stories; ++i) {
+        StoryItem s;
+        s.sourceName = "Custom: http://news" + std::to_string(i % 20) + ".example/";
+        // Headlines are told apart by their first six characters, sum and length.
+        char number[16];
+        std::snprintf(number, sizeof number, "%06d", i);
+        s.key = {s.sourceName, std::string(number) + ": council votes to expand transit after long talks"};
+        s.description = "City council members voted on the plan late on Tuesday evening.";
+        s.url = "http://news.example/story/" + std::to_string(i);
+        s.tFound = now - stories + i;
+        s.state = 1 + i % 4;
+        core.Stories().Add(s);
     }
     auto* list = new CStoryListDlg(nullptr, core);
     list->Show();

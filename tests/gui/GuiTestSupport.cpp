@@ -153,7 +153,7 @@ bool ScannerHeld(CAppCore& core) { return core.Scanner() && core.Scanner()->IsHe
 
 bool ScanRequested(CAppCore& core) { return core.Scanner() && core.Scanner()->IsScanRequested(); }
 
-void MarkFirstScanStarted(CAppCore& core) { core.g_bFirstScanStarted = 1; }
+void MarkFirstScanStarted(CAppCore& core) { core.MarkFirstScanStarted(); }
 
 namespace {
 NetworkProbeFunction g_savedProbe;

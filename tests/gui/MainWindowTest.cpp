@@ -20,19 +20,16 @@
 
 #include "GuiTestSupport.h"
 #include "app/AppCore.h"
-#include "common/Diagnostics.h"
-#include "common/Messages.h"
-#include "common/StringTable.h"
+#include "app/Messages.h"
 #include "res/resource.h"
-#include "ui/shell/AboutBox.h"
-#include "ui/shell/DesktopNotifier.h"
-#include "ui/shell/Application.h"
-#include "ui/shell/MainWindow.h"
 #include "ui/base/Resources.h"
-#include "ui/shell/SetupAlert.h"
 #include "ui/base/SourceStatusWindow.h"
+#include "ui/shell/AboutBox.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/DesktopNotifier.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
-#include "store/Story.h"
 
 // The setup alert, answered with OK.
 template <>
@@ -52,16 +49,13 @@ namespace {
 using namespace std::chrono_literals;
 
 void AddNewStory(CAppCore& core, const std::string& headline) {
-    CStory story;
-    story.SetSource("Custom: http://127.0.0.1/news");
-    story.SetHeadline(headline);
-    story.SetUrl("http://127.0.0.1/news/" + headline);
-    story.SetKeywords("storm");
-    story.SetState(STORY_NEW);
-    CStoryArchiveGuard lock(core.Archive());
-    core.Archive().Open("r+b");
-    ASSERT_EQ(core.Archive().Add(story, false), 1);
-    core.Archive().Close();
+    StoryItem story;
+    story.key = {"Custom: http://127.0.0.1/news", headline};
+    story.sourceName = story.key.source;
+    story.url = "http://127.0.0.1/news/" + headline;
+    story.keywords = "storm";
+    story.state = STORY_NEW;
+    ASSERT_TRUE(core.Stories().Add(story));
 }
 
 class MainWindowTest : public testing::Test {
@@ -91,9 +85,9 @@ protected:
 
 TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNotice) {
     m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
-    EXPECT_EQ(core().g_bScanning, 1);
+    EXPECT_TRUE(core().IsScanning());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_SCANNING);
-    EXPECT_EQ(core().g_strTrayTip, "Skimbolt is scanning for new stories...");
+    EXPECT_EQ(m_pDlg->GetTrayTip(), "Skimbolt is scanning for new stories...");
     // The scanning animation runs through its eleven frames and starts again.
     for (int i = 1; i < 11; ++i) m_pDlg->NextTrayFrame(true);
     EXPECT_EQ(m_pDlg->GetTrayFrame(), 11);
@@ -107,10 +101,10 @@ TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNoti
     EXPECT_TRUE(m_pDlg->Notifier().Shown().empty()) << "stories are announced when the pass ends";
     m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
 
-    EXPECT_EQ(core().g_bScanning, 0);
-    EXPECT_EQ(core().g_bNewStoriesPending, 1);
+    EXPECT_FALSE(core().IsScanning());
+    EXPECT_TRUE(core().NewStoriesPending());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
-    EXPECT_EQ(core().g_strTrayTip, "Double-click to view your New Stories!");
+    EXPECT_EQ(m_pDlg->GetTrayTip(), "Double-click to view your New Stories!");
     ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 4 new stories");
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "Storm hits coast\nStorm moves north\nStorm ends\nand 1 more");
@@ -129,12 +123,12 @@ TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNoti
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_VIEW_STORIES));
     EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
     EXPECT_EQ(m_pDlg->StoryList()->GetNewCount(), 4);
-    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_FALSE(core().NewStoriesPending());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
     // With the list in view a further pass sets nothing pending.
     AddNewStory(core(), "Storm returns");
     Pass(1);
-    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_FALSE(core().NewStoriesPending());
     PumpFor(20ms);
     EXPECT_EQ(m_pDlg->StoryList()->GetNewCount(), 5);
 }
@@ -143,7 +137,7 @@ TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
     core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 1);
     AddNewStory(core(), "Storm hits coast");
     Pass(1);
-    EXPECT_EQ(core().g_bNewStoriesPending, 0);
+    EXPECT_FALSE(core().NewStoriesPending());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
     ASSERT_NE(m_pDlg->StoryList(), nullptr);
     EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
@@ -153,26 +147,26 @@ TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
 
 TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_DISABLE));
-    EXPECT_EQ(core().g_bEnabled, 0);
+    EXPECT_FALSE(core().IsEnabled());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_DISABLED);
-    EXPECT_EQ(core().g_strTrayTip, "Skimbolt is disabled...");
+    EXPECT_EQ(m_pDlg->GetTrayTip(), "Skimbolt is disabled...");
     // Scan now while disabled enables scanning.
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
-    EXPECT_EQ(core().g_bEnabled, 1);
+    EXPECT_TRUE(core().IsEnabled());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
 
     // Stop Scanning with stories pending: the scanning frames go on until
     // the pass has ended.
-    core().g_bNewStoriesPending = 1;
+    core().SetNewStoriesPending(true);
     m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
-    EXPECT_EQ(core().g_bScanning, 1);
+    EXPECT_TRUE(core().IsScanning());
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_SCANNING);
     m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, 0);
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
 
     // Stop Scanning with nothing pending shows the normal icon at once.
-    core().g_bNewStoriesPending = 0;
+    core().SetNewStoriesPending(false);
     m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_SCAN_NOW));
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);

@@ -16,17 +16,28 @@
 #include <fstream>
 
 #include "GuiTestSupport.h"
-#include "platform/DdeClient.h"
-#include "platform/DesktopSystem.h"
+#include "app/Desktop.h"
+#include "res/resource.h"
+#include "support/TestHttpServer.h"
 #include "ui/stories/DisplayChoiceDialog.h"
 #include "ui/stories/StoryListView.h"
 #include "ui/stories/StoryListWindow.h"
 #include "ui/stories/StoryPropertiesDialog.h"
 #include "ui/stories/StoryViewer.h"
-#include "res/resource.h"
-#include "support/TestHttpServer.h"
 
 namespace {
+
+constexpr const char* kSource = "Custom: http://news.example/";
+
+StoryItem MakeStory(const std::string& headline, int state, const std::string& url, std::int32_t tFound = 0) {
+    StoryItem story;
+    story.key = {kSource, headline};
+    story.sourceName = kSource;
+    story.url = url;
+    story.tFound = tFound;
+    story.state = state;
+    return story;
+}
 
 // A desktop whose default browser is a fake one that only records its argument vectors.
 class CFakeDesktop : public CDesktopSystem {
@@ -67,26 +78,25 @@ protected:
     }
 
     CNewsSettings& Settings() { return m_core.Core().Settings(); }
-    CStoryArchive& Archive() { return m_core.Core().Archive(); }
+    CStoryDesk& Stories() { return m_core.Core().Stories(); }
 
     // Stories are found a minute apart, in the order added (the oldest first).
     void AddStory(const std::string& headline, int state, const std::string& description = "") {
-        CStory story;
-        story.SetSource("http://news.example/");
-        story.SetHeadline(headline);
-        story.SetDescription(description);
-        story.SetUrl(m_server.Url("/article/" + std::to_string(++m_nStories)));
-        story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)) - 3600 + 60 * m_nStories);
-        story.SetState(state);
-        CStoryArchiveGuard lock(Archive());
-        ASSERT_EQ(Archive().Add(story, false), 1);
+        ++m_nStories;
+        StoryItem story = MakeStory(headline, state, m_server.Url("/article/" + std::to_string(m_nStories)),
+                                    static_cast<std::int32_t>(std::time(nullptr)) - 3600 + 60 * m_nStories);
+        story.description = description;
+        ASSERT_TRUE(Stories().Add(story));
     }
     int StateOf(const std::string& headline) {
-        CStoryArchiveGuard lock(Archive());
-        Archive().Open("rb");
-        const int state = Archive().FindByHeadline(headline) ? Archive().GetCurrentState() : -1;
-        Archive().Close();
-        return state;
+        const std::optional<StoryItem> story = Stories().Find({kSource, headline});
+        return story ? story->state : -1;
+    }
+    // The file:// URL of the frame page numbered n.
+    std::string FramePage(int n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "temp_%04d.html", n);
+        return m_core.Core().GetDataPath() + name;
     }
     CStoryListDlg* OpenList() {
         m_pList = new CStoryListDlg(nullptr, m_core.Core());
@@ -187,18 +197,19 @@ TEST_F(StoryWindowsTest, ViewSetsNewStoriesReadAndOpensThem) {
     AddStory("bookmarked", STORY_BOOKMARKED);
     AddStory("fresh", STORY_NEW);
     OpenList();
-    m_core.Core().g_bNewStoriesPending = 1;
+    m_core.Core().SetNewStoriesPending(true);
     Select({0, 1});
     EXPECT_TRUE(Enabled(IDC_STORY_VIEW));
     ClickButton(m_pList, IDC_STORY_VIEW);
-    EXPECT_EQ(m_core.Core().g_bNewStoriesPending, 0);
+    EXPECT_FALSE(m_core.Core().NewStoriesPending());
     EXPECT_EQ(StateOf("fresh"), STORY_READ);
     EXPECT_EQ(StateOf("bookmarked"), STORY_BOOKMARKED);
     EXPECT_EQ(RowsText(), "fresh:2 bookmarked:3");
     EXPECT_EQ(Counts(), "0/0/1/1");
     EXPECT_EQ(m_pList->GetTitle(), "Story List");
     EXPECT_EQ(WaitForLaunches(2).size(), 2u);
-    EXPECT_EQ(m_core.Core().StoryPages().GetPageCounter(), 3);
+    EXPECT_TRUE(std::filesystem::exists(FramePage(2)));
+    EXPECT_FALSE(std::filesystem::exists(FramePage(3)));
 }
 
 TEST_F(StoryWindowsTest, BookmarkMarkAsAndDeleteChangeTheArchive) {
@@ -315,7 +326,7 @@ TEST_F(StoryWindowsTest, PropertiesShowTheStoryAndViewStoryMarksItRead) {
     EXPECT_EQ(wxWindow::FindWindowById(IDD_STORY_PROP), nullptr);
 
     CStoryPropDlg readProps(nullptr, m_core.Core());
-    readProps.Fill("Plain read", m_pList);
+    readProps.Fill({kSource, "Plain read"}, m_pList);
     EXPECT_FALSE(static_cast<wxStaticBitmap*>(readProps.FindWindow(IDC_PROP_ICON))->GetBitmap().IsOk());
 }
 
@@ -338,23 +349,18 @@ private:
 
 TEST_F(StoryWindowsTest, DisplayChoiceStoresTheAnswerAndCancelShowsNothing) {
     Settings().SetFlag(SETTING_BROWSER_DISPLAY_ASK, 1);
-    auto story = [] {
-        auto s = std::make_unique<CStory>();
-        s->SetHeadline("h");
-        s->SetUrl("mailto:x@example.com");  // no web link: nothing to check first
-        return s;
-    };
+    auto story = [] { return MakeStory("h", STORY_NEW, "mailto:x@example.com"); };  // no web link: nothing to check first
     wxTEST_DIALOG(EXPECT_TRUE(ShowStory(m_core.Core(), story(), nullptr)), CChooseDisplay(IDC_DISPLAY_CANCEL, true));
     EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
     EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
-    EXPECT_TRUE(std::filesystem::exists(m_core.Core().StoryPages().FramePagePath(1)));
+    EXPECT_TRUE(std::filesystem::exists(FramePage(1)));
 
     // Current window: no browser answers over DDE, so one is started.
     wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_CURRENT, false));
     EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 0);
     EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
     ASSERT_EQ(WaitForLaunches(1).size(), 1u);
-    EXPECT_EQ(m_desktop.m_launched[0], CStoryPages::PageUrl(m_core.Core().StoryPages().FramePagePath(2)));
+    EXPECT_EQ(m_desktop.m_launched[0], "file://" + FramePage(2));
 
     wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_NEW, true));
     EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
@@ -372,13 +378,10 @@ TEST_F(StoryWindowsTest, ArticlesThatRefuseFramesAreOpenedByThemselves) {
     const std::string closed = "http://127.0.0.1:1/gone";  // nothing listens: the check cannot tell
     const std::vector<std::string> urls = {m_server.Url("/deny"), m_server.Url("/csp"), m_server.Url("/open"), closed};
     for (const std::string& url : urls) {
-        auto story = std::make_unique<CStory>();
-        story->SetHeadline(url);
-        story->SetUrl(url);
-        EXPECT_TRUE(ShowStory(m_core.Core(), std::move(story), nullptr));
+        EXPECT_TRUE(ShowStory(m_core.Core(), MakeStory(url, STORY_NEW, url), nullptr));
         WaitForLaunches(m_desktop.m_launched.size() + 1);
     }
-    auto frame = [&](int n) { return CStoryPages::PageUrl(m_core.Core().StoryPages().FramePagePath(n)); };
+    auto frame = [&](int n) { return "file://" + FramePage(n); };
     const std::vector<std::string> expected = {urls[0], urls[1], frame(3), frame(4)};
     EXPECT_EQ(m_desktop.m_launched, expected);
 }
@@ -389,7 +392,6 @@ void LetEarlierWindowsGo() { PumpFor(std::chrono::milliseconds(200)); }
 TEST(Screenshots, story_list) {
     LetEarlierWindowsGo();
     CGuiTestCore core;
-    CStoryArchive& archive = core.Core().Archive();
     const char* headlines[] = {
         "Senate panel approves budget plan after late-night talks",
         "Storm hits coast, thousands without power as the clean-up begins and officials warn of more rain to come "
@@ -399,15 +401,10 @@ TEST(Screenshots, story_list) {
         "Москва: новый мост через реку откроют весной"};
     const int states[] = {STORY_NEW, STORY_UNREAD, STORY_BOOKMARKED, STORY_READ, STORY_NEW};
     for (int i = 0; i < 5; ++i) {
-        CStory s;
-        s.SetSource("http://news.example/");
-        s.SetHeadline(headlines[i]);
-        s.SetDescription(i == 3 ? "" : "A short description of the story.");
-        s.SetUrl("http://news.example/a");
-        s.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)) - 3000 + 600 * i);
-        s.SetState(states[i]);
-        CStoryArchiveGuard lock(archive);
-        archive.Add(s, false);
+        StoryItem s = MakeStory(headlines[i], states[i], "http://news.example/a",
+                                static_cast<std::int32_t>(std::time(nullptr)) - 3000 + 600 * i);
+        s.description = i == 3 ? "" : "A short description of the story.";
+        core.Core().Stories().Add(s);
     }
     auto* list = new CStoryListDlg(nullptr, core.Core());
     list->List()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
@@ -417,22 +414,17 @@ TEST(Screenshots, story_list) {
 TEST(Screenshots, story_properties) {
     LetEarlierWindowsGo();
     CGuiTestCore core;
-    CStory s;
-    s.SetSource("http://news.example/world");
-    s.SetHeadline("Storm hits coast, thousands without power");
-    s.SetDescription("Crews worked through the night to restore power to homes along the coast, where the storm "
-                     "brought down lines and flooded roads.");
-    s.SetUrl("http://news.example/2026/12/05/storm-hits-coast.html");
-    s.SetKeywords("storm +coast");
-    s.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
-    s.SetState(STORY_NEW);
-    {
-        CStoryArchiveGuard lock(core.Core().Archive());
-        core.Core().Archive().Add(s, false);
-    }
+    StoryItem s = MakeStory("Storm hits coast, thousands without power", STORY_NEW,
+                            "http://news.example/2026/12/05/storm-hits-coast.html",
+                            static_cast<std::int32_t>(std::time(nullptr)));
+    s.key.source = s.sourceName = "Custom: http://news.example/world";
+    s.description = "Crews worked through the night to restore power to homes along the coast, where the storm "
+                    "brought down lines and flooded roads.";
+    s.keywords = "storm +coast";
+    core.Core().Stories().Add(s);
     auto* list = new CStoryListDlg(nullptr, core.Core());
     auto* props = new CStoryPropDlg(nullptr, core.Core());
-    props->Fill(s.GetHeadline(), list);
+    props->Fill(s.key, list);
     Photograph("story_properties", props);
     list->Destroy();
 }
@@ -440,7 +432,7 @@ TEST(Screenshots, story_properties) {
 TEST(Screenshots, display_choice) {
     LetEarlierWindowsGo();
     CGuiTestCore core;
-    Photograph("display_choice", new CDisplayChoiceDlg(nullptr, core.Core().Settings()));
+    Photograph("display_choice", new CDisplayChoiceDlg(nullptr, core.Core().Stories()));
 }
 
 }  // namespace

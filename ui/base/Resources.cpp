@@ -4,7 +4,7 @@
 
 #include <wx/image.h>
 
-#include "platform/ProgramFiles.h"
+#include "app/Desktop.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "common/MessageTarget.h"
+#include "app/Messages.h"
 
 class wxEvtHandler;
 

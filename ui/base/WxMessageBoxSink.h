@@ -2,7 +2,7 @@
 // owned by the main window (or by no window before it exists).
 #pragma once
 
-#include "common/MessageTarget.h"
+#include "app/Messages.h"
 
 class wxWindow;
 

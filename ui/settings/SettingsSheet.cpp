@@ -129,7 +129,7 @@ bool CNewsPropSheet::Show(bool show) {
     const bool bHiding = !show && IsShown();
     const bool result = wxPropertySheetDialog::Show(show);
     // The set-up alert may have held back the first scan until now.
-    if (bHiding && !m_core.FirstScanStarted()) m_core.ScanNow();
+    if (bHiding && !m_core.FirstScanStarted()) m_core.RequestScan();
     return result;
 }
 

@@ -4,9 +4,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "platform/DdeClient.h"
-#include "platform/DesktopSystem.h"
-#include "present/BrowserLink.h"
+#include "app/Desktop.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
 #include "ui/base/Resources.h"

@@ -10,7 +10,6 @@
 
 #include "app/AppCore.h"
 #include "app/HomeFolder.h"
-#include "platform/Registry.h"
 #include "res/resource.h"
 #include "ui/shell/InstanceLink.h"
 #include "ui/shell/MainWindow.h"
@@ -60,7 +59,7 @@ bool CSkimboltApp::StartUp() {
     m_pBoxes = std::make_unique<CWxMessageBoxSink>();
     m_pCore = std::make_unique<CAppCore>(*m_pBoxes);
     CAppCore& core = *m_pCore;
-    if (!core.FindApplicationFolder(ExplicitHomeFolder(line.home), CRegistry::DefaultFile())) return false;
+    if (!core.FindApplicationFolder(ExplicitHomeFolder(line.home), RegistryFile())) return false;
 
     // One desktop program per folder: a second start hands over and ends.
     m_pInstance = std::make_unique<CInstanceLink>(core.GetAppDir());

@@ -9,18 +9,15 @@
 #include <wx/msgdlg.h>
 
 #include "app/AppCore.h"
-#include "app/NewStoryTracker.h"
-#include "common/Messages.h"
-#include "common/StringTable.h"
-#include "ui/settings/SettingsSheet.h"
-#include "engine/NewsWatch.h"
-#include "ui/stories/StoryListWindow.h"
-#include "platform/Sound.h"
+#include "app/Desktop.h"
+#include "app/Messages.h"
 #include "res/resource.h"
-#include "ui/shell/AboutBox.h"
 #include "ui/base/Resources.h"
+#include "ui/settings/SettingsSheet.h"
+#include "ui/shell/AboutBox.h"
 #include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
+#include "ui/stories/StoryListWindow.h"
 
 namespace {
 constexpr int IDC_MAIN_OK = 1;
@@ -48,7 +45,6 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
       m_target(*this, [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); }),
       m_trayIcon(core, IDR_TRAY_MENU),
       m_notifier(this),
-      m_pNewStories(std::make_unique<CNewStoryTracker>(core.Archive(), &core.Catalogue())),
       m_watchdogTimer(this, TIMER_FETCH_WATCHDOG),
       m_animationTimer(this, TIMER_TRAY_ANIMATION),
       m_maintenanceTimer(this, TIMER_ARCHIVE_MAINTENANCE),
@@ -63,19 +59,19 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     SetIcons(LoadResourceIconBundle(IDI_SKIMBOLT));
 
     // Stories already new before this run were announced by an earlier one.
-    m_pNewStories->MarkCurrentAsKnown();
+    m_core.ForgetEarlierNewStories();
     m_maintenanceTimer.Start(CAppCore::MAINTENANCE_PERIOD_MS);
     // The sheet exists from the start, hidden, so that its pages are ready.
     CreatePropSheet("Skimbolt");
-    m_core.g_strTrayTip = "Loading Skimbolt...";
+    m_strTrayTip = "Loading Skimbolt...";
     m_trayIcon.SetNotificationWnd(this, WM_TRAY_NOTIFY);
     m_trayIcon.SetMessageHandler(
         [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); });
-    const wxString loading = m_core.g_strTrayTip;
+    const wxString loading = m_strTrayTip;
     const bool bIconShown = m_trayIcon.SetIcon(
         LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NEAREST_LARGER), &loading);
     Trace(bIconShown ? "tray icon added" : "no tray to add the icon to");
-    SetDiagnosticSink(this);
+    m_core.CollectProblems(&m_target);
     CSplashWnd::ShowSplashScreen(this);
 }
 
@@ -92,7 +88,7 @@ CSkimboltDlg::~CSkimboltDlg() {
         delete sheet;
     }
     DestroyChildren();
-    SetDiagnosticSink(nullptr);
+    m_core.CollectProblems(nullptr);
     m_target.Close();
 }
 
@@ -105,23 +101,31 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
     case WM_TRAY_NOTIFY:
         return m_trayIcon.OnTrayNotification(wParam, lParam);
     case WM_NEW_STORIES:
+        m_core.OnWakeUp(message);
         m_bStoriesFound = true;
         break;
     case WM_SCAN_STARTED:
-        m_core.g_bScanning = 1;
+        m_core.OnWakeUp(message);
         SetTrayState(TRAY_FROM_FLAGS);
         break;
     case WM_SCAN_FINISHED:
         Trace("pass finished");
-        m_core.g_bScanning = 0;
+        m_core.OnWakeUp(message);
         SetTrayState(TRAY_FROM_FLAGS);
         if (m_bStoriesFound) {
             NotifyNewStories(false);
             m_bStoriesFound = false;
+        } else {
+            // The pass's failed reads: the source status window shows them
+            // from the pages' health.
+            TakeNews();
         }
         break;
     case WM_SHOW_STORIES:
         NotifyNewStories(true);
+        break;
+    case WM_PROBLEM_NEWS:
+        TakeNews();
         break;
     case WM_NEED_SETUP:
         Trace("setup needed " + std::to_string(lParam));
@@ -134,9 +138,9 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
 }
 
 TrayState CSkimboltDlg::StateFromFlags() {
-    if (m_core.g_bEnabled == 0) return TRAY_DISABLED;
-    if (m_core.g_bScanning == 1) return TRAY_SCANNING;
-    if (m_core.g_bNewStoriesPending == 1 && m_core.Settings().GetFlag(SETTING_AUTO_STORY_POPUP) == 0)
+    if (!m_core.IsEnabled()) return TRAY_DISABLED;
+    if (m_core.IsScanning()) return TRAY_SCANNING;
+    if (m_core.NewStoriesPending() && m_core.Settings().GetFlag(SETTING_AUTO_STORY_POPUP) == 0)
         return TRAY_NEW_STORIES;
     return TRAY_NORMAL;
 }
@@ -150,8 +154,8 @@ void CSkimboltDlg::SetTrayState(int request) {
     const TrayState state =
         request >= TRAY_NORMAL && request <= TRAY_NEW_STORIES ? static_cast<TrayState>(request) : StateFromFlags();
     m_nTrayState = state;
-    m_core.g_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
-    Trace("tray state " + std::to_string(state) + " \"" + m_core.g_strTrayTip + "\"");
+    m_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
+    Trace("tray state " + std::to_string(state) + " \"" + m_strTrayTip + "\"");
     m_animationTimer.Stop();
     if (FrameCount(state) == 1) {
         g_nTrayFrame = 0;
@@ -166,7 +170,7 @@ void CSkimboltDlg::NextTrayFrame(bool bContinue) {
     // Every frame follows the flags: after Stop Scanning the state asked for
     // gives way to the scanning frames until the pass has ended.
     const TrayState state = StateFromFlags();
-    m_core.g_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
+    m_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
     int frame = bContinue ? g_nTrayFrame : 0;
     if (frame >= FrameCount(state)) frame = 0;
     m_nTrayState = state;
@@ -175,7 +179,7 @@ void CSkimboltDlg::NextTrayFrame(bool bContinue) {
 }
 
 void CSkimboltDlg::ShowTrayFrame(TrayState state, int frame) {
-    const wxString tip = wxString::FromUTF8(m_core.g_strTrayTip);
+    const wxString tip = wxString::FromUTF8(m_strTrayTip);
     if (m_trayIconSet.GetFrameCount(state) > 0) {
         m_trayIcon.SetIcon(m_trayIconSet.GetFrame(state, frame), &tip);
         return;
@@ -188,11 +192,11 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
     CNewsSettings& settings = m_core.Settings();
     const bool bAutoPopup = settings.GetFlag(SETTING_AUTO_STORY_POPUP) == 1;
     const bool bSoundDue =
-        settings.GetFlag(SETTING_STORIES_HAVE_SOUND) == 1 && !bForce && m_core.g_bNewStoriesPending == 0;
+        settings.GetFlag(SETTING_STORIES_HAVE_SOUND) == 1 && !bForce && !m_core.NewStoriesPending();
     const bool bJustCreated = m_pStoryList == nullptr;
     if (bJustCreated) CreateStoryList();
     if (bForce || bAutoPopup) {
-        m_core.g_bNewStoriesPending = 0;
+        m_core.SetNewStoriesPending(false);
         if (!bJustCreated) m_pStoryList->Post(WM_STORIES_CHANGED, 0, 0);
         m_pStoryList->Iconize(false);
         m_pStoryList->Show();
@@ -202,7 +206,7 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
         // The user is already looking.
         if (!bJustCreated) m_pStoryList->Post(WM_STORIES_CHANGED, 0, 0);
     } else {
-        m_core.g_bNewStoriesPending = 1;
+        m_core.SetNewStoriesPending(true);
     }
     SetTrayState(TRAY_FROM_FLAGS);
     if (!bForce) ShowNewStoriesNotice();
@@ -228,8 +232,8 @@ void CSkimboltDlg::CreateStoryList() {
 }
 
 void CSkimboltDlg::OnViewStories(wxCommandEvent&) {
-    if (m_core.g_bNewStoriesPending == 1) {
-        m_core.g_bNewStoriesPending = 0;
+    if (m_core.NewStoriesPending()) {
+        m_core.SetNewStoriesPending(false);
         SetTrayState(TRAY_FROM_FLAGS);
     }
     if (!m_pStoryList) CreateStoryList();
@@ -241,24 +245,25 @@ void CSkimboltDlg::OnViewStories(wxCommandEvent&) {
 
 bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Settings().GetShowNotifications(); }
 
+std::vector<StoryItem> CSkimboltDlg::TakeNews() {
+    CoreNews news = m_core.TakeNews();
+    for (const FileProblem& problem : news.problems) ShowProblemNotice(problem);
+    return std::move(news.stories);
+}
+
 void CSkimboltDlg::ShowNewStoriesNotice() {
-    const std::vector<CStory> stories = m_pNewStories->TakeNewStories();
+    const std::vector<StoryItem> stories = TakeNews();
     if (stories.empty() || !NewStoryNoticesWanted()) return;
     std::vector<std::string> headlines;
-    for (const CStory& story : stories) headlines.push_back(story.GetHeadline());
+    for (const StoryItem& story : stories) headlines.push_back(story.Headline());
     const DesktopNotice notice = NewStoriesNotice(static_cast<int>(stories.size()), headlines);
     const bool bShown = m_notifier.Show(notice, [this] { OnTrayDoubleClick(); });
     Trace(std::string("notice ") + (bShown ? "shown" : "not shown") + ": " + notice.title);
 }
 
-void CSkimboltDlg::OnDiagnostic(const Diagnostic& d) {
-    // Any thread: the notice is shown by the user-interface thread.
-    CallAfter([this, d] { ShowProblemNotice(d); });
-}
-
-void CSkimboltDlg::ShowProblemNotice(const Diagnostic& d) {
-    if (!m_problemFiles.insert(d.subject).second) return;
-    const DesktopNotice notice = ProblemNotice(DiagnosticKindText(d.kind), d.subject, d.detail);
+void CSkimboltDlg::ShowProblemNotice(const FileProblem& problem) {
+    if (!m_problemFiles.insert(problem.subject).second) return;
+    const DesktopNotice notice = ProblemNotice(problem.kind, problem.subject, problem.detail);
     m_notifier.Show(notice, {});
     Trace("problem notice: " + notice.title);
 }
@@ -279,9 +284,9 @@ void CSkimboltDlg::ComeForward() {
 }
 
 void CSkimboltDlg::OnTrayDoubleClick() {
-    if (m_core.g_bNewStoriesPending == 1) {
+    if (m_core.NewStoriesPending()) {
         OnWindowMessage(WM_SHOW_STORIES, 0, 0);
-        m_core.g_bNewStoriesPending = 0;
+        m_core.SetNewStoriesPending(false);
         return;
     }
     wxCommandEvent open(wxEVT_MENU, ID_TRAY_OPEN);
@@ -335,12 +340,7 @@ void CSkimboltDlg::OnTimer(wxTimerEvent& event) {
         m_core.OnArchiveMaintenance();
         break;
     case TIMER_RESUME_AFTER_STOP:
-        if (m_core.g_bScanning == 1) break;
-        m_resumeTimer.Stop();
-        if (CNewsWatch* watch = m_core.Scanner()) {
-            watch->ClearPendingWork();
-            watch->Activate();
-        }
+        if (m_core.ResumeScanning()) m_resumeTimer.Stop();
         break;
     default:
         event.Skip();
@@ -348,32 +348,19 @@ void CSkimboltDlg::OnTimer(wxTimerEvent& event) {
 }
 
 void CSkimboltDlg::OnScanNow(wxCommandEvent&) {
-    CNewsWatch* watch = m_core.Scanner();
-    if (m_core.g_bScanning == 1) {
-        if (watch) watch->Deactivate();
-        SetTrayState(m_core.g_bNewStoriesPending == 0 ? TRAY_NORMAL : TRAY_NEW_STORIES);
+    if (m_core.IsScanning()) {
+        m_core.StopScanning();
+        SetTrayState(m_core.NewStoriesPending() ? TRAY_NEW_STORIES : TRAY_NORMAL);
         m_resumeTimer.Start(kResumePeriodMs);
         return;
     }
-    m_core.g_bEnabled = 1;
-    if (watch) {
-        watch->Activate();
-        watch->TriggerScan();
-    }
+    m_core.ScanNow();
     SetTrayState(TRAY_FROM_FLAGS);
 }
 
 void CSkimboltDlg::OnDisable(wxCommandEvent&) {
-    CNewsWatch* watch = m_core.Scanner();
-    if (m_core.g_bEnabled != 1) {
-        m_core.g_bEnabled = 1;
-        SetTrayState(TRAY_FROM_FLAGS);
-        if (watch) watch->Activate();
-    } else {
-        m_core.g_bEnabled = 0;
-        SetTrayState(TRAY_FROM_FLAGS);
-        if (watch) watch->Deactivate();
-    }
+    m_core.SetEnabled(!m_core.IsEnabled());
+    SetTrayState(TRAY_FROM_FLAGS);
 }
 
 void CSkimboltDlg::OnAbout(wxCommandEvent&) {
@@ -396,13 +383,13 @@ void CSkimboltDlg::OnClose(wxCloseEvent& event) {
         return;
     }
     Trace("exit");
-    if (CNewsWatch* watch = m_core.Scanner()) watch->Deactivate();
+    m_core.StopScanning();
     if (m_pStoryList) {
         m_core.SetStoryListTarget(nullptr);
         m_pStoryList->Destroy();
         m_pStoryList = nullptr;
     }
-    m_core.StoryPages().CleanUpPages();
+    m_core.Stories().CleanUpPages();
     // A request the scanning thread left waiting is answered with 0, so
     // that it can end.
     m_target.Close();

@@ -14,18 +14,17 @@
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
-#include "common/Diagnostics.h"
+#include "app/StoryTypes.h"
+#include "ui/base/WindowMessageTarget.h"
 #include "ui/shell/DesktopNotifier.h"
 #include "ui/shell/TrayIcon.h"
 #include "ui/shell/TrayIconSet.h"
-#include "ui/base/WindowMessageTarget.h"
 
 class CAppCore;
 class CNewsPropSheet;
 class CStoryListDlg;
-class CNewStoryTracker;
 
-class CSkimboltDlg : public wxDialog, private CDiagnosticSink {
+class CSkimboltDlg : public wxDialog {
 public:
     explicit CSkimboltDlg(CAppCore& core);
     ~CSkimboltDlg() override;
@@ -53,6 +52,8 @@ public:
     // The state shown now and the index of the next animation frame.
     int GetTrayState() const { return m_nTrayState; }
     int GetTrayFrame() const { return g_nTrayFrame; }
+    // The tip the tray icon shows.
+    const std::string& GetTrayTip() const { return m_strTrayTip; }
     bool IsExitRequested() const { return m_bExitRequested; }
     CDesktopNotifier& Notifier() { return m_notifier; }
     CTrayIcon& TrayIcon() { return m_trayIcon; }
@@ -67,8 +68,9 @@ private:
     int FrameCount(TrayState state) const;
     void ShowTrayFrame(TrayState state, int frame);
     void Trace(const std::string& line) const;
-    void OnDiagnostic(const Diagnostic& d) override;
-    void ShowProblemNotice(const Diagnostic& d);
+    // The core's news: a notice for each problem; the new stories returned.
+    std::vector<StoryItem> TakeNews();
+    void ShowProblemNotice(const FileProblem& problem);
     bool NewStoryNoticesWanted();
     void ShowNewStoriesNotice();
 
@@ -91,7 +93,6 @@ private:
     CTrayIcon m_trayIcon;
     CTrayIconSet m_trayIconSet;
     CDesktopNotifier m_notifier;
-    std::unique_ptr<CNewStoryTracker> m_pNewStories;
     std::set<std::string> m_problemFiles;  // files a problem notice was shown for
     wxTimer m_watchdogTimer;
     wxTimer m_animationTimer;
@@ -99,6 +100,7 @@ private:
     wxTimer m_resumeTimer;
     TrayState m_nTrayState = TRAY_NORMAL;
     int g_nTrayFrame = 0;  // the next animation frame
+    std::string m_strTrayTip;
     CNewsPropSheet* g_pPropSheet = nullptr;
     CStoryListDlg* m_pStoryList = nullptr;
     bool m_bExitRequested = false;

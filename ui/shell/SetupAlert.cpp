@@ -5,7 +5,7 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
-#include "common/StringTable.h"
+#include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
 

@@ -6,8 +6,7 @@
 #include <wx/window.h>
 
 #include "app/AppCore.h"
-#include "common/Messages.h"
-#include "common/StringTable.h"
+#include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
 
@@ -52,7 +51,6 @@ CTrayIcon::CTrayIcon(CAppCore& core, unsigned id)
     m_menuTexts = {{ID_TRAY_OPEN, "&Open"},         {ID_TRAY_VIEW_STORIES, "&View Stories"},
                    {ID_TRAY_SCAN_NOW, "&Scan now"}, {ID_TRAY_DISABLE, "&Disable"},
                    {ID_TRAY_ABOUT, "&About Skimbolt"}, {ID_TRAY_EXIT, "E&xit"}};
-    m_nDefaultItem = ID_TRAY_OPEN;
 }
 
 CTrayIcon::~CTrayIcon() { SetIcon(0u); }
@@ -156,9 +154,8 @@ int CTrayIcon::OnTrayNotification(std::uintptr_t id, std::intptr_t mouseMessage)
     if (id != m_record.id) return 0;
     if (mouseMessage == WM_RBUTTONUP) {
         if (m_bMenuOpen) return 1;  // one menu at a time
-        m_nDefaultItem = m_core.g_bNewStoriesPending == 1 ? ID_TRAY_VIEW_STORIES : ID_TRAY_OPEN;
-        SetMenuItemText(ID_TRAY_DISABLE, m_core.g_bEnabled == 1 ? "&Disable" : "&Enable");
-        SetMenuItemText(ID_TRAY_SCAN_NOW, m_core.g_bScanning == 1 ? "&Stop Scanning" : "&Scan Now");
+        SetMenuItemText(ID_TRAY_DISABLE, m_core.IsEnabled() ? "&Disable" : "&Enable");
+        SetMenuItemText(ID_TRAY_SCAN_NOW, m_core.IsScanning() ? "&Stop Scanning" : "&Scan Now");
         std::unique_ptr<wxMenu> menu = CreateTrayMenu();
         // The owner window stays hidden: the menu takes the pointer itself
         // and closes on a click elsewhere.
@@ -168,9 +165,9 @@ int CTrayIcon::OnTrayNotification(std::uintptr_t id, std::intptr_t mouseMessage)
         return 1;
     }
     if (mouseMessage == WM_LBUTTONDBLCLK) {
-        if (m_core.g_bNewStoriesPending == 1) {
+        if (m_core.NewStoriesPending()) {
             SendToOwner(WM_SHOW_STORIES, 0, 0);
-            m_core.g_bNewStoriesPending = 0;
+            m_core.SetNewStoriesPending(false);
         } else if (m_record.window) {
             wxCommandEvent open(wxEVT_MENU, kTrayMenuItems[0]);
             open.SetEventObject(m_record.window);

@@ -94,8 +94,6 @@ public:
     // "Disable"/"Enable" and "Scan Now"/"Stop Scanning" from the state.
     void SetMenuItemText(int commandId, const wxString& text) { m_menuTexts[commandId] = text; }
     wxString GetMenuItemText(int commandId) const;
-    // The item a right click made the default (ID_TRAY_OPEN or ID_TRAY_VIEW_STORIES).
-    int GetDefaultMenuItem() const { return m_nDefaultItem; }
 
     const TrayIconRecord& Record() const { return m_record; }
     bool IsIconShown() const { return m_record.icon.IsOk(); }
@@ -125,7 +123,6 @@ private:
     TrayIconRecord m_record;
     MessageHandler m_handler;
     std::map<int, wxString> m_menuTexts;
-    int m_nDefaultItem = 0;
     bool m_bMenuOpen = false;
     std::unique_ptr<wxTaskBarIcon> m_pTaskBar;
     Clock m_clock;

@@ -6,13 +6,13 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "config/NewsSettings.h"
+#include "app/StoryDesk.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
 
-CDisplayChoiceDlg::CDisplayChoiceDlg(wxWindow* parent, CNewsSettings& settings)
+CDisplayChoiceDlg::CDisplayChoiceDlg(wxWindow* parent, CStoryDesk& stories)
     : wxDialog(parent, IDD_DISPLAY_CHOICE, "Skimbolt", wxDefaultPosition, wxDefaultSize, wxBORDER_RAISED),
-      m_settings(settings) {
+      m_stories(stories) {
     auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
 
@@ -37,9 +37,7 @@ CDisplayChoiceDlg::CDisplayChoiceDlg(wxWindow* parent, CNewsSettings& settings)
 }
 
 void CDisplayChoiceDlg::Choose(int nNewWindow) {
-    const bool always = m_pAlways->GetValue();
-    m_settings.SetFlag(SETTING_BROWSER_DISPLAY_NEW, nNewWindow);
-    if (always) m_settings.SetFlag(SETTING_BROWSER_DISPLAY_ASK, 0);
+    m_stories.ChooseWindow(nNewWindow == 1, m_pAlways->GetValue());
     Finish(wxID_OK);
 }
 

@@ -41,8 +41,9 @@ std::vector<long> CStoryListCtrl::SelectedRows() const {
     return rows;
 }
 
-long CStoryListCtrl::FindRow(const std::string& headline) const {
-    auto it = std::find_if(m_rows.begin(), m_rows.end(), [&](const StoryRow& r) { return r.headline == headline; });
+long CStoryListCtrl::FindRow(const std::string& source, const std::string& headline) const {
+    auto it = std::find_if(m_rows.begin(), m_rows.end(),
+                           [&](const StoryRow& r) { return r.headline == headline && r.source == source; });
     return it == m_rows.end() ? -1 : static_cast<long>(it - m_rows.begin());
 }
 

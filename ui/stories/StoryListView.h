@@ -11,7 +11,8 @@
 #include <wx/listctrl.h>
 
 struct StoryRow {
-    std::string headline;     // UTF-8; identifies the story in the archive
+    std::string headline;     // UTF-8
+    std::string source;       // the source key: with the headline, identifies the story
     std::string description;  // "" when the story has none
     wxString date;            // the time found, as FormatFoundTime gives it
     int image = -1;           // state image: 0 new, 1 unread, 2 read, 3 bookmarked
@@ -33,8 +34,8 @@ public:
     void SetRowImage(long row, int image);
     // The selected rows, top to bottom.
     std::vector<long> SelectedRows() const;
-    // The first row with exactly that headline, or -1.
-    long FindRow(const std::string& headline) const;
+    // The first row of the story with that source key and headline, or -1.
+    long FindRow(const std::string& source, const std::string& headline) const;
     // Selects and focuses one row, and only that one.
     void SelectOnly(long row);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include <wx/button.h>
 #include <wx/imaglist.h>
@@ -12,18 +13,19 @@
 #include <wx/stattext.h>
 
 #include "app/AppCore.h"
-#include "common/Messages.h"
+#include "app/Messages.h"
+#include "res/resource.h"
+#include "ui/base/Resources.h"
+#include "ui/base/SourceStatusWindow.h"
 #include "ui/stories/StoryListView.h"
 #include "ui/stories/StoryPropertiesDialog.h"
 #include "ui/stories/StoryViewer.h"
-#include "res/resource.h"
-#include "ui/base/SourceStatusWindow.h"
-#include "ui/base/Resources.h"
-#include "store/StoryArchive.h"
 
 namespace {
 
 constexpr int kImageSize = 16;
+
+StoryKey KeyOf(const StoryRow& row) { return {row.source, row.headline}; }
 constexpr int kImageCount = 4;
 
 // The four state images from the bitmap strip (green is transparent);
@@ -163,22 +165,9 @@ wxBitmap CStoryListDlg::StateBitmap(int image) const {
 
 void CStoryListDlg::Fill() {
     std::vector<StoryRow> rows;
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        if (archive.Open("r+b") == 0) {
-            while (archive.FindNextVisible()) {
-                const std::unique_ptr<CStory> story = archive.GetCurrentStory();
-                if (!story) continue;
-                rows.push_back({story->GetHeadline(), story->GetDescription(),
-                                CStoryListCtrl::FormatFoundTime(story->GetTimeFound()),
-                                ImageOfState(story->GetState())});
-            }
-        }
-        archive.Close();
-    }
-    // Newest first: the archive keeps each file's stories oldest first.
-    std::reverse(rows.begin(), rows.end());
+    for (StoryItem& story : m_core.Stories().VisibleStories())
+        rows.push_back({std::move(story.key.headline), std::move(story.key.source), std::move(story.description),
+                        CStoryListCtrl::FormatFoundTime(story.tFound), ImageOfState(story.state)});
     m_pList->SetRows(std::move(rows));
     Recount();
     EnableRowCommands(false);
@@ -232,49 +221,27 @@ void CStoryListDlg::OnRowsFocused(wxFocusEvent& event) {
 }
 
 void CStoryListDlg::OnView() {
-    m_core.g_bNewStoriesPending = 0;
-    std::vector<std::string> headlines;
-    for (long row : m_pList->SelectedRows()) headlines.push_back(m_pList->Row(row).headline);
+    m_core.SetNewStoriesPending(false);
+    std::vector<StoryKey> keys;
+    for (long row : m_pList->SelectedRows()) keys.push_back(KeyOf(m_pList->Row(row)));
     // Showing a story may ask where to show it, and the list may be
-    // refilled meanwhile: each row is found again by its headline.
-    for (const std::string& headline : headlines) {
-        std::unique_ptr<CStory> story;
-        bool bChanged = false;
-        {
-            CStoryArchive& archive = m_core.Archive();
-            CStoryArchiveGuard lock(archive);
-            archive.Open("r+b");
-            if (archive.FindByHeadline(headline)) {
-                const int state = archive.GetCurrentState();
-                if (state == STORY_NEW || state == STORY_UNREAD) bChanged = archive.SetCurrentState(STORY_READ) == 1;
-                story = archive.GetCurrentStory();
-            }
-            archive.Close();
-        }
+    // refilled meanwhile: each row is found again by its key.
+    CStoryDesk& desk = m_core.Stories();
+    for (const StoryKey& key : keys) {
+        const bool bChanged = desk.MarkRead(key);
+        std::optional<StoryItem> story = desk.Find(key);
         if (!story) continue;
         if (bChanged) {
-            m_pList->SetRowImage(m_pList->FindRow(headline), IMAGE_READ);
+            m_pList->SetRowImage(m_pList->FindRow(key.source, key.headline), IMAGE_READ);
             Recount();
         }
-        ShowStory(m_core, std::move(story), this);
+        ShowStory(m_core, std::move(*story), this);
     }
 }
 
 void CStoryListDlg::OnBookmark() {
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        archive.Open("r+b");
-        for (long row : m_pList->SelectedRows()) {
-            if (!archive.FindByHeadline(m_pList->Row(row).headline)) continue;
-            std::unique_ptr<CStory> story = archive.GetCurrentStory();
-            if (!story || story->GetState() == STORY_BOOKMARKED) continue;
-            story->SetState(STORY_BOOKMARKED);
-            m_pList->SetRowImage(row, IMAGE_BOOKMARKED);
-            archive.Add(*story, true);
-        }
-        archive.Close();
-    }
+    for (long row : m_pList->SelectedRows())
+        if (m_core.Stories().Bookmark(KeyOf(m_pList->Row(row)))) m_pList->SetRowImage(row, IMAGE_BOOKMARKED);
     Recount();
 }
 
@@ -286,18 +253,13 @@ void CStoryListDlg::OnDelete() {
         return;
     }
     const long first = selected.front();
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        // Bottom up, so that the other selected rows keep their places.
-        for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-            const std::string headline = m_pList->Row(*it).headline;
-            m_pList->DeleteRow(*it);
-            archive.Open("r+b");
-            if (archive.FindByHeadline(headline)) archive.SetCurrentState(STORY_HIDDEN);
-            archive.Close();
-        }
+    std::vector<StoryKey> keys;
+    // Bottom up, so that the other selected rows keep their places.
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+        keys.push_back(KeyOf(m_pList->Row(*it)));
+        m_pList->DeleteRow(*it);
     }
+    m_core.Stories().Delete(keys);
     Recount();
     if (m_pList->GetRowCount() == 0) {
         EnableRowCommands(false);
@@ -315,29 +277,14 @@ void CStoryListDlg::OnDeleteAll() {
         if (answer == wxCANCEL) return;
     }
     m_pList->DeleteAllRows();
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        if (archive.Open("r+b") == 0) {
-            while (archive.FindNextVisible())
-                if (answer == wxYES || archive.GetCurrentState() != STORY_BOOKMARKED)
-                    archive.SetCurrentState(STORY_HIDDEN);
-        }
-        archive.Close();
-    }
+    m_core.Stories().DeleteAll(answer == wxYES);
     Fill();
 }
 
 void CStoryListDlg::OnMarkAs(int nState) {
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        for (long row : m_pList->SelectedRows()) {
-            m_pList->SetRowImage(row, ImageOfState(nState));
-            archive.Open("r+b");
-            if (archive.FindByHeadline(m_pList->Row(row).headline)) archive.SetCurrentState(nState);
-        }
-        archive.Close();
+    for (long row : m_pList->SelectedRows()) {
+        m_pList->SetRowImage(row, ImageOfState(nState));
+        m_core.Stories().SetState(KeyOf(m_pList->Row(row)), nState);
     }
     Recount();
 }
@@ -349,13 +296,14 @@ void CStoryListDlg::OnProperties() {
     properties->Show();
     properties->Iconize(false);
     properties->Raise();
-    properties->Fill(m_pList->Row(selected.front()).headline, this);
+    properties->Fill(KeyOf(m_pList->Row(selected.front())), this);
 }
 
-void CStoryListDlg::MarkRowRead(const std::string& headline) {
+void CStoryListDlg::MarkRowRead(const StoryKey& key) {
     const std::vector<long> selected = m_pList->SelectedRows();
-    long row = !selected.empty() && m_pList->Row(selected.front()).headline == headline ? selected.front()
-                                                                                      : m_pList->FindRow(headline);
+    long row = !selected.empty() && KeyOf(m_pList->Row(selected.front())) == key
+                   ? selected.front()
+                   : m_pList->FindRow(key.source, key.headline);
     if (row < 0) return;
     m_pList->SetRowImage(row, IMAGE_READ);
     Recount();
@@ -383,12 +331,6 @@ void CStoryListDlg::OnClose() {
     Hide();
     for (long i = 0, n = m_pList->GetRowCount(); i < n; ++i)
         if (m_pList->Row(i).image == IMAGE_NEW) m_pList->SetRowImage(i, IMAGE_UNREAD);
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        if (archive.Open("r+b") == 0)
-            while (archive.FindNextWithState(STORY_NEW)) archive.SetCurrentState(STORY_UNREAD);
-        archive.Close();
-    }
+    m_core.Stories().MarkNewAsUnread();
     Recount();
 }

@@ -10,7 +10,8 @@
 
 #include <wx/dialog.h>
 
-#include "common/MessageTarget.h"
+#include "app/Messages.h"
+#include "app/StoryTypes.h"
 #include "ui/base/ResizeLayout.h"
 
 class CAppCore;
@@ -30,7 +31,7 @@ public:
     CStoryListDlg(wxWindow* parent, CAppCore& core);
     ~CStoryListDlg() override;
 
-    // Re-reads the rows from the archive (what WM_STORIES_CHANGED asks for).
+    // Re-reads the rows from the core (what WM_STORIES_CHANGED asks for).
     void Fill();
     // WM_STORIES_CHANGED refills the list, later on the window thread.
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -39,8 +40,8 @@ public:
     // The image of one state (IMAGE_NEW ...), as the list shows it.
     wxBitmap StateBitmap(int image) const;
     // A story shown from its properties dialog: its row (the first selected
-    // row when that is the story's, else the first with that headline) turns read.
-    void MarkRowRead(const std::string& headline);
+    // row when that is the story's, else the first of that story) turns read.
+    void MarkRowRead(const StoryKey& key);
 
     CStoryListCtrl* List() const { return m_pList; }
     int GetNewCount() const { return m_nNew; }

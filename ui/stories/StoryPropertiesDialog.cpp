@@ -7,11 +7,10 @@
 #include <wx/textctrl.h>
 
 #include "app/AppCore.h"
-#include "ui/stories/StoryListWindow.h"
-#include "ui/stories/StoryViewer.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
-#include "store/StoryArchive.h"
+#include "ui/stories/StoryListWindow.h"
+#include "ui/stories/StoryViewer.h"
 
 CStoryPropDlg::CStoryPropDlg(wxWindow* parent, CAppCore& core)
     : wxDialog(parent, IDD_STORY_PROP, "Story Properties"), m_core(core) {
@@ -51,40 +50,28 @@ CStoryPropDlg::CStoryPropDlg(wxWindow* parent, CAppCore& core)
 
 CStoryPropDlg::~CStoryPropDlg() = default;
 
-bool CStoryPropDlg::Fill(const std::string& headline, CStoryListDlg* list) {
-    m_strHeadline = headline;
+bool CStoryPropDlg::Fill(const StoryKey& key, CStoryListDlg* list) {
+    m_key = key;
     m_pList = list;
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        archive.Open("rb");
-        m_pStory = archive.FindByHeadline(headline) ? archive.GetCurrentStory() : nullptr;
-        archive.Close();
-    }
-    m_pHeadline->ChangeValue(wxString::FromUTF8(headline));
-    if (m_pStory) {
-        // The catalogue's lock is taken with the archive's released.
-        m_pSource->ChangeValue(wxString::FromUTF8(m_pStory->GetSourceName(true, &m_core.Catalogue())));
-        m_pKeywords->ChangeValue(wxString::FromUTF8(m_pStory->GetKeywords()));
-        m_pDescription->ChangeValue(wxString::FromUTF8(m_pStory->GetDescription()));
-        m_pUrl->ChangeValue(wxString::FromUTF8(m_pStory->GetUrl()));
-        const int state = m_pStory->GetState();
+    m_story = m_core.Stories().Find(key);
+    m_pHeadline->ChangeValue(wxString::FromUTF8(key.headline));
+    if (m_story) {
+        m_pSource->ChangeValue(wxString::FromUTF8(m_story->sourceName));
+        m_pKeywords->ChangeValue(wxString::FromUTF8(m_story->keywords));
+        m_pDescription->ChangeValue(wxString::FromUTF8(m_story->description));
+        m_pUrl->ChangeValue(wxString::FromUTF8(m_story->url));
+        const int state = m_story->state;
         if (list && state != STORY_READ) m_pIcon->SetBitmap(list->StateBitmap(CStoryListDlg::ImageOfState(state)));
     }
     return true;
 }
 
 void CStoryPropDlg::OnViewStory() {
-    {
-        CStoryArchive& archive = m_core.Archive();
-        CStoryArchiveGuard lock(archive);
-        archive.Open("r+b");
-        if (archive.FindByHeadline(m_strHeadline)) archive.SetCurrentState(STORY_READ);
-        archive.Close();
-    }
-    if (m_pStory) {
-        ShowStory(m_core, std::move(m_pStory), this);
-        if (m_pList) m_pList->MarkRowRead(m_strHeadline);
+    m_core.Stories().SetState(m_key, STORY_READ);
+    if (m_story) {
+        ShowStory(m_core, std::move(*m_story), this);
+        m_story.reset();
+        if (m_pList) m_pList->MarkRowRead(m_key);
     }
     Destroy();
 }

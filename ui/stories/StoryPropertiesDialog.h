@@ -3,14 +3,14 @@
 // story list opens it, modeless; it destroys itself when closed.
 #pragma once
 
-#include <memory>
-#include <string>
+#include <optional>
 
 #include <wx/dialog.h>
 #include <wx/weakref.h>
 
+#include "app/StoryTypes.h"
+
 class CAppCore;
-class CStory;
 class CStoryListDlg;
 class wxStaticBitmap;
 class wxTextCtrl;
@@ -20,17 +20,17 @@ public:
     CStoryPropDlg(wxWindow* parent, CAppCore& core);
     ~CStoryPropDlg() override;
 
-    // Reads the story with that headline from the archive and shows it; a
-    // story no longer there shows only its headline. list: the story list
-    // whose row View Story updates (may be null).
-    bool Fill(const std::string& headline, CStoryListDlg* list);
+    // Reads the story from the core and shows it; a story no longer there
+    // shows only its headline. list: the story list whose row View Story
+    // updates (may be null).
+    bool Fill(const StoryKey& key, CStoryListDlg* list);
 
 private:
     void OnViewStory();
 
     CAppCore& m_core;
-    std::string m_strHeadline;
-    std::unique_ptr<CStory> m_pStory;
+    StoryKey m_key;
+    std::optional<StoryItem> m_story;
     wxWeakRef<CStoryListDlg> m_pList;
     wxStaticBitmap* m_pIcon = nullptr;
     wxTextCtrl* m_pHeadline = nullptr;

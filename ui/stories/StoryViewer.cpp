@@ -6,14 +6,8 @@
 #include <wx/app.h>
 
 #include "app/AppCore.h"
-#include "config/ProxySettings.h"
-#include "net/FramingCheck.h"
-#include "platform/DdeClient.h"
-#include "platform/DesktopSystem.h"
-#include "present/BrowserLink.h"
-#include "present/HtmlEscaping.h"
+#include "app/Desktop.h"
 #include "ui/stories/DisplayChoiceDialog.h"
-#include "store/Story.h"
 
 namespace {
 
@@ -53,17 +47,6 @@ void Open(const PendingDisplay& display) {
     if (display.newWindow || !browser.OpenInCurrentWindow(url)) browser.LaunchBrowser(url);
 }
 
-FramingCheckOptions CheckOptions(CNewsSettings& settings) {
-    const ProxySettings proxy = ReadProxySettings(settings);
-    FramingCheckOptions options;
-    if (proxy.useProxy && !proxy.server.empty()) {
-        options.proxy = proxy.server + ":" + std::to_string(proxy.port);
-        options.user = proxy.user;
-        options.password = proxy.password;
-    }
-    return options;
-}
-
 void StartFramingCheck(const std::shared_ptr<PendingDisplay>& display, FramingCheckOptions options) {
     std::thread([display, url = display->articleUrl, options = std::move(options)] {
         const FramingVerdict verdict = CheckFraming(url, options);
@@ -78,25 +61,20 @@ void StartFramingCheck(const std::shared_ptr<PendingDisplay>& display, FramingCh
 
 }  // namespace
 
-bool ShowStory(CAppCore& core, std::unique_ptr<CStory> story, wxWindow* parent) {
-    if (!story) return false;
-    std::string framePath;
-    if (!core.StoryPages().WritePages(*story, framePath)) return false;
-
+bool ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent) {
+    CStoryDesk& stories = core.Stories();
     auto display = std::make_shared<PendingDisplay>();
-    display->frameUrl = CStoryPages::PageUrl(framePath);
-    display->articleUrl = WebLinkOnly(story->GetUrl());
-    story.reset();
+    if (!stories.WritePages(story, display->frameUrl)) return false;
+    display->articleUrl = CStoryDesk::ArticleLink(story);
     // The look at the article's headers runs while the user chooses.
     if (display->articleUrl.empty()) display->checked = true;
-    else StartFramingCheck(display, CheckOptions(core.Settings()));
+    else StartFramingCheck(display, stories.FramingOptions());
 
-    CNewsSettings& settings = core.Settings();
-    if (settings.GetFlag(SETTING_BROWSER_DISPLAY_ASK) == 1) {
-        CDisplayChoiceDlg choice(parent, settings);
+    if (stories.AskWhereToShow()) {
+        CDisplayChoiceDlg choice(parent, stories);
         if (choice.ShowModal() != wxID_OK) return true;
     }
-    display->newWindow = settings.GetFlag(SETTING_BROWSER_DISPLAY_NEW) == 1;
+    display->newWindow = stories.ShowInNewWindow();
     display->chosen = true;
     if (display->checked) Open(*display);
     return true;

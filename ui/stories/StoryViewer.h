@@ -6,17 +6,16 @@
 // made off the window thread, tells.
 #pragma once
 
-#include <memory>
+#include "app/StoryTypes.h"
 
 class CAppCore;
 class CDdeClient;
 class CDesktopSystem;
-class CStory;
 class wxWindow;
 
-// Takes the story. False when the pages could not be written (nothing is
-// shown then); true otherwise, also when the user cancelled the display.
-bool ShowStory(CAppCore& core, std::unique_ptr<CStory> story, wxWindow* parent);
+// False when the pages could not be written (nothing is shown then); true
+// otherwise, also when the user cancelled the display.
+bool ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent);
 
 // The desktop and DDE client the browser is reached through: the process's
 // own unless replaced (tests); null restores the process's own. Both must

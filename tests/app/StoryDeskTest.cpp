@@ -1,0 +1,227 @@
+// The core's door for the front ends: the story queries and commands against
+// what the archive holds and keeps on disk, the story pages, the news a front
+// end takes after the scanning thread's wake-ups, and the scan control.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <memory>
+
+#include "app/AppCore.h"
+#include "app/Messages.h"
+#include "engine/NewsWatch.h"
+#include "support/NewsSite.h"
+#include "support/RecordingTarget.h"
+#include "support/TempDir.h"
+#include "support/TestHttpServer.h"
+
+namespace {
+
+constexpr const char* kA = "Custom: http://a.example/";
+constexpr const char* kB = "Custom: http://b.example/";
+
+// Found age seconds ago (stories expire after two days).
+StoryItem Story(const char* source, const std::string& headline, int state, int age = 60) {
+    StoryItem story;
+    story.key = {source, headline};
+    story.sourceName = source;
+    story.url = "http://a.example/" + headline;
+    story.description = "About " + headline;
+    story.keywords = "storm";
+    story.tFound = static_cast<std::int32_t>(std::time(nullptr)) - age;
+    story.state = state;
+    return story;
+}
+
+class StoryDeskTest : public ::testing::Test {
+protected:
+    void SetUp() override { Reload(); }
+    // A core on the folder as a new start of the program loads it.
+    void Reload() {
+        core.reset();
+        core = std::make_unique<CAppCore>(boxes);
+        ASSERT_TRUE(core->FindApplicationFolder(dir.File("home"), ""));
+        std::string error;
+        ASSERT_TRUE(core->PrepareFolder(error)) << error;
+        core->LoadData();
+    }
+    CStoryDesk& Desk() { return core->Stories(); }
+    int StateOf(const char* source, const std::string& headline) {
+        const std::optional<StoryItem> story = Desk().Find({source, headline});
+        return story ? story->state : -1;
+    }
+    std::vector<std::string> VisibleHeadlines() {
+        std::vector<std::string> headlines;
+        for (const StoryItem& story : Desk().VisibleStories())
+            headlines.push_back(story.key.source.substr(15, 1) + ":" + story.Headline());
+        return headlines;
+    }
+
+    CTempDir dir;
+    CRecordingMessageBoxes boxes;
+    std::unique_ptr<CAppCore> core;
+};
+
+TEST_F(StoryDeskTest, QueriesReturnWhatTheArchiveHoldsNewestFirst) {
+    for (const StoryItem& story : {Story(kA, "same", STORY_NEW, 300), Story(kB, "same", STORY_READ, 200),
+                                   Story(kA, "kept", STORY_BOOKMARKED, 100), Story(kA, "gone", STORY_HIDDEN),
+                                   Story(kB, "pending", STORY_PENDING)})
+        ASSERT_TRUE(Desk().Add(story));
+    // Story files in the order they were made, each oldest first: all reversed.
+    EXPECT_EQ(VisibleHeadlines(), (std::vector<std::string>{"b:same", "a:kept", "a:same"}));
+    const StoryItem first = Desk().VisibleStories().back();
+    EXPECT_EQ(first.key, (StoryKey{kA, "same"}));
+    EXPECT_EQ(first.sourceName, kA);
+    EXPECT_EQ(first.url, "http://a.example/same");
+    EXPECT_EQ(first.description, "About same");
+    EXPECT_EQ(first.keywords, "storm");
+    EXPECT_LE(std::time(nullptr) - first.tFound, 310);
+    EXPECT_EQ(first.state, STORY_NEW);
+
+    // One story by its key, in any state; the same headline of another source is another story.
+    EXPECT_EQ(StateOf(kB, "same"), STORY_READ);
+    EXPECT_EQ(StateOf(kA, "gone"), STORY_HIDDEN);
+    EXPECT_EQ(StateOf(kA, "pending"), -1);
+    EXPECT_EQ(StateOf("Custom: http://c.example/", "same"), -1);
+}
+
+TEST_F(StoryDeskTest, CommandsChangeOnlyTheStoryNamedAndAreKeptOnDisk) {
+    for (const StoryItem& story : {Story(kA, "same", STORY_NEW), Story(kB, "same", STORY_UNREAD),
+                                   Story(kA, "kept", STORY_BOOKMARKED), Story(kA, "fresh", STORY_NEW),
+                                   Story(kA, "old", STORY_READ)})
+        ASSERT_TRUE(Desk().Add(story));
+
+    EXPECT_TRUE(Desk().MarkRead({kB, "same"}));
+    EXPECT_FALSE(Desk().MarkRead({kB, "same"})) << "read already";
+    EXPECT_FALSE(Desk().MarkRead({kA, "kept"})) << "a bookmark stays a bookmark";
+    EXPECT_TRUE(Desk().Bookmark({kA, "old"}));
+    EXPECT_FALSE(Desk().Bookmark({kA, "old"}));
+    EXPECT_FALSE(Desk().Bookmark({kA, "missing"}));
+    EXPECT_TRUE(Desk().SetState({kA, "kept"}, STORY_UNREAD));
+    Desk().Delete({{kA, "same"}});
+    Desk().MarkNewAsUnread();
+
+    Reload();
+    EXPECT_EQ(StateOf(kA, "same"), STORY_HIDDEN);
+    EXPECT_EQ(StateOf(kB, "same"), STORY_READ);
+    EXPECT_EQ(StateOf(kA, "old"), STORY_BOOKMARKED);
+    EXPECT_EQ(StateOf(kA, "kept"), STORY_UNREAD);
+    EXPECT_EQ(StateOf(kA, "fresh"), STORY_UNREAD);
+
+    Desk().DeleteAll(false);
+    EXPECT_EQ(VisibleHeadlines(), std::vector<std::string>{"a:old"});
+    Desk().DeleteAll(true);
+    Reload();
+    EXPECT_TRUE(Desk().VisibleStories().empty());
+}
+
+TEST_F(StoryDeskTest, StoryPagesAreWrittenForAStoryAndCleanedUp) {
+    std::string frameUrl;
+    ASSERT_TRUE(Desk().WritePages(Story(kA, "Storm hits coast", STORY_NEW), frameUrl));
+    ASSERT_EQ(frameUrl.rfind("file://", 0), 0u);
+    const std::string frame = frameUrl.substr(7);
+    EXPECT_TRUE(std::filesystem::exists(frame));
+    Desk().CleanUpPages();
+    EXPECT_FALSE(std::filesystem::exists(frame));
+
+    EXPECT_EQ(CStoryDesk::ArticleLink(Story(kA, "x", STORY_NEW)), "http://a.example/x");
+    StoryItem mail = Story(kA, "x", STORY_NEW);
+    mail.url = "mailto:x@example.com";
+    EXPECT_EQ(CStoryDesk::ArticleLink(mail), "");
+}
+
+// A forced scan as --scan-once runs it, each message handed to the core as a
+// front end does.
+class NewsTest : public StoryDeskTest {
+protected:
+    void SetUp() override {
+        StoryDeskTest::SetUp();
+        site.Serve(server);
+        core->Settings().AddKeyword("+stock market");
+        core->Settings().AddUrl(server.Url(CNewsSite::FRONT_PAGE));
+        core->Settings().AddUrl(server.Url("/missing.html"));
+        ASSERT_TRUE(core->StartNetwork());
+    }
+    void Scan() {
+        CRecordingTarget window;
+        core->CreateScanner(window);
+        core->RunForcedScan();
+        for (const RecordedMessage& m : window.Messages()) core->OnWakeUp(m.message);
+    }
+
+    CNewsSite site;
+    CTestHttpServer server;
+};
+
+TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
+    // A story new before this run was announced by an earlier one.
+    ASSERT_TRUE(Desk().Add(Story(kA, "Stock market news of yesterday", STORY_NEW)));
+    core->ForgetEarlierNewStories();
+
+    Scan();
+    EXPECT_FALSE(core->IsScanning());
+    const CoreNews news = core->TakeNews();
+    ASSERT_EQ(news.stories.size(), 2u);
+    const StoryItem& story = news.stories[0];
+    EXPECT_EQ(story.Headline(), "Stock market climbs as tech shares rebound");
+    EXPECT_EQ(story.url, server.Url("/story/2.html"));
+    EXPECT_EQ(story.keywords, "+stock_market");
+    EXPECT_EQ(story.sourceName, "Custom: " + server.Url(CNewsSite::FRONT_PAGE));
+    EXPECT_EQ(story.state, STORY_NEW);
+    EXPECT_EQ(Desk().Find(story.key)->Headline(), story.Headline()) << "its key finds it";
+    EXPECT_EQ(news.stories[1].Headline(), "Stock market dips after football club sale collapses");
+    ASSERT_EQ(news.failedPages.size(), 1u);
+    EXPECT_EQ(news.failedPages[0].url, server.Url("/missing.html"));
+    EXPECT_TRUE(core->TakeNews().Empty());
+
+    // The next pass finds the same stories: nothing new; the page fails again.
+    Scan();
+    const CoreNews again = core->TakeNews();
+    EXPECT_TRUE(again.stories.empty());
+    EXPECT_EQ(again.failedPages.size(), 1u);
+}
+
+TEST_F(StoryDeskTest, ProblemsWithFilesComeOnceWithAWakeUpWhileCollected) {
+    ClearDiagnostics();
+    CRecordingTarget wake;
+    core->CollectProblems(&wake);
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
+    EXPECT_EQ(wake.Count(WM_PROBLEM_NEWS), 1);
+    CoreNews news = core->TakeNews();
+    ASSERT_EQ(news.problems.size(), 1u);
+    EXPECT_EQ(news.problems[0].kind, "cannot save");
+    EXPECT_EQ(news.problems[0].subject, "/data/config.txt");
+    EXPECT_EQ(news.problems[0].detail, "disk full");
+    EXPECT_TRUE(core->TakeNews().Empty());
+
+    core->CollectProblems(nullptr);
+    ReportDiagnostic(DiagnosticKind::ReadFailed, "/data/sources.txt", "gone");
+    EXPECT_TRUE(core->TakeNews().Empty());
+    ClearDiagnostics();
+}
+
+TEST_F(StoryDeskTest, ScanControlSwitchesTheScanningThread) {
+    CRecordingTarget window;
+    core->CreateScanner(window);
+    CNewsWatch& watch = *core->Scanner();
+    core->SetEnabled(false);
+    EXPECT_FALSE(core->IsEnabled());
+    EXPECT_EQ(watch.IsActive(), 0);
+    core->ScanNow();
+    EXPECT_TRUE(core->IsEnabled());
+    EXPECT_NE(watch.IsActive(), 0);
+    EXPECT_TRUE(watch.IsScanRequested());
+
+    // Stop Scanning: scanning resumes only once the pass has ended.
+    core->OnWakeUp(WM_SCAN_STARTED);
+    core->StopScanning();
+    EXPECT_EQ(watch.IsActive(), 0);
+    EXPECT_FALSE(core->ResumeScanning());
+    EXPECT_EQ(watch.IsActive(), 0);
+    core->OnWakeUp(WM_SCAN_FINISHED);
+    EXPECT_TRUE(core->ResumeScanning());
+    EXPECT_NE(watch.IsActive(), 0);
+}
+
+}  // namespace
