@@ -118,7 +118,7 @@ int RunHeadless(const std::string& homeOption) {
                       {CAppCore::MAINTENANCE_PERIOD_MS, [&core] { core.OnArchiveMaintenance(); }}});
     timer.Start();
     std::fprintf(stdout, "watching (poll period %d s); stop with Ctrl+C\n",
-                 static_cast<int>(core.Settings().GetPollPeriod()));
+                 static_cast<int>(core.Config().Snapshot().pollSeconds));
     std::fflush(stdout);
     while (!signals.Stopped()) target.Pump(std::chrono::milliseconds(200));
 

@@ -1,6 +1,7 @@
 // --status: every configured page with the outcome of its last read, from
 // the source health the scans keep. Reads the application folder only.
 #include <cstdio>
+#include <optional>
 
 #include "app/AppCore.h"
 #include "app/HomeFolder.h"
@@ -19,10 +20,9 @@ int RunStatus(const std::string& homeOption) {
         return EXIT_FAILED;
     }
     for (const std::string& page : pages) {
-        PageHealth health;
-        const bool bRead = core.Health().Find(page, health);
-        std::printf("%s\t%s\t%s\n", OutputField(page).c_str(), FormatReadTime(bRead ? health.tRead : 0).c_str(),
-                    OutputField(bRead ? health.Outcome() : "not read yet").c_str());
+        const std::optional<PageHealth> health = core.Config().LastOutcome(page);
+        std::printf("%s\t%s\t%s\n", OutputField(page).c_str(), FormatReadTime(health ? health->tRead : 0).c_str(),
+                    OutputField(health ? health->Outcome() : "not read yet").c_str());
     }
     std::fflush(stdout);
     return EXIT_OK;

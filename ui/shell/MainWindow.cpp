@@ -140,7 +140,7 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
 TrayState CSkimboltDlg::StateFromFlags() {
     if (!m_core.IsEnabled()) return TRAY_DISABLED;
     if (m_core.IsScanning()) return TRAY_SCANNING;
-    if (m_core.NewStoriesPending() && m_core.Settings().GetFlag(SETTING_AUTO_STORY_POPUP) == 0)
+    if (m_core.NewStoriesPending() && !m_core.Config().Snapshot().autoPopup)
         return TRAY_NEW_STORIES;
     return TRAY_NORMAL;
 }
@@ -189,10 +189,9 @@ void CSkimboltDlg::ShowTrayFrame(TrayState state, int frame) {
 }
 
 void CSkimboltDlg::NotifyNewStories(bool bForce) {
-    CNewsSettings& settings = m_core.Settings();
-    const bool bAutoPopup = settings.GetFlag(SETTING_AUTO_STORY_POPUP) == 1;
-    const bool bSoundDue =
-        settings.GetFlag(SETTING_STORIES_HAVE_SOUND) == 1 && !bForce && !m_core.NewStoriesPending();
+    const SettingsSnapshot settings = m_core.Config().Snapshot();
+    const bool bAutoPopup = settings.autoPopup;
+    const bool bSoundDue = settings.playSound && !bForce && !m_core.NewStoriesPending();
     const bool bJustCreated = m_pStoryList == nullptr;
     if (bJustCreated) CreateStoryList();
     if (bForce || bAutoPopup) {
@@ -213,7 +212,7 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
     // Only the first notice since the user last looked is heard; a sound
     // that cannot be played is let go.
     if (bSoundDue) {
-        const bool bPlayed = PlaySoundFile(settings.GetSoundFile());
+        const bool bPlayed = PlaySoundFile(settings.soundFile);
         Trace(std::string("sound ") + (bPlayed ? "played" : "not played"));
     }
 }
@@ -243,7 +242,7 @@ void CSkimboltDlg::OnViewStories(wxCommandEvent&) {
     Trace("story list shown");
 }
 
-bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Settings().GetShowNotifications(); }
+bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Config().Snapshot().showNotifications; }
 
 std::vector<StoryItem> CSkimboltDlg::TakeNews() {
     CoreNews news = m_core.TakeNews();
