@@ -6,8 +6,6 @@
 #include <string>
 
 #include "html/HtmlParser.h"
-#include "net/HttpFetcher.h"
-#include "support/TestHttpServer.h"
 
 namespace {
 
@@ -51,19 +49,19 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
         std::string page;
         int length;            // 0: refused
         std::size_t lastText;  // length of the second token's text
-        FetchFailure failure;
+        PageRefusal refusal;
     } cases[] = {
-        {"the largest page accepted", "<p>" + std::string(kMax - 4, 'x'), kMax - 1, kMax - 4, FetchFailure::None},
-        {"a page of exactly the limit is refused", "<p>" + std::string(kMax - 3, 'x'), 0, 0, FetchFailure::TooLarge},
-        {"an empty page is refused", "", 0, 0, FetchFailure::Empty},
-        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2, FetchFailure::None},
-        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0, FetchFailure::Empty},
+        {"the largest page accepted", "<p>" + std::string(kMax - 4, 'x'), kMax - 1, kMax - 4, PageRefusal::None},
+        {"a page of exactly the limit is refused", "<p>" + std::string(kMax - 3, 'x'), 0, 0, PageRefusal::TooLarge},
+        {"an empty page is refused", "", 0, 0, PageRefusal::Empty},
+        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2, PageRefusal::None},
+        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0, PageRefusal::Empty},
     };
     for (const Case& c : cases) {
         CHtmlParser parser;
         EXPECT_EQ(parser.SetPage(c.page), c.length > 0) << c.why;
         EXPECT_EQ(parser.GetPageLength(), c.length) << c.why;
-        EXPECT_EQ(parser.GetFailure(), c.failure) << c.why;
+        EXPECT_EQ(parser.GetRefusal(), c.refusal) << c.why;
         parser.ParsePage();
         ASSERT_EQ(parser.GetTokenCount(), c.length > 0 ? 2 : 0) << c.why;
         if (c.length > 0) {
@@ -139,31 +137,35 @@ TEST(HtmlParserText, TokenSequences) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }
 
-TEST(HtmlParserFetch, PagesInOtherEncodingsComeOutInUtf8) {
-    CTestHttpServer server;
+// A fetched page is read as its server declares it (or its meta element
+// does), loses its NUL bytes, and is refused when it is no text.
+TEST(HtmlParserPage, FetchedPagesComeOutInUtf8) {
     // "Новости: Москва" in windows-1251, labelled by the header; "東京の駅" in
     // Shift_JIS, labelled by a meta element.
-    server.SetPage("/ru.html", "<p>\xCD\xEE\xE2\xEE\xF1\xF2\xE8: <a href=\"/\xCC\">\xCC\xEE\xF1\xEA\xE2\xE0</a>",
-                   "text/html; charset=windows-1251");
-    server.SetPage("/ja.html", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'>"
-                               "<p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77");
-    server.SetPage("/nul.html", std::string("<p>fetched\0 pages lose their NUL bytes", 38));
-    struct Case { const char *path, *tokens; } cases[] = {
-        {"/nul.html", "<p>|'fetched pages lose their NUL bytes'"},
-        {"/ja.html", "<meta>|<p>|'東京の駅'"},
-        {"/ru.html", "<p>|'Новости: '|<a>|'Москва'|</a>"},
+    struct Case { const char* why; std::string body; const char *contentType, *tokens; } const cases[] = {
+        {"NUL bytes", std::string("<p>fetched\0 pages lose their NUL bytes", 38), "text/html",
+         "<p>|'fetched pages lose their NUL bytes'"},
+        {"meta", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'><p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77", "",
+         "<meta>|<p>|'東京の駅'"},
+        {"header", "<p>\xCD\xEE\xE2\xEE\xF1\xF2\xE8: <a href=\"/\xCC\">\xCC\xEE\xF1\xEA\xE2\xE0</a>",
+         "text/html; charset=windows-1251", "<p>|'Новости: '|<a>|'Москва'|</a>"},
     };
     CHtmlParser parser;
     for (const Case& c : cases) {
-        ASSERT_TRUE(parser.FetchPage(server.Url(c.path), 0, "", 0, "", "")) << c.path;
+        ASSERT_TRUE(parser.TakeFetchedPage(c.body, c.contentType)) << c.why;
         parser.ParsePage();
         std::string out;
         for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
-        EXPECT_EQ(out, c.tokens) << c.path;
+        EXPECT_EQ(out, c.tokens) << c.why;
     }
     std::string href;  // attribute values too
     ASSERT_TRUE(parser.Tokens()[2].GetAttribute("href", href));
     EXPECT_EQ(href, "/М");
+
+    EXPECT_FALSE(parser.TakeFetchedPage("\x89PNG", "image/png"));
+    EXPECT_EQ(parser.GetRefusal(), PageRefusal::NotHtml);
+    EXPECT_FALSE(parser.HasPage());
+    EXPECT_TRUE(parser.SetPage("<p>a file is read whatever it holds"));
 }
 
 }  // namespace
