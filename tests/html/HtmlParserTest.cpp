@@ -1,6 +1,6 @@
 // The HTML parser: taking a page, text decoding, token order (link
-// rearrangement and implied closings), and where a broken page stops the
-// parse.
+// rearrangement and implied closings), the font, row and cell context of
+// text, and where a broken page stops the parse.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -135,6 +135,63 @@ TEST(HtmlParserText, TokenSequences) {
         {"a last tag without '>' stops the parse", "<p><b x", "<p>"},
     };
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
+}
+
+// What the tokenizer gives every text token: the font in force where it
+// stands (one font stack per table cell), the elements around it, and the
+// row and cell counts when it was read.
+TEST(HtmlParserContext, FontRowAndCellOfText) {
+    struct Case {
+        const char *why, *page, *text;
+        int size, minus, plus;
+        bool bold, inCell;
+        int row, cell;
+    } const cases[] = {
+        {"the default font", "<p>plain", "plain", 3, 0, 0, false, false, 0, 0},
+        {"a size with '+'", "<font size=\"+2\">big", "big", 2, 0, 1, false, false, 0, 0},
+        {"a size with '-'", "<font size=-1>small</font> after", "small", 1, 1, 0, false, false, 0, 0},
+        {"</font> pops the size", "<font size=-1>small</font> after", " after", 3, 0, 0, false, false, 0, 0},
+        {"a font without size only nests", "<font size=2><font>inner</font> still</font> out", " still", 2, 0, 0,
+         false, false, 0, 0},
+        {"...and the outer close pops", "<font size=2><font>inner</font> still</font> out", " out", 3, 0, 0, false,
+         false, 0, 0},
+        {"b and strong are bold", "<b>bold <strong>both</strong></b> plain", "both", 3, 0, 0, true, false, 0, 0},
+        {"bold ends with </b>", "<b>bold <strong>both</strong></b> plain", " plain", 3, 0, 0, false, false, 0, 0},
+        {"a cell starts at the default font", "<font size=5><table><tr><td>cell text</td></tr></table>after",
+         "cell text", 3, 0, 0, false, true, 1, 1},
+        {"closing the cell brings the outer font back",
+         "<font size=5><table><tr><td>cell text</td></tr></table>after", "after", 5, 0, 0, false, false, 1, 1},
+        {"a font set in one cell is gone in the next", "<table><tr><td><font size=1>first<td>second</table>",
+         "second", 3, 0, 0, false, true, 1, 2},
+        {"rows and cells are counted in reading order", "<table><tr><td>a<td>b<tr><td>c</table>", "c", 3, 0, 0,
+         false, true, 2, 3},
+        {"counts stay after the table", "<table><tr><td>a</table>tail", "tail", 3, 0, 0, false, false, 1, 1},
+        {"link text has the font where it stands", "<font size=+1><a href=x.html>Head</a></font>", "Head", 1, 0, 1,
+         false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        CHtmlParser parser;
+        Parse(parser, c.page);
+        const CHtmlToken* found = nullptr;
+        for (const CHtmlToken& t : parser.Tokens())
+            if (t.m_nKind == TK_TEXT && t.Text() == c.text) found = &t;
+        ASSERT_NE(found, nullptr) << c.why << ": " << DescribePage(c.page);
+        ASSERT_NE(found->GetFont(), nullptr) << c.why;
+        const CFontSize& f = *found->GetFont();
+        EXPECT_EQ((std::vector<int>{f.m_nSize, f.m_nMinus, f.m_nPlus}), (std::vector<int>{c.size, c.minus, c.plus}))
+            << c.why;
+        EXPECT_EQ(found->IsInside(TK_BOLD), c.bold) << c.why;
+        EXPECT_EQ(found->IsInside(TK_CELL), c.inCell) << c.why;
+        EXPECT_EQ(found->m_nRow, c.row) << c.why;
+        EXPECT_EQ(found->m_nCell, c.cell) << c.why;
+    }
+
+    // The counts are the parser's: a second page goes on counting.
+    CHtmlParser parser;
+    Parse(parser, "<table><tr><td>one</table>");
+    Parse(parser, "<table><tr><td>two</table>");
+    EXPECT_EQ(parser.Tokens()[3].m_nRow, 2);
+    EXPECT_EQ(parser.Tokens()[3].m_nCell, 2);
 }
 
 // A fetched page is read as its server declares it (or its meta element
