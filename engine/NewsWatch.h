@@ -84,8 +84,6 @@ public:
     // Where each new story is reported; by default WM_NEW_STORIES is posted
     // to the main window. Set before the thread starts.
     void SetNewStorySink(CNewStorySink& sink) { m_recorder.SetNewStorySink(sink); }
-    // Article pages read since the thread was made.
-    int GetArticleFetchCount() const { return m_recorder.GetArticleFetchCount(); }
 
 protected:
     // The thread body: the wait loop, until the stop event.
