@@ -3,21 +3,14 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <memory>
-#include <system_error>
 
-#include "common/MessageTarget.h"
-#include "common/ScratchFolder.h"
 #include "common/PrintableText.h"
 #include "config/ConfigStore.h"
 #include "config/NewsSettings.h"
-#include "engine/PageScanner.h"
+#include "engine/LinkRules.h"
+#include "engine/PageReader.h"
+#include "engine/StoryLinks.h"
 #include "html/HtmlParser.h"
-#include "store/Story.h"
-#include "store/StoryArchive.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -104,47 +97,25 @@ std::string ChooseFrameUrl(const CHtmlParser& parser, const std::string& pageUrl
     }
     if (best.empty()) return std::string();
     const std::string& base = parser.GetBaseHref();
-    return CPageScanner::ResolveHref(best, base.empty() ? pageUrl : CPageScanner::ResolveHref(base, pageUrl));
+    return ResolveHref(best, base.empty() ? pageUrl : ResolveHref(base, pageUrl));
 }
 
 bool CCustomUrlCheck::ReadAndScan(const std::string& url, const ProxySettings& proxy, bool bChooseFrame,
                                   Result& result, std::string& frameUrl, std::string& failure) {
-    CScratchFolder scratch("skimbolt-check");
-    if (scratch.Path().empty()) {
-        failure = "cannot create a temporary folder";
+    CHtmlParser parser;
+    PageReadOutcome outcome;
+    if (!FetchPageInto(m_fetcher, url, proxy, parser, outcome)) {
+        failure = FetchFailureText(outcome.failure, outcome.httpStatus);
         return false;
     }
-    CNewsSettings settings;  // no keyword groups: nothing is matched, no article is fetched
-    CStoryArchive archive(scratch.Path());
-    CSilentTarget target;
-    CPageScanner scanner(archive, settings, target);
-    CHtmlParser& parser = scanner.Parser();
-    if (!parser.FetchPage(m_fetcher, url, proxy.useProxy, proxy.server, proxy.port, proxy.user, proxy.password)) {
-        failure = FetchFailureText(parser.GetFailure(), parser.GetHttpStatus());
-        return false;
-    }
-    // The probe pass, then the real pass when the probe did not turn into
-    // one by itself, as the scanning thread runs them.
-    scanner.SetFirstScan(0);
-    scanner.SetPageUrl(url);
-    scanner.ScanPage(1);
-    if (scanner.ProbeStillSet() == 1) scanner.ScanPage(0);
-
+    parser.ParsePage();
+    const std::vector<StoryCandidate> links = FindStoryLinks(parser, url);
     result.bPreviewRead = true;
-    result.nStoryLinks = 0;
+    result.nStoryLinks = static_cast<int>(links.size());
     result.headlines.clear();
-    {
-        CStoryArchiveGuard lock(archive);
-        if (archive.Open("rb") == 0) {
-            while (archive.FindNextWithState(STORY_PENDING) == 1) {
-                std::unique_ptr<CStory> story = archive.GetCurrentStory();
-                if (!story) continue;
-                ++result.nStoryLinks;
-                if (static_cast<int>(result.headlines.size()) < PREVIEW_HEADLINES)
-                    result.headlines.push_back(StripControlCharacters(story->GetHeadline()));
-            }
-            archive.Close();
-        }
+    for (const StoryCandidate& link : links) {
+        if (static_cast<int>(result.headlines.size()) >= PREVIEW_HEADLINES) break;
+        result.headlines.push_back(StripControlCharacters(link.headline));
     }
     if (bChooseFrame) frameUrl = ChooseFrameUrl(parser, url, result.nStoryLinks > 0);
     return true;

@@ -60,7 +60,7 @@ public:
     CHttpFetcher& Fetcher() { return m_fetcher; }
 
 private:
-    // Reads url and runs the link rules over it; the chosen frame's address
+    // Reads url and runs the story-link rules over it; the chosen frame's address
     // (when bChooseFrame) is worked out from the same tokens.
     bool ReadAndScan(const std::string& url, const ProxySettings& proxy, bool bChooseFrame, Result& result,
                      std::string& frameUrl, std::string& failure);

@@ -5,7 +5,7 @@
 #include "app/AppCore.h"
 #include "common/FileUtil.h"
 #include "config/SourceCatalogue.h"
-#include "engine/PageScanner.h"
+#include "engine/LinkRules.h"
 #include "net/UrlParts.h"
 #include "platform/Registry.h"
 
@@ -53,7 +53,7 @@ std::string CSourceUpdate::FindUpdateAddress(const std::string& index, const std
     const std::size_t end = index.find_first_of("\r\n", start);
     const std::string address = Trimmed(index.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (address.empty()) return std::string();
-    return CPageScanner::ResolveHref(address, indexUrl);
+    return ResolveHref(address, indexUrl);
 }
 
 bool CSourceUpdate::FetchText(const std::string& url, std::string& text, std::string& why) {

@@ -1,5 +1,6 @@
 // Benchmarks of the page scan: the probe and real passes of the story-link
-// rules over one parsed page, with the archive lookup of every story link, on
+// rules over one parsed page, with the recorder's archive lookup of every
+// story link, on
 // a page whose stories are all known already (the usual case: most links of
 // a polled page were seen in earlier cycles); and the article text cut out of
 // an article-sized part of each page for a sample of its headlines. The
@@ -18,53 +19,72 @@
 
 #include "bench/BenchInputs.h"
 #include "bench/NewsPage.h"
-#include "common/MessageTarget.h"
-#include "config/NewsSettings.h"
-#include "engine/PageScanner.h"
+#include "engine/ArticleText.h"
+#include "engine/NewStorySink.h"
+#include "engine/PageReader.h"
+#include "engine/StoryLinks.h"
+#include "engine/StoryRecorder.h"
+#include "engine/WordString.h"
+#include "html/HtmlParser.h"
 #include "store/StoryArchive.h"
 
 namespace {
 
-class CNullTarget : public CMessageTarget {
+// QuickScan reads no article page and announces nothing here.
+class CNoPages : public CPageReader {
 public:
-    void Post(unsigned, std::uintptr_t, std::intptr_t) override {}
-    std::intptr_t Send(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+    bool ReadPage(const std::string&, CHtmlParser&, PageReadOutcome& outcome) override {
+        outcome.failure = FetchFailure::BadUrl;
+        return false;
+    }
 };
 
-// A scanner over an archive in a temporary folder that already knows every
-// story of the input page.
+class CNoAnnouncements : public CNewStorySink {
+public:
+    void OnNewStory(const CStory&) override {}
+};
+
+// A story recorder over an archive in a temporary folder that already knows
+// every story of the input page.
 struct ScanFixture {
     std::string strDir;
-    CNewsSettings settings;
-    CNullTarget window;
+    CNoPages pages;
+    CNoAnnouncements announcements;
     std::unique_ptr<CStoryArchive> archive;
-    std::unique_ptr<CPageScanner> scanner;
+    std::unique_ptr<CStoryRecorder> recorder;
+    CHtmlParser parser;
+    std::string strUrl;
+    std::string strLastTarget;
     int nStories = 0;
 
-    explicit ScanFixture(const CBenchInput& input) {
+    explicit ScanFixture(const CBenchInput& input) : strUrl(input.m_strUrl) {
         std::string tmpl = (std::filesystem::temp_directory_path() / "skimbolt-scanbench-XXXXXX").string();
         if (!::mkdtemp(tmpl.data())) std::abort();
         strDir = tmpl + "/";
         archive = std::make_unique<CStoryArchive>(strDir);
-        scanner = std::make_unique<CPageScanner>(*archive, settings, window);
-        scanner->SetKeywordGroups({CKeywordGroup("+storm-football"), CKeywordGroup("+senate+budget")});
-        scanner->SetCycleOptions(1, 1);  // QuickScan: nothing is fetched
-        scanner->SetPageUrl(input.m_strUrl);
+        recorder = std::make_unique<CStoryRecorder>(*archive, pages, announcements);
+        recorder->SetKeywordGroups({CKeywordGroup("+storm-football"), CKeywordGroup("+senate+budget")});
+        recorder->SetCycleOptions(1, 1);  // QuickScan: nothing is fetched
         ScanOnce(input);  // records the page's stories
         CStoryArchiveGuard lock(*archive);
         for (int i = 0; i < archive->GetFileCount(); ++i) nStories += archive->GetFileAt(i)->StoryCount();
     }
     ~ScanFixture() {
-        scanner.reset();
+        recorder.reset();
         archive.reset();
         std::error_code ec;
         std::filesystem::remove_all(strDir, ec);
     }
 
+    // Both passes over the page parsed already.
+    void Walk() {
+        recorder->BeginPage(strUrl);
+        WalkStoryLinks(parser, strUrl, *recorder, strLastTarget);
+    }
     bool ScanOnce(const CBenchInput& input) {
-        if (!scanner->Parser().SetPage(input.m_strBytes)) return false;
-        scanner->ScanPage(1);
-        if (scanner->ProbeStillSet()) scanner->ScanPage(0);
+        if (!parser.SetPage(input.m_strBytes)) return false;
+        parser.ParsePage();
+        Walk();
         return true;
     }
 };
@@ -81,19 +101,18 @@ void BM_ScanPage(benchmark::State& state, const CBenchInput* input) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(input->m_strBytes.size()));
     state.counters["stories"] = fx.nStories;
-    state.counters["tokens"] = static_cast<double>(fx.scanner->Parser().Tokens().size());
+    state.counters["tokens"] = static_cast<double>(fx.parser.Tokens().size());
 }
 
-// The real pass alone over a page parsed once: every link's rules and
-// archive lookup, no parsing.
-void BM_RealPass(benchmark::State& state, const CBenchInput* input) {
+// Both passes over a page parsed once: every link's rules and archive
+// lookup, no parsing.
+void BM_Walk(benchmark::State& state, const CBenchInput* input) {
     ScanFixture fx(*input);
-    if (!fx.scanner->Parser().SetPage(input->m_strBytes)) {
+    if (fx.parser.Tokens().empty()) {
         state.SkipWithError("page refused (empty or too large)");
         return;
     }
-    fx.scanner->Parser().ParsePage();
-    for (auto _ : state) fx.scanner->ScanPage(0);
+    for (auto _ : state) fx.Walk();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(input->m_strBytes.size()));
 }
@@ -134,7 +153,7 @@ void BM_ArticleText(benchmark::State& state, const CBenchInput* input) {
     for (auto _ : state) {
         found = textBytes = 0;
         for (const std::string& headline : part.headlines) {
-            const std::string text = CPageScanner::ExtractArticleFromTokens(part.parser, headline);
+            const std::string text = ExtractArticleText(part.parser.Tokens(), headline);
             found += !text.empty();
             textBytes += text.size();
         }
@@ -150,7 +169,7 @@ void BM_ArticleText(benchmark::State& state, const CBenchInput* input) {
 void Register(const std::vector<CBenchInput>& inputs) {
     for (const CBenchInput& in : inputs) {
         benchmark::RegisterBenchmark(("ScanPage/" + in.m_strName).c_str(), BM_ScanPage, &in);
-        benchmark::RegisterBenchmark(("RealPass/" + in.m_strName).c_str(), BM_RealPass, &in);
+        benchmark::RegisterBenchmark(("Walk/" + in.m_strName).c_str(), BM_Walk, &in);
         benchmark::RegisterBenchmark(("ArticleText/" + in.m_strName).c_str(), BM_ArticleText, &in);
     }
 }
@@ -170,14 +189,14 @@ void Summary() {
         const double bytes = static_cast<double>(in.m_strBytes.size());
         const double parse = GetBenchBytesPerSecond("ParsePage/" + in.m_strName);
         const double scan = GetBenchBytesPerSecond("ScanPage/" + in.m_strName);
-        const double real = GetBenchBytesPerSecond("RealPass/" + in.m_strName);
+        const double walk = GetBenchBytesPerSecond("Walk/" + in.m_strName);
         if (parse <= 0 || scan <= 0) continue;
         const double parseUs = bytes / parse * 1e6;
         const double totalUs = bytes / scan * 1e6;
         const double walkUs = totalUs - parseUs;  // probe and real pass, without the parse
         std::printf("%s (%zu bytes): parse %.1f us, parse+scan %.1f us, scan alone %.1f us (%.2fx the parse)",
                     in.m_strName.c_str(), in.m_strBytes.size(), parseUs, totalUs, walkUs, walkUs / parseUs);
-        if (real > 0) std::printf(", real pass %.1f us", bytes / real * 1e6);
+        if (walk > 0) std::printf(", both passes on a parsed page %.1f us", bytes / walk * 1e6);
         std::printf(", parsed page holds %.1f MB\n", ParsedPageMegabytes(in));
     }
     struct rusage usage {};

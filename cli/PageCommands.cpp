@@ -18,13 +18,11 @@
 #include "app/StoryTypes.h"
 #include "common/FileUtil.h"
 #include "common/PrintableText.h"
-#include "common/MessageTarget.h"
-#include "common/ScratchFolder.h"
-#include "config/NewsSettings.h"
-#include "engine/PageScanner.h"
+#include "engine/ArticleText.h"
+#include "engine/PageReader.h"
+#include "engine/StoryLinks.h"
 #include "html/HtmlParser.h"
 #include "net/UrlParts.h"
-#include "store/StoryArchive.h"
 
 namespace fs = std::filesystem;
 
@@ -41,9 +39,21 @@ bool IsWebAddress(const std::string& page) {
     return startsNoCase("http://") || startsNoCase("https://");
 }
 
-// Puts the page into parser: fetched (with the home folder's proxy
-// settings) when it is a web address, read when it is a file. Prints why it
-// failed.
+// The fetch watchdog over a fetcher, for as long as it lives.
+class CPageWatchdog {
+public:
+    explicit CPageWatchdog(CHttpFetcher& fetcher)
+        : m_timer({{CAppCore::WATCHDOG_PERIOD_MS, [&fetcher] { AbortOverdueFetch(fetcher, std::time(nullptr)); }}}) {
+        m_timer.Start();
+    }
+
+private:
+    CDutyTimer m_timer;
+};
+
+// Puts the page into parser and parses it: fetched (with the home folder's
+// proxy settings, under the fetch watchdog) when it is a web address, read
+// when it is a file. Prints why it failed.
 bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& page) {
     if (IsWebAddress(page)) {
         ProxySettings proxy;
@@ -58,12 +68,19 @@ bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& p
             std::fprintf(stderr, "skimbolt: not a web address: %s\n", page.c_str());
             return false;
         }
-        if (!parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user,
-                              proxy.password)) {
+        CHttpFetcher fetcher;
+        PageReadOutcome outcome;
+        bool bFetched = false;
+        {
+            CPageWatchdog watchdog(fetcher);
+            bFetched = FetchPageInto(fetcher, parts.m_strUrl, proxy, parser, outcome);
+        }
+        if (!bFetched) {
             std::fprintf(stderr, "skimbolt: cannot fetch %s: %s\n", page.c_str(),
-                         FetchFailureText(parser.GetFailure(), parser.GetHttpStatus()).c_str());
+                         FetchFailureText(outcome.failure, outcome.httpStatus).c_str());
             return false;
         }
+        parser.ParsePage();
         return true;
     }
     std::error_code ec;
@@ -77,21 +94,9 @@ bool LoadPage(CHtmlParser& parser, const std::string& home, const std::string& p
                      CHtmlParser::MAX_PAGE_SIZE);
         return false;
     }
+    parser.ParsePage();
     return true;
 }
-
-// The fetch watchdog over parser's fetches, for as long as it lives.
-class CPageWatchdog {
-public:
-    explicit CPageWatchdog(CHtmlParser& parser)
-        : m_timer({{CAppCore::WATCHDOG_PERIOD_MS,
-                    [&parser] { AbortOverdueFetch(parser.GetFetcher(), std::time(nullptr)); }}}) {
-        m_timer.Start();
-    }
-
-private:
-    CDutyTimer m_timer;
-};
 
 // Line ends of the extracted text as this platform writes them, and
 // printable text only.
@@ -116,36 +121,11 @@ int RunLinks(const std::string& home, const std::string& page, const std::string
         }
         pageUrl = page;
     }
-    CScratchFolder scratch("skimbolt-links");
-    if (scratch.Path().empty()) {
-        std::fputs("skimbolt: cannot create a temporary folder\n", stderr);
-        return EXIT_FAILED;
-    }
-    CNewsSettings settings;  // no keyword groups: nothing is matched or fetched besides the page
-    CStoryArchive archive(scratch.Path());
-    CSilentTarget target;
-    CPageScanner scanner(archive, settings, target);
-    {
-        CPageWatchdog watchdog(scanner.Parser());
-        if (!LoadPage(scanner.Parser(), home, page)) return EXIT_FAILED;
-    }
-
-    // The probe pass, then the real pass when the probe did not turn into
-    // one by itself, as the scanning thread runs them.
-    scanner.SetFirstScan(0);
-    scanner.SetPageUrl(pageUrl);
-    scanner.ScanPage(1);
-    if (scanner.ProbeStillSet() == 1) scanner.ScanPage(0);
-
-    CStoryArchiveGuard lock(archive);
-    if (archive.Open("rb") == 0) {
-        while (archive.FindNextWithState(STORY_PENDING) == 1) {
-            std::unique_ptr<CStory> story = archive.GetCurrentStory();
-            if (!story) continue;
-            std::printf("%s\t%s\t%s\n", OutputField(story->GetHeadline()).c_str(),
-                        OutputField(story->GetUrl()).c_str(), OutputField(story->GetDescription()).c_str());
-        }
-        archive.Close();
+    CHtmlParser parser;
+    if (!LoadPage(parser, home, page)) return EXIT_FAILED;
+    for (const StoryCandidate& link : FindStoryLinks(parser, pageUrl)) {
+        std::printf("%s\t%s\t%s\n", OutputField(link.headline).c_str(), OutputField(link.url).c_str(),
+                    OutputField(link.description).c_str());
     }
     std::fflush(stdout);
     return EXIT_OK;
@@ -153,12 +133,8 @@ int RunLinks(const std::string& home, const std::string& page, const std::string
 
 int RunArticle(const std::string& home, const std::string& page, const std::string& headline) {
     CHtmlParser parser;
-    {
-        CPageWatchdog watchdog(parser);
-        if (!LoadPage(parser, home, page)) return EXIT_FAILED;
-    }
-    parser.ParsePage();
-    const std::string text = CPageScanner::ExtractArticleFromTokens(parser, headline);
+    if (!LoadPage(parser, home, page)) return EXIT_FAILED;
+    const std::string text = ExtractArticleText(parser.Tokens(), headline);
     if (text.empty()) {
         std::fprintf(stderr, "skimbolt: no article text found for that headline in %s\n", page.c_str());
         return EXIT_OK;

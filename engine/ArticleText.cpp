@@ -1,10 +1,9 @@
 // The article text of a story page: the body that follows the headline,
 // cut out of the page's tokens block by block.
-#include <span>
-#include <string>
+#include "engine/ArticleText.h"
 
-#include "engine/PageScanner.h"
 #include "engine/UnicodeText.h"
+#include "engine/WordString.h"
 
 namespace {
 
@@ -105,8 +104,8 @@ int NextArticleBlock(TokenSpan toks, int k) {
 
 }  // namespace
 
-std::string CPageScanner::ExtractArticleFromTokens(const CHtmlParser& parser, const std::string& headline) {
-    TokenSpan toks = parser.Tokens();
+std::string ExtractArticleText(std::span<const CHtmlToken> tokens, const std::string& headline) {
+    TokenSpan toks = tokens;
     const int n = static_cast<int>(toks.size());
 
     // Phases 0 (looking for the headline) and 1 (headline seen): find the

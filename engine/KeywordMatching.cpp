@@ -1,24 +1,22 @@
 // Keyword matching of a new story: its headline, its description and, by
-// scan mode, the text of its article page, which is fetched with the
-// scanning thread's fetcher.
+// scan mode, the text of its article page, which is read through the
+// recorder's page reader.
 #include <ctime>
 
-#include "common/Messages.h"
-#include "common/MessageTarget.h"
-#include "common/RecursiveLock.h"
-#include "config/NewsSettings.h"
-#include "config/ProxySettings.h"
-#include "engine/PageScanner.h"
+#include "engine/ArticleText.h"
+#include "engine/NewStorySink.h"
+#include "engine/PageReader.h"
+#include "engine/StoryRecorder.h"
 #include "engine/UnicodeText.h"
 #include "net/UrlParts.h"
 #include "store/Story.h"
 #include "store/StoryArchive.h"
 
-int CPageScanner::MatchKeywords(CStory& story) {
+int CStoryRecorder::MatchKeywords(CStory& story) {
     // A story is recorded only once it was really tested: not when scanning
     // was switched off meanwhile, nor when its article page could not be
     // read. A later pass then meets it as new and tests it again.
-    if (m_nActive.load() != 1) return 0;
+    if (!Active()) return 0;
     m_strArticleText.clear();
     m_bArticleFetchFailed = false;
     bool bArticleRead = false;
@@ -37,7 +35,7 @@ int CPageScanner::MatchKeywords(CStory& story) {
         // group's include words; Extensive reads it for every group.
         if (m_nTitleContainsKeyword == 1 && !group.HasIncludeIn(headline)) continue;
         if (!bArticleRead) {
-            m_strArticleText = ExtractArticleText(story);
+            m_strArticleText = ReadArticleText(story);
             article = FoldCase(m_strArticleText);
             bArticleRead = true;  // one fetch per story, whatever it gave
         }
@@ -47,7 +45,7 @@ int CPageScanner::MatchKeywords(CStory& story) {
         }
     }
     if (!found) {
-        if (m_bArticleFetchFailed || m_nActive.load() != 1) return 0;
+        if (m_bArticleFetchFailed || !Active()) return 0;
         story.SetKeywords(std::string());
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");
@@ -64,34 +62,29 @@ int CPageScanner::MatchKeywords(CStory& story) {
         m_archive.Add(story, true);
         m_archive.Close();
     }
-    m_mainWindow.Post(WM_NEW_STORIES, 0, 0);
+    m_pNewStories->OnNewStory(story);
     return 1;
 }
 
-bool CPageScanner::FetchArticlePage(const std::string& url) {
-    const ProxySettings proxy = ReadProxySettings(m_settings);
-    CUrlParts parts;
-    if (!parts.Set(url)) {
-        m_articleParser.ReleasePage();
-        return false;
-    }
-    ++m_nArticleFetches;
-    // The scanning thread's own fetcher, so that stopping the scan or the
-    // fetch watchdog also ends an article fetch.
-    return m_articleParser.FetchPage(m_parser.GetFetcher(), url, proxy.useProxy, proxy.server, proxy.port, proxy.user,
-                                     proxy.password);
-}
-
-std::string CPageScanner::ExtractArticleText(const CStory& story) {
+std::string CStoryRecorder::ReadArticleText(const CStory& story) {
     CUrlParts parts;
     parts.Set(story.GetUrl());
-    if (!FetchArticlePage(parts.m_strUrl)) {
+    const std::string& url = parts.m_strUrl;
+    bool bRead = false;
+    if (CUrlParts full; url.empty() || !full.Set(url)) {
+        m_articlePage.ReleasePage();
+    } else {
+        ++m_nArticleFetches;
+        PageReadOutcome outcome;
+        bRead = m_articles.ReadPage(url, m_articlePage, outcome);
+        m_nArticleFailure = outcome.failure;
+    }
+    m_articlePage.ParsePage();  // without a page: drops the tokens of an earlier article
+    if (!bRead) {
         // Only a failure of the network or the web server may go away by
         // itself; a page that is too large or not HTML will not do better.
-        m_bArticleFetchFailed = !parts.m_strUrl.empty() && IsTransientFetchFailure(m_articleParser.GetFailure());
-        m_articleParser.ParsePage();  // drops the tokens of an earlier article
+        m_bArticleFetchFailed = !url.empty() && IsTransientFetchFailure(m_nArticleFailure);
         return std::string();
     }
-    m_articleParser.ParsePage();
-    return ExtractArticleFromTokens(m_articleParser, story.GetHeadline());
+    return ExtractArticleText(m_articlePage.Tokens(), story.GetHeadline());
 }

@@ -1,7 +1,9 @@
-// The link-text rules of CPageScanner: which link texts are stories and
-// which are dates, clock times, navigation, photo captions, section heads or
-// unacceptable targets.
-#include "engine/PageScanner.h"
+// The link-text rules: which link texts are stories and which are dates,
+// clock times, navigation, photo captions, section heads or unacceptable
+// targets; and how a section head is followed to the links under it.
+#include "engine/LinkRules.h"
+
+#include "engine/StoryLinkWalk.h"
 #include "engine/UnicodeText.h"
 
 #include <array>
@@ -83,43 +85,8 @@ private:
     std::uint64_t m_bits[4] = {};
 };
 
-}  // namespace
-
-int CPageScanner::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
-    int w = text.CountWords(0);
-    if (text.empty()) return 0;
-    // The date and navigation rules only read the lower-case copy of texts
-    // of up to five words.
-    std::string_view lower = w <= 5 ? LowerInto(text, Scratch(0)) : std::string_view();
-    if (DateTextLower(text, lower, w)) return 0;
-    if (IsClockTime(text)) return 0;
-    if (IsAllCaps(text)) return 0;
-    if (NavigationTextLower(lower, w) == 0) return 0;
-    if (IsAcceptableHref() == 0) return 0;
-    if (w < 4 && StartsWithPhoto(text)) return 0;  // IsPhotoCaption, with the count at hand
-    if (t->IsInside(TK_LIST_ITEM)) return 1;
-
-    // Is there plain text before the link? The first text before the cursor
-    // is the link's own and is passed over; a lone printable separator (such
-    // as '|') does not count as text.
-    const int preceded = Index().PlainTextBefore(CursorIndex());
-
-    CFontSize f = FontOf(t);
-    const int size = f.m_nSize, minus = f.m_nMinus, plus = f.m_nPlus;
-    const bool b = t->IsInside(TK_BOLD);
-    if (size >= 3) return 1;
-    if (plus == 1) return 1;
-    if (b && ((minus == 0 && size >= 2) || (minus == 1 && size == 1))) return 1;
-    if (preceded && w >= 2 && ((minus == 1 && size <= 2) || (minus == 0 && size >= 2))) return 1;
-    if (w >= 3 && ((minus == 0 && size == 2) || (minus == 1 && size == 1))) return 1;
-    return 0;
-}
-
-int CPageScanner::IsDateText(const CWordString& text, int w) {
-    return DateTextLower(text, LowerInto(text, Scratch(0)), w);
-}
-
-int CPageScanner::DateTextLower(std::string_view text, std::string_view lower, int w) {
+// The date and navigation rules on a lower-case copy made once per link.
+int DateTextLower(std::string_view text, std::string_view lower, int w) {
     if (w > 4) return 0;
     if (text.find_first_of("0123456789") == std::string_view::npos && w != 1) return 0;
     if (ContainsAny(lower, {"mon", "tue", "wed", "thu", "fri", "sat", "sun"})) return 1;
@@ -128,33 +95,7 @@ int CPageScanner::DateTextLower(std::string_view text, std::string_view lower, i
     return 0;
 }
 
-int CPageScanner::IsClockTime(const CWordString& text) {
-    // One or more digits, ':', exactly two digits, then a non-digit or the end.
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n && IsAsciiDigit(text[i])) ++i;
-    if (i == 0 || i >= n || text[i] != ':') return 0;
-    if (i + 2 >= n) return 0;  // fewer than two characters after the colon
-    if (!IsAsciiDigit(text[i + 1]) || !IsAsciiDigit(text[i + 2])) return 0;
-    if (i + 3 < n && IsAsciiDigit(text[i + 3])) return 0;
-    return 1;
-}
-
-int CPageScanner::IsAllCaps(const CWordString& text) {
-    bool bLetter = false;
-    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
-        const char32_t c = CodePointAt(text, i, length);
-        if (IsLowerCodePoint(c)) return 0;
-        if (IsUpperCodePoint(c)) bLetter = true;
-    }
-    return bLetter ? 1 : 0;
-}
-
-int CPageScanner::IsNavigationText(const CWordString& text, int w) {
-    return NavigationTextLower(LowerInto(text, Scratch(0)), w);
-}
-
-int CPageScanner::NavigationTextLower(std::string_view lower, int w) {
+int NavigationTextLower(std::string_view lower, int w) {
     if (w <= 2) {
         if (ContainsAny(lower, {"more", "search", "video", "audio"})) return 0;
     } else if (w <= 5) {
@@ -163,28 +104,7 @@ int CPageScanner::NavigationTextLower(std::string_view lower, int w) {
     return 1;
 }
 
-int CPageScanner::IsPhotoCaption(const CWordString& text) {
-    return StartsWithPhoto(text) && text.CountWords(0) < 4 ? 1 : 0;
-}
-
-int CPageScanner::IsAcceptableHref() {
-    // The link's anchor: the nearest opening link tag before the cursor.
-    const int anchor = Index().OpenLinkBefore(CursorIndex());
-    if (anchor < 0) return 1;
-    std::string_view href;
-    m_parser.Tokens()[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
-    if (m_strPageUrlLowerFor != m_strPageUrl) {
-        m_strPageUrlLower = ToLowerAscii(m_strPageUrl);
-        m_strPageUrlLowerFor = m_strPageUrl;
-    }
-    return AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower);
-}
-
-int CPageScanner::IsAcceptableHrefText(std::string_view href, std::string_view pageUrl) {
-    return AcceptableHrefLower(LowerInto(href, Scratch(1)), LowerInto(pageUrl, Scratch(2)));
-}
-
-int CPageScanner::AcceptableHrefLower(std::string_view href, std::string_view page) {
+int AcceptableHrefLower(std::string_view href, std::string_view page) {
     if (href == page) return 0;
     const CPairMask mask(href);
     if (mask.Contains(href, "mailto:")) return 0;
@@ -205,7 +125,87 @@ int CPageScanner::AcceptableHrefLower(std::string_view href, std::string_view pa
     return 1;
 }
 
-int CPageScanner::IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
+}  // namespace
+
+int IsHeadlineText(const CWordString& text, int w) {
+    // The date and navigation rules only read the lower-case copy of texts
+    // of up to five words.
+    std::string_view lower = w <= 5 ? LowerInto(text, Scratch(0)) : std::string_view();
+    if (DateTextLower(text, lower, w)) return 0;
+    if (IsClockTime(text)) return 0;
+    if (IsAllCaps(text)) return 0;
+    if (NavigationTextLower(lower, w) == 0) return 0;
+    if (w < 4 && StartsWithPhoto(text)) return 0;  // IsPhotoCaption, with the count at hand
+    return 1;
+}
+
+int CStoryLinkWalk::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
+    int w = text.CountWords(0);
+    if (text.empty()) return 0;
+    if (IsHeadlineText(text, w) == 0) return 0;
+    if (IsAcceptableHrefAtCursor() == 0) return 0;
+    if (t->IsInside(TK_LIST_ITEM)) return 1;
+
+    // Is there plain text before the link? The first text before the cursor
+    // is the link's own and is passed over; a lone printable separator (such
+    // as '|') does not count as text.
+    const int preceded = m_index.PlainTextBefore(CursorIndex());
+
+    CFontSize f = FontOf(t);
+    const int size = f.m_nSize, minus = f.m_nMinus, plus = f.m_nPlus;
+    const bool b = t->IsInside(TK_BOLD);
+    if (size >= 3) return 1;
+    if (plus == 1) return 1;
+    if (b && ((minus == 0 && size >= 2) || (minus == 1 && size == 1))) return 1;
+    if (preceded && w >= 2 && ((minus == 1 && size <= 2) || (minus == 0 && size >= 2))) return 1;
+    if (w >= 3 && ((minus == 0 && size == 2) || (minus == 1 && size == 1))) return 1;
+    return 0;
+}
+
+int IsDateText(const CWordString& text, int w) { return DateTextLower(text, LowerInto(text, Scratch(0)), w); }
+
+int IsClockTime(const CWordString& text) {
+    // One or more digits, ':', exactly two digits, then a non-digit or the end.
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && IsAsciiDigit(text[i])) ++i;
+    if (i == 0 || i >= n || text[i] != ':') return 0;
+    if (i + 2 >= n) return 0;  // fewer than two characters after the colon
+    if (!IsAsciiDigit(text[i + 1]) || !IsAsciiDigit(text[i + 2])) return 0;
+    if (i + 3 < n && IsAsciiDigit(text[i + 3])) return 0;
+    return 1;
+}
+
+int IsAllCaps(const CWordString& text) {
+    bool bLetter = false;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        const char32_t c = CodePointAt(text, i, length);
+        if (IsLowerCodePoint(c)) return 0;
+        if (IsUpperCodePoint(c)) bLetter = true;
+    }
+    return bLetter ? 1 : 0;
+}
+
+int IsNavigationText(const CWordString& text, int w) { return NavigationTextLower(LowerInto(text, Scratch(0)), w); }
+
+int IsPhotoCaption(const CWordString& text) {
+    return StartsWithPhoto(text) && text.CountWords(0) < 4 ? 1 : 0;
+}
+
+int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
+    // The link's anchor: the nearest opening link tag before the cursor.
+    const int anchor = m_index.OpenLinkBefore(CursorIndex());
+    if (anchor < 0) return 1;
+    std::string_view href;
+    m_tokens[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
+    return IsAcceptableHref(href, m_strPageUrl);
+}
+
+int IsAcceptableHref(std::string_view href, std::string_view pageUrl) {
+    return AcceptableHrefLower(LowerInto(href, Scratch(1)), LowerInto(pageUrl, Scratch(2)));
+}
+
+int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
     if (font.m_nPlus == 1) return 0;
     if (font.m_nMinus == 0 && font.m_nSize >= 4) return 0;
     if (text.size() == 1) return 1;
@@ -247,28 +247,27 @@ int CPageScanner::IsSectionLink(const CWordString& text, const CFontSize& font, 
     return 0;
 }
 
-const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const CHtmlToken* token) {
+const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, const CHtmlToken* token) {
     // The heading taken by the previous pass, and where it stands. A token
     // given back is left under the cursor, so that the caller's AppendSameFont
     // gathers that token's own text run and the walk goes on after it.
     const CHtmlToken* heading = token;
-    SavedCursor headingPos;
+    std::int64_t headingPos = -1;
     if (const int c = CursorIndex(); c >= 0) {
         // Where the token stands, as a walk back from the cursor finds it:
         // the first token of the page when the cursor is before it.
         const int k = token ? IndexOf(token) : -1;
-        headingPos.pos = m_parser.PositionAt(k >= 0 && k <= c ? k : 0);
-        headingPos.bHad = true;
+        headingPos = k >= 0 && k <= c ? k : 0;
     }
     for (;;) {
         // 1. How much plain text follows? A long run of it ends the section.
-        SavedCursor start = SaveCursorState();
+        const std::int64_t start = SaveCursor();
         const CHtmlToken* first = NextLinkText(0);
         int words = 0;
         if (first) {
             words = CWordString(first->Text()).CountWords(1);
             const CHtmlToken* next = nullptr;
-            while (m_parser.FindNext(TK_ANY, next)) {
+            while (FindNext(TK_ANY, next)) {
                 if (next->m_nKind == TK_TEXT) {
                     if (next->IsInside(TK_LINK)) break;
                     words += CWordString(next->Text()).CountWords(1);
@@ -277,17 +276,17 @@ const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const 
                 }
             }
         }
-        RestoreCursorState(start);
+        RestoreCursor(start);
 
         // 2. The next link text. Running text before it ends the section,
         // also when no link follows at all.
         const CHtmlToken* L = NextLinkText(1);
         if (L != first && words > 3) {
-            RestoreCursorState(headingPos);
+            RestoreCursor(headingPos);
             return heading;
         }
         if (!L) return nullptr;
-        SavedCursor atL = SaveCursorState();
+        std::int64_t atL = SaveCursor();
 
         // 3. Another heading, or a section link that becomes the heading?
         CWordString text(L->Text());
@@ -311,13 +310,13 @@ const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const 
         }
 
         // 4. Look one link further: a section link there takes over.
-        SavedCursor afterL = SaveCursorState();
+        const std::int64_t afterL = SaveCursor();
         const CHtmlToken* S = NextLinkText(1);
         if (!S) {
-            RestoreCursorState(atL);
+            RestoreCursor(atL);
             return L;
         }
-        SavedCursor atS = SaveCursorState();
+        const std::int64_t atS = SaveCursor();
         CWordString textS(S->Text());
         CFontSize fontS = FontOf(S);
         AppendSameFont(textS, fontS);
@@ -331,9 +330,9 @@ const CHtmlToken* CPageScanner::FollowSection(CFontSize font, bool bBold, const 
         }
 
         // 5. L is an ordinary link under the heading; S is handled next.
-        RestoreCursorState(afterL);
+        RestoreCursor(afterL);
         HandleLink(L, text);
-        RestoreCursorState(atS);
+        RestoreCursor(atS);
         return S;
     }
 }

@@ -1,19 +1,20 @@
 // Where a story link leads and what is said about it: the link's absolute
 // URL and the description gathered from the text after it.
-#include "engine/PageScanner.h"
+#include "engine/LinkRules.h"
+#include "engine/StoryLinkWalk.h"
 #include "engine/UnicodeText.h"
 
-int CPageScanner::BuildTarget(const CHtmlToken* t, std::string& url, std::string& description) {
+int CStoryLinkWalk::BuildTarget(const CHtmlToken* t, std::string& url, std::string& description) {
     return BuildTargetUrl(t, url, &description);
 }
 
-int CPageScanner::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::string* pDescription) {
+int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::string* pDescription) {
     url.clear();
     if (pDescription) pDescription->clear();
     // The anchor: the nearest link tag before the cursor, or the one before
     // that when it is a closing tag.
-    const int anchor = Index().AnchorBefore(CursorIndex());
-    if (anchor >= 0) ResolveUrl(&m_parser.Tokens()[static_cast<std::size_t>(anchor)], url);
+    const int anchor = m_index.AnchorBefore(CursorIndex());
+    if (anchor >= 0) ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
 
     // Two adjacent links to one target (a picture and its headline) make one
     // story; a third one in a row counts again.
@@ -27,22 +28,22 @@ int CPageScanner::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::str
     }
 
     if (!pDescription) return 1;  // the caller has a description of its own
-    SavedCursor saved = SaveCursorState();
+    const std::int64_t saved = SaveCursor();
     const CHtmlToken* next = nullptr;
-    if (m_parser.FindNext(TK_TEXT, next)) CollectDescription(next, *pDescription, FontOf(t));
-    RestoreCursorState(saved);
+    if (FindNext(TK_TEXT, next)) CollectDescription(next, *pDescription, FontOf(t));
+    RestoreCursor(saved);
     return 1;
 }
 
-void CPageScanner::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
+void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
     std::string href;
     anchor->GetAttribute("href", href);
     // Relative links lead from the page's <base>, when it names one.
-    const std::string& base = m_parser.GetBaseHref();
+    const std::string& base = m_page.GetBaseHref();
     url = ResolveHref(href, base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl));
 }
 
-std::string CPageScanner::ResolveHref(const std::string& href, const std::string& pageUrl) {
+std::string ResolveHref(const std::string& href, const std::string& pageUrl) {
     // An empty href leads nowhere; such a link is never recorded.
     if (href.empty()) return std::string();
     if (href.size() >= 4 && ToLowerAscii(href.substr(0, 4)) == "http") return href;
@@ -72,7 +73,7 @@ std::string CPageScanner::ResolveHref(const std::string& href, const std::string
     return url;
 }
 
-void CPageScanner::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {
+void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {
     CWordString collected;
     while (T) {
         CWordString s(T->Text());
@@ -84,7 +85,7 @@ void CPageScanner::CollectDescription(const CHtmlToken* T, std::string& descript
         } else if (!IsPhotoCaption(s)) {
             break;  // a photo credit is passed over; anything else ends the description
         }
-        if (!m_parser.FindNext(TK_TEXT, T)) break;
+        if (!FindNext(TK_TEXT, T)) break;
     }
     if (collected.CountWords(0) < 2) {
         collected.clear();
@@ -94,7 +95,7 @@ void CPageScanner::CollectDescription(const CHtmlToken* T, std::string& descript
     description = collected;
 }
 
-int CPageScanner::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont) {
+int CStoryLinkWalk::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont) {
     if (T->IsInside(TK_LINK) || T->IsInside(TK_BOLD)) return 0;
     CFontSize f = FontOf(T);
     if (f.m_nPlus == 1) return 0;

@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "engine/ListingRules.h"
-#include "engine/PageScanner.h"
+#include "engine/StoryLinkWalk.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ bool HasDigit(std::string_view s) {
 
 }  // namespace
 
-int CPageScanner::ScoreItemCode(const std::string& word) const {
+int CStoryLinkWalk::ScoreItemCode(const std::string& word) const {
     if (word.size() <= 4) return 0;
     int digits = 0;
     for (char c : word) {
@@ -31,15 +31,15 @@ int CPageScanner::ScoreItemCode(const std::string& word) const {
     return digits;
 }
 
-int CPageScanner::ItemBoundFrom(int k) {
+int CStoryLinkWalk::ItemBoundFrom(int k) {
     // The search steps as NextLinkText and AppendSameFont step through the
     // page: each link text with the run of same-font texts after it, the
     // next search starting past the token that ended the run. Answers are
     // kept for every link text passed, so that a long row of number links
     // (a list of page numbers) is stepped through once per page instead of
     // once for each of its links.
-    const CTokenIndex& index = Index();
-    auto tokens = m_parser.Tokens();
+    const CTokenIndex& index = m_index;
+    auto tokens = m_tokens;
     m_itemPath.clear();
     int bound = -1;
     while (k < index.LinkTextCount()) {
@@ -64,12 +64,10 @@ int CPageScanner::ItemBoundFrom(int k) {
     return bound;
 }
 
-int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::string& url,
-                                   std::string& description) {
-    url.clear();
-    description.clear();
-    auto tokens = m_parser.Tokens();
-    const CTokenIndex& index = Index();
+int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, StoryCandidate& item) {
+    item = StoryCandidate();
+    auto tokens = m_tokens;
+    const CTokenIndex& index = m_index;
     const int n = static_cast<int>(tokens.size());
     const int linkIndex = IndexOf(t);
     const int row = t->m_nRow;
@@ -164,8 +162,11 @@ int CPageScanner::DetectListingRow(const CHtmlToken* t, CWordString& text, std::
     char priceText[64] = "$";
     auto [end, ec] = std::to_chars(priceText + 1, priceText + sizeof priceText, static_cast<double>(price),
                                    std::chars_format::fixed, 2);
-    description.assign(priceText, ec == std::errc() ? end : priceText + 1);
-    url = targetUrl;
+    item.price.assign(priceText, ec == std::errc() ? end : priceText + 1);
+    item.description = item.price;
+    item.url = targetUrl;
+    item.itemCode = itemCode;
+    item.itemText = headline;
     text = CWordString(itemCode + ": " + headline);
     if (m_nProbe == 1) m_tally.Add(itemCode);
     return 1;

@@ -10,8 +10,8 @@
 #include "config/ProxySettings.h"
 #include "config/NewsSource.h"
 #include "config/SourceCatalogue.h"
+#include "engine/StoryLinks.h"
 #include "net/ConnectedState.h"
-#include "net/HttpFetcher.h"
 #include "net/UrlParts.h"
 #include "store/StoryArchive.h"
 
@@ -51,8 +51,11 @@ CNewsWatch::CNewsWatch(CNewsSettings& settings, CSourceCatalogue& catalogue, CSt
       m_catalogue(catalogue),
       m_archive(archive),
       m_mainWindow(mainWindow),
-      m_scanner(archive, settings, mainWindow) {
-    m_scanner.SetCatalogue(&catalogue);
+      m_pageReader(m_fetcher, [&settings] { return ReadProxySettings(settings); }),
+      m_newStoryPoster(mainWindow),
+      m_recorder(archive, m_pageReader, m_newStoryPoster) {
+    m_recorder.SetCatalogue(&catalogue);
+    m_recorder.SetActiveFlag(&m_nActive);
     AddEvent(WAKE_EVENT, &m_wakeEvent);
     AddEvent(SCAN_NOW_EVENT, &m_scanNowEvent);
 }
@@ -64,17 +67,17 @@ CNewsWatch::~CNewsWatch() {
 }
 
 void CNewsWatch::Activate() {
-    m_scanner.ActiveFlag().store(1);
+    m_nActive.store(1);
     m_activatedEvent.Set();
 }
 
 void CNewsWatch::Deactivate() {
     m_activatedEvent.Reset();
-    m_scanner.ActiveFlag().store(0);
+    m_nActive.store(0);
     AbortRequest();
 }
 
-int CNewsWatch::IsActive() { return m_scanner.ActiveFlag().load(); }
+int CNewsWatch::IsActive() { return m_nActive.load(); }
 
 void CNewsWatch::ClearPendingWork() {
     std::lock_guard<std::mutex> lock(m_workMutex);
@@ -86,8 +89,6 @@ int CNewsWatch::GetPendingPageCount() {
     std::lock_guard<std::mutex> lock(m_workMutex);
     return static_cast<int>(m_pages.size());
 }
-
-CHttpFetcher& CNewsWatch::Fetcher() { return m_scanner.Parser().GetFetcher(); }
 
 std::time_t CNewsWatch::GetFetchStartTime() { return Fetcher().GetStartTime(); }
 
@@ -108,8 +109,8 @@ bool CNewsWatch::PauseUnlessStopped(int timeoutMs, bool bUntilActivated) {
 
 void CNewsWatch::LoadStartSettings() {
     m_nIgnoreInitialStories = m_settings.GetFlag(SETTING_IGNORE_INITIAL_STORIES);
-    m_scanner.SetIgnoreInitialStories(m_nIgnoreInitialStories);
-    m_scanner.SetFirstScan(m_nFirstScan.load());
+    m_recorder.SetIgnoreInitialStories(m_nIgnoreInitialStories);
+    m_recorder.SetFirstScan(m_nFirstScan.load());
 }
 
 bool CNewsWatch::InitInstance() {
@@ -226,7 +227,7 @@ int CNewsWatch::RunCycle() {
     }
 
     // The custom URLs, then the keyword groups.
-    const std::atomic<int>& active = m_scanner.ActiveFlag();
+    const std::atomic<int>& active = m_nActive;
     for (std::string& url : ReadRecords(m_settings, SETTING_WEB_ADDRESS, active)) pages.push_back(std::move(url));
     std::vector<CKeywordGroup> groups;
     for (const std::string& text : ReadRecords(m_settings, SETTING_KEYWORD, active)) groups.emplace_back(text);
@@ -295,12 +296,11 @@ bool CNewsWatch::TakeNextPage(std::string& url) {
 }
 
 void CNewsWatch::ScanPages() {
-    const std::atomic<int>& active = m_scanner.ActiveFlag();
-    CHtmlParser& parser = m_scanner.Parser();
+    const std::atomic<int>& active = m_nActive;
     do {
         std::string url;
         if (!TakeNextPage(url)) {
-            parser.ReleasePage();
+            m_page.ReleasePage();
             return;
         }
         // A thread switched off stays off until Activate: the next page does
@@ -310,25 +310,25 @@ void CNewsWatch::ScanPages() {
         const ProxySettings proxy = ReadProxySettings(m_settings);
         CUrlParts parts;
         parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
-        const bool bFetched =
-            parser.FetchPage(parts.m_strUrl, proxy.useProxy, proxy.server, proxy.port, proxy.user, proxy.password);
+        PageReadOutcome read;
+        const bool bFetched = FetchPageInto(m_fetcher, parts.m_strUrl, proxy, m_page, read);
         if (active.load() != 1) return;
-        PageOutcome outcome{url, parser.GetFailure(), parser.GetHttpStatus()};
+        PageOutcome outcome{url, read.failure, read.httpStatus};
 
         if (bFetched) {
             m_nPageRead = 1;
             {
                 std::lock_guard<std::mutex> lock(m_workMutex);
-                m_scanner.SetKeywordGroups(m_groups);
+                m_recorder.SetKeywordGroups(m_groups);
             }
-            m_scanner.SetCycleOptions(m_nTitleContainsKeyword, m_nCheckOnlyTitle);
-            m_scanner.SetFirstScan(m_nFirstScan.load());
-            m_scanner.SetPageUrl(url);
-            m_scanner.ScanPage(1);
-            if (m_scanner.ProbeStillSet() == 1) m_scanner.ScanPage(0);
+            m_recorder.SetCycleOptions(m_nTitleContainsKeyword, m_nCheckOnlyTitle);
+            m_recorder.SetFirstScan(m_nFirstScan.load());
+            m_recorder.BeginPage(url);
+            m_page.ParsePage();
+            WalkStoryLinks(m_page, url, m_recorder, m_strLastTarget, &m_nActive);
             if (active.load() != 1) return;
-            outcome.nStoryLinks = m_scanner.GetStoryLinkCount();
-            outcome.nNewStories = m_scanner.GetNewStoryCount();
+            outcome.nStoryLinks = m_recorder.GetStoryLinkCount();
+            outcome.nNewStories = m_recorder.GetNewStoryCount();
         }
         if (m_pOutcomes) m_pOutcomes->OnPageOutcome(outcome);
     } while (m_nScanAll == 1);
@@ -339,7 +339,7 @@ int CNewsWatch::FinishCycle() {
     if (pending == 0) {
         if (m_nPageRead == 1) {
             m_nFirstScan.store(0);
-            m_scanner.SetFirstScan(0);
+            m_recorder.SetFirstScan(0);
         }
         std::lock_guard<std::mutex> lock(m_workMutex);
         m_groups.clear();

@@ -1,8 +1,9 @@
 // CNewsWatch: the background scanning thread. It wakes once a second, counts
 // the poll period, reads the selected catalogue pages and the custom URLs one
 // by one (the first at the period boundary, the others spread evenly over the
-// period; "Scan now" reads them all at once), hands each page to its page
-// scanner and reports the start and end of every pass to the main window.
+// period; "Scan now" reads them all at once) with its one page fetcher, runs
+// the story-link rules over each page, has the story recorder record what
+// they find and reports the start and end of every pass to the main window.
 #pragma once
 
 #include <atomic>
@@ -12,12 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/KeywordGroup.h"
-#include "engine/PageOutcome.h"
-#include "engine/PageScanner.h"
 #include "common/EventThread.h"
+#include "engine/KeywordGroup.h"
+#include "engine/NewStorySink.h"
+#include "engine/PageOutcome.h"
+#include "engine/PageReader.h"
+#include "engine/StoryRecorder.h"
+#include "html/HtmlParser.h"
+#include "net/HttpFetcher.h"
 
-class CHttpFetcher;
 class CMessageTarget;
 class CNewsSettings;
 class CSourceCatalogue;
@@ -71,12 +75,15 @@ public:
     int FirstScanStarted() const { return m_pFirstScanStarted->load(); }
     int GetPendingPageCount();
 
-    // The thread's page fetcher (its time-outs may be shortened by tests).
-    CHttpFetcher& Fetcher();
+    // The thread's page fetcher, which also reads the article pages (its
+    // time-outs may be shortened by tests).
+    CHttpFetcher& Fetcher() { return m_fetcher; }
     // Where the outcome of every page read goes (null: nowhere); set before
     // the thread starts.
     void SetOutcomeSink(CPageOutcomeSink* pSink) { m_pOutcomes = pSink; }
-    CPageScanner& Scanner() { return m_scanner; }
+    // Where each new story is reported; by default WM_NEW_STORIES is posted
+    // to the main window. Set before the thread starts.
+    void SetNewStorySink(CNewStorySink& sink) { m_recorder.SetNewStorySink(sink); }
 
 protected:
     // The thread body: the wait loop, until the stop event.
@@ -150,6 +157,14 @@ private:
     std::atomic<int> m_nFirstScanStarted{0};
     std::atomic<int>* m_pFirstScanStarted = &m_nFirstScanStarted;
 
-    CPageScanner m_scanner;
+    // 1 = scanning enabled; a page walk stops when it drops to 0.
+    std::atomic<int> m_nActive{1};
+    CHttpFetcher m_fetcher;
+    CWebPageReader m_pageReader;
+    CHtmlParser m_page;
+    // The target of the last story link taken, carried from page to page.
+    std::string m_strLastTarget;
+    CNewStoryPoster m_newStoryPoster;
+    CStoryRecorder m_recorder;
     CPageOutcomeSink* m_pOutcomes = nullptr;
 };

@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "html/CharRefDecoder.h"
-#include "net/UrlParts.h"
 
 namespace {
 
@@ -111,38 +110,13 @@ CHtmlParser::~CHtmlParser() = default;
 // ---------------------------------------------------------------------------
 // Taking a page
 
-bool CHtmlParser::FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
-                            const std::string& proxyUser, const std::string& proxyPassword) {
-    return FetchPage(m_fetcher, url, useProxy, proxyServer, proxyPort, proxyUser, proxyPassword);
-}
-
-bool CHtmlParser::FetchPage(CHttpFetcher& fetcher, const std::string& url, int useProxy,
-                            const std::string& proxyServer, int proxyPort, const std::string& proxyUser,
-                            const std::string& proxyPassword) {
+bool CHtmlParser::TakeFetchedPage(std::string body, std::string_view contentType) {
     ReleasePage();
-    m_nFailure = FetchFailure::BadUrl;
-    m_nHttpStatus = 0;
-    if (url.empty()) return false;
-    CUrlParts parts;
-    if (!parts.Set(url)) return false;
-    std::string proxy;
-    if (useProxy == 1) {
-        char port[16];
-        std::snprintf(port, sizeof port, ":%d", proxyPort);
-        proxy = proxyServer + port;
-    }
-    FetchResult fetched;
-    const int ok = fetcher.FetchUrl(parts, useProxy == 1 ? proxy.c_str() : nullptr, proxyUser.c_str(),
-                                    proxyPassword.c_str(), fetched);
-    m_nFailure = fetched.failure;
-    m_nHttpStatus = fetched.httpStatus;
-    if (!ok) return false;
-    return TakePage(std::move(fetched.body), fetched.contentType, true);
+    return TakePage(std::move(body), contentType, true);
 }
 
 bool CHtmlParser::SetPage(std::string page) {
     ReleasePage();
-    m_nHttpStatus = 0;
     return TakePage(std::move(page), std::string_view(), false);
 }
 
@@ -165,10 +139,10 @@ bool IsTextContentType(std::string_view contentType) {
 }  // namespace
 
 bool CHtmlParser::TakePage(std::string page, std::string_view contentType, bool fetched) {
-    m_nFailure = page.size() >= MAX_PAGE_BYTES ? FetchFailure::TooLarge : FetchFailure::Empty;
+    m_nRefusal = page.size() >= MAX_PAGE_BYTES ? PageRefusal::TooLarge : PageRefusal::Empty;
     if (page.empty() || page.size() >= MAX_PAGE_BYTES) return false;
     if (fetched && !IsTextContentType(contentType)) {
-        m_nFailure = FetchFailure::NotHtml;
+        m_nRefusal = PageRefusal::NotHtml;
         return false;
     }
     m_decoder.Decode(page, contentType);
@@ -181,7 +155,7 @@ bool CHtmlParser::TakePage(std::string page, std::string_view contentType, bool 
             page.resize(std::strlen(page.c_str()));
     }
     if (page.empty()) return false;
-    m_nFailure = FetchFailure::None;
+    m_nRefusal = PageRefusal::None;
     m_nPageLength = page.size();
     m_strPage = std::move(page);
     m_bHasPage = true;

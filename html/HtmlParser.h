@@ -1,13 +1,13 @@
 // CHtmlParser: a forgiving single-pass tokenizer for the HTML of news pages.
-// It takes one page (fetched or given from memory), turns it into UTF-8,
+// It takes the text of one page (as fetched, or read from a file), turns it
+// into UTF-8,
 // turns that into a list of tokens in document order and lets its users
 // walk them with one cursor. Character references in text and attribute
 // values are decoded.
 // Every token knows the elements that enclose it, the font of text, and the
 // table row and cell it was read in; the tokens of a link are rearranged so
 // that the link's text follows its anchor directly.
-// One thread uses a parser at a time; only the fetcher's abort and start time
-// may be used from another thread.
+// One thread uses a parser at a time.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +19,16 @@
 
 #include "html/HtmlToken.h"
 #include "html/HtmlTokenKind.h"
+#include "common/PageLimits.h"
 #include "html/PageDecoder.h"
-#include "net/HttpFetcher.h"
+
+// Why the tokenizer refused a page it was given.
+enum class PageRefusal {
+    None,
+    Empty,     // no text (or nothing before its first NUL byte)
+    TooLarge,  // MAX_PAGE_BYTES or more
+    NotHtml,   // the server said the page is an image, a program, ...
+};
 
 // A saved cursor position; only RestoreCursor can make use of it.
 class CHtmlCursorPos {
@@ -44,25 +52,19 @@ public:
     CHtmlParser(const CHtmlParser&) = delete;
     CHtmlParser& operator=(const CHtmlParser&) = delete;
 
-    // Drops any held page and fetches url, through "proxyServer:proxyPort"
-    // when useProxy is set. True when a page is held: one of 1 to
-    // MAX_PAGE_SIZE - 1 bytes as received, in UTF-8 now, NUL bytes removed.
-    bool FetchPage(const std::string& url, int useProxy, const std::string& proxyServer, int proxyPort,
-                   const std::string& proxyUser, const std::string& proxyPassword);
-    // The same through another parser's fetcher, so that whoever aborts that
-    // fetcher also ends this fetch.
-    bool FetchPage(CHttpFetcher& fetcher, const std::string& url, int useProxy, const std::string& proxyServer,
-                   int proxyPort, const std::string& proxyUser, const std::string& proxyPassword);
+    // Drops any held page and holds the body of a fetched page, served with
+    // that Content-Type ("" when none was given). True when a page is held:
+    // one of 1 to MAX_PAGE_SIZE - 1 bytes as received, of a type that can be
+    // text, in UTF-8 now, NUL bytes removed.
+    bool TakeFetchedPage(std::string body, std::string_view contentType);
 
-    // Holds a page given from memory instead of fetching one. The same size
-    // rule as FetchPage applies; after its conversion to UTF-8 the page ends
-    // at its first NUL byte, if any.
+    // Holds a page given from memory (a file) instead. The same size rule
+    // applies; after its conversion to UTF-8 the page ends at its first NUL
+    // byte, if any.
     bool SetPage(std::string page);
 
-    // Why the last FetchPage or SetPage held no page (None when it did), and
-    // the HTTP status of the last fetch (0 when none came).
-    FetchFailure GetFailure() const { return m_nFailure; }
-    int GetHttpStatus() const { return m_nHttpStatus; }
+    // Why the last TakeFetchedPage or SetPage held no page (None when it did).
+    PageRefusal GetRefusal() const { return m_nRefusal; }
     // How the last page held was turned into UTF-8.
     const CPageDecoder& GetDecoder() const { return m_decoder; }
 
@@ -114,10 +116,6 @@ public:
     int GetRowCount() const { return m_nRowCount; }
     int GetCellCount() const { return m_nCellCount; }
 
-    // The page fetcher: its start time and AbortRequest serve a watchdog on
-    // another thread.
-    CHttpFetcher& GetFetcher() { return m_fetcher; }
-
 private:
     // One element ever pushed on the open-element stack. Elements live in a
     // pool in the order they were pushed, which is also their order on the
@@ -157,10 +155,8 @@ private:
 
     bool Search(int kindA, int kindB, int step, const CHtmlToken*& out);
 
-    CHttpFetcher m_fetcher;
     CPageDecoder m_decoder;
-    FetchFailure m_nFailure = FetchFailure::None;
-    int m_nHttpStatus = 0;
+    PageRefusal m_nRefusal = PageRefusal::None;
 
     std::string m_strPage;     // the held page, NUL-terminated
     bool m_bHasPage = false;

@@ -11,12 +11,8 @@
 #include <ctime>
 #include <string>
 
+#include "common/PageLimits.h"
 #include "net/UrlParts.h"
-
-// The largest page read, in bytes as received (after decompression, before
-// any conversion of its characters). A fetch stops here, and a page of this
-// size or more is refused as too large, by the fetcher and the tokenizer.
-constexpr std::size_t MAX_PAGE_BYTES = 8000000;
 
 // Why a fetch gave no page.
 enum class FetchFailure {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "store/HeadlineKey.h"
+#include "common/HeadlineKey.h"
 #include "store/StoryNodePool.h"
 
 class CStoryIndex {

@@ -1,5 +1,5 @@
-// Test support for the engine: reading back what a story archive holds, a
-// page scanner over a temporary archive, an application folder with real
+// Test support for the engine: the story links of a page given as text,
+// reading back what a story archive holds, an application folder with real
 // settings, catalogue and archive, and a scanning thread on a simulated clock.
 #pragma once
 
@@ -15,7 +15,8 @@
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
 #include "engine/NewsWatch.h"
-#include "engine/PageScanner.h"
+#include "engine/StoryLinks.h"
+#include "html/HtmlParser.h"
 #include "store/StoryArchive.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
@@ -54,26 +55,18 @@ inline Strings SortedHeadlines(CStoryArchive& archive, int onlyState = -1) {
     return out;
 }
 
-// A page scanner over a temporary archive and settings without a file.
-class ScanFixture : public ::testing::Test {
-protected:
-    ScanFixture() : archive(dir.Path()), scanner(archive, settings, window) {}
+// A page given as text, parsed.
+inline void ParseInto(CHtmlParser& parser, const std::string& html) {
+    EXPECT_TRUE(parser.SetPage(html));
+    parser.ParsePage();
+}
 
-    // Probe pass, then the real pass when the probe is still set, as the
-    // scanning thread runs them for one fetched page.
-    void Scan(const std::string& html, const std::string& pageUrl) {
-        ASSERT_TRUE(scanner.Parser().SetPage(html));
-        scanner.SetPageUrl(pageUrl);
-        scanner.ScanPage(1);
-        if (scanner.ProbeStillSet() == 1) scanner.ScanPage(0);
-    }
-
-    CTempDir dir;
-    CStoryArchive archive;
-    CNewsSettings settings;
-    CRecordingTarget window;
-    CPageScanner scanner;
-};
+// The story links of a page given as text, as its first scan finds them.
+inline std::vector<StoryCandidate> LinksOf(const std::string& html, const std::string& pageUrl) {
+    CHtmlParser parser;
+    ParseInto(parser, html);
+    return FindStoryLinks(parser, pageUrl);
+}
 
 // The objects the application owns, in a temporary application folder.
 struct WatchHome {

@@ -1,10 +1,13 @@
-// The rules tables of the page scan: link texts and hrefs, listing rows,
-// keyword matching, and cutting the article body out of a story's page.
+// The rules tables of the page scan, on token lists alone: link texts and
+// hrefs, listing rows, keyword matching, and cutting the article body out of
+// a story's page.
 #include <gtest/gtest.h>
 
+#include "engine/ArticleText.h"
 #include "engine/KeywordGroup.h"
+#include "engine/LinkRules.h"
 #include "engine/ListingRules.h"
-#include "engine/PageScanner.h"
+#include "engine/StoryLinkWalk.h"
 #include "engine/UnicodeText.h"
 #include "engine/WordString.h"
 #include "tests/engine/EngineTestUtil.h"
@@ -15,11 +18,12 @@ int Words(const std::string& text) { return CWordString(text).CountWords(0); }
 
 TEST(LinkRules, TextRulesTable) {
     using Rule = int (*)(const std::string&);
-    const Rule date = [](const std::string& t) { return CPageScanner::IsDateText(t, Words(t)); };
-    const Rule clock = [](const std::string& t) { return CPageScanner::IsClockTime(t); };
-    const Rule caps = [](const std::string& t) { return CPageScanner::IsAllCaps(t); };
-    const Rule nav = [](const std::string& t) { return CPageScanner::IsNavigationText(t, Words(t)); };
-    const Rule photo = [](const std::string& t) { return CPageScanner::IsPhotoCaption(t); };
+    const Rule date = [](const std::string& t) { return IsDateText(t, Words(t)); };
+    const Rule clock = [](const std::string& t) { return IsClockTime(t); };
+    const Rule caps = [](const std::string& t) { return IsAllCaps(t); };
+    const Rule nav = [](const std::string& t) { return IsNavigationText(t, Words(t)); };
+    const Rule photo = [](const std::string& t) { return IsPhotoCaption(t); };
+    const Rule headline = [](const std::string& t) { return IsHeadlineText(t, Words(t)); };
     struct { Rule rule; const char* text; int expected; const char* why; } const cases[] = {
         {date, "Monday", 1, "a weekday alone"},
         {date, "Sun sets record", 0, "no digit and more than one word"},
@@ -35,6 +39,10 @@ TEST(LinkRules, TextRulesTable) {
         {nav, "Why you should not download pirated films", 1, "six words are kept"},
         {photo, "PHOTOS: Smith", 1, "up to three words beginning with 'photo', any case"},
         {photo, "Photographers win top award", 0, "four words"},
+        {headline, "Talks resume Monday 12 May", 1, "passes every rule"},
+        {headline, "Photos: the storm", 0, "a photo caption"},
+        {headline, "Latest video", 0, "navigation"},
+        {headline, "12:30", 0, "a clock time"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.rule(c.text), c.expected) << c.text << ": " << c.why;
 }
@@ -53,7 +61,7 @@ TEST(LinkRules, IsSectionLink) {
         {"Cross-Section", plain, 1, "'-' is removed before 'section' is looked for"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CPageScanner::IsSectionLink(c.text, c.font, Words(c.text)), c.expected) << c.text << ": " << c.why;
+        EXPECT_EQ(IsSectionLink(c.text, c.font, Words(c.text)), c.expected) << c.text << ": " << c.why;
 }
 
 TEST(LinkRules, IsAcceptableHref) {
@@ -68,7 +76,7 @@ TEST(LinkRules, IsAcceptableHref) {
         {"/ads/x/ads.html", 1, "only the first occurrence of a pattern is tested"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CPageScanner::IsAcceptableHrefText(c.href, "http://news.test/index.html"), c.expected)
+        EXPECT_EQ(IsAcceptableHref(c.href, "http://news.test/index.html"), c.expected)
             << c.href << ": " << c.why;
 }
 
@@ -82,7 +90,7 @@ TEST(LinkRules, ResolveHref) {
         {"", "http://host/a/", "", "an empty href leads nowhere"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CPageScanner::ResolveHref(c.href, c.page), c.url) << c.href << " on " << c.page << ": " << c.why;
+        EXPECT_EQ(ResolveHref(c.href, c.page), c.url) << c.href << " on " << c.page << ": " << c.why;
 }
 
 TEST(ListingRules, ParsePriceTable) {
@@ -102,7 +110,7 @@ TEST(ListingRules, ParsePriceTable) {
 }
 
 // One table row at a time through DetectListingRow, as the real pass sees it.
-TEST_F(ScanFixture, ListingRowTable) {
+TEST(ListingRules, ListingRowTable) {
     struct {
         const char* row;
         const char *headline, *description, *why;  // headline null: not a listing item
@@ -120,20 +128,24 @@ TEST_F(ScanFixture, ListingRowTable) {
          "a better-rated price hands the first number on as code"},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(scanner.Parser().SetPage(std::string("<html><body><table><tr>") + c.row + "</table></body>"));
-        scanner.Parser().ParsePage();
-        scanner.SetPageUrl("http://shop.test/list.html");
-        const CHtmlToken* t = scanner.NextLinkText(1);
+        CHtmlParser parser;
+        ParseInto(parser, std::string("<html><body><table><tr>") + c.row + "</table></body>");
+        std::string lastTarget;
+        CStoryLinkWalk walk(parser, "http://shop.test/list.html", lastTarget);
+        const CHtmlToken* t = walk.NextLinkText(1);
         ASSERT_TRUE(t) << c.row;
         CWordString text(t->Text());
-        scanner.AppendSameFont(text, *t->GetFont());
+        walk.AppendSameFont(text, *t->GetFont());
         text.Trim();
-        std::string url, description;
-        const int accepted = scanner.DetectListingRow(t, text, url, description);
+        StoryCandidate item;
+        const int accepted = walk.DetectListingRow(t, text, item);
         EXPECT_EQ(accepted, c.headline ? 1 : 0) << c.row << ": " << c.why;
         if (accepted && c.headline) {
             EXPECT_EQ(text, c.headline) << c.why;
-            EXPECT_EQ(description, c.description) << c.why;
+            EXPECT_EQ(item.description, c.description) << c.why;
+            EXPECT_EQ(item.price, c.description) << c.why;
+            EXPECT_EQ(item.itemCode + ": " + item.itemText, c.headline) << c.why;
+            EXPECT_EQ(item.url.rfind("http://shop.test/v?", 0), 0u) << item.url;
         }
     }
 }
@@ -190,9 +202,8 @@ TEST(KeywordGroup, ParseAndMatch) {
 std::string Extract(const std::string& html, const std::string& headline, const std::string& title = "") {
     CHtmlParser parser;
     const std::string head = title.empty() ? "" : "<head><title>" + title + "</title></head>";
-    EXPECT_TRUE(parser.SetPage("<html>" + head + "<body>" + html + "</body></html>"));
-    parser.ParsePage();
-    return CPageScanner::ExtractArticleFromTokens(parser, headline);
+    ParseInto(parser, "<html>" + head + "<body>" + html + "</body></html>");
+    return ExtractArticleText(parser.Tokens(), headline);
 }
 
 const std::string kLong =
@@ -269,33 +280,39 @@ TEST(UnicodeWords, KeywordsMatchInEveryScript) {
 }
 
 TEST(UnicodeWords, LettersAndCapitalsOfEveryScript) {
-    EXPECT_EQ(CPageScanner::IsAllCaps("МОСКВА СЕГОДНЯ"), 1);
-    EXPECT_EQ(CPageScanner::IsAllCaps("Москва сегодня"), 0);
-    EXPECT_EQ(CPageScanner::IsAllCaps("ÉTÉ 2024"), 1);
+    EXPECT_EQ(IsAllCaps("МОСКВА СЕГОДНЯ"), 1);
+    EXPECT_EQ(IsAllCaps("Москва сегодня"), 0);
+    EXPECT_EQ(IsAllCaps("ÉTÉ 2024"), 1);
     EXPECT_EQ(CWordString("Ключ 42").CountLetters(), 4);
     EXPECT_EQ(CWordString("東京タワー").CountLetters(), 5);
     EXPECT_EQ(CWordString("Ключ 42").CountCharacters(), 7);
 }
 
-TEST_F(ScanFixture, RelativeLinksLeadFromTheFirstBaseElement) {
+// The target of the story link with that headline.
+std::string TargetOf(const std::vector<StoryCandidate>& links, const std::string& headline) {
+    for (const StoryCandidate& link : links)
+        if (link.headline == headline) return link.url;
+    return "(no such link)";
+}
+
+TEST(LinkTargets, RelativeLinksLeadFromTheFirstBaseElement) {
     const std::string links =
         "<ul><li><a href=\"world/flood.html?id=1&amp;ref=top\">Floods close the coastal road for a week</a>"
         "<li><a href=\"/sport/final.html\">City wins the cup final after extra time</a>"
         "<li><a href=\"//cdn.example.org/tech.html\">New phones arrive with longer battery life</a></ul>";
-    Scan("<html><head><base href=\"https://static.example.com/news/\"><base href=\"http://ignored.example/\">"
-         "</head><body>" + links + "</body></html>",
-         "http://www.example.com/index.html");
-    ASSERT_TRUE(FindStory(archive, "Floods close the coastal road for a week"));
-    EXPECT_EQ(FindStory(archive, "Floods close the coastal road for a week")->GetUrl(),
+    const auto found = LinksOf("<html><head><base href=\"https://static.example.com/news/\"><base "
+                               "href=\"http://ignored.example/\"></head><body>" + links + "</body></html>",
+                               "http://www.example.com/index.html");
+    EXPECT_EQ(TargetOf(found, "Floods close the coastal road for a week"),
               "https://static.example.com/news/world/flood.html?id=1&ref=top");
-    EXPECT_EQ(FindStory(archive, "City wins the cup final after extra time")->GetUrl(), "https://static.example.com/sport/final.html");
-    EXPECT_EQ(FindStory(archive, "New phones arrive with longer battery life")->GetUrl(), "https://cdn.example.org/tech.html");
+    EXPECT_EQ(TargetOf(found, "City wins the cup final after extra time"), "https://static.example.com/sport/final.html");
+    EXPECT_EQ(TargetOf(found, "New phones arrive with longer battery life"), "https://cdn.example.org/tech.html");
 
     // A relative base is itself resolved against the page's address.
-    Scan("<html><head><base href=\"/edition/\"></head><body><ul><li><a href=\"a.html\">Markets rally as the "
-         "central bank holds rates</a></ul></body></html>",
-         "http://www.example.com/index.html");
-    EXPECT_EQ(FindStory(archive, "Markets rally as the central bank holds rates")->GetUrl(), "http://www.example.com/edition/a.html");
+    const auto edition = LinksOf("<html><head><base href=\"/edition/\"></head><body><ul><li><a href=\"a.html\">"
+                                 "Markets rally as the central bank holds rates</a></ul></body></html>",
+                                 "http://www.example.com/index.html");
+    EXPECT_EQ(TargetOf(edition, "Markets rally as the central bank holds rates"), "http://www.example.com/edition/a.html");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/PageScanner.h"
+#include "engine/StoryLinkWalk.h"
 #include "engine/TokenIndex.h"
 #include "tests/engine/EngineTestUtil.h"
 
@@ -131,7 +131,7 @@ TEST(TokenIndex, AnswersAsTheWalksDoAtEveryPosition) {
 // same-font run, so a word in another font right after a number in one link
 // is passed over. Every link is offered in order, as the walk does, so that
 // answers kept for one link are used for the next.
-TEST_F(ScanFixture, ListingItemsEndAtTheNextLinkThatIsNoNumber) {
+TEST(ListingRows, ItemsEndAtTheNextLinkThatIsNoNumber) {
     const std::string page =
         "<table>"
         "<tr><td><a href=\"v?x=1\">Oak desk a</a><td>12345<td><a href=n1>7</a><a href=n2>8</a>"
@@ -139,16 +139,17 @@ TEST_F(ScanFixture, ListingItemsEndAtTheNextLinkThatIsNoNumber) {
         "<tr><td><a href=\"v?x=2\">Oak desk b</a><td>12345<td><a href=n3>7<font size=-1>Watch</font></a>"
         "<td>$12.50</tr>"
         "</table>";
-    ASSERT_TRUE(scanner.Parser().SetPage(page));
-    scanner.Parser().ParsePage();
-    scanner.SetPageUrl("http://shop.test/list.html");
+    CHtmlParser parser;
+    ParseInto(parser, page);
+    std::string lastTarget;
+    CStoryLinkWalk walk(parser, "http://shop.test/list.html", lastTarget);
     Strings accepted;
-    while (const CHtmlToken* t = scanner.NextLinkText(1)) {
+    while (const CHtmlToken* t = walk.NextLinkText(1)) {
         CWordString text(t->Text());
-        scanner.AppendSameFont(text, *t->GetFont());
+        walk.AppendSameFont(text, *t->GetFont());
         text.Trim();
-        std::string url, description;
-        if (scanner.DetectListingRow(t, text, url, description) == 1) accepted.push_back(text + " " + description);
+        StoryCandidate item;
+        if (walk.DetectListingRow(t, text, item) == 1) accepted.push_back(text + " " + item.description);
     }
     EXPECT_EQ(accepted, Strings{"12345: Oak desk b $12.50"})
         << "row a ends at 'Watch', before its price; row b's 'Watch' is passed over";

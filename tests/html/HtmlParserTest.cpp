@@ -1,13 +1,11 @@
 // The HTML parser: taking a page, text decoding, token order (link
-// rearrangement and implied closings), and where a broken page stops the
-// parse.
+// rearrangement and implied closings), the font, row and cell context of
+// text, and where a broken page stops the parse.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "html/HtmlParser.h"
-#include "net/HttpFetcher.h"
-#include "support/TestHttpServer.h"
 
 namespace {
 
@@ -51,19 +49,19 @@ TEST(HtmlParserPage, SizeLimitAndNulBytes) {
         std::string page;
         int length;            // 0: refused
         std::size_t lastText;  // length of the second token's text
-        FetchFailure failure;
+        PageRefusal refusal;
     } cases[] = {
-        {"the largest page accepted", "<p>" + std::string(kMax - 4, 'x'), kMax - 1, kMax - 4, FetchFailure::None},
-        {"a page of exactly the limit is refused", "<p>" + std::string(kMax - 3, 'x'), 0, 0, FetchFailure::TooLarge},
-        {"an empty page is refused", "", 0, 0, FetchFailure::Empty},
-        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2, FetchFailure::None},
-        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0, FetchFailure::Empty},
+        {"the largest page accepted", "<p>" + std::string(kMax - 4, 'x'), kMax - 1, kMax - 4, PageRefusal::None},
+        {"a page of exactly the limit is refused", "<p>" + std::string(kMax - 3, 'x'), 0, 0, PageRefusal::TooLarge},
+        {"an empty page is refused", "", 0, 0, PageRefusal::Empty},
+        {"the page ends at the first NUL", std::string("<b>ab\0<i>cd", 11), 5, 2, PageRefusal::None},
+        {"...so a leading NUL leaves nothing", std::string("\0<b>", 4), 0, 0, PageRefusal::Empty},
     };
     for (const Case& c : cases) {
         CHtmlParser parser;
         EXPECT_EQ(parser.SetPage(c.page), c.length > 0) << c.why;
         EXPECT_EQ(parser.GetPageLength(), c.length) << c.why;
-        EXPECT_EQ(parser.GetFailure(), c.failure) << c.why;
+        EXPECT_EQ(parser.GetRefusal(), c.refusal) << c.why;
         parser.ParsePage();
         ASSERT_EQ(parser.GetTokenCount(), c.length > 0 ? 2 : 0) << c.why;
         if (c.length > 0) {
@@ -139,31 +137,92 @@ TEST(HtmlParserText, TokenSequences) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }
 
-TEST(HtmlParserFetch, PagesInOtherEncodingsComeOutInUtf8) {
-    CTestHttpServer server;
+// What the tokenizer gives every text token: the font in force where it
+// stands (one font stack per table cell), the elements around it, and the
+// row and cell counts when it was read.
+TEST(HtmlParserContext, FontRowAndCellOfText) {
+    struct Case {
+        const char *why, *page, *text;
+        int size, minus, plus;
+        bool bold, inCell;
+        int row, cell;
+    } const cases[] = {
+        {"the default font", "<p>plain", "plain", 3, 0, 0, false, false, 0, 0},
+        {"a size with '+'", "<font size=\"+2\">big", "big", 2, 0, 1, false, false, 0, 0},
+        {"a size with '-'", "<font size=-1>small</font> after", "small", 1, 1, 0, false, false, 0, 0},
+        {"</font> pops the size", "<font size=-1>small</font> after", " after", 3, 0, 0, false, false, 0, 0},
+        {"a font without size only nests", "<font size=2><font>inner</font> still</font> out", " still", 2, 0, 0,
+         false, false, 0, 0},
+        {"...and the outer close pops", "<font size=2><font>inner</font> still</font> out", " out", 3, 0, 0, false,
+         false, 0, 0},
+        {"b and strong are bold", "<b>bold <strong>both</strong></b> plain", "both", 3, 0, 0, true, false, 0, 0},
+        {"bold ends with </b>", "<b>bold <strong>both</strong></b> plain", " plain", 3, 0, 0, false, false, 0, 0},
+        {"a cell starts at the default font", "<font size=5><table><tr><td>cell text</td></tr></table>after",
+         "cell text", 3, 0, 0, false, true, 1, 1},
+        {"closing the cell brings the outer font back",
+         "<font size=5><table><tr><td>cell text</td></tr></table>after", "after", 5, 0, 0, false, false, 1, 1},
+        {"a font set in one cell is gone in the next", "<table><tr><td><font size=1>first<td>second</table>",
+         "second", 3, 0, 0, false, true, 1, 2},
+        {"rows and cells are counted in reading order", "<table><tr><td>a<td>b<tr><td>c</table>", "c", 3, 0, 0,
+         false, true, 2, 3},
+        {"counts stay after the table", "<table><tr><td>a</table>tail", "tail", 3, 0, 0, false, false, 1, 1},
+        {"link text has the font where it stands", "<font size=+1><a href=x.html>Head</a></font>", "Head", 1, 0, 1,
+         false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        CHtmlParser parser;
+        Parse(parser, c.page);
+        const CHtmlToken* found = nullptr;
+        for (const CHtmlToken& t : parser.Tokens())
+            if (t.m_nKind == TK_TEXT && t.Text() == c.text) found = &t;
+        ASSERT_NE(found, nullptr) << c.why << ": " << DescribePage(c.page);
+        ASSERT_NE(found->GetFont(), nullptr) << c.why;
+        const CFontSize& f = *found->GetFont();
+        EXPECT_EQ((std::vector<int>{f.m_nSize, f.m_nMinus, f.m_nPlus}), (std::vector<int>{c.size, c.minus, c.plus}))
+            << c.why;
+        EXPECT_EQ(found->IsInside(TK_BOLD), c.bold) << c.why;
+        EXPECT_EQ(found->IsInside(TK_CELL), c.inCell) << c.why;
+        EXPECT_EQ(found->m_nRow, c.row) << c.why;
+        EXPECT_EQ(found->m_nCell, c.cell) << c.why;
+    }
+
+    // The counts are the parser's: a second page goes on counting.
+    CHtmlParser parser;
+    Parse(parser, "<table><tr><td>one</table>");
+    Parse(parser, "<table><tr><td>two</table>");
+    EXPECT_EQ(parser.Tokens()[3].m_nRow, 2);
+    EXPECT_EQ(parser.Tokens()[3].m_nCell, 2);
+}
+
+// A fetched page is read as its server declares it (or its meta element
+// does), loses its NUL bytes, and is refused when it is no text.
+TEST(HtmlParserPage, FetchedPagesComeOutInUtf8) {
     // "Новости: Москва" in windows-1251, labelled by the header; "東京の駅" in
     // Shift_JIS, labelled by a meta element.
-    server.SetPage("/ru.html", "<p>\xCD\xEE\xE2\xEE\xF1\xF2\xE8: <a href=\"/\xCC\">\xCC\xEE\xF1\xEA\xE2\xE0</a>",
-                   "text/html; charset=windows-1251");
-    server.SetPage("/ja.html", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'>"
-                               "<p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77");
-    server.SetPage("/nul.html", std::string("<p>fetched\0 pages lose their NUL bytes", 38));
-    struct Case { const char *path, *tokens; } cases[] = {
-        {"/nul.html", "<p>|'fetched pages lose their NUL bytes'"},
-        {"/ja.html", "<meta>|<p>|'東京の駅'"},
-        {"/ru.html", "<p>|'Новости: '|<a>|'Москва'|</a>"},
+    struct Case { const char* why; std::string body; const char *contentType, *tokens; } const cases[] = {
+        {"NUL bytes", std::string("<p>fetched\0 pages lose their NUL bytes", 38), "text/html",
+         "<p>|'fetched pages lose their NUL bytes'"},
+        {"meta", "<meta http-equiv=Content-Type content='text/html;charset=Shift_JIS'><p>\x93\x8C\x8B\x9E\x82\xCC\x89\x77", "",
+         "<meta>|<p>|'東京の駅'"},
+        {"header", "<p>\xCD\xEE\xE2\xEE\xF1\xF2\xE8: <a href=\"/\xCC\">\xCC\xEE\xF1\xEA\xE2\xE0</a>",
+         "text/html; charset=windows-1251", "<p>|'Новости: '|<a>|'Москва'|</a>"},
     };
     CHtmlParser parser;
     for (const Case& c : cases) {
-        ASSERT_TRUE(parser.FetchPage(server.Url(c.path), 0, "", 0, "", "")) << c.path;
+        ASSERT_TRUE(parser.TakeFetchedPage(c.body, c.contentType)) << c.why;
         parser.ParsePage();
         std::string out;
         for (const CHtmlToken& t : parser.Tokens()) out += (out.empty() ? "" : "|") + Describe(t);
-        EXPECT_EQ(out, c.tokens) << c.path;
+        EXPECT_EQ(out, c.tokens) << c.why;
     }
     std::string href;  // attribute values too
     ASSERT_TRUE(parser.Tokens()[2].GetAttribute("href", href));
     EXPECT_EQ(href, "/М");
+
+    EXPECT_FALSE(parser.TakeFetchedPage("\x89PNG", "image/png"));
+    EXPECT_EQ(parser.GetRefusal(), PageRefusal::NotHtml);
+    EXPECT_FALSE(parser.HasPage());
+    EXPECT_TRUE(parser.SetPage("<p>a file is read whatever it holds"));
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+// CStoryLinkWalk: one walk over the links of a parsed page, the work behind
+// WalkStoryLinks. It keeps its own cursor over the page's tokens; each rule
+// that looks around a link puts the cursor back before it returns, except
+// NextLinkText and AppendSameFont, which advance it. The rules are public so
+// that they can be checked one by one.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/StoryLinks.h"
+#include "engine/TextTally.h"
+#include "engine/TokenIndex.h"
+#include "engine/WordString.h"
+#include "html/HtmlParser.h"
+
+class CStoryLinkWalk : private CLinkTarget {
+public:
+    // lastTarget: see WalkStoryLinks; it must outlive the walk.
+    CStoryLinkWalk(const CHtmlParser& page, const std::string& pageUrl, std::string& lastTarget);
+
+    // The probe pass, then the real pass when the probe did not turn into
+    // one by itself (it does once it has seen more than 10 story links of
+    // more than two words).
+    StoryLinkCounts Run(CStoryLinkSink& sink, const std::atomic<int>* pActive);
+
+    // ---- The rules.
+    void HandleLink(const CHtmlToken* t, CWordString text);
+    int IsStoryLinkText(const CHtmlToken* t, const CWordString& text);
+    const CHtmlToken* FollowSection(CFontSize font, bool bBold, const CHtmlToken* token);
+    int IsAcceptableHrefAtCursor();
+    // A price listing row: 1 with text turned into "code: text" and item.s
+    // target, price (as description) and item fields set.
+    int DetectListingRow(const CHtmlToken* t, CWordString& text, StoryCandidate& item);
+    int BuildTarget(const CHtmlToken* t, std::string& url, std::string& description);
+    void ResolveUrl(const CHtmlToken* anchor, std::string& url) const;
+    void CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont);
+    static int IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont);
+    const CHtmlToken* NextLinkText(int inLinkOnly);
+    void AppendSameFont(CWordString& text, const CFontSize& font);
+
+private:
+    bool Resolve(StoryCandidate& link) override;
+
+    // mode 1: the probe pass, which only counts; 0: the real pass.
+    void Pass(int mode);
+    bool Active() const { return !m_pActive || m_pActive->load() == 1; }
+
+    // The cursor: an index into the tokens, -1 for none.
+    bool FindNext(int kind, const CHtmlToken*& out);
+    std::int64_t SaveCursor() const { return m_nCursor; }
+    void RestoreCursor(std::int64_t saved) { m_nCursor = saved; }
+    void ClearCursor() { m_nCursor = -1; }
+    int CursorIndex() const { return static_cast<int>(m_nCursor); }
+    int IndexOf(const CHtmlToken* t) const;
+
+    // The font of a text token ({3, 0, 0} for a token without one).
+    static CFontSize FontOf(const CHtmlToken* t);
+    // BuildTarget; the description is gathered only when pDescription is set.
+    int BuildTargetUrl(const CHtmlToken* t, std::string& url, std::string* pDescription);
+    // The link text that ends a listing item when the search for it begins
+    // at link text k; -1 when the page ends first.
+    int ItemBoundFrom(int k);
+    // Scores a word offered as item code of a listing row.
+    int ScoreItemCode(const std::string& word) const;
+
+    const CHtmlParser& m_page;
+    std::span<const CHtmlToken> m_tokens;
+    const std::string m_strPageUrl;
+    std::string& m_strLastUrl;
+    std::string m_strLastUrlBeforeProbe;  // the probe works on a copy; the real pass starts from this
+    std::int64_t m_nCursor = -1;
+    CTokenIndex m_index;
+
+    CStoryLinkSink* m_pSink = nullptr;
+    const std::atomic<int>* m_pActive = nullptr;
+    const CHtmlToken* m_pLink = nullptr;  // the link being handed to the sink
+
+    int m_nProbe = 0;
+    int m_nProbeStories = 0;
+    int m_nListingRows = 0;
+    CTextTally m_tally;
+    static constexpr int kItemBoundUnknown = -2;
+    std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
+    std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
+};

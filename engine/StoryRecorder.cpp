@@ -1,0 +1,62 @@
+// The recorder's part of each story link: the archive look-up by headline
+// within the page's source, and the candidate a new link becomes: stored
+// hidden at once during an ignored first scan, else given its target and
+// description as pending and handed to the keyword test, which stores it
+// once the test is done.
+#include "engine/StoryRecorder.h"
+
+#include <ctime>
+
+#include "engine/NewStorySink.h"
+#include "store/Story.h"
+#include "store/StoryArchive.h"
+
+CStoryRecorder::CStoryRecorder(CStoryArchive& archive, CPageReader& articles, CNewStorySink& newStories)
+    : m_archive(archive), m_articles(articles), m_pNewStories(&newStories) {}
+
+void CStoryRecorder::BeginPage(const std::string& pageUrl) {
+    m_strPageUrl = pageUrl;
+    m_bSourceKeyValid = false;  // the catalogue may have changed since the last page
+    m_nStoryLinks = 0;
+    m_nNewStories = 0;
+}
+
+void CStoryRecorder::OnStoryLink(StoryCandidate& link, CLinkTarget& target) {
+    CStory story;
+    story.SetHeadline(link.headline);
+    story.SetSource(m_strPageUrl);
+    if (!m_bSourceKeyValid) {
+        // Every link of a page has the page's source key; look it up once.
+        m_strSourceKey = story.GetSourceName(false, m_pCatalogue);
+        m_bSourceKeyValid = true;
+    }
+
+    // Newness is decided by headline within the page's source.
+    ++m_nStoryLinks;
+    int ok = 0;
+    {
+        CStoryArchiveGuard lock(m_archive);
+        m_archive.Open("r+b");
+        if (!m_archive.FindByHeadline(link.headline, m_strSourceKey)) {
+            ++m_nNewStories;
+            ok = AddCandidate(story, link, target);
+        }
+        m_archive.Close();
+    }
+    if (ok) MatchKeywords(story);
+}
+
+int CStoryRecorder::AddCandidate(CStory& story, StoryCandidate& link, CLinkTarget& target) {
+    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
+    if (m_nFirstScan == 1 && m_nIgnoreInitialStories == 1) {
+        // Known from now on, never announced.
+        story.SetState(STORY_HIDDEN);
+        m_archive.Add(story, false);
+        return 0;
+    }
+    if (!link.IsListing() && !target.Resolve(link)) return 0;
+    story.SetUrl(link.url);
+    story.SetDescription(link.description);
+    story.SetState(STORY_PENDING);
+    return 1;
+}

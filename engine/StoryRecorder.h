@@ -1,0 +1,93 @@
+// CStoryRecorder: what becomes of the story links of a scanned page. Each
+// link whose headline its source does not know yet is tested against the
+// keyword groups (headline, description and, by scan mode, the article text
+// of the story's page) and stored: as new when a group matches (and
+// reported), else as pending; during an ignored first scan it is stored
+// hidden without a test. A story whose test could not finish (its article
+// page unreadable for now, scanning switched off) is not stored, so that a
+// later pass meets it as new again.
+// The scanning thread owns one recorder; it runs on that thread.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "engine/KeywordGroup.h"
+#include "engine/StoryLinks.h"
+#include "html/HtmlParser.h"
+#include "net/HttpFetcher.h"
+
+class CNewStorySink;
+class CPageReader;
+class CSourceCatalogue;
+class CStory;
+class CStoryArchive;
+
+class CStoryRecorder : public CStoryLinkSink {
+public:
+    // Article pages are read through articles; new stories go to newStories.
+    CStoryRecorder(CStoryArchive& archive, CPageReader& articles, CNewStorySink& newStories);
+
+    // Translates page URLs into source keys; null treats every page as custom.
+    void SetCatalogue(CSourceCatalogue* pCatalogue) { m_pCatalogue = pCatalogue; }
+    // The flag that stops the recording when it is not 1 (null: never).
+    void SetActiveFlag(const std::atomic<int>* pActive) { m_pActive = pActive; }
+    void SetNewStorySink(CNewStorySink& newStories) { m_pNewStories = &newStories; }
+
+    // Per-cycle inputs, set by the scanning thread.
+    void SetKeywordGroups(std::vector<CKeywordGroup> groups) { m_groups = std::move(groups); }
+    void SetCycleOptions(int titleContainsKeyword, int checkOnlyTitle) {
+        m_nTitleContainsKeyword = titleContainsKeyword;
+        m_nCheckOnlyTitle = checkOnlyTitle;
+    }
+    void SetIgnoreInitialStories(int flag) { m_nIgnoreInitialStories = flag; }
+    void SetFirstScan(int flag) { m_nFirstScan = flag; }
+
+    // Starts the links of the page at pageUrl.
+    void BeginPage(const std::string& pageUrl);
+    void OnStoryLink(StoryCandidate& link, CLinkTarget& target) override;
+
+    // Story links of the page so far, and how many of them were not known yet.
+    int GetStoryLinkCount() const { return m_nStoryLinks; }
+    int GetNewStoryCount() const { return m_nNewStories; }
+    // Article pages read since the recorder was made, and the text of the last.
+    int GetArticleFetchCount() const { return m_nArticleFetches; }
+    const std::string& GetArticleText() const { return m_strArticleText; }
+
+private:
+    bool Active() const { return !m_pActive || m_pActive->load() == 1; }
+    // Gives a story not known yet its time and target; 1 when it is to be
+    // tested, 0 when it was stored hidden or leads nowhere.
+    int AddCandidate(CStory& story, StoryCandidate& link, CLinkTarget& target);
+    // Tests the story against the keyword groups and stores it; 1 when it matched.
+    int MatchKeywords(CStory& story);
+    // The article text of the story's page; empty when the page cannot be
+    // read or has no recognisable article body.
+    std::string ReadArticleText(const CStory& story);
+
+    CStoryArchive& m_archive;
+    CPageReader& m_articles;
+    CNewStorySink* m_pNewStories;
+    CSourceCatalogue* m_pCatalogue = nullptr;
+    const std::atomic<int>* m_pActive = nullptr;
+
+    // Article pages are parsed apart from the page being scanned.
+    CHtmlParser m_articlePage;
+    FetchFailure m_nArticleFailure = FetchFailure::None;  // why the last article read failed
+    bool m_bArticleFetchFailed = false;  // the last article page could not be read, for now
+    std::string m_strArticleText;
+    int m_nArticleFetches = 0;
+
+    std::string m_strPageUrl;
+    std::string m_strSourceKey;  // source key of the page's stories
+    bool m_bSourceKeyValid = false;
+    int m_nStoryLinks = 0;
+    int m_nNewStories = 0;
+
+    std::vector<CKeywordGroup> m_groups;
+    int m_nTitleContainsKeyword = 1;
+    int m_nCheckOnlyTitle = 1;
+    int m_nIgnoreInitialStories = 0;
+    int m_nFirstScan = 1;
+};

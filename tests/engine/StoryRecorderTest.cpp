@@ -1,0 +1,243 @@
+// The story recorder on its own: story links handed to it one by one, with
+// article pages from a stand-in page reader, into a temporary archive. And
+// the web page reader's fetch through the configured proxy.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "engine/NewStorySink.h"
+#include "engine/PageReader.h"
+#include "engine/StoryRecorder.h"
+#include "store/Story.h"
+#include "support/TestHttpServer.h"
+#include "tests/engine/EngineTestUtil.h"
+
+namespace {
+
+// Article pages by URL; a URL it has no page for fails as an HTTP error
+// would, one listed in refused as a page that is no HTML.
+class CFakePages : public CPageReader {
+public:
+    bool ReadPage(const std::string& url, CHtmlParser& page, PageReadOutcome& outcome) override {
+        reads.push_back(url);
+        if (onRead) onRead();
+        page.ReleasePage();
+        outcome = PageReadOutcome{};
+        if (refused.count(url)) {
+            outcome.failure = FetchFailure::NotHtml;
+            return false;
+        }
+        const auto it = pages.find(url);
+        if (it == pages.end()) {
+            outcome = PageReadOutcome{FetchFailure::HttpStatus, 503};
+            return false;
+        }
+        return page.SetPage(it->second);
+    }
+    std::map<std::string, std::string> pages;
+    std::map<std::string, int> refused;
+    std::function<void()> onRead;
+    Strings reads;
+};
+
+// The target the walk would work out: url and description, or none.
+class CFixedTarget : public CLinkTarget {
+public:
+    bool Resolve(StoryCandidate& link) override {
+        ++calls;
+        if (url.empty()) return false;
+        link.url = url;
+        link.description = description;
+        return true;
+    }
+    std::string url, description;
+    int calls = 0;
+};
+
+class CAnnounced : public CNewStorySink {
+public:
+    void OnNewStory(const CStory& story) override { headlines.push_back(story.GetHeadline()); }
+    Strings headlines;
+};
+
+const std::string kPage = "http://news.test/index.html";
+
+// An article page whose body is one sentence, six times.
+std::string ArticlePage(const std::string& headline, const std::string& sentence) {
+    std::string body;
+    for (int i = 0; i < 6; ++i) body += sentence + " ";
+    return "<html><body><h1>" + headline + "</h1><p>By a staff writer<p>" + body + "</body></html>";
+}
+
+class StoryRecorderTest : public ::testing::Test {
+protected:
+    StoryRecorderTest() : archive(dir.Path()), recorder(archive, pages, announced) {
+        recorder.SetFirstScan(0);
+        recorder.BeginPage(kPage);
+    }
+
+    // Hands the recorder one story link leading to url with that description.
+    void Offer(const std::string& headline, const std::string& url, const std::string& description = "") {
+        StoryCandidate link;
+        link.headline = headline;
+        target.url = url;
+        target.description = description;
+        recorder.OnStoryLink(link, target);
+    }
+
+    CTempDir dir;
+    CStoryArchive archive;
+    CFakePages pages;
+    CAnnounced announced;
+    CFixedTarget target;
+    CStoryRecorder recorder;
+};
+
+TEST_F(StoryRecorderTest, NewLinksAreTestedStoredAndAnnouncedOnce) {
+    recorder.SetKeywordGroups({CKeywordGroup("+bridge")});
+    Offer("Mayor opens the new bridge", "http://news.test/a.html", "The council agreed on a plan.");
+    Offer("Council meets on Tuesday", "http://news.test/b.html");
+    Offer("Nowhere to go today", "");  // the link leads nowhere: not stored
+    Offer("Mayor opens the new bridge", "http://news.test/a2.html");
+
+    const auto mayor = FindStory(archive, "Mayor opens the new bridge");
+    ASSERT_TRUE(mayor);
+    EXPECT_EQ(mayor->GetState(), STORY_NEW);
+    EXPECT_EQ(mayor->GetUrl(), "http://news.test/a.html");
+    EXPECT_EQ(mayor->GetDescription(), "The council agreed on a plan.");
+    EXPECT_EQ(mayor->GetKeywords(), "+bridge");
+    EXPECT_EQ(mayor->GetSource(), "Custom: " + kPage);
+    EXPECT_EQ(StateOf(archive, "Council meets on Tuesday"), STORY_PENDING);
+    EXPECT_EQ(StateOf(archive, "Nowhere to go today"), -1);
+    EXPECT_EQ(announced.headlines, Strings{"Mayor opens the new bridge"});
+    EXPECT_EQ(target.calls, 3) << "a known headline gets no target worked out";
+    EXPECT_EQ(recorder.GetStoryLinkCount(), 4);
+    EXPECT_EQ(recorder.GetNewStoryCount(), 3);
+
+    recorder.BeginPage(kPage);
+    Offer("Council meets on Tuesday", "http://news.test/b.html");
+    EXPECT_EQ(recorder.GetStoryLinkCount(), 1);
+    EXPECT_EQ(recorder.GetNewStoryCount(), 0) << "the page's source knows it";
+    recorder.BeginPage("http://other.test/");
+    Offer("Council meets on Tuesday", "http://other.test/b.html");
+    EXPECT_EQ(recorder.GetNewStoryCount(), 1) << "newness is per source";
+}
+
+// The article page is read at most once per story, only by scan mode, and
+// its text can make the match; an exclude word in the description vetoes.
+TEST_F(StoryRecorderTest, ArticlesAreReadByScanModeOncePerStory) {
+    pages.pages["http://news.test/a.html"] = ArticlePage("Harbour plans", "Drivers will pay a toll on the bridge.");
+    pages.pages["http://news.test/b.html"] = ArticlePage("Council news", "The harbour bridge stays free of charge.");
+
+    struct Case { const char* mode; int titleContainsKeyword, checkOnlyTitle; Strings reads; Strings announced; };
+    const Case cases[] = {
+        {"QuickScan", 1, 1, {}, {}},
+        {"Standard", 1, 0, {"http://news.test/a.html"}, {}},  // only the harbour group's include word is named
+        {"Extensive", 0, 0, {"http://news.test/a.html", "http://news.test/b.html"}, {"Harbour plans"}},
+    };
+    for (const Case& c : cases) {
+        CTempDir folder;
+        CStoryArchive store(folder.Path());
+        CAnnounced news;
+        CStoryRecorder r(store, pages, news);
+        r.SetFirstScan(0);
+        r.SetKeywordGroups({CKeywordGroup("+bridge+toll"), CKeywordGroup("+harbour+ferry")});
+        r.SetCycleOptions(c.titleContainsKeyword, c.checkOnlyTitle);
+        r.BeginPage(kPage);
+        pages.reads.clear();
+        for (auto [headline, url] : {std::pair{"Harbour plans", "http://news.test/a.html"},
+                                     {"Council news", "http://news.test/b.html"}}) {
+            StoryCandidate link;
+            link.headline = headline;
+            target.url = url;
+            r.OnStoryLink(link, target);
+        }
+        EXPECT_EQ(pages.reads, c.reads) << c.mode;
+        EXPECT_EQ(news.headlines, c.announced) << c.mode;
+        EXPECT_EQ(StateOf(store, "Council news"), STORY_PENDING) << c.mode;
+        if (c.titleContainsKeyword == 0) {
+            EXPECT_NE(r.GetArticleText().find("free of charge"), std::string::npos) << c.mode;
+        }
+    }
+
+    recorder.SetKeywordGroups({CKeywordGroup("+bridge-toll")});
+    Offer("Mayor unveils the river bridge", "http://news.test/c.html", "Drivers must pay a toll from today.");
+    Offer("Third bridge planned upriver", "http://news.test/d.html");
+    EXPECT_EQ(StateOf(archive, "Mayor unveils the river bridge"), STORY_PENDING) << "'toll' in the description";
+    EXPECT_EQ(StateOf(archive, "Third bridge planned upriver"), STORY_NEW);
+}
+
+// A story whose test could not finish is not stored, so that the next pass
+// meets it as new and tests it again: its article page failed for now, or
+// scanning was switched off. A page that will not do better is a finished test.
+TEST_F(StoryRecorderTest, UnfinishedTestsLeaveTheStoryUnknown) {
+    std::atomic<int> active{1};
+    recorder.SetActiveFlag(&active);
+    recorder.SetCycleOptions(0, 0);
+    recorder.SetKeywordGroups({CKeywordGroup("+mill")});
+    pages.refused["http://news.test/picture.jpg"] = 1;
+
+    Offer("River levels climb after rain", "http://news.test/busy.html");
+    Offer("Photo of the day", "http://news.test/picture.jpg");
+    Offer("Broken link in the list", "no address at all");
+    EXPECT_EQ(StateOf(archive, "River levels climb after rain"), -1) << "the server was busy";
+    EXPECT_EQ(StateOf(archive, "Photo of the day"), STORY_PENDING);
+    EXPECT_EQ(StateOf(archive, "Broken link in the list"), STORY_PENDING);
+    EXPECT_EQ(pages.reads.size(), 2u) << "an address that cannot be parsed is not read";
+
+    pages.pages["http://news.test/busy.html"] = ArticlePage("River levels", "The old mill was flooded overnight.");
+    Offer("River levels climb after rain", "http://news.test/busy.html");
+    EXPECT_EQ(StateOf(archive, "River levels climb after rain"), STORY_NEW);
+    EXPECT_EQ(recorder.GetArticleFetchCount(), 3);
+
+    pages.onRead = [&] { active.store(0); };  // "Stop Scanning" during the article read
+    Offer("Harbour works begin on Monday", "http://news.test/busy.html");
+    EXPECT_EQ(StateOf(archive, "Harbour works begin on Monday"), STORY_NEW) << "a finished match is kept";
+    Offer("Quiet day on the markets", "http://news.test/quiet.html");
+    EXPECT_EQ(StateOf(archive, "Quiet day on the markets"), -1);
+    EXPECT_EQ(pages.reads.size(), 4u) << "nothing is read once scanning is off";
+}
+
+// During the first scan of a run with "ignore initial stories" every new
+// link is stored hidden at once: no target, no test, no announcement.
+TEST_F(StoryRecorderTest, AnIgnoredFirstScanStoresStoriesHidden) {
+    recorder.SetKeywordGroups({CKeywordGroup("")});  // matches everything
+    recorder.SetIgnoreInitialStories(1);
+    recorder.SetFirstScan(1);
+    Offer("Storm closes the coast road", "http://news.test/a.html");
+    EXPECT_EQ(StateOf(archive, "Storm closes the coast road"), STORY_HIDDEN);
+    EXPECT_EQ(target.calls, 0);
+    recorder.SetFirstScan(0);
+    Offer("Storm closes the coast road", "http://news.test/a.html");
+    Offer("Ferry service resumes", "http://news.test/b.html");
+    EXPECT_EQ(StateOf(archive, "Storm closes the coast road"), STORY_HIDDEN);
+    EXPECT_EQ(announced.headlines, Strings{"Ferry service resumes"});
+}
+
+// Article pages go through the configured proxy, with its credentials.
+TEST(WebPageReader, ReadsThroughTheProxy) {
+    CTestHttpServer server;
+    server.SetPage("/a1.html", "<p>Article");
+    server.EnableProxy("Basic YWxpY2U6czNjcmV0");
+    CHttpFetcher fetcher;
+    fetcher.SetTimeoutsForTesting(ShortTimeouts());
+    CWebPageReader reader(fetcher, [&] { return ProxySettings{1, "127.0.0.1", server.Port(), "alice", "s3cret"}; });
+    CHtmlParser page;
+    PageReadOutcome outcome;
+    ASSERT_TRUE(reader.ReadPage("http://news.invalid/a1.html", page, outcome));
+    bool bProxied = false;
+    for (const TestHttpRequest& r : server.Requests())
+        bProxied = bProxied || (r.absoluteForm && r.target == "http://news.invalid/a1.html" &&
+                                r.HasHeader("Proxy-Authorization"));
+    EXPECT_TRUE(bProxied);
+
+    server.SetPage("/logo.png", "\x89PNG", "image/png");
+    EXPECT_FALSE(FetchPageInto(fetcher, server.Url("/logo.png"), ProxySettings{}, page, outcome));
+    EXPECT_EQ(outcome.failure, FetchFailure::NotHtml);
+    EXPECT_FALSE(page.HasPage());
+    EXPECT_FALSE(FetchPageInto(fetcher, "ftp://news.test/", ProxySettings{}, page, outcome));
+    EXPECT_EQ(outcome.failure, FetchFailure::BadUrl);
+}
+
+}  // namespace
