@@ -8,7 +8,6 @@
 
 #include "app/FetchWatchdog.h"
 #include "app/HomeFolder.h"
-#include "app/NewStoryTracker.h"
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
 #include "common/Messages.h"
@@ -32,9 +31,9 @@ constexpr std::size_t kInstallDirMax = 599;  // the value is read into 600 bytes
 
 CAppCore::CAppCore(CMessageBoxSink& messages)
     : m_messages(messages),
-      m_pNewStories(std::make_unique<CNewStoryTracker>(m_archive)),
       m_clock([] { return std::time(nullptr); }) {
     m_settings.SetMessageSink(&messages);
+    m_stories.SetNewStoryKeeper([this](StoryItem item) { KeepNewStory(std::move(item)); });
 }
 
 CAppCore::~CAppCore() {
@@ -183,7 +182,9 @@ bool CAppCore::StartNetwork() {
 }
 
 void CAppCore::CreateScanner(CMessageTarget& mainWindow) {
+    m_pWakeTarget = &mainWindow;
     m_pWatch = std::make_unique<CNewsWatch>(m_settings, m_catalogue, m_archive, mainWindow);
+    m_pWatch->SetNewStorySink(*this);
     m_pWatch->SetFirstScanStartedFlag(&m_bFirstScanStarted);
     m_pWatch->SetOutcomeSink(this);
 }
@@ -220,12 +221,16 @@ void CAppCore::CollectProblems(CMessageTarget* pWake) {
     SetDiagnosticSink(pWake ? this : nullptr);
 }
 
-void CAppCore::ForgetEarlierNewStories() { m_pNewStories->MarkCurrentAsKnown(); }
-
-void CAppCore::QueueNewStory(StoryItem story) {
-    std::lock_guard<std::mutex> lock(m_newsMutex);
-    m_news.stories.push_back(std::move(story));
+void CAppCore::OnNewStory(const CStory& story, const std::string& sourceKey) {
+    KeepNewStory(m_stories.ItemOf(story, sourceKey));
+    if (m_pWakeTarget) m_pWakeTarget->Post(WM_NEW_STORIES, 0, 0);
 }
+
+void CAppCore::KeepNewStory(StoryItem item) {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    m_passStories.push_back(std::move(item));
+}
+
 
 void CAppCore::OnWakeUp(unsigned message) {
     switch (message) {
@@ -239,7 +244,11 @@ void CAppCore::OnWakeUp(unsigned message) {
         m_bScanning = 0;
         if (!m_bPassHasNewStories) break;
         m_bPassHasNewStories = false;
-        for (const auto& [story, key] : m_pNewStories->TakeNewStories()) QueueNewStory(m_stories.ItemOf(story, key));
+        {
+            std::lock_guard<std::mutex> lock(m_newsMutex);
+            for (StoryItem& item : m_passStories) m_news.stories.push_back(std::move(item));
+            m_passStories.clear();
+        }
         break;
     default:
         break;

@@ -20,6 +20,7 @@
 #include "app/StoryDesk.h"
 #include "app/StoryTypes.h"
 #include "common/Diagnostics.h"
+#include "engine/NewStorySink.h"
 #include "engine/PageOutcome.h"
 #include "config/NewsSettings.h"
 #include "platform/FolderLock.h"
@@ -29,7 +30,6 @@
 
 class CMessageBoxSink;
 class CMessageTarget;
-class CNewStoryTracker;
 class CNewsWatch;
 
 // Registry keys of the current and of the two older installations.
@@ -37,7 +37,7 @@ extern const char* const REGISTRY_KEY_CURRENT;
 extern const char* const REGISTRY_KEY_OLDER_J;
 extern const char* const REGISTRY_KEY_OLDER_I;
 
-class CAppCore : private CPageOutcomeSink, private CDiagnosticSink {
+class CAppCore : private CPageOutcomeSink, private CDiagnosticSink, private CNewStorySink {
 public:
     // Timer periods of the main window's timed duties.
     static constexpr int WATCHDOG_PERIOD_MS = 10000;
@@ -155,11 +155,6 @@ public:
     void OnWakeUp(unsigned message);
     // Everything new since the last call, once (any thread).
     CoreNews TakeNews();
-    // A story that became new goes into the news (any thread).
-    void QueueNewStory(StoryItem story);
-    // The stories new at start-up were announced by an earlier run: they
-    // never reach the news. Call after LoadData.
-    void ForgetEarlierNewStories();
     // Problems with files (the libraries' diagnostics) go into the news,
     // each waking target with WM_PROBLEM_NEWS; null stops that.
     void CollectProblems(CMessageTarget* pWake);
@@ -189,12 +184,17 @@ private:
     // The scanning thread's report of one page: kept as the page's health.
     void OnPageOutcome(const PageOutcome& outcome) override;
     void OnDiagnostic(const Diagnostic& d) override;
+    // The story recorder's report of a story it stored as new (scanning
+    // thread): kept for the news of the pass, and the front end woken.
+    void OnNewStory(const CStory& story, const std::string& sourceKey) override;
+    void KeepNewStory(StoryItem item);
     CStoryDesk m_stories{m_archive, m_catalogue, m_settings, m_storyPages};
     bool m_bNewStoriesPending = false;
     bool m_bPassHasNewStories = false;
-    std::unique_ptr<CNewStoryTracker> m_pNewStories;
     std::mutex m_newsMutex;
+    std::vector<StoryItem> m_passStories;  // new in the pass that runs
     CoreNews m_news;
+    CMessageTarget* m_pWakeTarget = nullptr;
     CMessageTarget* m_pProblemWake = nullptr;
 
     CFolderLock m_folderLock;

@@ -141,6 +141,7 @@ bool CStoryDesk::Add(const StoryItem& item) {
     m_archive.Open("r+b");
     const bool bSaved = m_archive.Add(StoryOf(item), false) == 1;
     m_archive.Close();
+    if (bSaved && item.state == STORY_NEW && m_keepNew) m_keepNew(item);
     return bSaved;
 }
 

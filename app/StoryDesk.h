@@ -5,6 +5,7 @@
 // the user's choice of browser window. Owned by CAppCore (core.Stories()).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,8 +48,11 @@ public:
     // The new stories become unread (the story list was closed).
     void MarkNewAsUnread();
     // Records a story in the archive as the scanning thread does (tools and
-    // tests); true when saved.
+    // tests); true when saved. A new story goes into the news of the pass
+    // that runs, as the scanning thread's do; the caller wakes the front end.
     bool Add(const StoryItem& story);
+    // Where Add hands a new story (the core's news).
+    void SetNewStoryKeeper(std::function<void(StoryItem)> keep) { m_keepNew = std::move(keep); }
 
     // ---- Viewing a story.
     // Writes the story's summary and frame pages; true with frameUrl (a
@@ -79,4 +83,5 @@ private:
     CSourceCatalogue& m_catalogue;
     CNewsSettings& m_settings;
     CStoryPages& m_pages;
+    std::function<void(StoryItem)> m_keepNew;
 };

@@ -41,7 +41,7 @@ public:
 
 class CNoAnnouncements : public CNewStorySink {
 public:
-    void OnNewStory(const CStory&) override {}
+    void OnNewStory(const CStory&, const std::string&) override {}
 };
 
 // A story recorder over an archive in a temporary folder that already knows

@@ -82,7 +82,6 @@ int RunScanOnce(const std::string& homeOption) {
     CAppCore core(messages);
     if (!StartHeadlessCore(core, homeOption, true)) return EXIT_FAILED;
 
-    core.ForgetEarlierNewStories();
     CScanOnceTarget target(core);
     core.CreateScanner(target);
     {
@@ -109,7 +108,6 @@ int RunHeadless(const std::string& homeOption) {
     CAppCore core(messages);
     if (!StartHeadlessCore(core, homeOption, true)) return EXIT_FAILED;
 
-    core.ForgetEarlierNewStories();
     CHeadlessTarget target(stdout, core);
     CStopSignals signals;
     core.CreateScanner(target);

@@ -62,7 +62,7 @@ int CStoryRecorder::MatchKeywords(CStory& story) {
         m_archive.Add(story, true);
         m_archive.Close();
     }
-    m_pNewStories->OnNewStory(story);
+    m_pNewStories->OnNewStory(story, m_strSourceKey);
     return 1;
 }
 

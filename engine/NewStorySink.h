@@ -1,7 +1,9 @@
 // CNewStorySink: where the story recorder reports each story it stored as
-// new. CNewStoryPoster, the default, wakes the main window with
-// WM_NEW_STORIES for each one.
+// new, with the key of the story file that holds it. CNewStoryPoster, the
+// default, wakes the main window with WM_NEW_STORIES for each one.
 #pragma once
+
+#include <string>
 
 #include "common/Messages.h"
 #include "common/MessageTarget.h"
@@ -12,13 +14,13 @@ class CNewStorySink {
 public:
     virtual ~CNewStorySink() = default;
     // Called on the scanning thread once the story is in the archive.
-    virtual void OnNewStory(const CStory& story) = 0;
+    virtual void OnNewStory(const CStory& story, const std::string& sourceKey) = 0;
 };
 
 class CNewStoryPoster : public CNewStorySink {
 public:
     explicit CNewStoryPoster(CMessageTarget& target) : m_target(target) {}
-    void OnNewStory(const CStory&) override { m_target.Post(WM_NEW_STORIES, 0, 0); }
+    void OnNewStory(const CStory&, const std::string&) override { m_target.Post(WM_NEW_STORIES, 0, 0); }
 
 private:
     CMessageTarget& m_target;

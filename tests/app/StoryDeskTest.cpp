@@ -156,7 +156,6 @@ protected:
 TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
     // A story new before this run was announced by an earlier one.
     ASSERT_TRUE(Desk().Add(Story(kA, "Stock market news of yesterday", STORY_NEW)));
-    core->ForgetEarlierNewStories();
 
     Scan();
     EXPECT_FALSE(core->IsScanning());

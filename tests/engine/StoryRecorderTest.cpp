@@ -57,8 +57,12 @@ public:
 
 class CAnnounced : public CNewStorySink {
 public:
-    void OnNewStory(const CStory& story) override { headlines.push_back(story.GetHeadline()); }
+    void OnNewStory(const CStory& story, const std::string& sourceKey) override {
+        headlines.push_back(story.GetHeadline());
+        sourceKeys.push_back(sourceKey);
+    }
     Strings headlines;
+    Strings sourceKeys;
 };
 
 const std::string kPage = "http://news.test/index.html";
@@ -111,6 +115,7 @@ TEST_F(StoryRecorderTest, NewLinksAreTestedStoredAndAnnouncedOnce) {
     EXPECT_EQ(StateOf(archive, "Council meets on Tuesday"), STORY_PENDING);
     EXPECT_EQ(StateOf(archive, "Nowhere to go today"), -1);
     EXPECT_EQ(announced.headlines, Strings{"Mayor opens the new bridge"});
+    EXPECT_EQ(announced.sourceKeys, Strings{"Custom: " + kPage}) << "the key of the story file holding it";
     EXPECT_EQ(target.calls, 3) << "a known headline gets no target worked out";
     EXPECT_EQ(recorder.GetStoryLinkCount(), 4);
     EXPECT_EQ(recorder.GetNewStoryCount(), 3);

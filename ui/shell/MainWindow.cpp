@@ -58,8 +58,6 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     SetClientSize(size(64, 44));
     SetIcons(LoadResourceIconBundle(IDI_SKIMBOLT));
 
-    // Stories already new before this run were announced by an earlier one.
-    m_core.ForgetEarlierNewStories();
     m_maintenanceTimer.Start(CAppCore::MAINTENANCE_PERIOD_MS);
     // The sheet exists from the start, hidden, so that its pages are ready.
     CreatePropSheet("Skimbolt");
