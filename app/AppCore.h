@@ -141,6 +141,10 @@ public:
     bool ResumeScanning();
     // Between the scanning thread's WM_SCAN_STARTED and WM_SCAN_FINISHED.
     bool IsScanning() const { return m_bScanning != 0; }
+    // The scanning thread (once made) is held while a configuration change
+    // runs; a scan of every page has been asked for and not begun yet.
+    bool ScannerHeld() const;
+    bool ScanRequested() const;
     // Whether the first scan pass of the run has begun (any thread).
     bool FirstScanStarted() const { return m_bFirstScanStarted.load() != 0; }
     // New stories the user has not looked at yet.
