@@ -77,6 +77,10 @@ bool CAppCore::FindApplicationFolder(const std::string& explicitHome, const std:
 
 std::string CAppCore::GetDataPath() const { return m_strAppDir + "Data/"; }
 
+bool CAppCore::ScannerHeld() const { return m_pWatch && m_pWatch->IsHeld() != 0; }
+
+bool CAppCore::ScanRequested() const { return m_pWatch && m_pWatch->IsScanRequested(); }
+
 bool CAppCore::PrepareFolder(std::string& error) {
     if (m_strAppDir.empty()) return true;  // the current folder: nothing to create
     return CHomeFolder(m_strAppDir).Prepare(error);

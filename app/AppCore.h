@@ -103,18 +103,9 @@ public:
     // The registry stand-in's file given at start-up ("" for none).
     const std::string& GetRegistryFile() const { return m_strRegistryFile; }
     std::string GetDataPath() const;
-    CNewsSettings& Settings() { return m_settings; }
-    CSourceCatalogue& Catalogue() { return m_catalogue; }
-    CStoryArchive& Archive() { return m_archive; }
-    CSourceHealth& Health() { return m_health; }
-    // The story pages of this run; the front end deletes them at exit.
-    CStoryPages& StoryPages() { return m_storyPages; }
     // The pages a scan reads: the selected categories of the enabled news
     // sources in catalogue order, then the enabled custom URLs.
     std::vector<std::string> ConfiguredPages();
-    // Null until CreateScanner.
-    CNewsWatch* Scanner() { return m_pWatch.get(); }
-    CMessageBoxSink& Messages() { return m_messages; }
 
     // The stories, as values, and the commands on them.
     CStoryDesk& Stories() { return m_stories; }
@@ -141,6 +132,10 @@ public:
     bool ResumeScanning();
     // Between the scanning thread's WM_SCAN_STARTED and WM_SCAN_FINISHED.
     bool IsScanning() const { return m_bScanning != 0; }
+    // The scanning thread (once made) is held while a configuration change
+    // runs; a scan of every page has been asked for and not begun yet.
+    bool ScannerHeld() const;
+    bool ScanRequested() const;
     // Whether the first scan pass of the run has begun (any thread).
     bool FirstScanStarted() const { return m_bFirstScanStarted.load() != 0; }
     // New stories the user has not looked at yet.
@@ -164,6 +159,21 @@ public:
     void MarkFirstScanStarted() { m_bFirstScanStarted = 1; }
 
 private:
+    // The live objects behind the door: only the desks and the core's own
+    // tests (tests/support/AppCoreInside.h) reach them; front ends use the
+    // desks' values and commands.
+    friend class CSettingsDesk;
+    friend class CAppCoreInside;
+    CNewsSettings& Settings() { return m_settings; }
+    CSourceCatalogue& Catalogue() { return m_catalogue; }
+    CStoryArchive& Archive() { return m_archive; }
+    CSourceHealth& Health() { return m_health; }
+    // The story pages of this run.
+    CStoryPages& StoryPages() { return m_storyPages; }
+    // Null until CreateScanner.
+    CNewsWatch* Scanner() { return m_pWatch.get(); }
+    CMessageBoxSink& Messages() { return m_messages; }
+
     // Scanning on or off and between a pass's start and end (user-interface
     // thread); the first pass of the run has begun (set by the scanning thread).
     int m_bScanning = 0;

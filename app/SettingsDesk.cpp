@@ -550,6 +550,7 @@ std::vector<FileProblem> CSettingsDesk::FileProblems() {
 // ---- The desktop.
 
 ConnectionState CSettingsDesk::Connection() {
+    if (m_connectionStandIn) return m_connectionStandIn();
     std::uint32_t flags = 0;
     const std::int32_t state = GetConnectedState(&flags);
     return state == 0 ? ConnectionState::Connected

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CustomUrlCheck.h"
@@ -108,7 +110,11 @@ public:
     std::vector<FileProblem> FileProblems();
 
     // ---- The desktop.
+    // Whether the machine has a usable network: the connected-state probe,
+    // or the stand-in tests put in its place (null: the probe again).
+    using ConnectionStandIn = std::function<ConnectionState()>;
     ConnectionState Connection();
+    void SetConnectionStandIn(ConnectionStandIn standIn) { m_connectionStandIn = std::move(standIn); }
     AutostartSetting Autostart();
     bool SetAutostart(bool bOn, const std::string& programPath, std::string& error);
     // Plays the file; the refusal text when it could not.
@@ -135,6 +141,7 @@ private:
     CAppCore& m_core;
     std::mutex m_holdMutex;
     int m_nHoldDepth = 0;
+    ConnectionStandIn m_connectionStandIn;
 };
 
 // Whether config.txt can hold a string setting so that it reads back the

@@ -17,6 +17,7 @@
 #include "net/UrlParts.h"
 #include "platform/Registry.h"
 #include "store/StoreTestUtil.h"
+#include "support/AppCoreInside.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
@@ -96,7 +97,7 @@ TEST_F(AppCoreTest, StartsOnAFreshFolderAndStopsItsThread) {
     ASSERT_TRUE(core.StartScanningThread());
     core.Stop();
     core.Stop();
-    EXPECT_EQ(core.Scanner()->IsActive(), 0) << "stopping switches scanning off";
+    EXPECT_EQ(CAppCoreInside::Scanner(core)->IsActive(), 0) << "stopping switches scanning off";
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -107,7 +108,7 @@ TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
     core.SetClock([&now] { return now; });
 
     EXPECT_FALSE(core.OnFetchWatchdog()) << "no request running";
-    CHttpFetcher& fetcher = core.Scanner()->Fetcher();
+    CHttpFetcher& fetcher = CAppCoreInside::Scanner(core)->Fetcher();
     std::atomic<int> result{-1};
     std::thread fetch([&] {
         CUrlParts url;
@@ -129,7 +130,7 @@ TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
 
 TEST_F(AppCoreTest, MaintenanceExpiresOldStoriesAndTellsTheStoryList) {
     std::int64_t now = 1700000000;
-    CStoryArchive& archive = core.Archive();
+    CStoryArchive& archive = CAppCoreInside::Archive(core);
     archive.SetClock([&now] { return now; });
     auto visible = [&archive] {
         CStoryArchiveGuard lock(archive);
@@ -207,8 +208,8 @@ TEST(AppCoreFolder, InstallsTheStoryPageFilesAndReadsTheBannerHost) {
     std::string text;
     ASSERT_TRUE(ReadWholeFile(data + "line.html", text));
     EXPECT_EQ(text, "mine");
-    EXPECT_EQ(core.StoryPages().GetDataFolder(), data);
-    EXPECT_EQ(core.StoryPages().BannerUrl(), "http://ads.example/products/banner/");
+    EXPECT_EQ(CAppCoreInside::StoryPages(core).GetDataFolder(), data);
+    EXPECT_EQ(CAppCoreInside::StoryPages(core).BannerUrl(), "http://ads.example/products/banner/");
 }
 
 TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {

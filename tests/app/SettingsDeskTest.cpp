@@ -8,8 +8,6 @@
 
 #include "app/AppCore.h"
 #include "common/FileUtil.h"
-#include "engine/NewsWatch.h"
-#include "store/StoryArchive.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
 
@@ -163,16 +161,13 @@ TEST(SettingsDesk, PreviewOfAGroupCountsTheRecentStoriesItMatches) {
     struct Found { const char* headline; const char* description; std::int32_t age; };
     for (const Found& f : {Found{"Storm hits the coast", "", 3600}, Found{"Storm at sea", "football", 600},
                            Found{"Quiet weekend", "no storm", 60}, Found{"Old storm", "", 3 * 86400}}) {
-        CStory story;
-        story.SetSource("Custom: http://127.0.0.1/news");
-        story.SetHeadline(f.headline);
-        story.SetDescription(f.description);
-        story.SetUrl("http://127.0.0.1/a");
-        story.SetTimeFound(now - f.age);
-        CStoryArchiveGuard lock(desk.core.Archive());
-        desk.core.Archive().Open("r+b");
-        ASSERT_EQ(desk.core.Archive().Add(story, false), 1);
-        desk.core.Archive().Close();
+        StoryItem story;
+        story.sourceName = "Custom: http://127.0.0.1/news";
+        story.key.headline = f.headline;
+        story.description = f.description;
+        story.url = "http://127.0.0.1/a";
+        story.tFound = now - f.age;
+        ASSERT_TRUE(desk.core.Stories().Add(story));
     }
     const KeywordPreviewResult result = desk.Desk().PreviewKeywordGroup("+storm-football");
     EXPECT_EQ(result.count, 2);
@@ -184,7 +179,7 @@ TEST(SettingsDesk, PreviewOfAGroupCountsTheRecentStoriesItMatches) {
 class CHoldWitness : public CRecordingMessageBoxes {
 public:
     int ShowMessage(int id, const char* text) override {
-        heldWhenShown.push_back(core && core->Scanner()->IsHeld());
+        heldWhenShown.push_back(core && core->ScannerHeld());
         return CRecordingMessageBoxes::ShowMessage(id, text);
     }
     CAppCore* core = nullptr;
@@ -206,12 +201,12 @@ TEST(SettingsDesk, CommandsHoldTheScannerWhileTheyRunAndReleaseIt) {
 
     ASSERT_TRUE(desk.AddKeywordGroup("+storm"));
     EXPECT_FALSE(desk.AddKeywordGroup("+storm"));  // the settings refuse a second one
-    EXPECT_FALSE(core.Scanner()->IsHeld());
+    EXPECT_FALSE(core.ScannerHeld());
     // A whole snapshot: its groups are stored under the hold too.
     SettingsSnapshot twice = desk.Snapshot();
     twice.keywordGroups = {"+rain", "+rain"};
     desk.Apply(twice);
-    EXPECT_FALSE(core.Scanner()->IsHeld());
+    EXPECT_FALSE(core.ScannerHeld());
     EXPECT_EQ(witness.heldWhenShown, (std::vector<bool>{true, true}));
     EXPECT_EQ(desk.Snapshot().keywordGroups, std::vector<std::string>{"+rain"});
 }

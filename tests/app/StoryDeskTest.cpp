@@ -10,6 +10,7 @@
 #include "app/AppCore.h"
 #include "app/Messages.h"
 #include "engine/NewsWatch.h"
+#include "support/AppCoreInside.h"
 #include "support/NewsSite.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
@@ -137,9 +138,9 @@ protected:
     void SetUp() override {
         StoryDeskTest::SetUp();
         site.Serve(server);
-        core->Settings().AddKeyword("+stock market");
-        core->Settings().AddUrl(server.Url(CNewsSite::FRONT_PAGE));
-        core->Settings().AddUrl(server.Url("/missing.html"));
+        CAppCoreInside::Settings(*core).AddKeyword("+stock market");
+        CAppCoreInside::Settings(*core).AddUrl(server.Url(CNewsSite::FRONT_PAGE));
+        CAppCoreInside::Settings(*core).AddUrl(server.Url("/missing.html"));
         ASSERT_TRUE(core->StartNetwork());
     }
     void Scan() {
@@ -203,7 +204,7 @@ TEST_F(StoryDeskTest, ProblemsWithFilesComeOnceWithAWakeUpWhileCollected) {
 TEST_F(StoryDeskTest, ScanControlSwitchesTheScanningThread) {
     CRecordingTarget window;
     core->CreateScanner(window);
-    CNewsWatch& watch = *core->Scanner();
+    CNewsWatch& watch = *CAppCoreInside::Scanner(*core);
     core->SetEnabled(false);
     EXPECT_FALSE(core->IsEnabled());
     EXPECT_EQ(watch.IsActive(), 0);

@@ -23,6 +23,7 @@
 #include "common/FileUtil.h"
 #include "config/NewsSettings.h"
 #include "store/StoryArchive.h"
+#include "support/AppCoreInside.h"
 #include "support/NewsSite.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
@@ -152,7 +153,7 @@ TEST(KillTest, KilledScansLoseNothingAndAnnounceNothingTwice) {
         CAppCore core(boxes);
         core.FindApplicationFolder(home, "");
         core.LoadData();
-        CStoryArchive& archive = core.Archive();
+        CStoryArchive& archive = CAppCoreInside::Archive(core);
         CStoryArchiveGuard lock(archive);
         if (archive.Open("rb") != 0) return states;
         for (int state : {STORY_PENDING, STORY_NEW})

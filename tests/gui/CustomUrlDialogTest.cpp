@@ -24,7 +24,9 @@ const char* const kConfig =
 
 class UrlPropPageTest : public testing::Test {
 protected:
-    UrlPropPageTest() : m_core("", kConfig) {}
+    // Row one's last read failed.
+    UrlPropPageTest()
+        : m_core("", kConfig, "", {PageHealth{"http://one.example/", 1700000000, false, 0, 0, "HTTP status 503"}}) {}
     void SetUp() override {
         m_site.Serve(m_server);
         m_dialog = new CUrlPropPage(nullptr, m_core.Core());
@@ -135,11 +137,6 @@ TEST_F(UrlPropPageTest, ImportTakesACopiedAddressAndFailingRowsExplainThemselves
     EXPECT_EQ(m_address->GetValue(), "http://copied.example/news");
     EXPECT_EQ(m_list->GetItemCount(), 3);  // nothing added before Add
 
-    PageHealth health;
-    health.url = "http://one.example/";  // row 1
-    health.tRead = 1700000000;
-    health.failure = "HTTP status 503";
-    m_core.Core().Health().Record(health);
     m_dialog->SetSize(600, 500);
     m_dialog->Show();
     PumpFor(std::chrono::milliseconds(100));

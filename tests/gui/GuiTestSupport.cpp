@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -16,11 +18,6 @@
 #include <wx/image.h>
 #include <wx/utils.h>
 
-#include "common/FileUtil.h"
-#include "engine/NewsWatch.h"
-#include "net/ConnectedState.h"
-#include "platform/Registry.h"
-#include "store/StoryArchive.h"
 
 bool ClickButton(wxWindow* parent, int id) {
     auto* button = dynamic_cast<wxButton*>(parent->FindWindow(id));
@@ -97,80 +94,79 @@ void Photograph(const char* name, wxTopLevelWindow* window) {
     window->Destroy();
 }
 
-CGuiTestCore::CGuiTestCore() {
+namespace {
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    if (!out.flush()) ADD_FAILURE() << "cannot write " << path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Written before the core loads the folder, as an earlier run left them.
+void WriteOutcomes(const std::string& dataFolder, const std::vector<PageHealth>& outcomes) {
+    if (outcomes.empty()) return;
+    std::filesystem::create_directories(dataFolder);
+    CSourceHealth health;
+    health.Load(dataFolder);
+    for (const PageHealth& outcome : outcomes) health.Record(outcome);
+}
+
+}  // namespace
+
+CGuiTestCore::CGuiTestCore(const std::vector<PageHealth>& outcomes) {
     std::string error;
     if (!m_core.FindApplicationFolder(m_dir.File("home"), "") || !m_core.PrepareFolder(error))
         ADD_FAILURE() << "cannot prepare the application folder: " << error;
+    WriteOutcomes(m_core.GetDataPath(), outcomes);
     m_core.LoadData();
 }
 
 CSourcesTestCore::CSourcesTestCore(const std::string& sources, const std::string& config,
-                                   const std::string& updateHost) {
+                                   const std::string& updateHost, const std::vector<PageHealth>& outcomes) {
     std::filesystem::create_directories(m_dir.File("home/Data"));
-    if (!sources.empty()) WriteFileAtomically(m_dir.File("home/Data/sources.txt"), sources);
-    if (!config.empty()) WriteFileAtomically(m_dir.File("home/Data/config.txt"), config, 0600);
-    if (!updateHost.empty()) {
-        CRegistry registry(m_dir.File("registry.ini"));
-        registry.SetValue(REGISTRY_KEY_CURRENT, "UpdateHost", updateHost);
-        registry.Save();
+    if (!sources.empty()) WriteFile(m_dir.File("home/Data/sources.txt"), sources);
+    if (!config.empty()) {
+        WriteFile(m_dir.File("home/Data/config.txt"), config);
+        std::filesystem::permissions(m_dir.File("home/Data/config.txt"), std::filesystem::perms::owner_read |
+                                                                              std::filesystem::perms::owner_write);
     }
+    if (!updateHost.empty())
+        WriteFile(m_dir.File("registry.ini"),
+                  std::string("[") + REGISTRY_KEY_CURRENT + "]\nUpdateHost=" + updateHost + "\n");
     std::string error;
     if (!m_core.FindApplicationFolder(m_dir.File("home"), m_dir.File("registry.ini")) ||
         !m_core.PrepareFolder(error))
         ADD_FAILURE() << "cannot prepare the application folder: " << error;
+    WriteOutcomes(m_core.GetDataPath(), outcomes);
     m_core.LoadData();
 }
 
 std::string CSourcesTestCore::DataFile(const char* name) const {
-    std::string text;
-    ReadWholeFile(m_dir.File(std::string("home/Data/") + name), text);
-    return text;
+    return ReadFile(m_dir.File(std::string("home/Data/") + name));
 }
 
-std::string ReadDataFile(CAppCore& core, const char* name) {
-    std::string text;
-    ReadWholeFile(core.GetDataPath() + name, text);
-    return text;
-}
+std::string ReadDataFile(CAppCore& core, const char* name) { return ReadFile(core.GetDataPath() + name); }
 
 void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds) {
-    CStory story;
-    story.SetSource("Custom: http://127.0.0.1/news");
-    story.SetHeadline(headline);
-    story.SetDescription(description);
-    story.SetUrl("http://127.0.0.1/a");
-    story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr) - ageSeconds));
-    CStoryArchive& archive = core.Archive();
-    CStoryArchiveGuard lock(archive);
-    archive.Open("r+b");
-    ASSERT_EQ(archive.Add(story, false), 1);
-    archive.Close();
+    StoryItem story;
+    story.sourceName = "Custom: http://127.0.0.1/news";
+    story.key.headline = headline;
+    story.description = description;
+    story.url = "http://127.0.0.1/a";
+    story.tFound = static_cast<std::int32_t>(std::time(nullptr) - ageSeconds);
+    ASSERT_TRUE(core.Stories().Add(story));
 }
 
-int StoryFileCount(CAppCore& core) { return core.Archive().GetFileCount(); }
-
-bool ScannerHeld(CAppCore& core) { return core.Scanner() && core.Scanner()->IsHeld() != 0; }
-
-bool ScanRequested(CAppCore& core) { return core.Scanner() && core.Scanner()->IsScanRequested(); }
-
-void MarkFirstScanStarted(CAppCore& core) { core.MarkFirstScanStarted(); }
-
-namespace {
-NetworkProbeFunction g_savedProbe;
-}  // namespace
-
-CFixedConnection::CFixedConnection(bool bConnected) {
-    g_savedProbe = SetNetworkProbe(nullptr);
-    Set(bConnected);
-}
-
-CFixedConnection::~CFixedConnection() { SetNetworkProbe(g_savedProbe); }
-
-void CFixedConnection::Set(bool bConnected) {
-    if (bConnected)
-        SetNetworkProbe([] { return NetworkProbeResult::Connected; });
-    else
-        SetNetworkProbe([] { return NetworkProbeResult::NotConnected; });
+int StoryFileCount(CAppCore& core) {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(core.GetDataPath()))
+        n += entry.path().extension() == ".dat";
+    return n;
 }
 
 int CNoUnexpectedDialogs::Enter(wxDialog* dialog) {

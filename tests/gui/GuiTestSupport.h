@@ -5,6 +5,7 @@
 #include <chrono>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include <wx/modalhook.h>
 #include <wx/toplevel.h>
@@ -28,10 +29,11 @@ void PumpFor(std::chrono::milliseconds duration);
 void Photograph(const char* name, wxTopLevelWindow* window);
 
 // An application core loaded from a fresh application folder, as the desktop
-// program has it after start-up (no scanning thread).
+// program has it after start-up (no scanning thread). The pages' last
+// outcomes are there as an earlier run left them.
 class CGuiTestCore {
 public:
-    CGuiTestCore();
+    explicit CGuiTestCore(const std::vector<PageHealth>& outcomes = {});
     CAppCore& Core() { return m_core; }
     const std::string& Folder() const { return m_dir.Path(); }
     CRecordingMessageBoxes& Boxes() { return m_boxes; }
@@ -46,11 +48,11 @@ private:
 // what the files hold, and the state the windows leave behind.
 
 // An application core loaded from a folder with the given sources.txt,
-// config.txt and update host (each left out when empty).
+// config.txt, update host (each left out when empty) and pages' last outcomes.
 class CSourcesTestCore {
 public:
     explicit CSourcesTestCore(const std::string& sources, const std::string& config = "",
-                              const std::string& updateHost = "");
+                              const std::string& updateHost = "", const std::vector<PageHealth>& outcomes = {});
     CAppCore& Core() { return m_core; }
     const std::string& Folder() const { return m_dir.Path(); }
     // A file of the core's Data/ folder, "" when there is none.
@@ -66,21 +68,8 @@ private:
 std::string ReadDataFile(CAppCore& core, const char* name);
 // A story found ageSeconds ago, put into the core's archive.
 void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds);
+// The story files in the core's Data/ folder.
 int StoryFileCount(CAppCore& core);
-// The scanning thread (made, not started): held, and asked for a scan now.
-bool ScannerHeld(CAppCore& core);
-bool ScanRequested(CAppCore& core);
-// As when the scanning thread has begun its first scan pass.
-void MarkFirstScanStarted(CAppCore& core);
-// Makes the connected-state probe answer as given, until the object ends.
-class CFixedConnection {
-public:
-    explicit CFixedConnection(bool bConnected);
-    ~CFixedConnection();
-    void Set(bool bConnected);
-    CFixedConnection(const CFixedConnection&) = delete;
-    CFixedConnection& operator=(const CFixedConnection&) = delete;
-};
 
 // Cancels, and fails on, a dialog no wxTEST_DIALOG expects.
 class CNoUnexpectedDialogs : public wxModalDialogHook {

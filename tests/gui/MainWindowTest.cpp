@@ -61,8 +61,10 @@ void AddNewStory(CAppCore& core, const std::string& headline) {
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 0);
-        core().Settings().SetFlag(SETTING_STORIES_HAVE_SOUND, 0);
+        SettingsChange quiet;
+        quiet.autoPopup = false;
+        quiet.playSound = false;
+        ASSERT_TRUE(core().Config().Apply(quiet));
         CSplashWnd::EnableSplashScreen(false);
         m_pDlg = new CSkimboltDlg(core());
     }
@@ -134,7 +136,9 @@ TEST_F(MainWindowTest, APassWithNewStoriesFlashesOnceAndNamesTheStoriesInOneNoti
 }
 
 TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
-    core().Settings().SetFlag(SETTING_AUTO_STORY_POPUP, 1);
+    SettingsChange popup;
+    popup.autoPopup = true;
+    ASSERT_TRUE(core().Config().Apply(popup));
     AddNewStory(core(), "Storm hits coast");
     Pass(1);
     EXPECT_FALSE(core().NewStoriesPending());
@@ -288,7 +292,7 @@ TEST(SourceStatus, FailingPagesComeFirstThenUnreadThenGood) {
 
 TEST(SourceStatus, TheWindowListsPagesAndProblems) {
     CGuiTestCore core;
-    core.Core().Settings().AddUrl("http://127.0.0.1:9/news");
+    ASSERT_TRUE(core.Core().Config().AddCustomUrl("http://127.0.0.1:9/news"));
     ClearDiagnostics();
     ReportDiagnostic(DiagnosticKind::ForeignFile, core.Folder() + "/home/Data/x.dat", "not a story file");
     ShowSourceStatus(nullptr, core.Core());
@@ -312,12 +316,11 @@ TEST(SourceStatus, TheWindowListsPagesAndProblems) {
 TEST(Screenshots, about) { Photograph("about", new CAboutDlg(nullptr)); }
 
 TEST(Screenshots, source_status) {
-    CGuiTestCore core;
+    CGuiTestCore core({PageHealth{"http://127.0.0.1:8080/world", 1765000000, true, 24, 2, ""},
+                       PageHealth{"http://127.0.0.1:8080/sports", 1765000300, false, 0, 0, "connection refused"}});
     CAppCore& c = core.Core();
     for (const char* url : {"http://127.0.0.1:8080/world", "http://127.0.0.1:8080/sports", "http://127.0.0.1:8080/tech"})
-        c.Settings().AddUrl(url);
-    c.Health().Record(PageHealth{"http://127.0.0.1:8080/world", 1765000000, true, 24, 2, ""});
-    c.Health().Record(PageHealth{"http://127.0.0.1:8080/sports", 1765000300, false, 0, 0, "connection refused"});
+        ASSERT_TRUE(c.Config().AddCustomUrl(url));
     ClearDiagnostics();
     ReportDiagnostic(DiagnosticKind::SaveFailed, core.Folder() + "/home/Data/config.txt", "no space left on device");
     auto* dlg = new CSourceStatusDlg(nullptr, c);

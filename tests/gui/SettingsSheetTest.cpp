@@ -106,7 +106,7 @@ protected:
 TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
     Core().CreateScanner(m_window);
     CNewsPropSheet* sheet = Sheet();
-    EXPECT_FALSE(ScannerHeld(Core())) << "the pages released the scanner";
+    EXPECT_FALSE(Core().ScannerHeld()) << "the pages released the scanner";
 
     auto* red = Find<wxStaticBitmap>(IDC_SHEET_NO_SOURCES_ICON);
     auto* green = Find<wxStaticBitmap>(IDC_SHEET_SOURCES_ICON);
@@ -124,18 +124,18 @@ TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
 
     // Hiding before any scan pass began starts one; Done hides.
     sheet->Show();
-    EXPECT_FALSE(ScanRequested(Core()));
+    EXPECT_FALSE(Core().ScanRequested());
     EXPECT_TRUE(ClickButton(sheet, IDC_SHEET_DONE));
     EXPECT_FALSE(sheet->IsShown());
-    EXPECT_TRUE(ScanRequested(Core()));
+    EXPECT_TRUE(Core().ScanRequested());
 
     CGuiTestCore later;
     later.Core().CreateScanner(m_window);
-    MarkFirstScanStarted(later.Core());
+    later.Core().MarkFirstScanStarted();
     auto* other = new CNewsPropSheet(nullptr, later.Core(), "Skimbolt Properties");
     other->Show();
     other->Hide();
-    EXPECT_FALSE(ScanRequested(later.Core()));
+    EXPECT_FALSE(later.Core().ScanRequested());
     other->Destroy();
 }
 
@@ -390,11 +390,11 @@ TEST_F(SheetTest, ConnectionPageStoresProxyFieldsAndRefusesWhatWouldNotReadBack)
     EXPECT_TRUE(HasRecord("D F0000012 Use_Proxy 0 0"));
     EXPECT_TRUE(HasRecord("D F000000F Proxy_Port_Num 8080 8080"));
     Type(IDC_PROXY_PORT, "x");
-    CFixedConnection connection(false);
+    Core().Config().SetConnectionStandIn([] { return ConnectionState::Disconnected; });
     Sheet()->RefreshConnectionStatus();
     EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently disconnected from the Internet.");
     EXPECT_EQ(Find<wxTextCtrl>(IDC_PROXY_PORT)->GetValue(), "8080");
-    connection.Set(true);
+    Core().Config().SetConnectionStandIn([] { return ConnectionState::Connected; });
     Sheet()->RefreshConnectionStatus();
     EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently connected to the Internet.");
 }

@@ -68,8 +68,7 @@ class StoryWindowsTest : public ::testing::Test {
 protected:
     StoryWindowsTest() {
         SetStoryBrowserSystems(m_dde.get(), &m_desktop);
-        Settings().SetFlag(SETTING_BROWSER_DISPLAY_ASK, 0);
-        Settings().SetFlag(SETTING_BROWSER_DISPLAY_NEW, 1);
+        SetDisplay(BrowserDisplay::NewWindow);
     }
     ~StoryWindowsTest() override {
         if (m_pList) m_pList->Destroy();
@@ -77,7 +76,11 @@ protected:
         SetStoryBrowserSystems(nullptr, nullptr);
     }
 
-    CNewsSettings& Settings() { return m_core.Core().Settings(); }
+    void SetDisplay(BrowserDisplay display) {
+        SettingsChange change;
+        change.display = display;
+        EXPECT_TRUE(m_core.Core().Config().Apply(change));
+    }
     CStoryDesk& Stories() { return m_core.Core().Stories(); }
 
     // Stories are found a minute apart, in the order added (the oldest first).
@@ -348,23 +351,23 @@ private:
 };
 
 TEST_F(StoryWindowsTest, DisplayChoiceStoresTheAnswerAndCancelShowsNothing) {
-    Settings().SetFlag(SETTING_BROWSER_DISPLAY_ASK, 1);
+    SetDisplay(BrowserDisplay::Ask);
     auto story = [] { return MakeStory("h", STORY_NEW, "mailto:x@example.com"); };  // no web link: nothing to check first
     wxTEST_DIALOG(EXPECT_TRUE(ShowStory(m_core.Core(), story(), nullptr)), CChooseDisplay(IDC_DISPLAY_CANCEL, true));
-    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
-    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
+    EXPECT_TRUE(Stories().AskWhereToShow());
+    EXPECT_TRUE(Stories().ShowInNewWindow());
     EXPECT_TRUE(std::filesystem::exists(FramePage(1)));
 
     // Current window: no browser answers over DDE, so one is started.
     wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_CURRENT, false));
-    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 0);
-    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 1);
+    EXPECT_FALSE(Stories().ShowInNewWindow());
+    EXPECT_TRUE(Stories().AskWhereToShow());
     ASSERT_EQ(WaitForLaunches(1).size(), 1u);
     EXPECT_EQ(m_desktop.m_launched[0], "file://" + FramePage(2));
 
     wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_NEW, true));
-    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_NEW), 1);
-    EXPECT_EQ(Settings().GetFlag(SETTING_BROWSER_DISPLAY_ASK), 0);
+    EXPECT_TRUE(Stories().ShowInNewWindow());
+    EXPECT_FALSE(Stories().AskWhereToShow());
     ShowStory(m_core.Core(), story(), nullptr);  // not asked again
     EXPECT_EQ(WaitForLaunches(3).size(), 3u);
 }
