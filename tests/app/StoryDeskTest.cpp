@@ -155,8 +155,11 @@ protected:
 };
 
 TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
-    // A story new before this run was announced by an earlier one.
+    // A story announced by an earlier pass is not announced again.
     ASSERT_TRUE(Desk().Add(Story(kA, "Stock market news of yesterday", STORY_NEW)));
+    core->OnWakeUp(WM_NEW_STORIES);
+    core->OnWakeUp(WM_SCAN_FINISHED);
+    ASSERT_EQ(core->TakeNews().stories.size(), 1u);
 
     Scan();
     EXPECT_FALSE(core->IsScanning());
