@@ -7,8 +7,9 @@ includes" in ARCHITECTURE.md, so they are stated in one place:
     |---|---|
     | `engine/` | `common/` `net/` ... |
 
-A row names a folder (the longest matching prefix of a file's path decides
-which row a file falls under) and the folders it may include besides itself.
+A row names a folder or a file (the longest matching prefix of a file's path
+decides which row a file falls under) and the folders or headers it may
+include besides its own folder.
 A folder written as `app/*.h` stands for the headers directly in app/ only.
 
     check_includes.py [ROOT]     exit 0 when clean, 1 with one line per
@@ -68,10 +69,14 @@ def main():
     checked = 0
     for folder in sorted(arrows):
         top = os.path.join(ROOT, folder)
-        if not os.path.isdir(top):
+        if os.path.isfile(top):
+            walk = [(os.path.dirname(top), [], [os.path.basename(top)])]
+        elif os.path.isdir(top):
+            walk = os.walk(top)
+        else:
             problems.append(f"{folder}: named in ARCHITECTURE.md but missing")
             continue
-        for dirpath, _, files in os.walk(top):
+        for dirpath, _, files in walk:
             for name in sorted(files):
                 if not name.endswith(SOURCE_SUFFIXES):
                     continue
