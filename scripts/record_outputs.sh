@@ -76,7 +76,7 @@ scan() {  # scan NAME TITLE_CONTAINS CHECK_ONLY_TITLE PAGES KEYWORD...
   "$cli" --home "$home" --scan-once 2>"$out/scan/$name.err" | sed "s/127.0.0.1:$port/LOOPBACK/g" | sort \
     >"$out/scan/$name.txt"
   sed -i "s/127.0.0.1:$port/LOOPBACK/g" "$out/scan/$name.err"
-  # A second pass finds nothing new.
+  # A second pass over the same pages, recorded as it is.
   "$cli" --home "$home" --scan-once 2>/dev/null | sed "s/127.0.0.1:$port/LOOPBACK/g" | sort \
     >"$out/scan/$name.again.txt"
 }
