@@ -119,7 +119,9 @@ int CSkimboltApp::OnRun() {
 }
 
 int CSkimboltApp::OnExit() {
-    // The main window is gone: the scanning thread was stopped at its exit.
+    // The main window was closed (the scanning thread stopped at its exit);
+    // it may still wait to be deleted, and it uses the core until then.
+    DeletePendingObjects();
     m_pMainWnd = nullptr;
     if (m_pBoxes) m_pBoxes->SetOwner(nullptr);
     m_pCore.reset();
