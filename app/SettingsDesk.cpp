@@ -139,6 +139,17 @@ CSettingsDesk::CHold::~CHold() {
 
 // ---- Settings.
 
+DeliverySettings CSettingsDesk::Delivery() {
+    CNewsSettings& settings = m_core.Settings();
+    CRecursiveLockGuard lock(settings);
+    DeliverySettings d;
+    d.autoPopup = settings.GetFlag(SETTING_AUTO_STORY_POPUP) != 0;
+    d.playSound = settings.GetFlag(SETTING_STORIES_HAVE_SOUND) != 0;
+    d.soundFile = settings.GetSoundFile();
+    d.showNotifications = settings.GetShowNotifications();
+    return d;
+}
+
 SettingsSnapshot CSettingsDesk::Snapshot() {
     CHold hold(*this);
     CNewsSettings& settings = m_core.Settings();
@@ -453,60 +464,47 @@ std::optional<CatalogueSource> CSettingsDesk::Source(const std::string& name) {
     return SourceRow(*source);
 }
 
-bool CSettingsDesk::SetSourceActive(const std::string& name, bool bActive) {
+std::optional<CatalogueSource> CSettingsDesk::EditSource(const std::string& name,
+                                                         const std::function<void(CNewsSource&)>& edit) {
     CHold hold(*this);
     CSourceCatalogue& catalogue = m_core.Catalogue();
-    bool bFound = false;
+    std::optional<CatalogueSource> row;
     {
         CRecursiveLockGuard lock(catalogue);
-        if (CNewsSource* source = catalogue.FindSource(name)) {
-            source->SetEnabled(bActive ? 1 : 0);
-            bFound = true;
-        }
+        CNewsSource* source = catalogue.FindSource(name);
+        if (!source) return std::nullopt;
+        edit(*source);
+        row = SourceRow(*source);
     }
     catalogue.Save();
-    return bFound;
+    return row;
+}
+
+bool CSettingsDesk::SetSourceActive(const std::string& name, bool bActive) {
+    return EditSource(name, [bActive](CNewsSource& source) { source.SetEnabled(bActive ? 1 : 0); }).has_value();
 }
 
 std::optional<CatalogueSource> CSettingsDesk::SelectCategories(const std::string& name,
                                                                const std::vector<int>& selectedIds) {
-    CHold hold(*this);
-    CSourceCatalogue& catalogue = m_core.Catalogue();
-    std::optional<CatalogueSource> row;
-    {
-        CRecursiveLockGuard lock(catalogue);
-        CNewsSource* source = catalogue.FindSource(name);
-        if (!source) return std::nullopt;
+    return EditSource(name, [&selectedIds](CNewsSource& source) {
         int selected = 0;
         for (int id = 1; id <= MAX_CATEGORY_ID; ++id) {
-            if (!source->GetCategory(id)) continue;
+            if (!source.GetCategory(id)) continue;
             const bool bOn = std::find(selectedIds.begin(), selectedIds.end(), id) != selectedIds.end();
-            source->SetSelected(id, bOn ? 1 : 0);
+            source.SetSelected(id, bOn ? 1 : 0);
             selected += bOn;
         }
-        if (selected == 0) source->SetEnabled(0);
-        if (selected == 1) source->SetEnabled(1);
-        row = SourceRow(*source);
-    }
-    catalogue.Save();
-    return row;
+        if (selected == 0) source.SetEnabled(0);
+        if (selected == 1) source.SetEnabled(1);
+    });
 }
 
 std::optional<CatalogueSource> CSettingsDesk::SelectAllCategories(const std::string& name, bool bSelected) {
-    CHold hold(*this);
-    CSourceCatalogue& catalogue = m_core.Catalogue();
-    std::optional<CatalogueSource> row;
-    {
-        CRecursiveLockGuard lock(catalogue);
-        CNewsSource* source = catalogue.FindSource(name);
-        if (!source) return std::nullopt;
+    return EditSource(name, [bSelected](CNewsSource& source) {
         for (int id = 1; id <= MAX_CATEGORY_ID; ++id)
-            if (source->GetCategory(id)) source->SetSelected(id, bSelected ? 1 : 0);
-        source->SetEnabled(bSelected ? 1 : 0);
-        row = SourceRow(*source);
-    }
-    catalogue.Save();
-    return row;
+            if (source.GetCategory(id)) source.SetSelected(id, bSelected ? 1 : 0);
+        source.SetEnabled(bSelected ? 1 : 0);
+    });
 }
 
 int CSettingsDesk::ActivePageCount(bool bWithCustomUrls) {

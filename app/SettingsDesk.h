@@ -22,6 +22,7 @@
 #include "config/ProxySettings.h"
 
 class CAppCore;
+class CNewsSource;
 class CSourceUpdate;
 
 enum class ConnectionState { Connected, Disconnected, Unknown };
@@ -38,6 +39,9 @@ public:
 
     // ---- Settings.
     SettingsSnapshot Snapshot();
+    // Only the delivery settings: cheap, and without holding the scanning
+    // thread.
+    DeliverySettings Delivery();
     // The refusal a change would meet, without storing anything.
     SettingsVerdict Check(const SettingsChange& change);
     // Checks the change and, when nothing is refused, stores each field
@@ -137,6 +141,10 @@ private:
     };
 
     SettingsVerdict Store(const SettingsChange& change);
+    // Changes one news source under the catalogue's lock and saves the
+    // catalogue; the source's row afterwards, none when there is no such source.
+    std::optional<CatalogueSource> EditSource(const std::string& name,
+                                              const std::function<void(CNewsSource&)>& edit);
 
     CAppCore& m_core;
     std::mutex m_holdMutex;

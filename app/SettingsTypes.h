@@ -19,6 +19,15 @@ enum class BrowserDisplay { NewWindow = 0, CurrentWindow = 1, Ask = 2 };
 // Whether the program starts at log-in; Foreign: an entry someone else wrote.
 enum class AutostartSetting { Off, Ours, Foreign };
 
+// How new stories reach the user: what the main window reads at every
+// tray frame and at the end of a pass.
+struct DeliverySettings {
+    bool autoPopup = false;  // the story list pops up, else the tray icon flashes
+    bool playSound = false;
+    std::string soundFile;
+    bool showNotifications = true;
+};
+
 struct SettingsSnapshot {
     std::int32_t pollSeconds = 600;
     ScanMode scanMode = ScanMode::QuickScan;

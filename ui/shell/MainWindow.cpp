@@ -138,7 +138,7 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
 TrayState CSkimboltDlg::StateFromFlags() {
     if (!m_core.IsEnabled()) return TRAY_DISABLED;
     if (m_core.IsScanning()) return TRAY_SCANNING;
-    if (m_core.NewStoriesPending() && !m_core.Config().Snapshot().autoPopup)
+    if (m_core.NewStoriesPending() && !m_core.Config().Delivery().autoPopup)
         return TRAY_NEW_STORIES;
     return TRAY_NORMAL;
 }
@@ -187,7 +187,7 @@ void CSkimboltDlg::ShowTrayFrame(TrayState state, int frame) {
 }
 
 void CSkimboltDlg::NotifyNewStories(bool bForce) {
-    const SettingsSnapshot settings = m_core.Config().Snapshot();
+    const DeliverySettings settings = m_core.Config().Delivery();
     const bool bAutoPopup = settings.autoPopup;
     const bool bSoundDue = settings.playSound && !bForce && !m_core.NewStoriesPending();
     const bool bJustCreated = m_pStoryList == nullptr;
@@ -240,7 +240,7 @@ void CSkimboltDlg::OnViewStories(wxCommandEvent&) {
     Trace("story list shown");
 }
 
-bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Config().Snapshot().showNotifications; }
+bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Config().Delivery().showNotifications; }
 
 std::vector<StoryItem> CSkimboltDlg::TakeNews() {
     CoreNews news = m_core.TakeNews();
