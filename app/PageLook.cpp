@@ -92,10 +92,11 @@ bool CPageLook::Load(const std::string& home, const std::string& page, std::stri
     return true;
 }
 
-std::vector<PageLink> CPageLook::StoryLinks(const std::string& pageUrl) const {
+std::vector<PageLink> CPageLook::StoryLinks(const std::string& pageUrl, bool bFiltered) const {
     std::vector<PageLink> links;
-    for (StoryCandidate& link : FindStoryLinks(*m_pParser, pageUrl))
-        links.push_back({std::move(link.headline), std::move(link.url), std::move(link.description)});
+    for (StoryCandidate& link : FindStoryLinks(*m_pParser, pageUrl, bFiltered))
+        links.push_back({std::move(link.headline), std::move(link.url), std::move(link.description),
+                         link.dropRule ? link.dropRule : ""});
     return links;
 }
 

@@ -15,6 +15,7 @@ struct PageLink {
     std::string headline;
     std::string url;
     std::string description;  // the text after the link, or a listing row's price
+    std::string dropRule;     // unfiltered: the story filter's rule that drops it ("" when kept)
 };
 
 class CPageLook {
@@ -31,8 +32,9 @@ public:
     // the application folder whose proxy settings a fetch uses. False with
     // error saying why.
     bool Load(const std::string& home, const std::string& page, std::string& error);
-    // The story links of the loaded page, whose address is pageUrl.
-    std::vector<PageLink> StoryLinks(const std::string& pageUrl) const;
+    // The story links of the loaded page, whose address is pageUrl; without
+    // bFiltered, as the link rules take them before the story filter.
+    std::vector<PageLink> StoryLinks(const std::string& pageUrl, bool bFiltered = true) const;
     // The article text of the loaded page for a story with that headline;
     // empty when there is none.
     std::string ArticleText(const std::string& headline) const;

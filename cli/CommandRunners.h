@@ -20,6 +20,7 @@ int RunHeadless(const std::string& homeOption);
 int RunStatus(const std::string& homeOption);
 // The story links the rules find on one page (a URL, or a file read as the
 // page at pageUrl).
-int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrl);
+// bFiltered: false prints the link rules' output before the story filter.
+int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrl, bool bFiltered);
 // The article text cut out of one page for the given headline.
 int RunArticle(const std::string& home, const std::string& page, const std::string& headline);

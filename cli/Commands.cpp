@@ -43,6 +43,9 @@ constexpr const char* kUsage =
     "                         local file (headline, URL, description; tab-separated)\n"
     "    --page-url URL       the address a local PAGE was read from (required for a\n"
     "                         file; relative links are resolved against it)\n"
+    "    --unfiltered         print every link the link rules take, also those the\n"
+    "                         story filter drops, with a fourth field naming the\n"
+    "                         filter's rule that drops it\n"
     "  --article PAGE         print the article text cut out of one page (URL or file)\n"
     "    --headline TEXT      the story's headline (required)\n"
     "\n"
@@ -58,6 +61,7 @@ struct CommandLine {
     std::string pageUrl;
     std::string headline;
     bool bPageUrl = false;
+    bool bUnfiltered = false;
     bool bHeadline = false;
 };
 
@@ -119,6 +123,8 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
         } else if (name == "--page-url") {
             line.bPageUrl = true;
             error = takeValue(line.pageUrl);
+        } else if (name == "--unfiltered" && !bInlineValue) {
+            line.bUnfiltered = true;
         } else if (name == "--headline") {
             line.bHeadline = true;
             error = takeValue(line.headline);
@@ -132,6 +138,7 @@ std::optional<int> Parse(int argc, char** argv, CommandLine& line) {
     if (line.command != Command::None && !positional.empty())
         return UsageError("unexpected argument '" + positional + "'");
     if (line.bPageUrl && line.command != Command::Links) return UsageError("--page-url goes with --links");
+    if (line.bUnfiltered && line.command != Command::Links) return UsageError("--unfiltered goes with --links");
     if (line.bHeadline && line.command != Command::Article) return UsageError("--headline goes with --article");
     if (line.command == Command::Article && !line.bHeadline) return UsageError("--article needs --headline TEXT");
     return std::nullopt;
@@ -164,7 +171,7 @@ std::optional<int> RunHeadlessCommand(int argc, char** argv) {
     case Command::Status:
         return RunStatus(line.home);
     case Command::Links:
-        return RunLinks(ResolveHomeFolder(line.home), line.page, line.pageUrl);
+        return RunLinks(ResolveHomeFolder(line.home), line.page, line.pageUrl, !line.bUnfiltered);
     case Command::Article:
         return RunArticle(ResolveHomeFolder(line.home), line.page, line.headline);
     }

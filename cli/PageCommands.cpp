@@ -19,7 +19,7 @@ bool LoadPage(CPageLook& look, const std::string& home, const std::string& page)
 
 }  // namespace
 
-int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrlOption) {
+int RunLinks(const std::string& home, const std::string& page, const std::string& pageUrlOption, bool bFiltered) {
     std::string pageUrl = pageUrlOption;
     if (pageUrl.empty()) {
         if (!CPageLook::IsWebAddress(page)) {
@@ -32,9 +32,12 @@ int RunLinks(const std::string& home, const std::string& page, const std::string
     }
     CPageLook look;
     if (!LoadPage(look, home, page)) return EXIT_FAILED;
-    for (const PageLink& link : look.StoryLinks(pageUrl)) {
-        std::printf("%s\t%s\t%s\n", OutputField(link.headline).c_str(), OutputField(link.url).c_str(),
+    for (const PageLink& link : look.StoryLinks(pageUrl, bFiltered)) {
+        std::printf("%s\t%s\t%s", OutputField(link.headline).c_str(), OutputField(link.url).c_str(),
                     OutputField(link.description).c_str());
+        // Unfiltered, a fourth field names the filter's rule that drops the link.
+        if (!bFiltered) std::printf("\t%s", link.dropRule.c_str());
+        std::printf("\n");
     }
     std::fflush(stdout);
     return EXIT_OK;

@@ -176,14 +176,44 @@ int IsClockTime(const CWordString& text) {
     return 1;
 }
 
+bool IsGenericLinkText(std::string_view text) {
+    if (text.size() > 40) return false;
+    // Compared in lower case without blanks, trailing dots, arrows or colons.
+    std::string key = FoldCase(text);
+    std::erase_if(key, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    for (;;) {
+        std::string_view k(key);
+        std::size_t cut = 0;
+        for (std::string_view tail : {".", ":", ">", "\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA6", "\xE2\x86\x92"})
+            if (k.ends_with(tail)) cut = tail.size();
+        if (cut == 0) break;
+        key.resize(key.size() - cut);
+    }
+    static constexpr std::string_view kGeneric[] = {
+        "permalink", "readmore", "continuereading", "fullstory", "readfullstory", "readthefullstory",
+        "readthestory", "readon", "readarticle", "readthearticle", "fullarticle", "viewstory",
+        "weiterlesen", "mehrlesen", "zumartikel", "lirelasuite", "lireplus", "leermás", "leermas",
+        "leggidipiù", "continua", "阅读全文", "全文", "详细", "詳細", "続きを読む", "続き", "اقرأالمزيد"};
+    for (std::string_view generic : kGeneric)
+        if (key == generic) return true;
+    return false;
+}
+
 int IsAllCaps(const CWordString& text) {
-    bool bLetter = false;
+    // Only letters with a case can be capitals; a headline written mostly in
+    // a script without case (Chinese, Arabic, ...) is not judged by the few
+    // Latin capitals it holds ("MH17", "IPO").
+    int upper = 0, caseless = 0;
     for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
         const char32_t c = CodePointAt(text, i, length);
         if (IsLowerCodePoint(c)) return 0;
-        if (IsUpperCodePoint(c)) bLetter = true;
+        if (IsUpperCodePoint(c)) {
+            ++upper;
+        } else if (c >= 0x80 && IsLetterCodePoint(c)) {
+            ++caseless;
+        }
     }
-    return bLetter ? 1 : 0;
+    return upper > 0 && caseless <= upper ? 1 : 0;
 }
 
 int IsNavigationText(const CWordString& text, int w) { return NavigationTextLower(LowerInto(text, Scratch(0)), w); }

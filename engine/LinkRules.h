@@ -14,11 +14,15 @@
 // weekday or month name.
 int IsDateText(const CWordString& text, int w);
 int IsClockTime(const CWordString& text);
-// Capital letters and no lower-case letter, in any script.
+// Capital letters and no lower-case letter, in any script with letter case;
+// 0 when most of the letters belong to scripts without case.
 int IsAllCaps(const CWordString& text);
 // 0 for navigation ("more", "video", "download", ...); 1 otherwise.
 int IsNavigationText(const CWordString& text, int w);
 int IsPhotoCaption(const CWordString& text);
+// A link text that says nothing of its story: "permalink", "read more",
+// "continue reading", "full story" and the like, in a few languages.
+bool IsGenericLinkText(std::string_view text);
 // 1 when the link text passes all of the above as a story headline's.
 int IsHeadlineText(const CWordString& text, int w);
 // Whether href is acceptable as the target of a link on the page pageUrl.

@@ -69,6 +69,7 @@ StoryLinkCounts CStoryLinkWalk::Run(CStoryLinkSink& sink, const std::atomic<int>
         m_strLastUrl = m_strLastUrlBeforeProbe;
         Pass(0);
     }
+    Deliver();
     m_pSink = nullptr;
     return {m_nProbeStories, m_nListingRows};
 }
@@ -77,6 +78,7 @@ void CStoryLinkWalk::Pass(int mode) {
     m_nProbe = mode;
     m_nProbeStories = 0;
     m_nListingRows = 0;
+    m_headingsTaken.clear();
     m_tally.Clear();
     ClearCursor();
 
@@ -106,6 +108,7 @@ void CStoryLinkWalk::Pass(int mode) {
             // Enough stories seen: this is a news page. Walk it again for real.
             m_nProbe = 0;
             m_strLastUrl = m_strLastUrlBeforeProbe;
+            m_headingsTaken.clear();
             m_tally.Prune();
             ClearCursor();
         }
@@ -115,6 +118,7 @@ void CStoryLinkWalk::Pass(int mode) {
 }
 
 void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString text) {
+    const bool bHeadingText = TakeHeadingText(t, text);
     int accepted = 0;
     StoryCandidate row;
     if (m_nProbe != 0 || m_nListingRows > 2) accepted = DetectListingRow(t, text, row);
@@ -140,9 +144,63 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString text) {
         link.itemText = row.itemText;
         link.price = row.price;
     }
-    m_pLink = t;
-    m_pSink->OnStoryLink(link, *this);
-    m_pLink = nullptr;
+    m_taken.push_back({std::move(link), IndexOf(t), SaveCursor(), bHeadingText});
+}
+
+const CPageLayout& CStoryLinkWalk::Layout() {
+    if (!m_bLayoutBuilt) {
+        m_layout.Build(m_tokens);
+        m_bLayoutBuilt = true;
+    }
+    return m_layout;
+}
+
+bool CStoryLinkWalk::TakeHeadingText(const CHtmlToken* t, CWordString& text) {
+    if (!IsGenericLinkText(text)) return false;
+    const int heading = Layout().UnlinkedHeadingBefore(IndexOf(t));
+    if (heading < 0) return false;
+    // Each heading names one story: a second link after it ("comments")
+    // does not take it again.
+    for (int taken : m_headingsTaken)
+        if (taken == heading) return false;
+    m_headingsTaken.push_back(heading);
+    text = CWordString(m_layout.HeadingText(heading));
+    return true;
+}
+
+void CStoryLinkWalk::Deliver() {
+    std::vector<FilterLink> links;
+    links.reserve(m_taken.size());
+    for (TakenLink& taken : m_taken) {
+        const int anchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
+        FilterLink link{&taken.link, taken.nText, anchor, {}, taken.bHeadingText};
+        if (taken.link.IsListing()) {
+            link.url = taken.link.url;
+        } else if (anchor >= 0) {
+            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], link.url);
+        }
+        links.push_back(std::move(link));
+    }
+    // Without the filter every link goes on, each with the filter's verdict.
+    std::vector<std::size_t> kept = FilterStoryLinks(links, FilterPage{Layout(), m_tokens, m_strPageUrl});
+    if (!m_bFiltered) {
+        kept.clear();
+        for (std::size_t i = 0; i < links.size(); ++i) {
+            StoryCandidate& link = m_taken[i].link;
+            if (!link.rawHeadline.empty()) link.headline = std::move(link.rawHeadline);
+            link.rawHeadline.clear();
+            kept.push_back(i);
+        }
+    }
+    for (std::size_t i : kept) {
+        if (!m_pSink || !Active()) break;
+        TakenLink& taken = m_taken[i];
+        m_pLink = &m_tokens[static_cast<std::size_t>(taken.nText)];
+        RestoreCursor(taken.nCursor);
+        m_pSink->OnStoryLink(taken.link, *this);
+        m_pLink = nullptr;
+    }
+    m_taken.clear();
 }
 
 bool CStoryLinkWalk::Resolve(StoryCandidate& link) {
@@ -155,8 +213,9 @@ bool CStoryLinkWalk::Resolve(StoryCandidate& link) {
 }
 
 StoryLinkCounts WalkStoryLinks(const CHtmlParser& page, const std::string& pageUrl, CStoryLinkSink& sink,
-                               std::string& lastTarget, const std::atomic<int>* pActive) {
+                               std::string& lastTarget, const std::atomic<int>* pActive, bool bFiltered) {
     CStoryLinkWalk walk(page, pageUrl, lastTarget);
+    walk.SetFiltered(bFiltered);
     return walk.Run(sink, pActive);
 }
 
@@ -184,9 +243,9 @@ private:
 
 }  // namespace
 
-std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::string& pageUrl) {
+std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::string& pageUrl, bool bFiltered) {
     CFirstVisit firstVisit;
     std::string lastTarget;
-    WalkStoryLinks(page, pageUrl, firstVisit, lastTarget);
+    WalkStoryLinks(page, pageUrl, firstVisit, lastTarget, nullptr, bFiltered);
     return std::move(firstVisit.m_links);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/PageLayout.h"
+#include "engine/StoryFilter.h"
 #include "engine/StoryLinks.h"
 #include "engine/TextTally.h"
 #include "engine/TokenIndex.h"
@@ -20,6 +22,10 @@ class CStoryLinkWalk : private CLinkTarget {
 public:
     // lastTarget: see WalkStoryLinks; it must outlive the walk.
     CStoryLinkWalk(const CHtmlParser& page, const std::string& pageUrl, std::string& lastTarget);
+
+    // Whether the story filter judges the links the rules took (it does by
+    // default); without it the sink gets the rules' own output.
+    void SetFiltered(bool bFiltered) { m_bFiltered = bFiltered; }
 
     // The probe pass, then the real pass when the probe did not turn into
     // one by itself (it does once it has seen more than 10 story links of
@@ -46,6 +52,14 @@ private:
 
     // mode 1: the probe pass, which only counts; 0: the real pass.
     void Pass(int mode);
+    // Hands the story links the real pass took to the sink, those the filter
+    // keeps when it is on.
+    void Deliver();
+    // A link whose text says nothing of its story ("permalink", "read
+    // more") takes the text of the unlinked heading before it: true with
+    // text replaced, false when there is none.
+    bool TakeHeadingText(const CHtmlToken* t, CWordString& text);
+    const CPageLayout& Layout();
     bool Active() const { return !m_pActive || m_pActive->load() == 1; }
 
     // The cursor: an index into the tokens, -1 for none.
@@ -77,6 +91,18 @@ private:
     CStoryLinkSink* m_pSink = nullptr;
     const std::atomic<int>* m_pActive = nullptr;
     const CHtmlToken* m_pLink = nullptr;  // the link being handed to the sink
+    bool m_bFiltered = true;
+    // The story links of the real pass, kept until the page has been walked.
+    struct TakenLink {
+        StoryCandidate link;
+        int nText;              // the link's text token
+        std::int64_t nCursor;   // the cursor after its text run
+        bool bHeadingText;      // the headline is the heading's before the link
+    };
+    std::vector<TakenLink> m_taken;
+    CPageLayout m_layout;
+    bool m_bLayoutBuilt = false;
+    std::vector<int> m_headingsTaken;  // headings whose text a link took
 
     int m_nProbe = 0;
     int m_nProbeStories = 0;

@@ -15,6 +15,9 @@ class CHtmlParser;
 // One story link of a page.
 struct StoryCandidate {
     std::string headline;     // the link text; control characters removed
+    // The headline as the link shows it, when the filter cleaned it (of a
+    // rank number, a trailing arrow); a story may be stored under that form.
+    std::string rawHeadline;
     std::string url;          // the absolute target ("" until worked out)
     std::string description;  // the text after the link, or a listing row's price
     // Price listing rows: the item code, the item's own text and the price
@@ -22,6 +25,9 @@ struct StoryCandidate {
     std::string itemCode;
     std::string itemText;
     std::string price;
+    // In a walk without the story filter: the name of the filter's rule that
+    // drops the link ("same story" for a repeat of a story kept), or null.
+    const char* dropRule = nullptr;
 
     bool IsListing() const { return !price.empty(); }
 };
@@ -57,10 +63,13 @@ struct StoryLinkCounts {
 // links to sink. lastTarget is the target of the story link before the page
 // (the scanning thread carries it from page to page); it is left at the
 // page's last. The walk stops early when *pActive (if given) is not 1.
+// bFiltered: the story filter drops what is plainly no story after the
+// rules (off only to look at the rules' own output).
 StoryLinkCounts WalkStoryLinks(const CHtmlParser& page, const std::string& pageUrl, CStoryLinkSink& sink,
-                               std::string& lastTarget, const std::atomic<int>* pActive = nullptr);
+                               std::string& lastTarget, const std::atomic<int>* pActive = nullptr,
+                               bool bFiltered = true);
 
 // The story links of a parsed page, with their targets, as the scanning
 // thread would record them on its first visit: a link whose headline repeats
 // one taken before on the page is the same story and is passed over.
-std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::string& pageUrl);
+std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::string& pageUrl, bool bFiltered = true);

@@ -37,7 +37,11 @@ void CStoryRecorder::OnStoryLink(StoryCandidate& link, CLinkTarget& target) {
     {
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");
-        if (!m_archive.FindByHeadline(link.headline, m_strSourceKey)) {
+        // A story kept before under the headline as the link shows it (with
+        // a rank number or an arrow the filter now cleans off) is known too.
+        const bool bKnown = m_archive.FindByHeadline(link.headline, m_strSourceKey) ||
+                            (!link.rawHeadline.empty() && m_archive.FindByHeadline(link.rawHeadline, m_strSourceKey));
+        if (!bKnown) {
             ++m_nNewStories;
             ok = AddCandidate(story, link, target);
         }

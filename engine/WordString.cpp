@@ -50,12 +50,38 @@ void ForEachWord(const std::string& s, int skipShort, Visit visit) {
     }
 }
 
+// The words a run of text between separators counts for. Scripts written
+// without blanks (Chinese, Japanese, Thai, ...) put a whole headline in one
+// such run, so there every two characters count as a word; the other
+// characters of the run count as one word per stretch between them.
+int WordsInRun(std::string_view run) {
+    bool bPlain = true;
+    for (char c : run)
+        if (static_cast<unsigned char>(c) >= 0x80) bPlain = false;
+    if (bPlain) return 1;
+    int words = 0;
+    int unspaced = 0;     // characters of the current unspaced stretch
+    bool bOther = false;  // inside a stretch of other characters
+    for (std::size_t i = 0, length = 0; i < run.size(); i += length) {
+        if (IsUnspacedScriptCodePoint(CodePointAt(run, i, length))) {
+            if (bOther) ++words;
+            bOther = false;
+            ++unspaced;
+        } else {
+            words += (unspaced + 1) / 2;
+            unspaced = 0;
+            bOther = true;
+        }
+    }
+    return words + (unspaced + 1) / 2 + (bOther ? 1 : 0);
+}
+
 }  // namespace
 
 int CWordString::CountWords(int skipShort) const {
     int count = 0;
-    ForEachWord(*this, skipShort, [&](std::size_t, std::size_t) {
-        ++count;
+    ForEachWord(*this, skipShort, [&](std::size_t start, std::size_t len) {
+        count += WordsInRun(std::string_view(*this).substr(start, len));
         return true;
     });
     return count;

@@ -20,7 +20,8 @@ public:
     static bool IsBlank(char c);
 
     // Number of words. With skipShort 1 the third and every later
-    // one-character word is not counted; with 0 every word counts.
+    // one-character word is not counted; with 0 every word counts. In
+    // scripts written without blanks every two characters count as a word.
     int CountWords(int skipShort) const;
     // The k-th word (from 0), counted as CountWords(1) counts; empty when
     // there is none.

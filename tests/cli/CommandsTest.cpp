@@ -171,9 +171,9 @@ TEST_F(CommandsTest, LinksAndArticleOfFilesAndWebPages) {
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::is_empty(tmp));
     // A tab inside a field becomes a space, so that every line keeps its fields.
-    const std::string tab = WriteFile("tab.html", "<ul><li><a href=\"/a\tb.html\">Storm warning for the coast</a>");
+    const std::string tab = WriteFile("tab.html", "<ul><li><a href=\"/2024/a\tb.html\">Storm warning for the coast</a>");
     r = RunCommand({"--links", tab, "--page-url", "http://news.example/"});
-    EXPECT_EQ(Fields(r.out), (Strings{"Storm warning for the coast", "http://news.example/a b.html", "\n"}));
+    EXPECT_EQ(Fields(r.out), (Strings{"Storm warning for the coast", "http://news.example/2024/a b.html", "\n"}));
 
     // Price listing rows of a web page; no article is read.
     r = RunCommand({"--links", server.Url(CNewsSite::MARKET_PAGE)});

@@ -61,11 +61,13 @@ inline void ParseInto(CHtmlParser& parser, const std::string& html) {
     parser.ParsePage();
 }
 
-// The story links of a page given as text, as its first scan finds them.
-inline std::vector<StoryCandidate> LinksOf(const std::string& html, const std::string& pageUrl) {
+// The story links of a page given as text, as its first scan finds them
+// (bFiltered false: as the link rules alone take them).
+inline std::vector<StoryCandidate> LinksOf(const std::string& html, const std::string& pageUrl,
+                                           bool bFiltered = true) {
     CHtmlParser parser;
     ParseInto(parser, html);
-    return FindStoryLinks(parser, pageUrl);
+    return FindStoryLinks(parser, pageUrl, bFiltered);
 }
 
 // The objects the application owns, in a temporary application folder.

@@ -66,7 +66,7 @@ TEST(StoryLinks, PagesGiveTheirStoryLinks) {
     for (const auto& c : cases) {
         Strings got;
         for (const StoryCandidate& link : LinksOf(std::string("<html><body>") + c.body + "</body></html>",
-                                                  "http://news.test/case/"))
+                                                  "http://news.test/case/", false))
             got.push_back(link.headline);
         std::sort(got.begin(), got.end());
         EXPECT_EQ(got, c.headlines) << c.body << ": " << c.why;
@@ -93,7 +93,7 @@ TEST(StoryLinks, OnlyResolvedTargetsCountAsTheLinkBefore) {
     {
         CTakingSink all;
         std::string lastTarget;
-        WalkStoryLinks(page, "http://news.test/", all, lastTarget);
+        WalkStoryLinks(page, "http://news.test/", all, lastTarget, nullptr, false);
         EXPECT_EQ(all.taken, (Strings{"Flood waters rise in the valley -> http://news.test/a.html",
                                       "Residents flee the rising water (dropped)",
                                       "Another story entirely here -> http://news.test/b.html"}));
@@ -103,7 +103,7 @@ TEST(StoryLinks, OnlyResolvedTargetsCountAsTheLinkBefore) {
         CTakingSink someKnown;
         someKnown.known = {"Flood waters rise in the valley"};
         std::string lastTarget;
-        WalkStoryLinks(page, "http://news.test/", someKnown, lastTarget);
+        WalkStoryLinks(page, "http://news.test/", someKnown, lastTarget, nullptr, false);
         EXPECT_EQ(someKnown.taken, (Strings{"Residents flee the rising water -> http://news.test/a.html",
                                             "Another story entirely here -> http://news.test/b.html"}))
             << "a known story does not make the link after it a repeat";
@@ -111,7 +111,7 @@ TEST(StoryLinks, OnlyResolvedTargetsCountAsTheLinkBefore) {
     {
         CTakingSink carried;
         std::string lastTarget = "http://news.test/a.html";  // where the previous page's last story led
-        WalkStoryLinks(page, "http://news.test/", carried, lastTarget);
+        WalkStoryLinks(page, "http://news.test/", carried, lastTarget, nullptr, false);
         EXPECT_EQ(carried.taken.front(), "Flood waters rise in the valley (dropped)");
     }
 }
@@ -403,7 +403,7 @@ TEST_F(EndToEndTest, ALegacyEncodedPageGivesUtf8Stories) {
     text.extract(0, text.length(), cp1251.data(), "windows-1251");
     ASSERT_EQ(cp1251.find("\xD0"), std::string::npos) << "not UTF-8 any more";
     server.SetResponse("/ru.html", {.body = cp1251, .headers = {{"Content-Type", "text/html; charset=windows-1251"}}});
-    server.SetPage("/odd.html", "<html><body><ul><li><a href=\"/x.html\">Strange \x1b]0;owned\x07 inflation "
+    server.SetPage("/odd.html", "<html><body><ul><li><a href=\"/2024/x.html\">Strange \x1b]0;owned\x07 inflation "
                                 "figures appear</a> Analysts \x1b[2Jcleared the\tscreen today.</ul></body></html>");
     home.settings.AddKeyword("+МОСКВА");
     home.settings.AddUrl(server.Url("/ru.html"));

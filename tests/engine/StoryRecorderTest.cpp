@@ -98,6 +98,19 @@ protected:
     CStoryRecorder recorder;
 };
 
+// A story stored before under the headline its link showed then (with a rank
+// number since cleaned off) is not new again.
+TEST_F(StoryRecorderTest, AStoryStoredUnderItsUncleanedHeadlineIsKnown) {
+    Offer("1The elephant that flew", "http://news.test/e.html");
+    StoryCandidate link;
+    link.headline = "The elephant that flew";
+    link.rawHeadline = "1The elephant that flew";
+    target.url = "http://news.test/e.html";
+    recorder.OnStoryLink(link, target);
+    EXPECT_EQ(recorder.GetNewStoryCount(), 1);
+    EXPECT_EQ(StateOf(archive, "The elephant that flew"), -1);
+}
+
 TEST_F(StoryRecorderTest, NewLinksAreTestedStoredAndAnnouncedOnce) {
     recorder.SetKeywordGroups({CKeywordGroup("+bridge")});
     Offer("Mayor opens the new bridge", "http://news.test/a.html", "The council agreed on a plan.");

@@ -1,0 +1,310 @@
+#include "engine/StoryFilter.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "engine/LinkRules.h"
+#include "engine/StoryUrl.h"
+#include "engine/UnicodeText.h"
+#include "engine/WordString.h"
+
+namespace {
+
+const std::string& Headline(const FilterLink& link) { return link.pLink->headline; }
+
+int Words(const FilterLink& link) { return CWordString(Headline(link)).CountWords(0); }
+
+bool HasDigit(std::string_view s) { return s.find_first_of("0123456789") != std::string_view::npos; }
+
+bool HasLetter(std::string_view text) {
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length)
+        if (IsLetterCodePoint(CodePointAt(text, i, length))) return true;
+    return false;
+}
+
+// Tags that stand inside a line of text without breaking it.
+bool IsInlineTag(const CHtmlToken& t) {
+    switch (t.m_nKind) {
+    case TK_BOLD:
+    case TK_ITALIC:
+    case TK_FONT:
+        return true;
+    case TK_OTHER: {
+        static constexpr std::string_view kInline[] = {"span", "small", "big", "u", "s", "abbr", "sup", "sub",
+                                                       "code", "q", "mark", "time", "strike", "tt", "ins", "del"};
+        return std::find(std::begin(kInline), std::end(kInline), t.Text()) != std::end(kInline);
+    }
+    default:
+        return false;
+    }
+}
+
+// Words of the plain text that touches the link on one side, in the same
+// line: inline tags between are passed over, anything else ends the search.
+int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
+    for (int i = from; i >= 0 && static_cast<std::size_t>(i) < tokens.size(); i += step) {
+        const CHtmlToken& t = tokens[static_cast<std::size_t>(i)];
+        if (t.m_nKind == TK_TEXT) {
+            if (t.IsInside(TK_LINK)) return 0;
+            CWordString text(t.Text());
+            text.Trim();
+            if (text.empty()) continue;
+            return std::max(1, text.CountWords(0));
+        }
+        if (t.m_nKind == TK_COMMENT || IsInlineTag(t)) continue;
+        return 0;
+    }
+    return 0;
+}
+
+// Words of text right before and right after the link, in its line.
+void WordsAround(const FilterLink& link, const FilterPage& page, int& before, int& after) {
+    before = after = 0;
+    if (link.nAnchor < 0) return;
+    before = TouchingWords(page.tokens, link.nAnchor - 1, -1);
+    // The link's own texts follow its tag; then its closing tag.
+    int end = link.nText;
+    while (static_cast<std::size_t>(end) < page.tokens.size() && page.tokens[static_cast<std::size_t>(end)].m_nKind == TK_TEXT)
+        ++end;
+    if (static_cast<std::size_t>(end) < page.tokens.size() && page.tokens[static_cast<std::size_t>(end)].m_nKind == TK_LINK &&
+        !page.tokens[static_cast<std::size_t>(end)].m_bIsOpen)
+        ++end;
+    after = TouchingWords(page.tokens, end, 1);
+}
+
+// ---- The rules.
+
+// The page's own navigation, banner, footer and search regions.
+bool InPageChrome(const FilterLink& link, const FilterPage& page) {
+    return !link.bHeadingText && page.layout.InChrome(link.nText);
+}
+
+// A headline without a letter: a comment count, a page number, a star.
+bool HasNoLetter(const FilterLink& link, const FilterPage&) { return !HasLetter(Headline(link)); }
+
+// "Read more" and the like, with no heading to name the story.
+bool IsGenericText(const FilterLink& link, const FilterPage&) { return IsGenericLinkText(Headline(link)); }
+
+// A link inside a line of text, with words touching it on both sides: a
+// reference made in passing ("... as Jane Doe reported ...").
+bool IsInline(const FilterLink& link, const FilterPage& page) {
+    if (link.bHeadingText) return false;
+    int before = 0, after = 0;
+    WordsAround(link, page, before, after);
+    return before > 0 && after > 0;
+}
+
+// A word or two linked further down a block of running text ("Link",
+// "source").
+bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
+    return !link.bHeadingText && Words(link) <= 2 && !HasUnspacedScript(Headline(link)) &&
+           page.layout.PlainWordsBefore(link.nText) >= 10;
+}
+
+bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_view> words) {
+    const std::string lower = ToLowerAscii(segment);
+    return std::find(words.begin(), words.end(), lower) != words.end();
+}
+
+bool AnySegmentIn(const std::vector<std::string_view>& segments, std::initializer_list<std::string_view> words) {
+    for (std::string_view segment : segments)
+        if (IsSegmentIn(segment, words)) return true;
+    return false;
+}
+
+// A path segment that is a story's slug: four words or more.
+bool IsSlug(std::string_view segment) {
+    return std::count(segment.begin(), segment.end(), '-') + std::count(segment.begin(), segment.end(), '_') >= 3;
+}
+
+bool SameSite(std::string_view a, std::string_view b) {
+    auto bare = [](std::string_view host) { return host.starts_with("www.") ? host.substr(4) : host; };
+    a = bare(a);
+    b = bare(b);
+    if (a == b) return true;
+    auto under = [](std::string_view sub, std::string_view site) {
+        return sub.size() > site.size() && sub.ends_with(site) && sub[sub.size() - site.size() - 1] == '.';
+    };
+    return under(a, b) || under(b, a);
+}
+
+// Profiles, tag, topic, search and category pages, and section fronts: a
+// target whose path carries neither a number (a date, an id) nor a slug,
+// unless the headline is a sentence of six words or more. A link to the
+// front page of another site with a headline of three words or more is an
+// aggregator's story.
+bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
+    const std::vector<std::string_view> segments = UrlPathSegments(link.url);
+    if (AnySegmentIn(segments, {"author", "authors", "profile", "profiles", "user", "users", "people", "staff",
+                                "contributor", "contributors", "autor", "autoren"}))
+        return true;
+    const int words = Words(link);
+    if (words >= 6) return false;
+    std::string path;
+    for (std::string_view segment : segments) path.append(segment).append("/");
+    if (HasDigit(path)) return false;
+    if (segments.empty() && words >= 3 && !SameSite(UrlHost(link.url), UrlHost(page.pageUrl))) return false;
+    return std::none_of(segments.begin(), segments.end(), IsSlug);
+}
+
+// A picture, a sound or a document rather than a page.
+bool IsMediaFile(const FilterLink& link, const FilterPage&) {
+    const std::vector<std::string_view> segments = UrlPathSegments(link.url);
+    if (segments.empty()) return false;
+    const std::string last = ToLowerAscii(segments.back());
+    for (std::string_view ending : {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg", ".jpeg", ".png",
+                                    ".gif", ".zip", ".exe", ".dmg"})
+        if (last.ends_with(ending)) return true;
+    return false;
+}
+
+// Forum threads and comment pages.
+bool IsDiscussion(const FilterLink& link, const FilterPage&) {
+    if (AnySegmentIn(UrlPathSegments(link.url), {"forum", "forums", "thread", "threads", "comments", "comment"}))
+        return true;
+    const std::string query = ToLowerAscii(UrlQuery(link.url));
+    return query.find("comments") != std::string::npos || query.find("comment=") != std::string::npos;
+}
+
+// Ad servers' click addresses.
+bool IsAdClick(const FilterLink& link, const FilterPage&) {
+    const std::string host = UrlHost(link.url);
+    const std::string url = ToLowerAscii(link.url);
+    return host.find("doubleclick.") != std::string::npos || url.find("adclick") != std::string::npos ||
+           url.find("/adx/") != std::string::npos || host.starts_with("ad.") || host.starts_with("ads.") ||
+           host.starts_with("adserver.");
+}
+
+// The next page of a list: ".../page/2", "seite-2.html", "?page=2".
+bool IsPager(const FilterLink& link, const FilterPage&) {
+    const std::vector<std::string_view> segments = UrlPathSegments(link.url);
+    auto isNumber = [](std::string_view s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return IsAsciiDigit(c); });
+    };
+    if (segments.size() >= 2 && IsSegmentIn(segments[segments.size() - 2], {"page", "seite"}) &&
+        isNumber(segments.back()))
+        return true;
+    if (!segments.empty()) {
+        std::string last = ToLowerAscii(segments.back());
+        if (const std::size_t dot = last.find('.'); dot != std::string::npos) last.erase(dot);
+        for (std::string_view word : {"page", "seite"}) {
+            if (!last.starts_with(word)) continue;
+            std::string_view rest = std::string_view(last).substr(word.size());
+            if (!rest.empty() && (rest[0] == '-' || rest[0] == '_')) rest.remove_prefix(1);
+            if (isNumber(rest)) return true;
+        }
+    }
+    std::string_view query = UrlQuery(link.url);
+    while (!query.empty()) {
+        const std::size_t amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+        const std::size_t eq = pair.find('=');
+        if (eq != std::string_view::npos && IsSegmentIn(pair.substr(0, eq), {"page", "seite", "p"}) &&
+            isNumber(pair.substr(eq + 1)))
+            return true;
+    }
+    return false;
+}
+
+constexpr const char* kSameStory = "same story";
+
+constexpr StoryFilterRule kRules[] = {
+    {"chrome", InPageChrome},         {"no-letter", HasNoLetter},   {"generic-text", IsGenericText},
+    {"inline", IsInline},             {"short-in-body", IsShortInBody}, {"section-target", IsSectionTarget},
+    {"media-file", IsMediaFile},      {"discussion", IsDiscussion}, {"ad-click", IsAdClick},
+    {"pager", IsPager},
+};
+
+}  // namespace
+
+std::span<const StoryFilterRule> StoryFilterRules() { return kRules; }
+
+std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
+    std::string text = Headline(link);
+    // A rank number in a text of its own before the headline's words.
+    if (link.nText >= 0 && static_cast<std::size_t>(link.nText) < page.tokens.size()) {
+        CWordString first(page.tokens[static_cast<std::size_t>(link.nText)].Text());
+        first.Trim();
+        std::string_view number(first);
+        if (number.ends_with('.')) number.remove_suffix(1);
+        const bool bRank = !number.empty() && number.size() <= 3 &&
+                           std::all_of(number.begin(), number.end(), [](char c) { return IsAsciiDigit(c); });
+        if (bRank && text.starts_with(first) && text.size() > first.size()) {
+            CWordString rest(text.substr(first.size()));
+            rest.Trim();
+            if (HasLetter(rest)) text = rest;
+        }
+    }
+    // Arrows, bullets and separators around it.
+    static constexpr std::string_view kMarks[] = {"\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA2", "\xC2\xB7", "|",
+                                                  ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
+    for (bool bCut = true; bCut;) {
+        bCut = false;
+        CWordString trimmed(text);
+        trimmed.Trim();
+        text = trimmed;
+        for (std::string_view mark : kMarks) {
+            if (text.size() > mark.size() && std::string_view(text).ends_with(mark)) {
+                text.resize(text.size() - mark.size());
+                bCut = true;
+            }
+            if (text.size() > mark.size() && std::string_view(text).starts_with(mark)) {
+                text.erase(0, mark.size());
+                bCut = true;
+            }
+        }
+    }
+    return text;
+}
+
+std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page) {
+    const CPageLayout& layout = page.layout;
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        FilterLink& link = links[i];
+        std::string cleaned = CleanHeadline(link, page);
+        if (cleaned != link.pLink->headline) {
+            link.pLink->rawHeadline = link.pLink->headline;
+            link.pLink->headline = std::move(cleaned);
+        }
+        link.pLink->dropRule = nullptr;
+        // Price listing rows follow rules of their own.
+        if (!link.pLink->IsListing()) {
+            for (const StoryFilterRule& rule : kRules) {
+                if (!rule.drops(link, page)) continue;
+                link.pLink->dropRule = rule.name;
+                break;
+            }
+        }
+        if (!link.pLink->dropRule) kept.push_back(i);
+    }
+
+    // One link per story: of the links to one target, the one in a heading,
+    // else the one with the longest headline, takes the place of the first.
+    std::unordered_map<std::string, std::size_t> first;  // normalised target -> position in kept
+    std::vector<std::size_t> out;
+    for (std::size_t i : kept) {
+        const FilterLink& link = links[i];
+        if (link.url.empty() || link.pLink->IsListing()) {
+            out.push_back(i);
+            continue;
+        }
+        auto [it, bNew] = first.try_emplace(NormalizedStoryUrl(link.url), out.size());
+        if (bNew) {
+            out.push_back(i);
+            continue;
+        }
+        const FilterLink& held = links[out[it->second]];
+        const bool bHeldHeading = layout.HeadingOf(held.nText) >= 0;
+        const bool bHeading = layout.HeadingOf(link.nText) >= 0;
+        if ((bHeading && !bHeldHeading) ||
+            (bHeading == bHeldHeading && Headline(link).size() > Headline(held).size())) {
+            held.pLink->dropRule = kSameStory;
+            out[it->second] = i;
+        } else {
+            link.pLink->dropRule = kSameStory;
+        }
+    }
+    return out;
+}

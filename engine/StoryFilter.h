@@ -1,0 +1,49 @@
+// The story filter: after the link rules have taken a page's story links, it
+// drops what is plainly no story, each kind by a small rule of its own, and
+// keeps one link per story. The rules read the link's headline, its target
+// and where it stands on the page; they know no site.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/PageLayout.h"
+#include "engine/StoryLinks.h"
+#include "html/HtmlToken.h"
+
+// One link the rules took, as the filter sees it.
+struct FilterLink {
+    StoryCandidate* pLink;     // headline (cleaned by the filter) and the rest
+    int nText = 0;             // the link's first text token
+    int nAnchor = -1;          // its opening tag
+    std::string url;           // its absolute target
+    bool bHeadingText = false; // the headline is the heading's before the link
+};
+
+// Where the rules look: the page's layout and tokens.
+struct FilterPage {
+    const CPageLayout& layout;
+    std::span<const CHtmlToken> tokens;
+    std::string_view pageUrl;
+};
+
+// A rule that drops one kind of link that is no story.
+struct StoryFilterRule {
+    const char* name;
+    bool (*drops)(const FilterLink& link, const FilterPage& page);
+};
+std::span<const StoryFilterRule> StoryFilterRules();
+
+// Cleans a headline of what the page puts around it: a rank number in a
+// text of its own before it, arrows and bullets after it. Returns it unchanged
+// when there is nothing to clean.
+std::string CleanHeadline(const FilterLink& link, const FilterPage& page);
+
+// Applies the filter to the links of one page (in page order): cleans their
+// headlines, drops those a rule drops and keeps one link per story (per
+// normalised target). Returns the positions of the links kept, in page order;
+// each dropped link's dropRule names why.
+std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page);

@@ -1,0 +1,89 @@
+#include "engine/StoryUrl.h"
+
+#include <algorithm>
+
+#include "engine/WordString.h"
+
+namespace {
+
+struct UrlParts {
+    std::string_view scheme, host, path, query;
+};
+
+UrlParts Split(std::string_view url) {
+    UrlParts parts;
+    if (const std::size_t hash = url.find('#'); hash != std::string_view::npos) url = url.substr(0, hash);
+    std::size_t colon = url.find("://");
+    std::size_t hostStart = 0;
+    if (colon != std::string_view::npos) {
+        parts.scheme = url.substr(0, colon);
+        hostStart = colon + 3;
+    }
+    std::size_t pathStart = url.find_first_of("/?", hostStart);
+    if (pathStart == std::string_view::npos) pathStart = url.size();
+    parts.host = url.substr(hostStart, pathStart - hostStart);
+    std::string_view rest = url.substr(pathStart);
+    if (const std::size_t q = rest.find('?'); q != std::string_view::npos) {
+        parts.query = rest.substr(q + 1);
+        rest = rest.substr(0, q);
+    }
+    parts.path = rest;
+    return parts;
+}
+
+// Parameters that say where a click came from, not what it leads to.
+bool IsTrackingParameter(std::string_view name) {
+    const std::string lower = ToLowerAscii(name);
+    if (lower.starts_with("utm_") || lower.starts_with("wt.")) return true;
+    static constexpr std::string_view kNames[] = {
+        "fbclid", "gclid", "dclid", "msclkid", "mc_cid", "mc_eid", "yclid", "igshid", "_ga", "smid",
+        "smtyp", "cmpid", "cmp", "intcmp", "ito", "itid", "ocid", "ns_mchannel", "ns_source", "ns_campaign",
+        "ns_linkname", "ns_fee", "pgtype", "module", "region", "contentcollection", "contentplacement",
+        "clicksource", "rref", "hp", "hpw", "ref", "spm", "src", "nl", "emc", "partner", "ftag", "cid",
+        "mod", "ncid", "xtor", "il", "tid", "nid", "at_medium", "at_campaign", "dicbo", "via", "action"};
+    return std::find(std::begin(kNames), std::end(kNames), lower) != std::end(kNames);
+}
+
+}  // namespace
+
+std::string NormalizedStoryUrl(std::string_view url) {
+    const UrlParts parts = Split(url);
+    std::string scheme = ToLowerAscii(parts.scheme);
+    std::string host = ToLowerAscii(parts.host);
+    if ((scheme == "http" && host.ends_with(":80")) || (scheme == "https" && host.ends_with(":443")))
+        host.erase(host.rfind(':'));
+    if (scheme == "https") scheme = "http";
+    std::string out = scheme + "://" + host;
+    out.append(parts.path.empty() ? std::string_view("/") : parts.path);
+    std::string query;
+    std::string_view q = parts.query;
+    while (!q.empty()) {
+        const std::size_t amp = q.find('&');
+        const std::string_view pair = q.substr(0, amp);
+        q = amp == std::string_view::npos ? std::string_view() : q.substr(amp + 1);
+        if (pair.empty() || IsTrackingParameter(pair.substr(0, pair.find('=')))) continue;
+        query.append(query.empty() ? "?" : "&").append(pair);
+    }
+    return out + query;
+}
+
+std::string UrlHost(std::string_view url) {
+    std::string host = ToLowerAscii(Split(url).host);
+    if (const std::size_t colon = host.rfind(':'); colon != std::string::npos) host.erase(colon);
+    return host;
+}
+
+std::vector<std::string_view> UrlPathSegments(std::string_view url) {
+    std::vector<std::string_view> segments;
+    std::string_view path = Split(url).path;
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        const std::string_view segment = path.substr(0, slash);
+        if (!segment.empty()) segments.push_back(segment);
+        if (slash == std::string_view::npos) break;
+        path = path.substr(slash + 1);
+    }
+    return segments;
+}
+
+std::string_view UrlQuery(std::string_view url) { return Split(url).query; }

@@ -1,0 +1,21 @@
+// What the story filter reads from a link's target: the form under which
+// two addresses of one story compare equal, and the parts of its path.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The address with its scheme and host in lower case, "https" taken as
+// "http", the default port, the fragment and the parameters that only track
+// the click (utm_*, fbclid, ...) left out, and "/" for an empty path.
+std::string NormalizedStoryUrl(std::string_view url);
+
+// The host of an absolute address, lower case ("" when there is none).
+std::string UrlHost(std::string_view url);
+
+// The non-empty segments of the path of an absolute address.
+std::vector<std::string_view> UrlPathSegments(std::string_view url);
+
+// The query of an absolute address (after '?', before '#'; "" when none).
+std::string_view UrlQuery(std::string_view url);
