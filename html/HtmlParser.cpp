@@ -592,14 +592,50 @@ void CHtmlParser::RemoveLinked(int anchor, int kind, bool byTable) {
     }
 }
 
+bool CHtmlParser::IsHiddenInput(const CHtmlToken& tok) const {
+    std::string_view type;
+    if (!FindTokenAttribute(tok, "type", type)) return false;
+    while (!type.empty() && IsSpace(type.front())) type.remove_prefix(1);
+    while (!type.empty() && IsSpace(type.back())) type.remove_suffix(1);
+    return type.size() == 6 && StartsWithNoCase(type, "hidden");
+}
+
+bool CHtmlParser::EndsInputText(const CHtmlToken& tok) {
+    switch (tok.m_nKind) {
+    case TK_CELL: case TK_LIST_ITEM: case TK_PARAGRAPH: case TK_LIST:
+        return true;
+    case TK_TABLE:
+        return tok.m_bIsOpen;
+    case TK_OTHER: {
+        // An opening heading, h1 to h6.
+        const std::string_view name = tok.m_strText;
+        return tok.m_bIsOpen && name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
+    }
+    default:
+        return false;
+    }
+}
+
 void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
     const int kind = tok.m_nKind;
     const bool open = tok.m_bIsOpen;
 
+    // Text after an input or option is the field's text, not page text. Such
+    // a field ends at a closing table or row, at the next input or option, and
+    // at a form's end or the start of another form. An input's text also ends
+    // with the block or cell that holds it: at a closing td, li, p, div, ul
+    // or ol, and at an opening p, div, li, td, table, ul, ol or h1 to h6. A
+    // hidden input shows nothing, so it neither opens a field nor ends one.
+    // An option's text also ends at a closing select.
     if (!open && (kind == TK_TABLE || kind == TK_ROW)) {
         RemoveInnermost(TK_INPUT);
         RemoveInnermost(TK_OPTION);
     }
+    if (m_nOpenMask & (Bit(TK_INPUT) | Bit(TK_OPTION))) {
+        if (m_openCount[TK_INPUT] > 0 && EndsInputText(tok)) RemoveInnermost(TK_INPUT);
+        if (!open && kind == TK_OTHER && tok.m_strText == "select") RemoveInnermost(TK_OPTION);
+    }
+    if (kind == TK_INPUT && open && IsHiddenInput(tok)) return;
     if (kind == TK_INPUT || kind == TK_OPTION || (kind == TK_FORM && m_openCount[TK_FORM] > 0)) {
         if (kind == TK_FORM) RemoveInnermost(TK_FORM);
         RemoveInnermost(TK_INPUT);

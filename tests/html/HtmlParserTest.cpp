@@ -137,6 +137,23 @@ TEST(HtmlParserText, TokenSequences) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }
 
+// Where the text of a form field ends and page text begins again.
+TEST(HtmlParserText, FieldTextEnds) {
+    struct Case { const char *why, *page, *tokens; } cases[] = {  // tokens in DescribePage form
+        {"a hidden input opens no field, in any case and spacing", "<input type=\" HIDDEN \"><ul><li>Story</ul>",
+         "<input>|<ul>|<li>|'Story'|</ul>"},
+        {"...nor ends one", "<input>a<input type=hidden>b", "<input>|field'a'|<input>|field'b'"},
+        {"an input's text ends at the end of its cell", "<table><tr><td><input type=text>Go</td><td>News",
+         "<table>|<tr>|<td>|<input>|field'Go'|</td>|<td>|'News'"},
+        {"...and of its div", "<div><input type=text>City</div>News", "<div>|<input>|field'City'|</div>|'News'"},
+        {"...and at the next block that opens", "<input>City<h2>News", "<input>|field'City'|<h2>|'News'"},
+        {"...but not at an inline tag", "<input>City<b>More", "<input>|field'City'|<b>|field'More'"},
+        {"option text stays field text past a div", "<select><option>One<div>Two</div></select>News",
+         "<select>|<option>|field'One'|<div>|field'Two'|</div>|</select>|'News'"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
+}
+
 // What the tokenizer gives every text token: the font in force where it
 // stands (one font stack per table cell), the elements around it, and the
 // row and cell counts when it was read.
