@@ -69,12 +69,18 @@ inline std::uint64_t FlagsOfNext(std::uint64_t flags) {
         return (flags << 8) | 0x80;
 }
 
-// The bytes DecodeText must look at: whitespace other than one space before
-// a byte that is not whitespace, and '&'.
+// The bytes of w up to 0x20: whitespace and the other control characters.
+inline std::uint64_t BlankOrControlBytes(std::uint64_t w) {
+    return ~(((w & ~kHighs) + kOnes * (0x7F - 0x20)) | w) & kHighs;
+}
+
+// The bytes DecodeText must look at one by one: '&', and whitespace other
+// than one space before a byte that is not whitespace (control characters
+// are taken for whitespace here, which only sends them the slow way).
 inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
-    const std::uint64_t spaces = SpaceBytes(w);
-    const std::uint64_t loneBlanks = BytesEqual(w, ' ') & ~FlagsOfNext(spaces);
-    return ((spaces & ~loneBlanks) | BytesEqual(w, '&')) & kHighs;
+    const std::uint64_t blanks = BlankOrControlBytes(w);
+    const std::uint64_t loneSpaces = BytesEqual(w, ' ') & ~FlagsOfNext(blanks);
+    return ((blanks & ~loneSpaces) | BytesEqual(w, '&')) & kHighs;
 }
 
 // The first byte from p on, before stop, that is not whitespace (stop when
@@ -145,8 +151,10 @@ std::size_t DecodeText(char* begin, char* end) {
             const std::uint64_t decode = TextBytesToDecode(w);
             const int plain = decode ? FirstFlagged(decode) : 8;
             if (out != in) {
-                if (plain == 8)
-                    std::memcpy(out, &w, sizeof w);  // w is read: overlap is harmless
+                // Writing all of w is safe when it ends before the bytes not
+                // yet read.
+                if (plain == 8 || in - out >= 8)
+                    std::memcpy(out, &w, sizeof w);
                 else
                     for (int i = 0; i < plain; ++i) out[i] = in[i];
             }
