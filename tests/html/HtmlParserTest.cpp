@@ -86,6 +86,23 @@ TEST(HtmlParserText, DecodesTextRuns) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), "'" + std::string(c.text) + "'") << c.why;
 }
 
+// Long runs are read several bytes at a time: what needs decoding is found
+// wherever it stands in the run, and what follows it is kept.
+TEST(HtmlParserText, DecodesAtEveryOffsetOfALongRun) {
+    struct Case { const char *piece, *decoded; } cases[] = {
+        {"a  b", "a b"}, {"a\nb", "a b"}, {"a \r\n\t b", "a b"}, {"a&amp;b", "a&b"},
+        {"a \x0C b", "a \x0C b"}, {"a&b c", "a&b c"}, {"&nbsp; a  &#233;  ", "  a é "},
+    };
+    for (const Case& c : cases) {
+        for (int offset = 0; offset <= 17; ++offset) {
+            const std::string lead(static_cast<std::size_t>(offset), 'x'), tail(19, 'y');
+            EXPECT_EQ(DescribePage(lead + c.piece + "z" + c.piece + tail),
+                      "'" + lead + c.decoded + "z" + c.decoded + tail + "'")
+                << c.piece << " at " << offset;
+        }
+    }
+}
+
 TEST(HtmlParserText, DecodesAttributeValues) {
     struct Case { const char *why, *tag, *value; } cases[] = {  // value of the tag's one attribute
         {"query strings keep names that only look like references", "<a href=\"?a=1&section=2&reg=3&amp;x=4\">",
