@@ -1,6 +1,7 @@
 #include "html/HtmlParser.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cctype>
@@ -20,6 +21,78 @@ std::atomic<std::uint64_t> g_nNextGeneration{1};
 
 inline bool IsSpace(char c) {
     return c == ' ' || c == '\r' || c == '\n' || c == '\t';
+}
+
+// Bytes that end a tag name: NUL, '>' and whitespace.
+constexpr auto kNameStops = [] {
+    std::array<bool, 256> stops{};
+    for (unsigned char c : {'\0', '>', ' ', '\r', '\n', '\t'}) stops[c] = true;
+    return stops;
+}();
+
+// Eight bytes at a time: the flags below set the high bit of each byte of a
+// word (read from memory in page order) that passes their test.
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t LoadWord(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// The bytes of w equal to c, exactly (no borrow crosses bytes).
+inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char c) {
+    const std::uint64_t x = w ^ (kOnes * c);
+    return ~(((x & ~kHighs) + ~kHighs) | x | ~kHighs);
+}
+
+// The bytes of w that are whitespace as IsSpace sees it.
+inline std::uint64_t SpaceBytes(std::uint64_t w) {
+    return BytesEqual(w, ' ') | BytesEqual(w, '\n') | BytesEqual(w, '\r') | BytesEqual(w, '\t');
+}
+
+// The page-order index of the first flagged byte.
+inline int FirstFlagged(std::uint64_t flags) {
+    if constexpr (std::endian::native == std::endian::little)
+        return std::countr_zero(flags) >> 3;
+    else
+        return std::countl_zero(flags) >> 3;
+}
+
+// Moves each byte's flag to the byte before it in page order; the last
+// byte's flag is set, since what follows the word is not known.
+inline std::uint64_t FlagsOfNext(std::uint64_t flags) {
+    if constexpr (std::endian::native == std::endian::little)
+        return (flags >> 8) | (std::uint64_t{0x80} << 56);
+    else
+        return (flags << 8) | 0x80;
+}
+
+// The bytes of w up to 0x20: whitespace and the other control characters.
+inline std::uint64_t BlankOrControlBytes(std::uint64_t w) {
+    return ~(((w & ~kHighs) + kOnes * (0x7F - 0x20)) | w) & kHighs;
+}
+
+// The bytes DecodeText must look at one by one: '&', and whitespace other
+// than one space before a byte that is not whitespace (control characters
+// are taken for whitespace here, which only sends them the slow way).
+inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
+    const std::uint64_t blanks = BlankOrControlBytes(w);
+    const std::uint64_t loneSpaces = BytesEqual(w, ' ') & ~FlagsOfNext(blanks);
+    return ((blanks & ~loneSpaces) | BytesEqual(w, '&')) & kHighs;
+}
+
+// The first byte from p on, before stop, that is not whitespace (stop when
+// there is none).
+inline char* SkipSpaces(char* p, char* stop) {
+    while (stop - p >= 8) {
+        const std::uint64_t other = ~SpaceBytes(LoadWord(p)) & kHighs;
+        if (other) return p + FirstFlagged(other);
+        p += 8;
+    }
+    while (p < stop && IsSpace(*p)) ++p;
+    return p;
 }
 
 inline char LowerAscii(char c) {
@@ -72,6 +145,24 @@ std::size_t DecodeText(char* begin, char* end) {
     char* in = begin;
     char* out = begin;
     while (in < end) {
+        // Runs of bytes that stay as they are go eight at a time.
+        while (end - in >= 8) {
+            const std::uint64_t w = LoadWord(in);
+            const std::uint64_t decode = TextBytesToDecode(w);
+            const int plain = decode ? FirstFlagged(decode) : 8;
+            if (out != in) {
+                // Writing all of w is safe when it ends before the bytes not
+                // yet read.
+                if (plain == 8 || in - out >= 8)
+                    std::memcpy(out, &w, sizeof w);
+                else
+                    for (int i = 0; i < plain; ++i) out[i] = in[i];
+            }
+            in += plain;
+            out += plain;
+            if (plain < 8) break;
+        }
+        if (in >= end) break;
         const char c = *in;
         if (IsSpace(c)) {
             *out++ = ' ';
@@ -259,10 +350,8 @@ bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHt
     char* const start = p;
     if (*p != '<') {
         char* lt = static_cast<char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-        char* q = p;
         char* const stop = lt ? lt : end;
-        while (q < stop && IsSpace(*q)) ++q;
-        if (q < stop) return ReadText(p, lt, end, tok);
+        if (SkipSpaces(p, stop) < stop) return ReadText(p, lt, end, tok);
         // Whitespace before a tag is no token of its own: the tag takes it.
         // Whitespace at the end of the page ends the parse.
         if (!lt) return false;
@@ -347,7 +436,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         while (IsSpace(*q)) ++q;
     }
     char* name = q;
-    while (*q && *q != '>' && !IsSpace(*q)) ++q;
+    while (!kNameStops[static_cast<unsigned char>(*q)]) ++q;
     if (*q == '\0' || q == name) return false;
     const std::size_t nameLength = static_cast<std::size_t>(q - name);
 
@@ -592,14 +681,50 @@ void CHtmlParser::RemoveLinked(int anchor, int kind, bool byTable) {
     }
 }
 
+bool CHtmlParser::IsHiddenInput(const CHtmlToken& tok) const {
+    std::string_view type;
+    if (!FindTokenAttribute(tok, "type", type)) return false;
+    while (!type.empty() && IsSpace(type.front())) type.remove_prefix(1);
+    while (!type.empty() && IsSpace(type.back())) type.remove_suffix(1);
+    return type.size() == 6 && StartsWithNoCase(type, "hidden");
+}
+
+bool CHtmlParser::EndsInputText(const CHtmlToken& tok) {
+    switch (tok.m_nKind) {
+    case TK_CELL: case TK_LIST_ITEM: case TK_PARAGRAPH: case TK_LIST:
+        return true;
+    case TK_TABLE:
+        return tok.m_bIsOpen;
+    case TK_OTHER: {
+        // An opening heading, h1 to h6.
+        const std::string_view name = tok.m_strText;
+        return tok.m_bIsOpen && name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
+    }
+    default:
+        return false;
+    }
+}
+
 void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
     const int kind = tok.m_nKind;
     const bool open = tok.m_bIsOpen;
 
+    // Text after an input or option is the field's text, not page text. Such
+    // a field ends at a closing table or row, at the next input or option, and
+    // at a form's end or the start of another form. An input's text also ends
+    // with the block or cell that holds it: at a closing td, li, p, div, ul
+    // or ol, and at an opening p, div, li, td, table, ul, ol or h1 to h6. A
+    // hidden input shows nothing, so it neither opens a field nor ends one.
+    // An option's text also ends at a closing select.
     if (!open && (kind == TK_TABLE || kind == TK_ROW)) {
         RemoveInnermost(TK_INPUT);
         RemoveInnermost(TK_OPTION);
     }
+    if (m_nOpenMask & (Bit(TK_INPUT) | Bit(TK_OPTION))) {
+        if (m_openCount[TK_INPUT] > 0 && EndsInputText(tok)) RemoveInnermost(TK_INPUT);
+        if (!open && kind == TK_OTHER && tok.m_strText == "select") RemoveInnermost(TK_OPTION);
+    }
+    if (kind == TK_INPUT && open && IsHiddenInput(tok)) return;
     if (kind == TK_INPUT || kind == TK_OPTION || (kind == TK_FORM && m_openCount[TK_FORM] > 0)) {
         if (kind == TK_FORM) RemoveInnermost(TK_FORM);
         RemoveInnermost(TK_INPUT);

@@ -145,6 +145,8 @@ private:
     void Store(CHtmlToken& tok, bool updateStack);
 
     void UpdateStack(const CHtmlToken& tok);
+    bool IsHiddenInput(const CHtmlToken& tok) const;
+    static bool EndsInputText(const CHtmlToken& tok);
     int Innermost(int kind) const { return m_innermost[kind]; }
     int InnermostOf(std::uint64_t kinds) const;
     void RemoveInnermost(int kind);

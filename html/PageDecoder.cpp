@@ -20,9 +20,6 @@ constexpr std::int32_t kMinConfidence = 30;
 // that is not ASCII: the markup and scripts before it tell nothing.
 constexpr std::size_t kDetectBytes = 65536;
 constexpr std::size_t kDetectLeadIn = 512;
-// A declared encoding that would replace more than this share of a valid
-// UTF-8 page (in percent of its bytes) is taken for a wrong label.
-constexpr std::size_t kMislabelPercent = 1;
 
 struct ConverterCloser {
     void operator()(UConverter* c) const { ucnv_close(c); }
@@ -146,12 +143,17 @@ void CPageDecoder::Decode(std::string& page, std::string_view contentType) {
             return;
         }
         if (ascii && declared->asciiCompatible) return;  // the same characters either way
+        // Text in a legacy encoding is next to never valid UTF-8 by chance,
+        // while pages saved as UTF-8 under an old label are common. Counting
+        // what the label's converter cannot read tells them apart poorly:
+        // GBK takes almost every pair of UTF-8 bytes for a character, and a
+        // single-byte encoding takes every byte. So valid UTF-8 wins.
+        if (valid) {
+            m_pEncoding = &Utf8Encoding();
+            m_nSource = PageEncodingSource::Utf8OverDeclared;
+            return;
+        }
         if (Convert(*declared, page, out, replaced)) {
-            if (valid && replaced * 100 > page.size() * kMislabelPercent) {
-                m_pEncoding = &Utf8Encoding();
-                m_nSource = PageEncodingSource::Utf8OverDeclared;
-                return;
-            }
             page.swap(out);
             return;
         }

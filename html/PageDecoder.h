@@ -1,9 +1,9 @@
 // CPageDecoder: turns the bytes of a fetched or given page into UTF-8
 // before the tokenizer sees them. The encoding comes from, in this order: a
 // byte-order mark, the HTTP Content-Type charset, a <meta> declaration among
-// the first 1024 bytes, and detection. A page that is valid UTF-8 although
-// its declared encoding would mangle it is read as UTF-8. Invalid sequences
-// become U+FFFD. One thread uses a decoder at a time.
+// the first 1024 bytes, and detection. A page that is valid UTF-8 and not
+// plain ASCII is read as UTF-8 whatever encoding it declares. Invalid
+// sequences become U+FFFD. One thread uses a decoder at a time.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +21,7 @@ enum class PageEncodingSource {
     HttpHeader,
     MetaTag,
     Utf8Content,     // nothing usable declared, and the page is valid UTF-8
-    Utf8OverDeclared,// valid UTF-8 that the declared encoding would mangle
+    Utf8OverDeclared,// valid UTF-8, not plain ASCII, under another declared encoding
     Detected,        // ICU's charset detection was confident
     Fallback,        // nothing else applied: windows-1252
 };

@@ -86,6 +86,23 @@ TEST(HtmlParserText, DecodesTextRuns) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), "'" + std::string(c.text) + "'") << c.why;
 }
 
+// Long runs are read several bytes at a time: what needs decoding is found
+// wherever it stands in the run, and what follows it is kept.
+TEST(HtmlParserText, DecodesAtEveryOffsetOfALongRun) {
+    struct Case { const char *piece, *decoded; } cases[] = {
+        {"a  b", "a b"}, {"a\nb", "a b"}, {"a \r\n\t b", "a b"}, {"a&amp;b", "a&b"},
+        {"a \x0C b", "a \x0C b"}, {"a&b c", "a&b c"}, {"&nbsp; a  &#233;  ", "  a é "},
+    };
+    for (const Case& c : cases) {
+        for (int offset = 0; offset <= 17; ++offset) {
+            const std::string lead(static_cast<std::size_t>(offset), 'x'), tail(19, 'y');
+            EXPECT_EQ(DescribePage(lead + c.piece + "z" + c.piece + tail),
+                      "'" + lead + c.decoded + "z" + c.decoded + tail + "'")
+                << c.piece << " at " << offset;
+        }
+    }
+}
+
 TEST(HtmlParserText, DecodesAttributeValues) {
     struct Case { const char *why, *tag, *value; } cases[] = {  // value of the tag's one attribute
         {"query strings keep names that only look like references", "<a href=\"?a=1&section=2&reg=3&amp;x=4\">",
@@ -133,6 +150,23 @@ TEST(HtmlParserText, TokenSequences) {
         {"an unterminated comment stops the parse", "<p><!-- open", "<p>"},
         {"a '<' with no '>' after it never starts a tag", "a<!-- open", "'a<!-- open'"},
         {"a last tag without '>' stops the parse", "<p><b x", "<p>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
+}
+
+// Where the text of a form field ends and page text begins again.
+TEST(HtmlParserText, FieldTextEnds) {
+    struct Case { const char *why, *page, *tokens; } cases[] = {  // tokens in DescribePage form
+        {"a hidden input opens no field, in any case and spacing", "<input type=\" HIDDEN \"><ul><li>Story</ul>",
+         "<input>|<ul>|<li>|'Story'|</ul>"},
+        {"...nor ends one", "<input>a<input type=hidden>b", "<input>|field'a'|<input>|field'b'"},
+        {"an input's text ends at the end of its cell", "<table><tr><td><input type=text>Go</td><td>News",
+         "<table>|<tr>|<td>|<input>|field'Go'|</td>|<td>|'News'"},
+        {"...and of its div", "<div><input type=text>City</div>News", "<div>|<input>|field'City'|</div>|'News'"},
+        {"...and at the next block that opens", "<input>City<h2>News", "<input>|field'City'|<h2>|'News'"},
+        {"...but not at an inline tag", "<input>City<b>More", "<input>|field'City'|<b>|field'More'"},
+        {"option text stays field text past a div", "<select><option>One<div>Two</div></select>News",
+         "<select>|<option>|field'One'|<div>|field'Two'|</div>|</select>|'News'"},
     };
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }

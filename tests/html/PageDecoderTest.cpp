@@ -1,6 +1,6 @@
 // How a page's encoding is chosen (byte-order mark, then the HTTP header,
 // then a <meta> declaration, then detection), how labels are read, and when
-// a declaration is overruled by a page that is plainly UTF-8.
+// a declaration is overruled by a page that is valid UTF-8.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,11 +18,11 @@ const std::string kKoi8 = "\xF0\xD2\xC9\xD7\xC5\xD4";
 const std::string kGbk = "\xD6\xD0\xCE\xC4";
 const std::string kPrivet = "Привет";
 
-// One-character headlines in UTF-8 leave an odd byte before each '<' that
-// GBK cannot pair: the kind of page a Chinese portal labels gb2312.
+// Headlines in UTF-8 under a gb2312 label, each of an even number of bytes,
+// which GBK reads as other characters without a byte it cannot read.
 std::string MislabelledChinesePage() {
     std::string page = "<html><head><meta charset=\"gb2312\"></head><body>";
-    for (int i = 0; i < 40; ++i) page += "<li><a href=\"/n\">新</a></li><li>中国新闻网</li>";
+    for (int i = 0; i < 4; ++i) page += "<li><a href=\"/n\">中国新闻</a></li><li>经济</li>";
     return page + "</body></html>";
 }
 
@@ -49,6 +49,10 @@ TEST(PageDecoder, ChoosesTheEncodingInOrderAndConverts) {
              kCp1251, "text/html", "windows-1251", Source::MetaTag,
          "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">" + kPrivet},
         {"gb2312 means gbk", "<meta charset='gb2312'>" + kGbk, "", "gbk", Source::MetaTag, "<meta charset='gb2312'>中文"},
+        {"a GB2312 page stays GB2312",
+         "<meta charset=gb2312><p>\xB1\xB1\xBE\xA9\xBD\xF1\xC8\xD5\xD0\xC2\xCE\xC5\xA3\xBA\xD6\xD0\xB9\xFA"
+         "\xBE\xAD\xBC\xC3\xCE\xC8\xB2\xBD\xD4\xF6\xB3\xA4</p>", "", "gbk", Source::MetaTag,
+         "<meta charset=gb2312><p>北京今日新闻：中国经济稳步增长</p>"},
         {"iso-8859-1 means windows-1252", "<meta charset=iso-8859-1>\x93quoted\x94 caf\xE9", "", "windows-1252",
          Source::MetaTag, "<meta charset=iso-8859-1>“quoted” café"},
         {"a meta naming UTF-16 means UTF-8", "<meta charset=utf-16>Привет", "", "utf-8", Source::MetaTag, ""},
@@ -62,8 +66,8 @@ TEST(PageDecoder, ChoosesTheEncodingInOrderAndConverts) {
          Source::Utf8Content, ""},
         {"a meta after the first 1024 bytes", std::string(1024, ' ') + metaKoi8 + "Привет", "", "utf-8",
          Source::Utf8Content, ""},
-        {"valid UTF-8 beats a label that would mangle it", MislabelledChinesePage(), "", "utf-8",
-         Source::Utf8OverDeclared, ""},
+        {"valid UTF-8 beats a legacy label", MislabelledChinesePage(), "", "utf-8", Source::Utf8OverDeclared, ""},
+        {"...in the header too", "<p>café", "text/html; charset=iso-8859-1", "utf-8", Source::Utf8OverDeclared, ""},
         {"invalid UTF-8 in a UTF-8 page becomes U+FFFD", "a\xFF" "b\xE4\xB8", "text/html; charset=utf-8", "utf-8",
          Source::HttpHeader, "a\uFFFDb\uFFFD"},
         {"undeclared Shift_JIS is detected",
