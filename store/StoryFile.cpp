@@ -155,7 +155,13 @@ std::FILE* CStoryFile::Stream() {
 }
 
 int CStoryFile::Find(const std::string& headline) {
-    m_pCursor = m_pIndex->Find(MakeHeadlineKey(headline));
+    // The stream is opened only when a node might hold the headline. A
+    // record that cannot be read counts as another story, so that a story is
+    // rather recorded twice than taken for one it is not.
+    m_pCursor = m_pIndex->Find(headline, [this, &headline](const StoryIndexNode& node) {
+        std::FILE* f = Stream();
+        return f && StoryRecordHasHeadline(::fileno(f), node.nOffset, headline);
+    });
     return m_pCursor ? 1 : 0;
 }
 
@@ -217,8 +223,9 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
         ReportFailure(DiagnosticKind::ReadFailed, "the file could not be opened", m_strDataPath, errno);
         return 0;
     }
-    const HeadlineKey key = MakeHeadlineKey(story.GetHeadline());
-    StoryIndexNode* pExisting = m_pIndex->FindAny(key);
+    StoryIndexNode* pExisting = m_pIndex->FindAny(story.GetHeadline(), [f, &story](const StoryIndexNode& node) {
+        return StoryRecordHasHeadline(::fileno(f), node.nOffset, story.GetHeadline());
+    });
     StoryIndexNode* pSpare = nullptr;
     if (!pExisting) {
         pSpare = m_pIndex->AllocateSpare();
@@ -256,8 +263,15 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
         else ReportFailure(DiagnosticKind::SaveFailed, "a replaced story was not marked", m_strDataPath, errno);
     }
     if (story.GetState() == STORY_SUPERSEDED) ++m_nSupersededRecords;
-    m_pCursor = m_pIndex->Insert(key, static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
-                                 static_cast<std::uint32_t>(end), pSpare);
+    if (pExisting) {
+        pExisting->nState = static_cast<std::int8_t>(story.GetState());
+        pExisting->tFound = story.GetTimeFound();
+        pExisting->nOffset = static_cast<std::uint32_t>(end);
+        m_pCursor = pExisting;
+    } else {
+        m_pCursor = m_pIndex->Insert(story.GetHeadline(), static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
+                                     static_cast<std::uint32_t>(end), {}, pSpare);
+    }
     return 1;
 }
 
@@ -291,9 +305,18 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     std::string bytes;
     CStoryRecordReader reader(in, 0);
 
+    // A kept record whose headline is indexed already (a story appended
+    // again without superseding) takes over its node, as in Append. The
+    // records kept so far are in the work file once it is open, else they
+    // are the old file's first bytes.
+    auto sameKept = [&](const StoryIndexNode& node) {
+        if (out && std::fflush(out) != 0) return false;
+        return StoryRecordHasHeadline(::fileno(out ? out : in), node.nOffset, rec.strHeadline);
+    };
+
     int err = 0;
     auto diverge = [&](std::uint64_t nPrefix) {
-        out = std::fopen(m_strWorkPath.c_str(), "wb");
+        out = std::fopen(m_strWorkPath.c_str(), "w+b");  // read back on a shared key
         if (!out || !CopyPrefix(::fileno(in), nPrefix, out)) {
             err = errno;
             return false;
@@ -353,8 +376,8 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
                 break;
             }
         }
-        if (!pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
-                          static_cast<std::uint32_t>(outPos))) {
+        if (!pNew->Insert(rec.strHeadline, static_cast<std::int8_t>(rec.nState), rec.tFound,
+                          static_cast<std::uint32_t>(outPos), sameKept)) {
             ok = false;
             break;
         }
@@ -414,8 +437,10 @@ bool CStoryFile::IndexFileAsIs() {
             continue;
         }
         if (rec.nState == STORY_SUPERSEDED) ++nSuperseded;
-        ok = pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
-                          static_cast<std::uint32_t>(start)) != nullptr;
+        ok = pNew->Insert(rec.strHeadline, static_cast<std::int8_t>(rec.nState), rec.tFound,
+                          static_cast<std::uint32_t>(start), [in, &rec](const StoryIndexNode& node) {
+                              return StoryRecordHasHeadline(::fileno(in), node.nOffset, rec.strHeadline);
+                          }) != nullptr;
         start = reader.Position();
     }
     std::fclose(in);

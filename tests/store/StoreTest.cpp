@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/FileUtil.h"
+#include "common/HeadlineKey.h"
 #include "common/Messages.h"
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
@@ -146,14 +147,56 @@ TEST_F(StoryFileTest, SupersedeMarksTheOldRecordAndTheNextRewriteDropsIt) {
     EXPECT_EQ(FileBytes(f->GetDataPath()), bytes.substr(firstSize));
     EXPECT_EQ(Walk(*f, STORY_NEW), Headlines{"Storm hits coast"});
 
-    // Same prefix, signed sum and length: one story, so an append without
-    // supersede takes over the node.
-    Add(*f, "Storm hist coast", 1, STORY_READ);
-    EXPECT_EQ(f->StoryCount(), 1);
+}
+
+// Headlines that share a key (first six bytes, signed sum and length) are
+// different stories all the same: each is found, kept and superseded alone.
+TEST_F(StoryFileTest, HeadlinesSharingAKeyAreSeparateStories) {
+    const struct { const char* why; Headlines headlines; } cases[] = {
+        {"two letters swapped", {"Storm hits coast", "Storm hist coast"}},
+        {"two Chinese words swapped", {"\u4e2d\u56fd\u7ecf\u6d4e\u589e\u957f", "\u4e2d\u56fd\u589e\u957f\u7ecf\u6d4e"}},
+        {"three of a kind", {"Market falls 12 points", "Market falls 21 points", "Market falls 30 points"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::filesystem::remove(m_strData + kName);
+        auto f = NewFile();
+        for (const std::string& h : c.headlines) {
+            ASSERT_EQ(CompareHeadlineKeys(MakeHeadlineKey(h), MakeHeadlineKey(c.headlines[0])), 0) << "one key";
+            Add(*f, h, 10, STORY_NEW);
+        }
+        const std::string& last = c.headlines.back();
+        Add(*f, last, 5, STORY_BOOKMARKED, true);  // supersedes only its own record
+        Add(*f, c.headlines[0], 5, STORY_READ);    // without supersede: takes over its own node
+        EXPECT_EQ(static_cast<int>(c.headlines.size()), f->StoryCount());
+
+        auto expectStates = [&](CStoryFile& file) {
+            file.Open("rb");
+            for (const std::string& h : c.headlines) {
+                ASSERT_EQ(file.Find(h), 1) << h;
+                EXPECT_EQ(file.ReadCurrent()->GetHeadline(), h);
+                EXPECT_EQ(file.GetCurrentState(), h == last ? STORY_BOOKMARKED : h == c.headlines[0] ? STORY_READ : STORY_NEW);
+            }
+            file.Close();
+        };
+        expectStates(*f);
+        ASSERT_EQ(f->Rewrite(false), 1);  // drops the superseded record
+        EXPECT_EQ(Walk(*f).size(), c.headlines.size());
+        expectStates(*f);
+        auto again = NewFile("");
+        ASSERT_EQ(again->LoadFromFile(kName), 1);
+        expectStates(*again);
+    }
+
+    // A page's worth of headlines with one prefix: many share keys, none is lost.
+    std::filesystem::remove(m_strData + kName);
+    auto f = NewFile();
+    const int n = 600;
+    for (int i = 0; i < n; ++i) Add(*f, "Breaking news story " + std::to_string(i * 37 % 1000), 1, STORY_PENDING);
+    EXPECT_EQ(f->StoryCount(), n);
     f->Open("rb");
-    ASSERT_EQ(f->Find("Storm hits coast"), 1);
-    EXPECT_EQ(f->GetCurrentState(), STORY_READ);
-    EXPECT_EQ(f->ReadCurrent()->GetHeadline(), "Storm hist coast");
+    for (int i = 0; i < n; ++i) EXPECT_EQ(f->Find("Breaking news story " + std::to_string(i * 37 % 1000)), 1) << i;
+    EXPECT_EQ(f->Find("Breaking news story 1001"), 0);
     f->Close();
 }
 
