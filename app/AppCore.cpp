@@ -107,17 +107,24 @@ bool IsTemporarySuffix(std::string_view s) {
 // Whether name is a temporary file this program writes and a killed write
 // can leave behind: "config.txt.XXXXXX" and the like from an atomic save,
 // or the work file "<stem>.tmp" of a story file rewrite (a stem ends with
-// eight lower-case hex digits).
+// eight lower-case hex digits; a source's second file name adds '-' and
+// sixteen more).
 bool IsOurTemporaryFile(const std::string& name) {
     for (const std::string& prefix :
          {std::string("config.txt."), std::string("sources.txt."), std::string(CSourceHealth::FILE_NAME) + "."}) {
         if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
             return IsTemporarySuffix(std::string_view(name).substr(prefix.size()));
     }
-    if (name.size() < 12 || name.size() > 20 || name.compare(name.size() - 4, 4, ".tmp") != 0) return false;
-    for (std::size_t i = name.size() - 12; i < name.size() - 4; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(name[i])) && !(name[i] >= 'a' && name[i] <= 'f')) return false;
-    return true;
+    if (name.size() < 12 || name.compare(name.size() - 4, 4, ".tmp") != 0) return false;
+    auto isHex = [](std::string_view s) {
+        for (char c : s)
+            if (!std::isdigit(static_cast<unsigned char>(c)) && !(c >= 'a' && c <= 'f')) return false;
+        return true;
+    };
+    std::string_view stem = std::string_view(name).substr(0, name.size() - 4);
+    if (stem.size() >= 25 && stem[stem.size() - 17] == '-' && isHex(stem.substr(stem.size() - 16)))
+        stem.remove_suffix(17);
+    return stem.size() >= 8 && stem.size() <= 16 && isHex(stem.substr(stem.size() - 8));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// HeadlineKey: the compact key that identifies a story within its source
-// file: the headline's first six characters, its signed-character sum and its
-// length. Two headlines with equal keys are the same story.
+// HeadlineKey: the compact key that orders the stories of a source file:
+// the headline's first six characters, its signed-character sum and its
+// length. Different headlines can share a key, so an equal key only says
+// where to look: the headlines themselves decide whether two stories are one.
 #pragma once
 
 #include <cstdint>
@@ -44,4 +45,16 @@ inline int CompareHeadlineKeys(const char* aPrefix, std::uint16_t aSum, std::uin
 
 inline int CompareHeadlineKeys(const HeadlineKey& a, const HeadlineKey& b) {
     return CompareHeadlineKeys(a.szPrefix, a.nSum, a.nLength, b.szPrefix, b.nSum, b.nLength);
+}
+
+// A 32-bit FNV-1a hash of the whole headline. Within an equal key it orders
+// the headlines that share it, so that a look-up rarely meets a headline
+// other than its own.
+inline std::uint32_t HeadlineHash(std::string_view headline) {
+    std::uint32_t h = 2166136261u;
+    for (char c : headline) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 16777619u;
+    }
+    return h;
 }

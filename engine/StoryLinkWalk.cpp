@@ -3,8 +3,8 @@
 #include "engine/StoryLinkWalk.h"
 
 #include <set>
+#include <string>
 
-#include "common/HeadlineKey.h"
 #include "common/PrintableText.h"
 #include "engine/LinkRules.h"
 
@@ -221,24 +221,20 @@ StoryLinkCounts WalkStoryLinks(const CHtmlParser& page, const std::string& pageU
 
 namespace {
 
-// Keeps every story link once, judged by its headline key as a story file
-// judges newness.
+// Keeps every story link once, judged by its headline as a story file
+// judges newness (two headlines sharing a key are two stories).
 class CFirstVisit : public CStoryLinkSink {
 public:
     void OnStoryLink(StoryCandidate& link, CLinkTarget& target) override {
-        const HeadlineKey key = MakeHeadlineKey(link.headline);
-        if (m_taken.count(key)) return;
+        if (m_taken.count(link.headline)) return;
         if (!link.IsListing() && !target.Resolve(link)) return;
-        m_taken.insert(key);
+        m_taken.insert(link.headline);
         m_links.push_back(std::move(link));
     }
     std::vector<StoryCandidate> m_links;
 
 private:
-    struct KeyOrder {
-        bool operator()(const HeadlineKey& a, const HeadlineKey& b) const { return CompareHeadlineKeys(a, b) < 0; }
-    };
-    std::set<HeadlineKey, KeyOrder> m_taken;
+    std::set<std::string> m_taken;
 };
 
 }  // namespace

@@ -35,6 +35,30 @@ CStoryFile* CStoryArchive::NewFile() {
     return p;
 }
 
+CStoryFile* CStoryArchive::AddFile(const std::string& key) {
+    CStoryFile* p = NewFile();
+    if (m_files.AddTail(p) != LIST_OK) {
+        delete p;
+        return nullptr;
+    }
+    p->SetKey(key, [this, p](const std::string& path) {
+        for (auto pos = m_files.HeadPosition(); pos; pos = m_files.NextPosition(pos))
+            if (m_files.ItemAt(pos) != p && m_files.ItemAt(pos)->GetDataPath() == path) return true;
+        return false;
+    });
+    return p;
+}
+
+bool CStoryArchive::PlaceMovedStory(const CStory& story, const std::string& key) {
+    CStoryFile* p = FindFile(key);
+    if (!p) p = AddFile(key);
+    if (!p) return false;
+    p->Open("r+b");
+    const bool bThere = p->Find(story.GetHeadline()) == 1 || p->Append(story, false) == 1;
+    p->Close();
+    return bThere;
+}
+
 std::string CStoryArchive::KeyForUrl(const std::string& url) const {
     return m_pCatalogue ? m_pCatalogue->GetDescriptorFor(url, 0) : "Custom: " + url;
 }
@@ -66,15 +90,8 @@ int CStoryArchive::LoadAll(CSourceCatalogue& catalogue, CNewsSettings& settings)
     }
     for (const std::string& url : EnabledCustomUrls(settings)) keys.push_back(KeyForUrl(url));
 
-    for (const std::string& key : keys) {
-        if (FindFile(key)) continue;
-        CStoryFile* p = NewFile();
-        if (m_files.AddTail(p) != LIST_OK) {
-            delete p;
-            continue;
-        }
-        p->SetKey(key);
-    }
+    for (const std::string& key : keys)
+        if (!FindFile(key)) AddFile(key);
 
     // Story files of sources no longer configured keep their stories listed
     // until they expire.
@@ -94,6 +111,11 @@ int CStoryArchive::LoadAll(CSourceCatalogue& catalogue, CNewsSettings& settings)
         if (p->LoadFromFile(name) && m_files.AddTail(p) == LIST_OK) continue;
         delete p;
     }
+
+    std::vector<CStoryFile*> files;
+    for (auto pos = m_files.HeadPosition(); pos; pos = m_files.NextPosition(pos)) files.push_back(m_files.ItemAt(pos));
+    for (CStoryFile* p : files)
+        p->MoveOutOtherSources([this](const CStory& story, const std::string& key) { return PlaceMovedStory(story, key); });
     return m_files.GetCount();
 }
 
@@ -179,13 +201,8 @@ int CStoryArchive::Add(const CStory& story, bool bSupersede) {
     int rc = m_files.First(p);
     while (rc == LIST_OK && p->GetKey() != key) rc = m_files.Next(p);
     if (rc != LIST_OK) {
-        p = NewFile();
-        if (m_files.AddTail(p) != LIST_OK) {
-            delete p;
-            return 0;
-        }
+        if (!AddFile(key)) return 0;
         m_files.Last(p);
-        p->SetKey(key);
     }
     m_pCurrent = p;
     p->Open(m_strMode.c_str());

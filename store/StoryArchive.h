@@ -35,8 +35,11 @@ public:
 
     // Start-up, before any other thread uses the archive: a file for every
     // enabled catalogue source, one for every enabled custom URL, then every
-    // other story file found in the data folder. The catalogue and settings
-    // are kept for Add and SourceRemoved. Returns the number of files.
+    // other story file found in the data folder. Last, the stories of a
+    // source found in a file whose name it shares with another source (a
+    // file the two shared before second names existed) move to its own file
+    // (CStoryFile::MoveOutOtherSources). The catalogue and settings are kept
+    // for Add and SourceRemoved. Returns the number of files.
     int LoadAll(CSourceCatalogue& catalogue, CNewsSettings& settings);
 
     // The archive's lock, held around every Open ... Close sequence.
@@ -95,6 +98,12 @@ public:
 
 private:
     CStoryFile* NewFile();
+    // A new file for the key at the end of the list, never on a data path
+    // another file of the list uses; null when it could not be listed.
+    CStoryFile* AddFile(const std::string& key);
+    // Gives a story moved out of another source's file to the file of its
+    // key, unless that file knows its headline already. True when it is there.
+    bool PlaceMovedStory(const CStory& story, const std::string& key);
     void CloseCurrent();
     std::string KeyForUrl(const std::string& url) const;
 

@@ -83,11 +83,57 @@ std::int64_t CStoryFile::Now() const {
     return m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
 }
 
-void CStoryFile::SetKey(const std::string& key) {
+void CStoryFile::UsePath(const std::string& dataPath) {
+    m_strDataPath = dataPath;
+    const std::size_t dot = dataPath.rfind(".dat");
+    m_strWorkPath = (dot != std::string::npos ? dataPath.substr(0, dot) : dataPath) + ".tmp";
+}
+
+std::string CStoryFile::SourceKeyOf(const StoryFileRecord& rec) const {
+    CStory story;
+    story.SetSource(rec.strSource);
+    return story.GetSourceName(false, m_pCatalogue);
+}
+
+bool CStoryFile::ReadFirstStory(const std::string& path, StoryFileRecord& rec) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    CStoryRecordReader reader(f, 0);
+    StoryReadResult r = reader.Read(rec);
+    // A file damaged at its start is still a story file when a whole record
+    // follows; its first readable record names its source.
+    if (r == StoryReadResult::Damaged && reader.SkipToNextRecord()) r = reader.Read(rec);
+    std::fclose(f);
+    return r == StoryReadResult::Ok;
+}
+
+bool CStoryFile::IsOfSource(const StoryFileRecord& rec, const std::string& key) const {
+    // A catalogue source's display name is "Name (Category)"; for a name
+    // that holds a parenthesis itself the key read back from it differs.
+    const std::string& shown = rec.strSource;
+    return shown == key || shown.rfind(key + " (", 0) == 0 || SourceKeyOf(rec) == key;
+}
+
+bool CStoryFile::BelongsElsewhere(const StoryFileRecord& rec, std::string& key) const {
+    if (IsOfSource(rec, m_strKey)) return false;
+    key = SourceKeyOf(rec);
+    return !key.empty() && StoryFileStem(key) == StoryFileStem(m_strKey);
+}
+
+void CStoryFile::SetKey(const std::string& key, const PathTaken& isTaken) {
     m_strKey = key;
-    const std::string stem = StoryFileStem(key);
-    m_strDataPath = JoinPath(m_strDataFolder, stem + ".dat");
-    m_strWorkPath = JoinPath(m_strDataFolder, stem + ".tmp");
+    const std::string own = JoinPath(m_strDataFolder, StoryFileStem(key) + ".dat");
+    const std::string second = JoinPath(m_strDataFolder, SecondStoryFileStem(key) + ".dat");
+    // The source of a file's first story owns the file. An empty file goes
+    // to the first source that asks, unless this source's stories already
+    // live in its second file.
+    StoryFileRecord first;
+    bool bSecond = false;
+    if (ReadFirstStory(own, first))
+        bSecond = !IsOfSource(first, key) && !SourceKeyOf(first).empty();
+    else
+        bSecond = (isTaken && isTaken(own)) || (ReadFirstStory(second, first) && IsOfSource(first, key));
+    UsePath(bSecond ? second : own);
     if (!FileExists(m_strDataPath)) {
         std::FILE* f = std::fopen(m_strDataPath.c_str(), "ab");
         if (f) std::fclose(f);
@@ -99,17 +145,11 @@ void CStoryFile::SetKey(const std::string& key) {
 int CStoryFile::LoadFromFile(const std::string& fileName) {
     Close();
     const std::string path = JoinPath(m_strDataFolder, fileName);
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f) return 0;
-    StoryFileRecord rec;
-    CStoryRecordReader reader(f, 0);
-    StoryReadResult r = reader.Read(rec);
-    // A file damaged at its start is still a story file when a whole record
-    // follows; its first readable record names its source.
-    if (r == StoryReadResult::Damaged && reader.SkipToNextRecord()) r = reader.Read(rec);
-    const std::uint64_t size = reader.FileSize();
-    std::fclose(f);
-    if (r != StoryReadResult::Ok) {
+    StoryFileRecord first;
+    if (!ReadFirstStory(path, first)) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        if (ec) return 0;  // gone, or not to be read: left alone
         if (size == 0) {
             ::unlink(path.c_str());  // an empty story file, left by a crash
         } else {
@@ -117,23 +157,55 @@ int CStoryFile::LoadFromFile(const std::string& fileName) {
         }
         return 0;
     }
-    CStory story;
-    story.AssignFromRecord(rec);
-    const std::string key = story.GetSourceName(false, m_pCatalogue);
-    const std::string stem = StoryFileStem(key);
-    if (JoinPath(m_strDataFolder, stem + ".dat") == path) {
-        SetKey(key);
-        return 1;
-    }
-    // The key of the file's first story leads to another name (for example a
-    // source name holding a parenthesis): keep the stories where they are
-    // rather than starting an empty file under the derived name.
-    m_strKey = key;
-    m_strDataPath = path;
-    const std::size_t dot = path.rfind(".dat");
-    m_strWorkPath = (dot != std::string::npos ? path.substr(0, dot) : path) + ".tmp";
+    // The file may have another name than the key of its first story leads
+    // to (its second name, or a source name holding a parenthesis): the
+    // stories stay where they are rather than in an empty file under the
+    // derived name.
+    m_strKey = SourceKeyOf(first);
+    UsePath(path);
     Rewrite(true);
     return 1;
+}
+
+int CStoryFile::MoveOutOtherSources(const StoryPlacer& place) {
+    if (m_strKey.empty()) return 0;
+    Close();
+    std::vector<std::pair<CStory, std::string>> strays;
+    if (std::FILE* in = std::fopen(m_strDataPath.c_str(), "rb")) {
+        StoryFileRecord rec;
+        CStoryRecordReader reader(in, 0);
+        std::string key;
+        for (StoryReadResult r; (r = reader.Read(rec)) != StoryReadResult::End;) {
+            if (r == StoryReadResult::Damaged) {
+                if (!reader.SkipToNextRecord()) break;
+                continue;
+            }
+            if (!BelongsElsewhere(rec, key)) continue;
+            strays.emplace_back(CStory(), key);
+            strays.back().first.AssignFromRecord(rec);
+        }
+        std::fclose(in);
+    }
+    if (strays.empty()) return 0;
+
+    const std::string count = std::to_string(strays.size()) + " stories of other sources";
+    const std::string copyName = KeepDamagedCopy();
+    if (copyName.empty()) {
+        ReportDiagnostic(DiagnosticKind::DamagedFile, m_strDataPath,
+                         count + " found; the file is left as it is, as no copy of it could be kept");
+        return 0;
+    }
+    for (const auto& [story, key] : strays) {
+        if (place(story, key)) continue;
+        // The stories placed so far are found there next time and not placed twice.
+        ReportDiagnostic(DiagnosticKind::DamagedFile, m_strDataPath,
+                         count + " found; a story of " + key + " could not be moved, so the file is left as it is");
+        return 0;
+    }
+    if (!RebuildFile(KeepRule::OwnSource, false)) return 0;
+    ReportDiagnostic(DiagnosticKind::DamagedFile, m_strDataPath,
+                     count + " moved to their own files; the original is kept as " + copyName);
+    return static_cast<int>(strays.size());
 }
 
 void CStoryFile::Open(const char* mode) {
@@ -155,7 +227,13 @@ std::FILE* CStoryFile::Stream() {
 }
 
 int CStoryFile::Find(const std::string& headline) {
-    m_pCursor = m_pIndex->Find(MakeHeadlineKey(headline));
+    // The stream is opened only when a node might hold the headline. A
+    // record that cannot be read counts as another story, so that a story is
+    // rather recorded twice than taken for one it is not.
+    m_pCursor = m_pIndex->Find(headline, [this, &headline](const StoryIndexNode& node) {
+        std::FILE* f = Stream();
+        return f && StoryRecordHasHeadline(::fileno(f), node.nOffset, headline);
+    });
     return m_pCursor ? 1 : 0;
 }
 
@@ -217,8 +295,9 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
         ReportFailure(DiagnosticKind::ReadFailed, "the file could not be opened", m_strDataPath, errno);
         return 0;
     }
-    const HeadlineKey key = MakeHeadlineKey(story.GetHeadline());
-    StoryIndexNode* pExisting = m_pIndex->FindAny(key);
+    StoryIndexNode* pExisting = m_pIndex->FindAny(story.GetHeadline(), [f, &story](const StoryIndexNode& node) {
+        return StoryRecordHasHeadline(::fileno(f), node.nOffset, story.GetHeadline());
+    });
     StoryIndexNode* pSpare = nullptr;
     if (!pExisting) {
         pSpare = m_pIndex->AllocateSpare();
@@ -256,8 +335,15 @@ int CStoryFile::Append(const CStory& story, bool bSupersede) {
         else ReportFailure(DiagnosticKind::SaveFailed, "a replaced story was not marked", m_strDataPath, errno);
     }
     if (story.GetState() == STORY_SUPERSEDED) ++m_nSupersededRecords;
-    m_pCursor = m_pIndex->Insert(key, static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
-                                 static_cast<std::uint32_t>(end), pSpare);
+    if (pExisting) {
+        pExisting->nState = static_cast<std::int8_t>(story.GetState());
+        pExisting->tFound = story.GetTimeFound();
+        pExisting->nOffset = static_cast<std::uint32_t>(end);
+        m_pCursor = pExisting;
+    } else {
+        m_pCursor = m_pIndex->Insert(story.GetHeadline(), static_cast<std::int8_t>(story.GetState()), story.GetTimeFound(),
+                                     static_cast<std::uint32_t>(end), {}, pSpare);
+    }
     return 1;
 }
 
@@ -268,7 +354,7 @@ int CStoryFile::PurgeHidden() { return RebuildFile(KeepRule::VisibleOnly, false)
 int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     Close();
     const std::int64_t now = Now();
-    auto keep = [rule, now](std::int32_t nState, std::int32_t tFound) {
+    auto keepState = [rule, now](std::int32_t nState, std::int32_t tFound) {
         if (rule == KeepRule::VisibleOnly)
             return nState != STORY_PENDING && nState != STORY_HIDDEN && nState != STORY_SUPERSEDED;
         return (now - tFound < STORY_LIFETIME_SECONDS || nState == STORY_BOOKMARKED) && nState != STORY_SUPERSEDED;
@@ -276,7 +362,8 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
 
     if (bCheckFirst) {
         bool bNeeded = rule == KeepRule::Expiry && m_nSupersededRecords > 0;
-        for (StoryIndexNode* p = m_pIndex->First(); p && !bNeeded; p = p->pNext) bNeeded = !keep(p->nState, p->tFound);
+        for (StoryIndexNode* p = m_pIndex->First(); p && !bNeeded; p = p->pNext)
+            bNeeded = !keepState(p->nState, p->tFound);
         if (!bNeeded) return 1;
     }
 
@@ -291,9 +378,18 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     std::string bytes;
     CStoryRecordReader reader(in, 0);
 
+    // A kept record whose headline is indexed already (a story appended
+    // again without superseding) takes over its node, as in Append. The
+    // records kept so far are in the work file once it is open, else they
+    // are the old file's first bytes.
+    auto sameKept = [&](const StoryIndexNode& node) {
+        if (out && std::fflush(out) != 0) return false;
+        return StoryRecordHasHeadline(::fileno(out ? out : in), node.nOffset, rec.strHeadline);
+    };
+
     int err = 0;
     auto diverge = [&](std::uint64_t nPrefix) {
-        out = std::fopen(m_strWorkPath.c_str(), "wb");
+        out = std::fopen(m_strWorkPath.c_str(), "w+b");  // read back on a shared key
         if (!out || !CopyPrefix(::fileno(in), nPrefix, out)) {
             err = errno;
             return false;
@@ -331,7 +427,9 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
         }
         ++nRead;
         if (nDamaged > 0) ++nKeptAfterDamage;
-        const bool bKeep = keep(rec.nState, rec.tFound);
+        std::string otherKey;
+        const bool bKeep =
+            keepState(rec.nState, rec.tFound) && !(rule == KeepRule::OwnSource && BelongsElsewhere(rec, otherKey));
         // Until a record is dropped or must be written differently, the new
         // file is byte for byte the old one, and outPos is also the position
         // of this record in the old file: nothing needs writing yet.
@@ -353,8 +451,8 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
                 break;
             }
         }
-        if (!pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
-                          static_cast<std::uint32_t>(outPos))) {
+        if (!pNew->Insert(rec.strHeadline, static_cast<std::int8_t>(rec.nState), rec.tFound,
+                          static_cast<std::uint32_t>(outPos), sameKept)) {
             ok = false;
             break;
         }
@@ -414,8 +512,10 @@ bool CStoryFile::IndexFileAsIs() {
             continue;
         }
         if (rec.nState == STORY_SUPERSEDED) ++nSuperseded;
-        ok = pNew->Insert(MakeHeadlineKey(rec.strHeadline), static_cast<std::int8_t>(rec.nState), rec.tFound,
-                          static_cast<std::uint32_t>(start)) != nullptr;
+        ok = pNew->Insert(rec.strHeadline, static_cast<std::int8_t>(rec.nState), rec.tFound,
+                          static_cast<std::uint32_t>(start), [in, &rec](const StoryIndexNode& node) {
+                              return StoryRecordHasHeadline(::fileno(in), node.nOffset, rec.strHeadline);
+                          }) != nullptr;
         start = reader.Position();
     }
     std::fclose(in);

@@ -14,6 +14,7 @@
 #include "store/StoryIndex.h"
 
 class CSourceCatalogue;
+struct StoryFileRecord;
 
 // A story older than this (seconds since it was found) leaves at the next
 // rewrite unless it is bookmarked.
@@ -32,12 +33,30 @@ public:
     CStoryFile(const CStoryFile&) = delete;
     CStoryFile& operator=(const CStoryFile&) = delete;
 
-    // Takes the source key, derives the file paths from it, creates the data
-    // file when it does not exist and compacts it (Rewrite with force).
-    void SetKey(const std::string& key);
+    // Whether another file of the archive already uses a data path.
+    using PathTaken = std::function<bool(const std::string& path)>;
+    // Receives a story of another source found in this file, with that
+    // source's key; true once the story is in that source's own file.
+    using StoryPlacer = std::function<bool(const CStory& story, const std::string& key)>;
+
+    // Takes the source key and settles its data file: the file named by
+    // StoryFileStem, unless that file's first story belongs to another source
+    // or (when it holds none) isTaken says another file of the archive uses
+    // it, or the key's second file (SecondStoryFileStem) already holds its
+    // stories; then the second file. Creates the data file when it does not
+    // exist and compacts it (Rewrite with force).
+    void SetKey(const std::string& key, const PathTaken& isTaken = {});
     // Adopts a story file found in the data folder under the key of its first
     // story. An empty file is deleted. 1 when adopted, 0 otherwise.
     int LoadFromFile(const std::string& fileName);
+
+    // Moves out the stories of other sources whose file name is the same as
+    // this source's (before second names existed such sources shared one
+    // file, which belongs to the source of its first story). The original is
+    // copied to Data/damaged/ first; each story is handed to place, and only
+    // when all are placed does the file drop them. Nothing changes when the
+    // copy or a placement fails. The number of stories moved.
+    int MoveOutOtherSources(const StoryPlacer& place);
 
     // Starts a walk: remembers the open mode ("r+b", or "rb" for read-only
     // use) and puts the cursor on the head. The stream itself is opened the
@@ -91,12 +110,23 @@ public:
     bool IsStreamOpen() const { return m_pStream != nullptr; }
 
 private:
-    enum class KeepRule { Expiry, VisibleOnly };
+    // OwnSource: as Expiry, and the stories MoveOutOtherSources moves leave.
+    enum class KeepRule { Expiry, VisibleOnly, OwnSource };
     int RebuildFile(KeepRule rule, bool bCheckFirst);
     // Copies the file as it stands to Data/damaged/ before a repair; the
     // copy's name, or "" when it could not be made.
     std::string KeepDamagedCopy() const;
     bool IndexFileAsIs();
+    // The source key a record's stored display name leads to.
+    std::string SourceKeyOf(const StoryFileRecord& rec) const;
+    // Whether the file at path holds a readable story; rec gets the first one.
+    static bool ReadFirstStory(const std::string& path, StoryFileRecord& rec);
+    // Whether the record is a story of the source with that key.
+    bool IsOfSource(const StoryFileRecord& rec, const std::string& key) const;
+    // True for a record of another source that shares this file's name; key
+    // gets that source's key.
+    bool BelongsElsewhere(const StoryFileRecord& rec, std::string& key) const;
+    void UsePath(const std::string& dataPath);
     std::FILE* Stream();
     bool HasCursorStory() const { return m_pCursor && m_pCursor != m_pIndex->Head(); }
     bool WriteState(std::uint32_t nOffset, std::int32_t nState);

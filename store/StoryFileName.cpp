@@ -46,3 +46,14 @@ std::string SafeFileNameChars(std::string_view name) {
 }
 
 std::string StoryFileStem(std::string_view key) { return SafeFileNameChars(RawStoryFileStem(key)); }
+
+std::string SecondStoryFileStem(std::string_view key) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : key) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+    return StoryFileStem(key) + "-" + hex;
+}

@@ -1,6 +1,7 @@
 // Story file names: the rule that turns a source key into the stem of its
-// story file ("%0.8s%04x%04x"), and the mapping that keeps the stem safe
-// for the file system.
+// story file ("%0.8s%04x%04x"), the second name a source gets when another
+// source owns the file of that stem, and the mapping that keeps the stem
+// safe for the file system.
 #pragma once
 
 #include <string>
@@ -24,3 +25,13 @@ std::string SafeFileNameChars(std::string_view name);
 
 // The stem used on disk: RawStoryFileStem made safe.
 std::string StoryFileStem(std::string_view key);
+
+// The stem of a source's file when the file named by its StoryFileStem
+// belongs to another source: two keys can give one stem (two pages of one
+// host whose paths hold the same characters in another order have the same
+// first characters, sum and length). It is StoryFileStem, '-' and the
+// 64-bit FNV-1a hash of the whole key in 16 lower-case hex digits, so it
+// is the same in every run, differs between keys that share a stem (unless
+// their hashes collide, which practically never happens), and never equals
+// a StoryFileStem, which is 16 characters long at most.
+std::string SecondStoryFileStem(std::string_view key);

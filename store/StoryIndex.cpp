@@ -6,8 +6,19 @@
 
 namespace {
 
-int Compare(const HeadlineKey& key, const StoryIndexNode* pNode) {
-    return CompareHeadlineKeys(key.szPrefix, key.nSum, key.nLength, pNode->szPrefix, pNode->nSum, pNode->nLength);
+// A headline's place in the tree: its key, then its hash.
+struct TreeKey {
+    explicit TreeKey(std::string_view headline) : key(MakeHeadlineKey(headline)), nHash(HeadlineHash(headline)) {}
+    HeadlineKey key;
+    std::uint32_t nHash;
+};
+
+int Compare(const TreeKey& k, const StoryIndexNode* pNode) {
+    if (const int c = CompareHeadlineKeys(k.key.szPrefix, k.key.nSum, k.key.nLength, pNode->szPrefix, pNode->nSum,
+                                          pNode->nLength))
+        return c;
+    if (k.nHash != pNode->nHash) return k.nHash < pNode->nHash ? -1 : 1;
+    return 0;
 }
 
 }  // namespace
@@ -17,28 +28,31 @@ CStoryIndex::CStoryIndex() {
     m_pTail = m_pHead;
 }
 
-StoryIndexNode* CStoryIndex::Find(const HeadlineKey& key) const {
+StoryIndexNode* CStoryIndex::Find(std::string_view headline, const SameHeadline& same) const {
+    const TreeKey key(headline);
     StoryIndexNode* pNode = m_pHead ? m_pHead->pRight : nullptr;
     while (pNode) {
         const int c = Compare(key, pNode);
-        if (c == 0 && pNode->nState != STORY_SUPERSEDED) return pNode;
+        if (c == 0 && pNode->nState != STORY_SUPERSEDED && same(*pNode)) return pNode;
         pNode = c < 0 ? pNode->pLeft : pNode->pRight;
     }
     return nullptr;
 }
 
-StoryIndexNode* CStoryIndex::FindAny(const HeadlineKey& key) const {
+StoryIndexNode* CStoryIndex::FindAny(std::string_view headline, const SameHeadline& same) const {
+    const TreeKey key(headline);
     StoryIndexNode* pNode = m_pHead ? m_pHead->pRight : nullptr;
     while (pNode) {
         const int c = Compare(key, pNode);
-        if (c == 0) return pNode;
+        if (c == 0 && same(*pNode)) return pNode;
         pNode = c < 0 ? pNode->pLeft : pNode->pRight;
     }
     return nullptr;
 }
 
-StoryIndexNode* CStoryIndex::Insert(const HeadlineKey& key, std::int8_t nState, std::int32_t tFound,
-                                    std::uint32_t nOffset, StoryIndexNode* pSpare) {
+StoryIndexNode* CStoryIndex::Insert(std::string_view headline, std::int8_t nState, std::int32_t tFound,
+                                    std::uint32_t nOffset, const SameHeadline& same, StoryIndexNode* pSpare) {
+    const TreeKey key(headline);
     if (!m_pHead) {
         m_pool.Release(pSpare);
         return nullptr;
@@ -47,7 +61,7 @@ StoryIndexNode* CStoryIndex::Insert(const HeadlineKey& key, std::int8_t nState, 
     bool bLeft = false;  // the root hangs on the sentinel's right
     for (StoryIndexNode* pNode = m_pHead->pRight; pNode;) {
         const int c = Compare(key, pNode);
-        if (c == 0) {
+        if (c == 0 && same && same(*pNode)) {
             pNode->nState = nState;
             pNode->tFound = tFound;
             pNode->nOffset = nOffset;
@@ -61,9 +75,10 @@ StoryIndexNode* CStoryIndex::Insert(const HeadlineKey& key, std::int8_t nState, 
 
     StoryIndexNode* pNew = pSpare ? pSpare : m_pool.Allocate();
     if (!pNew) return nullptr;
-    std::memcpy(pNew->szPrefix, key.szPrefix, sizeof pNew->szPrefix);
-    pNew->nSum = key.nSum;
-    pNew->nLength = key.nLength;
+    std::memcpy(pNew->szPrefix, key.key.szPrefix, sizeof pNew->szPrefix);
+    pNew->nSum = key.key.nSum;
+    pNew->nLength = key.key.nLength;
+    pNew->nHash = key.nHash;
     pNew->nState = nState;
     pNew->tFound = tFound;
     pNew->nOffset = nOffset;

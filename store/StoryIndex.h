@@ -1,10 +1,18 @@
 // CStoryIndex: the in-memory index of one story file: an unbalanced binary
-// search tree over headline keys plus a list of the nodes in file order,
-// all held in a StoryNodePool. A sentinel node in the pool's first slot heads
-// both: its right child is the tree's root, its successor the first story.
+// search tree plus a list of the nodes in file order, all held in a
+// StoryNodePool. A sentinel node in the pool's first slot heads both: its
+// right child is the tree's root, its successor the first story.
+//
+// The tree is ordered by headline key, then by a hash of the whole headline
+// (HeadlineHash). Different headlines can share both, so a node is only the
+// story looked for once the caller has compared the headline in its record;
+// thanks to the hash that comparison is needed about once per story found
+// and almost never for a story that is not there.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
 #include "common/HeadlineKey.h"
 #include "store/StoryNodePool.h"
@@ -24,19 +32,25 @@ public:
     StoryIndexNode* First() const { return m_pHead ? m_pHead->pNext : nullptr; }
     int Count() const { return m_nCount; }
 
-    // The live story with that key: an equal node that is superseded sends
-    // the search on to the right. Null when there is none.
-    StoryIndexNode* Find(const HeadlineKey& key) const;
-    // The node with that key, whatever its state.
-    StoryIndexNode* FindAny(const HeadlineKey& key) const;
+    // Asked of a node whose key and hash equal those of the headline looked
+    // for: whether the node's record carries that headline.
+    using SameHeadline = std::function<bool(const StoryIndexNode&)>;
 
-    // Records a story at a file offset. A node with an equal key (whatever its
-    // state) takes the new state, time and offset; otherwise a new node is
+    // The live story with that headline: a node that is superseded or holds
+    // another headline with the same key and hash sends the search on to the
+    // right, where Insert hangs such nodes. Null when there is none.
+    StoryIndexNode* Find(std::string_view headline, const SameHeadline& same) const;
+    // The node with that headline, whatever its state.
+    StoryIndexNode* FindAny(std::string_view headline, const SameHeadline& same) const;
+
+    // Records a story at a file offset. A node with the same key and hash
+    // for which same says yes (whatever its state) takes the new state, time
+    // and offset; otherwise (and always when same is empty) a new node is
     // hung below the last node visited and appended to the file order. The
     // new node is pSpare when given (see AllocateSpare), else allocated here;
     // an unused spare is given back. Null only when memory runs out.
-    StoryIndexNode* Insert(const HeadlineKey& key, std::int8_t nState, std::int32_t tFound, std::uint32_t nOffset,
-                           StoryIndexNode* pSpare = nullptr);
+    StoryIndexNode* Insert(std::string_view headline, std::int8_t nState, std::int32_t tFound, std::uint32_t nOffset,
+                           const SameHeadline& same, StoryIndexNode* pSpare = nullptr);
 
     // A node allocated ahead of an Insert, so that a caller can make sure of
     // the memory before it writes anything to disk.

@@ -7,7 +7,7 @@
 
 #include "common/LinkedList.h"
 
-// One story in a story file's index: its headline key, state, age and where
+// One story in a story file's index: its headline key and hash, state, age and where
 // its record starts in the file, linked into the search tree and the
 // file-order list. The headline text itself stays on disk.
 struct StoryIndexNode {
@@ -17,6 +17,7 @@ struct StoryIndexNode {
     std::uint16_t nLength;    // headline key length
     std::int32_t tFound;      // the record's time found
     std::uint32_t nOffset;    // file position of the record's 0xFF marker
+    std::uint32_t nHash;      // HeadlineHash of the headline (fills what would be padding)
     StoryIndexNode* pLeft;    // smaller keys
     StoryIndexNode* pRight;   // larger keys
     StoryIndexNode* pNext;    // successor in file order

@@ -1,7 +1,9 @@
 #include "store/StoryRecord.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 void PutLittleEndian32(unsigned char* p, std::uint32_t v) {
@@ -34,7 +36,49 @@ void PutText(std::string& out, const std::string& s) {
     out.append(s);
 }
 
+// Reads up to n bytes at offset; the count read, short only at the end of
+// the file, or -1 on an error.
+long ReadAt(int fd, std::uint64_t offset, char* p, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd, p + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<long>(done);
+}
+
+// A text length as stored: zero or less stands for an absent text.
+std::uint64_t TextLength(const char* p) {
+    const auto n = static_cast<std::int32_t>(GetLittleEndian32(reinterpret_cast<const unsigned char*>(p)));
+    return n > 0 ? static_cast<std::uint64_t>(n) : 0;
+}
+
 }  // namespace
+
+bool StoryRecordHasHeadline(int fd, std::uint64_t nOffset, std::string_view headline) {
+    // Marker, state, time and the keywords' length; then the keywords, the
+    // headline's length and the headline. Most records hold all of that in
+    // their first few hundred bytes.
+    constexpr std::size_t kHeadSize = 13;
+    char buf[512];
+    const long got = fd >= 0 ? ReadAt(fd, nOffset, buf, sizeof buf) : -1;
+    if (got < static_cast<long>(kHeadSize) || static_cast<unsigned char>(buf[0]) != STORY_RECORD_MARKER) return false;
+    const auto have = static_cast<std::uint64_t>(got);
+    const std::uint64_t lengthAt = kHeadSize + TextLength(buf + 9);
+    char len[4];
+    if (lengthAt + 4 <= have) std::memcpy(len, buf + lengthAt, 4);
+    else if (ReadAt(fd, nOffset + lengthAt, len, 4) != 4) return false;
+    // A stored length other than the one looked for settles it unread.
+    if (TextLength(len) != headline.size()) return false;
+    const std::uint64_t textAt = lengthAt + 4;
+    if (textAt + headline.size() <= have) return headline == std::string_view(buf + textAt, headline.size());
+    std::string stored(headline.size(), '\0');
+    return ReadAt(fd, nOffset + textAt, stored.data(), stored.size()) == static_cast<long>(stored.size()) &&
+           stored == headline;
+}
 
 void EncodeStoryRecord(const StoryFileRecord& rec, std::string& out) {
     out.reserve(out.size() + StoryRecordSize(rec));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 struct StoryFileRecord {
     std::int32_t nState = 0;
@@ -32,6 +33,13 @@ void EncodeStoryRecord(const StoryFileRecord& rec, std::string& out);
 // Writes a 32-bit value in little-endian order into four bytes.
 void PutLittleEndian32(unsigned char* p, std::uint32_t v);
 std::uint32_t GetLittleEndian32(const unsigned char* p);
+
+// Whether the record at nOffset of the file behind fd carries exactly this
+// headline. Reads with pread (one read for a record with short texts ahead
+// of its headline), so the position of a stream on the same file stays
+// where it is; a stream that wrote must have been flushed. False when no
+// record marker is there or the file ends first.
+bool StoryRecordHasHeadline(int fd, std::uint64_t nOffset, std::string_view headline);
 
 enum class StoryReadResult {
     Ok,       // a whole record was read

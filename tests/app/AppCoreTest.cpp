@@ -177,8 +177,10 @@ TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
     EXPECT_TRUE(second.LockFolder(error)) << "released with its holder";
 
     const std::string data = second.GetDataPath();
-    const char* ours[] = {"config.txt.Ab12Cd", "sources.txt.x9Y8z7", "daily_ne1a2b3c4d.tmp"};
-    const char* theirs[] = {"notes.tmp", "config.txt.bak", "config.txt.Ab12Cd9", "photo.XXXXXX"};
+    const char* ours[] = {"config.txt.Ab12Cd", "sources.txt.x9Y8z7", "daily_ne1a2b3c4d.tmp",
+                          "news.exa1a2b3c4d-0123456789abcdef.tmp"};
+    const char* theirs[] = {"notes.tmp", "config.txt.bak", "config.txt.Ab12Cd9", "photo.XXXXXX",
+                            "notes-0123456789abcdef.tmp"};
     for (const char* name : ours) ASSERT_TRUE(WriteFileAtomically(data + name, "x"));
     for (const char* name : theirs) ASSERT_TRUE(WriteFileAtomically(data + name, "x"));
     second.LoadData();

@@ -62,6 +62,9 @@ TEST(StoryLinks, PagesGiveTheirStoryLinks) {
         {R"(<ul><li><a href="s/1.html">Flood waters rise in the valley</a><li><a href="s/2.html">Flood waters rise in the valley</a>
 <li><a href="s/3.html">Army brings sandbags to town</a></ul>)",
          {"Army brings sandbags to town", "Flood waters rise in the valley"}, "a repeated headline is one story"},
+        {R"(<ul><li><a href="s/1.html">Storm hits coast tonight</a><li><a href="s/2.html">Storm hist coast tonight</a></ul>)",
+         {"Storm hist coast tonight", "Storm hits coast tonight"},
+         "two headlines with one story key (prefix, sum, length) are two stories"},
     };
     for (const auto& c : cases) {
         Strings got;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/FileUtil.h"
+#include "common/HeadlineKey.h"
 #include "common/Messages.h"
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
@@ -146,14 +147,56 @@ TEST_F(StoryFileTest, SupersedeMarksTheOldRecordAndTheNextRewriteDropsIt) {
     EXPECT_EQ(FileBytes(f->GetDataPath()), bytes.substr(firstSize));
     EXPECT_EQ(Walk(*f, STORY_NEW), Headlines{"Storm hits coast"});
 
-    // Same prefix, signed sum and length: one story, so an append without
-    // supersede takes over the node.
-    Add(*f, "Storm hist coast", 1, STORY_READ);
-    EXPECT_EQ(f->StoryCount(), 1);
+}
+
+// Headlines that share a key (first six bytes, signed sum and length) are
+// different stories all the same: each is found, kept and superseded alone.
+TEST_F(StoryFileTest, HeadlinesSharingAKeyAreSeparateStories) {
+    const struct { const char* why; Headlines headlines; } cases[] = {
+        {"two letters swapped", {"Storm hits coast", "Storm hist coast"}},
+        {"two Chinese words swapped", {"\u4e2d\u56fd\u7ecf\u6d4e\u589e\u957f", "\u4e2d\u56fd\u589e\u957f\u7ecf\u6d4e"}},
+        {"three of a kind", {"Market falls 12 points", "Market falls 21 points", "Market falls 30 points"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::filesystem::remove(m_strData + kName);
+        auto f = NewFile();
+        for (const std::string& h : c.headlines) {
+            ASSERT_EQ(CompareHeadlineKeys(MakeHeadlineKey(h), MakeHeadlineKey(c.headlines[0])), 0) << "one key";
+            Add(*f, h, 10, STORY_NEW);
+        }
+        const std::string& last = c.headlines.back();
+        Add(*f, last, 5, STORY_BOOKMARKED, true);  // supersedes only its own record
+        Add(*f, c.headlines[0], 5, STORY_READ);    // without supersede: takes over its own node
+        EXPECT_EQ(static_cast<int>(c.headlines.size()), f->StoryCount());
+
+        auto expectStates = [&](CStoryFile& file) {
+            file.Open("rb");
+            for (const std::string& h : c.headlines) {
+                ASSERT_EQ(file.Find(h), 1) << h;
+                EXPECT_EQ(file.ReadCurrent()->GetHeadline(), h);
+                EXPECT_EQ(file.GetCurrentState(), h == last ? STORY_BOOKMARKED : h == c.headlines[0] ? STORY_READ : STORY_NEW);
+            }
+            file.Close();
+        };
+        expectStates(*f);
+        ASSERT_EQ(f->Rewrite(false), 1);  // drops the superseded record
+        EXPECT_EQ(Walk(*f).size(), c.headlines.size());
+        expectStates(*f);
+        auto again = NewFile("");
+        ASSERT_EQ(again->LoadFromFile(kName), 1);
+        expectStates(*again);
+    }
+
+    // A page's worth of headlines with one prefix: many share keys, none is lost.
+    std::filesystem::remove(m_strData + kName);
+    auto f = NewFile();
+    const int n = 600;
+    for (int i = 0; i < n; ++i) Add(*f, "Breaking news story " + std::to_string(i * 37 % 1000), 1, STORY_PENDING);
+    EXPECT_EQ(f->StoryCount(), n);
     f->Open("rb");
-    ASSERT_EQ(f->Find("Storm hits coast"), 1);
-    EXPECT_EQ(f->GetCurrentState(), STORY_READ);
-    EXPECT_EQ(f->ReadCurrent()->GetHeadline(), "Storm hist coast");
+    for (int i = 0; i < n; ++i) EXPECT_EQ(f->Find("Breaking news story " + std::to_string(i * 37 % 1000)), 1) << i;
+    EXPECT_EQ(f->Find("Breaking news story 1001"), 0);
     f->Close();
 }
 
@@ -311,6 +354,105 @@ TEST_F(StoreTest, ArchiveLoadsConfiguredFilesAdoptsTheRestAndMaintainsThem) {
     EXPECT_EQ(archive.GetFileAt(3)->StoryCount(), 0);
     ASSERT_EQ(storyList.Count(WM_STORIES_CHANGED), 1);
     EXPECT_FALSE(storyList.Messages()[0].sent);
+}
+
+// Two custom pages of one host whose paths hold the same letters in another
+// order give one file name. Each source keeps its own stories all the same:
+// the source of the file's first story keeps the file, the other gets its
+// second file, and a file the two shared before is split at start-up.
+class SharedFileNameTest : public StoreTest {
+protected:
+    SharedFileNameTest() {
+        m_settings.SetDefaultSoundLookup([] { return std::string(); });
+        m_settings.SetFileName(m_dir.Path());
+        m_settings.Load();
+    }
+    std::unique_ptr<CStoryArchive> Start(const Headlines& urls) {
+        m_settings.ClearUrls();
+        for (const std::string& url : urls) EXPECT_TRUE(m_settings.AddUrl(url));
+        auto archive = std::make_unique<CStoryArchive>(m_strData);
+        archive->SetClock([this] { return m_now; });
+        archive->LoadAll(m_catalogue, m_settings);
+        return archive;
+    }
+    // The state of the story in the source's file, -1 when it has none; the
+    // time found must be the story's.
+    int StateIn(CStoryArchive& archive, const CStory& story, const std::string& key) {
+        CStoryArchiveGuard lock(archive);
+        archive.Open("rb");
+        int state = -1;
+        if (archive.FindByHeadline(story.GetHeadline(), key)) {
+            state = archive.GetCurrentState();
+            EXPECT_EQ(archive.GetCurrentStory()->GetTimeFound(), story.GetTimeFound()) << story.GetHeadline();
+        }
+        archive.Close();
+        return state;
+    }
+    std::vector<std::string> DamagedCopies() {
+        std::vector<std::string> out;
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(m_strData + "damaged", ec), end; !ec && it != end; it.increment(ec))
+            out.push_back(FileBytes(it->path().string()));
+        return out;
+    }
+
+    const std::string kUrlA = "http://news.example/ab.html", kUrlB = "http://news.example/ba.html";
+    const std::string kKeyA = "Custom: " + kUrlA, kKeyB = "Custom: " + kUrlB;
+    const std::string kShared = m_strData + StoryFileStem(kKeyA) + ".dat";
+    const std::string kSecondB = m_strData + SecondStoryFileStem(kKeyB) + ".dat";
+    CSourceCatalogue m_catalogue;
+    CNewsSettings m_settings;
+};
+
+TEST_F(SharedFileNameTest, EachSourceKeepsItsOwnStories) {
+    ASSERT_EQ(StoryFileStem(kKeyA), StoryFileStem(kKeyB)) << "the two names collide";
+    const CStory a1 = MakeStory(kKeyA, "Alpha first", Age(100), STORY_NEW);
+    const CStory b1 = MakeStory(kKeyB, "Beta first", Age(90), STORY_READ);
+    const CStory a2 = MakeStory(kKeyA, "Same headline on both", Age(80), STORY_BOOKMARKED);
+    const CStory b2 = MakeStory(kKeyB, "Same headline on both", Age(70), STORY_HIDDEN);
+    const CStory b3 = MakeStory(kKeyB, "Beta pending", Age(60), STORY_PENDING);
+    const std::vector<std::pair<CStory, std::string>> all = {{a1, kKeyA}, {b1, kKeyB}, {a2, kKeyA}, {b2, kKeyB},
+                                                             {b3, kKeyB}};
+    const std::string mixed = EncodeStories({a1, b1, a2, b2, b3});
+
+    const struct { const char* why; bool bMixedBefore; Headlines urls; } cases[] = {
+        {"new stories go to separate files", false, {kUrlA, kUrlB}},
+        {"a shared file is split; its first story's source keeps it", true, {kUrlB, kUrlA}},
+        {"the same when the other source is no longer configured", true, {kUrlA}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::filesystem::remove_all(m_strData);
+        ::mkdir(m_strData.c_str(), 0755);
+        if (c.bMixedBefore) WriteBytes(kShared, mixed);
+        {
+            auto archive = Start(c.urls);
+            if (!c.bMixedBefore) {
+                CStoryArchiveGuard lock(*archive);
+                for (const auto& [story, key] : all) ASSERT_EQ(archive->Add(story, false), 1);
+            }
+            EXPECT_EQ(archive->FindFile(kKeyA)->GetDataPath(), kShared);
+            EXPECT_EQ(archive->FindFile(kKeyB)->GetDataPath(), kSecondB);
+        }
+        EXPECT_EQ(FileBytes(kShared), EncodeStories({a1, a2}));
+        EXPECT_EQ(FileBytes(kSecondB), EncodeStories({b1, b2, b3}));
+        EXPECT_EQ(DamagedCopies(), c.bMixedBefore ? std::vector<std::string>{mixed} : std::vector<std::string>{});
+
+        // Every start after that finds each story in its own source, with
+        // its state and time, and changes nothing.
+        for (const Headlines& urls : {c.urls, Headlines{kUrlB, kUrlA}}) {
+            auto archive = Start(urls);
+            for (const auto& [story, key] : all) {
+                EXPECT_EQ(StateIn(*archive, story, key), story.GetState()) << story.GetHeadline();
+                if (story.GetHeadline() != a2.GetHeadline()) {
+                    EXPECT_EQ(StateIn(*archive, story, key == kKeyA ? kKeyB : kKeyA), -1) << story.GetHeadline();
+                }
+            }
+            EXPECT_EQ(FileBytes(kShared), EncodeStories({a1, a2}));
+            EXPECT_EQ(FileBytes(kSecondB), EncodeStories({b1, b2, b3}));
+            EXPECT_EQ(DamagedCopies().size(), c.bMixedBefore ? 1u : 0u);
+        }
+    }
 }
 
 // Damaged and foreign files in the data folder: one bad byte costs one
