@@ -1,6 +1,13 @@
 #include "common/PrintableText.h"
 
 std::string StripControlCharacters(std::string_view text, bool keepLineEnds) {
+    // Most text holds no control character at all: copied whole.
+    bool bClean = true;
+    for (std::size_t i = 0; i < text.size() && bClean; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        bClean = c >= 0x20 && c != 0x7F && c != 0xC2;
+    }
+    if (bClean) return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -1,38 +1,49 @@
 #include "engine/PageLayout.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/WordString.h"
 
 namespace {
 
-bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
+// What the layout needs to know of a tag name, looked up once per tag.
+enum TagTrait : std::uint16_t {
+    kVoid = 1,           // never has content, so never stays open
+    kBlock = 2,          // makes a block of its own
+    kHeadingTag = 4,     // h1-h6
+    kClosesItsLike = 8,  // pages often leave its closing tag out: a new one closes the one open around it
+    kListTag = 16,       // ul, ol, dl
+    kNavTag = 32,        // nav
+    kPageEdge = 64,      // header, footer: the page's banner or footer outside sectioning elements
+    kSectioningTag = 128,  // article, aside, main, nav, section
+};
 
-// Elements that never have content, so never stay open.
-bool IsVoid(std::string_view name) {
-    return IsOneOf(name, {"br", "img", "input", "meta", "link", "hr", "wbr", "source", "area", "base", "col",
-                          "embed", "param", "track", "frame", "keygen"});
+std::uint16_t TraitsOf(std::string_view name) {
+    static const std::unordered_map<std::string_view, std::uint16_t> kTraits = [] {
+        std::unordered_map<std::string_view, std::uint16_t> m;
+        for (std::string_view n : {"br", "img", "input", "meta", "link", "hr", "wbr", "source", "area", "base", "col",
+                                   "embed", "param", "track", "frame", "keygen"})
+            m[n] |= kVoid;
+        for (std::string_view n : {"p", "div", "li", "td", "th", "dt", "dd", "h1", "h2", "h3", "h4", "h5", "h6",
+                                   "article", "section", "aside", "header", "footer", "nav", "main", "blockquote",
+                                   "figure", "figcaption", "ul", "ol", "dl", "table", "tr", "form", "center", "body",
+                                   "address"})
+            m[n] |= kBlock;
+        for (std::string_view n : {"h1", "h2", "h3", "h4", "h5", "h6"}) m[n] |= kHeadingTag;
+        for (std::string_view n : {"p", "li", "dt", "dd", "tr", "td", "th", "option"}) m[n] |= kClosesItsLike;
+        for (std::string_view n : {"ul", "ol", "dl"}) m[n] |= kListTag;
+        m["nav"] |= kNavTag;
+        for (std::string_view n : {"header", "footer"}) m[n] |= kPageEdge;
+        for (std::string_view n : {"article", "aside", "main", "nav", "section"}) m[n] |= kSectioningTag;
+        return m;
+    }();
+    const auto it = kTraits.find(name);
+    return it == kTraits.end() ? 0 : it->second;
 }
-
-// Elements that make a block of their own.
-bool IsBlock(std::string_view name) {
-    return IsOneOf(name, {"p", "div", "li", "td", "th", "dt", "dd", "h1", "h2", "h3", "h4", "h5", "h6", "article",
-                          "section", "aside", "header", "footer", "nav", "main", "blockquote", "figure",
-                          "figcaption", "ul", "ol", "dl", "table", "tr", "form", "center", "body", "address"});
-}
-
-bool IsHeading(std::string_view name) {
-    return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
-}
-
-// Elements whose closing tag pages often leave out: a new one closes the
-// one open directly around it.
-bool ClosesItsLike(std::string_view name) { return IsOneOf(name, {"p", "li", "dt", "dd", "tr", "td", "th", "option"}); }
 
 bool IsChromeRole(std::string_view role) {
-    return IsOneOf(role, {"navigation", "banner", "contentinfo", "search"});
+    return role == "navigation" || role == "banner" || role == "contentinfo" || role == "search";
 }
 
 // Tokens that are tags with a name (not text, comments or declarations).
@@ -112,28 +123,28 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
 
 void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
     const std::string_view name = tag.Text();
-    if (IsVoid(name)) return;
-    if (ClosesItsLike(name) && !m_stack.empty() && m_stack.back().m_strName == name) CloseElement(name, i);
+    const std::uint16_t traits = TraitsOf(name);
+    if (traits & kVoid) return;
+    if ((traits & kClosesItsLike) && !m_stack.empty() && m_stack.back().m_strName == name) CloseElement(name, i);
     if (m_stack.size() >= kMaxDepth) return;
 
     Open open{name, 0, -1, 0};
     if (!m_stack.empty()) open = Open{name, m_stack.back().m_nBlock, m_stack.back().m_nHeading, m_stack.back().m_flags};
-    if (IsBlock(name)) {
+    if (traits & kBlock) {
         open.m_nBlock = static_cast<int>(m_blockWords.size());
         m_blockWords.push_back(0);
     }
-    if (IsHeading(name) && open.m_nHeading < 0) {
+    if ((traits & kHeadingTag) && open.m_nHeading < 0) {
         open.m_nHeading = static_cast<int>(m_headings.size());
         m_headings.emplace_back();
     }
-    if (IsOneOf(name, {"ul", "ol", "dl"})) open.m_flags |= kList;
+    if (traits & kListTag) open.m_flags |= kList;
     // A header or footer is the page's banner or footer only outside the
     // sectioning elements; inside an article it is the article's own.
-    if (name == "nav" || ((name == "header" || name == "footer") && !(open.m_flags & kSectioning)))
-        open.m_flags |= kChrome;
-    if (IsOneOf(name, {"article", "aside", "main", "nav", "section"})) open.m_flags |= kSectioning;
+    if ((traits & kNavTag) || ((traits & kPageEdge) && !(open.m_flags & kSectioning))) open.m_flags |= kChrome;
+    if (traits & kSectioningTag) open.m_flags |= kSectioning;
     std::string_view role;
-    if (tag.GetAttribute("role", role) && IsChromeRole(role)) open.m_flags |= kChrome;
+    if (tag.GetAttributeCount() > 0 && tag.GetAttribute("role", role) && IsChromeRole(role)) open.m_flags |= kChrome;
     m_stack.push_back(open);
 }
 

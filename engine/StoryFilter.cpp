@@ -12,8 +12,6 @@ namespace {
 
 const std::string& Headline(const FilterLink& link) { return link.pLink->headline; }
 
-int Words(const FilterLink& link) { return CWordString(Headline(link)).CountWords(0); }
-
 bool HasDigit(std::string_view s) { return s.find_first_of("0123456789") != std::string_view::npos; }
 
 bool HasLetter(std::string_view text) {
@@ -72,6 +70,38 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
     after = TouchingWords(page.tokens, end, 1);
 }
 
+void AppendLower(std::string& out, std::string_view s) {
+    for (char c : s) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+}
+
+// What the rules read of a link, worked out once.
+void WorkOutFacts(FilterLink& link) {
+    const std::string& headline = Headline(link);
+    link.nWords = CWordString(headline).CountWords(0);
+    link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
+                     HasUnspacedScript(headline);
+    const UrlPieces pieces = SplitUrl(link.url);
+    std::string_view host = pieces.host;
+    if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
+    link.host.clear();
+    AppendLower(link.host, host);
+    link.segments.clear();
+    link.bPathDigit = false;
+    std::string_view path = pieces.path;
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        const std::string_view segment = path.substr(0, slash);
+        if (!segment.empty()) {
+            AppendLower(link.segments.emplace_back(), segment);
+            link.bPathDigit = link.bPathDigit || HasDigit(segment);
+        }
+        if (slash == std::string_view::npos) break;
+        path.remove_prefix(slash + 1);
+    }
+    link.query.clear();
+    AppendLower(link.query, pieces.query);
+}
+
 // ---- The rules.
 
 // The page's own navigation, banner, footer and search regions.
@@ -97,17 +127,17 @@ bool IsInline(const FilterLink& link, const FilterPage& page) {
 // A word or two linked further down a block of running text ("Link",
 // "source").
 bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
-    return !link.bHeadingText && Words(link) <= 2 && !HasUnspacedScript(Headline(link)) &&
+    return !link.bHeadingText && link.nWords <= 2 && !link.bUnspaced &&
            page.layout.PlainWordsBefore(link.nText) >= 10;
 }
 
+// Whether a lower-case word is one of words.
 bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_view> words) {
-    const std::string lower = ToLowerAscii(segment);
-    return std::find(words.begin(), words.end(), lower) != words.end();
+    return std::find(words.begin(), words.end(), segment) != words.end();
 }
 
-bool AnySegmentIn(const std::vector<std::string_view>& segments, std::initializer_list<std::string_view> words) {
-    for (std::string_view segment : segments)
+bool AnySegmentIn(const std::vector<std::string>& segments, std::initializer_list<std::string_view> words) {
+    for (const std::string& segment : segments)
         if (IsSegmentIn(segment, words)) return true;
     return false;
 }
@@ -134,24 +164,20 @@ bool SameSite(std::string_view a, std::string_view b) {
 // front page of another site with a headline of three words or more is an
 // aggregator's story.
 bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
-    const std::vector<std::string_view> segments = UrlPathSegments(link.url);
+    const std::vector<std::string>& segments = link.segments;
     if (AnySegmentIn(segments, {"author", "authors", "profile", "profiles", "user", "users", "people", "staff",
                                 "contributor", "contributors", "autor", "autoren"}))
         return true;
-    const int words = Words(link);
-    if (words >= 6) return false;
-    std::string path;
-    for (std::string_view segment : segments) path.append(segment).append("/");
-    if (HasDigit(path)) return false;
-    if (segments.empty() && words >= 3 && !SameSite(UrlHost(link.url), UrlHost(page.pageUrl))) return false;
-    return std::none_of(segments.begin(), segments.end(), IsSlug);
+    const int words = link.nWords;
+    if (words >= 6 || link.bPathDigit) return false;
+    if (segments.empty() && words >= 3 && !SameSite(link.host, UrlHost(page.pageUrl))) return false;
+    return std::none_of(segments.begin(), segments.end(), [](const std::string& s) { return IsSlug(s); });
 }
 
 // A picture, a sound or a document rather than a page.
 bool IsMediaFile(const FilterLink& link, const FilterPage&) {
-    const std::vector<std::string_view> segments = UrlPathSegments(link.url);
-    if (segments.empty()) return false;
-    const std::string last = ToLowerAscii(segments.back());
+    if (link.segments.empty()) return false;
+    const std::string& last = link.segments.back();
     for (std::string_view ending : {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg", ".jpeg", ".png",
                                     ".gif", ".zip", ".exe", ".dmg"})
         if (last.ends_with(ending)) return true;
@@ -160,24 +186,21 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
 
 // Forum threads and comment pages.
 bool IsDiscussion(const FilterLink& link, const FilterPage&) {
-    if (AnySegmentIn(UrlPathSegments(link.url), {"forum", "forums", "thread", "threads", "comments", "comment"}))
-        return true;
-    const std::string query = ToLowerAscii(UrlQuery(link.url));
-    return query.find("comments") != std::string::npos || query.find("comment=") != std::string::npos;
+    if (AnySegmentIn(link.segments, {"forum", "forums", "thread", "threads", "comments", "comment"})) return true;
+    return link.query.find("comments") != std::string::npos || link.query.find("comment=") != std::string::npos;
 }
 
 // Ad servers' click addresses.
 bool IsAdClick(const FilterLink& link, const FilterPage&) {
-    const std::string host = UrlHost(link.url);
-    const std::string url = ToLowerAscii(link.url);
-    return host.find("doubleclick.") != std::string::npos || url.find("adclick") != std::string::npos ||
-           url.find("/adx/") != std::string::npos || host.starts_with("ad.") || host.starts_with("ads.") ||
-           host.starts_with("adserver.");
+    const std::string& host = link.host;
+    return host.find("doubleclick.") != std::string::npos || host.find("adclick") != std::string::npos ||
+           host.starts_with("ad.") || host.starts_with("ads.") || host.starts_with("adserver.") ||
+           AnySegmentIn(link.segments, {"adx", "adclick"}) || link.query.find("adclick") != std::string::npos;
 }
 
 // The next page of a list: ".../page/2", "seite-2.html", "?page=2".
 bool IsPager(const FilterLink& link, const FilterPage&) {
-    const std::vector<std::string_view> segments = UrlPathSegments(link.url);
+    const std::vector<std::string>& segments = link.segments;
     auto isNumber = [](std::string_view s) {
         return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return IsAsciiDigit(c); });
     };
@@ -185,7 +208,7 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
         isNumber(segments.back()))
         return true;
     if (!segments.empty()) {
-        std::string last = ToLowerAscii(segments.back());
+        std::string last = segments.back();
         if (const std::size_t dot = last.find('.'); dot != std::string::npos) last.erase(dot);
         for (std::string_view word : {"page", "seite"}) {
             if (!last.starts_with(word)) continue;
@@ -194,7 +217,7 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
             if (isNumber(rest)) return true;
         }
     }
-    std::string_view query = UrlQuery(link.url);
+    std::string_view query = link.query;
     while (!query.empty()) {
         const std::size_t amp = query.find('&');
         const std::string_view pair = query.substr(0, amp);
@@ -236,7 +259,12 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
             if (HasLetter(rest)) text = rest;
         }
     }
-    // Arrows, bullets and separators around it.
+    // Arrows, bullets and separators around it (all of them begin with '|',
+    // '>' or a byte of a multi-byte character).
+    auto mayHaveMark = [](unsigned char c) { return c == '|' || c == '>' || c >= 0x80 || c == ' '; };
+    if (text.empty() || (!mayHaveMark(static_cast<unsigned char>(text.front())) &&
+                         !mayHaveMark(static_cast<unsigned char>(text.back()))))
+        return text;
     static constexpr std::string_view kMarks[] = {"\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA2", "\xC2\xB7", "|",
                                                   ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
     for (bool bCut = true; bCut;) {
@@ -269,6 +297,7 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
             link.pLink->headline = std::move(cleaned);
         }
         link.pLink->dropRule = nullptr;
+        WorkOutFacts(link);
         // Price listing rows follow rules of their own.
         if (!link.pLink->IsListing()) {
             for (const StoryFilterRule& rule : kRules) {

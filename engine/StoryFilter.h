@@ -16,11 +16,19 @@
 
 // One link the rules took, as the filter sees it.
 struct FilterLink {
-    StoryCandidate* pLink;     // headline (cleaned by the filter) and the rest
+    StoryCandidate* pLink = nullptr;  // headline (cleaned by the filter) and the rest
     int nText = 0;             // the link's first text token
     int nAnchor = -1;          // its opening tag
     std::string url;           // its absolute target
     bool bHeadingText = false; // the headline is the heading's before the link
+
+    // Worked out once by the filter before its rules read them.
+    int nWords = 0;              // words of the headline
+    bool bUnspaced = false;      // the headline holds a script written without blanks
+    std::string host;            // the target's host, lower case
+    std::vector<std::string> segments;  // its path segments, lower case
+    std::string query;           // its query, lower case
+    bool bPathDigit = false;     // a digit somewhere in the path
 };
 
 // Where the rules look: the page's layout and tokens.

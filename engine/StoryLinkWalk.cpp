@@ -173,7 +173,11 @@ void CStoryLinkWalk::Deliver() {
     links.reserve(m_taken.size());
     for (TakenLink& taken : m_taken) {
         const int anchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
-        FilterLink link{&taken.link, taken.nText, anchor, {}, taken.bHeadingText};
+        FilterLink link;
+        link.pLink = &taken.link;
+        link.nText = taken.nText;
+        link.nAnchor = anchor;
+        link.bHeadingText = taken.bHeadingText;
         if (taken.link.IsListing()) {
             link.url = taken.link.url;
         } else if (anchor >= 0) {

@@ -6,12 +6,10 @@
 
 namespace {
 
-struct UrlParts {
-    std::string_view scheme, host, path, query;
-};
+}  // namespace
 
-UrlParts Split(std::string_view url) {
-    UrlParts parts;
+UrlPieces SplitUrl(std::string_view url) {
+    UrlPieces parts;
     if (const std::size_t hash = url.find('#'); hash != std::string_view::npos) url = url.substr(0, hash);
     std::size_t colon = url.find("://");
     std::size_t hostStart = 0;
@@ -31,6 +29,8 @@ UrlParts Split(std::string_view url) {
     return parts;
 }
 
+namespace {
+
 // Parameters that say where a click came from, not what it leads to.
 bool IsTrackingParameter(std::string_view name) {
     const std::string lower = ToLowerAscii(name);
@@ -47,7 +47,7 @@ bool IsTrackingParameter(std::string_view name) {
 }  // namespace
 
 std::string NormalizedStoryUrl(std::string_view url) {
-    const UrlParts parts = Split(url);
+    const UrlPieces parts = SplitUrl(url);
     std::string scheme = ToLowerAscii(parts.scheme);
     std::string host = ToLowerAscii(parts.host);
     if ((scheme == "http" && host.ends_with(":80")) || (scheme == "https" && host.ends_with(":443")))
@@ -68,14 +68,14 @@ std::string NormalizedStoryUrl(std::string_view url) {
 }
 
 std::string UrlHost(std::string_view url) {
-    std::string host = ToLowerAscii(Split(url).host);
+    std::string host = ToLowerAscii(SplitUrl(url).host);
     if (const std::size_t colon = host.rfind(':'); colon != std::string::npos) host.erase(colon);
     return host;
 }
 
 std::vector<std::string_view> UrlPathSegments(std::string_view url) {
     std::vector<std::string_view> segments;
-    std::string_view path = Split(url).path;
+    std::string_view path = SplitUrl(url).path;
     while (!path.empty()) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
@@ -86,4 +86,4 @@ std::vector<std::string_view> UrlPathSegments(std::string_view url) {
     return segments;
 }
 
-std::string_view UrlQuery(std::string_view url) { return Split(url).query; }
+std::string_view UrlQuery(std::string_view url) { return SplitUrl(url).query; }

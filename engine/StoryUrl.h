@@ -11,6 +11,13 @@
 // the click (utm_*, fbclid, ...) left out, and "/" for an empty path.
 std::string NormalizedStoryUrl(std::string_view url);
 
+// The host (with any port), path and query of an absolute address, as parts
+// of it; the fragment is left out.
+struct UrlPieces {
+    std::string_view scheme, host, path, query;
+};
+UrlPieces SplitUrl(std::string_view url);
+
 // The host of an absolute address, lower case ("" when there is none).
 std::string UrlHost(std::string_view url);
 
