@@ -177,7 +177,11 @@ int IsClockTime(const CWordString& text) {
 }
 
 bool IsGenericLinkText(std::string_view text) {
-    if (text.size() > 40) return false;
+    // The longest of them is 20 bytes without its blanks; most link texts
+    // are ruled out by their length alone.
+    std::size_t bytes = 0;
+    for (char c : text) bytes += !CWordString::IsBlank(c);
+    if (bytes > 24 || text.size() > 40) return false;
     // Compared in lower case without blanks, trailing dots, arrows or colons.
     std::string key = FoldCase(text);
     std::erase_if(key, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });

@@ -1,7 +1,6 @@
 #include "engine/PageLayout.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "engine/WordString.h"
 
@@ -20,26 +19,50 @@ enum TagTrait : std::uint16_t {
 };
 
 std::uint16_t TraitsOf(std::string_view name) {
-    static const std::unordered_map<std::string_view, std::uint16_t> kTraits = [] {
-        std::unordered_map<std::string_view, std::uint16_t> m;
-        for (std::string_view n : {"br", "img", "input", "meta", "link", "hr", "wbr", "source", "area", "base", "col",
-                                   "embed", "param", "track", "frame", "keygen"})
-            m[n] |= kVoid;
-        for (std::string_view n : {"p", "div", "li", "td", "th", "dt", "dd", "h1", "h2", "h3", "h4", "h5", "h6",
-                                   "article", "section", "aside", "header", "footer", "nav", "main", "blockquote",
-                                   "figure", "figcaption", "ul", "ol", "dl", "table", "tr", "form", "center", "body",
-                                   "address"})
-            m[n] |= kBlock;
-        for (std::string_view n : {"h1", "h2", "h3", "h4", "h5", "h6"}) m[n] |= kHeadingTag;
-        for (std::string_view n : {"p", "li", "dt", "dd", "tr", "td", "th", "option"}) m[n] |= kClosesItsLike;
-        for (std::string_view n : {"ul", "ol", "dl"}) m[n] |= kListTag;
-        m["nav"] |= kNavTag;
-        for (std::string_view n : {"header", "footer"}) m[n] |= kPageEdge;
-        for (std::string_view n : {"article", "aside", "main", "nav", "section"}) m[n] |= kSectioningTag;
-        return m;
-    }();
-    const auto it = kTraits.find(name);
-    return it == kTraits.end() ? 0 : it->second;
+    // Looked up for every tag of the page: by length first, then by name.
+    auto is = [&](std::initializer_list<std::string_view> names) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    switch (name.size()) {
+    case 1:
+        if (name == "p") return kBlock | kClosesItsLike;
+        return 0;
+    case 2:
+        if (name[0] == 'h' && name[1] >= '1' && name[1] <= '6') return kBlock | kHeadingTag;
+        if (name == "li" || name == "dt" || name == "dd" || name == "tr" || name == "td" || name == "th")
+            return kBlock | kClosesItsLike;
+        if (name == "ul" || name == "ol" || name == "dl") return kBlock | kListTag;
+        if (name == "br" || name == "hr") return kVoid;
+        return 0;
+    case 3:
+        if (name == "div") return kBlock;
+        if (name == "nav") return kBlock | kNavTag | kSectioningTag;
+        if (name == "img" || name == "wbr" || name == "col") return kVoid;
+        return 0;
+    case 4:
+        if (name == "main") return kBlock | kSectioningTag;
+        if (name == "form" || name == "body") return kBlock;
+        if (name == "meta" || name == "link" || name == "area" || name == "base") return kVoid;
+        return 0;
+    case 5:
+        if (name == "aside") return kBlock | kSectioningTag;
+        if (name == "table") return kBlock;
+        if (name == "input" || name == "embed" || name == "param" || name == "track" || name == "frame")
+            return kVoid;
+        return 0;
+    case 6:
+        if (name == "header" || name == "footer") return kBlock | kPageEdge;
+        if (name == "figure" || name == "center") return kBlock;
+        if (name == "source" || name == "keygen") return kVoid;
+        if (name == "option") return kClosesItsLike;
+        return 0;
+    case 7:
+        if (name == "article" || name == "section") return kBlock | kSectioningTag;
+        if (name == "address") return kBlock;
+        return 0;
+    default:
+        return is({"blockquote", "figcaption"}) ? kBlock : 0;
+    }
 }
 
 bool IsChromeRole(std::string_view role) {

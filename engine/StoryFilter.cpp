@@ -71,7 +71,12 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
 }
 
 void AppendLower(std::string& out, std::string_view s) {
-    for (char c : s) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    const std::size_t at = out.size();
+    out.resize(at + s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        out[at + i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+    }
 }
 
 // What the rules read of a link, worked out once.
