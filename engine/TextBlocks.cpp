@@ -55,8 +55,12 @@ enum OpenFlag : std::uint8_t {
     kInHidden = 2,
     kInForm = 4,
     kInHeading = 8,
-    kInBoilerplate = 16,
 };
+
+// An element whose class or id names boilerplate is taken as such only when
+// it holds at most this share of the page's words: some pages wrap
+// everything in one whose class happens to name an advert or a subscription.
+constexpr double kBoilerplateShare = 0.4;
 
 // Tokens that are tags with a name (not text, comments or declarations).
 bool IsTag(const CHtmlToken& t) {
@@ -112,6 +116,8 @@ void CTextBlocks::Build(std::span<const CHtmlToken> tokens) {
     m_jsonLd.clear();
     m_stack.clear();
     m_marks.clear();
+    m_boilerplate.clear();
+    m_boilerFirst.clear();
     m_current = CTextBlock();
     m_bPendingSpace = false;
 
@@ -146,6 +152,28 @@ void CTextBlocks::Build(std::span<const CHtmlToken> tokens) {
     }
     EndBlock();
     while (!m_stack.empty()) Pop();
+    MarkBoilerplate();
+}
+
+void CTextBlocks::MarkBoilerplate() {
+    // Words before each block, so that a range's words take no loop; the
+    // ranges then mark their blocks through a running count of open ranges.
+    const std::size_t n = m_blocks.size();
+    std::vector<int> before(n + 1, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        before[i + 1] = before[i] + (m_blocks[i].m_bLeftOut ? 0 : m_blocks[i].m_nWords);
+    std::vector<int> open(n + 1, 0);
+    for (const CMarkedRange& r : m_boilerplate) {
+        const int words = before[static_cast<std::size_t>(r.m_nEnd)] - before[static_cast<std::size_t>(r.m_nFirst)];
+        if (words > kBoilerplateShare * before[n]) continue;
+        ++open[static_cast<std::size_t>(r.m_nFirst)];
+        --open[static_cast<std::size_t>(r.m_nEnd)];
+    }
+    int depth = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        depth += open[i];
+        m_blocks[i].m_bBoilerplate = depth > 0;
+    }
 }
 
 void CTextBlocks::OpenElement(const CHtmlToken& tag) {
@@ -162,6 +190,7 @@ void CTextBlocks::OpenElement(const CHtmlToken& tag) {
     if (traits & kFormTag) flags |= kInForm;
     if (traits & kHeadingTag) flags |= kInHeading;
     int mark = -1;
+    int boiler = -1;
     if (tag.GetAttributeCount() > 0) {
         std::string_view value;
         if (tag.GetAttribute("hidden", value) ||
@@ -169,7 +198,7 @@ void CTextBlocks::OpenElement(const CHtmlToken& tag) {
             flags |= kInHidden;
         if (!(traits & kPageTag) && ((tag.GetAttribute("class", value) && NamesBoilerplate(value)) ||
                                      (tag.GetAttribute("id", value) && NamesBoilerplate(value))))
-            flags |= kInBoilerplate;
+            boiler = static_cast<int>(m_boilerFirst.size()), m_boilerFirst.push_back(static_cast<int>(m_blocks.size()));
         if (tag.GetAttribute("itemprop", value) && ContainsWordNoCase(value, "articlebody")) {
             EndBlock();
             mark = static_cast<int>(m_marks.size());
@@ -180,7 +209,8 @@ void CTextBlocks::OpenElement(const CHtmlToken& tag) {
         mark = static_cast<int>(m_marks.size());
         m_marks.push_back(Mark{true, static_cast<int>(m_blocks.size())});
     }
-    m_stack.push_back(Open{name, traits, flags, mark});
+    if (boiler >= 0) EndBlock();
+    m_stack.push_back(Open{name, traits, flags, mark, boiler});
 }
 
 void CTextBlocks::CloseElement(std::string_view name) {
@@ -201,6 +231,11 @@ void CTextBlocks::Pop() {
         const Mark& mark = m_marks[static_cast<std::size_t>(open.m_nMark)];
         CMarkedRange range{mark.m_nFirst, static_cast<int>(m_blocks.size())};
         (mark.m_bArticle ? m_articles : m_bodyMarks).push_back(range);
+    }
+    if (open.m_nBoiler >= 0) {
+        EndBlock();
+        m_boilerplate.push_back(CMarkedRange{m_boilerFirst[static_cast<std::size_t>(open.m_nBoiler)],
+                                             static_cast<int>(m_blocks.size())});
     }
     m_stack.pop_back();
 }
@@ -225,7 +260,6 @@ void CTextBlocks::AddText(std::string_view text, bool bLinked) {
         m_current.m_bLeftOut = (flags & kInFurniture) != 0;
         m_current.m_bInForm = (flags & kInForm) != 0;
         m_current.m_bHeading = (flags & kInHeading) != 0;
-        m_current.m_bBoilerplate = (flags & kInBoilerplate) != 0;
     }
     if (bLinked) {
         CWordString added(std::string_view(m_current.m_strText).substr(before));

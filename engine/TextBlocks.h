@@ -43,7 +43,8 @@ private:
         std::string_view m_strName;
         std::uint16_t m_traits;
         std::uint8_t m_flags;
-        int m_nMark;  // index into m_marks of the mark this element opened, or -1
+        int m_nMark;    // index into m_marks of the mark this element opened, or -1
+        int m_nBoiler;  // index into m_boilerFirst when its class or id names boilerplate, or -1
     };
     struct Mark {
         bool m_bArticle;
@@ -54,6 +55,7 @@ private:
     void CloseElement(std::string_view name);
     void Pop();
     void EndBlock();
+    void MarkBoilerplate();
     void AddText(std::string_view text, bool bLinked);
     std::uint8_t Flags() const { return m_stack.empty() ? 0 : m_stack.back().m_flags; }
 
@@ -63,6 +65,8 @@ private:
     std::vector<std::string> m_jsonLd;
     std::vector<Open> m_stack;
     std::vector<Mark> m_marks;
+    std::vector<int> m_boilerFirst;            // the first block of each boilerplate element
+    std::vector<CMarkedRange> m_boilerplate;  // the boilerplate elements' blocks
     CTextBlock m_current;
     bool m_bPendingSpace = false;
 };
