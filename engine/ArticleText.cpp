@@ -3,6 +3,7 @@
 // the best run of text blocks of the whole page.
 #include "engine/ArticleText.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/JsonLdText.h"
@@ -35,20 +36,51 @@ double LinkShare(const CTextBlock& b) { return b.m_nWords > 0 ? double(b.m_nLink
 // links (text density against link density) less the cost of a block.
 int BlockValue(const CTextBlock& b) { return b.m_nWords - 2 * b.m_nLinkWords - kBlockCost; }
 
+// How deep in <article> elements each block stands, and the depth of each
+// <article> itself. Marks nest or stand apart, so in the order of their first
+// block (the outer one first) a stack of their ends gives the depths.
+struct CArticleDepths {
+    std::vector<int> m_block;  // per block
+    std::vector<std::pair<CMarkedRange, int>> m_articles;
+
+    CArticleDepths(std::size_t blockCount, std::vector<CMarkedRange> ranges) : m_block(blockCount + 1, 0) {
+        std::sort(ranges.begin(), ranges.end(), [](const CMarkedRange& a, const CMarkedRange& b) {
+            return a.m_nFirst != b.m_nFirst ? a.m_nFirst < b.m_nFirst : a.m_nEnd > b.m_nEnd;
+        });
+        std::vector<int> ends;
+        for (const CMarkedRange& r : ranges) {
+            while (!ends.empty() && ends.back() <= r.m_nFirst) ends.pop_back();
+            ends.push_back(r.m_nEnd);
+            m_articles.emplace_back(r, static_cast<int>(ends.size()));
+            ++m_block[static_cast<std::size_t>(r.m_nFirst)];
+            --m_block[static_cast<std::size_t>(r.m_nEnd)];
+        }
+        for (std::size_t i = 1; i < m_block.size(); ++i) m_block[i] += m_block[i - 1];
+    }
+};
+
 // Finds the article among the blocks of one range of the page.
 class CBlockRun {
 public:
-    CBlockRun(const std::vector<CTextBlock>& blocks, const std::string& headline, bool bSkipForms)
-        : m_blocks(blocks), m_headline(headline), m_bSkipForms(bSkipForms) {}
+    CBlockRun(const std::vector<CTextBlock>& blocks, const CArticleDepths& depths, const std::string& headline,
+              bool bSkipForms)
+        : m_blocks(blocks), m_depths(depths.m_block), m_headline(headline), m_bSkipForms(bSkipForms) {}
 
-    // The best run of consecutive blocks in [first, end) (page furniture and
-    // boilerplate passed over) with its link lists left out; where the
-    // headline stands inside the run, the run starts after it.
-    Text Find(int first, int end) const {
+    // The best run of consecutive blocks in [first, end) with its link lists
+    // left out; where the headline stands inside the run, the run starts
+    // after it. Page furniture, boilerplate and the blocks deeper in
+    // <article> elements than maxDepth (stories of their own inside the
+    // article or the list it stands in) are passed over.
+    Text Find(int first, int end, int maxDepth) const {
+        const auto skipped = [&](int i) {
+            const CTextBlock& b = At(i);
+            return b.m_bLeftOut || b.m_bBoilerplate || (m_bSkipForms && b.m_bInForm) ||
+                   m_depths[static_cast<std::size_t>(i)] > maxDepth;
+        };
         int bestSum = 0, bestFirst = -1, bestLast = -1;
         int sum = 0, start = first;
         for (int i = first; i < end; ++i) {
-            if (Skipped(i)) continue;
+            if (skipped(i)) continue;
             if (sum <= 0) {
                 sum = 0;
                 start = i;
@@ -62,7 +94,7 @@ public:
         }
         Text t;
         if (bestFirst < 0) return t;
-        for (int i = bestLast; i >= bestFirst && !m_headline.empty(); --i) {
+        for (int i = bestFirst; i <= bestLast && !m_headline.empty(); ++i) {
             if (At(i).m_bHeading && CWordString(At(i).m_strText).FindNoCase(m_headline) >= 0) {
                 bestFirst = i + 1;
                 break;
@@ -70,7 +102,7 @@ public:
         }
         for (int i = bestFirst; i <= bestLast; ++i) {
             const CTextBlock& b = At(i);
-            if (Skipped(i) || LinkShare(b) > kListLinkShare) continue;
+            if (skipped(i) || LinkShare(b) > kListLinkShare) continue;
             if (!t.m_strText.empty()) t.m_strText += "\r\n\r\n";
             t.m_strText += b.m_strText;
             t.m_nWords += b.m_nWords;
@@ -80,12 +112,9 @@ public:
 
 private:
     const CTextBlock& At(int i) const { return m_blocks[static_cast<std::size_t>(i)]; }
-    bool Skipped(int i) const {
-        const CTextBlock& b = At(i);
-        return b.m_bLeftOut || b.m_bBoilerplate || (m_bSkipForms && b.m_bInForm);
-    }
 
     const std::vector<CTextBlock>& m_blocks;
+    const std::vector<int>& m_depths;
     const std::string& m_headline;
     bool m_bSkipForms;
 };
@@ -109,12 +138,17 @@ std::string ExtractArticleText(std::span<const CHtmlToken> tokens, const std::st
         consider(std::move(t));
     }
     // A marked element also holds captions, bylines, share buttons...: the
-    // article is the best run of blocks inside it.
-    const CBlockRun inMark(blocks, headline, true);
-    for (const auto* ranges : {&page.BodyMarks(), &page.Articles()})
-        for (const CMarkedRange& r : *ranges) consider(inMark.Find(r.m_nFirst, r.m_nEnd));
+    // article is the best run of blocks inside it. An <article> inside
+    // another is a story of its own (a related story, a post of a list), so
+    // neither the marked text nor the run of the whole page takes its blocks.
+    const int n = static_cast<int>(blocks.size());
+    const CArticleDepths depths(blocks.size(), page.Articles());
+    const CBlockRun inMark(blocks, depths, headline, true);
+    for (const CMarkedRange& r : page.BodyMarks())
+        if (r.m_nFirst < r.m_nEnd) consider(inMark.Find(r.m_nFirst, r.m_nEnd, depths.m_block[static_cast<std::size_t>(r.m_nFirst)]));
+    for (const auto& [r, depth] : depths.m_articles) consider(inMark.Find(r.m_nFirst, r.m_nEnd, depth));
 
-    Text run = CBlockRun(blocks, headline, false).Find(0, static_cast<int>(blocks.size()));
+    const Text run = CBlockRun(blocks, depths, headline, false).Find(0, n, 1);
     if (marked.m_nWords > 0 && run.m_nWords <= kRunOverMarked * marked.m_nWords) return marked.m_strText;
     return run.m_strText;
 }

@@ -259,6 +259,10 @@ TEST(ArticleText, FindsTheWholeBodyAndNothingAroundIt) {
          {"By a reporter | { 2 May }", "Paragraph1", "Paragraph2"}, {"Paragraph8", "Harbour"}},
         {"a Chinese body counts two characters as a word",
          kMenu + "<p>" + zhPara + "</p><p>" + zhPara + "</p>", {zhPara + "\r\n\r\n" + zhPara}, {"Home"}},
+        {"stories of their own inside the article are left out",
+         "<article>" + Para(1) + Para(2) + "<h3>Related</h3><article>" + Para(8) + "</article><article>" + Para(9) +
+             "</article></article>",
+         {"Paragraph1", "Paragraph2"}, {"Paragraph8", "Paragraph9"}},
         {"an article laid out in a table",
          "<table><tr><td>" + kMenu + "</td><td>" + Para(1) + Para(2) + "</td></tr></table>",
          {"Paragraph1", "Paragraph2"}, {"Weather"}},
