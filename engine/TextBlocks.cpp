@@ -193,12 +193,12 @@ void CTextBlocks::OpenElement(const CHtmlToken& tag) {
     int boiler = -1;
     if (tag.GetAttributeCount() > 0) {
         std::string_view value;
-        if (tag.GetAttribute("hidden", value) ||
-            (tag.GetAttribute("aria-hidden", value) && value == "true"))
-            flags |= kInHidden;
+        if (tag.GetAttribute("hidden", value)) flags |= kInHidden;
         if (!(traits & kPageTag) && ((tag.GetAttribute("class", value) && NamesBoilerplate(value)) ||
-                                     (tag.GetAttribute("id", value) && NamesBoilerplate(value))))
-            boiler = static_cast<int>(m_boilerFirst.size()), m_boilerFirst.push_back(static_cast<int>(m_blocks.size()));
+                                     (tag.GetAttribute("id", value) && NamesBoilerplate(value)))) {
+            boiler = static_cast<int>(m_boilerFirst.size());
+            m_boilerFirst.push_back(static_cast<int>(m_blocks.size()));
+        }
         if (tag.GetAttribute("itemprop", value) && ContainsWordNoCase(value, "articlebody")) {
             EndBlock();
             mark = static_cast<int>(m_marks.size());
