@@ -18,6 +18,10 @@ constexpr int kMarkedMinWords = 50;
 // The run of the whole page wins over a marked text when it has this many
 // times its words: the mark then holds only a part of the article.
 constexpr double kRunOverMarked = 4.0;
+// Articles nested deeper than this are not looked at on their own, and the
+// itemprop marks are walked through at most this many times the page's blocks.
+constexpr int kMaxArticleDepth = 3;
+constexpr long kMarkWalks = 4;
 // A block with more than this share of linked words is a link list: kept
 // out of the article even inside its run.
 constexpr double kListLinkShare = 0.5;
@@ -144,9 +148,17 @@ std::string ExtractArticleText(std::span<const CHtmlToken> tokens, const std::st
     const int n = static_cast<int>(blocks.size());
     const CArticleDepths depths(blocks.size(), page.Articles());
     const CBlockRun inMark(blocks, depths, headline, true);
-    for (const CMarkedRange& r : page.BodyMarks())
-        if (r.m_nFirst < r.m_nEnd) consider(inMark.Find(r.m_nFirst, r.m_nEnd, depths.m_block[static_cast<std::size_t>(r.m_nFirst)]));
-    for (const auto& [r, depth] : depths.m_articles) consider(inMark.Find(r.m_nFirst, r.m_nEnd, depth));
+    // Marks nest, so every block is walked at most a few times: articles
+    // deeper than kMaxArticleDepth are never the page's own, and the
+    // itemprop marks share a budget of walks.
+    long budget = kMarkWalks * (static_cast<long>(n) + 1);
+    for (const CMarkedRange& r : page.BodyMarks()) {
+        budget -= r.m_nEnd - r.m_nFirst;
+        if (r.m_nFirst < r.m_nEnd && budget >= 0)
+            consider(inMark.Find(r.m_nFirst, r.m_nEnd, depths.m_block[static_cast<std::size_t>(r.m_nFirst)]));
+    }
+    for (const auto& [r, depth] : depths.m_articles)
+        if (depth <= kMaxArticleDepth) consider(inMark.Find(r.m_nFirst, r.m_nEnd, depth));
 
     const Text run = CBlockRun(blocks, depths, headline, false).Find(0, n, 1);
     if (marked.m_nWords > 0 && run.m_nWords <= kRunOverMarked * marked.m_nWords) return marked.m_strText;

@@ -87,13 +87,15 @@ std::string ReadString(std::string_view json, std::size_t& p) {
     return out;
 }
 
-// Tags out (a block-level one leaves a line break), references decoded.
+// Tags out (each leaves a space), references decoded.
 std::string PlainText(std::string text) {
     if (text.find('<') != std::string::npos) {
         std::string plain;
         plain.reserve(text.size());
+        std::size_t gt = text.find('>');  // the first '>' at or after p, kept so that the walk stays linear
         for (std::size_t p = 0; p < text.size(); ++p) {
-            const std::size_t close = text[p] == '<' ? text.find('>', p) : std::string::npos;
+            if (gt != std::string::npos && gt < p) gt = text.find('>', p);
+            const std::size_t close = text[p] == '<' ? gt : std::string::npos;
             const bool bTag = close != std::string::npos && p + 1 < text.size() &&
                               (std::isalpha(static_cast<unsigned char>(text[p + 1])) || text[p + 1] == '/' ||
                                text[p + 1] == '!');

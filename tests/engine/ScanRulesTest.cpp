@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/ArticleText.h"
+#include "engine/JsonLdText.h"
 #include "engine/KeywordGroup.h"
 #include "engine/LinkRules.h"
 #include "engine/ListingRules.h"
@@ -288,6 +289,17 @@ TEST(ArticleText, PagesWithoutRunningTextGiveNothing) {
     for (const std::string& html : {std::string("<p>Too short to be an article."), kMenu, std::string("<img src=x.gif>"),
                                     "<nav>" + Para(1) + "</nav>"})
         EXPECT_EQ(Extract(html, "X"), "") << html;
+}
+
+TEST(JsonLdText, ReadsTheLongestValueOfTheKeyEvenFromInvalidJson) {
+    const struct { const char* json; const char* text; } cases[] = {
+        {R"({"articleBody": "Short", "x": {"articleBody" : "The longer one"}})", "The longer one"},
+        {R"({"articleBody":"caf\u00e9 \"quoted\" \ud83d\ude00 a\/b"})", "caf\xc3\xa9 \"quoted\" \xf0\x9f\x98\x80 a/b"},
+        {R"({"articleBody":"<p>One &amp; two</p><p>three</p> 1 < 2"})", " One & two  three  1 < 2"},
+        {"{\"articleBody\":\"a raw\nline break, never closed", "a raw\nline break, never closed"},
+        {R"({"headline":"articleBody", "articleBody": 42})", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LongestJsonLdString(c.json, "articleBody"), c.text) << c.json;
 }
 
 TEST(UnicodeWords, KeywordsMatchInEveryScript) {
