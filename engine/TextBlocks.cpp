@@ -37,8 +37,7 @@ std::uint16_t TraitsOf(std::string_view name) {
         for (std::string_view n : {"h1", "h2", "h3", "h4", "h5", "h6"}) m[n] |= kHeadingTag;
         for (std::string_view n : {"nav", "aside", "footer", "figure", "figcaption", "menu", "dialog"})
             m[n] |= kFurniture;
-        for (std::string_view n : {"noscript", "template", "svg", "button", "select", "textarea", "option", "style",
-                                   "object", "iframe", "canvas", "video", "audio"})
+        for (std::string_view n : {"noscript", "template", "svg", "button", "select", "textarea", "option", "style"})
             m[n] |= kHidden;
         m["form"] |= kFormTag;
         m["article"] |= kArticleTag;
