@@ -1,7 +1,8 @@
 // CTextBlocks: a page's visible text cut into blocks at block-level tags,
 // each with its words and linked words and what encloses it, and the
 // elements that mark where a page keeps its article (<article>, itemprop
-// "articleBody") as ranges of those blocks. Worked out in one pass.
+// "articleBody") as ranges of those blocks. Worked out in one pass over the
+// tokens and one over the blocks.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,8 @@ struct CTextBlock {
     bool m_bLeftOut = false;     // inside page furniture: nav, aside, footer, figure, buttons, ...
     bool m_bInForm = false;      // inside a form (some pages wrap everything in one)
     bool m_bHeading = false;     // inside h1-h6
-    bool m_bBoilerplate = false; // inside an element whose class or id names comments, sharing, ...
+    bool m_bBoilerplate = false; // inside an element whose class or id names comments, sharing, captions,
+                                 // ... and that holds at most 40% of the page's words
 };
 
 // An element that marks article text: its blocks are [m_nFirst, m_nEnd).
