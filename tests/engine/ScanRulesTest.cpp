@@ -244,7 +244,7 @@ TEST(ArticleText, FindsTheWholeBodyAndNothingAroundIt) {
              "</figure><form>" + Para(9) + "</form>" + Para(2) + "</div>",
          {"Paragraph1", "Paragraph2"}, {"Paragraph7", "Paragraph8", "Paragraph9"}},
         {"a marked teaser under fifty words gives way to the blocks",
-         jsonLd + "Only a teaser.\"}</script><article><p>Short teaser.</article>" + kMenu + body,
+         jsonLd + marked.substr(0, 5 * 40) + "\"}</script><article><p>Short teaser.</article>" + kMenu + body,
          {"Paragraph1", "Paragraph3"}, {"Marked1", "teaser"}},
         {"subheadings, figures, quotes, spans and inline scripts inside the body",
          Para(1) + "<h2>What happens next</h2><p><span>Paragraph2 goes</span> on <em>and</em> on with more words "
