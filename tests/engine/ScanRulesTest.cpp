@@ -253,8 +253,10 @@ TEST(ArticleText, FindsTheWholeBodyAndNothingAroundIt) {
              "<aside>" + Para(9) + "</aside>" + Para(4),
          {"Paragraph1", "What happens next", "Paragraph2 goes on and on", "Paragraph3", "Paragraph4"},
          {"caption", "Paragraph9", "var x"}},
-        {"a list of links beside the body", kMenu + body + "<ul>" + linkList + "</ul>",
-         {"Paragraph1", "Paragraph3"}, {"Another story", "World news"}},
+        {"lists of links beside the body and inside it",
+         kMenu + Para(1) + "<p><a href=\"/r1\">Related story about a town</a> and <a href=\"/r2\">another one "
+                           "here</a></p>" + Para(2) + Para(3) + "<ul>" + linkList + "</ul>",
+         {"Paragraph1", "Paragraph3"}, {"Another story", "World news", "Related story"}},
         {"a cookie notice before the headline; braces and bars in the body",
          Para(8) + "<h1>Harbour Plan Approved</h1><p>By a reporter | { 2 May }</p>" + Para(1) + Para(2),
          {"By a reporter | { 2 May }", "Paragraph1", "Paragraph2"}, {"Paragraph8", "Harbour"}},
