@@ -1,199 +1,166 @@
-// The article text of a story page: the body that follows the headline,
-// cut out of the page's tokens block by block.
+// The article text of a story page: the best run of text blocks inside the
+// element the page marks as its article (or the JSON-LD article body), else
+// the best run of text blocks of the whole page.
 #include "engine/ArticleText.h"
 
-#include "engine/UnicodeText.h"
+#include <algorithm>
+#include <vector>
+
+#include "engine/JsonLdText.h"
+#include "engine/TextBlocks.h"
 #include "engine/WordString.h"
 
 namespace {
 
-using TokenSpan = std::span<const CHtmlToken>;
+// A marked text counts when it has at least this many words (some pages
+// mark only a teaser).
+constexpr int kMarkedMinWords = 50;
+// The run of the whole page wins over a marked text when it has this many
+// times its words: the mark then holds only a part of the article.
+constexpr double kRunOverMarked = 4.0;
+// Articles nested deeper than this are not looked at on their own, and the
+// itemprop marks are walked through at most this many times the page's blocks.
+constexpr int kMaxArticleDepth = 3;
+constexpr long kMarkWalks = 4;
+// A block with more than this share of linked words is a link list: kept
+// out of the article even inside its run.
+constexpr double kListLinkShare = 0.5;
+// What every block costs a run, in words: short fragments (menu items,
+// dates, labels) weigh against it, paragraphs carry it.
+constexpr int kBlockCost = 6;
 
-// The index of the closing table tag that matches the opening one at i; the
-// last token when the table is never closed.
-int MatchingTableClose(TokenSpan toks, int i) {
-    int depth = 0;
-    for (int j = i; j < static_cast<int>(toks.size()); ++j) {
-        if (toks[j].m_nKind != TK_TABLE) continue;
-        depth += toks[j].m_bIsOpen ? 1 : -1;
-        if (depth == 0) return j;
-    }
-    return static_cast<int>(toks.size()) - 1;
-}
+struct Text {
+    std::string m_strText;
+    int m_nWords = 0;
+};
 
-// The index of the opening table tag that matches the closing one at i; -1
-// when there is none.
-int MatchingTableOpen(TokenSpan toks, int i) {
-    int depth = 0;
-    for (int j = i; j >= 0; --j) {
-        if (toks[j].m_nKind != TK_TABLE) continue;
-        depth += toks[j].m_bIsOpen ? -1 : 1;
-        if (depth == 0) return j;
-    }
-    return -1;
-}
+double LinkShare(const CTextBlock& b) { return b.m_nWords > 0 ? double(b.m_nLinkWords) / b.m_nWords : 0.0; }
 
-// A text token as one block: line feeds become spaces, carriage returns go.
-CWordString BlockText(const CHtmlToken& tok) {
-    CWordString s;
-    s.reserve(tok.Text().size());
-    for (char c : tok.Text()) {
-        if (c == '\n') s += ' ';
-        else if (c != '\r') s += c;
-    }
-    return s;
-}
+// What a block adds to a run: its words outside links less its words in
+// links (text density against link density) less the cost of a block.
+int BlockValue(const CTextBlock& b) { return b.m_nWords - 2 * b.m_nLinkWords - kBlockCost; }
 
-// Tokens that may stand inside an article body when walking back from its
-// first long block.
-bool IsBodyKind(int kind) {
-    switch (kind) {
-    case TK_BOLD: case TK_ITALIC: case TK_BREAK: case TK_PARAGRAPH: case TK_LINK: case TK_COMMENT:
-        return true;
-    default:
-        return false;
-    }
-}
+// How deep in <article> elements each block stands, and the depth of each
+// <article> itself. Marks nest or stand apart, so in the order of their first
+// block (the outer one first) a stack of their ends gives the depths.
+struct CArticleDepths {
+    std::vector<int> m_block;  // per block
+    std::vector<std::pair<CMarkedRange, int>> m_articles;
 
-// Tokens that may stand between two blocks of one article.
-bool IsContinuationKind(int kind) {
-    switch (kind) {
-    case TK_BOLD: case TK_ITALIC: case TK_BREAK: case TK_PARAGRAPH: case TK_LINK: case TK_ANCHOR_NAME:
-    case TK_IMAGE: case TK_COMMENT: case TK_TITLE_TEXT: case TK_SCRIPT_TEXT: case TK_STYLE: case TK_STYLE_TEXT:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Walks back from the block at i over what still belongs to the article
-// body; gives the index where collecting begins.
-int FindBodyStart(TokenSpan toks, int i, const std::string& headline) {
-    for (int j = i - 1; j >= 0; --j) {
-        const CHtmlToken& tok = toks[j];
-        if (tok.m_nKind == TK_TEXT) {
-            CWordString s(tok.Text());
-            if (s.FindNoCase(headline) >= 0 || s.find_first_of("[]{}|") != std::string::npos) return j + 1;
-        } else if (tok.m_nKind == TK_TABLE && !tok.m_bIsOpen) {
-            j = MatchingTableOpen(toks, j);
-            if (j < 0) return 0;
-        } else if (!IsBodyKind(tok.m_nKind)) {
-            return j + 1;
+    CArticleDepths(std::size_t blockCount, std::vector<CMarkedRange> ranges) : m_block(blockCount + 1, 0) {
+        std::sort(ranges.begin(), ranges.end(), [](const CMarkedRange& a, const CMarkedRange& b) {
+            return a.m_nFirst != b.m_nFirst ? a.m_nFirst < b.m_nFirst : a.m_nEnd > b.m_nEnd;
+        });
+        std::vector<int> ends;
+        for (const CMarkedRange& r : ranges) {
+            while (!ends.empty() && ends.back() <= r.m_nFirst) ends.pop_back();
+            ends.push_back(r.m_nEnd);
+            m_articles.emplace_back(r, static_cast<int>(ends.size()));
+            ++m_block[static_cast<std::size_t>(r.m_nFirst)];
+            --m_block[static_cast<std::size_t>(r.m_nEnd)];
         }
+        for (std::size_t i = 1; i < m_block.size(); ++i) m_block[i] += m_block[i - 1];
     }
-    return 0;
-}
+};
 
-// Looking forward from the block at k: the index of the next block when the
-// article goes on there, the token count at the end of the page, -1 when
-// something else comes first.
-int NextArticleBlock(TokenSpan toks, int k) {
-    const int n = static_cast<int>(toks.size());
-    for (int m = k + 1; m < n; ++m) {
-        const CHtmlToken& tok = toks[m];
-        if (tok.m_nKind == TK_TEXT) return m;
-        if (tok.m_nKind == TK_TABLE) {
-            if (!tok.m_bIsOpen) return -1;
-            m = MatchingTableClose(toks, m);
-            continue;
+// Finds the article among the blocks of one range of the page.
+class CBlockRun {
+public:
+    CBlockRun(const std::vector<CTextBlock>& blocks, const CArticleDepths& depths, const std::string& headline,
+              bool bSkipForms)
+        : m_blocks(blocks), m_depths(depths.m_block), m_headline(headline), m_bSkipForms(bSkipForms) {}
+
+    // The best run of consecutive blocks in [first, end) with its link lists
+    // left out; where the headline stands inside the run, the run starts
+    // after it. Page furniture, boilerplate and the blocks deeper in
+    // <article> elements than maxDepth (stories of their own inside the
+    // article or the list it stands in) are passed over.
+    Text Find(int first, int end, int maxDepth) const {
+        const auto skipped = [&](int i) {
+            const CTextBlock& b = At(i);
+            return b.m_bLeftOut || b.m_bBoilerplate || (m_bSkipForms && b.m_bInForm) ||
+                   m_depths[static_cast<std::size_t>(i)] > maxDepth;
+        };
+        int bestSum = 0, bestFirst = -1, bestLast = -1;
+        int sum = 0, start = first;
+        for (int i = first; i < end; ++i) {
+            if (skipped(i)) continue;
+            if (sum <= 0) {
+                sum = 0;
+                start = i;
+            }
+            sum += BlockValue(At(i));
+            if (sum > bestSum) {
+                bestSum = sum;
+                bestFirst = start;
+                bestLast = i;
+            }
         }
-        if (!IsContinuationKind(tok.m_nKind)) return -1;
+        Text t;
+        if (bestFirst < 0) return t;
+        for (int i = bestFirst; i <= bestLast && !m_headline.empty(); ++i) {
+            if (At(i).m_bHeading && CWordString(At(i).m_strText).FindNoCase(m_headline) >= 0) {
+                bestFirst = i + 1;
+                break;
+            }
+        }
+        for (int i = bestFirst; i <= bestLast; ++i) {
+            const CTextBlock& b = At(i);
+            if (skipped(i) || LinkShare(b) > kListLinkShare) continue;
+            if (!t.m_strText.empty()) t.m_strText += "\r\n\r\n";
+            t.m_strText += b.m_strText;
+            t.m_nWords += b.m_nWords;
+        }
+        return t;
     }
-    return n;
-}
+
+private:
+    const CTextBlock& At(int i) const { return m_blocks[static_cast<std::size_t>(i)]; }
+
+    const std::vector<CTextBlock>& m_blocks;
+    const std::vector<int>& m_depths;
+    const std::string& m_headline;
+    bool m_bSkipForms;
+};
 
 }  // namespace
 
 std::string ExtractArticleText(std::span<const CHtmlToken> tokens, const std::string& headline) {
-    TokenSpan toks = tokens;
-    const int n = static_cast<int>(toks.size());
+    CTextBlocks page;
+    page.Build(tokens);
+    const std::vector<CTextBlock>& blocks = page.Blocks();
 
-    // Phases 0 (looking for the headline) and 1 (headline seen): find the
-    // first block of the article body. Tables are passed over whole.
-    int phase = 0;
-    int window[6] = {};
-    int windowPos = 0;
-    bool bSkipNext = false;
-    int collectFrom = -1;
-    for (int i = 0; i < n && collectFrom < 0; ++i) {
-        const CHtmlToken& tok = toks[i];
-        if (tok.m_nKind == TK_TABLE && tok.m_bIsOpen) {
-            i = MatchingTableClose(toks, i);
-            continue;
-        }
-        if (tok.m_nKind != TK_TEXT) continue;
-        if (bSkipNext) {
-            bSkipNext = false;  // the line after the headline (a byline, a date)
-            continue;
-        }
-        CWordString block = BlockText(tok);
-        int w = block.CountWords(0);
-        window[windowPos++ % 6] = w;
-        double mean = (window[0] + window[1] + window[2] + window[3] + window[4] + window[5]) / 6.0;
-        if (phase == 0) {
-            if (block.FindNoCase(headline) >= 0) {
-                phase = 1;
-                bSkipNext = true;
-            } else if (w > 15) {
-                if (w > 35) collectFrom = FindBodyStart(toks, i, headline);
-                else phase = 1;
-            }
-        } else if (w > 8 && (mean >= 10.0 || w > 35)) {
-            collectFrom = FindBodyStart(toks, i, headline);
-        }
+    // The longest of the texts the page marks as its article.
+    Text marked;
+    auto consider = [&](Text t) {
+        if (t.m_nWords >= kMarkedMinWords && t.m_nWords > marked.m_nWords) marked = std::move(t);
+    };
+    for (const std::string& script : page.JsonLdScripts()) {
+        Text t;
+        t.m_strText = LongestJsonLdString(script, "articleBody");
+        t.m_nWords = CWordString(t.m_strText).CountWords(0);
+        consider(std::move(t));
     }
-    if (collectFrom < 0) return std::string();
+    // A marked element also holds captions, bylines, share buttons...: the
+    // article is the best run of blocks inside it. An <article> inside
+    // another is a story of its own (a related story, a post of a list), so
+    // neither the marked text nor the run of the whole page takes its blocks.
+    const int n = static_cast<int>(blocks.size());
+    const CArticleDepths depths(blocks.size(), page.Articles());
+    const CBlockRun inMark(blocks, depths, headline, true);
+    // Marks nest, so every block is walked at most a few times: articles
+    // deeper than kMaxArticleDepth are never the page's own, and the
+    // itemprop marks share a budget of walks.
+    long budget = kMarkWalks * (static_cast<long>(n) + 1);
+    for (const CMarkedRange& r : page.BodyMarks()) {
+        budget -= r.m_nEnd - r.m_nFirst;
+        if (r.m_nFirst < r.m_nEnd && budget >= 0)
+            consider(inMark.Find(r.m_nFirst, r.m_nEnd, depths.m_block[static_cast<std::size_t>(r.m_nFirst)]));
+    }
+    for (const auto& [r, depth] : depths.m_articles)
+        if (depth <= kMaxArticleDepth) consider(inMark.Find(r.m_nFirst, r.m_nEnd, depth));
 
-    // Phase 2: collect blocks, with line breaks from the tags between them,
-    // until the article is long enough and something else follows.
-    std::string text;
-    int total = 0;
-    int prev = -1;  // the block appended last
-    for (int k = collectFrom; k < n;) {
-        if (toks[k].m_nKind != TK_TEXT) {
-            ++k;
-            continue;
-        }
-        CWordString block = BlockText(toks[k]);
-        if (block.find_first_of("{}|") != std::string::npos) break;
-        int w = block.CountWords(0);
-        if (w < 1) {
-            ++k;
-            continue;
-        }
-        if (prev >= 0) {
-            // The tags between two blocks decide the line breaks.
-            int breaks = 0;
-            bool bParagraph = false;
-            for (int m = prev + 1; m < k; ++m) {
-                if (toks[m].m_nKind == TK_TABLE && toks[m].m_bIsOpen) m = MatchingTableClose(toks, m);
-                else if (toks[m].m_nKind == TK_BREAK) ++breaks;
-                else if (toks[m].m_nKind == TK_PARAGRAPH) bParagraph = true;
-            }
-            int lineEnds = bParagraph ? (breaks < 2 ? 2 : breaks + 1) : breaks;
-            for (int e = 0; e < lineEnds; ++e) text += "\r\n";
-        }
-        text += block;
-        total += w;
-        prev = k;
-        if (total > 40) {
-            // Long enough: go on only where nothing but running-text tags
-            // (and whole tables) stand before the next block.
-            int next = NextArticleBlock(toks, k);
-            if (next < 0 || next >= n) break;
-            k = next;
-        } else {
-            ++k;
-        }
-    }
-
-    // Cut after the last sentence end: '.', '"', '?' or ')' after a letter or digit.
-    for (std::size_t p = text.size(); p-- > 1;) {
-        char c = text[p];
-        if ((c == '.' || c == '"' || c == '?' || c == ')') && IsWordCharBefore(text, p)) {
-            text.resize(p + 1);
-            break;
-        }
-    }
-    return text;
+    const Text run = CBlockRun(blocks, depths, headline, false).Find(0, n, 1);
+    if (marked.m_nWords > 0 && run.m_nWords <= kRunOverMarked * marked.m_nWords) return marked.m_strText;
+    return run.m_strText;
 }

@@ -437,6 +437,19 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
     }
     char* name = q;
     while (!kNameStops[static_cast<unsigned char>(*q)]) ++q;
+    constexpr std::uint64_t kScriptOrStyle = Bit(TK_SCRIPT) | Bit(TK_STYLE);
+    if (q == name && *q != '\0' && (m_nOpenMask & kScriptOrStyle)) {
+        // A '<' without a tag name inside a script ("a<=b", "'<\"'") is
+        // part of the script, up to the next '<'.
+        char* next = static_cast<char*>(std::memchr(p + 1, '<', static_cast<std::size_t>(end - p - 1)));
+        const int k = m_elements[static_cast<std::size_t>(InnermostOf(kScriptOrStyle))].m_nKind;
+        tok.m_bIsOpen = true;
+        tok.m_bStandalone = true;
+        tok.m_nKind = k == TK_SCRIPT ? TK_SCRIPT_TEXT : TK_STYLE_TEXT;
+        tok.m_strText = std::string_view(p, static_cast<std::size_t>((next ? next : end) - p));
+        tok.m_nLength = static_cast<int>((next ? next : end) - start);
+        return true;
+    }
     if (*q == '\0' || q == name) return false;
     const std::size_t nameLength = static_cast<std::size_t>(q - name);
 

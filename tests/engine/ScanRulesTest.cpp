@@ -3,7 +3,11 @@
 // a story's page.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "engine/ArticleText.h"
+#include "engine/JsonLdText.h"
 #include "engine/KeywordGroup.h"
 #include "engine/LinkRules.h"
 #include "engine/ListingRules.h"
@@ -206,55 +210,98 @@ std::string Extract(const std::string& html, const std::string& headline, const 
     return ExtractArticleText(parser.Tokens(), headline);
 }
 
-const std::string kLong =
-    "First paragraph has quite a lot of words in it, written so that it passes the long block rule of "
-    "the scan, which wants well over thirty five words before it starts collecting text from a page "
-    "like this one here today.";
-
-TEST(ArticleText, CollectsTheBodyWithLineBreaksAndStopsAtTheLayout) {
-    // The navigation table before the body is passed over; the byline after
-    // the headline belongs to the body (only running-text tags between it and
-    // the long paragraph); the related table inside is skipped whole; a stray
-    // cell tag ends the body.
-    const std::string html = "<table><tr><td><a href=\"/\">Home</a> | <a href=\"/w\">World</a></td></tr></table>"
-                             "<h1>Bridge opens</h1><p>Staff report<p>" + kLong +
-                             "<br>Second line after a break.<p>Third paragraph after a paragraph tag."
-                             "<table><tr><td>Related: other stories</td></tr></table>"
-                             "<p>Fourth paragraph goes on after the table.</td><p>Footer text that must not appear.";
-    EXPECT_EQ(Extract(html, "Bridge opens", "Bridge opens"), "Staff report\r\n\r\n" + kLong +
-                                                 "\r\nSecond line after a break.\r\n\r\nThird paragraph after a "
-                                                 "paragraph tag.\r\n\r\nFourth paragraph goes on after the table.");
+// A paragraph of n words that names its number, so that a test can tell
+// which paragraphs were kept.
+std::string Para(int number, int words = 40) {
+    std::string text = "Paragraph" + std::to_string(number);
+    for (int i = 1; i < words; ++i) text += i % 9 == 0 ? ". The council" : " river";
+    return "<p>" + text + ".</p>";
 }
 
-TEST(ArticleText, EndsAtBracesOrBarsAndCutsAfterTheLastSentence) {
-    // Without the headline a block of more than 35 words starts the body at
-    // once; the block with braces ends it; the unfinished sentence is cut.
-    EXPECT_EQ(Extract("<h2>Other</h2><p>" + kLong + "<p>A closing part without an end<p>Links { here } | there",
-                      "Bridge opens"),
-              kLong);
+const std::string kMenu = "<ul><li><a href=\"/a\">Home</a><li><a href=\"/b\">World news</a><li><a href=\"/c\">Sport"
+                          "</a><li><a href=\"/d\">Weather today</a></ul>";
+
+TEST(ArticleText, FindsTheWholeBodyAndNothingAroundIt) {
+    const std::string body = Para(1) + Para(2) + Para(3);
+    std::string linkList;
+    for (int i = 0; i < 12; ++i) linkList += "<li><a href=\"/s" + std::to_string(i) + "\">Another story about a town</a>";
+    std::string zhPara;
+    for (int i = 0; i < 30; ++i) zhPara += "市议会今天批准了新的河流计划";
+    const std::string jsonLd = "<script type=\"application/ld+json\">{\"@type\":\"NewsArticle\",\"articleBody\":"
+                               "\"Marked1 ";
+    std::string marked;
+    for (int i = 0; i < 60; ++i) marked += "word ";
+    struct Case {
+        const char* why;
+        std::string html;
+        std::vector<std::string> kept, left;
+    } const cases[] = {
+        {"the JSON-LD article body is the article",
+         jsonLd + marked + "\\u00e9t\\u00e9 \\\"quoted\\\"\"}</script>" + kMenu + Para(7, 200),
+         {"Marked1 word", "été \"quoted\""}, {"Paragraph7"}},
+        {"the best run inside an itemprop articleBody element, its caption and form left out",
+         Para(7, 100) + kMenu + "<div itemprop=\"articleBody\">" + Para(1) + "<figure><figcaption>" + Para(8).substr(3) +
+             "</figure><form>" + Para(9) + "</form>" + Para(2) + "</div>",
+         {"Paragraph1", "Paragraph2"}, {"Paragraph7", "Paragraph8", "Paragraph9"}},
+        {"a marked teaser under fifty words gives way to the blocks",
+         jsonLd + marked.substr(0, 5 * 40) + "\"}</script><article><p>Short teaser.</article>" + kMenu + body,
+         {"Paragraph1", "Paragraph3"}, {"Marked1", "teaser"}},
+        {"subheadings, figures, quotes, spans and inline scripts inside the body",
+         Para(1) + "<h2>What happens next</h2><p><span>Paragraph2 goes</span> on <em>and</em> on with more words "
+                   "about the river and the council and the plan.</p><figure><img src=a.jpg><figcaption>A caption"
+                   "</figcaption></figure><script>var x = 1;</script><blockquote>" + Para(3) + "</blockquote>" +
+             "<aside>" + Para(9) + "</aside>" + Para(4),
+         {"Paragraph1", "What happens next", "Paragraph2 goes on and on", "Paragraph3", "Paragraph4"},
+         {"caption", "Paragraph9", "var x"}},
+        {"lists of links beside the body and inside it",
+         kMenu + Para(1) + "<p><a href=\"/r1\">Related story about a town</a> and <a href=\"/r2\">another one "
+                           "here</a></p>" + Para(2) + Para(3) + "<ul>" + linkList + "</ul>",
+         {"Paragraph1", "Paragraph3"}, {"Another story", "World news", "Related story"}},
+        {"a cookie notice before the headline; braces and bars in the body",
+         Para(8) + "<h1>Harbour Plan Approved</h1><p>By a reporter | { 2 May }</p>" + Para(1) + Para(2),
+         {"By a reporter | { 2 May }", "Paragraph1", "Paragraph2"}, {"Paragraph8", "Harbour"}},
+        {"a Chinese body counts two characters as a word",
+         kMenu + "<p>" + zhPara + "</p><p>" + zhPara + "</p>", {zhPara + "\r\n\r\n" + zhPara}, {"Home"}},
+        {"stories of their own inside the article are left out",
+         "<article>" + Para(1) + Para(2) + "<h3>Related</h3><article>" + Para(8) + "</article><article>" + Para(9) +
+             "</article></article>",
+         {"Paragraph1", "Paragraph2"}, {"Paragraph8", "Paragraph9"}},
+        {"an article laid out in a table",
+         "<table><tr><td>" + kMenu + "</td><td>" + Para(1) + Para(2) + "</td></tr></table>",
+         {"Paragraph1", "Paragraph2"}, {"Weather"}},
+    };
+    for (const Case& c : cases) {
+        const std::string text = Extract(c.html, "harbour plan approved");
+        for (const std::string& k : c.kept) EXPECT_NE(text.find(k), std::string::npos) << c.why << ": " << k << "\n" << text;
+        for (const std::string& l : c.left) EXPECT_EQ(text.find(l), std::string::npos) << c.why << ": " << l << "\n" << text;
+    }
 }
 
-TEST(ArticleText, ShortOrTableOnlyPagesGiveNothing) {
-    EXPECT_EQ(Extract("<p>Too short to be an article.", "X"), "");
-    EXPECT_EQ(Extract("<table><tr><td>" + kLong + "</td></tr></table>", "X"), "")
-        << "a table is passed over until collecting has started";
-    EXPECT_EQ(Extract("<img src=x.gif>", "X"), "");
+TEST(ArticleText, JoinsBlocksWithEmptyLinesAndKeepsLineBreaks) {
+    const std::string first = Para(1, 20);
+    EXPECT_EQ(Extract(first + "<p>A line of the second paragraph that is long enough<br>and its second line after a "
+                              "break, still running.</p>",
+                      "X"),
+              first.substr(3, first.size() - 7) +
+                  "\r\n\r\nA line of the second paragraph that is long enough\r\nand its second line after a break, "
+                  "still running.");
 }
 
-TEST(ArticleText, HeadlineThenMeanOfSixBlocksStartsTheBody) {
-    // After the headline, blocks of 9 to 35 words start the body only once the
-    // last six blocks average ten words or more (here at the fifth paragraph);
-    // walking back, the paragraphs and the byline belong to the body, the
-    // headline block does not.
-    const std::string para = "This sentence has exactly twelve words in it for the mean test.";
-    std::string html = "<p>Quiet start<p>Harbour plan approved<p>By a reporter";
-    for (int i = 0; i < 6; ++i) html += "<p>" + para;
-    const std::string text = Extract(html, "harbour PLAN approved");
-    EXPECT_EQ(text.find("Harbour"), std::string::npos);
-    EXPECT_EQ(text.rfind("By a reporter", 0), 0u) << text;
-    std::size_t count = 0;
-    for (std::size_t p = text.find(para); p != std::string::npos; p = text.find(para, p + 1)) ++count;
-    EXPECT_EQ(count, 6u) << text;
+TEST(ArticleText, PagesWithoutRunningTextGiveNothing) {
+    for (const std::string& html : {std::string("<p>Too short to be an article."), kMenu, std::string("<img src=x.gif>"),
+                                    "<nav>" + Para(1) + "</nav>"})
+        EXPECT_EQ(Extract(html, "X"), "") << html;
+}
+
+TEST(JsonLdText, ReadsTheLongestValueOfTheKeyEvenFromInvalidJson) {
+    const struct { const char* json; const char* text; } cases[] = {
+        {R"({"articleBody": "Short", "x": {"articleBody" : "The longer one"}})", "The longer one"},
+        {R"({"articleBody":"caf\u00e9 \"quoted\" \ud83d\ude00 a\/b"})", "caf\xc3\xa9 \"quoted\" \xf0\x9f\x98\x80 a/b"},
+        {R"({"articleBody":"<p>One &amp; two</p><p>three</p> 1 < 2"})", " One & two  three  1 < 2"},
+        {"{\"articleBody\":\"a raw\nline break, never closed", "a raw\nline break, never closed"},
+        {R"({"headline":"articleBody", "articleBody": 42})", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LongestJsonLdString(c.json, "articleBody"), c.text) << c.json;
 }
 
 TEST(UnicodeWords, KeywordsMatchInEveryScript) {

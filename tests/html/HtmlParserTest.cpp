@@ -147,6 +147,8 @@ TEST(HtmlParserText, TokenSequences) {
         {"a quoted value cannot hold '>'", "<a href=\"a>b\">x</a>", "<a>|'b\">x'|</a>"},
         // Failure stops: tokens before the broken tag stay.
         {"an empty tag name stops the parse", "a<>b", "'a'"},
+        {"but inside a script it is script text up to the next '<'",
+         "<script>s = \"<>\" + t;</script><p>t", "<script>|script's = \"'|script'<>\" + t;'|</script>|<p>|'t'"},
         {"an unterminated comment stops the parse", "<p><!-- open", "<p>"},
         {"a '<' with no '>' after it never starts a tag", "a<!-- open", "'a<!-- open'"},
         {"a last tag without '>' stops the parse", "<p><b x", "<p>"},
