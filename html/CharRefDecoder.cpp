@@ -98,6 +98,18 @@ std::size_t DecodeCharRef(const char* amp, const char* end, CharRefPlace place, 
     if (amp[1] == '#') return DecodeNumeric(amp, end, out, written);
 
     const char* name = amp + 1;
+    // The references pages use most, spelled in full, skip the table.
+    if (end - name >= 5 && name[4] == ';' && std::memcmp(name, "nbsp", 4) == 0) {
+        out[0] = '\xC2';
+        out[1] = '\xA0';
+        written = 2;
+        return 6;
+    }
+    if (end - name >= 4 && name[3] == ';' && std::memcmp(name, "amp", 3) == 0) {
+        out[0] = '&';
+        written = 1;
+        return 5;
+    }
     const char* p = name;
     while (p < end && IsAsciiAlnum(*p) && static_cast<std::size_t>(p - name) <= kLongestName) ++p;
     const std::size_t runLength = static_cast<std::size_t>(p - name);

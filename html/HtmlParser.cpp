@@ -83,6 +83,60 @@ inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
     return ((blanks & ~loneSpaces) | BytesEqual(w, '&')) & kHighs;
 }
 
+// The bytes of w equal to c, flagged in their high bit; only the first
+// flag (in page order) is sure, a byte after it may be flagged wrongly.
+inline std::uint64_t FirstBytesEqual(std::uint64_t w, unsigned char c) {
+    const std::uint64_t x = w ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighs;
+}
+
+// The first byte equal to c in [p, end); end when there is none. Short
+// runs are searched in line, long ones by memchr.
+inline char* FindByte(char* p, char* end, unsigned char c) {
+    for (int i = 0; i < 4 && end - p >= 8; ++i, p += 8) {
+        const std::uint64_t found = FirstBytesEqual(LoadWord(p), c);
+        if (found) return p + FirstFlagged(found);
+    }
+    if (end - p >= 32) {
+        char* hit = static_cast<char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)));
+        return hit ? hit : end;
+    }
+    while (p < end && *p != static_cast<char>(c)) ++p;
+    return p;
+}
+
+// The first whitespace byte in [p, end); end when there is none.
+inline char* FindSpace(char* p, char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; end - p >= 8; p += 8) {
+            // Other control characters are flagged too, and passed over.
+            for (std::uint64_t found = BlankOrControlBytes(LoadWord(p)); found; found &= found - 1) {
+                char* hit = p + FirstFlagged(found);
+                if (IsSpace(*hit)) return hit;
+            }
+        }
+    }
+    while (p < end && !IsSpace(*p)) ++p;
+    return p;
+}
+
+// The end of a tag name from p on: the first NUL, '>' or whitespace byte.
+// end is the end of the text, where a NUL byte stands.
+inline char* FindNameEnd(char* p, char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; end - p >= 8; p += 8) {
+            const std::uint64_t w = LoadWord(p);
+            // Other control characters are flagged too, and passed over.
+            for (std::uint64_t found = BlankOrControlBytes(w) | BytesEqual(w, '>'); found; found &= found - 1) {
+                char* hit = p + FirstFlagged(found);
+                if (kNameStops[static_cast<unsigned char>(*hit)]) return hit;
+            }
+        }
+    }
+    while (!kNameStops[static_cast<unsigned char>(*p)]) ++p;
+    return p;
+}
+
 // The first byte from p on, before stop, that is not whitespace (stop when
 // there is none).
 inline char* SkipSpaces(char* p, char* stop) {
@@ -97,6 +151,45 @@ inline char* SkipSpaces(char* p, char* stop) {
 
 inline char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A name of 1 to 8 bytes packed as FindTagEntryByKey takes it: byte i in
+// bits 8i to 8i+7, the bits above the name clear.
+inline std::uint64_t PackedName(const char* name, std::size_t length) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+        return LoadWord(name) & mask;
+    } else {
+        std::uint64_t key = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+        return key;
+    }
+}
+
+// The bytes of a packed name of that length with bit 5 set: 'A' to 'Z' become 'a' to 'z'.
+// Only the letters of either case come out as lower-case letters, so the
+// result equals a packed name of lower-case letters exactly when the name
+// is that one, ignoring case.
+inline std::uint64_t FoldPacked(std::uint64_t key, std::size_t length) {
+    const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+    return key | (kOnes * 0x20 & mask);
+}
+
+// The upper-case ASCII letters of w, flagged in their high bit.
+inline std::uint64_t UpperBytes(std::uint64_t w) {
+    const std::uint64_t low = w & ~kHighs;
+    return (low + kOnes * (0x80 - 'A')) & ~(low + kOnes * (0x80 - 'Z' - 1)) & ~w & kHighs;
+}
+
+// True when the attribute name equals the four lower-case letters of word,
+// ignoring case.
+inline bool IsName4(std::string_view name, const char (&word)[5]) {
+    if (name.size() != 4) return false;
+    std::uint32_t a, b;
+    std::memcpy(&a, name.data(), 4);
+    std::memcpy(&b, word, 4);
+    return (a | 0x20202020u) == b;
 }
 
 // True when s begins with the lower-case word, compared ignoring case.
@@ -296,6 +389,8 @@ void CHtmlParser::ParsePage() {
     m_bHasPage = false;
     const std::size_t pageLength = m_nPageLength;
     m_tokens.reserve(pageLength / 12 + 16);
+    m_attrs.reserve(pageLength / 32 + 16);
+    m_elements.reserve(pageLength / 64 + 16);
 
     try {
         CHtmlToken tok;
@@ -343,19 +438,29 @@ bool CHtmlParser::NextToken(CHtmlToken& tok) {
 }
 
 bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
-    tok = CHtmlToken();
+    tok.m_bIsOpen = true;
+    tok.m_bStandalone = false;
+    tok.m_nKind = TK_OTHER;
+    tok.m_strText = std::string_view();
+    tok.m_nContext = 0;
+    tok.m_pAttrs = nullptr;
     tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
+    tok.m_nAttrCount = 0;
+    tok.m_font = CFontSize{};
+    tok.m_bHasFont = false;
     char* p = buf + pos;
     char* const end = buf + pageLen;
+    m_pReadEnd = end;
     char* const start = p;
     if (*p != '<') {
-        char* lt = static_cast<char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-        char* const stop = lt ? lt : end;
-        if (SkipSpaces(p, stop) < stop) return ReadText(p, lt, end, tok);
         // Whitespace before a tag is no token of its own: the tag takes it.
         // Whitespace at the end of the page ends the parse.
-        if (!lt) return false;
-        p = lt;
+        char* const text = SkipSpaces(p, end);
+        if (text == end) return false;
+        if (*text != '<')
+            return ReadText(p, static_cast<char*>(std::memchr(text, '<', static_cast<std::size_t>(end - text))), end,
+                            tok);
+        p = text;
     }
     return ReadTag(start, p, end, tok);
 }
@@ -436,7 +541,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         while (IsSpace(*q)) ++q;
     }
     char* name = q;
-    while (!kNameStops[static_cast<unsigned char>(*q)]) ++q;
+    q = FindNameEnd(q, end);
     if (*q == '\0' || q == name) return false;
     const std::size_t nameLength = static_cast<std::size_t>(q - name);
 
@@ -444,8 +549,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         while (IsSpace(*q)) ++q;
         if (*q == '\0') return false;
         if (*q != '>') {
-            char* gt = static_cast<char*>(std::memchr(q, '>', static_cast<std::size_t>(end - q)));
-            char* tagEnd = gt ? gt : end;
+            char* tagEnd = FindByte(q, end, '>');
             ParseAttributes(q, tagEnd);
             q = tagEnd;
         }
@@ -475,8 +579,7 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
         }
         // The name runs to the next '=' or the end of the tag, spaces and all.
         char* name = p;
-        char* eq = static_cast<char*>(std::memchr(p, '=', static_cast<std::size_t>(tagEnd - p)));
-        p = eq ? eq : tagEnd;
+        p = FindByte(p, tagEnd, '=');
         const std::string_view nameView(name, static_cast<std::size_t>(p - name));
         char* value = p;
         char* valueEnd = p;
@@ -485,17 +588,17 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
             while (p < tagEnd && IsSpace(*p)) ++p;
             if (p < tagEnd && (*p == '"' || *p == '\'')) {
                 const char quote = *p++;
-                char* close = static_cast<char*>(std::memchr(p, quote, static_cast<std::size_t>(tagEnd - p)));
+                char* close = FindByte(p, tagEnd, static_cast<unsigned char>(quote));
                 value = p;
-                valueEnd = close ? close : tagEnd;
-                p = close ? close + 1 : tagEnd;
+                valueEnd = close;
+                p = close < tagEnd ? close + 1 : tagEnd;
             } else {
                 value = p;
-                while (p < tagEnd && !IsSpace(*p)) ++p;
+                p = FindSpace(p, tagEnd);
                 valueEnd = p;
             }
             // Character references are decoded over the value's own bytes.
-            if (std::memchr(value, '&', static_cast<std::size_t>(valueEnd - value)))
+            if (FindByte(value, valueEnd, '&') < valueEnd)
                 valueEnd = DecodeCharRefsInPlace(value, valueEnd, CharRefPlace::Attribute);
         }
         m_attrs.push_back(CHtmlAttribute{nameView, std::string_view(value, static_cast<std::size_t>(valueEnd - value))});
@@ -503,10 +606,11 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
     }
 }
 
-bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, std::string_view name, std::string_view& value) const {
+bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, const char (&name)[5], std::string_view& value) const {
+    const CHtmlAttribute* attrs = m_attrs.data() + tok.m_nAttrBegin;
     for (std::uint32_t i = tok.m_nAttrCount; i-- > 0;) {
-        const CHtmlAttribute& a = m_attrs[tok.m_nAttrBegin + i];
-        if (a.m_strName.size() == name.size() && StartsWithNoCase(a.m_strName, name)) {
+        const CHtmlAttribute& a = attrs[i];
+        if (IsName4(a.m_strName, name)) {
             value = a.m_strValue;
             return true;
         }
@@ -515,11 +619,17 @@ bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, std::string_view nam
 }
 
 void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& tok) {
-    char lower[8];
     const HtmlTagEntry* entry = nullptr;
-    if (nameLength <= sizeof lower) {
-        for (std::size_t i = 0; i < nameLength; ++i) lower[i] = LowerAscii(name[i]);
-        entry = FindTagEntry(std::string_view(lower, nameLength));
+    char* const end = m_pReadEnd;
+    const bool wordFits = end - name >= 8;
+    if (nameLength <= 8) {
+        if (wordFits) {
+            entry = FindTagEntryByKey(FoldPacked(PackedName(name, nameLength), nameLength));
+        } else {
+            char lower[8];
+            for (std::size_t i = 0; i < nameLength; ++i) lower[i] = LowerAscii(name[i]);
+            entry = FindTagEntry(std::string_view(lower, nameLength));
+        }
     }
     HtmlTokenKind kind = TK_OTHER;
     if (entry) {
@@ -527,7 +637,16 @@ void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& to
         kind = entry->kind;
         tok.m_strText = entry->name;
     } else {
-        for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
+        if (std::endian::native == std::endian::little && nameLength <= 8 && wordFits) {
+            // The bytes after the name are written back as they were.
+            const std::uint64_t w = LoadWord(name);
+            const std::uint64_t mask =
+                nameLength >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * nameLength)) - 1;
+            const std::uint64_t lowered = w | ((UpperBytes(w) & mask) >> 2);
+            std::memcpy(name, &lowered, sizeof lowered);
+        } else {
+            for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
+        }
         tok.m_strText = std::string_view(name, nameLength);
     }
 
@@ -708,6 +827,9 @@ bool CHtmlParser::EndsInputText(const CHtmlToken& tok) {
 void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
     const int kind = tok.m_nKind;
     const bool open = tok.m_bIsOpen;
+    constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
+    // Most tokens: nothing to push or pop, and no field open.
+    if (tok.m_bStandalone && !((m_nOpenMask | Bit(kind)) & kFieldKinds)) return;
 
     // Text after an input or option is the field's text, not page text. Such
     // a field ends at a closing table or row, at the next input or option, and

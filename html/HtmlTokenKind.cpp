@@ -63,7 +63,10 @@ constexpr std::array<std::uint8_t, (1 << kSlotBits)> kSlots = MakeSlots();
 
 const HtmlTagEntry* FindTagEntry(std::string_view lowerName) {
     if (lowerName.empty() || lowerName.size() > 8) return nullptr;
-    const std::uint64_t key = PackName(lowerName);
+    return FindTagEntryByKey(PackName(lowerName));
+}
+
+const HtmlTagEntry* FindTagEntryByKey(std::uint64_t key) {
     const std::uint8_t entry = kSlots[Slot(key, kMultiplier)];
     if (entry == 0 || kTagKeys[entry - 1] != key) return nullptr;
     return &g_htmlTagTable[entry - 1];

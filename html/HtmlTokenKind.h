@@ -83,6 +83,10 @@ constexpr bool IsStandaloneKind(int kind) {
 // The table entry of a lower-case tag name, null when the table does not know it.
 const HtmlTagEntry* FindTagEntry(std::string_view lowerName);
 
+// The same for a name of 1 to 8 bytes packed into an integer, byte i of the
+// name in bits 8i to 8i+7 and the bits above the name clear.
+const HtmlTagEntry* FindTagEntryByKey(std::uint64_t key);
+
 // The kind of a lower-case tag name, TK_OTHER when the table does not know it.
 inline HtmlTokenKind ClassifyTagName(std::string_view lowerName) {
     const HtmlTagEntry* entry = FindTagEntry(lowerName);
