@@ -13,6 +13,9 @@
 
 #include "html/CharRefDecoder.h"
 
+// The steps of reading one token are built into the loops that call them.
+#define SKIMBOLT_HOT_INLINE [[gnu::always_inline]] inline
+
 namespace {
 
 // Every token list gets a number no other list of any parser had, so that a
@@ -47,6 +50,13 @@ inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char c) {
     return ~(((x & ~kHighs) + ~kHighs) | x | ~kHighs);
 }
 
+// The bytes of w equal to c, flagged in their high bit; only the first
+// flag (in page order) is sure, a byte after it may be flagged wrongly.
+inline std::uint64_t FirstBytesEqual(std::uint64_t w, unsigned char c) {
+    const std::uint64_t x = w ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighs;
+}
+
 // The bytes of w that are whitespace as IsSpace sees it.
 inline std::uint64_t SpaceBytes(std::uint64_t w) {
     return BytesEqual(w, ' ') | BytesEqual(w, '\n') | BytesEqual(w, '\r') | BytesEqual(w, '\t');
@@ -79,24 +89,25 @@ inline std::uint64_t BlankOrControlBytes(std::uint64_t w) {
 // are taken for whitespace here, which only sends them the slow way).
 inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
     const std::uint64_t blanks = BlankOrControlBytes(w);
-    const std::uint64_t loneSpaces = BytesEqual(w, ' ') & ~FlagsOfNext(blanks);
-    return ((blanks & ~loneSpaces) | BytesEqual(w, '&')) & kHighs;
+    // Of the bytes up to 0x20 only the space has bit 5 set.
+    const std::uint64_t otherBlanks = blanks & ~(w << 2);
+    const std::uint64_t blankBeforeBlank = blanks & FlagsOfNext(blanks);
+    return (otherBlanks | blankBeforeBlank | FirstBytesEqual(w, '&')) & kHighs;
 }
 
-// The bytes of w equal to c, flagged in their high bit; only the first
-// flag (in page order) is sure, a byte after it may be flagged wrongly.
-inline std::uint64_t FirstBytesEqual(std::uint64_t w, unsigned char c) {
-    const std::uint64_t x = w ^ (kOnes * c);
-    return (x - kOnes) & ~x & kHighs;
-}
 
-// The first byte equal to c in [p, end); end when there is none. Short
-// runs are searched in line, long ones by memchr.
-inline char* FindByte(char* p, char* end, unsigned char c) {
-    for (int i = 0; i < 4 && end - p >= 8; ++i, p += 8) {
+// The first byte equal to c in [p, end); end when there is none. Words
+// are read up to textEnd (at or after end), the end of the text being read.
+// Short runs are searched in line, long ones by memchr.
+inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
+    for (int i = 0; i < 4 && p < end && textEnd - p >= 8; ++i, p += 8) {
         const std::uint64_t found = FirstBytesEqual(LoadWord(p), c);
-        if (found) return p + FirstFlagged(found);
+        if (found) {
+            char* hit = p + FirstFlagged(found);
+            return hit < end ? hit : end;
+        }
     }
+    if (p >= end) return end;
     if (end - p >= 32) {
         char* hit = static_cast<char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)));
         return hit ? hit : end;
@@ -105,17 +116,45 @@ inline char* FindByte(char* p, char* end, unsigned char c) {
     return p;
 }
 
-// The first whitespace byte in [p, end); end when there is none.
-inline char* FindSpace(char* p, char* end) {
+// The bytes of flags (high bits) before the byte at index n (0 to 8) of a word.
+inline std::uint64_t FlagsBefore(std::uint64_t flags, std::ptrdiff_t n) {
+    return n >= 8 ? flags : flags & ((std::uint64_t{1} << (8 * n)) - 1);
+}
+
+// FindByte for a quoted attribute value: the closing quote, and whether an
+// '&' comes before it.
+inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, bool& amp) {
     if constexpr (std::endian::native == std::endian::little) {
-        for (; end - p >= 8; p += 8) {
+        for (; p < end && textEnd - p >= 8; p += 8) {
+            const std::uint64_t w = LoadWord(p);
+            // A wrong '&' flag can only follow a true one.
+            const std::uint64_t amps = FirstBytesEqual(w, '&');
+            const std::uint64_t found = FirstBytesEqual(w, quote);
+            const std::ptrdiff_t stop = std::min<std::ptrdiff_t>(found ? FirstFlagged(found) : 8, end - p);
+            if (FlagsBefore(amps, stop)) amp = true;
+            if (stop < 8) return p + stop;
+        }
+        if (p >= end) return end;
+    }
+    char* close = FindByte(p, end, textEnd, quote);
+    if (!amp) amp = FindByte(p, close, textEnd, '&') < close;
+    return close;
+}
+
+// The first whitespace byte in [p, end); end when there is none. Words are
+// read up to textEnd, as FindByte does.
+inline char* FindSpace(char* p, char* end, char* textEnd) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; p < end && textEnd - p >= 8; p += 8) {
             // Other control characters are flagged too, and passed over.
             for (std::uint64_t found = BlankOrControlBytes(LoadWord(p)); found; found &= found - 1) {
                 char* hit = p + FirstFlagged(found);
+                if (hit >= end) return end;
                 if (IsSpace(*hit)) return hit;
             }
         }
     }
+    if (p >= end) return end;
     while (p < end && !IsSpace(*p)) ++p;
     return p;
 }
@@ -217,12 +256,12 @@ long long ReadDecimal(std::string_view s) {
 
 // The kinds that are always pushed on the open-element stack, even when one
 // of their kind is open already: they nest.
-constexpr bool IsNestingKind(int kind) {
-    return kind == TK_FONT || kind == TK_TABLE || kind == TK_ROW || kind == TK_CELL ||
-           kind == TK_LIST || kind == TK_LIST_ITEM;
-}
-
 constexpr std::uint64_t Bit(int kind) { return std::uint64_t{1} << kind; }
+
+constexpr std::uint64_t kNestingKinds =
+    Bit(TK_FONT) | Bit(TK_TABLE) | Bit(TK_ROW) | Bit(TK_CELL) | Bit(TK_LIST) | Bit(TK_LIST_ITEM);
+
+constexpr bool IsNestingKind(int kind) { return (kNestingKinds >> kind) & 1u; }
 
 constexpr std::uint64_t kTextRefiningKinds =
     Bit(TK_TITLE) | Bit(TK_SCRIPT) | Bit(TK_STYLE) | Bit(TK_INPUT) | Bit(TK_OPTION);
@@ -437,7 +476,7 @@ bool CHtmlParser::NextToken(CHtmlToken& tok) {
     return true;
 }
 
-bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
     tok.m_bIsOpen = true;
     tok.m_bStandalone = false;
     tok.m_nKind = TK_OTHER;
@@ -465,7 +504,7 @@ bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHt
     return ReadTag(start, p, end, tok);
 }
 
-bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
     // The run ends before the last '<' that precedes the first '>' following
     // a '<'; without such a '>' it runs to the end of the page.
     char* runEnd = end;
@@ -496,7 +535,7 @@ bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
     return true;
 }
 
-bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
     // p is at the '<'; start is where the token began (before any whitespace).
     char* q = p + 1;
     while (IsSpace(*q)) ++q;
@@ -549,7 +588,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         while (IsSpace(*q)) ++q;
         if (*q == '\0') return false;
         if (*q != '>') {
-            char* tagEnd = FindByte(q, end, '>');
+            char* tagEnd = FindByte(q, end, end, '>');
             ParseAttributes(q, tagEnd);
             q = tagEnd;
         }
@@ -572,6 +611,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
 }
 
 void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
+    char* const textEnd = m_pReadEnd;
     while (p < tagEnd) {
         if (*p == '=') {  // a stray '=' where a name should start
             ++p;
@@ -579,26 +619,28 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
         }
         // The name runs to the next '=' or the end of the tag, spaces and all.
         char* name = p;
-        p = FindByte(p, tagEnd, '=');
+        p = FindByte(p, tagEnd, textEnd, '=');
         const std::string_view nameView(name, static_cast<std::size_t>(p - name));
         char* value = p;
         char* valueEnd = p;
         if (p < tagEnd) {  // at the '='
             ++p;
             while (p < tagEnd && IsSpace(*p)) ++p;
+            bool amp = false;
             if (p < tagEnd && (*p == '"' || *p == '\'')) {
                 const char quote = *p++;
-                char* close = FindByte(p, tagEnd, static_cast<unsigned char>(quote));
+                char* close = FindQuote(p, tagEnd, textEnd, static_cast<unsigned char>(quote), amp);
                 value = p;
                 valueEnd = close;
                 p = close < tagEnd ? close + 1 : tagEnd;
             } else {
                 value = p;
-                p = FindSpace(p, tagEnd);
+                p = FindSpace(p, tagEnd, textEnd);
                 valueEnd = p;
+                amp = FindByte(value, valueEnd, textEnd, '&') < valueEnd;
             }
             // Character references are decoded over the value's own bytes.
-            if (FindByte(value, valueEnd, '&') < valueEnd)
+            if (amp)
                 valueEnd = DecodeCharRefsInPlace(value, valueEnd, CharRefPlace::Attribute);
         }
         m_attrs.push_back(CHtmlAttribute{nameView, std::string_view(value, static_cast<std::size_t>(valueEnd - value))});
@@ -618,7 +660,7 @@ bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, const char (&name)[5
     return false;
 }
 
-void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& tok) {
     const HtmlTagEntry* entry = nullptr;
     char* const end = m_pReadEnd;
     const bool wordFits = end - name >= 8;
@@ -742,8 +784,10 @@ void CHtmlParser::StoreLink(CHtmlToken& link) {
     for (CHtmlToken& t : m_groupZ) Store(t, true);
 }
 
-void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
-    if (updateStack) UpdateStack(tok);
+SKIMBOLT_HOT_INLINE void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
+    constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
+    // Most tokens neither enter nor leave the stack, with no field open.
+    if (updateStack && !(tok.m_bStandalone && !((m_nOpenMask | Bit(tok.m_nKind)) & kFieldKinds))) UpdateStack(tok);
     tok.m_nContext = m_nOpenMask;
     try {
         m_tokens.push_back(tok);
@@ -824,12 +868,9 @@ bool CHtmlParser::EndsInputText(const CHtmlToken& tok) {
     }
 }
 
-void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
+void CHtmlParser::UpdateFields(const CHtmlToken& tok) {
     const int kind = tok.m_nKind;
     const bool open = tok.m_bIsOpen;
-    constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
-    // Most tokens: nothing to push or pop, and no field open.
-    if (tok.m_bStandalone && !((m_nOpenMask | Bit(kind)) & kFieldKinds)) return;
 
     // Text after an input or option is the field's text, not page text. Such
     // a field ends at a closing table or row, at the next input or option, and
@@ -853,6 +894,14 @@ void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
         RemoveInnermost(TK_OPTION);
         if (open) PushElement(kind, -1, -1);
     }
+}
+
+void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
+    const int kind = tok.m_nKind;
+    const bool open = tok.m_bIsOpen;
+    constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
+    // Most tokens: no field open, and no field or form tag.
+    if ((m_nOpenMask | Bit(kind)) & (kFieldKinds | Bit(TK_FORM))) UpdateFields(tok);
     if (tok.m_bStandalone) return;
 
     if (open) {

@@ -146,6 +146,8 @@ private:
     void Store(CHtmlToken& tok, bool updateStack);
 
     void UpdateStack(const CHtmlToken& tok);
+    // The part of UpdateStack for form fields and their text.
+    void UpdateFields(const CHtmlToken& tok);
     bool IsHiddenInput(const CHtmlToken& tok) const;
     static bool EndsInputText(const CHtmlToken& tok);
     int Innermost(int kind) const { return m_innermost[kind]; }
