@@ -179,9 +179,21 @@ int IsClockTime(const CWordString& text) {
 bool IsGenericLinkText(std::string_view text) {
     // The longest of them is 20 bytes without its blanks; most link texts
     // are ruled out by their length alone.
+    if (text.size() > 40) return false;
     std::size_t bytes = 0;
-    for (char c : text) bytes += !CWordString::IsBlank(c);
-    if (bytes > 24 || text.size() > 40) return false;
+    char first = 0;
+    for (char c : text) {
+        if (CWordString::IsBlank(c)) continue;
+        if (bytes++ == 0) first = c;
+    }
+    if (bytes > 24 || bytes == 0) return false;
+    // The names below begin with one of these letters, or with a character
+    // outside ASCII; case folding turns an ASCII character into one only
+    // from its upper-case form.
+    if (static_cast<unsigned char>(first) < 0x80) {
+        const char lower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first - 'A' + 'a') : first;
+        if (std::string_view("prcfvwmzl").find(lower) == std::string_view::npos) return false;
+    }
     // Compared in lower case without blanks, trailing dots, arrows or colons.
     std::string key = FoldCase(text);
     std::erase_if(key, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
@@ -232,7 +244,11 @@ int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
     if (anchor < 0) return 1;
     std::string_view href;
     m_tokens[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
-    return IsAcceptableHref(href, m_strPageUrl);
+    if (!m_bPageUrlLowered) {
+        LowerInto(m_strPageUrl, m_strPageUrlLower);
+        m_bPageUrlLowered = true;
+    }
+    return AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower);
 }
 
 int IsAcceptableHref(std::string_view href, std::string_view pageUrl) {

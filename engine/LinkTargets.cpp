@@ -39,8 +39,12 @@ void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) cons
     std::string href;
     anchor->GetAttribute("href", href);
     // Relative links lead from the page's <base>, when it names one.
-    const std::string& base = m_page.GetBaseHref();
-    url = ResolveHref(href, base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl));
+    if (!m_bLinkBaseResolved) {
+        const std::string& base = m_page.GetBaseHref();
+        m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
+        m_bLinkBaseResolved = true;
+    }
+    url = ResolveHref(href, m_strLinkBase);
 }
 
 std::string ResolveHref(const std::string& href, const std::string& pageUrl) {
@@ -92,7 +96,7 @@ void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& descri
     } else {
         collected.Trim();
     }
-    description = collected;
+    description = std::move(static_cast<std::string&>(collected));
 }
 
 int CStoryLinkWalk::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont) {

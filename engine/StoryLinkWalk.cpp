@@ -136,7 +136,8 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString text) {
 
     // Web text is stored without control characters.
     StoryCandidate link;
-    link.headline = StripControlCharacters(text);
+    link.headline = std::move(static_cast<std::string&>(text));
+    StripControlCharactersInPlace(link.headline);
     if (accepted == 1) {
         link.url = StripControlCharacters(row.url);
         link.description = StripControlCharacters(row.description);
@@ -211,8 +212,10 @@ bool CStoryLinkWalk::Resolve(StoryCandidate& link) {
     if (!m_pLink) return false;
     std::string url, description;
     if (!BuildTarget(m_pLink, url, description)) return false;
-    link.url = StripControlCharacters(url);
-    link.description = StripControlCharacters(description);
+    link.url = std::move(url);
+    StripControlCharactersInPlace(link.url);
+    link.description = std::move(description);
+    StripControlCharactersInPlace(link.description);
     return true;
 }
 

@@ -83,6 +83,12 @@ private:
     const CHtmlParser& m_page;
     std::span<const CHtmlToken> m_tokens;
     const std::string m_strPageUrl;
+    // Worked out once per walk, on first use: the page URL in lower case,
+    // and the URL relative links lead from (the page's, or its <base>).
+    std::string m_strPageUrlLower;
+    bool m_bPageUrlLowered = false;
+    mutable std::string m_strLinkBase;
+    mutable bool m_bLinkBaseResolved = false;
     std::string& m_strLastUrl;
     std::string m_strLastUrlBeforeProbe;  // the probe works on a copy; the real pass starts from this
     std::int64_t m_nCursor = -1;

@@ -79,11 +79,22 @@ int WordsInRun(std::string_view run) {
 }  // namespace
 
 int CWordString::CountWords(int skipShort) const {
+    // ForEachWord and WordsInRun in one pass: a run of ASCII is one word.
     int count = 0;
-    ForEachWord(*this, skipShort, [&](std::size_t start, std::size_t len) {
-        count += WordsInRun(std::string_view(*this).substr(start, len));
-        return true;
-    });
+    int nSingles = 0;
+    const char* const s = data();
+    const std::size_t n = size();
+    std::size_t i = 0;
+    while (i < n) {
+        while (i < n && kSeparators.is[static_cast<unsigned char>(s[i])]) ++i;
+        if (i >= n) break;
+        const std::size_t start = i;
+        unsigned char bits = 0;
+        while (i < n && !kSeparators.is[static_cast<unsigned char>(s[i])]) bits |= static_cast<unsigned char>(s[i++]);
+        const std::size_t len = i - start;
+        if (skipShort && len == 1 && ++nSingles >= 3) continue;
+        count += (bits & 0x80) ? WordsInRun(std::string_view(s + start, len)) : 1;
+    }
     return count;
 }
 
