@@ -459,7 +459,7 @@ void CHtmlParser::ParsePage() {
     m_nReadPos = 0;
 }
 
-bool CHtmlParser::NextToken(CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
     if (m_bReadFailed || m_nReadPos >= m_nPageLength) return false;
     const std::size_t attrMark = m_attrs.size();
     if (!ReadToken(m_strStore.data(), m_nReadPos, m_nPageLength, tok) ||
