@@ -152,10 +152,7 @@ char* DecodeCharRefsInPlace(char* begin, char* end, CharRefPlace place) {
     char* in = amp;
     char* out = amp;
     while (in < end) {
-        if (*in != '&') {
-            *out++ = *in++;
-            continue;
-        }
+        // in is at an '&'.
         std::size_t written = 0;
         const std::size_t taken = DecodeCharRef(in, end, place, out, written);
         if (taken == 0) {
@@ -164,6 +161,12 @@ char* DecodeCharRefsInPlace(char* begin, char* end, CharRefPlace place) {
             in += taken;
             out += written;
         }
+        // The bytes up to the next '&' move as one block.
+        char* next = in < end ? static_cast<char*>(std::memchr(in, '&', static_cast<std::size_t>(end - in))) : nullptr;
+        char* const stop = next ? next : end;
+        if (out != in) std::memmove(out, in, static_cast<std::size_t>(stop - in));
+        out += stop - in;
+        in = stop;
     }
     return out;
 }

@@ -100,14 +100,16 @@ inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
 // are read up to textEnd (at or after end), the end of the text being read.
 // Short runs are searched in line, long ones by memchr.
 inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
-    for (int i = 0; i < 4 && p < end && textEnd - p >= 8; ++i, p += 8) {
+    if (p >= end) return end;
+    for (std::ptrdiff_t words = std::min<std::ptrdiff_t>((textEnd - p) >> 3, 4); words > 0; --words) {
         const std::uint64_t found = FirstBytesEqual(LoadWord(p), c);
         if (found) {
             char* hit = p + FirstFlagged(found);
             return hit < end ? hit : end;
         }
+        p += 8;
+        if (p >= end) return end;
     }
-    if (p >= end) return end;
     if (end - p >= 32) {
         char* hit = static_cast<char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)));
         return hit ? hit : end;
@@ -125,7 +127,8 @@ inline std::uint64_t FlagsBefore(std::uint64_t flags, std::ptrdiff_t n) {
 // '&' comes before it.
 inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, bool& amp) {
     if constexpr (std::endian::native == std::endian::little) {
-        for (; p < end && textEnd - p >= 8; p += 8) {
+        // Long values are left to memchr below.
+        for (int i = 0; i < 4 && p < end && textEnd - p >= 8; ++i, p += 8) {
             const std::uint64_t w = LoadWord(p);
             // A wrong '&' flag can only follow a true one.
             const std::uint64_t amps = FirstBytesEqual(w, '&');
@@ -137,7 +140,7 @@ inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, b
         if (p >= end) return end;
     }
     char* close = FindByte(p, end, textEnd, quote);
-    if (!amp) amp = FindByte(p, close, textEnd, '&') < close;
+    if (!amp && p < close) amp = std::memchr(p, '&', static_cast<std::size_t>(close - p)) != nullptr;
     return close;
 }
 
@@ -166,7 +169,8 @@ inline char* FindNameEnd(char* p, char* end) {
         for (; end - p >= 8; p += 8) {
             const std::uint64_t w = LoadWord(p);
             // Other control characters are flagged too, and passed over.
-            for (std::uint64_t found = BlankOrControlBytes(w) | BytesEqual(w, '>'); found; found &= found - 1) {
+            // A wrong '>' flag can only follow a true one, where the name ends.
+            for (std::uint64_t found = BlankOrControlBytes(w) | FirstBytesEqual(w, '>'); found; found &= found - 1) {
                 char* hit = p + FirstFlagged(found);
                 if (kNameStops[static_cast<unsigned char>(*hit)]) return hit;
             }
@@ -179,6 +183,9 @@ inline char* FindNameEnd(char* p, char* end) {
 // The first byte from p on, before stop, that is not whitespace (stop when
 // there is none).
 inline char* SkipSpaces(char* p, char* stop) {
+    // Most runs of whitespace are short: a byte at a time first.
+    for (int i = 0; i < 4; ++i, ++p)
+        if (p >= stop || !IsSpace(*p)) return p;
     while (stop - p >= 8) {
         const std::uint64_t other = ~SpaceBytes(LoadWord(p)) & kHighs;
         if (other) return p + FirstFlagged(other);
@@ -597,15 +604,6 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
     // Without a closing '>' the tag runs past the end of the page.
     tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
 
-    // The first <base> with an href sets the base of the page's links.
-    if (!m_bBaseSeen && tok.m_bIsOpen && nameLength == 4 && (name[0] | 0x20) == 'b' && (name[1] | 0x20) == 'a' &&
-        (name[2] | 0x20) == 's' && (name[3] | 0x20) == 'e') {
-        std::string_view href;
-        if (FindTokenAttribute(tok, "href", href)) {
-            m_strBaseHref.assign(href);
-            m_bBaseSeen = true;
-        }
-    }
     ClassifyTag(name, nameLength, tok);
     return true;
 }
@@ -690,6 +688,14 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLe
             for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
         }
         tok.m_strText = std::string_view(name, nameLength);
+        // The first <base> with an href sets the base of the page's links.
+        if (!m_bBaseSeen && tok.m_bIsOpen && tok.m_strText == "base") {
+            std::string_view href;
+            if (FindTokenAttribute(tok, "href", href)) {
+                m_strBaseHref.assign(href);
+                m_bBaseSeen = true;
+            }
+        }
     }
 
     if (kind == TK_LINK) {
@@ -711,7 +717,7 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLe
     if (kind == TK_FONT || kind == TK_CELL) TrackFont(tok);
 }
 
-void CHtmlParser::TrackFont(const CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::TrackFont(const CHtmlToken& tok) {
     if (tok.m_nKind == TK_CELL) {
         // Each table cell starts with a fresh font stack of its own.
         if (tok.m_bIsOpen) {
@@ -809,7 +815,7 @@ int CHtmlParser::InnermostOf(std::uint64_t kinds) const {
     return best;
 }
 
-void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
     const int index = static_cast<int>(m_elements.size());
     const int outer = m_innermost[kind];
     m_elements.push_back(Element{kind, table, rowOrList, outer, -1});
