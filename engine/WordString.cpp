@@ -58,7 +58,7 @@ int WordsInRun(std::string_view run) {
     bool bPlain = true;
     for (char c : run)
         if (static_cast<unsigned char>(c) >= 0x80) bPlain = false;
-    if (bPlain) return 1;
+    if (bPlain || !MayHoldUnspacedScript(run)) return 1;
     int words = 0;
     int unspaced = 0;     // characters of the current unspaced stretch
     bool bOther = false;  // inside a stretch of other characters
