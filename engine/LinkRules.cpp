@@ -140,7 +140,7 @@ int IsHeadlineText(const CWordString& text, int w) {
 }
 
 int CStoryLinkWalk::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
-    int w = text.CountWords(0);
+    int w = WordsOf(text);
     if (text.empty()) return 0;
     if (IsHeadlineText(text, w) == 0) return 0;
     if (IsAcceptableHrefAtCursor() == 0) return 0;
@@ -242,13 +242,18 @@ int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
     // The link's anchor: the nearest opening link tag before the cursor.
     const int anchor = m_index.OpenLinkBefore(CursorIndex());
     if (anchor < 0) return 1;
+    // Both passes ask about the same anchors.
+    if (m_hrefVerdicts.empty()) m_hrefVerdicts.assign(m_tokens.size(), -1);
+    signed char& verdict = m_hrefVerdicts[static_cast<std::size_t>(anchor)];
+    if (verdict >= 0) return verdict;
     std::string_view href;
     m_tokens[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
     if (!m_bPageUrlLowered) {
         LowerInto(m_strPageUrl, m_strPageUrlLower);
         m_bPageUrlLowered = true;
     }
-    return AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower);
+    verdict = static_cast<signed char>(AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower));
+    return verdict;
 }
 
 int IsAcceptableHref(std::string_view href, std::string_view pageUrl) {
@@ -345,7 +350,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         bool bBoldL = L->IsInside(TK_BOLD);
         AppendSameFont(text, fontL);
         text.Trim();
-        int w = text.CountWords(0);
+        int w = WordsOf(text);
         if (fontL.SameSize(font) && bBoldL == bBold && w <= 3) {
             heading = L;
             headingPos = atL;
@@ -371,7 +376,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         CFontSize fontS = FontOf(S);
         AppendSameFont(textS, fontS);
         textS.Trim();
-        if (IsSectionLink(textS, fontS, textS.CountWords(0))) {
+        if (IsSectionLink(textS, fontS, WordsOf(textS))) {
             font = fontS;
             bBold = S->IsInside(TK_BOLD);
             heading = S;

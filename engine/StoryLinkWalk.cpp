@@ -34,6 +34,15 @@ bool CStoryLinkWalk::FindNext(int kind, const CHtmlToken*& out) {
     return false;
 }
 
+int CStoryLinkWalk::WordsOf(const CWordString& text) {
+    if (m_nCountedWords >= 0 && text.size() == m_strCounted.size() &&
+        std::char_traits<char>::compare(text.data(), m_strCounted.data(), text.size()) == 0)
+        return m_nCountedWords;
+    m_nCountedWords = text.CountWords(0);
+    m_strCounted.assign(text);
+    return m_nCountedWords;
+}
+
 int CStoryLinkWalk::IndexOf(const CHtmlToken* t) const { return static_cast<int>(t - m_tokens.data()); }
 
 const CHtmlToken* CStoryLinkWalk::NextLinkText(int inLinkOnly) {
@@ -89,7 +98,7 @@ void CStoryLinkWalk::Pass(int mode) {
             CFontSize font = FontOf(t);
             AppendSameFont(text, font);
             text.Trim();
-            int w = text.CountWords(0);
+            int w = WordsOf(text);
             int s = IsSectionLink(text, font, w);
             if (s == 0 || (m_nProbe == 0 && m_nListingRows >= 2)) {
                 HandleLink(t, text);

@@ -70,6 +70,10 @@ private:
     int CursorIndex() const { return static_cast<int>(m_nCursor); }
     int IndexOf(const CHtmlToken* t) const;
 
+    // text.CountWords(0); a text counted just before (the rules look at
+    // one link text several times) is not counted again.
+    int WordsOf(const CWordString& text);
+
     // The font of a text token ({3, 0, 0} for a token without one).
     static CFontSize FontOf(const CHtmlToken* t);
     // BuildTarget; the description is gathered only when pDescription is set.
@@ -117,4 +121,9 @@ private:
     static constexpr int kItemBoundUnknown = -2;
     std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
     std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
+    std::string m_strCounted;       // the text WordsOf counted last
+    int m_nCountedWords = -1;       // its words; -1 before the first
+    // Per token: IsAcceptableHref's verdict on the href of the link anchor
+    // there, once known (-1 before).
+    std::vector<signed char> m_hrefVerdicts;
 };
