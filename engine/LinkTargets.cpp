@@ -14,7 +14,12 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     // The anchor: the nearest link tag before the cursor, or the one before
     // that when it is a closing tag.
     const int anchor = m_index.AnchorBefore(CursorIndex());
-    if (anchor >= 0) ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+    if (anchor >= 0) {
+        if (m_pDeliveredUrl && anchor == m_nDeliveredAnchor)
+            url = *m_pDeliveredUrl;  // resolved already
+        else
+            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+    }
 
     // Two adjacent links to one target (a picture and its headline) make one
     // story; a third one in a row counts again.

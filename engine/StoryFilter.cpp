@@ -248,17 +248,43 @@ constexpr StoryFilterRule kRules[] = {
 
 std::span<const StoryFilterRule> StoryFilterRules() { return kRules; }
 
+namespace {
+
+// Arrows, bullets and separators around a headline all begin with '|', '>'
+// or a byte of a multi-byte character; blanks around them count too.
+bool MayHaveMark(unsigned char c) { return c == '|' || c == '>' || c >= 0x80 || c == ' '; }
+
+// The text of the link's first text token without the blanks around it,
+// when it is a rank number ("3", "12."); empty otherwise.
+std::string_view RankNumber(const FilterLink& link, const FilterPage& page) {
+    if (link.nText < 0 || static_cast<std::size_t>(link.nText) >= page.tokens.size()) return {};
+    std::string_view first = page.tokens[static_cast<std::size_t>(link.nText)].Text();
+    while (!first.empty() && CWordString::IsBlank(first.front())) first.remove_prefix(1);
+    while (!first.empty() && CWordString::IsBlank(first.back())) first.remove_suffix(1);
+    std::string_view number = first;
+    if (number.ends_with('.')) number.remove_suffix(1);
+    const bool bRank = !number.empty() && number.size() <= 3 &&
+                       std::all_of(number.begin(), number.end(), [](char c) { return IsAsciiDigit(c); });
+    return bRank ? first : std::string_view();
+}
+
+// False when CleanHeadline surely gives the headline back as it is.
+bool MayNeedCleaning(const FilterLink& link, const FilterPage& page) {
+    const std::string& text = Headline(link);
+    if (text.empty()) return false;
+    if (MayHaveMark(static_cast<unsigned char>(text.front())) || MayHaveMark(static_cast<unsigned char>(text.back())))
+        return true;
+    const std::string_view rank = RankNumber(link, page);
+    return !rank.empty() && text.starts_with(rank) && text.size() > rank.size();
+}
+
+}  // namespace
+
 std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
     std::string text = Headline(link);
     // A rank number in a text of its own before the headline's words.
-    if (link.nText >= 0 && static_cast<std::size_t>(link.nText) < page.tokens.size()) {
-        CWordString first(page.tokens[static_cast<std::size_t>(link.nText)].Text());
-        first.Trim();
-        std::string_view number(first);
-        if (number.ends_with('.')) number.remove_suffix(1);
-        const bool bRank = !number.empty() && number.size() <= 3 &&
-                           std::all_of(number.begin(), number.end(), [](char c) { return IsAsciiDigit(c); });
-        if (bRank && text.starts_with(first) && text.size() > first.size()) {
+    if (const std::string_view first = RankNumber(link, page); !first.empty()) {
+        if (text.starts_with(first) && text.size() > first.size()) {
             CWordString rest(text.substr(first.size()));
             rest.Trim();
             if (HasLetter(rest)) text = rest;
@@ -266,9 +292,8 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
     }
     // Arrows, bullets and separators around it (all of them begin with '|',
     // '>' or a byte of a multi-byte character).
-    auto mayHaveMark = [](unsigned char c) { return c == '|' || c == '>' || c >= 0x80 || c == ' '; };
-    if (text.empty() || (!mayHaveMark(static_cast<unsigned char>(text.front())) &&
-                         !mayHaveMark(static_cast<unsigned char>(text.back()))))
+    if (text.empty() || (!MayHaveMark(static_cast<unsigned char>(text.front())) &&
+                         !MayHaveMark(static_cast<unsigned char>(text.back()))))
         return text;
     static constexpr std::string_view kMarks[] = {"\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA2", "\xC2\xB7", "|",
                                                   ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
@@ -296,10 +321,12 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
     std::vector<std::size_t> kept;
     for (std::size_t i = 0; i < links.size(); ++i) {
         FilterLink& link = links[i];
-        std::string cleaned = CleanHeadline(link, page);
-        if (cleaned != link.pLink->headline) {
-            link.pLink->rawHeadline = link.pLink->headline;
-            link.pLink->headline = std::move(cleaned);
+        if (MayNeedCleaning(link, page)) {
+            std::string cleaned = CleanHeadline(link, page);
+            if (cleaned != link.pLink->headline) {
+                link.pLink->rawHeadline = link.pLink->headline;
+                link.pLink->headline = std::move(cleaned);
+            }
         }
         link.pLink->dropRule = nullptr;
         WorkOutFacts(link);

@@ -210,9 +210,15 @@ void CStoryLinkWalk::Deliver() {
         if (!m_pSink || !Active()) break;
         TakenLink& taken = m_taken[i];
         m_pLink = &m_tokens[static_cast<std::size_t>(taken.nText)];
+        if (!taken.link.IsListing() && links[i].nAnchor >= 0) {
+            m_nDeliveredAnchor = links[i].nAnchor;
+            m_pDeliveredUrl = &links[i].url;
+        }
         RestoreCursor(taken.nCursor);
         m_pSink->OnStoryLink(taken.link, *this);
         m_pLink = nullptr;
+        m_nDeliveredAnchor = -1;
+        m_pDeliveredUrl = nullptr;
     }
     m_taken.clear();
 }

@@ -101,6 +101,9 @@ private:
     CStoryLinkSink* m_pSink = nullptr;
     const std::atomic<int>* m_pActive = nullptr;
     const CHtmlToken* m_pLink = nullptr;  // the link being handed to the sink
+    // Its anchor and the URL Deliver resolved from it, while it is handed on.
+    int m_nDeliveredAnchor = -1;
+    const std::string* m_pDeliveredUrl = nullptr;
     bool m_bFiltered = true;
     // The story links of the real pass, kept until the page has been walked.
     struct TakenLink {
