@@ -320,12 +320,12 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         const CHtmlToken* first = NextLinkText(0);
         int words = 0;
         if (first) {
-            words = CWordString(first->Text()).CountWords(1);
+            words = CWordString::CountWordsIn(first->Text(), 1);
             const CHtmlToken* next = nullptr;
             while (FindNext(TK_ANY, next)) {
                 if (next->m_nKind == TK_TEXT) {
                     if (next->IsInside(TK_LINK)) break;
-                    words += CWordString(next->Text()).CountWords(1);
+                    words += CWordString::CountWordsIn(next->Text(), 1);
                 } else if (next->m_nKind < TK_BOLD || next->m_nKind > TK_PARAGRAPH) {
                     break;
                 }

@@ -82,7 +82,7 @@ void AppendLower(std::string& out, std::string_view s) {
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
-    link.nWords = CWordString(headline).CountWords(0);
+    link.nWords = CWordString::CountWordsIn(headline, 0);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
     const UrlPieces pieces = SplitUrl(link.url);

@@ -73,6 +73,8 @@ StoryLinkCounts CStoryLinkWalk::Run(CStoryLinkSink& sink, const std::atomic<int>
     // "the link before" of the real pass: the real pass starts from the
     // value before the probe.
     m_strLastUrlBeforeProbe = m_strLastUrl;
+    // Every link the real pass takes is a link text of the page.
+    m_taken.reserve(static_cast<std::size_t>(m_index.LinkTextCount()));
     Pass(1);
     if (m_nProbe == 1) {
         m_strLastUrl = m_strLastUrlBeforeProbe;

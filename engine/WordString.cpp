@@ -78,12 +78,12 @@ int WordsInRun(std::string_view run) {
 
 }  // namespace
 
-int CWordString::CountWords(int skipShort) const {
+int CWordString::CountWordsIn(std::string_view text, int skipShort) {
     // ForEachWord and WordsInRun in one pass: a run of ASCII is one word.
     int count = 0;
     int nSingles = 0;
-    const char* const s = data();
-    const std::size_t n = size();
+    const char* const s = text.data();
+    const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
         while (i < n && kSeparators.is[static_cast<unsigned char>(s[i])]) ++i;

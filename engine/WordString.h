@@ -22,7 +22,9 @@ public:
     // Number of words. With skipShort 1 the third and every later
     // one-character word is not counted; with 0 every word counts. In
     // scripts written without blanks every two characters count as a word.
-    int CountWords(int skipShort) const;
+    int CountWords(int skipShort) const { return CountWordsIn(*this, skipShort); }
+    // The same for any text, without making a CWordString of it.
+    static int CountWordsIn(std::string_view text, int skipShort);
     // The k-th word (from 0), counted as CountWords(1) counts; empty when
     // there is none.
     std::string WordAt(int k) const;
