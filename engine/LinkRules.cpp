@@ -235,7 +235,7 @@ int IsAllCaps(const CWordString& text) {
 int IsNavigationText(const CWordString& text, int w) { return NavigationTextLower(LowerInto(text, Scratch(0)), w); }
 
 int IsPhotoCaption(const CWordString& text) {
-    return StartsWithPhoto(text) && text.CountWords(0) < 4 ? 1 : 0;
+    return StartsWithPhoto(text) && text.CountWords(0, 4) < 4 ? 1 : 0;
 }
 
 int CStoryLinkWalk::IsAcceptableHrefAtCursor() {

@@ -96,7 +96,7 @@ void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& descri
         }
         if (!FindNext(TK_TEXT, T)) break;
     }
-    if (collected.CountWords(0) < 2) {
+    if (collected.CountWords(0, 2) < 2) {
         collected.clear();
     } else {
         collected.Trim();

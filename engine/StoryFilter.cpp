@@ -37,17 +37,17 @@ bool IsInlineTag(const CHtmlToken& t) {
     }
 }
 
-// Words of the plain text that touches the link on one side, in the same
-// line: inline tags between are passed over, anything else ends the search.
+// 1 when plain text touches the link on one side, in the same line: inline
+// tags between are passed over, anything else ends the search. 0 when none.
 int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
     for (int i = from; i >= 0 && static_cast<std::size_t>(i) < tokens.size(); i += step) {
         const CHtmlToken& t = tokens[static_cast<std::size_t>(i)];
         if (t.m_nKind == TK_TEXT) {
             if (t.IsInside(TK_LINK)) return 0;
-            CWordString text(t.Text());
-            text.Trim();
-            if (text.empty()) continue;
-            return std::max(1, text.CountWords(0));
+            std::string_view text = t.Text();
+            while (!text.empty() && CWordString::IsBlank(text.front())) text.remove_prefix(1);
+            if (text.empty()) continue;  // blanks only
+            return 1;
         }
         if (t.m_nKind == TK_COMMENT || IsInlineTag(t)) continue;
         return 0;
@@ -55,7 +55,8 @@ int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
     return 0;
 }
 
-// Words of text right before and right after the link, in its line.
+// Whether plain text touches the link right before and right after it (1 or
+// 0 each), in its line.
 void WordsAround(const FilterLink& link, const FilterPage& page, int& before, int& after) {
     before = after = 0;
     if (link.nAnchor < 0) return;
@@ -82,7 +83,7 @@ void AppendLower(std::string& out, std::string_view s) {
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
-    link.nWords = CWordString::CountWordsIn(headline, 0);
+    link.nWords = CWordString::CountWordsIn(headline, 0, 16);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
     const UrlPieces pieces = SplitUrl(link.url);

@@ -23,7 +23,7 @@ struct FilterLink {
     bool bHeadingText = false; // the headline is the heading's before the link
 
     // Worked out once by the filter before its rules read them.
-    int nWords = 0;              // words of the headline
+    int nWords = 0;              // words of the headline, counted up to 16 (the rules compare up to 6)
     bool bUnspaced = false;      // the headline holds a script written without blanks
     std::string host;            // the target's host, lower case
     std::vector<std::string> segments;  // its path segments, lower case

@@ -38,7 +38,7 @@ int CStoryLinkWalk::WordsOf(const CWordString& text) {
     if (m_nCountedWords >= 0 && text.size() == m_strCounted.size() &&
         std::char_traits<char>::compare(text.data(), m_strCounted.data(), text.size()) == 0)
         return m_nCountedWords;
-    m_nCountedWords = text.CountWords(0);
+    m_nCountedWords = text.CountWords(0, kWordsOfLimit);
     m_strCounted.assign(text);
     return m_nCountedWords;
 }
@@ -140,7 +140,7 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString text) {
 
     if (m_nProbe != 0) {
         // The probe only counts.
-        if (text.CountWords(1) > 2) ++m_nProbeStories;
+        if (text.CountWords(1, 3) > 2) ++m_nProbeStories;
         return;
     }
     if (!m_pSink) return;

@@ -78,14 +78,14 @@ int WordsInRun(std::string_view run) {
 
 }  // namespace
 
-int CWordString::CountWordsIn(std::string_view text, int skipShort) {
+int CWordString::CountWordsIn(std::string_view text, int skipShort, int limit) {
     // ForEachWord and WordsInRun in one pass: a run of ASCII is one word.
     int count = 0;
     int nSingles = 0;
     const char* const s = text.data();
     const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < n) {
+    while (i < n && count < limit) {
         while (i < n && kSeparators.is[static_cast<unsigned char>(s[i])]) ++i;
         if (i >= n) break;
         const std::size_t start = i;
