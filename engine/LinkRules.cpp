@@ -49,8 +49,23 @@ bool StartsWithPhoto(std::string_view s) {
 // the substring searches the rules make over each link's text and href.
 class CPairMask {
 public:
+    CPairMask() = default;
     explicit CPairMask(std::string_view s) {
         for (std::size_t i = 1; i < s.size(); ++i) Set(s[i - 1], s[i]);
+    }
+    // Writes the ASCII lower-case copy of s to out and takes the mask of
+    // that copy, in one pass.
+    std::string_view LowerInto(std::string_view s, std::string& out) {
+        out.resize(s.size());
+        unsigned char prev = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            const unsigned char lower = static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+            out[i] = static_cast<char>(lower);
+            if (i > 0) Set(static_cast<char>(prev), static_cast<char>(lower));
+            prev = lower;
+        }
+        return out;
     }
     bool MayContain(std::string_view pattern) const {
         for (std::size_t i = 1; i < pattern.size(); ++i)
@@ -104,9 +119,9 @@ int NavigationTextLower(std::string_view lower, int w) {
     return 1;
 }
 
-int AcceptableHrefLower(std::string_view href, std::string_view page) {
+// href and page in lower case; mask: href's.
+int AcceptableHrefLower(std::string_view href, std::string_view page, const CPairMask& mask) {
     if (href == page) return 0;
-    const CPairMask mask(href);
     if (mask.Contains(href, "mailto:")) return 0;
     if (mask.Contains(href, "cgi") && mask.ContainsAny(href, {"login", "search", "quote", "register"})) return 0;
     if (mask.ContainsAny(href, {"marketpl", "advert", "sponsor"})) return 0;
@@ -252,12 +267,16 @@ int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
         LowerInto(m_strPageUrl, m_strPageUrlLower);
         m_bPageUrlLowered = true;
     }
-    verdict = static_cast<signed char>(AcceptableHrefLower(LowerInto(href, Scratch(1)), m_strPageUrlLower));
+    CPairMask mask;
+    const std::string_view lower = mask.LowerInto(href, Scratch(1));
+    verdict = static_cast<signed char>(AcceptableHrefLower(lower, m_strPageUrlLower, mask));
     return verdict;
 }
 
 int IsAcceptableHref(std::string_view href, std::string_view pageUrl) {
-    return AcceptableHrefLower(LowerInto(href, Scratch(1)), LowerInto(pageUrl, Scratch(2)));
+    CPairMask mask;
+    const std::string_view lower = mask.LowerInto(href, Scratch(1));
+    return AcceptableHrefLower(lower, LowerInto(pageUrl, Scratch(2)), mask);
 }
 
 int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {

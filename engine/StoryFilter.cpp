@@ -143,8 +143,12 @@ bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_vie
 }
 
 bool AnySegmentIn(const std::vector<std::string>& segments, std::initializer_list<std::string_view> words) {
+    // Slugs and ids are longer than any of the words: their length rules
+    // them out.
+    std::size_t longest = 0;
+    for (std::string_view word : words) longest = std::max(longest, word.size());
     for (const std::string& segment : segments)
-        if (IsSegmentIn(segment, words)) return true;
+        if (segment.size() <= longest && IsSegmentIn(segment, words)) return true;
     return false;
 }
 
@@ -214,8 +218,8 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
         isNumber(segments.back()))
         return true;
     if (!segments.empty()) {
-        std::string last = segments.back();
-        if (const std::size_t dot = last.find('.'); dot != std::string::npos) last.erase(dot);
+        std::string_view last = segments.back();
+        if (const std::size_t dot = last.find('.'); dot != std::string_view::npos) last = last.substr(0, dot);
         for (std::string_view word : {"page", "seite"}) {
             if (!last.starts_with(word)) continue;
             std::string_view rest = std::string_view(last).substr(word.size());
