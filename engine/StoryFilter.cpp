@@ -74,9 +74,10 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
 void AppendLower(std::string& out, std::string_view s) {
     const std::size_t at = out.size();
     out.resize(at + s.size());
+    char* const dst = out.data() + at;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char c = s[i];
-        out[at + i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+        dst[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
     }
 }
 
@@ -139,7 +140,10 @@ bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
 
 // Whether a lower-case word is one of words.
 bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_view> words) {
-    return std::find(words.begin(), words.end(), segment) != words.end();
+    if (segment.empty()) return std::find(words.begin(), words.end(), segment) != words.end();
+    for (std::string_view word : words)
+        if (word.size() == segment.size() && word[0] == segment[0] && word == segment) return true;
+    return false;
 }
 
 bool AnySegmentIn(const std::vector<std::string>& segments, std::initializer_list<std::string_view> words) {
@@ -188,6 +192,7 @@ bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
 bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     if (link.segments.empty()) return false;
     const std::string& last = link.segments.back();
+    if (last.find('.') == std::string::npos) return false;  // every ending begins with '.'
     for (std::string_view ending : {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg", ".jpeg", ".png",
                                     ".gif", ".zip", ".exe", ".dmg"})
         if (last.ends_with(ending)) return true;

@@ -17,8 +17,8 @@ UrlPieces SplitUrl(std::string_view url) {
         parts.scheme = url.substr(0, colon);
         hostStart = colon + 3;
     }
-    std::size_t pathStart = url.find_first_of("/?", hostStart);
-    if (pathStart == std::string_view::npos) pathStart = url.size();
+    std::size_t pathStart = hostStart;
+    while (pathStart < url.size() && url[pathStart] != '/' && url[pathStart] != '?') ++pathStart;
     parts.host = url.substr(hostStart, pathStart - hostStart);
     std::string_view rest = url.substr(pathStart);
     if (const std::size_t q = rest.find('?'); q != std::string_view::npos) {
