@@ -87,11 +87,13 @@ void WorkOutFacts(FilterLink& link) {
     link.nWords = CWordString::CountWordsIn(headline, 0, 16);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
-    const UrlPieces pieces = SplitUrl(link.url);
+    // Lower-casing leaves the bytes SplitUrl looks for where they are.
+    link.lowerUrl.clear();
+    AppendLower(link.lowerUrl, link.url);
+    const UrlPieces pieces = SplitUrl(link.lowerUrl);
     std::string_view host = pieces.host;
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
-    link.host.clear();
-    AppendLower(link.host, host);
+    link.host = host;
     link.segments.clear();
     link.bPathDigit = false;
     std::string_view path = pieces.path;
@@ -99,14 +101,13 @@ void WorkOutFacts(FilterLink& link) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
         if (!segment.empty()) {
-            AppendLower(link.segments.emplace_back(), segment);
+            link.segments.push_back(segment);
             link.bPathDigit = link.bPathDigit || HasDigit(segment);
         }
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);
     }
-    link.query.clear();
-    AppendLower(link.query, pieces.query);
+    link.query = pieces.query;
 }
 
 // ---- The rules.
@@ -146,12 +147,12 @@ bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_vie
     return false;
 }
 
-bool AnySegmentIn(const std::vector<std::string>& segments, std::initializer_list<std::string_view> words) {
+bool AnySegmentIn(const std::vector<std::string_view>& segments, std::initializer_list<std::string_view> words) {
     // Slugs and ids are longer than any of the words: their length rules
     // them out.
     std::size_t longest = 0;
     for (std::string_view word : words) longest = std::max(longest, word.size());
-    for (const std::string& segment : segments)
+    for (std::string_view segment : segments)
         if (segment.size() <= longest && IsSegmentIn(segment, words)) return true;
     return false;
 }
@@ -178,21 +179,21 @@ bool SameSite(std::string_view a, std::string_view b) {
 // front page of another site with a headline of three words or more is an
 // aggregator's story.
 bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
-    const std::vector<std::string>& segments = link.segments;
+    const std::vector<std::string_view>& segments = link.segments;
     if (AnySegmentIn(segments, {"author", "authors", "profile", "profiles", "user", "users", "people", "staff",
                                 "contributor", "contributors", "autor", "autoren"}))
         return true;
     const int words = link.nWords;
     if (words >= 6 || link.bPathDigit) return false;
     if (segments.empty() && words >= 3 && !SameSite(link.host, UrlHost(page.pageUrl))) return false;
-    return std::none_of(segments.begin(), segments.end(), [](const std::string& s) { return IsSlug(s); });
+    return std::none_of(segments.begin(), segments.end(), [](std::string_view s) { return IsSlug(s); });
 }
 
 // A picture, a sound or a document rather than a page.
 bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     if (link.segments.empty()) return false;
-    const std::string& last = link.segments.back();
-    if (last.find('.') == std::string::npos) return false;  // every ending begins with '.'
+    const std::string_view last = link.segments.back();
+    if (last.find('.') == std::string_view::npos) return false;  // every ending begins with '.'
     for (std::string_view ending : {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg", ".jpeg", ".png",
                                     ".gif", ".zip", ".exe", ".dmg"})
         if (last.ends_with(ending)) return true;
@@ -202,20 +203,21 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
 // Forum threads and comment pages.
 bool IsDiscussion(const FilterLink& link, const FilterPage&) {
     if (AnySegmentIn(link.segments, {"forum", "forums", "thread", "threads", "comments", "comment"})) return true;
-    return link.query.find("comments") != std::string::npos || link.query.find("comment=") != std::string::npos;
+    return link.query.find("comments") != std::string_view::npos ||
+           link.query.find("comment=") != std::string_view::npos;
 }
 
 // Ad servers' click addresses.
 bool IsAdClick(const FilterLink& link, const FilterPage&) {
-    const std::string& host = link.host;
-    return host.find("doubleclick.") != std::string::npos || host.find("adclick") != std::string::npos ||
+    const std::string_view host = link.host;
+    return host.find("doubleclick.") != std::string_view::npos || host.find("adclick") != std::string_view::npos ||
            host.starts_with("ad.") || host.starts_with("ads.") || host.starts_with("adserver.") ||
-           AnySegmentIn(link.segments, {"adx", "adclick"}) || link.query.find("adclick") != std::string::npos;
+           AnySegmentIn(link.segments, {"adx", "adclick"}) || link.query.find("adclick") != std::string_view::npos;
 }
 
 // The next page of a list: ".../page/2", "seite-2.html", "?page=2".
 bool IsPager(const FilterLink& link, const FilterPage&) {
-    const std::vector<std::string>& segments = link.segments;
+    const std::vector<std::string_view>& segments = link.segments;
     auto isNumber = [](std::string_view s) {
         return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return IsAsciiDigit(c); });
     };
