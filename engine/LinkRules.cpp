@@ -263,6 +263,7 @@ int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
     if (verdict >= 0) return verdict;
     std::string_view href;
     m_tokens[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
+    if (m_nLastHrefVerdict >= 0 && href == m_strLastHref) return verdict = m_nLastHrefVerdict;
     if (!m_bPageUrlLowered) {
         LowerInto(m_strPageUrl, m_strPageUrlLower);
         m_bPageUrlLowered = true;
@@ -270,6 +271,8 @@ int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
     CPairMask mask;
     const std::string_view lower = mask.LowerInto(href, Scratch(1));
     verdict = static_cast<signed char>(AcceptableHrefLower(lower, m_strPageUrlLower, mask));
+    m_strLastHref.assign(href);
+    m_nLastHrefVerdict = verdict;
     return verdict;
 }
 

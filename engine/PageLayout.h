@@ -33,7 +33,7 @@ public:
     // Words of plain text in the token's block before it, each text run
     // counted up to kRunWordLimit words (enough for any question of "at
     // least n words" with n up to that limit).
-    static constexpr int kRunWordLimit = 32;
+    static constexpr int kRunWordLimit = 12;
     int PlainWordsBefore(int i) const { return m_plainBefore[Index(i)]; }
     // Words of plain text in a whole block, counted the same way.
     int BlockPlainWords(int block) const {

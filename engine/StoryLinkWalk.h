@@ -132,4 +132,8 @@ private:
     // Per token: IsAcceptableHref's verdict on the href of the link anchor
     // there, once known (-1 before).
     std::vector<signed char> m_hrefVerdicts;
+    // The href judged last and its verdict: a picture and its headline
+    // often link one target from two anchors in a row.
+    std::string m_strLastHref;
+    signed char m_nLastHrefVerdict = -1;
 };
