@@ -101,7 +101,10 @@ void CStoryLinkWalk::Pass(int mode) {
             AppendSameFont(text, font);
             text.Trim();
             int w = WordsOf(text);
-            int s = IsSectionLink(text, font, w);
+            if (m_sectionVerdicts.empty()) m_sectionVerdicts.assign(m_tokens.size(), -1);
+            signed char& known = m_sectionVerdicts[static_cast<std::size_t>(IndexOf(t))];
+            if (known < 0) known = static_cast<signed char>(IsSectionLink(text, font, w));
+            int s = known;
             if (s == 0 || (m_nProbe == 0 && m_nListingRows >= 2)) {
                 HandleLink(t, text);
             } else {

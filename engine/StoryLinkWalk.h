@@ -132,6 +132,9 @@ private:
     // Per token: IsAcceptableHref's verdict on the href of the link anchor
     // there, once known (-1 before).
     std::vector<signed char> m_hrefVerdicts;
+    // Per link text token: whether Pass found it a section link (-1: not
+    // asked yet). Both passes read the same text there.
+    std::vector<signed char> m_sectionVerdicts;
     // The href judged last and its verdict: a picture and its headline
     // often link one target from two anchors in a row.
     std::string m_strLastHref;
