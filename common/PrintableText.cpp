@@ -1,13 +1,57 @@
 #include "common/PrintableText.h"
 
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// Whether any byte of w equals c (a wrong flag can only follow a true one,
+// so the answer is exact).
+inline bool AnyByteEquals(std::uint64_t w, unsigned char c) {
+    const std::uint64_t x = w ^ (kOnes * c);
+    return ((x - kOnes) & ~x & kHighs) != 0;
+}
+
+// True when the byte at i of text starts a character StripControlCharacters
+// removes or changes.
+inline bool IsControlAt(std::string_view text, std::size_t i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) return true;
+    if (c != 0xC2 || i + 1 >= text.size()) return false;
+    const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+    return next >= 0x80 && next <= 0x9F;  // a C1 control
+}
+
+// True when text holds nothing to strip.
+bool IsClean(std::string_view text) {
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, sizeof w);
+        const std::uint64_t below20 = ~(((w & ~kHighs) + kOnes * (0x80 - 0x20)) | w) & kHighs;
+        if (below20 || AnyByteEquals(w, 0x7F)) return false;
+        // 0xC2 also leads the characters U+00A0 to U+00BF, which stay.
+        if (AnyByteEquals(w, 0xC2))
+            for (std::size_t k = i; k < i + 8; ++k)
+                if (IsControlAt(text, k)) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (IsControlAt(text, i)) return false;
+    return true;
+}
+
+}  // namespace
+
+void StripControlCharactersInPlace(std::string& text, bool keepLineEnds) {
+    if (!IsClean(text)) text = StripControlCharacters(text, keepLineEnds);
+}
+
 std::string StripControlCharacters(std::string_view text, bool keepLineEnds) {
     // Most text holds no control character at all: copied whole.
-    bool bClean = true;
-    for (std::size_t i = 0; i < text.size() && bClean; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        bClean = c >= 0x20 && c != 0x7F && c != 0xC2;
-    }
-    if (bClean) return std::string(text);
+    if (IsClean(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

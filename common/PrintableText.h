@@ -10,3 +10,7 @@
 // UTF-8); tab, CR and LF become a space, or stay when keepLineEnds is set
 // and they are LF.
 std::string StripControlCharacters(std::string_view text, bool keepLineEnds = false);
+
+// The same over text itself; text without any control character is left
+// as it is, without a copy.
+void StripControlCharactersInPlace(std::string& text, bool keepLineEnds = false);

@@ -49,8 +49,23 @@ bool StartsWithPhoto(std::string_view s) {
 // the substring searches the rules make over each link's text and href.
 class CPairMask {
 public:
+    CPairMask() = default;
     explicit CPairMask(std::string_view s) {
         for (std::size_t i = 1; i < s.size(); ++i) Set(s[i - 1], s[i]);
+    }
+    // Writes the ASCII lower-case copy of s to out and takes the mask of
+    // that copy, in one pass.
+    std::string_view LowerInto(std::string_view s, std::string& out) {
+        out.resize(s.size());
+        unsigned char prev = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            const unsigned char lower = static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+            out[i] = static_cast<char>(lower);
+            if (i > 0) Set(static_cast<char>(prev), static_cast<char>(lower));
+            prev = lower;
+        }
+        return out;
     }
     bool MayContain(std::string_view pattern) const {
         for (std::size_t i = 1; i < pattern.size(); ++i)
@@ -104,9 +119,9 @@ int NavigationTextLower(std::string_view lower, int w) {
     return 1;
 }
 
-int AcceptableHrefLower(std::string_view href, std::string_view page) {
+// href and page in lower case; mask: href's.
+int AcceptableHrefLower(std::string_view href, std::string_view page, const CPairMask& mask) {
     if (href == page) return 0;
-    const CPairMask mask(href);
     if (mask.Contains(href, "mailto:")) return 0;
     if (mask.Contains(href, "cgi") && mask.ContainsAny(href, {"login", "search", "quote", "register"})) return 0;
     if (mask.ContainsAny(href, {"marketpl", "advert", "sponsor"})) return 0;
@@ -140,7 +155,7 @@ int IsHeadlineText(const CWordString& text, int w) {
 }
 
 int CStoryLinkWalk::IsStoryLinkText(const CHtmlToken* t, const CWordString& text) {
-    int w = text.CountWords(0);
+    int w = WordsOf(text);
     if (text.empty()) return 0;
     if (IsHeadlineText(text, w) == 0) return 0;
     if (IsAcceptableHrefAtCursor() == 0) return 0;
@@ -179,9 +194,21 @@ int IsClockTime(const CWordString& text) {
 bool IsGenericLinkText(std::string_view text) {
     // The longest of them is 20 bytes without its blanks; most link texts
     // are ruled out by their length alone.
+    if (text.size() > 40) return false;
     std::size_t bytes = 0;
-    for (char c : text) bytes += !CWordString::IsBlank(c);
-    if (bytes > 24 || text.size() > 40) return false;
+    char first = 0;
+    for (char c : text) {
+        if (CWordString::IsBlank(c)) continue;
+        if (bytes++ == 0) first = c;
+    }
+    if (bytes > 24 || bytes == 0) return false;
+    // The names below begin with one of these letters, or with a character
+    // outside ASCII; case folding turns an ASCII character into one only
+    // from its upper-case form.
+    if (static_cast<unsigned char>(first) < 0x80) {
+        const char lower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first - 'A' + 'a') : first;
+        if (std::string_view("prcfvwmzl").find(lower) == std::string_view::npos) return false;
+    }
     // Compared in lower case without blanks, trailing dots, arrows or colons.
     std::string key = FoldCase(text);
     std::erase_if(key, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
@@ -223,20 +250,36 @@ int IsAllCaps(const CWordString& text) {
 int IsNavigationText(const CWordString& text, int w) { return NavigationTextLower(LowerInto(text, Scratch(0)), w); }
 
 int IsPhotoCaption(const CWordString& text) {
-    return StartsWithPhoto(text) && text.CountWords(0) < 4 ? 1 : 0;
+    return StartsWithPhoto(text) && text.CountWords(0, 4) < 4 ? 1 : 0;
 }
 
 int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
     // The link's anchor: the nearest opening link tag before the cursor.
     const int anchor = m_index.OpenLinkBefore(CursorIndex());
     if (anchor < 0) return 1;
+    // Both passes ask about the same anchors.
+    if (m_hrefVerdicts.empty()) m_hrefVerdicts.assign(m_tokens.size(), -1);
+    signed char& verdict = m_hrefVerdicts[static_cast<std::size_t>(anchor)];
+    if (verdict >= 0) return verdict;
     std::string_view href;
     m_tokens[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
-    return IsAcceptableHref(href, m_strPageUrl);
+    if (m_nLastHrefVerdict >= 0 && href == m_strLastHref) return verdict = m_nLastHrefVerdict;
+    if (!m_bPageUrlLowered) {
+        LowerInto(m_strPageUrl, m_strPageUrlLower);
+        m_bPageUrlLowered = true;
+    }
+    CPairMask mask;
+    const std::string_view lower = mask.LowerInto(href, Scratch(1));
+    verdict = static_cast<signed char>(AcceptableHrefLower(lower, m_strPageUrlLower, mask));
+    m_strLastHref.assign(href);
+    m_nLastHrefVerdict = verdict;
+    return verdict;
 }
 
 int IsAcceptableHref(std::string_view href, std::string_view pageUrl) {
-    return AcceptableHrefLower(LowerInto(href, Scratch(1)), LowerInto(pageUrl, Scratch(2)));
+    CPairMask mask;
+    const std::string_view lower = mask.LowerInto(href, Scratch(1));
+    return AcceptableHrefLower(lower, LowerInto(pageUrl, Scratch(2)), mask);
 }
 
 int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
@@ -299,12 +342,12 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         const CHtmlToken* first = NextLinkText(0);
         int words = 0;
         if (first) {
-            words = CWordString(first->Text()).CountWords(1);
+            words = CWordString::CountWordsIn(first->Text(), 1);
             const CHtmlToken* next = nullptr;
             while (FindNext(TK_ANY, next)) {
                 if (next->m_nKind == TK_TEXT) {
                     if (next->IsInside(TK_LINK)) break;
-                    words += CWordString(next->Text()).CountWords(1);
+                    words += CWordString::CountWordsIn(next->Text(), 1);
                 } else if (next->m_nKind < TK_BOLD || next->m_nKind > TK_PARAGRAPH) {
                     break;
                 }
@@ -329,7 +372,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         bool bBoldL = L->IsInside(TK_BOLD);
         AppendSameFont(text, fontL);
         text.Trim();
-        int w = text.CountWords(0);
+        int w = WordsOf(text);
         if (fontL.SameSize(font) && bBoldL == bBold && w <= 3) {
             heading = L;
             headingPos = atL;
@@ -355,7 +398,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         CFontSize fontS = FontOf(S);
         AppendSameFont(textS, fontS);
         textS.Trim();
-        if (IsSectionLink(textS, fontS, textS.CountWords(0))) {
+        if (IsSectionLink(textS, fontS, WordsOf(textS))) {
             font = fontS;
             bBold = S->IsInside(TK_BOLD);
             heading = S;

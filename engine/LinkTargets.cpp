@@ -14,7 +14,12 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     // The anchor: the nearest link tag before the cursor, or the one before
     // that when it is a closing tag.
     const int anchor = m_index.AnchorBefore(CursorIndex());
-    if (anchor >= 0) ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+    if (anchor >= 0) {
+        if (m_pDeliveredUrl && anchor == m_nDeliveredAnchor)
+            url = *m_pDeliveredUrl;  // resolved already
+        else
+            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+    }
 
     // Two adjacent links to one target (a picture and its headline) make one
     // story; a third one in a row counts again.
@@ -39,8 +44,12 @@ void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) cons
     std::string href;
     anchor->GetAttribute("href", href);
     // Relative links lead from the page's <base>, when it names one.
-    const std::string& base = m_page.GetBaseHref();
-    url = ResolveHref(href, base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl));
+    if (!m_bLinkBaseResolved) {
+        const std::string& base = m_page.GetBaseHref();
+        m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
+        m_bLinkBaseResolved = true;
+    }
+    url = ResolveHref(href, m_strLinkBase);
 }
 
 std::string ResolveHref(const std::string& href, const std::string& pageUrl) {
@@ -87,12 +96,12 @@ void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& descri
         }
         if (!FindNext(TK_TEXT, T)) break;
     }
-    if (collected.CountWords(0) < 2) {
+    if (collected.CountWords(0, 2) < 2) {
         collected.clear();
     } else {
         collected.Trim();
     }
-    description = collected;
+    description = std::move(static_cast<std::string&>(collected));
 }
 
 int CStoryLinkWalk::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont) {

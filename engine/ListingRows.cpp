@@ -80,7 +80,7 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     // in front of it.
     CWordString itemText;
     bool bItemText = false;
-    if (text.CountWords(0) < 3) {
+    if (text.CountWords(0, 3) < 3) {
         std::string lower = text.Lower();
         for (std::string_view status : {"open", "started", "over", "preview"}) {
             if (lower.find(status) == std::string::npos) continue;
@@ -123,7 +123,7 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     };
     for (const CHtmlToken* cell : cells) {
         CWordString cellText(cell->Text());
-        if (!HasDigit(cellText) || cellText.CountWords(0) >= 10) continue;
+        if (!HasDigit(cellText) || cellText.CountWords(0, 10) >= 10) continue;
         for (int k = 0;; ++k) {
             std::string word = cellText.WordAt(k);
             if (word.empty()) break;
@@ -154,7 +154,7 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
 
     // 6. The headline text needs words and letters.
     CWordString headline = bItemText ? itemText : text;
-    if (headline.CountWords(1) <= 1) return 0;
+    if (headline.CountWords(1, 2) <= 1) return 0;
     if (headline.CountLetters() <= headline.CountCharacters() / 3) return 0;
 
     // 7. "code: text", priced.

@@ -130,7 +130,7 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
                 h.m_strText.append(t.Text());
             }
         }
-        if (!bInLink) m_blockWords[block] += CWordString(t.Text()).CountWords(0);
+        if (!bInLink) m_blockWords[block] += CWordString::CountWordsIn(t.Text(), 0, kRunWordLimit);
     }
     // Headings left open end with the page.
     for (const Open& open : m_stack)

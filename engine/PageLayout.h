@@ -30,9 +30,12 @@ public:
     int HeadingOf(int i) const { return m_heading[Index(i)]; }
     // The block the token stands in (numbered from 0).
     int BlockOf(int i) const { return m_block[Index(i)]; }
-    // Words of plain text in the token's block before it.
+    // Words of plain text in the token's block before it, each text run
+    // counted up to kRunWordLimit words (enough for any question of "at
+    // least n words" with n up to that limit).
+    static constexpr int kRunWordLimit = 12;
     int PlainWordsBefore(int i) const { return m_plainBefore[Index(i)]; }
-    // Words of plain text in a whole block.
+    // Words of plain text in a whole block, counted the same way.
     int BlockPlainWords(int block) const {
         return block >= 0 && block < static_cast<int>(m_blockWords.size()) ? m_blockWords[static_cast<std::size_t>(block)] : 0;
     }

@@ -37,17 +37,17 @@ bool IsInlineTag(const CHtmlToken& t) {
     }
 }
 
-// Words of the plain text that touches the link on one side, in the same
-// line: inline tags between are passed over, anything else ends the search.
+// 1 when plain text touches the link on one side, in the same line: inline
+// tags between are passed over, anything else ends the search. 0 when none.
 int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
     for (int i = from; i >= 0 && static_cast<std::size_t>(i) < tokens.size(); i += step) {
         const CHtmlToken& t = tokens[static_cast<std::size_t>(i)];
         if (t.m_nKind == TK_TEXT) {
             if (t.IsInside(TK_LINK)) return 0;
-            CWordString text(t.Text());
-            text.Trim();
-            if (text.empty()) continue;
-            return std::max(1, text.CountWords(0));
+            std::string_view text = t.Text();
+            while (!text.empty() && CWordString::IsBlank(text.front())) text.remove_prefix(1);
+            if (text.empty()) continue;  // blanks only
+            return 1;
         }
         if (t.m_nKind == TK_COMMENT || IsInlineTag(t)) continue;
         return 0;
@@ -55,7 +55,8 @@ int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
     return 0;
 }
 
-// Words of text right before and right after the link, in its line.
+// Whether plain text touches the link right before and right after it (1 or
+// 0 each), in its line.
 void WordsAround(const FilterLink& link, const FilterPage& page, int& before, int& after) {
     before = after = 0;
     if (link.nAnchor < 0) return;
@@ -73,23 +74,26 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
 void AppendLower(std::string& out, std::string_view s) {
     const std::size_t at = out.size();
     out.resize(at + s.size());
+    char* const dst = out.data() + at;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char c = s[i];
-        out[at + i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
+        dst[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
     }
 }
 
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
-    link.nWords = CWordString(headline).CountWords(0);
+    link.nWords = CWordString::CountWordsIn(headline, 0, 16);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
-    const UrlPieces pieces = SplitUrl(link.url);
+    // Lower-casing leaves the bytes SplitUrl looks for where they are.
+    link.lowerUrl.clear();
+    AppendLower(link.lowerUrl, link.url);
+    const UrlPieces pieces = SplitUrl(link.lowerUrl);
     std::string_view host = pieces.host;
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
-    link.host.clear();
-    AppendLower(link.host, host);
+    link.host = host;
     link.segments.clear();
     link.bPathDigit = false;
     std::string_view path = pieces.path;
@@ -97,14 +101,13 @@ void WorkOutFacts(FilterLink& link) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
         if (!segment.empty()) {
-            AppendLower(link.segments.emplace_back(), segment);
+            link.segments.push_back(segment);
             link.bPathDigit = link.bPathDigit || HasDigit(segment);
         }
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);
     }
-    link.query.clear();
-    AppendLower(link.query, pieces.query);
+    link.query = pieces.query;
 }
 
 // ---- The rules.
@@ -138,12 +141,19 @@ bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
 
 // Whether a lower-case word is one of words.
 bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_view> words) {
-    return std::find(words.begin(), words.end(), segment) != words.end();
+    if (segment.empty()) return std::find(words.begin(), words.end(), segment) != words.end();
+    for (std::string_view word : words)
+        if (word.size() == segment.size() && word[0] == segment[0] && word == segment) return true;
+    return false;
 }
 
-bool AnySegmentIn(const std::vector<std::string>& segments, std::initializer_list<std::string_view> words) {
-    for (const std::string& segment : segments)
-        if (IsSegmentIn(segment, words)) return true;
+bool AnySegmentIn(const std::vector<std::string_view>& segments, std::initializer_list<std::string_view> words) {
+    // Slugs and ids are longer than any of the words: their length rules
+    // them out.
+    std::size_t longest = 0;
+    for (std::string_view word : words) longest = std::max(longest, word.size());
+    for (std::string_view segment : segments)
+        if (segment.size() <= longest && IsSegmentIn(segment, words)) return true;
     return false;
 }
 
@@ -169,20 +179,21 @@ bool SameSite(std::string_view a, std::string_view b) {
 // front page of another site with a headline of three words or more is an
 // aggregator's story.
 bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
-    const std::vector<std::string>& segments = link.segments;
+    const std::vector<std::string_view>& segments = link.segments;
     if (AnySegmentIn(segments, {"author", "authors", "profile", "profiles", "user", "users", "people", "staff",
                                 "contributor", "contributors", "autor", "autoren"}))
         return true;
     const int words = link.nWords;
     if (words >= 6 || link.bPathDigit) return false;
     if (segments.empty() && words >= 3 && !SameSite(link.host, UrlHost(page.pageUrl))) return false;
-    return std::none_of(segments.begin(), segments.end(), [](const std::string& s) { return IsSlug(s); });
+    return std::none_of(segments.begin(), segments.end(), [](std::string_view s) { return IsSlug(s); });
 }
 
 // A picture, a sound or a document rather than a page.
 bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     if (link.segments.empty()) return false;
-    const std::string& last = link.segments.back();
+    const std::string_view last = link.segments.back();
+    if (last.find('.') == std::string_view::npos) return false;  // every ending begins with '.'
     for (std::string_view ending : {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg", ".jpeg", ".png",
                                     ".gif", ".zip", ".exe", ".dmg"})
         if (last.ends_with(ending)) return true;
@@ -192,20 +203,21 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
 // Forum threads and comment pages.
 bool IsDiscussion(const FilterLink& link, const FilterPage&) {
     if (AnySegmentIn(link.segments, {"forum", "forums", "thread", "threads", "comments", "comment"})) return true;
-    return link.query.find("comments") != std::string::npos || link.query.find("comment=") != std::string::npos;
+    return link.query.find("comments") != std::string_view::npos ||
+           link.query.find("comment=") != std::string_view::npos;
 }
 
 // Ad servers' click addresses.
 bool IsAdClick(const FilterLink& link, const FilterPage&) {
-    const std::string& host = link.host;
-    return host.find("doubleclick.") != std::string::npos || host.find("adclick") != std::string::npos ||
+    const std::string_view host = link.host;
+    return host.find("doubleclick.") != std::string_view::npos || host.find("adclick") != std::string_view::npos ||
            host.starts_with("ad.") || host.starts_with("ads.") || host.starts_with("adserver.") ||
-           AnySegmentIn(link.segments, {"adx", "adclick"}) || link.query.find("adclick") != std::string::npos;
+           AnySegmentIn(link.segments, {"adx", "adclick"}) || link.query.find("adclick") != std::string_view::npos;
 }
 
 // The next page of a list: ".../page/2", "seite-2.html", "?page=2".
 bool IsPager(const FilterLink& link, const FilterPage&) {
-    const std::vector<std::string>& segments = link.segments;
+    const std::vector<std::string_view>& segments = link.segments;
     auto isNumber = [](std::string_view s) {
         return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return IsAsciiDigit(c); });
     };
@@ -213,8 +225,8 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
         isNumber(segments.back()))
         return true;
     if (!segments.empty()) {
-        std::string last = segments.back();
-        if (const std::size_t dot = last.find('.'); dot != std::string::npos) last.erase(dot);
+        std::string_view last = segments.back();
+        if (const std::size_t dot = last.find('.'); dot != std::string_view::npos) last = last.substr(0, dot);
         for (std::string_view word : {"page", "seite"}) {
             if (!last.starts_with(word)) continue;
             std::string_view rest = std::string_view(last).substr(word.size());
@@ -248,17 +260,43 @@ constexpr StoryFilterRule kRules[] = {
 
 std::span<const StoryFilterRule> StoryFilterRules() { return kRules; }
 
+namespace {
+
+// Arrows, bullets and separators around a headline all begin with '|', '>'
+// or a byte of a multi-byte character; blanks around them count too.
+bool MayHaveMark(unsigned char c) { return c == '|' || c == '>' || c >= 0x80 || c == ' '; }
+
+// The text of the link's first text token without the blanks around it,
+// when it is a rank number ("3", "12."); empty otherwise.
+std::string_view RankNumber(const FilterLink& link, const FilterPage& page) {
+    if (link.nText < 0 || static_cast<std::size_t>(link.nText) >= page.tokens.size()) return {};
+    std::string_view first = page.tokens[static_cast<std::size_t>(link.nText)].Text();
+    while (!first.empty() && CWordString::IsBlank(first.front())) first.remove_prefix(1);
+    while (!first.empty() && CWordString::IsBlank(first.back())) first.remove_suffix(1);
+    std::string_view number = first;
+    if (number.ends_with('.')) number.remove_suffix(1);
+    const bool bRank = !number.empty() && number.size() <= 3 &&
+                       std::all_of(number.begin(), number.end(), [](char c) { return IsAsciiDigit(c); });
+    return bRank ? first : std::string_view();
+}
+
+// False when CleanHeadline surely gives the headline back as it is.
+bool MayNeedCleaning(const FilterLink& link, const FilterPage& page) {
+    const std::string& text = Headline(link);
+    if (text.empty()) return false;
+    if (MayHaveMark(static_cast<unsigned char>(text.front())) || MayHaveMark(static_cast<unsigned char>(text.back())))
+        return true;
+    const std::string_view rank = RankNumber(link, page);
+    return !rank.empty() && text.starts_with(rank) && text.size() > rank.size();
+}
+
+}  // namespace
+
 std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
     std::string text = Headline(link);
     // A rank number in a text of its own before the headline's words.
-    if (link.nText >= 0 && static_cast<std::size_t>(link.nText) < page.tokens.size()) {
-        CWordString first(page.tokens[static_cast<std::size_t>(link.nText)].Text());
-        first.Trim();
-        std::string_view number(first);
-        if (number.ends_with('.')) number.remove_suffix(1);
-        const bool bRank = !number.empty() && number.size() <= 3 &&
-                           std::all_of(number.begin(), number.end(), [](char c) { return IsAsciiDigit(c); });
-        if (bRank && text.starts_with(first) && text.size() > first.size()) {
+    if (const std::string_view first = RankNumber(link, page); !first.empty()) {
+        if (text.starts_with(first) && text.size() > first.size()) {
             CWordString rest(text.substr(first.size()));
             rest.Trim();
             if (HasLetter(rest)) text = rest;
@@ -266,9 +304,8 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
     }
     // Arrows, bullets and separators around it (all of them begin with '|',
     // '>' or a byte of a multi-byte character).
-    auto mayHaveMark = [](unsigned char c) { return c == '|' || c == '>' || c >= 0x80 || c == ' '; };
-    if (text.empty() || (!mayHaveMark(static_cast<unsigned char>(text.front())) &&
-                         !mayHaveMark(static_cast<unsigned char>(text.back()))))
+    if (text.empty() || (!MayHaveMark(static_cast<unsigned char>(text.front())) &&
+                         !MayHaveMark(static_cast<unsigned char>(text.back()))))
         return text;
     static constexpr std::string_view kMarks[] = {"\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA2", "\xC2\xB7", "|",
                                                   ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
@@ -296,10 +333,12 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
     std::vector<std::size_t> kept;
     for (std::size_t i = 0; i < links.size(); ++i) {
         FilterLink& link = links[i];
-        std::string cleaned = CleanHeadline(link, page);
-        if (cleaned != link.pLink->headline) {
-            link.pLink->rawHeadline = link.pLink->headline;
-            link.pLink->headline = std::move(cleaned);
+        if (MayNeedCleaning(link, page)) {
+            std::string cleaned = CleanHeadline(link, page);
+            if (cleaned != link.pLink->headline) {
+                link.pLink->rawHeadline = link.pLink->headline;
+                link.pLink->headline = std::move(cleaned);
+            }
         }
         link.pLink->dropRule = nullptr;
         WorkOutFacts(link);

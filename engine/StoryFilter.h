@@ -23,11 +23,14 @@ struct FilterLink {
     bool bHeadingText = false; // the headline is the heading's before the link
 
     // Worked out once by the filter before its rules read them.
-    int nWords = 0;              // words of the headline
+    int nWords = 0;              // words of the headline, counted up to 16 (the rules compare up to 6)
     bool bUnspaced = false;      // the headline holds a script written without blanks
-    std::string host;            // the target's host, lower case
-    std::vector<std::string> segments;  // its path segments, lower case
-    std::string query;           // its query, lower case
+    // The target in lower case; host, segments and query are views into
+    // it, valid while the link stays where it is.
+    std::string lowerUrl;
+    std::string_view host;       // the target's host, lower case
+    std::vector<std::string_view> segments;  // its path segments, lower case
+    std::string_view query;      // its query, lower case
     bool bPathDigit = false;     // a digit somewhere in the path
 };
 

@@ -34,6 +34,15 @@ bool CStoryLinkWalk::FindNext(int kind, const CHtmlToken*& out) {
     return false;
 }
 
+int CStoryLinkWalk::WordsOf(const CWordString& text) {
+    if (m_nCountedWords >= 0 && text.size() == m_strCounted.size() &&
+        std::char_traits<char>::compare(text.data(), m_strCounted.data(), text.size()) == 0)
+        return m_nCountedWords;
+    m_nCountedWords = text.CountWords(0, kWordsOfLimit);
+    m_strCounted.assign(text);
+    return m_nCountedWords;
+}
+
 int CStoryLinkWalk::IndexOf(const CHtmlToken* t) const { return static_cast<int>(t - m_tokens.data()); }
 
 const CHtmlToken* CStoryLinkWalk::NextLinkText(int inLinkOnly) {
@@ -64,6 +73,8 @@ StoryLinkCounts CStoryLinkWalk::Run(CStoryLinkSink& sink, const std::atomic<int>
     // "the link before" of the real pass: the real pass starts from the
     // value before the probe.
     m_strLastUrlBeforeProbe = m_strLastUrl;
+    // Every link the real pass takes is a link text of the page.
+    m_taken.reserve(static_cast<std::size_t>(m_index.LinkTextCount()));
     Pass(1);
     if (m_nProbe == 1) {
         m_strLastUrl = m_strLastUrlBeforeProbe;
@@ -89,8 +100,11 @@ void CStoryLinkWalk::Pass(int mode) {
             CFontSize font = FontOf(t);
             AppendSameFont(text, font);
             text.Trim();
-            int w = text.CountWords(0);
-            int s = IsSectionLink(text, font, w);
+            int w = WordsOf(text);
+            if (m_sectionVerdicts.empty()) m_sectionVerdicts.assign(m_tokens.size(), -1);
+            signed char& known = m_sectionVerdicts[static_cast<std::size_t>(IndexOf(t))];
+            if (known < 0) known = static_cast<signed char>(IsSectionLink(text, font, w));
+            int s = known;
             if (s == 0 || (m_nProbe == 0 && m_nListingRows >= 2)) {
                 HandleLink(t, text);
             } else {
@@ -129,14 +143,15 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString text) {
 
     if (m_nProbe != 0) {
         // The probe only counts.
-        if (text.CountWords(1) > 2) ++m_nProbeStories;
+        if (text.CountWords(1, 3) > 2) ++m_nProbeStories;
         return;
     }
     if (!m_pSink) return;
 
     // Web text is stored without control characters.
     StoryCandidate link;
-    link.headline = StripControlCharacters(text);
+    link.headline = std::move(static_cast<std::string&>(text));
+    StripControlCharactersInPlace(link.headline);
     if (accepted == 1) {
         link.url = StripControlCharacters(row.url);
         link.description = StripControlCharacters(row.description);
@@ -200,9 +215,15 @@ void CStoryLinkWalk::Deliver() {
         if (!m_pSink || !Active()) break;
         TakenLink& taken = m_taken[i];
         m_pLink = &m_tokens[static_cast<std::size_t>(taken.nText)];
+        if (!taken.link.IsListing() && links[i].nAnchor >= 0) {
+            m_nDeliveredAnchor = links[i].nAnchor;
+            m_pDeliveredUrl = &links[i].url;
+        }
         RestoreCursor(taken.nCursor);
         m_pSink->OnStoryLink(taken.link, *this);
         m_pLink = nullptr;
+        m_nDeliveredAnchor = -1;
+        m_pDeliveredUrl = nullptr;
     }
     m_taken.clear();
 }
@@ -211,8 +232,10 @@ bool CStoryLinkWalk::Resolve(StoryCandidate& link) {
     if (!m_pLink) return false;
     std::string url, description;
     if (!BuildTarget(m_pLink, url, description)) return false;
-    link.url = StripControlCharacters(url);
-    link.description = StripControlCharacters(description);
+    link.url = std::move(url);
+    StripControlCharactersInPlace(link.url);
+    link.description = std::move(description);
+    StripControlCharactersInPlace(link.description);
     return true;
 }
 

@@ -70,6 +70,13 @@ private:
     int CursorIndex() const { return static_cast<int>(m_nCursor); }
     int IndexOf(const CHtmlToken* t) const;
 
+    // text.CountWords(0), counted up to kWordsOfLimit: the rules compare a
+    // link text's word count with numbers up to 6 only. A text counted just
+    // before (the rules look at one link text several times) is not counted
+    // again.
+    static constexpr int kWordsOfLimit = 16;
+    int WordsOf(const CWordString& text);
+
     // The font of a text token ({3, 0, 0} for a token without one).
     static CFontSize FontOf(const CHtmlToken* t);
     // BuildTarget; the description is gathered only when pDescription is set.
@@ -83,6 +90,12 @@ private:
     const CHtmlParser& m_page;
     std::span<const CHtmlToken> m_tokens;
     const std::string m_strPageUrl;
+    // Worked out once per walk, on first use: the page URL in lower case,
+    // and the URL relative links lead from (the page's, or its <base>).
+    std::string m_strPageUrlLower;
+    bool m_bPageUrlLowered = false;
+    mutable std::string m_strLinkBase;
+    mutable bool m_bLinkBaseResolved = false;
     std::string& m_strLastUrl;
     std::string m_strLastUrlBeforeProbe;  // the probe works on a copy; the real pass starts from this
     std::int64_t m_nCursor = -1;
@@ -91,6 +104,9 @@ private:
     CStoryLinkSink* m_pSink = nullptr;
     const std::atomic<int>* m_pActive = nullptr;
     const CHtmlToken* m_pLink = nullptr;  // the link being handed to the sink
+    // Its anchor and the URL Deliver resolved from it, while it is handed on.
+    int m_nDeliveredAnchor = -1;
+    const std::string* m_pDeliveredUrl = nullptr;
     bool m_bFiltered = true;
     // The story links of the real pass, kept until the page has been walked.
     struct TakenLink {
@@ -111,4 +127,16 @@ private:
     static constexpr int kItemBoundUnknown = -2;
     std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
     std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
+    std::string m_strCounted;       // the text WordsOf counted last
+    int m_nCountedWords = -1;       // its words; -1 before the first
+    // Per token: IsAcceptableHref's verdict on the href of the link anchor
+    // there, once known (-1 before).
+    std::vector<signed char> m_hrefVerdicts;
+    // Per link text token: whether Pass found it a section link (-1: not
+    // asked yet). Both passes read the same text there.
+    std::vector<signed char> m_sectionVerdicts;
+    // The href judged last and its verdict: a picture and its headline
+    // often link one target from two anchors in a row.
+    std::string m_strLastHref;
+    signed char m_nLastHrefVerdict = -1;
 };

@@ -17,8 +17,8 @@ UrlPieces SplitUrl(std::string_view url) {
         parts.scheme = url.substr(0, colon);
         hostStart = colon + 3;
     }
-    std::size_t pathStart = url.find_first_of("/?", hostStart);
-    if (pathStart == std::string_view::npos) pathStart = url.size();
+    std::size_t pathStart = hostStart;
+    while (pathStart < url.size() && url[pathStart] != '/' && url[pathStart] != '?') ++pathStart;
     parts.host = url.substr(hostStart, pathStart - hostStart);
     std::string_view rest = url.substr(pathStart);
     if (const std::size_t q = rest.find('?'); q != std::string_view::npos) {
@@ -33,8 +33,16 @@ namespace {
 
 // Parameters that say where a click came from, not what it leads to.
 bool IsTrackingParameter(std::string_view name) {
-    const std::string lower = ToLowerAscii(name);
+    // Lower-cased on the stack: no name below is longer than 24 bytes.
+    char buffer[24];
+    const std::size_t kept = std::min(name.size(), sizeof buffer);
+    for (std::size_t i = 0; i < kept; ++i) {
+        const char c = name[i];
+        buffer[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string_view lower(buffer, kept);
     if (lower.starts_with("utm_") || lower.starts_with("wt.")) return true;
+    if (name.size() > sizeof buffer) return false;
     static constexpr std::string_view kNames[] = {
         "fbclid", "gclid", "dclid", "msclkid", "mc_cid", "mc_eid", "yclid", "igshid", "_ga", "smid",
         "smtyp", "cmpid", "cmp", "intcmp", "ito", "itid", "ocid", "ns_mchannel", "ns_source", "ns_campaign",
@@ -48,23 +56,35 @@ bool IsTrackingParameter(std::string_view name) {
 
 std::string NormalizedStoryUrl(std::string_view url) {
     const UrlPieces parts = SplitUrl(url);
-    std::string scheme = ToLowerAscii(parts.scheme);
-    std::string host = ToLowerAscii(parts.host);
-    if ((scheme == "http" && host.ends_with(":80")) || (scheme == "https" && host.ends_with(":443")))
-        host.erase(host.rfind(':'));
-    if (scheme == "https") scheme = "http";
-    std::string out = scheme + "://" + host;
+    // Built in one string: scheme, host, path and the query's parameters.
+    std::string out;
+    out.reserve(url.size() + 4);
+    const auto appendLower = [&out](std::string_view s) {
+        for (char c : s) out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c);
+    };
+    appendLower(parts.scheme);
+    const std::string_view scheme(out);
+    const bool bHttp = scheme == "http";
+    const bool bHttps = scheme == "https";
+    if (bHttps) out.resize(4);  // "http"
+    out.append("://");
+    const std::size_t hostStart = out.size();
+    appendLower(parts.host);
+    const std::string_view host = std::string_view(out).substr(hostStart);
+    if ((bHttp && host.ends_with(":80")) || (bHttps && host.ends_with(":443")))
+        out.resize(hostStart + host.rfind(':'));
     out.append(parts.path.empty() ? std::string_view("/") : parts.path);
-    std::string query;
+    bool bFirst = true;
     std::string_view q = parts.query;
     while (!q.empty()) {
         const std::size_t amp = q.find('&');
         const std::string_view pair = q.substr(0, amp);
         q = amp == std::string_view::npos ? std::string_view() : q.substr(amp + 1);
         if (pair.empty() || IsTrackingParameter(pair.substr(0, pair.find('=')))) continue;
-        query.append(query.empty() ? "?" : "&").append(pair);
+        out.append(bFirst ? "?" : "&").append(pair);
+        bFirst = false;
     }
-    return out + query;
+    return out;
 }
 
 std::string UrlHost(std::string_view url) {

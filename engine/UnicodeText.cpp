@@ -96,7 +96,21 @@ bool HasRunningTextLetter(std::string_view text) {
     return false;
 }
 
+bool MayHoldUnspacedScript(std::string_view text) {
+    // The scripts IsUnspacedScriptCodePoint names lie from U+0E00 on, where
+    // UTF-8 takes three bytes or more; U+2000 to U+2E7F (general
+    // punctuation, arrows, ...: lead byte 0xE2, second byte below 0xBA) hold
+    // none of them.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0xE0) continue;
+        if (c != 0xE2 || i + 1 >= text.size() || static_cast<unsigned char>(text[i + 1]) >= 0xBA) return true;
+    }
+    return false;
+}
+
 bool HasUnspacedScript(std::string_view text) {
+    if (!MayHoldUnspacedScript(text)) return false;
     for (std::size_t i = 0, length = 0; i < text.size(); i += length)
         if (IsUnspacedScriptCodePoint(CodePointAt(text, i, length))) return true;
     return false;

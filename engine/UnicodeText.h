@@ -36,3 +36,6 @@ bool HasRunningTextLetter(std::string_view text);
 
 // Whether any character of text belongs to an unspaced script.
 bool HasUnspacedScript(std::string_view text);
+// False when text surely holds no character of those scripts (a quick test
+// of its bytes); true when it may.
+bool MayHoldUnspacedScript(std::string_view text);

@@ -58,7 +58,7 @@ int WordsInRun(std::string_view run) {
     bool bPlain = true;
     for (char c : run)
         if (static_cast<unsigned char>(c) >= 0x80) bPlain = false;
-    if (bPlain) return 1;
+    if (bPlain || !MayHoldUnspacedScript(run)) return 1;
     int words = 0;
     int unspaced = 0;     // characters of the current unspaced stretch
     bool bOther = false;  // inside a stretch of other characters
@@ -78,12 +78,23 @@ int WordsInRun(std::string_view run) {
 
 }  // namespace
 
-int CWordString::CountWords(int skipShort) const {
+int CWordString::CountWordsIn(std::string_view text, int skipShort, int limit) {
+    // ForEachWord and WordsInRun in one pass: a run of ASCII is one word.
     int count = 0;
-    ForEachWord(*this, skipShort, [&](std::size_t start, std::size_t len) {
-        count += WordsInRun(std::string_view(*this).substr(start, len));
-        return true;
-    });
+    int nSingles = 0;
+    const char* const s = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && count < limit) {
+        while (i < n && kSeparators.is[static_cast<unsigned char>(s[i])]) ++i;
+        if (i >= n) break;
+        const std::size_t start = i;
+        unsigned char bits = 0;
+        while (i < n && !kSeparators.is[static_cast<unsigned char>(s[i])]) bits |= static_cast<unsigned char>(s[i++]);
+        const std::size_t len = i - start;
+        if (skipShort && len == 1 && ++nSingles >= 3) continue;
+        count += (bits & 0x80) ? WordsInRun(std::string_view(s + start, len)) : 1;
+    }
     return count;
 }
 

@@ -3,6 +3,7 @@
 // '-', '@', '(' and ')'; a word is a maximal run of any other characters.
 #pragma once
 
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,11 @@ public:
     // Number of words. With skipShort 1 the third and every later
     // one-character word is not counted; with 0 every word counts. In
     // scripts written without blanks every two characters count as a word.
-    int CountWords(int skipShort) const;
+    // The count stops once it reaches limit (it may pass it by a little),
+    // for callers that only compare it with a number up to limit.
+    int CountWords(int skipShort, int limit = INT_MAX) const { return CountWordsIn(*this, skipShort, limit); }
+    // The same for any text, without making a CWordString of it.
+    static int CountWordsIn(std::string_view text, int skipShort, int limit = INT_MAX);
     // The k-th word (from 0), counted as CountWords(1) counts; empty when
     // there is none.
     std::string WordAt(int k) const;

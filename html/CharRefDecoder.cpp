@@ -98,6 +98,18 @@ std::size_t DecodeCharRef(const char* amp, const char* end, CharRefPlace place, 
     if (amp[1] == '#') return DecodeNumeric(amp, end, out, written);
 
     const char* name = amp + 1;
+    // The references pages use most, spelled in full, skip the table.
+    if (end - name >= 5 && name[4] == ';' && std::memcmp(name, "nbsp", 4) == 0) {
+        out[0] = '\xC2';
+        out[1] = '\xA0';
+        written = 2;
+        return 6;
+    }
+    if (end - name >= 4 && name[3] == ';' && std::memcmp(name, "amp", 3) == 0) {
+        out[0] = '&';
+        written = 1;
+        return 5;
+    }
     const char* p = name;
     while (p < end && IsAsciiAlnum(*p) && static_cast<std::size_t>(p - name) <= kLongestName) ++p;
     const std::size_t runLength = static_cast<std::size_t>(p - name);
@@ -140,10 +152,7 @@ char* DecodeCharRefsInPlace(char* begin, char* end, CharRefPlace place) {
     char* in = amp;
     char* out = amp;
     while (in < end) {
-        if (*in != '&') {
-            *out++ = *in++;
-            continue;
-        }
+        // in is at an '&'.
         std::size_t written = 0;
         const std::size_t taken = DecodeCharRef(in, end, place, out, written);
         if (taken == 0) {
@@ -152,6 +161,12 @@ char* DecodeCharRefsInPlace(char* begin, char* end, CharRefPlace place) {
             in += taken;
             out += written;
         }
+        // The bytes up to the next '&' move as one block.
+        char* next = in < end ? static_cast<char*>(std::memchr(in, '&', static_cast<std::size_t>(end - in))) : nullptr;
+        char* const stop = next ? next : end;
+        if (out != in) std::memmove(out, in, static_cast<std::size_t>(stop - in));
+        out += stop - in;
+        in = stop;
     }
     return out;
 }

@@ -13,6 +13,9 @@
 
 #include "html/CharRefDecoder.h"
 
+// The steps of reading one token are built into the loops that call them.
+#define SKIMBOLT_HOT_INLINE [[gnu::always_inline]] inline
+
 namespace {
 
 // Every token list gets a number no other list of any parser had, so that a
@@ -47,6 +50,13 @@ inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char c) {
     return ~(((x & ~kHighs) + ~kHighs) | x | ~kHighs);
 }
 
+// The bytes of w equal to c, flagged in their high bit; only the first
+// flag (in page order) is sure, a byte after it may be flagged wrongly.
+inline std::uint64_t FirstBytesEqual(std::uint64_t w, unsigned char c) {
+    const std::uint64_t x = w ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighs;
+}
+
 // The bytes of w that are whitespace as IsSpace sees it.
 inline std::uint64_t SpaceBytes(std::uint64_t w) {
     return BytesEqual(w, ' ') | BytesEqual(w, '\n') | BytesEqual(w, '\r') | BytesEqual(w, '\t');
@@ -79,13 +89,103 @@ inline std::uint64_t BlankOrControlBytes(std::uint64_t w) {
 // are taken for whitespace here, which only sends them the slow way).
 inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
     const std::uint64_t blanks = BlankOrControlBytes(w);
-    const std::uint64_t loneSpaces = BytesEqual(w, ' ') & ~FlagsOfNext(blanks);
-    return ((blanks & ~loneSpaces) | BytesEqual(w, '&')) & kHighs;
+    // Of the bytes up to 0x20 only the space has bit 5 set.
+    const std::uint64_t otherBlanks = blanks & ~(w << 2);
+    const std::uint64_t blankBeforeBlank = blanks & FlagsOfNext(blanks);
+    return (otherBlanks | blankBeforeBlank | FirstBytesEqual(w, '&')) & kHighs;
+}
+
+
+// The first byte equal to c in [p, end); end when there is none. Words
+// are read up to textEnd (at or after end), the end of the text being read.
+// Short runs are searched in line, long ones by memchr.
+inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
+    if (p >= end) return end;
+    for (std::ptrdiff_t words = std::min<std::ptrdiff_t>((textEnd - p) >> 3, 4); words > 0; --words) {
+        const std::uint64_t found = FirstBytesEqual(LoadWord(p), c);
+        if (found) {
+            char* hit = p + FirstFlagged(found);
+            return hit < end ? hit : end;
+        }
+        p += 8;
+        if (p >= end) return end;
+    }
+    if (end - p >= 32) {
+        char* hit = static_cast<char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)));
+        return hit ? hit : end;
+    }
+    while (p < end && *p != static_cast<char>(c)) ++p;
+    return p;
+}
+
+// The bytes of flags (high bits) before the byte at index n (0 to 8) of a word.
+inline std::uint64_t FlagsBefore(std::uint64_t flags, std::ptrdiff_t n) {
+    return n >= 8 ? flags : flags & ((std::uint64_t{1} << (8 * n)) - 1);
+}
+
+// FindByte for a quoted attribute value: the closing quote, and whether an
+// '&' comes before it.
+inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, bool& amp) {
+    if constexpr (std::endian::native == std::endian::little) {
+        // Long values are left to memchr below.
+        for (int i = 0; i < 4 && p < end && textEnd - p >= 8; ++i, p += 8) {
+            const std::uint64_t w = LoadWord(p);
+            // A wrong '&' flag can only follow a true one.
+            const std::uint64_t amps = FirstBytesEqual(w, '&');
+            const std::uint64_t found = FirstBytesEqual(w, quote);
+            const std::ptrdiff_t stop = std::min<std::ptrdiff_t>(found ? FirstFlagged(found) : 8, end - p);
+            if (FlagsBefore(amps, stop)) amp = true;
+            if (stop < 8) return p + stop;
+        }
+        if (p >= end) return end;
+    }
+    char* close = FindByte(p, end, textEnd, quote);
+    if (!amp && p < close) amp = std::memchr(p, '&', static_cast<std::size_t>(close - p)) != nullptr;
+    return close;
+}
+
+// The first whitespace byte in [p, end); end when there is none. Words are
+// read up to textEnd, as FindByte does.
+inline char* FindSpace(char* p, char* end, char* textEnd) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; p < end && textEnd - p >= 8; p += 8) {
+            // Other control characters are flagged too, and passed over.
+            for (std::uint64_t found = BlankOrControlBytes(LoadWord(p)); found; found &= found - 1) {
+                char* hit = p + FirstFlagged(found);
+                if (hit >= end) return end;
+                if (IsSpace(*hit)) return hit;
+            }
+        }
+    }
+    if (p >= end) return end;
+    while (p < end && !IsSpace(*p)) ++p;
+    return p;
+}
+
+// The end of a tag name from p on: the first NUL, '>' or whitespace byte.
+// end is the end of the text, where a NUL byte stands.
+inline char* FindNameEnd(char* p, char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; end - p >= 8; p += 8) {
+            const std::uint64_t w = LoadWord(p);
+            // Other control characters are flagged too, and passed over.
+            // A wrong '>' flag can only follow a true one, where the name ends.
+            for (std::uint64_t found = BlankOrControlBytes(w) | FirstBytesEqual(w, '>'); found; found &= found - 1) {
+                char* hit = p + FirstFlagged(found);
+                if (kNameStops[static_cast<unsigned char>(*hit)]) return hit;
+            }
+        }
+    }
+    while (!kNameStops[static_cast<unsigned char>(*p)]) ++p;
+    return p;
 }
 
 // The first byte from p on, before stop, that is not whitespace (stop when
 // there is none).
 inline char* SkipSpaces(char* p, char* stop) {
+    // Most runs of whitespace are short: a byte at a time first.
+    for (int i = 0; i < 4; ++i, ++p)
+        if (p >= stop || !IsSpace(*p)) return p;
     while (stop - p >= 8) {
         const std::uint64_t other = ~SpaceBytes(LoadWord(p)) & kHighs;
         if (other) return p + FirstFlagged(other);
@@ -97,6 +197,45 @@ inline char* SkipSpaces(char* p, char* stop) {
 
 inline char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A name of 1 to 8 bytes packed as FindTagEntryByKey takes it: byte i in
+// bits 8i to 8i+7, the bits above the name clear.
+inline std::uint64_t PackedName(const char* name, std::size_t length) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+        return LoadWord(name) & mask;
+    } else {
+        std::uint64_t key = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+        return key;
+    }
+}
+
+// The bytes of a packed name of that length with bit 5 set: 'A' to 'Z' become 'a' to 'z'.
+// Only the letters of either case come out as lower-case letters, so the
+// result equals a packed name of lower-case letters exactly when the name
+// is that one, ignoring case.
+inline std::uint64_t FoldPacked(std::uint64_t key, std::size_t length) {
+    const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+    return key | (kOnes * 0x20 & mask);
+}
+
+// The upper-case ASCII letters of w, flagged in their high bit.
+inline std::uint64_t UpperBytes(std::uint64_t w) {
+    const std::uint64_t low = w & ~kHighs;
+    return (low + kOnes * (0x80 - 'A')) & ~(low + kOnes * (0x80 - 'Z' - 1)) & ~w & kHighs;
+}
+
+// True when the attribute name equals the four lower-case letters of word,
+// ignoring case.
+inline bool IsName4(std::string_view name, const char (&word)[5]) {
+    if (name.size() != 4) return false;
+    std::uint32_t a, b;
+    std::memcpy(&a, name.data(), 4);
+    std::memcpy(&b, word, 4);
+    return (a | 0x20202020u) == b;
 }
 
 // True when s begins with the lower-case word, compared ignoring case.
@@ -124,12 +263,12 @@ long long ReadDecimal(std::string_view s) {
 
 // The kinds that are always pushed on the open-element stack, even when one
 // of their kind is open already: they nest.
-constexpr bool IsNestingKind(int kind) {
-    return kind == TK_FONT || kind == TK_TABLE || kind == TK_ROW || kind == TK_CELL ||
-           kind == TK_LIST || kind == TK_LIST_ITEM;
-}
-
 constexpr std::uint64_t Bit(int kind) { return std::uint64_t{1} << kind; }
+
+constexpr std::uint64_t kNestingKinds =
+    Bit(TK_FONT) | Bit(TK_TABLE) | Bit(TK_ROW) | Bit(TK_CELL) | Bit(TK_LIST) | Bit(TK_LIST_ITEM);
+
+constexpr bool IsNestingKind(int kind) { return (kNestingKinds >> kind) & 1u; }
 
 constexpr std::uint64_t kTextRefiningKinds =
     Bit(TK_TITLE) | Bit(TK_SCRIPT) | Bit(TK_STYLE) | Bit(TK_INPUT) | Bit(TK_OPTION);
@@ -296,6 +435,8 @@ void CHtmlParser::ParsePage() {
     m_bHasPage = false;
     const std::size_t pageLength = m_nPageLength;
     m_tokens.reserve(pageLength / 12 + 16);
+    m_attrs.reserve(pageLength / 32 + 16);
+    m_elements.reserve(pageLength / 64 + 16);
 
     try {
         CHtmlToken tok;
@@ -325,7 +466,7 @@ void CHtmlParser::ParsePage() {
     m_nReadPos = 0;
 }
 
-bool CHtmlParser::NextToken(CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
     if (m_bReadFailed || m_nReadPos >= m_nPageLength) return false;
     const std::size_t attrMark = m_attrs.size();
     if (!ReadToken(m_strStore.data(), m_nReadPos, m_nPageLength, tok) ||
@@ -342,25 +483,35 @@ bool CHtmlParser::NextToken(CHtmlToken& tok) {
     return true;
 }
 
-bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
-    tok = CHtmlToken();
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
+    tok.m_bIsOpen = true;
+    tok.m_bStandalone = false;
+    tok.m_nKind = TK_OTHER;
+    tok.m_strText = std::string_view();
+    tok.m_nContext = 0;
+    tok.m_pAttrs = nullptr;
     tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
+    tok.m_nAttrCount = 0;
+    tok.m_font = CFontSize{};
+    tok.m_bHasFont = false;
     char* p = buf + pos;
     char* const end = buf + pageLen;
+    m_pReadEnd = end;
     char* const start = p;
     if (*p != '<') {
-        char* lt = static_cast<char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-        char* const stop = lt ? lt : end;
-        if (SkipSpaces(p, stop) < stop) return ReadText(p, lt, end, tok);
         // Whitespace before a tag is no token of its own: the tag takes it.
         // Whitespace at the end of the page ends the parse.
-        if (!lt) return false;
-        p = lt;
+        char* const text = SkipSpaces(p, end);
+        if (text == end) return false;
+        if (*text != '<')
+            return ReadText(p, static_cast<char*>(std::memchr(text, '<', static_cast<std::size_t>(end - text))), end,
+                            tok);
+        p = text;
     }
     return ReadTag(start, p, end, tok);
 }
 
-bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
     // The run ends before the last '<' that precedes the first '>' following
     // a '<'; without such a '>' it runs to the end of the page.
     char* runEnd = end;
@@ -391,7 +542,7 @@ bool CHtmlParser::ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok) {
     return true;
 }
 
-bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
     // p is at the '<'; start is where the token began (before any whitespace).
     char* q = p + 1;
     while (IsSpace(*q)) ++q;
@@ -436,7 +587,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         while (IsSpace(*q)) ++q;
     }
     char* name = q;
-    while (!kNameStops[static_cast<unsigned char>(*q)]) ++q;
+    q = FindNameEnd(q, end);
     constexpr std::uint64_t kScriptOrStyle = Bit(TK_SCRIPT) | Bit(TK_STYLE);
     if (q == name && *q != '\0' && (m_nOpenMask & kScriptOrStyle)) {
         // A '<' without a tag name inside a script ("a<=b", "'<\"'") is
@@ -457,8 +608,7 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
         while (IsSpace(*q)) ++q;
         if (*q == '\0') return false;
         if (*q != '>') {
-            char* gt = static_cast<char*>(std::memchr(q, '>', static_cast<std::size_t>(end - q)));
-            char* tagEnd = gt ? gt : end;
+            char* tagEnd = FindByte(q, end, end, '>');
             ParseAttributes(q, tagEnd);
             q = tagEnd;
         }
@@ -467,20 +617,12 @@ bool CHtmlParser::ReadTag(char* start, char* p, char* end, CHtmlToken& tok) {
     // Without a closing '>' the tag runs past the end of the page.
     tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
 
-    // The first <base> with an href sets the base of the page's links.
-    if (!m_bBaseSeen && tok.m_bIsOpen && nameLength == 4 && (name[0] | 0x20) == 'b' && (name[1] | 0x20) == 'a' &&
-        (name[2] | 0x20) == 's' && (name[3] | 0x20) == 'e') {
-        std::string_view href;
-        if (FindTokenAttribute(tok, "href", href)) {
-            m_strBaseHref.assign(href);
-            m_bBaseSeen = true;
-        }
-    }
     ClassifyTag(name, nameLength, tok);
     return true;
 }
 
 void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
+    char* const textEnd = m_pReadEnd;
     while (p < tagEnd) {
         if (*p == '=') {  // a stray '=' where a name should start
             ++p;
@@ -488,27 +630,28 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
         }
         // The name runs to the next '=' or the end of the tag, spaces and all.
         char* name = p;
-        char* eq = static_cast<char*>(std::memchr(p, '=', static_cast<std::size_t>(tagEnd - p)));
-        p = eq ? eq : tagEnd;
+        p = FindByte(p, tagEnd, textEnd, '=');
         const std::string_view nameView(name, static_cast<std::size_t>(p - name));
         char* value = p;
         char* valueEnd = p;
         if (p < tagEnd) {  // at the '='
             ++p;
             while (p < tagEnd && IsSpace(*p)) ++p;
+            bool amp = false;
             if (p < tagEnd && (*p == '"' || *p == '\'')) {
                 const char quote = *p++;
-                char* close = static_cast<char*>(std::memchr(p, quote, static_cast<std::size_t>(tagEnd - p)));
+                char* close = FindQuote(p, tagEnd, textEnd, static_cast<unsigned char>(quote), amp);
                 value = p;
-                valueEnd = close ? close : tagEnd;
-                p = close ? close + 1 : tagEnd;
+                valueEnd = close;
+                p = close < tagEnd ? close + 1 : tagEnd;
             } else {
                 value = p;
-                while (p < tagEnd && !IsSpace(*p)) ++p;
+                p = FindSpace(p, tagEnd, textEnd);
                 valueEnd = p;
+                amp = FindByte(value, valueEnd, textEnd, '&') < valueEnd;
             }
             // Character references are decoded over the value's own bytes.
-            if (std::memchr(value, '&', static_cast<std::size_t>(valueEnd - value)))
+            if (amp)
                 valueEnd = DecodeCharRefsInPlace(value, valueEnd, CharRefPlace::Attribute);
         }
         m_attrs.push_back(CHtmlAttribute{nameView, std::string_view(value, static_cast<std::size_t>(valueEnd - value))});
@@ -516,10 +659,11 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
     }
 }
 
-bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, std::string_view name, std::string_view& value) const {
+bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, const char (&name)[5], std::string_view& value) const {
+    const CHtmlAttribute* attrs = m_attrs.data() + tok.m_nAttrBegin;
     for (std::uint32_t i = tok.m_nAttrCount; i-- > 0;) {
-        const CHtmlAttribute& a = m_attrs[tok.m_nAttrBegin + i];
-        if (a.m_strName.size() == name.size() && StartsWithNoCase(a.m_strName, name)) {
+        const CHtmlAttribute& a = attrs[i];
+        if (IsName4(a.m_strName, name)) {
             value = a.m_strValue;
             return true;
         }
@@ -527,12 +671,18 @@ bool CHtmlParser::FindTokenAttribute(const CHtmlToken& tok, std::string_view nam
     return false;
 }
 
-void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& tok) {
-    char lower[8];
+SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& tok) {
     const HtmlTagEntry* entry = nullptr;
-    if (nameLength <= sizeof lower) {
-        for (std::size_t i = 0; i < nameLength; ++i) lower[i] = LowerAscii(name[i]);
-        entry = FindTagEntry(std::string_view(lower, nameLength));
+    char* const end = m_pReadEnd;
+    const bool wordFits = end - name >= 8;
+    if (nameLength <= 8) {
+        if (wordFits) {
+            entry = FindTagEntryByKey(FoldPacked(PackedName(name, nameLength), nameLength));
+        } else {
+            char lower[8];
+            for (std::size_t i = 0; i < nameLength; ++i) lower[i] = LowerAscii(name[i]);
+            entry = FindTagEntry(std::string_view(lower, nameLength));
+        }
     }
     HtmlTokenKind kind = TK_OTHER;
     if (entry) {
@@ -540,8 +690,25 @@ void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& to
         kind = entry->kind;
         tok.m_strText = entry->name;
     } else {
-        for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
+        if (std::endian::native == std::endian::little && nameLength <= 8 && wordFits) {
+            // The bytes after the name are written back as they were.
+            const std::uint64_t w = LoadWord(name);
+            const std::uint64_t mask =
+                nameLength >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * nameLength)) - 1;
+            const std::uint64_t lowered = w | ((UpperBytes(w) & mask) >> 2);
+            std::memcpy(name, &lowered, sizeof lowered);
+        } else {
+            for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
+        }
         tok.m_strText = std::string_view(name, nameLength);
+        // The first <base> with an href sets the base of the page's links.
+        if (!m_bBaseSeen && tok.m_bIsOpen && tok.m_strText == "base") {
+            std::string_view href;
+            if (FindTokenAttribute(tok, "href", href)) {
+                m_strBaseHref.assign(href);
+                m_bBaseSeen = true;
+            }
+        }
     }
 
     if (kind == TK_LINK) {
@@ -563,7 +730,7 @@ void CHtmlParser::ClassifyTag(char* name, std::size_t nameLength, CHtmlToken& to
     if (kind == TK_FONT || kind == TK_CELL) TrackFont(tok);
 }
 
-void CHtmlParser::TrackFont(const CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::TrackFont(const CHtmlToken& tok) {
     if (tok.m_nKind == TK_CELL) {
         // Each table cell starts with a fresh font stack of its own.
         if (tok.m_bIsOpen) {
@@ -636,8 +803,10 @@ void CHtmlParser::StoreLink(CHtmlToken& link) {
     for (CHtmlToken& t : m_groupZ) Store(t, true);
 }
 
-void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
-    if (updateStack) UpdateStack(tok);
+SKIMBOLT_HOT_INLINE void CHtmlParser::Store(CHtmlToken& tok, bool updateStack) {
+    constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
+    // Most tokens neither enter nor leave the stack, with no field open.
+    if (updateStack && !(tok.m_bStandalone && !((m_nOpenMask | Bit(tok.m_nKind)) & kFieldKinds))) UpdateStack(tok);
     tok.m_nContext = m_nOpenMask;
     try {
         m_tokens.push_back(tok);
@@ -659,7 +828,7 @@ int CHtmlParser::InnermostOf(std::uint64_t kinds) const {
     return best;
 }
 
-void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
     const int index = static_cast<int>(m_elements.size());
     const int outer = m_innermost[kind];
     m_elements.push_back(Element{kind, table, rowOrList, outer, -1});
@@ -718,7 +887,7 @@ bool CHtmlParser::EndsInputText(const CHtmlToken& tok) {
     }
 }
 
-void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
+void CHtmlParser::UpdateFields(const CHtmlToken& tok) {
     const int kind = tok.m_nKind;
     const bool open = tok.m_bIsOpen;
 
@@ -744,6 +913,14 @@ void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
         RemoveInnermost(TK_OPTION);
         if (open) PushElement(kind, -1, -1);
     }
+}
+
+void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
+    const int kind = tok.m_nKind;
+    const bool open = tok.m_bIsOpen;
+    constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
+    // Most tokens: no field open, and no field or form tag.
+    if ((m_nOpenMask | Bit(kind)) & (kFieldKinds | Bit(TK_FORM))) UpdateFields(tok);
     if (tok.m_bStandalone) return;
 
     if (open) {

@@ -139,12 +139,15 @@ private:
     void ParseAttributes(char* p, char* tagEnd);
     void ClassifyTag(char* name, std::size_t nameLen, CHtmlToken& tok);
     void TrackFont(const CHtmlToken& tok);
-    bool FindTokenAttribute(const CHtmlToken& tok, std::string_view name, std::string_view& value) const;
+    // name: four lower-case letters.
+    bool FindTokenAttribute(const CHtmlToken& tok, const char (&name)[5], std::string_view& value) const;
     void StoreLiteral(const char* literal);
     void StoreLink(CHtmlToken& link);
     void Store(CHtmlToken& tok, bool updateStack);
 
     void UpdateStack(const CHtmlToken& tok);
+    // The part of UpdateStack for form fields and their text.
+    void UpdateFields(const CHtmlToken& tok);
     bool IsHiddenInput(const CHtmlToken& tok) const;
     static bool EndsInputText(const CHtmlToken& tok);
     int Innermost(int kind) const { return m_innermost[kind]; }
@@ -164,6 +167,7 @@ private:
     bool m_bHasPage = false;
     std::size_t m_nPageLength = 0;
     std::size_t m_nReadPos = 0;
+    char* m_pReadEnd = nullptr;  // end of the text ReadToken reads now
     bool m_bReadFailed = false;
 
     // Backing store of the current tokens: the parsed page (decoded in place)
@@ -196,5 +200,6 @@ private:
     std::vector<CHtmlToken> m_groupA;
     std::vector<CHtmlToken> m_groupT;
     std::vector<CHtmlToken> m_groupZ;
-    char m_literal[8] = {};
+    // An implied closing tag, padded with NUL bytes as a page is.
+    char m_literal[24] = {};
 };

@@ -22,11 +22,12 @@ constexpr std::array<std::uint64_t, kTagCount> MakeKeys() {
 }
 
 constexpr std::array<std::uint64_t, kTagCount> kTagKeys = MakeKeys();
+static_assert(kTagCount <= kHtmlTagKeyCount);
 
 // A perfect hash of the packed names: the top 7 bits of key * multiplier give
 // a slot of their own to every name. The multiplier is searched for at
 // compile time.
-constexpr int kSlotBits = 7;
+constexpr int kSlotBits = kHtmlTagSlotBits;
 
 constexpr std::size_t Slot(std::uint64_t key, std::uint64_t multiplier) {
     return static_cast<std::size_t>((key * multiplier) >> (64 - kSlotBits));
@@ -59,12 +60,19 @@ constexpr std::array<std::uint8_t, (1 << kSlotBits)> MakeSlots() {
 
 constexpr std::array<std::uint8_t, (1 << kSlotBits)> kSlots = MakeSlots();
 
+constexpr std::array<std::uint64_t, kHtmlTagKeyCount> MakeKeyTable() {
+    std::array<std::uint64_t, kHtmlTagKeyCount> keys{};
+    for (std::size_t i = 0; i < kTagCount; ++i) keys[i] = kTagKeys[i];
+    return keys;
+}
+
 }  // namespace
+
+const HtmlTagLookup g_htmlTagLookup = {kMultiplier, kSlots, MakeKeyTable()};
 
 const HtmlTagEntry* FindTagEntry(std::string_view lowerName) {
     if (lowerName.empty() || lowerName.size() > 8) return nullptr;
-    const std::uint64_t key = PackName(lowerName);
-    const std::uint8_t entry = kSlots[Slot(key, kMultiplier)];
-    if (entry == 0 || kTagKeys[entry - 1] != key) return nullptr;
-    return &g_htmlTagTable[entry - 1];
+    return FindTagEntryByKey(PackName(lowerName));
 }
+
+

@@ -3,6 +3,8 @@
 // page rules compare them and keep them in 64-bit context sets.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -82,6 +84,27 @@ constexpr bool IsStandaloneKind(int kind) {
 
 // The table entry of a lower-case tag name, null when the table does not know it.
 const HtmlTagEntry* FindTagEntry(std::string_view lowerName);
+
+// The tag table as a perfect hash of the names packed into integers (byte i
+// of the name in bits 8i to 8i+7): the top kHtmlTagSlotBits bits of
+// key * multiplier give each name a slot of its own, which holds the
+// name's index in the table + 1 (0: no name).
+constexpr int kHtmlTagSlotBits = 7;
+constexpr std::size_t kHtmlTagKeyCount = 32;
+struct HtmlTagLookup {
+    std::uint64_t multiplier;
+    std::array<std::uint8_t, (1 << kHtmlTagSlotBits)> slots;
+    std::array<std::uint64_t, kHtmlTagKeyCount> keys;
+};
+extern const HtmlTagLookup g_htmlTagLookup;
+
+// The same for a name of 1 to 8 bytes packed into an integer, the bits
+// above the name clear.
+inline const HtmlTagEntry* FindTagEntryByKey(std::uint64_t key) {
+    const std::uint8_t entry = g_htmlTagLookup.slots[(key * g_htmlTagLookup.multiplier) >> (64 - kHtmlTagSlotBits)];
+    if (entry == 0 || g_htmlTagLookup.keys[entry - 1] != key) return nullptr;
+    return &g_htmlTagTable[entry - 1];
+}
 
 // The kind of a lower-case tag name, TK_OTHER when the table does not know it.
 inline HtmlTokenKind ClassifyTagName(std::string_view lowerName) {

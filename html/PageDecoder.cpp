@@ -63,9 +63,28 @@ bool CPageDecoder::IsValidUtf8(std::string_view bytes, bool& ascii) {
             continue;
         }
         ascii = false;
-        UChar32 c;
-        U8_NEXT(s, i, n, c);
-        if (c < 0) return false;
+        // Well-formed UTF-8 as Unicode defines it (no overlong forms, no
+        // surrogates, nothing above U+10FFFF), as U8_NEXT reads it.
+        const std::uint8_t lead = s[i];
+        const auto trail = [&](std::size_t k, std::uint8_t lo, std::uint8_t hi) {
+            return i + k < n && s[i + k] >= lo && s[i + k] <= hi;
+        };
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            if (!trail(1, 0x80, 0xBF)) return false;
+            i += 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            const std::uint8_t lo = lead == 0xE0 ? 0xA0 : 0x80;
+            const std::uint8_t hi = lead == 0xED ? 0x9F : 0xBF;
+            if (!trail(1, lo, hi) || !trail(2, 0x80, 0xBF)) return false;
+            i += 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            const std::uint8_t lo = lead == 0xF0 ? 0x90 : 0x80;
+            const std::uint8_t hi = lead == 0xF4 ? 0x8F : 0xBF;
+            if (!trail(1, lo, hi) || !trail(2, 0x80, 0xBF) || !trail(3, 0x80, 0xBF)) return false;
+            i += 4;
+        } else {
+            return false;
+        }
     }
     return true;
 }

@@ -109,3 +109,22 @@ TEST(Diagnostics, RepeatsForTheSameFileAreCollapsed) {
     EXPECT_EQ(StripControlCharacters("a\x1b]0;t\x07\tb\r\nc\xC2\x9B" "d \xC3\xA9"), "a]0;t b  cd \xC3\xA9");
     EXPECT_EQ(StripControlCharacters("one\ntwo\r\n", true), "one\ntwo \n");
 }
+
+// In place, text is looked at eight bytes at a time: a control anywhere in
+// a block is found, and characters led by 0xC2 that are no C1 control stay.
+TEST(PrintableText, StrippedInPlace) {
+    struct Case { const char *why, *text, *expected; } const cases[] = {
+        {"clean text stays", "Plain headline, no controls", "Plain headline, no controls"},
+        {"a no-break space and a copyright sign stay", "a\xC2\xA0" "b \xC2\xA9 2024 and more", "a\xC2\xA0" "b \xC2\xA9 2024 and more"},
+        {"a C1 control in the second block goes", "12345678ab\xC2\x85" "cd", "12345678abcd"},
+        {"a control in the tail goes", "12345678\x01", "12345678"},
+        {"DEL in a block goes", "abc\x7F" "defgh", "abcdefgh"},
+        {"a lone 0xC2 at the end stays", "12345678\xC2", "12345678\xC2"},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        StripControlCharactersInPlace(text);
+        EXPECT_EQ(text, c.expected) << c.why;
+        EXPECT_EQ(text, StripControlCharacters(c.text)) << c.why;
+    }
+}

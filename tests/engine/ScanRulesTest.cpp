@@ -20,6 +20,32 @@ namespace {
 
 int Words(const std::string& text) { return CWordString(text).CountWords(0); }
 
+// Word counts with a limit stop there; without one they count every word.
+// The quick test for scripts written without blanks never misses one.
+TEST(WordString, CountsUpToALimitAndSpotsUnspacedScripts) {
+    struct { const char* text; int skipShort, limit, expected; } const counts[] = {
+        {"one two (three) four-five six@seven", 0, INT_MAX, 7},
+        {"one two (three) four-five six@seven", 0, 3, 3},
+        {"a b c d word", 1, INT_MAX, 3},
+        {"\xE2\x80\x9CQuoted\xE2\x80\x9D \xE2\x80\x93 caf\xC3\xA9", 0, INT_MAX, 3},
+        {"\xE5\xA4\xAE\xE8\xA7\x86\xE6\x96\xB0\xE9\x97\xBB", 0, INT_MAX, 2},
+    };
+    for (const auto& c : counts) EXPECT_EQ(CWordString(c.text).CountWords(c.skipShort, c.limit), c.expected) << c.text;
+    struct { const char* text; bool may; } const scripts[] = {
+        {"plain caf\xC3\xA9", false},
+        {"\xE2\x80\x9Cquotes\xE2\x80\x9D and \xE2\x86\x92 arrows", false},
+        {"\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2", true},  // Thai
+        {"\xE2\xBA\x80", true},                                  // U+2E80, the first CJK radical
+        {"\xE6\x96\xB0", true},
+    };
+    for (const auto& c : scripts) {
+        EXPECT_EQ(MayHoldUnspacedScript(c.text), c.may) << c.text;
+        if (!c.may) {
+            EXPECT_FALSE(HasUnspacedScript(c.text)) << c.text;
+        }
+    }
+}
+
 TEST(LinkRules, TextRulesTable) {
     using Rule = int (*)(const std::string&);
     const Rule date = [](const std::string& t) { return IsDateText(t, Words(t)); };

@@ -118,6 +118,21 @@ TEST(HtmlParserText, DecodesAttributeValues) {
         ASSERT_EQ(parser.Tokens()[0].GetAttributeCount(), 1) << c.why;
         EXPECT_EQ(parser.Tokens()[0].GetAttributeAt(0).m_strValue, c.value) << c.why;
     }
+    // Values read near the tag's end, and long ones, in tags with more page after them.
+    const std::string longName(40, 'x');
+    struct After { const char *why; std::string page, value; } const after[] = {
+        {"an unquoted value ends at the tag's '>' with no blank after it", "<img alt=abc>defghijklmnop", "abc"},
+        {"an unclosed quote ends at the tag's '>'", "<img alt=\"abc>defghijklmnop\">", "abc"},
+        {"a long quoted value with a reference", "<a href=\"" + longName + "&amp;y\">z", longName + "&y"},
+        {"a long unquoted value with a reference", "<a href=" + longName + "&lt;>z", longName + "<"},
+    };
+    for (const auto& c : after) {
+        CHtmlParser parser;
+        Parse(parser, c.page);
+        ASSERT_GE(parser.GetTokenCount(), 1) << c.why;
+        ASSERT_EQ(parser.Tokens()[0].GetAttributeCount(), 1) << c.why;
+        EXPECT_EQ(parser.Tokens()[0].GetAttributeAt(0).m_strValue, c.value) << c.why;
+    }
     // Decoded before the anchor's kind is decided, as a browser would follow it.
     EXPECT_EQ(DescribePage("<a href=\"&#106;avascript:go()\">"), "<a:script>");
 }
@@ -133,6 +148,8 @@ TEST(HtmlParserText, TokenSequences) {
         {"other text kinds go with the opening group", "<script><a href=x>s</a></script>",
          "<script>|script's'|<a>|</a>|</script>"},
         {"non-links are not moved", "<a href='JavaScript:go()'><b>x</b></a>", "<a:script>|<b>|'x'|</b>|</a:script>"},
+        {"tag names in any case, known or not, short or long", "<BLOCKQUOTE><TaBlE><SPAN>abcdefgh<FRAMESET>",
+         "<blockquote>|<table>|<span>|'abcdefgh'|<frameset>"},
         // Anchor kinds.
         {"href beginning with '#' is local, in any case of tag and name", "<A HREF=\"#top\">", "<a:local>"},
         {"no href: an anchor name", "<a name=x>", "<a:name>"},

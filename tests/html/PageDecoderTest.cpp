@@ -95,4 +95,30 @@ TEST(PageDecoder, ChoosesTheEncodingInOrderAndConverts) {
     }
 }
 
+// The UTF-8 check takes exactly the well-formed forms, wherever a sequence
+// stands (after runs of ASCII checked by the block, or at the very end).
+TEST(PageDecoder, Utf8CheckTakesTheWellFormedFormsOnly) {
+    const std::string ascii(40, 'a');
+    struct Case { const char* why; std::string bytes; bool valid; } const cases[] = {
+        {"two bytes", "caf\xC3\xA9", true},
+        {"an overlong two-byte form", "\xC0\x80", false},
+        {"an overlong three-byte form", "\xE0\x80\xAF", false},
+        {"the first three-byte character", "\xE0\xA0\x80", true},
+        {"the last character before the surrogates", "\xED\x9F\xBF", true},
+        {"a surrogate", "\xED\xA0\x80", false},
+        {"four bytes", "\xF0\x9F\x98\x80", true},
+        {"an overlong four-byte form", "\xF0\x80\x80\x80", false},
+        {"U+10FFFF", "\xF4\x8F\xBF\xBF", true},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", false},
+        {"a lead byte no form has", "\xF5\x80\x80\x80", false},
+        {"a lone trail byte after a run of ASCII", ascii + "\x80", false},
+        {"a sequence cut short by the end", ascii + "\xE2\x82", false},
+        {"a sequence cut short by ASCII", "\xE2\x82" + ascii, false},
+    };
+    for (const Case& c : cases) {
+        bool bAscii = true;
+        EXPECT_EQ(CPageDecoder::IsValidUtf8(c.bytes, bAscii), c.valid) << c.why;
+    }
+}
+
 }  // namespace
