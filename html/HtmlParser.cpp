@@ -437,6 +437,7 @@ void CHtmlParser::ParsePage() {
     m_tokens.reserve(pageLength / 12 + 16);
     m_attrs.reserve(pageLength / 32 + 16);
     m_elements.reserve(pageLength / 64 + 16);
+    const CHtmlAttribute* const attrBlock = m_attrs.data();
 
     try {
         CHtmlToken tok;
@@ -457,10 +458,12 @@ void CHtmlParser::ParsePage() {
         // open elements): the parse ends quietly with what it has.
     }
 
-    // Attributes were collected in one store; point the tokens at it now
-    // that it no longer grows.
-    for (CHtmlToken& t : m_tokens)
-        t.m_pAttrs = t.m_nAttrCount ? m_attrs.data() + t.m_nAttrBegin : nullptr;
+    // Tags point at their attributes as they are read; if the attribute
+    // store grew out of its first block, point them at where it is now.
+    if (m_attrs.data() != attrBlock) {
+        for (CHtmlToken& t : m_tokens)
+            t.m_pAttrs = t.m_nAttrCount ? m_attrs.data() + t.m_nAttrBegin : nullptr;
+    }
 
     m_nPageLength = 0;
     m_nReadPos = 0;
@@ -484,15 +487,13 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
 }
 
 SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
+    // Every way of reading a token sets its kind, standalone flag and text,
+    // and storing it sets its context; the rest is reset here. A font left
+    // from an earlier token is hidden while m_bHasFont is false.
     tok.m_bIsOpen = true;
-    tok.m_bStandalone = false;
-    tok.m_nKind = TK_OTHER;
-    tok.m_strText = std::string_view();
-    tok.m_nContext = 0;
     tok.m_pAttrs = nullptr;
     tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
     tok.m_nAttrCount = 0;
-    tok.m_font = CFontSize{};
     tok.m_bHasFont = false;
     char* p = buf + pos;
     char* const end = buf + pageLen;
@@ -614,6 +615,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
         }
     }
     tok.m_nAttrCount = static_cast<std::uint32_t>(m_attrs.size() - tok.m_nAttrBegin);
+    if (tok.m_nAttrCount) tok.m_pAttrs = m_attrs.data() + tok.m_nAttrBegin;
     // Without a closing '>' the tag runs past the end of the page.
     tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
 
