@@ -489,12 +489,12 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
 SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
     // Every way of reading a token sets its kind, standalone flag and text,
     // and storing it sets its context; the rest is reset here. A font left
-    // from an earlier token is hidden while m_bHasFont is false.
+    // from an earlier token is hidden by a size below zero.
     tok.m_bIsOpen = true;
     tok.m_pAttrs = nullptr;
     tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
     tok.m_nAttrCount = 0;
-    tok.m_bHasFont = false;
+    tok.m_font.m_nSize = -1;
     char* p = buf + pos;
     char* const end = buf + pageLen;
     m_pReadEnd = end;
@@ -539,7 +539,6 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end
     if (tok.m_nKind == TK_TEXT) textLength = DecodeText(p, runEnd);
     tok.m_strText = std::string_view(p, textLength);
     tok.m_font = m_fonts.back();
-    tok.m_bHasFont = true;
     return true;
 }
 

@@ -65,7 +65,7 @@ public:
     }
 
     // The font in force where a text token stands; null for other tokens.
-    const CFontSize* GetFont() const { return m_bHasFont ? &m_font : nullptr; }
+    const CFontSize* GetFont() const { return m_font.m_nSize >= 0 ? &m_font : nullptr; }
 
 private:
     friend class CHtmlParser;
@@ -73,6 +73,6 @@ private:
     const CHtmlAttribute* m_pAttrs = nullptr;  // in the order written
     std::uint32_t m_nAttrBegin = 0;            // index in the parser's attribute store
     std::uint32_t m_nAttrCount = 0;
-    CFontSize m_font;
-    bool m_bHasFont = false;
+    // A size below zero (never read from a page) marks a token without a font.
+    CFontSize m_font{-1, 0, 0, 0};
 };
