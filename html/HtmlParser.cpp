@@ -445,9 +445,9 @@ void CHtmlParser::ParsePage() {
             if (m_openCount[TK_LINK] > 0 &&
                 ((tok.m_bIsOpen && tok.m_nKind == TK_LINK) || tok.m_nKind == TK_TABLE || tok.m_nKind == TK_ROW ||
                  tok.m_nKind == TK_CELL))
-                StoreLiteral("</a>");
+                StoreImpliedClose(TK_LINK, "a");
             if (tok.m_bIsOpen && tok.m_nKind == TK_LIST_ITEM && m_openCount[TK_LIST_ITEM] > 0)
-                StoreLiteral("</li>");
+                StoreImpliedClose(TK_LIST_ITEM, "li");
             if (tok.m_bIsOpen && tok.m_nKind == TK_LINK)
                 StoreLink(tok);
             else
@@ -764,12 +764,18 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::TrackFont(const CHtmlToken& tok) {
     }
 }
 
-void CHtmlParser::StoreLiteral(const char* literal) {
-    // An implied closing tag is read like page text, from its own buffer.
-    const std::size_t length = std::strlen(literal);
-    std::memcpy(m_literal, literal, length + 1);
+void CHtmlParser::StoreImpliedClose(HtmlTokenKind kind, std::string_view name) {
+    // The token reading "</name>" would give.
     CHtmlToken tok;
-    if (!ReadToken(m_literal, 0, length, tok)) return;
+    tok.m_bIsOpen = false;
+    tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
+    tok.m_nLength = static_cast<int>(name.size()) + 3;
+    tok.m_strText = name;
+    // A closing "a" closes the innermost open anchor of any kind.
+    if (kind == TK_LINK && (m_nOpenMask & kAnchorKinds))
+        kind = static_cast<HtmlTokenKind>(m_elements[static_cast<std::size_t>(InnermostOf(kAnchorKinds))].m_nKind);
+    tok.m_nKind = kind;
+    tok.m_bStandalone = IsStandaloneKind(kind);
     tok.m_nRow = m_nRowCount;
     tok.m_nCell = m_nCellCount;
     Store(tok, true);

@@ -141,7 +141,8 @@ private:
     void TrackFont(const CHtmlToken& tok);
     // name: four lower-case letters.
     bool FindTokenAttribute(const CHtmlToken& tok, const char (&name)[5], std::string_view& value) const;
-    void StoreLiteral(const char* literal);
+    // Stores the closing tag of that kind and name an opening tag implies.
+    void StoreImpliedClose(HtmlTokenKind kind, std::string_view name);
     void StoreLink(CHtmlToken& link);
     void Store(CHtmlToken& tok, bool updateStack);
 
@@ -200,6 +201,4 @@ private:
     std::vector<CHtmlToken> m_groupA;
     std::vector<CHtmlToken> m_groupT;
     std::vector<CHtmlToken> m_groupZ;
-    // An implied closing tag, padded with NUL bytes as a page is.
-    char m_literal[24] = {};
 };
