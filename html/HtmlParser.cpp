@@ -922,7 +922,7 @@ void CHtmlParser::UpdateFields(const CHtmlToken& tok) {
     }
 }
 
-void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::UpdateStack(const CHtmlToken& tok) {
     const int kind = tok.m_nKind;
     const bool open = tok.m_bIsOpen;
     constexpr std::uint64_t kFieldKinds = Bit(TK_INPUT) | Bit(TK_OPTION);
