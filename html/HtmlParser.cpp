@@ -747,7 +747,11 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::TrackFont(const CHtmlToken& tok) {
     if (tok.m_bIsOpen) {
         std::string_view size;
         if (FindTokenAttribute(tok, "size", size)) {
-            const long long n = ReadDecimal(size);
+            // Most sizes are one digit, signed or not.
+            const std::size_t digit = size.size() == 2 && (size[0] == '-' || size[0] == '+') ? 1 : 0;
+            const long long n = size.size() == digit + 1 && size[digit] >= '0' && size[digit] <= '9'
+                                    ? (size[0] == '-' ? -1 : 1) * (size[digit] - '0')
+                                    : ReadDecimal(size);
             CFontSize f;
             f.m_nSize = static_cast<int>(n < 0 ? -n : n);
             f.m_nMinus = !size.empty() && size[0] == '-';
