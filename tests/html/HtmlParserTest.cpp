@@ -190,6 +190,20 @@ TEST(HtmlParserText, FieldTextEnds) {
     for (const auto& c : cases) EXPECT_EQ(DescribePage(c.page), c.tokens) << c.why;
 }
 
+// Only text has a font: tags, implied closing tags and comments read after
+// text have none.
+TEST(HtmlParserContext, OnlyTextHasAFont) {
+    CHtmlParser parser;
+    Parse(parser, "<font size=2><a href=x.html>a<li>b</a><!--c--><li>d</li><br>");
+    int texts = 0;
+    for (const CHtmlToken& t : parser.Tokens()) {
+        const bool text = t.m_nKind == TK_TEXT;
+        texts += text;
+        EXPECT_EQ(t.GetFont() != nullptr, text) << t.m_nKind << " " << t.Text();
+    }
+    EXPECT_EQ(texts, 3);
+}
+
 // What the tokenizer gives every text token: the font in force where it
 // stands (one font stack per table cell), the elements around it, and the
 // row and cell counts when it was read.
@@ -219,6 +233,10 @@ TEST(HtmlParserContext, FontRowAndCellOfText) {
         {"rows and cells are counted in reading order", "<table><tr><td>a<td>b<tr><td>c</table>", "c", 3, 0, 0,
          false, true, 2, 3},
         {"counts stay after the table", "<table><tr><td>a</table>tail", "tail", 3, 0, 0, false, false, 1, 1},
+        {"a sign without digits is size 0", "<font size=->x", "x", 0, 1, 0, false, false, 0, 0},
+        {"a signed size of two digits", "<font size=-12>x", "x", 12, 1, 0, false, false, 0, 0},
+        {"space before the size", "<font size=\" 4\">x", "x", 4, 0, 0, false, false, 0, 0},
+        {"a digit with letters after it", "<font size=2px>x", "x", 2, 0, 0, false, false, 0, 0},
         {"link text has the font where it stands", "<font size=+1><a href=x.html>Head</a></font>", "Head", 1, 0, 1,
          false, false, 0, 0},
     };
