@@ -2,51 +2,14 @@
 
 #include <algorithm>
 #include <iterator>
-#include <unordered_map>
 
+#include "engine/ElementTraits.h"
 #include "engine/WordString.h"
 
 namespace {
 
-// What the block cutter needs to know of a tag name, looked up once per tag.
-enum TagTrait : std::uint16_t {
-    kVoid = 1,            // never has content, so never stays open
-    kBlock = 2,           // starts and ends a block of text
-    kClosesItsLike = 4,   // a new one closes the one open around it
-    kHeadingTag = 8,      // h1-h6
-    kFurniture = 16,      // page furniture: its text is no article text
-    kHidden = 32,         // its text is never shown
-    kFormTag = 64,        // form
-    kArticleTag = 128,    // article
-    kPageTag = 256,       // html, body, main: the whole page or its main part, never boilerplate
-};
-
-std::uint16_t TraitsOf(std::string_view name) {
-    static const std::unordered_map<std::string_view, std::uint16_t> kTraits = [] {
-        std::unordered_map<std::string_view, std::uint16_t> m;
-        for (std::string_view n : {"br", "img", "input", "meta", "link", "hr", "wbr", "source", "area", "base", "col",
-                                   "embed", "param", "track", "frame", "keygen"})
-            m[n] |= kVoid;
-        for (std::string_view n : {"p", "div", "li", "td", "th", "dt", "dd", "h1", "h2", "h3", "h4", "h5", "h6",
-                                   "article", "section", "aside", "header", "footer", "nav", "main", "blockquote",
-                                   "figure", "figcaption", "ul", "ol", "dl", "table", "tr", "form", "center", "body",
-                                   "address", "pre", "hr", "caption", "details", "summary", "fieldset", "legend",
-                                   "dialog", "menu", "option", "select", "textarea", "button", "noscript", "template"})
-            m[n] |= kBlock;
-        for (std::string_view n : {"p", "li", "dt", "dd", "tr", "td", "th", "option"}) m[n] |= kClosesItsLike;
-        for (std::string_view n : {"h1", "h2", "h3", "h4", "h5", "h6"}) m[n] |= kHeadingTag;
-        for (std::string_view n : {"nav", "aside", "footer", "figure", "figcaption", "menu", "dialog"})
-            m[n] |= kFurniture;
-        for (std::string_view n : {"noscript", "template", "svg", "button", "select", "textarea", "option", "style"})
-            m[n] |= kHidden;
-        m["form"] |= kFormTag;
-        m["article"] |= kArticleTag;
-        for (std::string_view n : {"html", "body", "main"}) m[n] |= kPageTag;
-        return m;
-    }();
-    const auto it = kTraits.find(name);
-    return it == kTraits.end() ? 0 : it->second;
-}
+// The tags that end a run of text.
+constexpr std::uint16_t kBreak = kElementBlock | kElementBreaksText;
 
 // Flags an element passes to everything inside it.
 enum OpenFlag : std::uint8_t {
@@ -60,21 +23,6 @@ enum OpenFlag : std::uint8_t {
 // it holds at most this share of the page's words: some pages wrap
 // everything in one whose class happens to name an advert or a subscription.
 constexpr double kBoilerplateShare = 0.4;
-
-// Tokens that are tags with a name (not text, comments or declarations).
-bool IsTag(const CHtmlToken& t) {
-    switch (t.m_nKind) {
-    case TK_TEXT: case TK_TITLE_TEXT: case TK_SCRIPT_TEXT: case TK_STYLE_TEXT: case TK_FIELD_TEXT: case TK_COMMENT:
-        return false;
-    default:
-        return !t.Text().empty();
-    }
-}
-
-bool IsAnchor(const CHtmlToken& t) {
-    return t.m_nKind == TK_LINK || t.m_nKind == TK_ANCHOR_NAME || t.m_nKind == TK_ANCHOR_LOCAL ||
-           t.m_nKind == TK_ANCHOR_SCRIPT;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
@@ -142,7 +90,7 @@ void CTextBlocks::Build(std::span<const CHtmlToken> tokens) {
         default:
             break;
         }
-        if (!IsTag(t) || IsAnchor(t)) continue;
+        if (!IsNamedTag(t) || IsAnchorTag(t)) continue;
         if (t.m_bIsOpen) {
             OpenElement(t);
         } else {
@@ -177,23 +125,23 @@ void CTextBlocks::MarkBoilerplate() {
 
 void CTextBlocks::OpenElement(const CHtmlToken& tag) {
     const std::string_view name = tag.Text();
-    const std::uint16_t traits = TraitsOf(name);
-    if (traits & kBlock) EndBlock();
-    if (traits & kVoid) return;
-    if ((traits & kClosesItsLike) && !m_stack.empty() && m_stack.back().m_strName == name) Pop();
+    const std::uint16_t traits = ElementTraitsOf(name);
+    if (traits & kBreak) EndBlock();
+    if (traits & kElementVoid) return;
+    if ((traits & kElementClosesItsLike) && !m_stack.empty() && m_stack.back().m_strName == name) Pop();
     if (m_stack.size() >= kMaxDepth) return;
 
     std::uint8_t flags = Flags();
-    if (traits & kFurniture) flags |= kInFurniture;
-    if (traits & kHidden) flags |= kInHidden;
-    if (traits & kFormTag) flags |= kInForm;
-    if (traits & kHeadingTag) flags |= kInHeading;
+    if (traits & kElementFurniture) flags |= kInFurniture;
+    if (traits & kElementHidden) flags |= kInHidden;
+    if (traits & kElementForm) flags |= kInForm;
+    if (traits & kElementHeading) flags |= kInHeading;
     int mark = -1;
     int boiler = -1;
     if (tag.GetAttributeCount() > 0) {
         std::string_view value;
         if (tag.GetAttribute("hidden", value)) flags |= kInHidden;
-        if (!(traits & kPageTag) && ((tag.GetAttribute("class", value) && NamesBoilerplate(value)) ||
+        if (!(traits & kElementPage) && ((tag.GetAttribute("class", value) && NamesBoilerplate(value)) ||
                                      (tag.GetAttribute("id", value) && NamesBoilerplate(value)))) {
             boiler = static_cast<int>(m_boilerFirst.size());
             m_boilerFirst.push_back(static_cast<int>(m_blocks.size()));
@@ -204,7 +152,7 @@ void CTextBlocks::OpenElement(const CHtmlToken& tag) {
             m_marks.push_back(Mark{false, static_cast<int>(m_blocks.size())});
         }
     }
-    if ((traits & kArticleTag) && mark < 0) {
+    if ((traits & kElementArticle) && mark < 0) {
         mark = static_cast<int>(m_marks.size());
         m_marks.push_back(Mark{true, static_cast<int>(m_blocks.size())});
     }
@@ -215,7 +163,7 @@ void CTextBlocks::OpenElement(const CHtmlToken& tag) {
 void CTextBlocks::CloseElement(std::string_view name) {
     // The innermost open element of that name closes, with all opened inside
     // it; a closing tag with nothing of its name open is passed over.
-    if (TraitsOf(name) & kBlock) EndBlock();
+    if (ElementTraitsOf(name) & kBreak) EndBlock();
     for (std::size_t k = m_stack.size(); k-- > 0;) {
         if (m_stack[k].m_strName != name) continue;
         while (m_stack.size() > k) Pop();
