@@ -43,36 +43,48 @@ CAppCore::~CAppCore() {
     if (m_bNetworkStarted) StopNetworkLibrary();
 }
 
-bool CAppCore::FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile) {
+void CAppCore::FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile) {
     m_strRegistryFile = registryFile;
-    if (!explicitHome.empty()) {
+    m_bExplicitHome = !explicitHome.empty();
+    if (m_bExplicitHome) {
         m_strAppDir = WithTrailingSeparator(explicitHome);
-        return true;
+        return;
     }
     CRegistry registry(registryFile);
-    const bool bExists = registry.Load();
-    const char* key = REGISTRY_KEY_CURRENT;
-    if (!registry.HasKey(REGISTRY_KEY_CURRENT)) {
-        if (!bExists) {
-            // First start: the key an installer would have written.
-            registry.SetValue(REGISTRY_KEY_CURRENT, kInstallDir, DefaultHomeFolder());
-            registry.Save();
-        } else if (!registry.HasKey(REGISTRY_KEY_OLDER_J) || !registry.HasKey(REGISTRY_KEY_OLDER_I)) {
-            m_messages.ShowNotice(0, "Incompatible version of Skimbolt!", CMessageBoxSink::ICON_INFORMATION);
-            return false;
+    const bool bRead = registry.Load();
+    const bool bExists = bRead || FileExists(registryFile);
+    if (registry.IsDamaged() || (bExists && !bRead)) {
+        // Never a reason not to start: the damaged file is kept beside the
+        // new one, and the folder is found again as on a first start.
+        const std::string copy = bRead ? registry.KeepDamagedCopy() : std::string();
+        std::string notice;
+        if (copy.empty()) {
+            notice = "Skimbolt could not read its registry file " + registryFile +
+                     "; it uses its default folder this time and leaves the file as it is.";
+            registry = CRegistry(std::string());  // nothing is written over it
         } else {
-            m_messages.ShowNotice(0, "There is a Skimbolt update available on the web, upgrade ASAP!",
-                                  CMessageBoxSink::ICON_STOP);
-            key = REGISTRY_KEY_OLDER_I;
+            notice = "Skimbolt's registry file " + registryFile + " was damaged. It was kept as " + copy +
+                     ", and a new one was written.";
+            registry = CRegistry(registryFile);
         }
+        m_messages.ShowNotice(0, notice.c_str(), CMessageBoxSink::ICON_WARNING);
     }
+    if (!registry.HasKey(REGISTRY_KEY_CURRENT)) {
+        // The key an installer would have written: an older installation's
+        // folder when one is recorded, else the default folder.
+        std::string dir;
+        if (!registry.QueryValue(REGISTRY_KEY_OLDER_I, kInstallDir, dir) || dir.empty())
+            registry.QueryValue(REGISTRY_KEY_OLDER_J, kInstallDir, dir);
+        registry.SetValue(REGISTRY_KEY_CURRENT, kInstallDir, dir.empty() ? DefaultHomeFolder() : dir);
+        if (!registry.GetFile().empty()) registry.Save();
+    }
+    const char* key = REGISTRY_KEY_CURRENT;
     // A missing value leaves the folder empty: Data/ is then relative to the
     // current folder.
     std::string dir;
     registry.QueryValue(key, kInstallDir, dir);
     if (dir.size() > kInstallDirMax) dir.resize(kInstallDirMax);
     m_strAppDir = dir.empty() ? std::string() : WithTrailingSeparator(dir);
-    return true;
 }
 
 std::string CAppCore::GetDataPath() const { return m_strAppDir + "Data/"; }

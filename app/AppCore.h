@@ -52,11 +52,13 @@ public:
 
     // ---- Start-up, in this order.
     // The application folder: explicitHome when it is not empty, else the
-    // "InstallDir" of the registry stand-in's current key (written on the
-    // first start, pointing to the default folder). Without the current key
-    // the two older keys decide: both present, a notice and start-up goes on
-    // with the older one; otherwise a notice and false.
-    bool FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile);
+    // "InstallDir" of the registry stand-in's current key. A file without
+    // that key gets it, pointing to an older installation's folder when one
+    // is recorded, else to the default folder. A damaged file is copied
+    // aside and replaced, with a notice; an unreadable one is left alone and
+    // the default folder used, with a notice. The registry never keeps the
+    // program from starting.
+    void FindApplicationFolder(const std::string& explicitHome, const std::string& registryFile);
     // Checks the folder (see CHomeFolder::Prepare); false with error set when
     // it cannot be used without harm, and nothing is touched.
     bool PrepareFolder(std::string& error);
@@ -102,6 +104,8 @@ public:
     const std::string& GetAppDir() const { return m_strAppDir; }
     // The registry stand-in's file given at start-up ("" for none).
     const std::string& GetRegistryFile() const { return m_strRegistryFile; }
+    // Whether the folder was named (--home, $SKIMBOLT_HOME) rather than found.
+    bool IsHomeExplicit() const { return m_bExplicitHome; }
     std::string GetDataPath() const;
     // The pages a scan reads: the selected categories of the enabled news
     // sources in catalogue order, then the enabled custom URLs.
@@ -182,6 +186,7 @@ private:
     CMessageBoxSink& m_messages;
     std::string m_strAppDir;
     std::string m_strRegistryFile;
+    bool m_bExplicitHome = false;
     CNewsSettings m_settings;
     CSourceCatalogue m_catalogue;
     CStoryPages m_storyPages{m_catalogue};

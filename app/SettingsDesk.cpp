@@ -567,7 +567,21 @@ AutostartSetting CSettingsDesk::Autostart() {
 }
 
 bool CSettingsDesk::SetAutostart(bool bOn, const std::string& programPath, std::string& error) {
-    return ::SetAutostart(bOn, programPath, error);
+    // Started at log-in: no splash, and on the folder this program uses when
+    // that was named explicitly (the registry names only the default one).
+    std::vector<std::string> arguments = {"--no-splash"};
+    if (m_core.IsHomeExplicit()) {
+        std::string home = m_core.GetAppDir();
+        if (home.size() > 1 && home.back() == '/') home.pop_back();
+        arguments.insert(arguments.end(), {"--home", home});
+    }
+    return ::SetAutostart(bOn, programPath, arguments, error);
+}
+
+void CSettingsDesk::RefreshAutostart(const std::string& programPath) {
+    std::string error;
+    if (GetAutostartState() == AutostartState::Ours && !SetAutostart(true, programPath, error))
+        ReportDiagnostic(DiagnosticKind::SaveFailed, AutostartEntryPath(), error);
 }
 
 SettingsVerdict CSettingsDesk::PlaySound(const std::string& path) {

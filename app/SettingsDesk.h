@@ -120,7 +120,12 @@ public:
     ConnectionState Connection();
     void SetConnectionStandIn(ConnectionStandIn standIn) { m_connectionStandIn = std::move(standIn); }
     AutostartSetting Autostart();
+    // The entry starts programPath without its splash, on this folder when
+    // it was named explicitly.
     bool SetAutostart(bool bOn, const std::string& programPath, std::string& error);
+    // At start: our entry, when there is one, is written anew for this
+    // program and folder.
+    void RefreshAutostart(const std::string& programPath);
     // Plays the file; the refusal text when it could not.
     SettingsVerdict PlaySound(const std::string& path);
     // The address the browser shows, "" when it tells none.

@@ -20,7 +20,7 @@ bool StartHeadlessCore(CAppCore& core, const std::string& homeOption, bool bLock
         std::fputs("skimbolt: no application folder: give --home DIR or set SKIMBOLT_HOME\n", stderr);
         return false;
     }
-    if (!core.FindApplicationFolder(explicitHome, registry)) return false;
+    core.FindApplicationFolder(explicitHome, registry);
     std::string error;
     if (!core.PrepareFolder(error)) {
         std::fprintf(stderr, "skimbolt: cannot use the application folder %s: %s\n", core.GetAppDir().c_str(),

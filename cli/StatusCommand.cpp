@@ -12,7 +12,7 @@ int RunStatus(const std::string& homeOption) {
     CStderrDiagnostics diagnostics;
     CStderrMessages messages;
     CAppCore core(messages);
-    if (!core.FindApplicationFolder(ExplicitHomeFolder(homeOption), RegistryFile())) return EXIT_FAILED;
+    core.FindApplicationFolder(ExplicitHomeFolder(homeOption), RegistryFile());
     core.LoadForReading();
     const std::vector<std::string> pages = core.ConfiguredPages();
     if (pages.empty()) {

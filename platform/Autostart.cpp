@@ -49,7 +49,8 @@ AutostartState GetAutostartState() {
     return text.find(kMarker) != std::string::npos ? AutostartState::Ours : AutostartState::Foreign;
 }
 
-bool SetAutostart(bool bEnable, const std::string& programPath, std::string& error) {
+bool SetAutostart(bool bEnable, const std::string& programPath, const std::vector<std::string>& arguments,
+                  std::string& error) {
     const std::string path = AutostartEntryPath();
     if (path.empty()) {
         error = "The home folder is not known.";
@@ -71,11 +72,13 @@ bool SetAutostart(bool bEnable, const std::string& programPath, std::string& err
     }
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    std::string exec = QuoteExecArgument(programPath);
+    for (const std::string& argument : arguments) exec += " " + QuoteExecArgument(argument);
     const std::string entry = std::string("[Desktop Entry]\n") +
                               "Type=Application\n"
                               "Name=Skimbolt\n"
                               "Comment=Watches news pages for your keywords\n"
-                              "Exec=" + QuoteExecArgument(programPath) + "\n"
+                              "Exec=" + exec + "\n"
                               "Icon=skimbolt\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n" +

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 enum class AutostartState {
     Off,      // no entry
@@ -14,7 +15,8 @@ enum class AutostartState {
 
 std::string AutostartEntryPath();
 AutostartState GetAutostartState();
-// Writes our entry starting the program at programPath, or removes our
-// entry. False, with error saying why, when the file could not be written
-// or removed, or when a foreign entry stands in the way.
-bool SetAutostart(bool bEnable, const std::string& programPath, std::string& error);
+// Writes our entry starting the program at programPath with arguments, or
+// removes our entry. False, with error saying why, when the file could not
+// be written or removed, or when a foreign entry stands in the way.
+bool SetAutostart(bool bEnable, const std::string& programPath, const std::vector<std::string>& arguments,
+                  std::string& error);

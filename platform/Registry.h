@@ -16,8 +16,15 @@ public:
     explicit CRegistry(std::string file) : m_strFile(std::move(file)) {}
 
     // Reads the file; false when it does not exist or cannot be read (the
-    // registry is then empty).
+    // registry is then empty). A file that is read but is not a registry
+    // file (empty, binary, not UTF-8, a cut-off key line, a line that is
+    // neither a key nor a value) loads what it can and is marked damaged.
     bool Load();
+    bool IsDamaged() const { return m_bDamaged; }
+    // Copies the file as it stands next to itself, as
+    // "registry.ini.damaged-<seconds since 1970>[-n]"; the copy's path, or ""
+    // when no copy could be made.
+    std::string KeepDamagedCopy() const;
     // Writes the file atomically, owner-only, creating its folder.
     bool Save() const;
 
@@ -29,5 +36,6 @@ public:
 
 private:
     std::string m_strFile;
+    bool m_bDamaged = false;
     std::map<std::string, std::map<std::string, std::string>> m_keys;
 };

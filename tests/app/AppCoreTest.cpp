@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -24,53 +25,101 @@
 
 namespace {
 
-// Keys present in the registry file, each with InstallDir = dir + the key's
-// last letter; the notice shown; the folder's last element ("" = default).
-struct RegistryCase { const char* name; std::vector<const char*> keys; bool bStarts; const char *notice, *installed; };
+// What the registry file holds before the start (nullptr: no file); the
+// notice shown ("" none; else a part of it); the folder's last element ("" =
+// the default folder); whether a copy of the old file is kept beside it.
+struct RegistryCase { const char* name; const char* text; const char* notice; const char* installed; bool bCopy; };
 
 TEST(AppCore, FindsItsFolderThroughTheRegistryStandIn) {
-    const char* const kIncompatible = "Incompatible version of Skimbolt!";
+    const std::string current = std::string("[") + REGISTRY_KEY_CURRENT + "]\nInstallDir=@k\n";
+    const std::string olderJ = std::string("[") + REGISTRY_KEY_OLDER_J + "]\nInstallDir=@j\n";
+    const std::string olderI = std::string("[") + REGISTRY_KEY_OLDER_I + "]\nInstallDir=@i\n";
+    const std::string other = "[SOFTWARE\\Other]\nName=kept\n";
+    const std::string bothOlder = olderJ + olderI, currentAndJ = current + olderJ, withoutOurs = other;
+    const std::string cutKey = current + "[SOFTWARE\\Vantrel Gr";
+    const std::string binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     const RegistryCase cases[] = {
-        {"first start writes the current key", {}, true, "", ""},
-        {"current key", {REGISTRY_KEY_CURRENT, REGISTRY_KEY_OLDER_J}, true, "", "k"},
-        {"only 0.01j", {REGISTRY_KEY_OLDER_J}, false, kIncompatible, ""},
-        {"only 0.01i", {REGISTRY_KEY_OLDER_I}, false, kIncompatible, ""},
-        {"both older keys", {REGISTRY_KEY_OLDER_J, REGISTRY_KEY_OLDER_I}, true,
-         "There is a Skimbolt update available on the web, upgrade ASAP!", "i"},
+        {"first start writes the current key", nullptr, "", "", false},
+        {"current key", currentAndJ.c_str(), "", "k", false},
+        {"only 0.01j: its folder", olderJ.c_str(), "", "j", false},
+        {"only 0.01i: its folder", olderI.c_str(), "", "i", false},
+        {"both older keys: 0.01i's folder", bothOlder.c_str(), "", "i", false},
+        {"a file without our key", withoutOurs.c_str(), "", "", false},
+        {"empty file", "", "was damaged", "", true},
+        {"cut-off key line", cutKey.c_str(), "was damaged", "", true},
+        {"binary file", binary.c_str(), "was damaged", "", true},
     };
     for (const RegistryCase& c : cases) {
         SCOPED_TRACE(c.name);
         CTempDir dir;
         const std::string file = dir.File("config/skimbolt/registry.ini");
-        if (!c.keys.empty()) {
-            CRegistry registry(file);
-            for (const char* key : c.keys) {
-                const std::string k = key;
-                registry.SetValue(key, "InstallDir", dir.Path() + k.substr(k.size() - 1));
-            }
-            ASSERT_TRUE(registry.Save());
+        std::string before;
+        if (c.text) {
+            before = c.text == binary.c_str() ? binary : std::string(c.text);
+            for (std::size_t at; (at = before.find('@')) != std::string::npos;) before.replace(at, 1, dir.Path());
+            std::filesystem::create_directories(dir.File("config/skimbolt"));
+            ASSERT_TRUE(WriteFileAtomically(file, before, 0600));
         }
         setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
         CRecordingMessageBoxes boxes;
         CAppCore core(boxes);
-        EXPECT_EQ(core.FindApplicationFolder("", file), c.bStarts);
-        std::vector<std::pair<int, std::string>> expected;
-        if (*c.notice) expected.push_back({0, c.notice});
-        EXPECT_EQ(boxes.shown, expected);
-        if (!c.bStarts) continue;
+        core.FindApplicationFolder("", file);
+        if (*c.notice) {
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_NE(boxes.shown[0].second.find(c.notice), std::string::npos) << boxes.shown[0].second;
+        } else {
+            EXPECT_TRUE(boxes.shown.empty());
+        }
         const std::string want = *c.installed ? dir.Path() + c.installed + "/" : dir.File("data/skimbolt/");
         EXPECT_EQ(core.GetAppDir(), want);
+        // The key is in the file now, and what the file held besides is kept:
+        // in the file, or, for a damaged file, in its copy.
         CRegistry after(file);
         ASSERT_TRUE(after.Load());
-        EXPECT_EQ(after.HasKey(REGISTRY_KEY_CURRENT), c.keys.empty() || std::string(c.keys[0]) == REGISTRY_KEY_CURRENT);
+        EXPECT_FALSE(after.IsDamaged());
+        std::string dirAfter;
+        EXPECT_TRUE(after.QueryValue(REGISTRY_KEY_CURRENT, "InstallDir", dirAfter));
+        EXPECT_EQ(WithTrailingSeparator(dirAfter), want);
+        if (c.text == withoutOurs.c_str()) {
+            EXPECT_TRUE(after.HasKey("SOFTWARE\\Other"));
+        }
+        std::vector<std::string> copies;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File("config/skimbolt")))
+            if (entry.path().filename().string().rfind("registry.ini.damaged-", 0) == 0) copies.push_back(entry.path());
+        ASSERT_EQ(copies.size(), c.bCopy ? 1u : 0u);
+        if (c.bCopy) {
+            std::string kept;
+            ASSERT_TRUE(ReadWholeFile(copies[0], kept));
+            EXPECT_EQ(kept, before);
+            // Said once: the next start finds a sound file.
+            CRecordingMessageBoxes again;
+            CAppCore next(again);
+            next.FindApplicationFolder("", file);
+            EXPECT_TRUE(again.shown.empty());
+            EXPECT_EQ(next.GetAppDir(), want);
+        }
     }
     unsetenv("XDG_DATA_HOME");
+
+    // A file that cannot be read is left as it is; the default folder is used.
+    {
+        CTempDir dir;
+        std::filesystem::create_directories(dir.File("registry.ini"));  // a folder where the file should be
+        setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+        CRecordingMessageBoxes boxes;
+        CAppCore core(boxes);
+        core.FindApplicationFolder("", dir.File("registry.ini"));
+        EXPECT_EQ(core.GetAppDir(), dir.File("data/skimbolt/"));
+        EXPECT_EQ(boxes.shown.size(), 1u);
+        EXPECT_TRUE(std::filesystem::is_directory(dir.File("registry.ini")));
+        unsetenv("XDG_DATA_HOME");
+    }
 
     // A folder named on the command line wins, and the registry is not touched.
     CTempDir dir;
     CRecordingMessageBoxes boxes;
     CAppCore core(boxes);
-    EXPECT_TRUE(core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini")));
+    core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini"));
     EXPECT_EQ(core.GetAppDir(), dir.File("home/"));
     EXPECT_FALSE(FileExists(dir.File("registry.ini")));
 }
@@ -78,7 +127,7 @@ TEST(AppCore, FindsItsFolderThroughTheRegistryStandIn) {
 class AppCoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), ""));
+        core.FindApplicationFolder(dir.File("home"), "");
         std::string error;
         ASSERT_TRUE(core.PrepareFolder(error)) << error;
         core.LoadData();
@@ -164,13 +213,13 @@ TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
     CTempDir dir;
     CRecordingMessageBoxes boxes;
     auto first = std::make_unique<CAppCore>(boxes);
-    ASSERT_TRUE(first->FindApplicationFolder(dir.File("home"), ""));
+    first->FindApplicationFolder(dir.File("home"), "");
     std::string error;
     ASSERT_TRUE(first->PrepareFolder(error));
     ASSERT_TRUE(first->LockFolder(error)) << error;
 
     CAppCore second(boxes);
-    ASSERT_TRUE(second.FindApplicationFolder(dir.File("home"), ""));
+    second.FindApplicationFolder(dir.File("home"), "");
     EXPECT_FALSE(second.LockFolder(error));
     EXPECT_NE(error.find("another Skimbolt"), std::string::npos) << error;
     first.reset();
@@ -197,7 +246,7 @@ TEST(AppCoreFolder, InstallsTheStoryPageFilesAndReadsTheBannerHost) {
     registry.SetValue(REGISTRY_KEY_CURRENT, "BannerHost", "ads.example");
     ASSERT_TRUE(registry.Save());
     CAppCore core(boxes);
-    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini")));
+    core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini"));
     std::string error;
     ASSERT_TRUE(core.PrepareFolder(error)) << error;
     const std::string data = core.GetDataPath();

@@ -20,7 +20,8 @@ public:
         std::filesystem::create_directories(dir.File("home/Data"));
         if (!sources.empty()) WriteFileAtomically(dir.File("home/Data/sources.txt"), sources);
         std::string error;
-        EXPECT_TRUE(core.FindApplicationFolder(dir.File("home"), "") && core.PrepareFolder(error)) << error;
+        core.FindApplicationFolder(dir.File("home"), "");
+        EXPECT_TRUE(core.PrepareFolder(error)) << error;
         core.LoadData();
     }
     std::string File(const char* name) const {
@@ -192,7 +193,8 @@ TEST(SettingsDesk, CommandsHoldTheScannerWhileTheyRunAndReleaseIt) {
     CHoldWitness witness;
     CAppCore core(witness);
     std::string error;
-    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), "") && core.PrepareFolder(error));
+    core.FindApplicationFolder(dir.File("home"), "");
+    ASSERT_TRUE(core.PrepareFolder(error));
     core.LoadData();
     CRecordingTarget window;
     core.CreateScanner(window);

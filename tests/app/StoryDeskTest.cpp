@@ -41,7 +41,7 @@ protected:
     void Reload() {
         core.reset();
         core = std::make_unique<CAppCore>(boxes);
-        ASSERT_TRUE(core->FindApplicationFolder(dir.File("home"), ""));
+        core->FindApplicationFolder(dir.File("home"), "");
         std::string error;
         ASSERT_TRUE(core->PrepareFolder(error)) << error;
         core->LoadData();

@@ -120,7 +120,8 @@ void WriteOutcomes(const std::string& dataFolder, const std::vector<PageHealth>&
 
 CGuiTestCore::CGuiTestCore(const std::vector<PageHealth>& outcomes) {
     std::string error;
-    if (!m_core.FindApplicationFolder(m_dir.File("home"), "") || !m_core.PrepareFolder(error))
+    m_core.FindApplicationFolder(m_dir.File("home"), "");
+    if (!m_core.PrepareFolder(error))
         ADD_FAILURE() << "cannot prepare the application folder: " << error;
     WriteOutcomes(m_core.GetDataPath(), outcomes);
     m_core.LoadData();
@@ -139,8 +140,8 @@ CSourcesTestCore::CSourcesTestCore(const std::string& sources, const std::string
         WriteFile(m_dir.File("registry.ini"),
                   std::string("[") + REGISTRY_KEY_CURRENT + "]\nUpdateHost=" + updateHost + "\n");
     std::string error;
-    if (!m_core.FindApplicationFolder(m_dir.File("home"), m_dir.File("registry.ini")) ||
-        !m_core.PrepareFolder(error))
+    m_core.FindApplicationFolder(m_dir.File("home"), m_dir.File("registry.ini"));
+    if (!m_core.PrepareFolder(error))
         ADD_FAILURE() << "cannot prepare the application folder: " << error;
     WriteOutcomes(m_core.GetDataPath(), outcomes);
     m_core.LoadData();

@@ -346,8 +346,17 @@ TEST_F(SheetTest, AutostartEntryIsWrittenAndOnlyOursRemoved) {
     Check(IDC_OPTIONS_AUTOSTART, true);
     std::ifstream written(entry);
     const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("Exec=\""), std::string::npos);
+    // At log-in: no splash, and this test's own folder, not the default one.
+    std::string home = Core().GetAppDir();
+    home.pop_back();
+    EXPECT_NE(text.find("\" \"--no-splash\" \"--home\" \"" + home + "\"\n"), std::string::npos) << text;
     EXPECT_EQ(Core().Config().Autostart(), AutostartSetting::Ours);
+    // An entry of ours from an older start is written anew at start.
+    std::ofstream(entry) << "[Desktop Entry]\nExec=/old/skimbolt\nX-Skimbolt-Autostart=true\n";
+    Core().Config().RefreshAutostart("/usr/bin/skimbolt");
+    std::ifstream rewritten(entry);
+    const std::string now((std::istreambuf_iterator<char>(rewritten)), std::istreambuf_iterator<char>());
+    EXPECT_NE(now.find("Exec=\"/usr/bin/skimbolt\" \"--no-splash\""), std::string::npos) << now;
     Check(IDC_OPTIONS_AUTOSTART, false);
     EXPECT_FALSE(std::ifstream(entry).good());
 

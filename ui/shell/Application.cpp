@@ -59,7 +59,7 @@ bool CSkimboltApp::StartUp() {
     m_pBoxes = std::make_unique<CWxMessageBoxSink>();
     m_pCore = std::make_unique<CAppCore>(*m_pBoxes);
     CAppCore& core = *m_pCore;
-    if (!core.FindApplicationFolder(ExplicitHomeFolder(line.home), RegistryFile())) return false;
+    core.FindApplicationFolder(ExplicitHomeFolder(line.home), RegistryFile());
 
     // One desktop program per folder: a second start hands over and ends.
     m_pInstance = std::make_unique<CInstanceLink>(core.GetAppDir());
@@ -79,6 +79,7 @@ bool CSkimboltApp::StartUp() {
         return false;
     }
     core.LoadData();
+    core.Config().RefreshAutostart(wxStandardPaths::Get().GetExecutablePath().utf8_string());
 
     m_pMainWnd = new CSkimboltDlg(core);
     m_pMainWnd->Hide();
