@@ -8,6 +8,7 @@
 
 #include "app/FetchWatchdog.h"
 #include "app/HomeFolder.h"
+#include "app/SourceUpdate.h"
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
 #include "common/Messages.h"
@@ -155,6 +156,7 @@ void CAppCore::LoadData() {
     m_settings.SetAutoSave();
     m_settings.Load();
     m_catalogue.SetFileName(m_strAppDir);
+    if (!FileExists(m_catalogue.GetFileName())) InstallStarterCatalogue(m_catalogue.GetFileName());
     m_catalogue.Load();
     m_archive.SetDataFolder(GetDataPath());
     m_archive.LoadAll(m_catalogue, m_settings);

@@ -7,6 +7,7 @@
 #include "config/SourceCatalogue.h"
 #include "engine/LinkRules.h"
 #include "net/UrlParts.h"
+#include "platform/ProgramFiles.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -107,6 +108,21 @@ bool CSourceUpdate::Fetch(std::string& why) {
 }
 
 bool CSourceUpdate::Merge() { return m_catalogue.MergeUpdate(); }
+
+std::string StarterCatalogueFile() { return ProgramFilesFolder() + "sources/starter_update.txt"; }
+
+bool InstallStarterCatalogue(const std::string& cataloguePath) {
+    std::string text;
+    if (!ReadWholeFile(StarterCatalogueFile(), text)) return false;
+    // Each line begins with its flag: a source's "on", a category's "selected".
+    for (std::size_t line = 0; line < text.size();) {
+        if (text[line] == '1') text[line] = '0';
+        const std::size_t end = text.find('\n', line);
+        if (end == std::string::npos) break;
+        line = end + 1;
+    }
+    return WriteFileAtomically(cataloguePath, text, 0644);
+}
 
 std::string ReadUpdateHost(const std::string& registryFile) {
     std::string host;

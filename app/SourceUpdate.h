@@ -62,5 +62,12 @@ private:
     ProxySettings m_proxy;
 };
 
+// The starter catalogue installed with the program.
+std::string StarterCatalogueFile();
+// On a first start (no sources.txt): the starter catalogue becomes the
+// catalogue file, every source and category in it unselected. False when
+// there is no starter catalogue or the file could not be written.
+bool InstallStarterCatalogue(const std::string& cataloguePath);
+
 // The update host named in the registry stand-in's file ("" when none).
 std::string ReadUpdateHost(const std::string& registryFile);

@@ -44,6 +44,9 @@ constexpr int IDC_STATUS_REFRESH = 2103;
 constexpr int IDC_STATUS_SUMMARY = 2104;
 constexpr int IDC_SHEET_SOURCE_STATUS = 2105;  // opens it from the sheet's status panel
 constexpr int ID_STORY_SOURCE_STATUS = 2106;   // and from the story list's menu
+// "Menu": the program's menu (the tray menu's commands) from a window, for
+// desktops without a tray; on the story list and on the settings sheet.
+constexpr int IDC_PROGRAM_MENU = 2107;
 
 // ---- Configuration sheet: its own row below the pages.
 constexpr int IDC_SHEET_DONE = 1009;           // "Done": hides the sheet

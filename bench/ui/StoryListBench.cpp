@@ -31,7 +31,8 @@ void BM_FillStoryList(benchmark::State& state) {
     CQuietBoxes boxes;
     CAppCore core(boxes);
     std::string error;
-    if (!core.FindApplicationFolder(dir.File("home"), "") || !core.PrepareFolder(error)) {
+    core.FindApplicationFolder(dir.File("home"), "");
+    if (!core.PrepareFolder(error)) {
         state.SkipWithError("cannot prepare the application folder");
         return;
     }

@@ -143,6 +143,20 @@ protected:
 
 TEST_F(AppCoreTest, StartsOnAFreshFolderAndStopsItsThread) {
     EXPECT_TRUE(FileExists(core.GetDataPath() + "config.txt")) << "written with the defaults";
+    // The starter catalogue is in place, nothing of it chosen; a catalogue
+    // of the user's own is never replaced.
+    std::string sources;
+    ASSERT_TRUE(ReadWholeFile(core.GetDataPath() + "sources.txt", sources));
+    EXPECT_GE(std::count(sources.begin(), sources.end(), '\n'), 20);
+    EXPECT_EQ(sources.find("\n1"), std::string::npos);
+    EXPECT_NE(sources[0], '1');
+    EXPECT_GE(core.Config().Sources().size(), 3u);
+    EXPECT_EQ(core.Config().ActivePageCount(false), 0);
+    ASSERT_TRUE(WriteFileAtomically(core.GetDataPath() + "sources.txt", "1 Mine\n1 1 Front http://127.0.0.1/\n"));
+    core.LoadData();
+    ASSERT_TRUE(ReadWholeFile(core.GetDataPath() + "sources.txt", sources));
+    EXPECT_EQ(sources, "1 Mine\n1 1 Front http://127.0.0.1/\n");
+
     ASSERT_TRUE(core.StartScanningThread());
     core.Stop();
     core.Stop();

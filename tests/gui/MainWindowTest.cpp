@@ -9,6 +9,7 @@
 #include <wx/bookctrl.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -22,6 +23,7 @@
 #include "app/AppCore.h"
 #include "app/Messages.h"
 #include "res/resource.h"
+#include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
 #include "ui/shell/AboutBox.h"
@@ -176,6 +178,43 @@ TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
     EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NORMAL);
 }
 
+// Without a tray, the program's windows offer the tray menu's commands, and
+// a second start brings the waiting stories, else the settings.
+TEST_F(MainWindowTest, TheTrayMenuIsWithinReachFromTheWindows) {
+    auto texts = [this] {
+        std::string all;
+        for (const ProgramMenuItem& item : ProgramMenuItems(core())) all += item.text + "|";
+        return all;
+    };
+    EXPECT_EQ(texts(), "&Open|&View Stories||&Scan Now|&Disable|&About Skimbolt||E&xit|");
+    std::unique_ptr<wxMenu> menu = CreateProgramMenu(ProgramMenuItems(core()));
+    for (const wxMenuItem* item : menu->GetMenuItems())
+        EXPECT_TRUE(item->IsSeparator() || item->GetId() < 0x7FFF) << item->GetItemLabel();
+
+    m_pDlg->ComeForward();  // a second start, nothing waiting: the settings
+    ASSERT_NE(m_pDlg->PropSheet(), nullptr);
+    EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
+    ASSERT_NE(m_pDlg->PropSheet()->FindWindow(IDC_PROGRAM_MENU), nullptr);
+    // A command chosen on the sheet reaches the main window.
+    SendProgramCommand(m_pDlg->PropSheet()->FindWindow(IDC_PROGRAM_MENU), ID_TRAY_DISABLE);
+    PumpFor(20ms);
+    EXPECT_FALSE(core().IsEnabled());
+    EXPECT_EQ(texts(), "&Open|&View Stories||&Scan Now|&Enable|&About Skimbolt||E&xit|");
+
+    AddNewStory(core(), "Storm hits coast");
+    Pass(1);
+    ASSERT_TRUE(core().NewStoriesPending());
+    m_pDlg->ComeForward();  // stories wait: the story list, though the sheet is open
+    ASSERT_NE(m_pDlg->StoryList(), nullptr);
+    EXPECT_TRUE(m_pDlg->StoryList()->IsShown());
+    EXPECT_FALSE(core().NewStoriesPending());
+    wxWindow* listMenu = m_pDlg->StoryList()->FindWindow(IDC_PROGRAM_MENU);
+    ASSERT_NE(listMenu, nullptr);
+    SendProgramCommand(listMenu, ID_TRAY_DISABLE);
+    PumpFor(20ms);
+    EXPECT_TRUE(core().IsEnabled());
+}
+
 TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
     m_pDlg->Show();
     EXPECT_TRUE(m_pDlg->Close());
@@ -190,8 +229,14 @@ TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
 TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {
     ASSERT_NE(m_pDlg->PropSheet(), nullptr);
     EXPECT_FALSE(m_pDlg->PropSheet()->IsShown());
+    // The splash, always on top, goes before the alert comes.
+    CSplashWnd::EnableSplashScreen(true);
+    CSplashWnd::ShowSplashScreen(m_pDlg);
+    ASSERT_NE(CSplashWnd::Current(), nullptr);
     wxTEST_DIALOG(EXPECT_EQ(m_pDlg->MessageTarget().Send(WM_NEED_SETUP, 0, 1), 0),
                   wxExpectModal<CSetupAlertDlg>(wxID_OK));
+    for (int i = 0; i < 50 && CSplashWnd::Current(); ++i) PumpFor(20ms);
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
     EXPECT_TRUE(m_pDlg->PropSheet()->IsShown());
     EXPECT_EQ(m_pDlg->PropSheet()->GetBookCtrl()->GetCurrentPage(),
               static_cast<wxWindow*>(m_pDlg->PropSheet()->KeywordsPage()));

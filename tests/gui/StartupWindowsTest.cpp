@@ -9,6 +9,7 @@
 #include "GuiTestSupport.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
+#include "ui/settings/ContextHelp.h"
 #include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
 
@@ -57,6 +58,17 @@ TEST(SetupAlertDlg, LinesNameWhatIsMissingInOrder) {
         dlg.InitDialog();  // what opening it does
         auto text = [&](int id) { return static_cast<wxStaticText*>(dlg.FindWindow(id))->GetLabel(); };
         EXPECT_EQ(text(IDC_SETUP_LINE1) + "|" + text(IDC_SETUP_LINE2), lines);
+        // How? tells, in the same order, where and how to give what is missing.
+        ClickButton(&dlg, IDC_SETUP_HOW);
+        const std::string how = OpenHelpPopupText();
+        CloseHelpPopup();
+        const std::size_t keywordsAt = how.find("On the Keywords page: Type one word");
+        const std::size_t sourcesAt = how.find("On the News Sources page: The news sources you can read");
+        EXPECT_EQ(keywordsAt != std::string::npos, bKeywords != 0) << how;
+        EXPECT_EQ(sourcesAt != std::string::npos, bSources != 0) << how;
+        if (bKeywords && bSources) {
+            EXPECT_LT(keywordsAt, sourcesAt);
+        }
     }
 }
 

@@ -285,7 +285,7 @@ TEST_F(StoryWindowsTest, ResizingStretchesTheListMovesTheButtonsAndRefusesToShri
     PumpFor(std::chrono::milliseconds(50));
     const wxSize initial = m_pList->GetSize();
     const wxRect list = Rows()->GetRect(), done = m_pList->FindWindow(IDC_STORY_DONE)->GetRect();
-    const wxRect del = m_pList->FindWindow(IDC_STORY_DELETE)->GetRect();
+    const wxRect del = m_pList->FindWindow(IDC_PROGRAM_MENU)->GetRect();
     const wxSize client = m_pList->GetClientSize();
 
     m_pList->SetSize(initial.x + 100, initial.y + 60);
@@ -294,7 +294,7 @@ TEST_F(StoryWindowsTest, ResizingStretchesTheListMovesTheButtonsAndRefusesToShri
     ASSERT_GT(grown.x, 0);
     EXPECT_EQ(Rows()->GetRect(), wxRect(list.GetPosition(), list.GetSize() + grown));
     EXPECT_EQ(m_pList->FindWindow(IDC_STORY_DONE)->GetRect(), wxRect(done.GetPosition() + grown, done.GetSize()));
-    EXPECT_EQ(m_pList->FindWindow(IDC_STORY_DELETE)->GetRect(),
+    EXPECT_EQ(m_pList->FindWindow(IDC_PROGRAM_MENU)->GetRect(),
               wxRect(del.GetPosition() + wxSize(0, grown.y), del.GetSize()));
     EXPECT_EQ(m_pList->FindWindow(IDC_STORY_ICON_READ)->GetPosition(),
               m_pList->FindWindow(IDC_STORY_ICON_READ)->GetPosition());

@@ -12,6 +12,7 @@
 #include "app/AppCore.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
+#include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
 #include "ui/settings/ConnectionPage.h"
@@ -67,7 +68,10 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     m_frameStatus->SetSizer(status);
     m_btnDone = new wxButton(this, IDC_SHEET_DONE, "&Done");
     m_btnDone->SetDefault();
+    auto* menu = new wxButton(this, IDC_PROGRAM_MENU, wxString::FromUTF8("&Menu \u25BE"));
+    menu->Bind(wxEVT_BUTTON, [this, menu](wxCommandEvent&) { PopupProgramMenu(menu, m_core); });
     row->Add(m_btnHelp, 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(menu, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, du(4, 4).x);
     row->AddStretchSpacer();
     row->Add(m_frameStatus, 0, wxALIGN_CENTER_VERTICAL);
     row->AddStretchSpacer();

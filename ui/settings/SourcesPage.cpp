@@ -41,6 +41,8 @@ CSourcesPropPage::CSourcesPropPage(wxWindow* parent, CAppCore& core,
         m_boxes[static_cast<std::size_t>(i)] =
             new wxCheckBox(this, IDC_CATEGORY_BOXES[i], i < 4 ? m_szDefaultCategory[i] : "", at(146, 15 + 11 * i),
                            size(94, 10));
+        // A box without a name shows only for a source that has that category.
+        if (i >= 4) m_boxes[static_cast<std::size_t>(i)]->Hide();
         Bind(wxEVT_CHECKBOX, &CSourcesPropPage::OnCategoryClicked, this, IDC_CATEGORY_BOXES[i]);
     }
     new wxButton(this, IDC_CATEGORY_SELECT_ALL, "Select All", at(146, 162), size(45, 14));
@@ -254,7 +256,7 @@ void CSourcesPropPage::OnUpdateSources(wxCommandEvent&) {
     m_timer.Stop();
     m_btnUpdate->Disable();
     std::unique_ptr<CSourceUpdate> update =
-        m_core.Config().NewSourceUpdate(ResourceDir() + "sources/starter_update.txt");
+        m_core.Config().NewSourceUpdate(StarterCatalogueFile());
     {
         CUpdateProgressDlg progress(this, *update);
         progress.ShowModal();

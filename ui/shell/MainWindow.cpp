@@ -275,9 +275,9 @@ void CSkimboltDlg::ComeForward() {
         window->Raise();
         bAnyShown = true;
     }
-    // Without a window open, what a double click on the tray icon does:
-    // the program stays reachable without a tray.
-    if (!bAnyShown) OnTrayDoubleClick();
+    // Waiting stories come first; without a window open, the settings: the
+    // program stays reachable without a tray.
+    if (m_core.NewStoriesPending() || !bAnyShown) OnTrayDoubleClick();
 }
 
 void CSkimboltDlg::OnTrayDoubleClick() {
@@ -292,6 +292,8 @@ void CSkimboltDlg::OnTrayDoubleClick() {
 
 void CSkimboltDlg::ShowSetupAlert(int missing) {
     // The scanning thread waits for the answer until the alert is closed.
+    // The splash, always on top, would cover it.
+    if (CSplashWnd* splash = CSplashWnd::Current()) splash->Destroy();
     CSetupAlertDlg alert(this);
     alert.SetKeywordsMissing(missing == 0 || missing == 1);
     alert.SetSourcesMissing(missing == 0 || missing == 2);

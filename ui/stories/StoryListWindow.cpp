@@ -15,6 +15,7 @@
 #include "app/AppCore.h"
 #include "app/Messages.h"
 #include "res/resource.h"
+#include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
 #include "ui/stories/StoryListView.h"
@@ -70,6 +71,8 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDelete(); }, IDC_STORY_DELETE);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDeleteAll(); }, IDC_STORY_DELETE_ALL);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnClose(); }, IDC_STORY_DONE);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { PopupProgramMenu(FindWindow(IDC_PROGRAM_MENU), m_core); },
+         IDC_PROGRAM_MENU);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnView(); }, ID_STORY_VIEW);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnBookmark(); }, ID_STORY_BOOKMARK);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnDelete(); }, ID_STORY_DELETE);
@@ -139,11 +142,12 @@ void CStoryListDlg::CreateControls() {
         headerControls.push_back(*h.count);
     }
 
-    auto* deleteButton = new wxButton(this, IDC_STORY_DELETE, "&Delete", at(7, 140), size(50, 14));
-    auto* deleteAll = new wxButton(this, IDC_STORY_DELETE_ALL, "Delete &All", at(80, 140), size(50, 14));
-    auto* view = new wxButton(this, IDC_STORY_VIEW, "&View", at(141, 140), size(50, 14));
-    auto* bookmark = new wxButton(this, IDC_STORY_BOOKMARK, "&Bookmark", at(202, 140), size(50, 14));
-    auto* done = new wxButton(this, IDC_STORY_DONE, "D&one", at(267, 140), size(50, 14));
+    auto* menu = new wxButton(this, IDC_PROGRAM_MENU, wxString::FromUTF8("&Menu \u25BE"), at(7, 140), size(46, 14));
+    auto* deleteButton = new wxButton(this, IDC_STORY_DELETE, "&Delete", at(60, 140), size(46, 14));
+    auto* deleteAll = new wxButton(this, IDC_STORY_DELETE_ALL, "Delete &All", at(113, 140), size(46, 14));
+    auto* view = new wxButton(this, IDC_STORY_VIEW, "&View", at(166, 140), size(46, 14));
+    auto* bookmark = new wxButton(this, IDC_STORY_BOOKMARK, "&Bookmark", at(219, 140), size(46, 14));
+    auto* done = new wxButton(this, IDC_STORY_DONE, "D&one", at(271, 140), size(46, 14));
     done->SetDefault();
 
     const int width = m_pList->GetSize().x;
@@ -153,8 +157,9 @@ void CStoryListDlg::CreateControls() {
     m_layout.Attach(this);
     for (wxWindow* control : headerControls) m_layout.Add(control, 0x80005);
     m_layout.Add(m_pList, 0xF);
-    m_layout.Add(deleteButton, 0x80009);
-    for (wxWindow* control : {deleteAll, view, bookmark}) m_layout.Add(control, 0x80008);
+    m_layout.Add(menu, 0x80009);
+    for (wxButton* control : {deleteButton, deleteAll, view, bookmark})
+        m_layout.Add(control, 0x80008);
     m_layout.Add(done, 0x8000A);
 }
 
