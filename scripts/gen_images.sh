@@ -26,11 +26,20 @@ png_opts=(-strip -define png:exclude-chunks=date,time,tIME)
 # render SOURCE OUTPUT MODE [SIZE]
 #   MODE: alpha, or mask:R,G,B for an opaque picture on that mask colour.
 #   SIZE: WIDTHxHEIGHT to scale to; the source's own size when left out.
+#   A source holding @VERSION@ gets the version of CMakeLists.txt there (the
+#   program puts its own version in when it draws the source itself).
+version="$(sed -n 's/^project(Skimbolt VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 render() {
   local src="$art/$1.svg" out="$2" mode="$3" size="${4:-}"
   local args=()
   if [ -n "$size" ]; then args=(-w "${size%x*}" -h "${size#*x}"); fi
+  if grep -q '@VERSION@' "$src"; then
+    # Beside the source, so that the pictures it names are found.
+    sed "s/@VERSION@/$version/g" "$src" >"$art/.versioned.svg"
+    src="$art/.versioned.svg"
+  fi
   rsvg-convert "${args[@]}" "$src" -o "$tmp/out.png"
+  rm -f "$art/.versioned.svg"
   mkdir -p "$(dirname "$out")"
   case "$mode" in
     alpha)

@@ -9,6 +9,7 @@
 #include "GuiTestSupport.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
+#include "ui/base/SvgArt.h"
 #include "ui/settings/ContextHelp.h"
 #include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
@@ -44,6 +45,35 @@ TEST(SplashWnd, OneSplashOfThePicturesSizeUntilItsTimerFiresAndNoneWhenTurnedOff
     splash->ProcessWindowEvent(tick);
     for (int i = 0; i < 100 && CSplashWnd::Current(); ++i) PumpFor(std::chrono::milliseconds(20));
     EXPECT_EQ(CSplashWnd::Current(), nullptr);
+}
+
+// Mean difference of two images' colours over a rectangle, per channel.
+double MeanDifference(const wxImage& a, const wxImage& b, const wxRect& area) {
+    double sum = 0;
+    for (int y = area.y; y < area.GetBottom(); ++y)
+        for (int x = area.x; x < area.GetRight(); ++x)
+            sum += std::abs(a.GetRed(x, y) - b.GetRed(x, y)) + std::abs(a.GetGreen(x, y) - b.GetGreen(x, y)) +
+                   std::abs(a.GetBlue(x, y) - b.GetBlue(x, y));
+    return sum / (3.0 * area.width * area.height);
+}
+
+// The splash drawn from its source: the ready-made picture at 1x, the same
+// picture at 2x, and the program's version in its version line.
+TEST(SplashWnd, PictureIsDrawnFromItsSourceAtAnyScaleWithTheVersion) {
+    const ArtReplacements version = {{"@VERSION@", SKIMBOLT_VERSION}};
+    const wxImage ready = LoadResourceBitmap(IDB_SPLASH).ConvertToImage();
+    const wxImage once = RenderArtImage("bitmap_167", 400, 250, version);
+    const wxImage twice = RenderArtImage("bitmap_167", 800, 500, version);
+    ASSERT_TRUE(ready.IsOk() && once.IsOk() && twice.IsOk());
+    EXPECT_FALSE(RenderArtImage("no_such_picture", 16, 16).IsOk());
+    // The sky and the mark (no text there, whatever fonts the machine has).
+    EXPECT_LT(MeanDifference(once, ready, wxRect(0, 0, 140, 250)), 2.0);
+    EXPECT_LT(MeanDifference(once, twice.Scale(400, 250, wxIMAGE_QUALITY_BOX_AVERAGE), wxRect(0, 0, 400, 250)), 6.0);
+    // Another version changes the version line only.
+    const wxImage other = RenderArtImage("bitmap_167", 400, 250, {{"@VERSION@", "9.8.7-test"}});
+    const wxRect line(140, 145, 200, 22);
+    EXPECT_GT(MeanDifference(once, other, line), 1.0);
+    EXPECT_EQ(MeanDifference(once, other, wxRect(0, 0, 400, 140)), 0.0);
 }
 
 TEST(SetupAlertDlg, LinesNameWhatIsMissingInOrder) {

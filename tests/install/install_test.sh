@@ -80,6 +80,7 @@ icon_203 32x32
 icon_203_16 16x16
 LIST
   [ -f "$images/bitmap_167.png" ] || fail "not installed: bitmap_167.png"
+  [ -f "$prefix/share/skimbolt/art/bitmap_167.svg" ] || fail "not installed: art/bitmap_167.svg"
 fi
 
 # The installed programs copy the story page files from the installed copy

@@ -25,7 +25,7 @@ CAboutDlg::CAboutDlg(wxWindow* parent) : wxDialog(parent, IDD_ABOUTBOX, "About S
     auto size = [this](int cx, int cy) { return wxDLG_UNIT(this, wxSize(cx, cy)); };
     const wxIcon icon = LoadResourceIcon(IDI_SKIMBOLT);
     if (icon.IsOk()) new wxStaticBitmap(this, wxID_ANY, icon, at(11, 17));
-    auto* version = new wxStaticText(this, wxID_ANY, "Skimbolt Version 0.01k (Pre-alpha)", at(40, 10), size(150, 10));
+    auto* version = new wxStaticText(this, wxID_ANY, "Skimbolt Version " SKIMBOLT_VERSION, at(40, 10), size(150, 10));
     version->SetFont(BoldDialogFont());
     new wxStaticText(this, wxID_ANY, "Vantrel Group", at(40, 25), size(150, 10));
     auto* web = new wxButton(this, IDC_ABOUT_WEB_ADDRESS, MAKER_WEB_ADDRESS, at(40, 40), size(150, 14));

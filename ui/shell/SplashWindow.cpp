@@ -1,11 +1,13 @@
 #include "ui/shell/SplashWindow.h"
 
+#include <string>
 #include <string_view>
 
 #include <wx/dcclient.h>
 
 #include "res/resource.h"
 #include "ui/base/Resources.h"
+#include "ui/base/SvgArt.h"
 
 CSplashWnd* CSplashWnd::s_pSplash = nullptr;
 bool CSplashWnd::s_bEnabled = true;
@@ -23,8 +25,13 @@ bool CSplashWnd::ShowSplashFromCommandLine(int argc, const char* const* argv) {
 
 void CSplashWnd::ShowSplashScreen(wxWindow* parent) {
     if (!s_bEnabled || s_pSplash) return;
-    const wxBitmap picture = LoadResourceBitmap(IDB_SPLASH);
-    if (!picture.IsOk()) return;  // no picture, no splash
+    // Drawn from its source for the display's scale, with this program's
+    // version; the ready-made picture where the source cannot be drawn.
+    const wxBitmap ready = LoadResourceBitmap(IDB_SPLASH);
+    if (!ready.IsOk()) return;  // no picture, no splash
+    wxBitmap picture = RenderArt("bitmap_" + std::to_string(IDB_SPLASH), ready.GetSize(), DisplayScale(),
+                                 {{"@VERSION@", SKIMBOLT_VERSION}});
+    if (!picture.IsOk()) picture = ready;
     auto* splash = new CSplashWnd(picture);
     if (!splash->Create(parent)) {
         delete splash;
@@ -41,7 +48,7 @@ CSplashWnd::~CSplashWnd() {
 }
 
 bool CSplashWnd::Create(wxWindow* parent) {
-    if (!wxFrame::Create(parent, wxID_ANY, "Skimbolt", wxPoint(0, 0), m_bitmap.GetSize(),
+    if (!wxFrame::Create(parent, wxID_ANY, "Skimbolt", wxPoint(0, 0), m_bitmap.GetLogicalSize(),
                          wxBORDER_NONE | wxFRAME_NO_TASKBAR | wxFRAME_TOOL_WINDOW | wxSTAY_ON_TOP))
         return false;
     SetBackgroundStyle(wxBG_STYLE_PAINT);  // the picture covers it all

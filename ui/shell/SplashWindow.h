@@ -1,5 +1,6 @@
 // CSplashWnd: the borderless window that shows the splash picture (bitmap
-// 167) in the middle of the screen for 3.5 seconds while the program starts.
+// 167, drawn from its source at the display's scale with the program's
+// version) in the middle of the screen for 3.5 seconds while the program starts.
 // One exists at a time; it destroys itself when its time is up, and neither
 // a key nor a click dismisses it earlier.
 #pragma once
