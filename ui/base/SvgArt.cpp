@@ -6,17 +6,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include <wx/display.h>
 
-#include "common/FileUtil.h"
 #include "ui/base/Resources.h"
 
 wxImage RenderArtImage(const std::string& name, int width, int height, const ArtReplacements& replacements) {
     if (width <= 0 || height <= 0) return wxImage();
     const std::string path = ResourceDir() + "art/" + name + ".svg";
-    std::string text;
-    if (!ReadWholeFile(path, text)) return wxImage();
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return wxImage();
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     for (const auto& [from, to] : replacements)
         for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
             text.replace(at, from.size(), to);
