@@ -12,6 +12,9 @@ if(SKIMBOLT_BUILD_UI)
   install(TARGETS skimbolt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/res/images/ DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/images
           FILES_MATCHING PATTERN "*.png")
+  # The tray icon's drawings, rendered at the display's scale at run time.
+  install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/res/art/ DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/art
+          FILES_MATCHING PATTERN "*.svg")
   # The starter catalogue that Update Sources merges when no update host is set.
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/sources/starter_update.txt
           DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/sources)

@@ -332,7 +332,7 @@ TEST(Screenshots, source_status) {
 
 namespace {
 
-// The tray's four states, frame by frame, drawn four times as large, with
+// The tray's four states, frame by frame, in their 64-pixel size, with
 // each state's tip beneath its row.
 TEST(Screenshots, tray_states) {
     CTrayIconSet icons;
@@ -342,10 +342,8 @@ TEST(Screenshots, tray_states) {
         auto* frames = new wxBoxSizer(wxHORIZONTAL);
         ASSERT_GT(icons.GetFrameCount(state), 0);
         for (int i = 0; i < icons.GetFrameCount(state); ++i) {
-            wxBitmap bitmap;
-            bitmap.CopyFromIcon(icons.GetFrame(state, i));
-            const wxImage big = bitmap.ConvertToImage().Scale(64, 64, wxIMAGE_QUALITY_NEAREST);
-            frames->Add(new wxStaticBitmap(dlg, wxID_ANY, wxBitmap(big)), 0, wxALL, 3);
+            frames->Add(new wxStaticBitmap(dlg, wxID_ANY, icons.GetFrame(state, i).GetBitmap(wxSize(64, 64))), 0,
+                        wxALL, 3);
         }
         rows->Add(frames, 0, wxLEFT | wxRIGHT | wxTOP, 8);
         rows->Add(new wxStaticText(dlg, wxID_ANY, LoadStringText(CTrayIconSet::TipStringId(state))), 0, wxLEFT, 11);

@@ -130,7 +130,7 @@ TEST(TrayIconSet, StripSplitsIntoMaskedFramesCountedRound) {
     strip.SetRGB(wxRect(0, 0, 32, 16), 0, 132, 132);
     strip.SetRGB(wxRect(16, 0, 16, 8), 200, 10, 10);
     EXPECT_EQ(set.Load(TRAY_SCANNING, wxBitmap(strip)), 2);
-    const wxImage second = wxBitmap(set.GetFrame(TRAY_SCANNING, 3)).ConvertToImage();
+    const wxImage second = set.GetFrame(TRAY_SCANNING, 3).GetBitmap(wxSize(16, 16)).ConvertToImage();
     EXPECT_FALSE(second.IsTransparent(3, 3));
     EXPECT_TRUE(second.IsTransparent(3, 12));
     EXPECT_FALSE(set.Load(TRAY_NEW_STORIES, wxBitmap()) || set.GetFrame(TRAY_NEW_STORIES, 0).IsOk());  // missing strip

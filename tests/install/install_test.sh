@@ -80,6 +80,10 @@ icon_203 32x32
 icon_203_16 16x16
 LIST
   [ -f "$images/bitmap_167.png" ] || fail "not installed: bitmap_167.png"
+  # The tray's drawings and the parts they use.
+  for name in bitmap_160 bitmap_161 bitmap_162 bitmap_163 parts; do
+    [ -f "$prefix/share/skimbolt/art/$name.svg" ] || fail "not installed: art/$name.svg"
+  done
 fi
 
 # The installed programs copy the story page files from the installed copy
