@@ -342,8 +342,9 @@ TEST(Screenshots, tray_states) {
         auto* frames = new wxBoxSizer(wxHORIZONTAL);
         ASSERT_GT(icons.GetFrameCount(state), 0);
         for (int i = 0; i < icons.GetFrameCount(state); ++i) {
-            frames->Add(new wxStaticBitmap(dlg, wxID_ANY, icons.GetFrame(state, i).GetBitmap(wxSize(64, 64))), 0,
-                        wxALL, 3);
+            // At scale 1: the bundle marks its 64-pixel size as four times the 16-pixel one.
+            const wxImage big = icons.GetFrame(state, i).GetBitmap(wxSize(64, 64)).ConvertToImage();
+            frames->Add(new wxStaticBitmap(dlg, wxID_ANY, wxBitmap(big)), 0, wxALL, 3);
         }
         rows->Add(frames, 0, wxLEFT | wxRIGHT | wxTOP, 8);
         rows->Add(new wxStaticText(dlg, wxID_ANY, LoadStringText(CTrayIconSet::TipStringId(state))), 0, wxLEFT, 11);
