@@ -5,8 +5,9 @@
 # NewToolTip or NewStatus signal, and carries out the commands appended to
 # the command file, one a line:
 #   activate          calls the item's Activate
-#   menu              opens the item's menu (AboutToShow, GetLayout)
-#   click LABEL       sends "clicked" to the menu entry of that label
+#   menu              reads the item's menu as it stands (GetLayout)
+#   click LABEL       opens the menu (AboutToShow, GetLayout) and sends
+#                     "clicked" to the entry of that label
 #   restart           gives the watcher's name up and takes it again
 # Each thing seen is appended to the record file as one line:
 #   registered SERVICE PATH
@@ -115,10 +116,11 @@ class Watcher(dbus.service.Object):
             self.write_changed("icon", "icon sizes=%s crisp=%d dark=%d red=%d levels16=%d levels64=%d" % (
                 ",".join(sizes), int(crisp), dark, red, levels.get(16, 0), levels.get(64, 0)))
 
-    def layout(self):
+    def layout(self, opening):
         menu_path = self.proxy(dbus.PROPERTIES_IFACE).Get(ITEM, "Menu")
         menu = self.proxy(MENU, menu_path)
-        menu.AboutToShow(0)
+        if opening:
+            menu.AboutToShow(0)
         _, (root_id, _, children) = menu.GetLayout(0, -1, dbus.Array([], signature="s"))
         entries = []
         for child in children:
@@ -133,7 +135,7 @@ class Watcher(dbus.service.Object):
                 self.proxy(ITEM).Activate(0, 0)
                 self.write("activated")
             elif words[0] == "menu":
-                _, entries = self.layout()
+                _, entries = self.layout(False)
                 shown = []
                 for _, props in entries:
                     if props.get("type") == "separator":
@@ -142,7 +144,7 @@ class Watcher(dbus.service.Object):
                         shown.append("%s:%d" % (props.get("label", ""), int(bool(props.get("enabled", True)))))
                 self.write("menu " + "|".join(shown))
             elif words[0] == "click":
-                menu, entries = self.layout()
+                menu, entries = self.layout(True)
                 for entry_id, props in entries:
                     if str(props.get("label", "")).replace("_", "") == words[1]:
                         menu.Event(entry_id, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
