@@ -67,8 +67,7 @@ public:
     // The pixmap as the bus carries it: per pixel A, R, G, B bytes (network byte order).
     static std::vector<std::uint8_t> NetworkBytes(const SniPixmap& pixmap);
 
-    struct Impl;
-
 private:
+    struct Impl;
     std::unique_ptr<Impl> m;
 };
