@@ -10,7 +10,8 @@
 #                                    by ctest; see tests/CMakeLists.txt)
 #
 # MODE x11: an X11 tray host (trayer); activating the notification opens the
-# story list, SIGTERM ends the program.
+# story list, a watcher that comes and goes takes the icon and gives it back,
+# SIGTERM ends the program.
 # MODE sni: a stand-in StatusNotifierWatcher and no X11 tray: the icon is a
 # D-Bus item; its Activate opens the story list, its menu follows the state
 # (Disable/Enable), the item registers again when the watcher restarts, and
@@ -199,7 +200,26 @@ timeout 20 "${run[@]}" --home "$home" --no-splash >"$work/second.log" 2>&1
 wait_for 10 'come forward' "$work/log" || fail "the running program was not asked to come forward"
 kill -0 "$app" 2>/dev/null || fail "the first program ended"
 
-# 6. (sni, wayland) The item's menu: Scan Now starts a pass, Disable turns
+# 6. (x11) A watcher that comes takes the icon from the X11 tray (the tray
+# shows no newspaper any more), and when it goes the icon comes back.
+tray_newspaper() {  # the pixels of the newspaper's frame in trayer's area
+  import -window root -crop 80x24+1200+1000 +repage "$work/tray.png" &&
+    convert "$work/tray.png" txt:- | grep -ci '#2E3436'
+}
+if [ "$mode" = x11 ]; then
+  [ "$(tray_newspaper)" -gt 0 ] || fail "no icon in the X11 tray"
+  /usr/bin/python3 "$here/fake_watcher.py" "$work/watcher" "$work/watcher.cmd" >"$work/watcher.log" 2>&1 &
+  watcher_pid=$!
+  pids+=($watcher_pid)
+  wait_for 10 '^registered' "$work/watcher" || fail "the item did not register with a watcher that came"
+  for ((i = 0; i < 50 && $(tray_newspaper) > 0; i++)); do sleep 0.1; done
+  [ "$(tray_newspaper)" -eq 0 ] || fail "the X11 icon stayed beside the item"
+  kill "$watcher_pid"
+  for ((i = 0; i < 50 && $(tray_newspaper) == 0; i++)); do sleep 0.1; done
+  [ "$(tray_newspaper)" -gt 0 ] || fail "the icon did not come back to the X11 tray"
+fi
+
+# 7. (sni, wayland) The item's menu: Scan Now starts a pass, Disable turns
 # scanning off and the menu then offers Enable; a restarted watcher gets the
 # item again.
 if [ "$mode" != x11 ]; then
@@ -216,7 +236,7 @@ if [ "$mode" != x11 ]; then
   [ "$(grep -c '^registered' "$work/watcher")" -ge 2 ] || fail "the item did not register with the restarted watcher"
 fi
 
-# 7. The orderly exit (SIGTERM, or the item menu's Exit), with every file intact.
+# 8. The orderly exit (SIGTERM, or the item menu's Exit), with every file intact.
 if [ "$mode" = x11 ]; then
   kill -TERM "$app"
 else
