@@ -1,7 +1,8 @@
 // What windows need of the desktop around the program: the web browser
 // (started, or reached over DDE), the look at an article's headers that
-// tells whether it may be shown in a frame, the notification sound and the
-// program's own files.
+// tells whether it may be shown in a frame, the notification sound, the
+// program's own files, the icon in the notification area as a D-Bus item and
+// pictures drawn from SVG (the last two linked into the desktop program only).
 #pragma once
 
 #include "net/FramingCheck.h"
@@ -9,4 +10,6 @@
 #include "platform/DesktopSystem.h"
 #include "platform/ProgramFiles.h"
 #include "platform/Sound.h"
+#include "platform/StatusNotifierItem.h"
+#include "platform/SvgPicture.h"
 #include "present/BrowserLink.h"

@@ -12,7 +12,7 @@ if(SKIMBOLT_BUILD_UI)
   install(TARGETS skimbolt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/res/images/ DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/images
           FILES_MATCHING PATTERN "*.png")
-  # The pictures' sources, drawn at the display's scale.
+  # The drawings of the tray icon and the splash, drawn at the display's scale at run time.
   install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/res/art/ DESTINATION ${SKIMBOLT_INSTALL_DATADIR}/art
           FILES_MATCHING PATTERN "*.svg")
   # The starter catalogue that Update Sources merges when no update host is set.

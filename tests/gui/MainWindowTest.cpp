@@ -377,7 +377,7 @@ TEST(Screenshots, source_status) {
 
 namespace {
 
-// The tray's four states, frame by frame, drawn four times as large, with
+// The tray's four states, frame by frame, in their 64-pixel size, with
 // each state's tip beneath its row.
 TEST(Screenshots, tray_states) {
     CTrayIconSet icons;
@@ -387,9 +387,8 @@ TEST(Screenshots, tray_states) {
         auto* frames = new wxBoxSizer(wxHORIZONTAL);
         ASSERT_GT(icons.GetFrameCount(state), 0);
         for (int i = 0; i < icons.GetFrameCount(state); ++i) {
-            wxBitmap bitmap;
-            bitmap.CopyFromIcon(icons.GetFrame(state, i));
-            const wxImage big = bitmap.ConvertToImage().Scale(64, 64, wxIMAGE_QUALITY_NEAREST);
+            // At scale 1: the bundle marks its 64-pixel size as four times the 16-pixel one.
+            const wxImage big = icons.GetFrame(state, i).GetBitmap(wxSize(64, 64)).ConvertToImage();
             frames->Add(new wxStaticBitmap(dlg, wxID_ANY, wxBitmap(big)), 0, wxALL, 3);
         }
         rows->Add(frames, 0, wxLEFT | wxRIGHT | wxTOP, 8);

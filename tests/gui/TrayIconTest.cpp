@@ -14,6 +14,7 @@
 #include <wx/utils.h>
 
 #include "GuiTestSupport.h"
+#include "app/Desktop.h"
 #include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/shell/TrayIcon.h"
@@ -124,13 +125,39 @@ TEST(TrayIcon, RealTrayHostTakesTheIconAndLosingItForgetsTheIcon) {
     EXPECT_FALSE(icon.SetIcon(SomeIcon(), nullptr) || icon.IsIconShown());
 }
 
+// What the D-Bus item gets: the menu texts with '_' for the mnemonic (a real
+// '_' doubled, "&&" a plain '&'), and the icon in every size as straight ARGB
+// words, a masked pixel clear, sent as A, R, G, B bytes.
+TEST(TrayIcon, DbusMenuLabelsAndPixmaps) {
+    EXPECT_EQ(CTrayIcon::MenuLabel("E&xit"), "E_xit");
+    EXPECT_EQ(CTrayIcon::MenuLabel("R&&D_news &Now"), "R&D__news _Now");
+    wxImage image(16, 16);
+    image.SetRGB(wxRect(0, 0, 16, 16), 0, 132, 132);
+    image.SetRGB(wxRect(0, 0, 8, 16), 204, 0, 0);
+    image.SetMaskColour(0, 132, 132);
+    wxIcon icon;
+    icon.CopyFromBitmap(wxBitmap(image));
+    const std::vector<SniPixmap> pixmaps = CTrayIcon::Pixmaps(icon);
+    ASSERT_EQ(pixmaps.size(), CTrayIconSet::ICON_SIZES.size());
+    for (std::size_t i = 0; i < pixmaps.size(); ++i) {
+        const SniPixmap& pixmap = pixmaps[i];
+        ASSERT_EQ(pixmap.width, CTrayIconSet::ICON_SIZES[i]);
+        ASSERT_EQ(pixmap.argb.size(), static_cast<std::size_t>(pixmap.width * pixmap.height));
+        EXPECT_EQ(pixmap.argb.front(), 0xFFCC0000u) << pixmap.width;
+        EXPECT_EQ(pixmap.argb[pixmap.width - 1] >> 24, 0u) << pixmap.width;
+    }
+    const std::vector<std::uint8_t> bytes = CStatusNotifierItem::NetworkBytes(pixmaps[0]);
+    ASSERT_EQ(bytes.size(), 16u * 16u * 4u);
+    EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)), (std::vector<std::uint8_t>{0xFF, 0xCC, 0, 0}));
+}
+
 TEST(TrayIconSet, StripSplitsIntoMaskedFramesCountedRound) {
     CTrayIconSet set;
     wxImage strip(32, 16);
     strip.SetRGB(wxRect(0, 0, 32, 16), 0, 132, 132);
     strip.SetRGB(wxRect(16, 0, 16, 8), 200, 10, 10);
     EXPECT_EQ(set.Load(TRAY_SCANNING, wxBitmap(strip)), 2);
-    const wxImage second = wxBitmap(set.GetFrame(TRAY_SCANNING, 3)).ConvertToImage();
+    const wxImage second = set.GetFrame(TRAY_SCANNING, 3).GetBitmap(wxSize(16, 16)).ConvertToImage();
     EXPECT_FALSE(second.IsTransparent(3, 3));
     EXPECT_TRUE(second.IsTransparent(3, 12));
     EXPECT_FALSE(set.Load(TRAY_NEW_STORIES, wxBitmap()) || set.GetFrame(TRAY_NEW_STORIES, 0).IsOk());  // missing strip

@@ -80,7 +80,10 @@ icon_203 32x32
 icon_203_16 16x16
 LIST
   [ -f "$images/bitmap_167.png" ] || fail "not installed: bitmap_167.png"
-  [ -f "$prefix/share/skimbolt/art/bitmap_167.svg" ] || fail "not installed: art/bitmap_167.svg"
+  # The drawings of the tray and the splash, and the parts they use.
+  for name in bitmap_160 bitmap_161 bitmap_162 bitmap_163 bitmap_167 parts; do
+    [ -f "$prefix/share/skimbolt/art/$name.svg" ] || fail "not installed: art/$name.svg"
+  done
 fi
 
 # The installed programs copy the story page files from the installed copy

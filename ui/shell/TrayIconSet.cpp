@@ -1,7 +1,13 @@
 #include "ui/shell/TrayIconSet.h"
 
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include <wx/image.h>
 #include <wx/imaglist.h>
 
+#include "app/Desktop.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
 
@@ -9,21 +15,65 @@ namespace {
 const wxColour kMaskColour(0, 132, 132);
 
 bool IsState(TrayState state) { return state >= TRAY_NORMAL && state < CTrayIconSet::STATE_COUNT; }
+
+// Frame `index` of a strip drawn at `scale`, centred on a clear square of `size` pixels.
+wxBitmap CutFrame(const RgbaPixels& strip, int scale, int index, int size) {
+    const int cell = CTrayIconSet::FRAME_SIZE * scale;
+    const int offset = (size - cell) / 2;
+    wxImage image(size, size, true);
+    image.SetAlpha();
+    std::fill_n(image.GetAlpha(), size * size, 0);
+    unsigned char* rgb = image.GetData();
+    unsigned char* alpha = image.GetAlpha();
+    for (int y = 0; y < cell && y < strip.height; ++y) {
+        for (int x = 0; x < cell; ++x) {
+            const int from = ((y * strip.width) + index * cell + x) * 4;
+            const int to = (y + offset) * size + x + offset;
+            rgb[to * 3] = strip.rgba[from];
+            rgb[to * 3 + 1] = strip.rgba[from + 1];
+            rgb[to * 3 + 2] = strip.rgba[from + 2];
+            alpha[to] = strip.rgba[from + 3];
+        }
+    }
+    return wxBitmap(image);
+}
 }  // namespace
 
 CTrayIconSet::CTrayIconSet() {
-    for (TrayState state : {TRAY_NORMAL, TRAY_DISABLED, TRAY_SCANNING, TRAY_NEW_STORIES})
-        Load(state, LoadResourceBitmap(BitmapId(state)));
+    for (TrayState state : {TRAY_NORMAL, TRAY_DISABLED, TRAY_SCANNING, TRAY_NEW_STORIES}) {
+        const std::string drawing = ResourceDir() + "art/bitmap_" + std::to_string(BitmapId(state)) + ".svg";
+        if (LoadDrawing(state, drawing) == 0) Load(state, LoadResourceBitmap(BitmapId(state)));
+    }
+}
+
+int CTrayIconSet::LoadDrawing(TrayState state, const std::string& svgPath) {
+    if (!IsState(state)) return 0;
+    const CSvgPicture picture(svgPath);
+    const int count = picture.IsOk() ? static_cast<int>(picture.Width()) / FRAME_SIZE : 0;
+    if (count <= 0 || static_cast<int>(picture.Height()) != FRAME_SIZE) return 0;
+    std::map<int, RgbaPixels> strips;  // by scale
+    std::vector<wxVector<wxBitmap>> sizes(count);
+    for (int size : ICON_SIZES) {
+        const int scale = std::max(1, size / FRAME_SIZE);
+        RgbaPixels& strip = strips[scale];
+        if (strip.rgba.empty()) strip = picture.Render(scale);
+        if (strip.width < count * FRAME_SIZE * scale) return 0;
+        for (int i = 0; i < count; ++i) sizes[i].push_back(CutFrame(strip, scale, i, size));
+    }
+    std::vector<wxBitmapBundle>& frames = m_animations[state];
+    frames.clear();
+    for (const auto& bitmaps : sizes) frames.push_back(wxBitmapBundle::FromBitmaps(bitmaps));
+    return count;
 }
 
 int CTrayIconSet::Load(TrayState state, const wxBitmap& strip) {
     if (!IsState(state)) return 0;
-    std::vector<wxIcon>& frames = m_animations[state];
+    std::vector<wxBitmapBundle>& frames = m_animations[state];
     frames.clear();
     if (!strip.IsOk() || strip.GetWidth() < FRAME_SIZE || strip.GetHeight() < FRAME_SIZE) return 0;
     wxImageList list(FRAME_SIZE, FRAME_SIZE, true, 10);
     list.Add(strip, kMaskColour);
-    for (int i = 0; i < list.GetImageCount(); ++i) frames.push_back(list.GetIcon(i));
+    for (int i = 0; i < list.GetImageCount(); ++i) frames.push_back(wxBitmapBundle(list.GetIcon(i)));
     return static_cast<int>(frames.size());
 }
 
@@ -31,8 +81,8 @@ int CTrayIconSet::GetFrameCount(TrayState state) const {
     return IsState(state) ? static_cast<int>(m_animations[state].size()) : 0;
 }
 
-const wxIcon& CTrayIconSet::GetFrame(TrayState state, int frame) const {
-    static const wxIcon kNone;
+const wxBitmapBundle& CTrayIconSet::GetFrame(TrayState state, int frame) const {
+    static const wxBitmapBundle kNone;
     const int count = GetFrameCount(state);
     if (count == 0) return kNone;
     frame %= count;

@@ -1,13 +1,18 @@
-// CTrayIconSet: the tray icon's four animations, one per tray state, each a
-// row of 16 by 16 icons cut from a bitmap strip whose RGB(0,132,132) pixels
-// are transparent. The main window shows them frame by frame.
+// CTrayIconSet: the tray icon's four animations, one per tray state. Each
+// frame is drawn from the state's SVG strip (res/art/bitmap_N.svg, frames of
+// 16 by 16 side by side) in every size a notification area may ask for, so
+// that it stays sharp on a display of scale 2 or more. A state whose drawing
+// cannot be read has its frames cut from the PNG strip instead, whose
+// RGB(0,132,132) pixels are transparent. The main window shows them frame by
+// frame.
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include <wx/bitmap.h>
-#include <wx/icon.h>
+#include <wx/bmpbndl.h>
 
 // What the tray shows. TRAY_FROM_FLAGS asks the main window to work the
 // state out from the shared flags.
@@ -17,23 +22,31 @@ class CTrayIconSet {
 public:
     static constexpr int STATE_COUNT = 4;
     static constexpr int FRAME_SIZE = 16;
+    // The sizes each drawn frame comes in: whole multiples of the 16-pixel
+    // frame, and 22 and 24 as the 16-pixel frame with a clear border
+    // (scaling by a fraction would blur the pixel-grid drawing).
+    static constexpr std::array<int, 6> ICON_SIZES = {16, 22, 24, 32, 48, 64};
 
-    // Loads every animation from its strip (bitmaps 161, 160, 163, 162).
+    // Loads every animation from its drawing (bitmaps 161, 160, 163, 162),
+    // else from its PNG strip.
     CTrayIconSet();
 
-    // Cuts one state's animation from a strip; an empty strip leaves it
-    // without frames. How many frames the state then has.
+    // Draws one state's animation from an SVG strip. How many frames the
+    // state then has; 0 (and the state left as it was) when the file cannot be read.
+    int LoadDrawing(TrayState state, const std::string& svgPath);
+    // Cuts one state's animation from a PNG strip (16-pixel frames only); an
+    // empty strip leaves it without frames. How many frames the state then has.
     int Load(TrayState state, const wxBitmap& strip);
-    // 0 when the state's strip was missing.
+    // 0 when the state has neither drawing nor strip.
     int GetFrameCount(TrayState state) const;
-    // Frame `frame` of the state's animation, counted round; an empty icon
-    // when the state has no frames.
-    const wxIcon& GetFrame(TrayState state, int frame) const;
+    // Frame `frame` of the state's animation, counted round, in all its
+    // sizes; an empty bundle when the state has no frames.
+    const wxBitmapBundle& GetFrame(TrayState state, int frame) const;
 
     // The strip and the tip (string-table text) of each state.
     static int BitmapId(TrayState state);
     static int TipStringId(TrayState state);
 
 private:
-    std::array<std::vector<wxIcon>, STATE_COUNT> m_animations;
+    std::array<std::vector<wxBitmapBundle>, STATE_COUNT> m_animations;
 };
