@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/AppCore.h"
@@ -15,7 +18,9 @@
 #include "engine/NewsWatch.h"
 #include "net/HttpFetcher.h"
 #include "net/UrlParts.h"
+#include "platform/DesktopSystem.h"
 #include "platform/Registry.h"
+#include "platform/UserFolders.h"
 #include "store/StoreTestUtil.h"
 #include "support/AppCoreInside.h"
 #include "support/RecordingTarget.h"
@@ -188,30 +193,68 @@ TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
     for (const char* name : theirs) EXPECT_TRUE(FileExists(data + name)) << name;
 }
 
-// Start-up copies the story pages' companion files into Data/ without
-// replacing one the user changed, and takes the banner host from the registry.
-TEST(AppCoreFolder, InstallsTheStoryPageFilesAndReadsTheBannerHost) {
+// Without a banner host no story page is ever written and no pages folder
+// made. With one (from the registry), the pages go to a folder a confined
+// browser can read, which start-up makes and gives the companion files,
+// without replacing one the user changed.
+TEST(AppCoreFolder, StoryPagesOnlyWithABannerHostAndOutsideHiddenFolders) {
     CTempDir dir;
     CRecordingMessageBoxes boxes;
+    const std::string user = dir.File("user");
+    const std::string downloads = dir.File("user/Fetched");
+    std::filesystem::create_directories(dir.File("user/.config"));
+    std::filesystem::create_directories(downloads);
+    ASSERT_TRUE(WriteFileAtomically(dir.File("user/.config/user-dirs.dirs"),
+                                    "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n"));
+    struct Environment {
+        explicit Environment(const std::string& home) {
+            setenv("HOME", home.c_str(), 1);
+            unsetenv("XDG_CONFIG_HOME");
+            unsetenv("XDG_DOWNLOAD_DIR");
+        }
+        ~Environment() {
+            if (saved) setenv("HOME", saved->c_str(), 1);
+        }
+        std::optional<std::string> saved = getenv("HOME") ? std::optional<std::string>(getenv("HOME")) : std::nullopt;
+    } environment(user);
+
+    CAppCore plain(boxes);
+    ASSERT_TRUE(plain.FindApplicationFolder(dir.File("home"), dir.File("none.ini")));
+    std::string error;
+    ASSERT_TRUE(plain.PrepareFolder(error)) << error;
+    plain.LoadData();
+    EXPECT_FALSE(plain.Stories().WritesStoryPages());
+    EXPECT_EQ(plain.Stories().PagesFolder(), "");
+    EXPECT_FALSE(std::filesystem::exists(downloads + "/Skimbolt"));
+
     CRegistry registry(dir.File("registry.ini"));
     registry.SetValue(REGISTRY_KEY_CURRENT, "BannerHost", "ads.example");
     ASSERT_TRUE(registry.Save());
+    const std::string pages = downloads + "/Skimbolt/";
+    std::filesystem::create_directories(pages);
+    ASSERT_TRUE(WriteFileAtomically(pages + "line.html", "mine"));
     CAppCore core(boxes);
-    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini")));
-    std::string error;
+    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home2"), dir.File("registry.ini")));
     ASSERT_TRUE(core.PrepareFolder(error)) << error;
-    const std::string data = core.GetDataPath();
-    ASSERT_TRUE(WriteFileAtomically(data + "line.html", "mine"));
     core.LoadData();
-
+    EXPECT_TRUE(core.Stories().WritesStoryPages());
+    EXPECT_EQ(core.Stories().PagesFolder(), pages);
     for (const char* name : {"top_left.html", "btm_left.html", "btm_right.html", "banner.html", "noframes.gif",
                              "skimbolt_small.gif"})
-        EXPECT_TRUE(FileExists(data + name)) << name;
+        EXPECT_TRUE(FileExists(pages + name)) << name;
     std::string text;
-    ASSERT_TRUE(ReadWholeFile(data + "line.html", text));
+    ASSERT_TRUE(ReadWholeFile(pages + "line.html", text));
     EXPECT_EQ(text, "mine");
-    EXPECT_EQ(CAppCoreInside::StoryPages(core).GetDataFolder(), data);
     EXPECT_EQ(CAppCoreInside::StoryPages(core).BannerUrl(), "http://ads.example/products/banner/");
+
+    // A download folder that is hidden, or missing, or the home folder
+    // itself: Skimbolt/ in the home folder.
+    for (const char* named : {"$HOME/.cache/dl", "$HOME/Gone", "$HOME"}) {
+        std::filesystem::create_directories(dir.File("user/.cache/dl"));
+        ASSERT_TRUE(WriteFileAtomically(dir.File("user/.config/user-dirs.dirs"),
+                                        std::string("XDG_DOWNLOAD_DIR=\"") + named + "\"\n"));
+        EXPECT_EQ(StoryPagesFolder(CDesktopSystem()), user + "/Skimbolt/") << named;
+    }
 }
 
 TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {

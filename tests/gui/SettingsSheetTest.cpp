@@ -16,14 +16,17 @@
 #include <wx/radiobut.h>
 #include <wx/spinbutt.h>
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 
 #include "GuiTestSupport.h"
+#include "app/Desktop.h"
 #include "res/resource.h"
 #include "support/RecordingTarget.h"
 #include "ui/base/BoldDialogFont.h"
 #include "ui/base/FilePrompt.h"
+#include "ui/base/WebBrowser.h"
 #include "ui/settings/ConnectionPage.h"
 #include "ui/settings/ContextHelp.h"
 #include "ui/settings/KeywordsPage.h"
@@ -260,7 +263,43 @@ TEST(SheetStoredValues, ValuesThePageCannotShowAreKeptWithoutAQuestion) {
     PumpFor(milliseconds(30));
 }
 
+// A DDE client like those of desktops whose browsers take pages into their
+// current window.
+class CReachingDde : public CDdeClient {
+public:
+    std::uint32_t GetInstanceId() const override { return 1; }
+    bool ReachesBrowsers() const override { return true; }
+    Conversation Connect(const std::string&, const std::string&) override { return 0; }
+    bool Request(Conversation, const std::string&, DdeFormat, std::uint32_t, std::string&) override { return false; }
+    void Disconnect(Conversation) override {}
+};
+
+// Where no browser takes a page into its current window (this platform),
+// the display choice is off, shows what happens (a new window) and says
+// why; the stored choice is left as it was.
+TEST_F(SheetTest, DisplayChoiceIsOffWhereBrowsersCannotUseTheirCurrentWindow) {
+    SettingsChange ask;
+    ask.display = BrowserDisplay::Ask;
+    ASSERT_TRUE(Core().Config().Apply(ask));
+    Select(Options());
+    for (int id : {IDC_OPTIONS_DISPLAY_NEW, IDC_OPTIONS_DISPLAY_CURRENT, IDC_OPTIONS_DISPLAY_ASK})
+        EXPECT_FALSE(Find<wxRadioButton>(id)->IsEnabled()) << id;
+    EXPECT_TRUE(Find<wxRadioButton>(IDC_OPTIONS_DISPLAY_NEW)->GetValue());
+    auto* note = Find<wxStaticText>(IDC_OPTIONS_DISPLAY_NOTE);
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->GetLabel().Contains("current window"));
+    Choose(IDC_OPTIONS_FLASH_TRAY);  // another control reads the page back
+    EXPECT_TRUE(HasRecord("D F0000016 Browser_Display_Ask 1 1"));
+}
+
 TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
+    CReachingDde dde;
+    CDesktopSystem desktop;
+    SetBrowserSystems(&dde, &desktop);
+    struct Restore {
+        ~Restore() { SetBrowserSystems(nullptr, nullptr); }
+    } restore;
+    EXPECT_EQ(Find<wxStaticText>(IDC_OPTIONS_DISPLAY_NOTE), nullptr);
     int rearmed = 0;
     Sheet()->SetPollPeriodChangedHook([&] { ++rearmed; });
     Select(Options());

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -43,15 +44,19 @@ public:
         id = m_strXdgSettings;
         return !id.empty();
     }
-    bool StartProcess(const std::vector<std::string>& argv) const override {
-        if (m_bReallyStart) return CDesktopSystem::StartProcess(argv);
+    bool StartProcess(const std::vector<std::string>& argv, std::function<void(int)> onExit) const override {
+        if (m_bReallyStart) return CDesktopSystem::StartProcess(argv, std::move(onExit));
+        if (m_missing.count(argv.at(0))) return false;
         m_started.push_back(Join(argv));
+        if (m_exitStatus && onExit) onExit(*m_exitStatus);
         return true;
     }
 
     std::map<std::string, std::string> m_env;
     std::string m_strXdgSettings;
     bool m_bReallyStart = false;
+    std::set<std::string> m_missing;  // programs that cannot be started
+    std::optional<int> m_exitStatus;  // every program ends at once with it
     mutable std::vector<std::string> m_started;
 };
 
@@ -60,6 +65,7 @@ public:
 class CFakeDdeServer : public CDdeClient {
 public:
     std::uint32_t GetInstanceId() const override { return m_nInstance; }
+    bool ReachesBrowsers() const override { return true; }
     Conversation Connect(const std::string& service, const std::string& topic) override {
         m_log.push_back("connect " + service + " " + topic);
         if (!m_offered.count(service + " " + topic)) return 0;
@@ -206,6 +212,63 @@ TEST_F(BrowserLinkTest, LaunchPassesTheUrlAsOneArgumentWithoutAShell) {
 
     Install("fake.desktop", "/nonexistent/browser %u");
     EXPECT_FALSE(link.LaunchBrowser(url));
+}
+
+// Without a default browser the desktop's opener gets the URL; its failure
+// is reported only when it comes soon, and when even the opener is missing
+// the caller learns it at once.
+TEST_F(BrowserLinkTest, OpenUrlFallsBackToTheDesktopsOpener) {
+    int failures = 0;
+    auto counted = [&failures] { ++failures; };
+    Install("web.desktop", "web %u");
+    desktop.m_strXdgSettings = "web.desktop";
+    EXPECT_TRUE(link.OpenUrl("http://a/", counted));
+    EXPECT_EQ(Join(desktop.m_started), "web|http://a/");
+
+    desktop.m_missing = {"web"};  // the entry's program is gone
+    desktop.m_started.clear();
+    desktop.m_exitStatus = 3;
+    EXPECT_TRUE(link.OpenUrl("http://a/", counted));
+    EXPECT_EQ(Join(desktop.m_started), "xdg-open|http://a/");
+    EXPECT_EQ(failures, 1);
+
+    desktop.m_strXdgSettings = "";
+    desktop.m_exitStatus = 0;
+    EXPECT_TRUE(link.OpenUrl("http://b/", counted));
+    EXPECT_EQ(failures, 1);
+
+    desktop.m_missing.insert("xdg-open");
+    EXPECT_FALSE(link.OpenUrl("http://c/", counted));
+    EXPECT_FALSE(link.OpenUrl("", counted));
+    EXPECT_EQ(failures, 1);
+
+    // A real opener that fails at once.
+    const std::string opener = dir.File("bin/xdg-open");
+    ASSERT_TRUE(WriteFile(opener, "#!/bin/sh\nexit 4\n"));
+    ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
+    struct CRealDesktop : CDesktopSystem {
+        std::string path;
+        bool StartProcess(const std::vector<std::string>& argv, std::function<void(int)> onExit) const override {
+            std::vector<std::string> args = argv;
+            if (args[0] == "xdg-open") args[0] = path;
+            return CDesktopSystem::StartProcess(args, std::move(onExit));
+        }
+        bool QueryDefaultBrowser(std::string&) const override { return false; }
+        std::string GetEnv(const std::string&) const override { return "/nonexistent"; }
+    } real;
+    real.path = opener;
+    std::atomic<int> realFailures{0};
+    ASSERT_TRUE(CBrowserLink(dde, real).OpenUrl("http://d/", [&realFailures] { ++realFailures; }));
+    for (int i = 0; i < 500 && realFailures == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(realFailures, 1);
+}
+
+TEST_F(BrowserLinkTest, CurrentWindowIsPossibleOnlyWhereTheClientReachesBrowsers) {
+    EXPECT_TRUE(link.CanOpenInCurrentWindow());
+    dde.m_nInstance = 0;
+    EXPECT_FALSE(link.CanOpenInCurrentWindow());
+    std::unique_ptr<CDdeClient> platformClient = CreateDdeClient();
+    EXPECT_FALSE(CBrowserLink(*platformClient, desktop).CanOpenInCurrentWindow());
 }
 
 TEST_F(BrowserLinkTest, OpenInCurrentWindowConversations) {
