@@ -247,23 +247,28 @@ void CAppCore::KeepNewStory(StoryItem item) {
 }
 
 
-void CAppCore::OnWakeUp(unsigned message) {
+void CAppCore::OnWakeUp(unsigned message, std::intptr_t lParam) {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    auto cycleIntoNews = [this] {
+        for (StoryItem& item : m_cycleStories) m_news.stories.push_back(std::move(item));
+        m_cycleStories.clear();
+    };
     switch (message) {
     case WM_SCAN_STARTED:
         m_bScanning = 1;
+        if (lParam == 1) cycleIntoNews();
         break;
     case WM_NEW_STORIES:
         m_bPassHasNewStories = true;
         break;
     case WM_SCAN_FINISHED:
         m_bScanning = 0;
-        if (!m_bPassHasNewStories) break;
-        m_bPassHasNewStories = false;
-        {
-            std::lock_guard<std::mutex> lock(m_newsMutex);
-            for (StoryItem& item : m_passStories) m_news.stories.push_back(std::move(item));
+        if (m_bPassHasNewStories) {
+            m_bPassHasNewStories = false;
+            for (StoryItem& item : m_passStories) m_cycleStories.push_back(std::move(item));
             m_passStories.clear();
         }
+        if (lParam == 0) cycleIntoNews();
         break;
     default:
         break;

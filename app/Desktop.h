@@ -1,11 +1,12 @@
 // What windows need of the desktop around the program: the web browser
 // (started, or reached over DDE), the look at an article's headers that
-// tells whether it may be shown in a frame, the notification sound and the
-// program's own files.
+// tells whether it may be shown in a frame, the desktop's notifications,
+// the notification sound and the program's own files.
 #pragma once
 
 #include "net/FramingCheck.h"
 #include "platform/DdeClient.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/DesktopSystem.h"
 #include "platform/ProgramFiles.h"
 #include "platform/Sound.h"

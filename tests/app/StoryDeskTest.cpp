@@ -147,7 +147,7 @@ protected:
         CRecordingTarget window;
         core->CreateScanner(window);
         core->RunForcedScan();
-        for (const RecordedMessage& m : window.Messages()) core->OnWakeUp(m.message);
+        for (const RecordedMessage& m : window.Messages()) core->OnWakeUp(m.message, m.lParam);
     }
 
     CNewsSite site;
@@ -182,6 +182,38 @@ TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
     const CoreNews again = core->TakeNews();
     EXPECT_TRUE(again.stories.empty());
     EXPECT_EQ(again.failedPages.size(), 1u);
+}
+
+// A cycle whose pages are read spread over the poll period is one pass for
+// the news: its new stories come together when its last page has been read
+// (lParam 0: no page left), or when the next cycle begins after one that was
+// cut short.
+TEST_F(StoryDeskTest, NewStoriesOfACycleComeTogetherAtItsEnd) {
+    auto page = [this](const char* headline, std::intptr_t pagesLeft) {
+        if (headline) {
+            ASSERT_TRUE(Desk().Add(Story(kA, headline, STORY_NEW)));
+            core->OnWakeUp(WM_NEW_STORIES);
+        }
+        core->OnWakeUp(WM_SCAN_FINISHED, pagesLeft);
+    };
+    core->OnWakeUp(WM_SCAN_STARTED, 1);
+    page("First page's story", 2);
+    EXPECT_TRUE(core->TakeNews().stories.empty());
+    core->OnWakeUp(WM_SCAN_STARTED, 0);
+    page("Second page's story", 1);
+    EXPECT_TRUE(core->TakeNews().stories.empty());
+    core->OnWakeUp(WM_SCAN_STARTED, 0);
+    page(nullptr, 0);
+    const CoreNews news = core->TakeNews();
+    ASSERT_EQ(news.stories.size(), 2u);
+    EXPECT_EQ(news.stories[0].Headline(), "First page's story");
+    EXPECT_EQ(news.stories[1].Headline(), "Second page's story");
+
+    core->OnWakeUp(WM_SCAN_STARTED, 1);
+    page("Cut short", 2);
+    EXPECT_TRUE(core->TakeNews().stories.empty());
+    core->OnWakeUp(WM_SCAN_STARTED, 1);
+    EXPECT_EQ(core->TakeNews().stories.size(), 1u);
 }
 
 TEST_F(StoryDeskTest, ProblemsWithFilesComeOnceWithAWakeUpWhileCollected) {

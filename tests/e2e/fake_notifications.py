@@ -1,9 +1,12 @@
 #!/usr/bin/python3
-# A stand-in desktop notification server for the end-to-end test: it owns
-# org.freedesktop.Notifications on the session bus, appends one line per
-# notification ("<id>\t<summary>\t<body with \n escaped>") to the record
-# file, and, when asked to, activates each notification that offers actions
-# a moment later, as a user clicking it would.
+# A stand-in desktop notification server for the tests: it owns
+# org.freedesktop.Notifications on the session bus and appends one line per
+# notification to the record file:
+#   <id> TAB <summary> TAB <body, \n escaped> TAB <app_icon> TAB <desktop-entry hint>
+#   TAB <image-data hint as WxH:channels:bytes, or -> TAB <actions, comma-separated>
+# With --activate it invokes the first action of each notification that
+# offers one a moment later, as a user clicking it would. Ids start at 1, so
+# a server started anew (after one was stopped) gives ids again from 1.
 #   fake_notifications.py RECORD_FILE [--activate]
 import sys
 
@@ -14,6 +17,14 @@ from gi.repository import GLib
 
 NAME = "org.freedesktop.Notifications"
 PATH = "/org/freedesktop/Notifications"
+
+
+def describe_image(hints):
+    image = hints.get("image-data") or hints.get("image_data")
+    if image is None:
+        return "-"
+    width, height, rowstride, has_alpha, bits, channels, data = image
+    return "%dx%d:%d:%d" % (width, height, channels, len(data))
 
 
 class Notifications(dbus.service.Object):
@@ -35,8 +46,10 @@ class Notifications(dbus.service.Object):
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
         nid = self.next_id
         self.next_id += 1
+        fields = [str(nid), summary, body.replace("\n", "\\n"), icon, str(hints.get("desktop-entry", "-")),
+                  describe_image(hints), ",".join(str(a) for a in actions)]
         with open(self.record, "a", encoding="utf-8") as f:
-            f.write("%d\t%s\t%s\n" % (nid, summary, body.replace("\n", "\\n")))
+            f.write("\t".join(fields) + "\n")
         if self.activate and len(actions) >= 2:
             key = str(actions[0])
             GLib.timeout_add(500, lambda: (self.ActionInvoked(nid, key), False)[1])
