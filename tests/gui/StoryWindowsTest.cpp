@@ -1,7 +1,8 @@
 // The story windows driven by control id: the story list's commands checked
 // against the archive after each one, the properties dialog, the display
-// choice and where a viewed story is opened (frame page or the article
-// itself), with a fake browser and a loopback web server.
+// choice and where a viewed story is opened (its own address, or the frame
+// page or the article itself around a banner), with a fake browser, without
+// one, and a loopback web server.
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
@@ -22,6 +23,7 @@
 #include "support/TestHttpServer.h"
 #include "ui/base/UnopenedAddressDialog.h"
 #include "ui/base/WebBrowser.h"
+#include "ui/shell/AboutBox.h"
 #include "ui/stories/DisplayChoiceDialog.h"
 #include "ui/stories/StoryListView.h"
 #include "ui/stories/StoryListWindow.h"
@@ -285,6 +287,10 @@ TEST_F(StoryWindowsTest, WithoutABrowserTheOpenerAndThenAMessageWithTheAddress) 
     wxTEST_DIALOG(ClickButton(m_pList, IDC_STORY_VIEW), CExpectUnopened(m_server.Url("/article/2")));
     EXPECT_EQ(StateOf("second"), STORY_UNREAD);
     EXPECT_EQ(Counts(), "0/1/0/1");
+
+    // The About box's web address goes the same way.
+    CAboutDlg about(nullptr);
+    wxTEST_DIALOG(ClickButton(&about, IDC_ABOUT_WEB_ADDRESS), CExpectUnopened(MAKER_WEB_ADDRESS));
 }
 
 TEST_F(StoryWindowsTest, BookmarkMarkAsAndDeleteChangeTheArchive) {
