@@ -58,14 +58,19 @@ bool WritePage(const std::string& path, const std::string& text) {
 }  // namespace
 
 void CStoryPages::SetDataFolder(const std::string& dataFolder) {
+    m_bFolderReady = false;
+    if (dataFolder.empty()) {
+        m_strDataFolder.clear();  // no pages are written
+        return;
+    }
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::absolute(dataFolder.empty() ? "." : dataFolder, ec);
     m_strDataFolder = WithTrailingSeparator(ec ? dataFolder : folder.string());
-    m_bFolderReady = false;
 }
 
 bool CStoryPages::PrepareFolder() {
     if (m_bFolderReady) return true;
+    if (m_strDataFolder.empty()) return false;
     std::error_code ec;
     std::filesystem::create_directories(m_strDataFolder, ec);
     if (ec) {

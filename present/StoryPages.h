@@ -31,6 +31,7 @@ public:
 
     // The folder the pages and their companion files lie in; a relative
     // folder is made absolute, since the pages link to it by file:// URLs.
+    // Without a folder ("") no page is written.
     void SetDataFolder(const std::string& dataFolder);
     // Makes the folder and copies the companion files it lacks into it
     // (once; again after SetDataFolder). False when the folder cannot be

@@ -187,7 +187,7 @@ TEST_F(StoryPagesTest, NumbersPagesPerRunAndCleanUpDeletesThem) {
 // The pages folder is made when the first page is written and gets the
 // companion files; a file of a page's name that is not ours is passed over
 // and outlives the clean-up, while a page of ours from an earlier run is
-// reused. A folder that cannot be made keeps the number.
+// reused. A folder that cannot be made, or none, keeps the number.
 TEST_F(StoryPagesTest, FilesNotOursAreNeitherReplacedNorDeleted) {
     const CStory story = MakeStory("http://a.example/", "Custom: http://a.example/", "");
     pages.SetDataFolder(dir.File("pages/"));
@@ -210,11 +210,13 @@ TEST_F(StoryPagesTest, FilesNotOursAreNeitherReplacedNorDeleted) {
     EXPECT_EQ(Read(dir.File("pages/temp_0001.html")), "my notes");
     EXPECT_EQ(Read(dir.File("pages/temp_0002_s.html")), "<html>");
 
-    pages.SetDataFolder(dir.File("pages-file/sub/"));
-    framePath = "unchanged";
-    EXPECT_FALSE(pages.WritePages(story, framePath));
-    EXPECT_EQ(framePath, "unchanged");
-    EXPECT_EQ(pages.GetPageCounter(), 1);
+    for (const std::string& folder : {dir.File("pages-file/sub/"), std::string()}) {
+        pages.SetDataFolder(folder);
+        framePath = "unchanged";
+        EXPECT_FALSE(pages.WritePages(story, framePath)) << folder;
+        EXPECT_EQ(framePath, "unchanged");
+        EXPECT_EQ(pages.GetPageCounter(), 1);
+    }
 }
 
 }  // namespace
