@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <thread>
 
 #include "app/AppCore.h"
@@ -193,68 +192,49 @@ TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
     for (const char* name : theirs) EXPECT_TRUE(FileExists(data + name)) << name;
 }
 
-// Without a banner host no story page is ever written and no pages folder
-// made. With one (from the registry), the pages go to a folder a confined
-// browser can read, which start-up makes and gives the companion files,
-// without replacing one the user changed.
-TEST(AppCoreFolder, StoryPagesOnlyWithABannerHostAndOutsideHiddenFolders) {
+// With a banner host (from the registry) the story pages go to a folder a
+// confined browser can read (the download folder's Skimbolt/), which
+// start-up makes and gives the companion files, without replacing one the
+// user changed.
+TEST(AppCoreFolder, StoryPagesWithABannerHostGoOutsideHiddenFolders) {
     CTempDir dir;
     CRecordingMessageBoxes boxes;
-    const std::string user = dir.File("user");
-    const std::string downloads = dir.File("user/Fetched");
+    const std::string user = dir.File("user"), pages = dir.File("user/Fetched/Skimbolt/");
     std::filesystem::create_directories(dir.File("user/.config"));
-    std::filesystem::create_directories(downloads);
-    ASSERT_TRUE(WriteFileAtomically(dir.File("user/.config/user-dirs.dirs"),
-                                    "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n"));
-    struct Environment {
-        explicit Environment(const std::string& home) {
-            setenv("HOME", home.c_str(), 1);
-            unsetenv("XDG_CONFIG_HOME");
-            unsetenv("XDG_DOWNLOAD_DIR");
-        }
-        ~Environment() {
-            if (saved) setenv("HOME", saved->c_str(), 1);
-        }
-        std::optional<std::string> saved = getenv("HOME") ? std::optional<std::string>(getenv("HOME")) : std::nullopt;
-    } environment(user);
-
-    CAppCore plain(boxes);
-    ASSERT_TRUE(plain.FindApplicationFolder(dir.File("home"), dir.File("none.ini")));
-    std::string error;
-    ASSERT_TRUE(plain.PrepareFolder(error)) << error;
-    plain.LoadData();
-    EXPECT_FALSE(plain.Stories().WritesStoryPages());
-    EXPECT_EQ(plain.Stories().PagesFolder(), "");
-    EXPECT_FALSE(std::filesystem::exists(downloads + "/Skimbolt"));
+    std::filesystem::create_directories(pages);
+    auto downloadDir = [&](const std::string& named) {
+        return WriteFileAtomically(user + "/.config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"" + named + "\"\n");
+    };
+    ASSERT_TRUE(downloadDir("$HOME/Fetched"));
+    const std::string savedHome = getenv("HOME") ? getenv("HOME") : "/";
+    setenv("HOME", user.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DOWNLOAD_DIR");
 
     CRegistry registry(dir.File("registry.ini"));
     registry.SetValue(REGISTRY_KEY_CURRENT, "BannerHost", "ads.example");
     ASSERT_TRUE(registry.Save());
-    const std::string pages = downloads + "/Skimbolt/";
-    std::filesystem::create_directories(pages);
     ASSERT_TRUE(WriteFileAtomically(pages + "line.html", "mine"));
     CAppCore core(boxes);
-    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home2"), dir.File("registry.ini")));
+    std::string error, text;
+    ASSERT_TRUE(core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini")));
     ASSERT_TRUE(core.PrepareFolder(error)) << error;
     core.LoadData();
-    EXPECT_TRUE(core.Stories().WritesStoryPages());
     EXPECT_EQ(core.Stories().PagesFolder(), pages);
     for (const char* name : {"top_left.html", "btm_left.html", "btm_right.html", "banner.html", "noframes.gif",
                              "skimbolt_small.gif"})
         EXPECT_TRUE(FileExists(pages + name)) << name;
-    std::string text;
-    ASSERT_TRUE(ReadWholeFile(pages + "line.html", text));
-    EXPECT_EQ(text, "mine");
+    EXPECT_TRUE(ReadWholeFile(pages + "line.html", text) && text == "mine") << "a changed copy is kept";
     EXPECT_EQ(CAppCoreInside::StoryPages(core).BannerUrl(), "http://ads.example/products/banner/");
 
-    // A download folder that is hidden, or missing, or the home folder
-    // itself: Skimbolt/ in the home folder.
+    // A download folder that is hidden, missing or the home folder itself:
+    // Skimbolt/ in the home folder.
+    std::filesystem::create_directories(user + "/.cache/dl");
     for (const char* named : {"$HOME/.cache/dl", "$HOME/Gone", "$HOME"}) {
-        std::filesystem::create_directories(dir.File("user/.cache/dl"));
-        ASSERT_TRUE(WriteFileAtomically(dir.File("user/.config/user-dirs.dirs"),
-                                        std::string("XDG_DOWNLOAD_DIR=\"") + named + "\"\n"));
+        ASSERT_TRUE(downloadDir(named));
         EXPECT_EQ(StoryPagesFolder(CDesktopSystem()), user + "/Skimbolt/") << named;
     }
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {

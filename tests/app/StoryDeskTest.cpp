@@ -116,9 +116,12 @@ TEST_F(StoryDeskTest, CommandsChangeOnlyTheStoryNamedAndAreKeptOnDisk) {
     EXPECT_TRUE(Desk().VisibleStories().empty());
 }
 
-TEST_F(StoryDeskTest, StoryPagesAreWrittenForAStoryAndCleanedUp) {
+TEST_F(StoryDeskTest, StoryPagesAreWrittenForAStoryAroundABannerAndCleanedUp) {
     std::string frameUrl;
+    EXPECT_FALSE(Desk().WritePages(Story(kA, "Storm hits coast", STORY_NEW), frameUrl)) << "no banner host";
+    Desk().SetStoryPages("ads.example", dir.File("pages"));
     ASSERT_TRUE(Desk().WritePages(Story(kA, "Storm hits coast", STORY_NEW), frameUrl));
+    EXPECT_EQ(frameUrl, "file://" + dir.File("pages/temp_0001.html"));
     ASSERT_EQ(frameUrl.rfind("file://", 0), 0u);
     const std::string frame = frameUrl.substr(7);
     EXPECT_TRUE(std::filesystem::exists(frame));
@@ -185,33 +188,19 @@ TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
 }
 
 // A cycle whose pages are read spread over the poll period is one pass for
-// the news: its new stories come together when its last page has been read
-// (lParam 0: no page left), or when the next cycle begins after one that was
-// cut short.
+// the news: its new stories come together after its last page (lParam 0:
+// none left), or when the next cycle begins after one cut short.
 TEST_F(StoryDeskTest, NewStoriesOfACycleComeTogetherAtItsEnd) {
-    auto page = [this](const char* headline, std::intptr_t pagesLeft) {
-        if (headline) {
-            ASSERT_TRUE(Desk().Add(Story(kA, headline, STORY_NEW)));
-            core->OnWakeUp(WM_NEW_STORIES);
-        }
+    auto page = [this](std::intptr_t started, const char* headline, std::intptr_t pagesLeft) {
+        core->OnWakeUp(WM_SCAN_STARTED, started);
+        EXPECT_TRUE(Desk().Add(Story(kA, headline, STORY_NEW)));
+        core->OnWakeUp(WM_NEW_STORIES);
         core->OnWakeUp(WM_SCAN_FINISHED, pagesLeft);
+        return core->TakeNews().stories.size();
     };
-    core->OnWakeUp(WM_SCAN_STARTED, 1);
-    page("First page's story", 2);
-    EXPECT_TRUE(core->TakeNews().stories.empty());
-    core->OnWakeUp(WM_SCAN_STARTED, 0);
-    page("Second page's story", 1);
-    EXPECT_TRUE(core->TakeNews().stories.empty());
-    core->OnWakeUp(WM_SCAN_STARTED, 0);
-    page(nullptr, 0);
-    const CoreNews news = core->TakeNews();
-    ASSERT_EQ(news.stories.size(), 2u);
-    EXPECT_EQ(news.stories[0].Headline(), "First page's story");
-    EXPECT_EQ(news.stories[1].Headline(), "Second page's story");
-
-    core->OnWakeUp(WM_SCAN_STARTED, 1);
-    page("Cut short", 2);
-    EXPECT_TRUE(core->TakeNews().stories.empty());
+    EXPECT_EQ(page(1, "first page", 2) + page(0, "second page", 1), 0u);
+    EXPECT_EQ(page(0, "last page", 0), 3u);
+    EXPECT_EQ(page(1, "cut short", 2), 0u);
     core->OnWakeUp(WM_SCAN_STARTED, 1);
     EXPECT_EQ(core->TakeNews().stories.size(), 1u);
 }

@@ -20,11 +20,8 @@ PATH = "/org/freedesktop/Notifications"
 
 
 def describe_image(hints):
-    image = hints.get("image-data") or hints.get("image_data")
-    if image is None:
-        return "-"
-    width, height, rowstride, has_alpha, bits, channels, data = image
-    return "%dx%d:%d:%d" % (width, height, channels, len(data))
+    image = hints.get("image-data")
+    return "-" if image is None else "%dx%d:%d:%d" % (image[0], image[1], image[5], len(image[6]))
 
 
 class Notifications(dbus.service.Object):

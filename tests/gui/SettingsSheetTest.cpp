@@ -55,6 +55,7 @@ protected:
             PumpFor(milliseconds(30));  // gone before the core it uses
         }
         unsetenv("XDG_CONFIG_HOME");
+        SetBrowserSystems(nullptr, nullptr);
     }
     void Select(wxWindow* page) { Sheet()->GetBookCtrl()->SetSelection(Sheet()->GetBookCtrl()->FindPage(page)); }
     wxWindow* Keywords() { return Sheet()->KeywordsPage(); }
@@ -263,17 +264,6 @@ TEST(SheetStoredValues, ValuesThePageCannotShowAreKeptWithoutAQuestion) {
     PumpFor(milliseconds(30));
 }
 
-// A DDE client like those of desktops whose browsers take pages into their
-// current window.
-class CReachingDde : public CDdeClient {
-public:
-    std::uint32_t GetInstanceId() const override { return 1; }
-    bool ReachesBrowsers() const override { return true; }
-    Conversation Connect(const std::string&, const std::string&) override { return 0; }
-    bool Request(Conversation, const std::string&, DdeFormat, std::uint32_t, std::string&) override { return false; }
-    void Disconnect(Conversation) override {}
-};
-
 // Where no browser takes a page into its current window (this platform),
 // the display choice is off, shows what happens (a new window) and says
 // why; the stored choice is left as it was.
@@ -286,19 +276,15 @@ TEST_F(SheetTest, DisplayChoiceIsOffWhereBrowsersCannotUseTheirCurrentWindow) {
         EXPECT_FALSE(Find<wxRadioButton>(id)->IsEnabled()) << id;
     EXPECT_TRUE(Find<wxRadioButton>(IDC_OPTIONS_DISPLAY_NEW)->GetValue());
     auto* note = Find<wxStaticText>(IDC_OPTIONS_DISPLAY_NOTE);
-    ASSERT_NE(note, nullptr);
-    EXPECT_TRUE(note->GetLabel().Contains("current window"));
+    EXPECT_TRUE(note && note->GetLabel().Contains("current window"));
     Choose(IDC_OPTIONS_FLASH_TRAY);  // another control reads the page back
     EXPECT_TRUE(HasRecord("D F0000016 Browser_Display_Ask 1 1"));
 }
 
 TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
-    CReachingDde dde;
-    CDesktopSystem desktop;
+    static CReachingDde dde;  // the choice is on where browsers take it
+    static const CDesktopSystem desktop;
     SetBrowserSystems(&dde, &desktop);
-    struct Restore {
-        ~Restore() { SetBrowserSystems(nullptr, nullptr); }
-    } restore;
     EXPECT_EQ(Find<wxStaticText>(IDC_OPTIONS_DISPLAY_NOTE), nullptr);
     int rearmed = 0;
     Sheet()->SetPollPeriodChangedHook([&] { ++rearmed; });
