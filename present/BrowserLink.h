@@ -34,9 +34,8 @@ public:
     // running by then is taken to have handed the URL on.
     static constexpr int OPENER_VERDICT_SECONDS = 10;
     // Starts the default browser with the URL, or, when there is none or it
-    // cannot be started, the desktop's opener (xdg-open, which asks the
-    // desktop's portal where there is one). False when neither could be
-    // started. onOpenerFailed (may be empty) runs, on a thread of its own,
+    // cannot be started, the desktop's opener (xdg-open). False when neither
+    // could be started. onOpenerFailed (may be empty) runs, on a thread of its own,
     // when the opener ends with a failure within OPENER_VERDICT_SECONDS.
     bool OpenUrl(const std::string& url, std::function<void()> onOpenerFailed) const;
     // Whether a browser can be asked to load a page into its current window
