@@ -17,8 +17,9 @@
 #include "engine/NewsWatch.h"
 #include "net/ConnectedState.h"
 #include "net/HttpFetcher.h"
+#include "platform/DesktopSystem.h"
 #include "platform/Registry.h"
-#include "present/CompanionFiles.h"
+#include "platform/UserFolders.h"
 
 const char* const REGISTRY_KEY_CURRENT = "SOFTWARE\\Vantrel Group\\Skimbolt\\0.01k";
 const char* const REGISTRY_KEY_OLDER_J = "SOFTWARE\\Vantrel Group\\Brightlet\\0.01j";
@@ -162,14 +163,17 @@ void CAppCore::LoadData() {
     m_archive.LoadAll(m_catalogue, m_settings);
     m_health.Load(GetDataPath());
 
-    InstallCompanionFiles(CompanionSourceFolder(), GetDataPath());
-    m_storyPages.SetDataFolder(GetDataPath());
-    // The banner frame's host; without one it shows an empty page of ours.
+    // Stories are shown in pages of ours only around a banner, whose host
+    // the registry names. Browsers confined as snaps or flatpaks cannot read
+    // hidden folders, such as the one the data folder usually lies in: the
+    // pages go where they can read them, else into the data folder.
     std::string bannerHost;
     CRegistry registry(m_strRegistryFile);
     if (!m_strRegistryFile.empty() && registry.Load())
         registry.QueryValue(REGISTRY_KEY_CURRENT, kBannerHost, bannerHost);
-    m_storyPages.SetBannerHost(bannerHost);
+    std::string pagesFolder = StoryPagesFolder(CDesktopSystem());
+    if (pagesFolder.empty()) pagesFolder = GetDataPath();
+    m_stories.SetStoryPages(bannerHost, pagesFolder);
 }
 
 void CAppCore::LoadForReading() {
@@ -257,23 +261,28 @@ void CAppCore::KeepNewStory(StoryItem item) {
 }
 
 
-void CAppCore::OnWakeUp(unsigned message) {
+void CAppCore::OnWakeUp(unsigned message, std::intptr_t lParam) {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    auto cycleIntoNews = [this] {
+        for (StoryItem& item : m_cycleStories) m_news.stories.push_back(std::move(item));
+        m_cycleStories.clear();
+    };
     switch (message) {
     case WM_SCAN_STARTED:
         m_bScanning = 1;
+        if (lParam == 1) cycleIntoNews();
         break;
     case WM_NEW_STORIES:
         m_bPassHasNewStories = true;
         break;
     case WM_SCAN_FINISHED:
         m_bScanning = 0;
-        if (!m_bPassHasNewStories) break;
-        m_bPassHasNewStories = false;
-        {
-            std::lock_guard<std::mutex> lock(m_newsMutex);
-            for (StoryItem& item : m_passStories) m_news.stories.push_back(std::move(item));
+        if (m_bPassHasNewStories) {
+            m_bPassHasNewStories = false;
+            for (StoryItem& item : m_passStories) m_cycleStories.push_back(std::move(item));
             m_passStories.clear();
         }
+        if (lParam == 0) cycleIntoNews();
         break;
     default:
         break;

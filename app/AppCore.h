@@ -149,9 +149,12 @@ public:
     // ---- News. The scanning thread wakes the front end with its window
     // messages; the front end hands each of them to OnWakeUp first (on its
     // own thread) and then takes what is new with TakeNews.
-    // WM_SCAN_STARTED and WM_SCAN_FINISHED keep IsScanning; at the end of a
-    // pass that had WM_NEW_STORIES its new stories go into the news.
-    void OnWakeUp(unsigned message);
+    // WM_SCAN_STARTED and WM_SCAN_FINISHED keep IsScanning. The new stories
+    // of the passes of one cycle (its pages may be read spread over the poll
+    // period) go into the news together, when its last pass ends
+    // (WM_SCAN_FINISHED with lParam 0), or when the next cycle begins after
+    // one that was cut short (WM_SCAN_STARTED with lParam 1).
+    void OnWakeUp(unsigned message, std::intptr_t lParam = 0);
     // Everything new since the last call, once (any thread).
     CoreNews TakeNews();
     // Problems with files (the libraries' diagnostics) go into the news,
@@ -207,7 +210,8 @@ private:
     bool m_bNewStoriesPending = false;
     bool m_bPassHasNewStories = false;
     std::mutex m_newsMutex;
-    std::vector<StoryItem> m_passStories;  // new in the pass that runs
+    std::vector<StoryItem> m_passStories;   // new in the pass that runs
+    std::vector<StoryItem> m_cycleStories;  // new in the cycle's passes that ended
     CoreNews m_news;
     CMessageTarget* m_pWakeTarget = nullptr;
     CMessageTarget* m_pProblemWake = nullptr;

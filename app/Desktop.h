@@ -1,12 +1,14 @@
 // What windows need of the desktop around the program: the web browser
 // (started, or reached over DDE), the look at an article's headers that
-// tells whether it may be shown in a frame, the notification sound, the
-// program's own files, the icon in the notification area as a D-Bus item and
-// pictures drawn from SVG (the last two linked into the desktop program only).
+// tells whether it may be shown in a frame, the desktop's notifications,
+// the notification sound, the program's own files, the icon in the
+// notification area as a D-Bus item and pictures drawn from SVG (the last two
+// linked into the desktop program only).
 #pragma once
 
 #include "net/FramingCheck.h"
 #include "platform/DdeClient.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/DesktopSystem.h"
 #include "platform/ProgramFiles.h"
 #include "platform/Sound.h"

@@ -145,6 +145,16 @@ bool CStoryDesk::Add(const StoryItem& item) {
     return bSaved;
 }
 
+void CStoryDesk::SetStoryPages(const std::string& bannerHost, const std::string& pagesFolder) {
+    m_pages.SetBannerHost(bannerHost);
+    m_pages.SetDataFolder(m_pages.HasBannerHost() ? pagesFolder : "");
+    if (m_pages.HasBannerHost()) m_pages.PrepareFolder();
+}
+
+bool CStoryDesk::WritesStoryPages() const { return m_pages.HasBannerHost(); }
+
+std::string CStoryDesk::PagesFolder() const { return m_pages.HasBannerHost() ? m_pages.GetDataFolder() : ""; }
+
 bool CStoryDesk::WritePages(const StoryItem& item, std::string& frameUrl) {
     std::string framePath;
     if (!m_pages.WritePages(StoryOf(item), framePath)) return false;

@@ -55,6 +55,15 @@ public:
     void SetNewStoryKeeper(std::function<void(StoryItem)> keep) { m_keepNew = std::move(keep); }
 
     // ---- Viewing a story.
+    // A story is shown in pages of ours only around a banner: with a banner
+    // host, the pages go to pagesFolder, which is made at once and given the
+    // companion files the pages link to; without one (host ""), the browser
+    // gets the story's own address. Set at start-up.
+    void SetStoryPages(const std::string& bannerHost, const std::string& pagesFolder);
+    // Whether a story is shown in its summary and frame pages.
+    bool WritesStoryPages() const;
+    // The folder the pages are written to ("" when none are written).
+    std::string PagesFolder() const;
     // Writes the story's summary and frame pages; true with frameUrl (a
     // file:// URL) set when both were written.
     bool WritePages(const StoryItem& story, std::string& frameUrl);

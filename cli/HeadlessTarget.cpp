@@ -64,13 +64,13 @@ std::string PageFailedLine(const PageHealth& page) {
 }
 
 void CHeadlessTarget::Handle(const Message& m) {
-    m_core.OnWakeUp(m.message);
+    m_core.OnWakeUp(m.message, m.lParam);
     switch (m.message) {
     case WM_SCAN_STARTED:
         PrintLine(m.lParam == 1 ? "scan started" : "scan started: next page");
         break;
     case WM_SCAN_FINISHED: {
-        // New stories are announced once per pass, when the pass ends.
+        // New stories are announced once per cycle, when its last pass ends.
         PrintLine("scan finished");
         const CoreNews news = m_core.TakeNews();
         for (const PageHealth& page : news.failedPages) PrintLine(PageFailedLine(page));

@@ -22,7 +22,7 @@ namespace {
 class CScanOnceTarget : public CMessageTarget {
 public:
     explicit CScanOnceTarget(CAppCore& core) : m_core(core) {}
-    void Post(unsigned message, std::uintptr_t, std::intptr_t) override { m_core.OnWakeUp(message); }
+    void Post(unsigned message, std::uintptr_t, std::intptr_t lParam) override { m_core.OnWakeUp(message, lParam); }
     std::intptr_t Send(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
         if (message == WM_NEED_SETUP) m_nSetup = static_cast<int>(lParam);
         return 0;

@@ -170,7 +170,7 @@ bool CNewsWatch::InitInstance() {
         if (counter >= period) {
             m_nPageRead = 0;
             pending = RunCycle();
-            Post(WM_SCAN_FINISHED, 0);
+            Post(WM_SCAN_FINISHED, pending);
             if (pending == 0) {
                 FinishCycle();
             } else {
@@ -182,7 +182,7 @@ bool CNewsWatch::InitInstance() {
         } else if (pending > 0 && counter >= step * part) {
             Post(WM_SCAN_STARTED, 0);
             ScanPages();
-            Post(WM_SCAN_FINISHED, 0);
+            Post(WM_SCAN_FINISHED, GetPendingPageCount());
             part += 1;
             pending = FinishCycle();
         }
@@ -196,7 +196,7 @@ bool CNewsWatch::InitInstance() {
 int CNewsWatch::RunForcedScan() {
     m_nScanAll = 1;
     const int pending = RunCycle();
-    Post(WM_SCAN_FINISHED, 0);
+    Post(WM_SCAN_FINISHED, pending);
     m_nScanAll = 0;
     return pending;
 }

@@ -5,6 +5,7 @@ namespace {
 class CLinuxDdeClient final : public CDdeClient {
 public:
     std::uint32_t GetInstanceId() const override { return 1; }
+    bool ReachesBrowsers() const override { return false; }
     Conversation Connect(const std::string&, const std::string&) override { return 0; }
     bool Request(Conversation, const std::string&, DdeFormat, std::uint32_t, std::string&) override {
         return false;

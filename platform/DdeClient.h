@@ -21,6 +21,10 @@ public:
 
     // The client instance's id; 0 when the instance could not be set up.
     virtual std::uint32_t GetInstanceId() const = 0;
+    // Whether web browsers on this desktop offer conversations at all. When
+    // they do not, a browser can never be asked to load a page into its
+    // current window, and nothing need offer the user that choice.
+    virtual bool ReachesBrowsers() const = 0;
     // Opens a conversation with a server offering the topic; 0 when none does.
     virtual Conversation Connect(const std::string& service, const std::string& topic) = 0;
     // Requests an item; true with the answer's bytes when the server answered
@@ -31,5 +35,5 @@ public:
 };
 
 // The client of this platform. No Linux browser offers DDE conversations:
-// the instance exists, but every connect fails.
+// the instance exists, it reaches no browser, and every connect fails.
 std::unique_ptr<CDdeClient> CreateDdeClient();

@@ -88,14 +88,18 @@ bool CDesktopSystem::QueryDefaultBrowser(std::string& desktopId) const {
     return !desktopId.empty();
 }
 
-bool CDesktopSystem::StartProcess(const std::vector<std::string>& argv) const {
+bool CDesktopSystem::StartProcess(const std::vector<std::string>& argv, std::function<void(int)> onExit) const {
     if (argv.empty() || argv[0].empty()) return false;
     std::vector<char*> pointers = ArgPointers(argv);
     SpawnAttributes attributes;
     pid_t pid = 0;
     if (::posix_spawnp(&pid, pointers[0], nullptr, &attributes.attr, pointers.data(), environ) != 0) return false;
-    // The browser runs on its own; a thread collects its exit status so that
+    // The program runs on its own; a thread collects its exit status so that
     // no zombie stays behind.
-    std::thread(WaitFor, pid).detach();
+    std::thread([pid, onExit = std::move(onExit)] {
+        const int status = WaitFor(pid);
+        if (!onExit) return;
+        onExit(WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 1);
+    }).detach();
     return true;
 }

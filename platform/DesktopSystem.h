@@ -3,6 +3,7 @@
 // browser, and starting a program. Tests replace parts of it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ public:
     virtual bool QueryDefaultBrowser(std::string& desktopId) const;
     // Starts argv[0] (looked up in PATH when it holds no '/') with the other
     // elements as its arguments, directly, never through a shell, and does
-    // not wait for it. True when the program was started.
-    virtual bool StartProcess(const std::vector<std::string>& argv) const;
+    // not wait for it. True when the program was started. onExit (may be
+    // empty) runs on a thread of its own when the program has ended, with
+    // its exit code (128 + the signal's number when a signal ended it).
+    virtual bool StartProcess(const std::vector<std::string>& argv,
+                              std::function<void(int exitStatus)> onExit = {}) const;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 
 #include "platform/DdeClient.h"
@@ -113,6 +114,18 @@ bool CBrowserLink::LaunchBrowser(const std::string& url) const {
     const std::vector<std::string> argv = entry.BuildArgv(command, url);
     return !argv.empty() && m_desktop.StartProcess(argv);
 }
+
+bool CBrowserLink::OpenUrl(const std::string& url, std::function<void()> onOpenerFailed) const {
+    if (url.empty()) return false;
+    if (LaunchBrowser(url)) return true;
+    const auto started = std::chrono::steady_clock::now();
+    return m_desktop.StartProcess({"xdg-open", url}, [started, onFailed = std::move(onOpenerFailed)](int status) {
+        const auto took = std::chrono::steady_clock::now() - started;
+        if (status != 0 && onFailed && took < std::chrono::seconds(OPENER_VERDICT_SECONDS)) onFailed();
+    });
+}
+
+bool CBrowserLink::CanOpenInCurrentWindow() const { return m_dde.GetInstanceId() != 0 && m_dde.ReachesBrowsers(); }
 
 bool CBrowserLink::RequestWindowId(const std::string& service, const char* topic, const std::string& item,
                                    std::uint32_t& windowId) const {

@@ -1,10 +1,12 @@
 // CBrowserLink: the user's default web browser. Finds it, starts it with a
-// URL, and talks to a running one over DDE to load a page into the window
+// URL (or has the desktop's opener open the URL when no default browser is
+// found), and talks to a running one over DDE to load a page into the window
 // the user last used or to ask which page that window shows. Holds no
 // state; create one where needed.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CDdeClient;
@@ -28,6 +30,17 @@ public:
 
     // Starts a new browser process showing the URL; true when it started.
     bool LaunchBrowser(const std::string& url) const;
+    // How long the desktop's opener has to report a failure; one still
+    // running by then is taken to have handed the URL on.
+    static constexpr int OPENER_VERDICT_SECONDS = 10;
+    // Starts the default browser with the URL, or, when there is none or it
+    // cannot be started, the desktop's opener (xdg-open). False when neither
+    // could be started. onOpenerFailed (may be empty) runs, on a thread of its own,
+    // when the opener ends with a failure within OPENER_VERDICT_SECONDS.
+    bool OpenUrl(const std::string& url, std::function<void()> onOpenerFailed) const;
+    // Whether a browser can be asked to load a page into its current window
+    // on this desktop at all (the DDE client reaches browsers).
+    bool CanOpenInCurrentWindow() const;
     // Loads the URL into the browser window the user last used; true when
     // the browser accepted it. False when no browser answers, and the
     // caller then starts one.

@@ -9,6 +9,7 @@
 #include "common/Diagnostics.h"
 #include "common/FileUtil.h"
 #include "config/SourceCatalogue.h"
+#include "present/CompanionFiles.h"
 #include "present/HtmlEscaping.h"
 #include "store/Story.h"
 
@@ -57,9 +58,47 @@ bool WritePage(const std::string& path, const std::string& text) {
 }  // namespace
 
 void CStoryPages::SetDataFolder(const std::string& dataFolder) {
+    m_bFolderReady = false;
+    if (dataFolder.empty()) {
+        m_strDataFolder.clear();  // no pages are written
+        return;
+    }
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::absolute(dataFolder.empty() ? "." : dataFolder, ec);
     m_strDataFolder = WithTrailingSeparator(ec ? dataFolder : folder.string());
+}
+
+bool CStoryPages::PrepareFolder() {
+    if (m_bFolderReady) return true;
+    if (m_strDataFolder.empty()) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(m_strDataFolder, ec);
+    if (ec) {
+        ReportDiagnostic(DiagnosticKind::SaveFailed, m_strDataFolder, ec.message());
+        return false;
+    }
+    InstallCompanionFiles(CompanionSourceFolder(), m_strDataFolder);
+    m_bFolderReady = true;
+    return true;
+}
+
+bool CStoryPages::IsOurPage(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char head[256];
+    const size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    return std::string(head, n).find(PAGE_MARK) != std::string::npos;
+}
+
+bool CStoryPages::NumberIsFree(std::int32_t n) const {
+    std::error_code ec;
+    for (const std::string& path : {SummaryPagePath(n), FramePagePath(n)}) {
+        const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+        if (!std::filesystem::exists(status)) continue;
+        if (std::filesystem::is_symlink(status) || !IsOurPage(path)) return false;
+    }
+    return true;
 }
 
 void CStoryPages::SetBannerHost(const std::string& host) { m_strBannerHost = IsPlainHost(host) ? host : ""; }
@@ -84,27 +123,36 @@ std::string CStoryPages::FramePagePath(std::int32_t n) const {
 std::string CStoryPages::PageUrl(const std::string& path) { return "file://" + WithSlashes(path); }
 
 bool CStoryPages::WritePages(const CStory& story, std::string& framePath) {
+    if (!PrepareFolder()) return false;
+    // Someone else's file of a page's name is left alone: the number is passed over.
+    constexpr int kNumbersTried = 1000;
+    for (int i = 0; i < kNumbersTried && !NumberIsFree(m_nPageCounter); ++i) ++m_nPageCounter;
+    if (!NumberIsFree(m_nPageCounter)) return false;
     const std::string summaryPath = SummaryPagePath(m_nPageCounter);
     if (!WritePage(summaryPath, FormatSummaryPage(story))) return false;
     const std::string frame = FramePagePath(m_nPageCounter);
     if (!WritePage(frame, FormatFramePage(story, summaryPath))) return false;
     framePath = frame;
+    m_written.push_back(m_nPageCounter);
     ++m_nPageCounter;
     return true;
 }
 
 void CStoryPages::CleanUpPages() {
-    for (std::int32_t n = m_nPageCounter - 1; n > 0; --n) {
-        if (std::remove(SummaryPagePath(n).c_str()) != 0) continue;
-        std::remove(FramePagePath(n).c_str());
+    for (auto it = m_written.rbegin(); it != m_written.rend(); ++it) {
+        const std::string summary = SummaryPagePath(*it);
+        if (!IsOurPage(summary) || std::remove(summary.c_str()) != 0) continue;
+        const std::string frame = FramePagePath(*it);
+        if (IsOurPage(frame)) std::remove(frame.c_str());
     }
+    m_written.clear();
     m_nPageCounter = 1;
 }
 
 // Text from the web (headline, description, source name) and the keyword
 // text are escaped; links from the web are kept only when they are http or
-// https. Both pages declare UTF-8 in their <head> line, so that the line
-// count stays that of the original layout.
+// https. Both pages declare UTF-8 and carry our mark in their <head> line,
+// so that the line count stays that of the original layout.
 std::string CStoryPages::FormatSummaryPage(const CStory& story) const {
     const std::string displayName = story.GetSourceName(true, &m_catalogue);
     const std::string sourceUrl = EscapeHtml(WebLinkOnly(m_catalogue.GetUrlFor(displayName)));
@@ -113,7 +161,7 @@ std::string CStoryPages::FormatSummaryPage(const CStory& story) const {
 
     CPageText page;
     page.Line(0, "<html>", false);
-    page.Line(0, "<head><meta charset=\"utf-8\"></head>", false);
+    page.Line(0, std::string("<head><meta charset=\"utf-8\">") + PAGE_MARK + "</head>", false);
     page.Line(0, "<body bgcolor=#ffffff TEXT=#000000>");
     page.Line(0, "", false);
     page.Line(0, "<table border=0 cellspacing=6 cellpadding=0 width=\"100%\">");
@@ -167,7 +215,7 @@ std::string CStoryPages::FormatFramePage(const CStory& story, const std::string&
 
     CPageText page;
     page.Line(0, "<html>", false);
-    page.Line(0, "<head><meta charset=\"utf-8\">", false);
+    page.Line(0, std::string("<head><meta charset=\"utf-8\">") + PAGE_MARK, false);
     page.Line(2, "<title>" + EscapeHtml(story.GetHeadline()) + "</title>", false);
     page.Line(0, "</head>");
     page.Line(0, "", false);

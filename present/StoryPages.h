@@ -1,11 +1,14 @@
-// CStoryPages: writes the two local pages a story is viewed in (the frame
-// page, and the summary page shown in its upper frame) into the data folder,
-// numbered per run, and deletes them again when the program exits. The front
-// end decides how to show the frame page and hands it to the browser.
+// CStoryPages: writes the two local pages a story is viewed in around a
+// banner (the frame page, and the summary page shown in its upper frame)
+// into the pages folder, numbered per run, and deletes them again when the
+// program exits. Only files that carry the pages' own mark are ever
+// replaced or deleted. The front end decides how to show the frame page and
+// hands it to the browser.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CSourceCatalogue;
 class CStory;
@@ -16,6 +19,9 @@ public:
     static constexpr const char* BANNER_PATH = "/products/banner/";
     // Our own empty page the banner frame shows when there is no banner host.
     static constexpr const char* EMPTY_BANNER_PAGE = "banner.html";
+    // Every page written here carries this in its <head> line: the mark that
+    // tells our pages from files of the same name that are not ours.
+    static constexpr const char* PAGE_MARK = "<meta name=\"generator\" content=\"Skimbolt story page\">";
 
     // The catalogue turns a story's source into the source page link; it
     // must outlive this object.
@@ -25,23 +31,33 @@ public:
 
     // The folder the pages and their companion files lie in; a relative
     // folder is made absolute, since the pages link to it by file:// URLs.
+    // Without a folder ("") no page is written.
     void SetDataFolder(const std::string& dataFolder);
+    // Makes the folder and copies the companion files it lacks into it
+    // (once; again after SetDataFolder). False when the folder cannot be
+    // made. Writing the first page does it too.
+    bool PrepareFolder();
     const std::string& GetDataFolder() const { return m_strDataFolder; }
     // The host (and optional ":port") of the banner server; "" or a value
     // that is no plain host name gives the empty banner page of our own.
     void SetBannerHost(const std::string& host);
+    bool HasBannerHost() const { return !m_strBannerHost.empty(); }
     // What the banner frame loads.
     std::string BannerUrl() const;
 
     // Writes the summary page and the frame page of the current page number
-    // and moves on to the next number. True with framePath set when both
-    // were written; false when a page could not be written, the number then
-    // staying as it was.
+    // and moves on to the next number. A number whose page file exists
+    // without our mark is passed over, the file left alone. True with
+    // framePath set when both were written; false when a page could not be
+    // written, the number then staying as it was.
     bool WritePages(const CStory& story, std::string& framePath);
-    // Deletes the pages of every number used in this run, newest first,
-    // summary page before frame page; a page that cannot be deleted is left
-    // (and its number's frame page with it). Numbering starts again at 1.
+    // Deletes the pages written in this run, newest first, summary page
+    // before frame page; a page that cannot be deleted is left (and its
+    // number's frame page with it), and so is a file that lost our mark
+    // meanwhile. Numbering starts again at 1.
     void CleanUpPages();
+    // Whether the file at path is a page of ours (it carries our mark).
+    static bool IsOurPage(const std::string& path);
 
     // The number the next story's pages get; 1 at start.
     std::int32_t GetPageCounter() const { return m_nPageCounter; }
@@ -52,6 +68,8 @@ public:
     static std::string PageUrl(const std::string& path);
 
 private:
+    // A number whose two page files are free or ours.
+    bool NumberIsFree(std::int32_t n) const;
     std::string FormatSummaryPage(const CStory& story) const;
     std::string FormatFramePage(const CStory& story, const std::string& summaryPath) const;
 
@@ -59,4 +77,6 @@ private:
     std::string m_strDataFolder;  // ends with '/'
     std::string m_strBannerHost;
     std::int32_t m_nPageCounter = 1;
+    std::vector<std::int32_t> m_written;  // the numbers written in this run
+    bool m_bFolderReady = false;
 };

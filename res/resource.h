@@ -48,6 +48,10 @@ constexpr int ID_STORY_SOURCE_STATUS = 2106;   // and from the story list's menu
 // desktops without a tray; on the story list and on the settings sheet.
 constexpr int IDC_PROGRAM_MENU = 2107;
 
+// The message that no web browser could be started, with the address to copy.
+constexpr int IDD_UNOPENED_ADDRESS = 2120;
+constexpr int IDC_UNOPENED_ADDRESS_TEXT = 2121;  // the address, selectable
+
 // ---- Configuration sheet: its own row below the pages.
 constexpr int IDC_SHEET_DONE = 1009;           // "Done": hides the sheet
 // "Help": context help. Its command is the classic help command 57670, but
@@ -102,6 +106,7 @@ constexpr int IDC_OPTIONS_SEARCHING_FRAME = 1192;
 constexpr int IDC_OPTIONS_DELIVERY_FRAME = 1193;
 constexpr int IDC_OPTIONS_NOTIFICATIONS = 1231;  // "Show desktop notifications"
 constexpr int IDC_OPTIONS_AUTOSTART = 1232;      // "Start Skimbolt when I log in"
+constexpr int IDC_OPTIONS_DISPLAY_NOTE = 1233;   // why the display choice is off on this desktop
 constexpr int IDB_PLAY = 221;
 
 // ---- Connection page.

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libwxgtk3.2-dev libcurl4-openssl-dev ca-certificates libcanberra-dev libicu-dev
   libdbusmenu-glib-dev librsvg2-dev
-  zlib1g-dev python3-webencodings
+  zlib1g-dev libglib2.0-dev python3-webencodings
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
   xvfb xauth imagemagick sound-theme-freedesktop valgrind trayer
   dbus python3-dbus python3-gi xdotool weston

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -16,7 +17,9 @@
 #include "engine/NewsWatch.h"
 #include "net/HttpFetcher.h"
 #include "net/UrlParts.h"
+#include "platform/DesktopSystem.h"
 #include "platform/Registry.h"
+#include "platform/UserFolders.h"
 #include "store/StoreTestUtil.h"
 #include "support/AppCoreInside.h"
 #include "support/RecordingTarget.h"
@@ -251,30 +254,49 @@ TEST(AppCoreFolder, OneWriterPerFolderAndOnlyOurTemporaryFilesAreCleared) {
     for (const char* name : theirs) EXPECT_TRUE(FileExists(data + name)) << name;
 }
 
-// Start-up copies the story pages' companion files into Data/ without
-// replacing one the user changed, and takes the banner host from the registry.
-TEST(AppCoreFolder, InstallsTheStoryPageFilesAndReadsTheBannerHost) {
+// With a banner host (from the registry) the story pages go to a folder a
+// confined browser can read (the download folder's Skimbolt/), which
+// start-up makes and gives the companion files, without replacing one the
+// user changed.
+TEST(AppCoreFolder, StoryPagesWithABannerHostGoOutsideHiddenFolders) {
     CTempDir dir;
     CRecordingMessageBoxes boxes;
+    const std::string user = dir.File("user"), pages = dir.File("user/Fetched/Skimbolt/");
+    std::filesystem::create_directories(dir.File("user/.config"));
+    std::filesystem::create_directories(pages);
+    auto downloadDir = [&](const std::string& named) {
+        return WriteFileAtomically(user + "/.config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"" + named + "\"\n");
+    };
+    ASSERT_TRUE(downloadDir("$HOME/Fetched"));
+    const std::string savedHome = getenv("HOME") ? getenv("HOME") : "/";
+    setenv("HOME", user.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DOWNLOAD_DIR");
+
     CRegistry registry(dir.File("registry.ini"));
     registry.SetValue(REGISTRY_KEY_CURRENT, "BannerHost", "ads.example");
     ASSERT_TRUE(registry.Save());
+    ASSERT_TRUE(WriteFileAtomically(pages + "line.html", "mine"));
     CAppCore core(boxes);
     core.FindApplicationFolder(dir.File("home"), dir.File("registry.ini"));
-    std::string error;
+    std::string error, text;
     ASSERT_TRUE(core.PrepareFolder(error)) << error;
-    const std::string data = core.GetDataPath();
-    ASSERT_TRUE(WriteFileAtomically(data + "line.html", "mine"));
     core.LoadData();
-
+    EXPECT_EQ(core.Stories().PagesFolder(), pages);
     for (const char* name : {"top_left.html", "btm_left.html", "btm_right.html", "banner.html", "noframes.gif",
                              "skimbolt_small.gif"})
-        EXPECT_TRUE(FileExists(data + name)) << name;
-    std::string text;
-    ASSERT_TRUE(ReadWholeFile(data + "line.html", text));
-    EXPECT_EQ(text, "mine");
-    EXPECT_EQ(CAppCoreInside::StoryPages(core).GetDataFolder(), data);
+        EXPECT_TRUE(FileExists(pages + name)) << name;
+    EXPECT_TRUE(ReadWholeFile(pages + "line.html", text) && text == "mine") << "a changed copy is kept";
     EXPECT_EQ(CAppCoreInside::StoryPages(core).BannerUrl(), "http://ads.example/products/banner/");
+
+    // A download folder that is hidden, missing or the home folder itself:
+    // Skimbolt/ in the home folder.
+    std::filesystem::create_directories(user + "/.cache/dl");
+    for (const char* named : {"$HOME/.cache/dl", "$HOME/Gone", "$HOME"}) {
+        ASSERT_TRUE(downloadDir(named));
+        EXPECT_EQ(StoryPagesFolder(CDesktopSystem()), user + "/Skimbolt/") << named;
+    }
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {

@@ -116,9 +116,12 @@ TEST_F(StoryDeskTest, CommandsChangeOnlyTheStoryNamedAndAreKeptOnDisk) {
     EXPECT_TRUE(Desk().VisibleStories().empty());
 }
 
-TEST_F(StoryDeskTest, StoryPagesAreWrittenForAStoryAndCleanedUp) {
+TEST_F(StoryDeskTest, StoryPagesAreWrittenForAStoryAroundABannerAndCleanedUp) {
     std::string frameUrl;
+    EXPECT_FALSE(Desk().WritePages(Story(kA, "Storm hits coast", STORY_NEW), frameUrl)) << "no banner host";
+    Desk().SetStoryPages("ads.example", dir.File("pages"));
     ASSERT_TRUE(Desk().WritePages(Story(kA, "Storm hits coast", STORY_NEW), frameUrl));
+    EXPECT_EQ(frameUrl, "file://" + dir.File("pages/temp_0001.html"));
     ASSERT_EQ(frameUrl.rfind("file://", 0), 0u);
     const std::string frame = frameUrl.substr(7);
     EXPECT_TRUE(std::filesystem::exists(frame));
@@ -147,7 +150,7 @@ protected:
         CRecordingTarget window;
         core->CreateScanner(window);
         core->RunForcedScan();
-        for (const RecordedMessage& m : window.Messages()) core->OnWakeUp(m.message);
+        for (const RecordedMessage& m : window.Messages()) core->OnWakeUp(m.message, m.lParam);
     }
 
     CNewsSite site;
@@ -182,6 +185,24 @@ TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
     const CoreNews again = core->TakeNews();
     EXPECT_TRUE(again.stories.empty());
     EXPECT_EQ(again.failedPages.size(), 1u);
+}
+
+// A cycle whose pages are read spread over the poll period is one pass for
+// the news: its new stories come together after its last page (lParam 0:
+// none left), or when the next cycle begins after one cut short.
+TEST_F(StoryDeskTest, NewStoriesOfACycleComeTogetherAtItsEnd) {
+    auto page = [this](std::intptr_t started, const char* headline, std::intptr_t pagesLeft) {
+        core->OnWakeUp(WM_SCAN_STARTED, started);
+        EXPECT_TRUE(Desk().Add(Story(kA, headline, STORY_NEW)));
+        core->OnWakeUp(WM_NEW_STORIES);
+        core->OnWakeUp(WM_SCAN_FINISHED, pagesLeft);
+        return core->TakeNews().stories.size();
+    };
+    EXPECT_EQ(page(1, "first page", 2) + page(0, "second page", 1), 0u);
+    EXPECT_EQ(page(0, "last page", 0), 3u);
+    EXPECT_EQ(page(1, "cut short", 2), 0u);
+    core->OnWakeUp(WM_SCAN_STARTED, 1);
+    EXPECT_EQ(core->TakeNews().stories.size(), 1u);
 }
 
 TEST_F(StoryDeskTest, ProblemsWithFilesComeOnceWithAWakeUpWhileCollected) {

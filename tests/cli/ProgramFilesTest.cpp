@@ -1,7 +1,8 @@
 // Where the program takes its own files from: the story page companions a
-// new application folder receives come from the data folder installed next
-// to the program (wherever the program was moved), from $SKIMBOLT_RES_DIR
-// when set, and from the source tree for a program in its build folder.
+// new pages folder receives (with a banner host set) come from the data
+// folder installed next to the program (wherever the program was moved),
+// from $SKIMBOLT_RES_DIR when set, and from the source tree for a program in
+// its build folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,14 +26,21 @@ void MakeProgramFiles(const std::string& folder, const std::string& marker) {
 }
 
 // Runs the program's --scan-once on a new application folder (it fails for
-// want of keywords, after setting the folder up) and returns the folder.
+// want of keywords, after setting the folder up) with a banner host set, so
+// that the story pages folder is set up too, and returns that folder:
+// Skimbolt/ in a home folder of the run's own (no download folder named).
 std::string SetUpHome(const CTempDir& dir, const std::string& program, const std::string& home,
                       const std::string& resDir = "") {
-    std::string command = "env -u SKIMBOLT_RES_DIR -u SKIMBOLT_HOME XDG_CONFIG_HOME='" + dir.File("config") + "'";
+    const std::string config = dir.File(home + "-config");
+    fs::create_directories(config + "/skimbolt");
+    EXPECT_TRUE(WriteFileAtomically(config + "/skimbolt/registry.ini",
+                                    "[SOFTWARE\\Vantrel Group\\Skimbolt\\0.01k]\nBannerHost=ads.example\n"));
+    std::string command = "env -u SKIMBOLT_RES_DIR -u SKIMBOLT_HOME -u XDG_DOWNLOAD_DIR XDG_CONFIG_HOME='" + config +
+                          "' HOME='" + dir.File(home + "-user") + "'";
     if (!resDir.empty()) command += " SKIMBOLT_RES_DIR='" + resDir + "'";
     command += " '" + program + "' --scan-once --home '" + dir.File(home) + "' >/dev/null 2>&1";
     EXPECT_NE(std::system(command.c_str()), -1);
-    return dir.File(home) + "/Data/";
+    return dir.File(home + "-user") + "/Skimbolt/";
 }
 
 void ExpectCopies(const std::string& data, const std::string& marker) {

@@ -67,11 +67,12 @@ TEST(NewsWatchSchedule, PagesAreReadAtTheirTimes) {
     const struct {
         int period, pages, limit, scanNowAt;
         Ints times;
-        Params started;  // lParam of WM_SCAN_STARTED: 1 at a cycle's start, 0 before each further page
+        Params started;   // lParam of WM_SCAN_STARTED: 1 at a cycle's start, 0 before each further page
+        Params finished;  // lParam of WM_SCAN_FINISHED: the cycle's pages left
     } cases[] = {
-        {10, 3, 28, -1, {0, 0, 0, 9, 12, 15, 19, 22, 25}, {1, 1, 0, 0, 1, 0, 0}},
+        {10, 3, 28, -1, {0, 0, 0, 9, 12, 15, 19, 22, 25}, {1, 1, 0, 0, 1, 0, 0}, {0, 2, 1, 0, 2, 1, 0}},
         // The cycle begun at 9 had read two pages; the third (due at 15) is read with the others at 13.
-        {10, 3, 27, 13, {0, 0, 0, 9, 12, 13, 13, 13, 22, 25}, {}},
+        {10, 3, 27, 13, {0, 0, 0, 9, 12, 13, 13, 13, 22, 25}, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scanNowAt < 0 ? "scheduled cycles" : "scan now");
@@ -81,7 +82,7 @@ TEST(NewsWatchSchedule, PagesAreReadAtTheirTimes) {
         EXPECT_EQ(run.FetchTimes(), c.times);
         if (!c.started.empty()) {
             EXPECT_EQ(run.Sent(WM_SCAN_STARTED), c.started);
-            EXPECT_EQ(run.home.window.Count(WM_SCAN_FINISHED), static_cast<int>(c.started.size()));
+            EXPECT_EQ(run.Sent(WM_SCAN_FINISHED), c.finished);
         }
         EXPECT_EQ(run.watch->FirstScanStarted(), 1);
     }

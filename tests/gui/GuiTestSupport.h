@@ -11,6 +11,7 @@
 #include <wx/toplevel.h>
 
 #include "app/AppCore.h"
+#include "app/Desktop.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
 
@@ -84,3 +85,13 @@ protected:
 
 // A click on a check box: its new state and its event.
 void ClickCheckBox(wxWindow* parent, int id, bool bChecked);
+
+// A DDE client that reaches browsers (none runs: every conversation fails).
+class CReachingDde : public CDdeClient {
+public:
+    std::uint32_t GetInstanceId() const override { return 1; }
+    bool ReachesBrowsers() const override { return true; }
+    Conversation Connect(const std::string&, const std::string&) override { return 0; }
+    bool Request(Conversation, const std::string&, DdeFormat, std::uint32_t, std::string&) override { return false; }
+    void Disconnect(Conversation) override {}
+};

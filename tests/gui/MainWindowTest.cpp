@@ -151,6 +151,26 @@ TEST_F(MainWindowTest, WithAutoPopupPendingStoriesShowTheNormalIcon) {
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: 1 new story");
 }
 
+// A cycle of pages read spread over the poll period: the tray flashes at
+// once, the desktop notice comes after the last page, naming every page's stories.
+TEST_F(MainWindowTest, ACycleOfSeveralPagesGivesOneNotice) {
+    auto page = [this](const char* headline, std::intptr_t pagesLeft) {
+        m_pDlg->OnWindowMessage(WM_SCAN_STARTED, 0, pagesLeft == 2 ? 1 : 0);
+        if (headline) {
+            AddNewStory(core(), headline);
+            m_pDlg->OnWindowMessage(WM_NEW_STORIES, 0, 0);
+        }
+        m_pDlg->OnWindowMessage(WM_SCAN_FINISHED, 0, pagesLeft);
+    };
+    page("Storm hits coast", 2);
+    EXPECT_EQ(m_pDlg->GetTrayState(), TRAY_NEW_STORIES);
+    page("Storm moves north", 1);
+    EXPECT_TRUE(m_pDlg->Notifier().Shown().empty());
+    page(nullptr, 0);
+    ASSERT_EQ(m_pDlg->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "Storm hits coast\nStorm moves north");
+}
+
 TEST_F(MainWindowTest, DisableScanNowAndStopScanningFollowTheFlags) {
     EXPECT_TRUE(SendCommand(m_pDlg, ID_TRAY_DISABLE));
     EXPECT_FALSE(core().IsEnabled());

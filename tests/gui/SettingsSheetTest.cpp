@@ -16,14 +16,17 @@
 #include <wx/radiobut.h>
 #include <wx/spinbutt.h>
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 
 #include "GuiTestSupport.h"
+#include "app/Desktop.h"
 #include "res/resource.h"
 #include "support/RecordingTarget.h"
 #include "ui/base/BoldDialogFont.h"
 #include "ui/base/FilePrompt.h"
+#include "ui/base/WebBrowser.h"
 #include "ui/settings/ConnectionPage.h"
 #include "ui/settings/ContextHelp.h"
 #include "ui/settings/KeywordsPage.h"
@@ -52,6 +55,7 @@ protected:
             PumpFor(milliseconds(30));  // gone before the core it uses
         }
         unsetenv("XDG_CONFIG_HOME");
+        SetBrowserSystems(nullptr, nullptr);
     }
     void Select(wxWindow* page) { Sheet()->GetBookCtrl()->SetSelection(Sheet()->GetBookCtrl()->FindPage(page)); }
     wxWindow* Keywords() { return Sheet()->KeywordsPage(); }
@@ -260,7 +264,28 @@ TEST(SheetStoredValues, ValuesThePageCannotShowAreKeptWithoutAQuestion) {
     PumpFor(milliseconds(30));
 }
 
+// Where no browser takes a page into its current window (this platform),
+// the display choice is off, shows what happens (a new window) and says
+// why; the stored choice is left as it was.
+TEST_F(SheetTest, DisplayChoiceIsOffWhereBrowsersCannotUseTheirCurrentWindow) {
+    SettingsChange ask;
+    ask.display = BrowserDisplay::Ask;
+    ASSERT_TRUE(Core().Config().Apply(ask));
+    Select(Options());
+    for (int id : {IDC_OPTIONS_DISPLAY_NEW, IDC_OPTIONS_DISPLAY_CURRENT, IDC_OPTIONS_DISPLAY_ASK})
+        EXPECT_FALSE(Find<wxRadioButton>(id)->IsEnabled()) << id;
+    EXPECT_TRUE(Find<wxRadioButton>(IDC_OPTIONS_DISPLAY_NEW)->GetValue());
+    auto* note = Find<wxStaticText>(IDC_OPTIONS_DISPLAY_NOTE);
+    EXPECT_TRUE(note && note->GetLabel().Contains("current window"));
+    Choose(IDC_OPTIONS_FLASH_TRAY);  // another control reads the page back
+    EXPECT_TRUE(HasRecord("D F0000016 Browser_Display_Ask 1 1"));
+}
+
 TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
+    static CReachingDde dde;  // the choice is on where browsers take it
+    static const CDesktopSystem desktop;
+    SetBrowserSystems(&dde, &desktop);
+    EXPECT_EQ(Find<wxStaticText>(IDC_OPTIONS_DISPLAY_NOTE), nullptr);
     int rearmed = 0;
     Sheet()->SetPollPeriodChangedHook([&] { ++rearmed; });
     Select(Options());

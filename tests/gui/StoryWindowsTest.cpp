@@ -1,7 +1,7 @@
 // The story windows driven by control id: the story list's commands checked
 // against the archive after each one, the properties dialog, the display
-// choice and where a viewed story is opened (frame page or the article
-// itself), with a fake browser and a loopback web server.
+// choice and where a viewed story is opened (its own address; around a
+// banner its frame page or the article), with a fake browser or none.
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
@@ -14,11 +14,15 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "GuiTestSupport.h"
 #include "app/Desktop.h"
 #include "res/resource.h"
 #include "support/TestHttpServer.h"
+#include "ui/base/UnopenedAddressDialog.h"
+#include "ui/base/WebBrowser.h"
+#include "ui/shell/AboutBox.h"
 #include "ui/stories/DisplayChoiceDialog.h"
 #include "ui/stories/StoryListView.h"
 #include "ui/stories/StoryListWindow.h"
@@ -39,7 +43,8 @@ StoryItem MakeStory(const std::string& headline, int state, const std::string& u
     return story;
 }
 
-// A desktop whose default browser is a fake one that only records its argument vectors.
+// A desktop whose default browser (when it has one) only records its URL;
+// programs named missing cannot be started.
 class CFakeDesktop : public CDesktopSystem {
 public:
     explicit CFakeDesktop(const std::string& root) : m_root(root) {
@@ -51,13 +56,16 @@ public:
         return name == "HOME" || name.rfind("XDG_", 0) == 0 ? m_root + "none" : "";
     }
     bool QueryDefaultBrowser(std::string& id) const override {
-        id = "fake.desktop";
-        return true;
+        id = m_bBrowser ? "fake.desktop" : "";
+        return m_bBrowser;
     }
-    bool StartProcess(const std::vector<std::string>& argv) const override {
+    bool StartProcess(const std::vector<std::string>& argv, std::function<void(int)>) const override {
+        if (m_missing.count(argv.front())) return false;
         m_launched.push_back(argv.back());
         return true;
     }
+    bool m_bBrowser = true;
+    std::set<std::string> m_missing;
     mutable std::vector<std::string> m_launched;  // the URL of each start
 
 private:
@@ -67,13 +75,13 @@ private:
 class StoryWindowsTest : public ::testing::Test {
 protected:
     StoryWindowsTest() {
-        SetStoryBrowserSystems(m_dde.get(), &m_desktop);
+        SetBrowserSystems(m_dde.get(), &m_desktop);
         SetDisplay(BrowserDisplay::NewWindow);
     }
     ~StoryWindowsTest() override {
         if (m_pList) m_pList->Destroy();
         PumpFor(std::chrono::milliseconds(20));
-        SetStoryBrowserSystems(nullptr, nullptr);
+        SetBrowserSystems(nullptr, nullptr);
     }
 
     void SetDisplay(BrowserDisplay display) {
@@ -95,11 +103,19 @@ protected:
         const std::optional<StoryItem> story = Stories().Find({kSource, headline});
         return story ? story->state : -1;
     }
-    // The file:// URL of the frame page numbered n.
+    // Stories are shown in pages of ours, around a banner, in a pages
+    // folder of the test's own; a DDE client that reaches browsers lets the
+    // user choose the window.
+    void UseBanner() { Stories().SetStoryPages("ads.example", m_dir.File("pages/")); }
+    void UseReachingDde() {
+        m_dde = std::make_unique<CReachingDde>();
+        SetBrowserSystems(m_dde.get(), &m_desktop);
+    }
+    // The path of the frame page numbered n.
     std::string FramePage(int n) {
         char name[32];
         std::snprintf(name, sizeof name, "temp_%04d.html", n);
-        return m_core.Core().GetDataPath() + name;
+        return m_dir.File("pages/") + name;
     }
     CStoryListDlg* OpenList() {
         m_pList = new CStoryListDlg(nullptr, m_core.Core());
@@ -135,7 +151,7 @@ protected:
     CTestHttpServer m_server;
     CTempDir m_dir;
     CFakeDesktop m_desktop{m_dir.Path()};
-    std::unique_ptr<CDdeClient> m_dde = CreateDdeClient();
+    std::unique_ptr<CDdeClient> m_dde = CreateDdeClient();  // this platform's: reaches no browser
     CStoryListDlg* m_pList = nullptr;
     int m_nStories = 0;
 };
@@ -196,13 +212,18 @@ TEST_F(StoryWindowsTest, DateTextAndTipText) {
     EXPECT_EQ(CStoryListCtrl::TipText("Caf\xC3\xA9 cr\xC3\xA8me"), wxString::FromUTF8("Caf\xC3\xA9 cr\xC3\xA8me"));
 }
 
-TEST_F(StoryWindowsTest, ViewSetsNewStoriesReadAndOpensThem) {
+// Without a banner host the browser gets each story's own address at once:
+// no question (no browser here takes a page into its current window, so
+// "Always ask" asks nothing), no page written.
+TEST_F(StoryWindowsTest, ViewOpensTheStoriesOwnAddressesAndMarksThemRead) {
+    SetDisplay(BrowserDisplay::Ask);
     AddStory("bookmarked", STORY_BOOKMARKED);
     AddStory("fresh", STORY_NEW);
     OpenList();
     m_core.Core().SetNewStoriesPending(true);
     Select({0, 1});
     EXPECT_TRUE(Enabled(IDC_STORY_VIEW));
+    CNoUnexpectedDialogs noQuestion;
     ClickButton(m_pList, IDC_STORY_VIEW);
     EXPECT_FALSE(m_core.Core().NewStoriesPending());
     EXPECT_EQ(StateOf("fresh"), STORY_READ);
@@ -210,9 +231,45 @@ TEST_F(StoryWindowsTest, ViewSetsNewStoriesReadAndOpensThem) {
     EXPECT_EQ(RowsText(), "fresh:2 bookmarked:3");
     EXPECT_EQ(Counts(), "0/0/1/1");
     EXPECT_EQ(m_pList->GetTitle(), "Story List");
-    EXPECT_EQ(WaitForLaunches(2).size(), 2u);
-    EXPECT_TRUE(std::filesystem::exists(FramePage(2)));
-    EXPECT_FALSE(std::filesystem::exists(FramePage(3)));
+    const std::vector<std::string> expected = {m_server.Url("/article/2"), m_server.Url("/article/1")};
+    EXPECT_EQ(m_desktop.m_launched, expected);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("pages")));
+}
+
+// With no default browser the desktop's opener takes the address; when that
+// cannot be started either, a message shows the address to copy (read-only
+// text) and the story stays as it was.
+class CExpectUnopened : public wxExpectModalBase<CUnopenedAddressDlg> {
+public:
+    explicit CExpectUnopened(std::string url) : m_url(std::move(url)) {}
+
+protected:
+    int OnInvoked(CUnopenedAddressDlg* dlg) const override {
+        auto* text = static_cast<wxTextCtrl*>(dlg->FindWindow(IDC_UNOPENED_ADDRESS_TEXT));
+        EXPECT_EQ(text->GetValue().utf8_string() + (text->IsEditable() ? " editable" : ""), m_url);
+        return wxID_OK;
+    }
+    std::string m_url;
+};
+
+TEST_F(StoryWindowsTest, WithoutABrowserTheOpenerAndThenAMessageWithTheAddress) {
+    AddStory("first", STORY_NEW);
+    AddStory("second", STORY_UNREAD);
+    OpenList();
+    m_desktop.m_bBrowser = false;
+    Select({1});
+    ClickButton(m_pList, IDC_STORY_VIEW);
+    EXPECT_EQ(m_desktop.m_launched, std::vector<std::string>{m_server.Url("/article/1")});
+    EXPECT_EQ(StateOf("first"), STORY_READ);
+
+    m_desktop.m_missing = {"xdg-open"};
+    Select({0});
+    wxTEST_DIALOG(ClickButton(m_pList, IDC_STORY_VIEW), CExpectUnopened(m_server.Url("/article/2")));
+    EXPECT_EQ(StateOf("second"), STORY_UNREAD);
+
+    // The About box's web address goes the same way.
+    CAboutDlg about(nullptr);
+    wxTEST_DIALOG(ClickButton(&about, IDC_ABOUT_WEB_ADDRESS), CExpectUnopened(MAKER_WEB_ADDRESS));
 }
 
 TEST_F(StoryWindowsTest, BookmarkMarkAsAndDeleteChangeTheArchive) {
@@ -350,16 +407,28 @@ private:
     bool m_bAlways;
 };
 
-TEST_F(StoryWindowsTest, DisplayChoiceStoresTheAnswerAndCancelShowsNothing) {
+// With a banner host the story is viewed in its frame page, written into
+// the pages folder. Where the current window is possible, the question
+// comes; Cancel shows nothing and leaves the story as it was.
+TEST_F(StoryWindowsTest, BannerPagesAndTheDisplayChoiceWhereBrowsersTakeIt) {
+    UseBanner();
+    UseReachingDde();
     SetDisplay(BrowserDisplay::Ask);
-    auto story = [] { return MakeStory("h", STORY_NEW, "mailto:x@example.com"); };  // no web link: nothing to check first
-    wxTEST_DIALOG(EXPECT_TRUE(ShowStory(m_core.Core(), story(), nullptr)), CChooseDisplay(IDC_DISPLAY_CANCEL, true));
+    AddStory("asked", STORY_NEW);
+    OpenList();
+    Select({0});
+    wxTEST_DIALOG(ClickButton(m_pList, IDC_STORY_VIEW), CChooseDisplay(IDC_DISPLAY_CANCEL, true));
+    EXPECT_EQ(StateOf("asked"), STORY_NEW);
     EXPECT_TRUE(Stories().AskWhereToShow());
     EXPECT_TRUE(Stories().ShowInNewWindow());
     EXPECT_TRUE(std::filesystem::exists(FramePage(1)));
+    PumpFor(std::chrono::milliseconds(100));  // the framing check has ended meanwhile
+    EXPECT_TRUE(m_desktop.m_launched.empty());
 
     // Current window: no browser answers over DDE, so one is started.
-    wxTEST_DIALOG(ShowStory(m_core.Core(), story(), nullptr), CChooseDisplay(IDC_DISPLAY_CURRENT, false));
+    auto story = [] { return MakeStory("h", STORY_NEW, "mailto:x@example.com"); };  // no web link: nothing to check first
+    wxTEST_DIALOG(EXPECT_EQ(ShowStory(m_core.Core(), story(), nullptr), StoryShown::Shown),
+                  CChooseDisplay(IDC_DISPLAY_CURRENT, false));
     EXPECT_FALSE(Stories().ShowInNewWindow());
     EXPECT_TRUE(Stories().AskWhereToShow());
     ASSERT_EQ(WaitForLaunches(1).size(), 1u);
@@ -373,6 +442,7 @@ TEST_F(StoryWindowsTest, DisplayChoiceStoresTheAnswerAndCancelShowsNothing) {
 }
 
 TEST_F(StoryWindowsTest, ArticlesThatRefuseFramesAreOpenedByThemselves) {
+    UseBanner();
     m_server.SetResponse("/deny", {200, "<p>x</p>", {{"Content-Type", "text/html"}, {"X-Frame-Options", "DENY"}}});
     m_server.SetResponse("/csp", {200, "<p>x</p>",
                                   {{"Content-Type", "text/html"},
@@ -381,7 +451,7 @@ TEST_F(StoryWindowsTest, ArticlesThatRefuseFramesAreOpenedByThemselves) {
     const std::string closed = "http://127.0.0.1:1/gone";  // nothing listens: the check cannot tell
     const std::vector<std::string> urls = {m_server.Url("/deny"), m_server.Url("/csp"), m_server.Url("/open"), closed};
     for (const std::string& url : urls) {
-        EXPECT_TRUE(ShowStory(m_core.Core(), MakeStory(url, STORY_NEW, url), nullptr));
+        EXPECT_EQ(ShowStory(m_core.Core(), MakeStory(url, STORY_NEW, url), nullptr), StoryShown::Shown);
         WaitForLaunches(m_desktop.m_launched.size() + 1);
     }
     auto frame = [&](int n) { return "file://" + FramePage(n); };
@@ -436,6 +506,12 @@ TEST(Screenshots, display_choice) {
     LetEarlierWindowsGo();
     CGuiTestCore core;
     Photograph("display_choice", new CDisplayChoiceDlg(nullptr, core.Core().Stories()));
+}
+
+TEST(Screenshots, unopened_address) {
+    LetEarlierWindowsGo();
+    Photograph("unopened_address",
+               new CUnopenedAddressDlg(nullptr, "https://news.example/2026/12/05/storm-hits-coast.html?ref=rss"));
 }
 
 }  // namespace

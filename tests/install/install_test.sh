@@ -86,16 +86,20 @@ LIST
   done
 fi
 
-# The installed programs copy the story page files from the installed copy
-# (marked here) into a new application folder.
+# With a banner host set, the installed programs copy the story page files
+# from the installed copy (marked here) into the story pages folder,
+# Skimbolt/ in the home folder when no download folder is named.
 marker="<!-- installed copy -->"
 echo "$marker" >>"$prefix/share/skimbolt/pages/banner.html"
+mkdir -p "$tmp/config/skimbolt"
+printf '[SOFTWARE\\Vantrel Group\\Skimbolt\\0.01k]\nBannerHost=ads.example\n' >"$tmp/config/skimbolt/registry.ini"
 check_copies() {
   local bin="$1" home="$2"
-  # No keywords yet, so the scan itself fails; the folder is set up first.
-  env -u SKIMBOLT_RES_DIR -u SKIMBOLT_HOME XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
+  # No keywords yet, so the scan itself fails; the folders are set up first.
+  env -u SKIMBOLT_RES_DIR -u SKIMBOLT_HOME -u XDG_DOWNLOAD_DIR HOME="$home-user" \
+    XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
     "$bin" --scan-once --home "$home" >/dev/null 2>&1 || true
-  grep -qF "$marker" "$home/Data/banner.html" 2>/dev/null || fail "$bin did not copy the installed pages"
+  grep -qF "$marker" "$home-user/Skimbolt/banner.html" 2>/dev/null || fail "$bin did not copy the installed pages"
 }
 check_copies "$prefix/bin/skimbolt-cli" "$tmp/home1"
 if [ "$with_ui" = 1 ]; then check_copies "$prefix/bin/skimbolt" "$tmp/home2"; fi

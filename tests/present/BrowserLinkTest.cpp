@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -43,15 +44,19 @@ public:
         id = m_strXdgSettings;
         return !id.empty();
     }
-    bool StartProcess(const std::vector<std::string>& argv) const override {
-        if (m_bReallyStart) return CDesktopSystem::StartProcess(argv);
+    bool StartProcess(const std::vector<std::string>& argv, std::function<void(int)> onExit) const override {
+        if (m_bReallyStart) return CDesktopSystem::StartProcess(argv, std::move(onExit));
+        if (m_missing.count(argv.at(0))) return false;
         m_started.push_back(Join(argv));
+        if (m_exitStatus && onExit) onExit(*m_exitStatus);
         return true;
     }
 
     std::map<std::string, std::string> m_env;
     std::string m_strXdgSettings;
     bool m_bReallyStart = false;
+    std::set<std::string> m_missing;  // programs that cannot be started
+    std::optional<int> m_exitStatus;  // every program ends at once with it
     mutable std::vector<std::string> m_started;
 };
 
@@ -60,6 +65,7 @@ public:
 class CFakeDdeServer : public CDdeClient {
 public:
     std::uint32_t GetInstanceId() const override { return m_nInstance; }
+    bool ReachesBrowsers() const override { return true; }
     Conversation Connect(const std::string& service, const std::string& topic) override {
         m_log.push_back("connect " + service + " " + topic);
         if (!m_offered.count(service + " " + topic)) return 0;
@@ -206,6 +212,37 @@ TEST_F(BrowserLinkTest, LaunchPassesTheUrlAsOneArgumentWithoutAShell) {
 
     Install("fake.desktop", "/nonexistent/browser %u");
     EXPECT_FALSE(link.LaunchBrowser(url));
+
+    // The program's exit status comes back when it ends.
+    std::atomic<int> status{-1};
+    ASSERT_TRUE(CDesktopSystem().StartProcess({"/bin/sh", "-c", "exit 4"}, [&status](int s) { status = s; }));
+    for (int i = 0; i < 500 && status < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(status, 4);
+}
+
+// Without a default browser the desktop's opener gets the URL; its failure
+// is reported only when it comes soon, and when even the opener is missing
+// the caller learns it at once.
+TEST_F(BrowserLinkTest, OpenUrlFallsBackToTheDesktopsOpener) {
+    int failures = 0;
+    auto counted = [&failures] { ++failures; };
+    Install("web.desktop", "web %u");
+    desktop.m_strXdgSettings = "web.desktop";
+    desktop.m_missing = {"web"};  // the entry's program is gone
+    desktop.m_exitStatus = 3;
+    EXPECT_TRUE(link.OpenUrl("http://a/", counted));
+    EXPECT_EQ(Join(desktop.m_started), "xdg-open|http://a/");
+    EXPECT_EQ(failures, 1);
+
+    desktop.m_strXdgSettings = "";
+    desktop.m_exitStatus = 0;
+    EXPECT_TRUE(link.OpenUrl("http://b/", counted));
+    EXPECT_EQ(failures, 1);
+
+    desktop.m_missing.insert("xdg-open");
+    EXPECT_FALSE(link.OpenUrl("http://c/", counted));
+    EXPECT_EQ(failures, 1);
+
 }
 
 TEST_F(BrowserLinkTest, OpenInCurrentWindowConversations) {
@@ -239,9 +276,12 @@ TEST_F(BrowserLinkTest, OpenInCurrentWindowConversations) {
     EXPECT_FALSE(link.OpenInCurrentWindow("u"));
     EXPECT_EQ(dde.m_log, std::vector<std::string>{"connect webby WWW_Activate"});
 
-    // The client of this platform finds no browser: callers start one.
+    // The client of this platform finds no browser: callers start one, and
+    // nothing offers the current window.
+    EXPECT_TRUE(link.CanOpenInCurrentWindow());
     std::unique_ptr<CDdeClient> none = CreateDdeClient();
     EXPECT_FALSE(CBrowserLink(*none, desktop).OpenInCurrentWindow("u"));
+    EXPECT_FALSE(CBrowserLink(*none, desktop).CanOpenInCurrentWindow());
 }
 
 TEST_F(BrowserLinkTest, CurrentUrlIsTheFirstQuotedFieldOfTheWindowInfoOfTheFirstServiceThatAnswers) {

@@ -62,7 +62,7 @@ TEST_F(StoryPagesTest, WritesBothPagesByteForByte) {
     EXPECT_EQ(framePath, dir.File("temp_0001.html"));
 
     const std::string summary = R"(<html>
-<head><meta charset="utf-8"></head>
+<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"></head>
 <body bgcolor=#ffffff TEXT=#000000>~
 
 <table border=0 cellspacing=6 cellpadding=0 width="100%">~
@@ -100,7 +100,7 @@ TEST_F(StoryPagesTest, WritesBothPagesByteForByte) {
     EXPECT_EQ(Read(dir.File("temp_0001_s.html")), Expand(summary, dir.Path()));
 
     const std::string frame = R"(<html>
-<head><meta charset="utf-8">
+<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page">
   <title>Zürich&#39;s &lt;b&gt; &quot;Öl&quot; &amp; more</title>
 </head>~
 
@@ -184,18 +184,37 @@ TEST_F(StoryPagesTest, NumbersPagesPerRunAndCleanUpDeletesThem) {
     EXPECT_TRUE(FileExists(pages.FramePagePath(2)));
 }
 
-TEST_F(StoryPagesTest, APageThatCannotBeWrittenKeepsTheNumber) {
+// The pages folder is made when the first page is written and gets the
+// companion files; a file of a page's name that is not ours is passed over
+// and outlives the clean-up, while a page of ours from an earlier run is
+// reused. A folder that cannot be made, or none, keeps the number.
+TEST_F(StoryPagesTest, FilesNotOursAreNeitherReplacedNorDeleted) {
     const CStory story = MakeStory("http://a.example/", "Custom: http://a.example/", "");
-    std::string framePath = "unchanged";
-    for (const std::string& blocked : {pages.SummaryPagePath(1), pages.FramePagePath(1)}) {
-        std::filesystem::create_directory(blocked);
-        EXPECT_FALSE(pages.WritePages(story, framePath)) << blocked;
-        EXPECT_EQ(pages.GetPageCounter(), 1);
+    pages.SetDataFolder(dir.File("pages/"));
+    ASSERT_TRUE(WriteFileAtomically(dir.File("pages-file"), "x"));
+    std::filesystem::create_directories(dir.File("pages"));
+    ASSERT_TRUE(WriteFileAtomically(dir.File("pages/temp_0001.html"), "my notes"));
+    ASSERT_TRUE(WriteFileAtomically(dir.File("pages/temp_0002_s.html"), "<html>"));
+    ASSERT_TRUE(WriteFileAtomically(dir.File("pages/temp_0003_s.html"),
+                                    std::string("<head>") + CStoryPages::PAGE_MARK + "earlier run"));
+    std::string framePath;
+    ASSERT_TRUE(pages.WritePages(story, framePath));
+    EXPECT_EQ(framePath, dir.File("pages/temp_0003.html"));
+    EXPECT_TRUE(FileExists(dir.File("pages/top_left.html")));
+
+    pages.CleanUpPages();
+    EXPECT_FALSE(FileExists(dir.File("pages/temp_0003.html")));
+    EXPECT_FALSE(FileExists(dir.File("pages/temp_0003_s.html")));
+    EXPECT_EQ(Read(dir.File("pages/temp_0001.html")), "my notes");
+    EXPECT_EQ(Read(dir.File("pages/temp_0002_s.html")), "<html>");
+
+    for (const std::string& folder : {dir.File("pages-file/sub/"), std::string()}) {
+        pages.SetDataFolder(folder);
+        framePath = "unchanged";
+        EXPECT_FALSE(pages.WritePages(story, framePath)) << folder;
         EXPECT_EQ(framePath, "unchanged");
-        std::filesystem::remove(blocked);
+        EXPECT_EQ(pages.GetPageCounter(), 1);
     }
-    EXPECT_TRUE(pages.WritePages(story, framePath));
-    EXPECT_EQ(pages.GetPageCounter(), 2);
 }
 
 }  // namespace

@@ -14,10 +14,12 @@
 #include <wx/valtext.h>
 
 #include "app/AppCore.h"
+#include "app/Desktop.h"
 #include "res/resource.h"
 #include "ui/base/FilePrompt.h"
 #include "ui/base/FrameFont.h"
 #include "ui/base/Resources.h"
+#include "ui/base/WebBrowser.h"
 
 COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     : wxPanel(parent, wxID_ANY), m_core(core), m_pFilePrompt(std::make_unique<CDialogFilePrompt>()) {
@@ -42,6 +44,17 @@ COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     m_radioDisplay[1] = new wxRadioButton(deliveryBox, IDC_OPTIONS_DISPLAY_CURRENT, "Current browser window");
     m_radioDisplay[2] = new wxRadioButton(deliveryBox, IDC_OPTIONS_DISPLAY_ASK, "Always ask");
     for (wxRadioButton* r : m_radioDisplay) display->Add(r, 0, wxLEFT | wxBOTTOM, gap / 2);
+    // Where no browser can be asked to use its current window, there is no
+    // choice to make: the line says why.
+    m_bDisplayChoice = CurrentBrowser().CanOpenInCurrentWindow();
+    if (!m_bDisplayChoice) {
+        for (wxRadioButton* r : m_radioDisplay) r->Disable();
+        auto* note = new wxStaticText(deliveryBox, IDC_OPTIONS_DISPLAY_NOTE,
+                                      "Stories open in a new window: browsers on this desktop cannot be told "
+                                      "to use their current window.");
+        note->Wrap(du(120, 8).x);
+        display->Add(note, 0, wxLEFT, gap / 2);
+    }
     columns->Add(announce, 1, wxEXPAND);
     columns->Add(display, 0, wxLEFT, gap);
     delivery->Add(columns, 0, wxEXPAND | wxALL, gap);
@@ -146,7 +159,8 @@ void COptionsDlg::ShowFields() {
     m_editSoundFile->ChangeValue(wxString::FromUTF8(m_strSoundFile));
     m_radioDelivery[m_nDelivery]->SetValue(true);
     m_radioScanMode[m_nScanMode]->SetValue(true);
-    m_radioDisplay[m_nDisplay]->SetValue(true);
+    // Without a choice the page shows what happens: a new window.
+    m_radioDisplay[m_bDisplayChoice ? m_nDisplay : 0]->SetValue(true);
     m_strShownMinutes = wxString::Format("%d", m_nPollMinutes);
     m_strShownSoundFile = wxString::FromUTF8(m_strSoundFile);
     m_editPollMinutes->ChangeValue(m_strShownMinutes);
@@ -165,7 +179,7 @@ bool COptionsDlg::ReadFields() {
         if (m_radioDelivery[i]->GetValue()) m_nDelivery = i;
     for (int i = 0; i < 3; ++i) {
         if (m_radioScanMode[i]->GetValue()) m_nScanMode = i;
-        if (m_radioDisplay[i]->GetValue()) m_nDisplay = i;
+        if (m_bDisplayChoice && m_radioDisplay[i]->GetValue()) m_nDisplay = i;
     }
     if (m_bInExchange) return false;  // a refusal is being shown already
     // Only what the user typed is checked: a stored value the page cannot

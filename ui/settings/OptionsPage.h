@@ -1,6 +1,7 @@
 // COptionsDlg: the Options page of the configuration sheet: how new stories
 // are delivered (tray icon or story list, sound, desktop notifications,
-// browser window), how pages are searched (scan mode, Breaking News only,
+// browser window, where a browser can be asked to use its current one),
+// how pages are searched (scan mode, Breaking News only,
 // poll period) and whether the program starts at log-in. Each control
 // writes its setting the moment it is used.
 #pragma once
@@ -75,6 +76,7 @@ private:
     int m_nScanMode = 0;
     int m_nPollMinutes = 10;
     int m_nDisplay = 0;
+    bool m_bDisplayChoice = true;  // a browser can be asked to use its current window
 
     wxCheckBox* m_checkBreakingNews = nullptr;
     wxCheckBox* m_checkPlaySound = nullptr;

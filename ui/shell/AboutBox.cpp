@@ -4,10 +4,10 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "app/Desktop.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
 #include "ui/base/Resources.h"
+#include "ui/base/WebBrowser.h"
 
 const char* const MAKER_WEB_ADDRESS = "http://www.vantrelgroup.example/";
 
@@ -43,8 +43,4 @@ void CAboutDlg::OnOk(wxCommandEvent&) {
     else Destroy();
 }
 
-void CAboutDlg::OnWebAddress(wxCommandEvent&) {
-    std::unique_ptr<CDdeClient> dde = CreateDdeClient();
-    CDesktopSystem desktop;
-    CBrowserLink(*dde, desktop).LaunchBrowser(MAKER_WEB_ADDRESS);
-}
+void CAboutDlg::OnWebAddress(wxCommandEvent&) { OpenWebAddress(MAKER_WEB_ADDRESS, this); }

@@ -1,10 +1,15 @@
 #include "ui/shell/DesktopNotifier.h"
 
-#include <wx/notifmsg.h>
+#include <wx/bitmap.h>
+#include <wx/image.h>
+
+#include "res/resource.h"
+#include "ui/base/Resources.h"
 
 namespace {
 constexpr std::size_t kHeadlinesShown = 3;
-constexpr std::size_t kLiveNotices = 4;  // older notices are let go (and closed)
+constexpr std::size_t kLiveNotices = 8;  // older notices no longer act when clicked
+constexpr int kIconSize = 48;
 }  // namespace
 
 DesktopNotice NewStoriesNotice(int count, const std::vector<std::string>& headlines) {
@@ -29,21 +34,62 @@ DesktopNotice ProblemNotice(const std::string& kindText, const std::string& subj
     return notice;
 }
 
-CDesktopNotifier::CDesktopNotifier(wxWindow* pParent) : m_pParent(pParent) {}
-CDesktopNotifier::~CDesktopNotifier() = default;
+CDesktopNotifier::CDesktopNotifier(std::string busAddress) : m_client(std::move(busAddress)) {
+    m_client.SetActionHandler([this](CDesktopNotifications::NoticeId id, const std::string&) {
+        // Clicking the notice or any button of it: the one thing it offers.
+        auto it = m_onActivate.find(id);
+        if (it == m_onActivate.end()) return;
+        const std::function<void()> run = it->second;
+        run();
+    });
+    m_client.SetClosedHandler(
+        [this](CDesktopNotifications::NoticeId id, std::uint32_t) { m_onActivate.erase(id); });
+}
+
+const NotificationImage& CDesktopNotifier::Icon() {
+    if (m_bIconLoaded) return m_icon;
+    m_bIconLoaded = true;
+    // The picture travels with the notice, so that a program not installed
+    // (no icon in the theme) shows its own icon too.
+    const wxIcon icon = LoadResourceIconBundle(IDI_SKIMBOLT).GetIcon(wxSize(kIconSize, kIconSize),
+                                                                     wxIconBundle::FALLBACK_NEAREST_LARGER);
+    if (!icon.IsOk()) return m_icon;
+    wxBitmap bitmap;
+    bitmap.CopyFromIcon(icon);
+    wxImage image = bitmap.ConvertToImage();
+    if (!image.IsOk()) return m_icon;
+    if (!image.HasAlpha()) image.InitAlpha();
+    const int w = image.GetWidth(), h = image.GetHeight();
+    const unsigned char* rgb = image.GetData();
+    const unsigned char* alpha = image.GetAlpha();
+    m_icon.width = w;
+    m_icon.height = h;
+    m_icon.hasAlpha = true;
+    m_icon.pixels.resize(static_cast<std::size_t>(w) * h * 4);
+    for (std::size_t i = 0, n = static_cast<std::size_t>(w) * h; i < n; ++i) {
+        m_icon.pixels[i * 4 + 0] = rgb[i * 3 + 0];
+        m_icon.pixels[i * 4 + 1] = rgb[i * 3 + 1];
+        m_icon.pixels[i * 4 + 2] = rgb[i * 3 + 2];
+        m_icon.pixels[i * 4 + 3] = alpha ? alpha[i] : 255;
+    }
+    return m_icon;
+}
 
 bool CDesktopNotifier::Show(const DesktopNotice& notice, std::function<void()> onActivate) {
     m_shown.push_back(notice);
-    auto message = std::make_unique<wxNotificationMessage>(wxString::FromUTF8(notice.title),
-                                                           wxString::FromUTF8(notice.body), m_pParent);
+    NotificationRequest request;
+    request.appName = "Skimbolt";
+    request.appIcon = APP_ICON;
+    request.summary = notice.title;
+    request.body = notice.body;
+    request.desktopEntry = DESKTOP_ENTRY;
+    request.image = Icon();
+    if (onActivate) request.actions.emplace_back(DEFAULT_ACTION, "View Stories");
+    const CDesktopNotifications::NoticeId id = m_client.Notify(request);
+    if (id == 0) return false;
     if (onActivate) {
-        auto run = [onActivate](wxCommandEvent&) { onActivate(); };
-        message->Bind(wxEVT_NOTIFICATION_MESSAGE_CLICK, run);
-        message->Bind(wxEVT_NOTIFICATION_MESSAGE_ACTION, run);
-        message->AddAction(wxID_OPEN, "View Stories");
+        m_onActivate[id] = std::move(onActivate);
+        while (m_onActivate.size() > kLiveNotices) m_onActivate.erase(m_onActivate.begin());
     }
-    const bool bShown = message->Show(wxNotificationMessage::Timeout_Auto);
-    m_live.push_back(std::move(message));
-    if (m_live.size() > kLiveNotices) m_live.erase(m_live.begin());
-    return bShown;
+    return true;
 }

@@ -1,16 +1,17 @@
 // CDesktopNotifier: the desktop's own notifications (through the session's
-// notification server): new stories at the end of a pass, and problems with
-// files. Activating a new-stories notice runs the owner's callback. Without
-// a notification server nothing is shown and nothing fails.
+// notification server): new stories at the end of a cycle, and problems with
+// files. Each notice carries the program's icon and names its desktop entry;
+// clicking a new-stories notice (its default action) runs the owner's
+// callback. A server started anew takes the next notice. Without a
+// notification server nothing is shown and nothing fails.
 #pragma once
 
 #include <functional>
-#include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
-class wxNotificationMessage;
-class wxWindow;
+#include "app/Desktop.h"
 
 struct DesktopNotice {
     std::string title;
@@ -24,10 +25,16 @@ DesktopNotice ProblemNotice(const std::string& kindText, const std::string& subj
 
 class CDesktopNotifier {
 public:
-    explicit CDesktopNotifier(wxWindow* pParent);
-    ~CDesktopNotifier();
+    // The program's icon theme name and desktop entry, as installed.
+    static constexpr const char* APP_ICON = "skimbolt";
+    static constexpr const char* DESKTOP_ENTRY = "com.vantrelgroup.Skimbolt";
+    // The notice's own action: clicking it.
+    static constexpr const char* DEFAULT_ACTION = "default";
 
-    // Shows notice; onActivate (may be empty) runs when the user activates it.
+    // busAddress "": the session bus.
+    explicit CDesktopNotifier(std::string busAddress = "");
+
+    // Shows notice; onActivate (may be empty) runs when the user clicks it.
     // False when no notification server took it.
     bool Show(const DesktopNotice& notice, std::function<void()> onActivate);
 
@@ -35,7 +42,11 @@ public:
     const std::vector<DesktopNotice>& Shown() const { return m_shown; }
 
 private:
-    wxWindow* m_pParent;
-    std::vector<std::unique_ptr<wxNotificationMessage>> m_live;
+    const NotificationImage& Icon();
+
+    CDesktopNotifications m_client;
+    std::map<CDesktopNotifications::NoticeId, std::function<void()>> m_onActivate;
+    NotificationImage m_icon;
+    bool m_bIconLoaded = false;
     std::vector<DesktopNotice> m_shown;
 };

@@ -44,7 +44,6 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
       m_core(core),
       m_target(*this, [this](unsigned m, std::uintptr_t w, std::intptr_t l) { return OnWindowMessage(m, w, l); }),
       m_trayIcon(core, IDR_TRAY_MENU),
-      m_notifier(this),
       m_watchdogTimer(this, TIMER_FETCH_WATCHDOG),
       m_animationTimer(this, TIMER_TRAY_ANIMATION),
       m_maintenanceTimer(this, TIMER_ARCHIVE_MAINTENANCE),
@@ -103,21 +102,22 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
         m_bStoriesFound = true;
         break;
     case WM_SCAN_STARTED:
-        m_core.OnWakeUp(message);
+        m_core.OnWakeUp(message, lParam);
         SetTrayState(TRAY_FROM_FLAGS);
         break;
     case WM_SCAN_FINISHED:
         Trace("pass finished");
-        m_core.OnWakeUp(message);
+        m_core.OnWakeUp(message, lParam);
         SetTrayState(TRAY_FROM_FLAGS);
         if (m_bStoriesFound) {
             NotifyNewStories(false);
             m_bStoriesFound = false;
-        } else {
-            // The pass's failed reads: the source status window shows them
-            // from the pages' health.
-            TakeNews();
         }
+        // One desktop notice per cycle: the news holds the new stories of
+        // all its passes once the last one has ended. (The pass's failed
+        // reads go too: the source status window shows them from the
+        // pages' health.)
+        ShowNewStoriesNotice();
         break;
     case WM_SHOW_STORIES:
         NotifyNewStories(true);
@@ -206,7 +206,6 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
         m_core.SetNewStoriesPending(true);
     }
     SetTrayState(TRAY_FROM_FLAGS);
-    if (!bForce) ShowNewStoriesNotice();
     // Only the first notice since the user last looked is heard; a sound
     // that cannot be played is let go.
     if (bSoundDue) {
@@ -254,7 +253,9 @@ void CSkimboltDlg::ShowNewStoriesNotice() {
     std::vector<std::string> headlines;
     for (const StoryItem& story : stories) headlines.push_back(story.Headline());
     const DesktopNotice notice = NewStoriesNotice(static_cast<int>(stories.size()), headlines);
-    const bool bShown = m_notifier.Show(notice, [this] { OnTrayDoubleClick(); });
+    // Clicking it opens the story list, as the tray's View Stories does once
+    // new stories wait (also when the user has looked meanwhile).
+    const bool bShown = m_notifier.Show(notice, [this] { OnWindowMessage(WM_SHOW_STORIES, 0, 0); });
     Trace(std::string("notice ") + (bShown ? "shown" : "not shown") + ": " + notice.title);
 }
 

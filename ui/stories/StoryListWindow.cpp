@@ -231,16 +231,16 @@ void CStoryListDlg::OnView() {
     for (long row : m_pList->SelectedRows()) keys.push_back(KeyOf(m_pList->Row(row)));
     // Showing a story may ask where to show it, and the list may be
     // refilled meanwhile: each row is found again by its key.
+    // Only a story the browser got becomes read: a cancelled question or a
+    // missing browser leaves it as it was.
     CStoryDesk& desk = m_core.Stories();
     for (const StoryKey& key : keys) {
-        const bool bChanged = desk.MarkRead(key);
-        std::optional<StoryItem> story = desk.Find(key);
-        if (!story) continue;
-        if (bChanged) {
+        const std::optional<StoryItem> story = desk.Find(key);
+        if (!story || ShowStory(m_core, *story, this) != StoryShown::Shown) continue;
+        if (desk.MarkRead(key)) {
             m_pList->SetRowImage(m_pList->FindRow(key.source, key.headline), IMAGE_READ);
             Recount();
         }
-        ShowStory(m_core, std::move(*story), this);
     }
 }
 

@@ -67,11 +67,14 @@ bool CStoryPropDlg::Fill(const StoryKey& key, CStoryListDlg* list) {
 }
 
 void CStoryPropDlg::OnViewStory() {
-    m_core.Stories().SetState(m_key, STORY_READ);
-    if (m_story) {
-        ShowStory(m_core, std::move(*m_story), this);
-        m_story.reset();
-        if (m_pList) m_pList->MarkRowRead(m_key);
+    // A story shown becomes read whatever its state; after a cancelled
+    // question or without a browser the dialog stays as it was.
+    if (m_story && ShowStory(m_core, *m_story, this) != StoryShown::Shown) return;
+    if (!m_story) {
+        Destroy();  // no longer in the archive: nothing to show
+        return;
     }
+    m_core.Stories().SetState(m_key, STORY_READ);
+    if (m_pList) m_pList->MarkRowRead(m_key);
     Destroy();
 }

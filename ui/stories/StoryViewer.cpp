@@ -1,5 +1,6 @@
 #include "ui/stories/StoryViewer.h"
 
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -7,30 +8,14 @@
 
 #include "app/AppCore.h"
 #include "app/Desktop.h"
+#include "ui/base/WebBrowser.h"
 #include "ui/stories/DisplayChoiceDialog.h"
 
 namespace {
 
-struct BrowserSystems {
-    CDdeClient* dde = nullptr;
-    const CDesktopSystem* desktop = nullptr;
-};
-
-BrowserSystems& ReplacedSystems() {
-    static BrowserSystems replaced;
-    return replaced;
-}
-
-CBrowserLink CurrentBrowser() {
-    static const std::unique_ptr<CDdeClient> ownDde = CreateDdeClient();
-    static const CDesktopSystem ownDesktop;
-    const BrowserSystems& replaced = ReplacedSystems();
-    return CBrowserLink(replaced.dde ? *replaced.dde : *ownDde, replaced.desktop ? *replaced.desktop : ownDesktop);
-}
-
-// One story on its way to the browser. The framing check and the user's
-// choice may end in either order; the page is opened when both are known.
-// Only the window thread touches it.
+// One story on its way to the browser in its pages. The framing check and
+// the user's choice may end in either order; the page is opened when both
+// are known. Only the window thread touches it.
 struct PendingDisplay {
     std::string frameUrl;    // the frame page
     std::string articleUrl;  // the article itself, when it is a web link
@@ -40,11 +25,16 @@ struct PendingDisplay {
     bool newWindow = true;
 };
 
-void Open(const PendingDisplay& display) {
-    const std::string& url =
-        display.verdict == FramingVerdict::Forbidden && !display.articleUrl.empty() ? display.articleUrl : display.frameUrl;
-    const CBrowserLink browser = CurrentBrowser();
-    if (display.newWindow || !browser.OpenInCurrentWindow(url)) browser.LaunchBrowser(url);
+// The URL into the current window when that was chosen and a browser takes
+// it there, else into a new one. False when no browser could be started.
+bool Open(const std::string& url, bool newWindow, wxWindow* parent) {
+    if (!newWindow && CurrentBrowser().OpenInCurrentWindow(url)) return true;
+    return OpenWebAddress(url, parent);
+}
+
+bool Open(const PendingDisplay& display, wxWindow* parent) {
+    const bool bArticle = display.verdict == FramingVerdict::Forbidden && !display.articleUrl.empty();
+    return Open(bArticle ? display.articleUrl : display.frameUrl, display.newWindow, parent);
 }
 
 void StartFramingCheck(const std::shared_ptr<PendingDisplay>& display, FramingCheckOptions options) {
@@ -54,32 +44,43 @@ void StartFramingCheck(const std::shared_ptr<PendingDisplay>& display, FramingCh
         wxTheApp->CallAfter([display, verdict] {
             display->verdict = verdict;
             display->checked = true;
-            if (display->chosen) Open(*display);
+            // The window that asked may be gone by now.
+            if (display->chosen) Open(*display, nullptr);
         });
     }).detach();
 }
 
 }  // namespace
 
-bool ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent) {
+StoryShown ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent) {
     CStoryDesk& stories = core.Stories();
+    // Without a browser that takes pages into its current window there is
+    // nothing to ask: a new window it is.
+    const bool bCurrentWindowPossible = CurrentBrowser().CanOpenInCurrentWindow();
+    const std::string articleUrl = CStoryDesk::ArticleLink(story);
+
     auto display = std::make_shared<PendingDisplay>();
-    if (!stories.WritePages(story, display->frameUrl)) return false;
-    display->articleUrl = CStoryDesk::ArticleLink(story);
-    // The look at the article's headers runs while the user chooses.
-    if (display->articleUrl.empty()) display->checked = true;
-    else StartFramingCheck(display, stories.FramingOptions());
-
-    if (stories.AskWhereToShow()) {
-        CDisplayChoiceDlg choice(parent, stories);
-        if (choice.ShowModal() != wxID_OK) return true;
+    if (stories.WritesStoryPages()) {
+        if (!stories.WritePages(story, display->frameUrl)) return StoryShown::NotShown;
+        display->articleUrl = articleUrl;
+        // The look at the article's headers runs while the user chooses.
+        if (display->articleUrl.empty()) display->checked = true;
+        else StartFramingCheck(display, stories.FramingOptions());
+    } else if (articleUrl.empty()) {
+        return StoryShown::NotShown;
     }
-    display->newWindow = stories.ShowInNewWindow();
-    display->chosen = true;
-    if (display->checked) Open(*display);
-    return true;
-}
 
-void SetStoryBrowserSystems(CDdeClient* dde, const CDesktopSystem* desktop) {
-    ReplacedSystems() = {dde, desktop};
+    if (bCurrentWindowPossible && stories.AskWhereToShow()) {
+        CDisplayChoiceDlg choice(parent, stories);
+        if (choice.ShowModal() != wxID_OK) return StoryShown::Cancelled;
+    }
+    const bool bNewWindow = !bCurrentWindowPossible || stories.ShowInNewWindow();
+    if (!stories.WritesStoryPages())
+        return Open(articleUrl, bNewWindow, parent) ? StoryShown::Shown : StoryShown::NotShown;
+
+    display->newWindow = bNewWindow;
+    display->chosen = true;
+    // Still waiting for the framing check: the browser gets the page when it ends.
+    if (!display->checked) return StoryShown::Shown;
+    return Open(*display, parent) ? StoryShown::Shown : StoryShown::NotShown;
 }

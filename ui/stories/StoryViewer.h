@@ -1,23 +1,22 @@
-// ShowStory: the window side of viewing a story. Writes the story's frame
-// and summary pages, asks where to show it when the user wants to be asked,
-// and has the web browser open the frame page in a new or the current
-// window. Many news sites refuse to be shown inside a frame: their article
-// is opened by itself instead, as a short look at its response headers,
-// made off the window thread, tells.
+// ShowStory: the window side of viewing a story. Without a banner host the
+// browser gets the story's own address. With one, the story's frame and
+// summary pages are written and the browser gets the frame page, unless a
+// short look at the article's response headers, made off the window thread,
+// tells that the site refuses to be shown inside a frame: then the article
+// is opened by itself. Where a browser can be asked to use its current
+// window, the user may be asked which window to use.
 #pragma once
 
 #include "app/StoryTypes.h"
 
 class CAppCore;
-class CDdeClient;
-class CDesktopSystem;
 class wxWindow;
 
-// False when the pages could not be written (nothing is shown then); true
-// otherwise, also when the user cancelled the display.
-bool ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent);
+enum class StoryShown {
+    Shown,      // handed to the browser (or on its way there)
+    Cancelled,  // the user cancelled the question where to show it
+    NotShown,   // nothing to show, the pages could not be written, or no browser could be started
+};
 
-// The desktop and DDE client the browser is reached through: the process's
-// own unless replaced (tests); null restores the process's own. Both must
-// outlive every story display started while they are set.
-void SetStoryBrowserSystems(CDdeClient* dde, const CDesktopSystem* desktop);
+// Only a story that was shown counts as read; the caller marks it.
+StoryShown ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent);
