@@ -237,7 +237,8 @@ void CUrlPropPage::OnAddressFocus(wxFocusEvent& event) {
 std::string CUrlPropPage::RowTooltip(long row) const {
     if (row < 0 || row >= m_listUrls->GetItemCount()) return std::string();
     const std::optional<PageHealth> health = m_core.Config().LastOutcome(m_listUrls->GetItemText(row).utf8_string());
-    if (!health || health->bOk) return std::string();
+    if (!health) return std::string();
+    // The whole outcome, which the Last read column may cut.
     return "Last read " + FormatReadTime(health->tRead) + ": " + health->Outcome();
 }
 
