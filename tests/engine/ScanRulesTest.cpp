@@ -232,9 +232,9 @@ TEST(KeywordGroup, ParseAndMatch) {
         EXPECT_EQ(CKeywordGroup(c.group).Matches(c.text), c.match) << c.group << " / " << c.text << ": " << c.why;
 }
 
-// Words typed into the editor, the text they are stored as, the terms it
-// parses into, and what the group matches: a '+' or '-' inside a word stays
-// in the word; only the toggle makes a word EXCLUDE.
+// Words typed into the editor, the text they are stored as, and what the
+// group matches once read back: a '+' or '-' inside a word stays in the
+// word; only the toggle makes a word EXCLUDE.
 TEST(KeywordGroup, TypedWordsStoredAndMatched) {
     struct Case {
         std::vector<KeywordWord> typed;
@@ -247,31 +247,20 @@ TEST(KeywordGroup, TypedWordsStoredAndMatched) {
         {{{"C++", false}}, "\\+C\\+\\+", "C++ standard voted", "Vitamin C helps"},
         {{{"-storm", false}, {" +coast- ", false}}, "\\+storm+coast\\-", "Storm reaches the coast- line",
          "Storm reaches the coast"},
-        {{{"stock market", false}, {"crash", true}}, "+stock market-crash", "Stock market rallies",
-         "Stock market crash"},
         {{{"back\\slash-x", false}}, "\\+back\\\\slash\\-x", "a back\\slash-x here", "back slash x"},
         {{{"-", true}, {"", false}}, "", "anything", nullptr},
     };
     for (const Case& c : cases) {
         const std::string stored = BuildKeywordText(c.typed);
         EXPECT_EQ(stored, c.stored);
-        // The words come back as typed, without their leading signs.
-        const std::vector<KeywordWord> back = SplitKeywordText(stored);
-        std::size_t i = 0;
-        for (const KeywordWord& w : c.typed) {
-            const std::size_t first = w.word.find_first_not_of("+- ");
-            if (first == std::string::npos) continue;
-            ASSERT_LT(i, back.size()) << c.stored;
-            EXPECT_EQ(back[i].word, w.word.substr(first, w.word.find_last_not_of(' ') + 1 - first)) << c.stored;
-            EXPECT_EQ(back[i++].bExclude, w.bExclude) << c.stored;
-        }
-        EXPECT_EQ(back.size(), i) << c.stored;
         // The settings store keeps blanks as '_'.
         std::string record = stored;
         std::replace(record.begin(), record.end(), ' ', '_');
         const CKeywordGroup group(record);
         EXPECT_EQ(group.Matches(FoldCase(c.hit)), 1) << c.stored << " / " << c.hit;
-        if (c.miss) EXPECT_EQ(group.Matches(FoldCase(c.miss)), 0) << c.stored << " / " << c.miss;
+        if (c.miss) {
+            EXPECT_EQ(group.Matches(FoldCase(c.miss)), 0) << c.stored << " / " << c.miss;
+        }
     }
 }
 
