@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/FileProblem.h"
+#include "config/KeywordText.h"  // stored form of a keyword group and its words
 
 // How pages are searched: headlines only, articles whose headline has a
 // keyword, or every article.
@@ -42,7 +43,7 @@ struct SettingsSnapshot {
     int proxyPort = 80;
     std::string proxyUser;
     std::string proxyPassword;
-    std::vector<std::string> keywordGroups;  // stored form: "+word-word..."
+    std::vector<std::string> keywordGroups;  // stored form: "+word-word...", see KeywordText.h
     std::vector<std::string> customUrls;     // scanned
     std::vector<std::string> disabledUrls;   // kept, not scanned
     bool operator==(const SettingsSnapshot&) const = default;

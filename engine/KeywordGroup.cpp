@@ -1,5 +1,7 @@
 #include "engine/KeywordGroup.h"
 
+#include "config/KeywordText.h"
+
 #include "engine/UnicodeText.h"
 #include "engine/WordString.h"
 
@@ -39,18 +41,10 @@ void CKeywordGroup::Parse(std::string_view keywordText) {
     m_strKeywordText.assign(keywordText);
     m_nTermCount = 0;
     m_terms.fill(KeywordTerm{});
-    std::size_t start = 0;
-    while (start < keywordText.size() && m_nTermCount < MAX_TERMS) {
-        std::size_t cut = keywordText.find_first_of("+-", start + 1);
-        if (cut == std::string_view::npos) cut = keywordText.size();
-        std::string_view piece = keywordText.substr(start, cut - start);
+    for (const KeywordWord& w : SplitKeywordText(keywordText, MAX_TERMS)) {
         KeywordTerm& term = m_terms[m_nTermCount++];
-        term.m_nInclude = piece[0] == '-' ? 0 : 1;
-        std::string word(piece.substr(1));
-        for (char& c : word)
-            if (c == '_') c = ' ';
-        term.m_strWord = FoldCase(word);
-        start = cut;
+        term.m_nInclude = w.bExclude ? 0 : 1;
+        term.m_strWord = FoldCase(w.word);
     }
 }
 

@@ -1,6 +1,7 @@
 // CKeywordGroup and KeywordTerm: one keyword group of the user, parsed from
-// its stored text ("+stock_market+crash-football") into at most six signed
-// terms, and the word-start matching of those terms against a text.
+// its stored text ("+stock_market+crash-football", see config/KeywordText.h)
+// into at most six signed terms, and the word-start matching of those terms
+// against a text.
 #pragma once
 
 #include <array>
@@ -29,9 +30,8 @@ public:
     CKeywordGroup() = default;
     explicit CKeywordGroup(std::string_view keywordText) { Parse(keywordText); }
 
-    // Builds the terms from the stored text: the text is cut before every
-    // '+' or '-' from position 1 on; each piece's first character is its
-    // sign, the rest its word. Pieces past the sixth are ignored.
+    // Builds the terms from the stored text (SplitKeywordText); words past
+    // the sixth are ignored.
     void Parse(std::string_view keywordText);
 
     // 1 when every term matches the case-folded text (a group without terms

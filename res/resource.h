@@ -62,6 +62,7 @@ constexpr int IDC_SHEET_HELP = 5009;
 constexpr int IDC_SHEET_STATUS_FRAME = 1185;   // frame around the status panel
 constexpr int IDC_SHEET_ACTIVE_LABEL = 1186;   // "Active Sources:"
 constexpr int IDC_SHEET_SOURCES_ICON = 1187;   // green sign: some source is active
+constexpr int IDC_SHEET_FAILING = 2120;        // ", 3 failing" beside the count, when pages fail
 constexpr int IDC_SHEET_NO_SOURCES_ICON = 1188;  // red sign: no source is active
 constexpr int IDC_SHEET_ACTIVE_COUNT = 1181;   // number of active sources
 constexpr int IDI_SHEET = 102;                 // the sheet's icon

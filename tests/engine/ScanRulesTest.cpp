@@ -3,9 +3,12 @@
 // a story's page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "config/KeywordText.h"
 #include "engine/ArticleText.h"
 #include "engine/JsonLdText.h"
 #include "engine/KeywordGroup.h"
@@ -214,7 +217,7 @@ TEST(KeywordGroup, ParseAndMatch) {
         << "'_' becomes a space, text is lower-cased";
     EXPECT_EQ(terms("+a+b+c+d+e+f+g"), "+a +b +c +d +e +f ") << "pieces past the sixth are ignored";
     EXPECT_EQ(terms("word+other"), "+ord +other ") << "the first character is always taken as the sign";
-    EXPECT_EQ(terms("+well-known"), "+well -known ") << "a '-' inside a word starts an exclude term";
+    EXPECT_EQ(terms("+well-known"), "+well -known ") << "in the plain form a '-' inside a word starts an exclude term";
     EXPECT_EQ(CKeywordGroup("+Stock_Market-football").GetKeywordText(), "+Stock_Market-football");
 
     struct { const char *group, *text; int match; const char* why; } const cases[] = {
@@ -227,6 +230,63 @@ TEST(KeywordGroup, ParseAndMatch) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(CKeywordGroup(c.group).Matches(c.text), c.match) << c.group << " / " << c.text << ": " << c.why;
+}
+
+// Words typed into the editor, the text they are stored as, and what the
+// group matches once read back: a '+' or '-' inside a word stays in the
+// word; only the toggle makes a word EXCLUDE.
+TEST(KeywordGroup, TypedWordsStoredAndMatched) {
+    struct Case {
+        std::vector<KeywordWord> typed;
+        const char* stored;
+        const char *hit, *miss;
+    } const cases[] = {
+        {{{"self-driving", false}}, "\\+self\\-driving", "Self-driving cars arrive", "Self-help books sell well"},
+        {{{"COVID-19", false}}, "\\+COVID\\-19", "New COVID-19 rules", "Covid rules eased"},
+        {{{"Wi-Fi", false}, {"e-mail", true}}, "\\+Wi\\-Fi-e\\-mail", "Free Wi-Fi on trains", "Wi-Fi and e-mail down"},
+        {{{"C++", false}}, "\\+C\\+\\+", "C++ standard voted", "Vitamin C helps"},
+        {{{"-storm", false}, {" +coast- ", false}}, "\\+storm+coast\\-", "Storm reaches the coast- line",
+         "Storm reaches the coast"},
+        {{{"back\\slash-x", false}}, "\\+back\\\\slash\\-x", "a back\\slash-x here", "back slash x"},
+        {{{"-", true}, {"", false}}, "", "anything", nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::string stored = BuildKeywordText(c.typed);
+        EXPECT_EQ(stored, c.stored);
+        // The settings store keeps blanks as '_'.
+        std::string record = stored;
+        std::replace(record.begin(), record.end(), ' ', '_');
+        const CKeywordGroup group(record);
+        EXPECT_EQ(group.Matches(FoldCase(c.hit)), 1) << c.stored << " / " << c.hit;
+        if (c.miss) {
+            EXPECT_EQ(group.Matches(FoldCase(c.miss)), 0) << c.stored << " / " << c.miss;
+        }
+    }
+}
+
+// Groups stored before words could hold a sign keep their meaning: each
+// '+' or '-' after the first character starts a new term.
+TEST(KeywordGroup, GroupsStoredInThePlainFormReadAsBefore) {
+    struct { const char* stored; std::vector<std::pair<std::string, bool>> words; } const cases[] = {
+        {"+self-driving", {{"self", false}, {"driving", true}}},
+        {"+e-mail", {{"e", false}, {"mail", true}}},
+        {"+COVID-19", {{"COVID", false}, {"19", true}}},
+        {"+wall_street-e-mail+a+b+c+d", {{"wall street", false}, {"e", true}, {"mail", true}, {"a", false},
+                                         {"b", false}, {"c", false}}},
+        {"-x+", {{"x", true}, {"", false}}},
+        {"word+a\\-b", {{"ord", false}, {"a\\", false}, {"b", true}}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<KeywordWord> words = SplitKeywordText(c.stored);
+        ASSERT_EQ(words.size(), c.words.size()) << c.stored;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            EXPECT_EQ(words[i].word, c.words[i].first) << c.stored;
+            EXPECT_EQ(words[i].bExclude, c.words[i].second) << c.stored;
+        }
+    }
+    const CKeywordGroup old("+self-driving");
+    EXPECT_EQ(old.Matches("self-help books sell well"), 1);
+    EXPECT_EQ(old.Matches("self-driving cars arrive"), 0);
 }
 
 std::string Extract(const std::string& html, const std::string& headline, const std::string& title = "") {

@@ -7,12 +7,15 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "GuiTestSupport.h"
 #include "app/SourceHealth.h"
 #include "res/resource.h"
 #include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
+#include "ui/base/FailureColour.h"
+#include "ui/settings/ContextHelp.h"
 #include "ui/settings/CustomUrlDialog.h"
 
 namespace {
@@ -136,6 +139,19 @@ TEST_F(UrlPropPageTest, ImportTakesACopiedAddressAndFailingRowsExplainThemselves
     EXPECT_TRUE(ClickButton(m_dialog, IDC_URL_IMPORT));
     EXPECT_EQ(m_address->GetValue(), "http://copied.example/news");
     EXPECT_EQ(m_list->GetItemCount(), 3);  // nothing added before Add
+    // With nothing to take, Import says what it needs and leaves the field.
+    m_dialog->SetFallbackUrlSource([] { return std::string(); });
+    wxTEST_DIALOG(ClickButton(m_dialog, IDC_URL_IMPORT),
+                  wxExpectModal<wxMessageDialog>(wxOK).Describe("Import without an address"));
+
+    // The failing row is red enough to read, with its reason beside it.
+    const long failing = m_list->FindItem(-1, "http://one.example/");
+    const long unread = m_list->FindItem(-1, "http://two.example/");
+    ASSERT_TRUE(failing >= 0 && unread >= 0);
+    EXPECT_EQ(m_list->GetItemText(failing, 1), "failed: HTTP status 503");
+    EXPECT_GE(ContrastRatio(m_list->GetItemTextColour(failing), m_list->GetBackgroundColour()), 4.5);
+    EXPECT_FALSE(m_list->GetItemTextColour(unread).IsOk()) << "rows that did not fail keep the list's colour";
+    EXPECT_EQ(m_list->GetItemText(unread, 1), "") << "never read";
 
     m_dialog->SetSize(600, 500);
     m_dialog->Show();
@@ -154,6 +170,26 @@ TEST_F(UrlPropPageTest, ImportTakesACopiedAddressAndFailingRowsExplainThemselves
     ADD_FAILURE() << "no tooltip for the failing row";
 }
 
+TEST_F(UrlPropPageTest, HelpAndF1ShowTheTopicOfTheFocusedControl) {
+    m_dialog->Show();
+    PumpFor(std::chrono::milliseconds(100));
+    // The pointer away from the dialog: the control with the focus decides.
+    wxUIActionSimulator().MouseMove(m_dialog->GetScreenRect().GetBottomRight() + wxPoint(40, 40));
+    PumpFor(std::chrono::milliseconds(50));
+    m_address->SetFocus();
+    EXPECT_TRUE(ClickButton(m_dialog, IDC_URL_HELP));
+    EXPECT_EQ(OpenHelpPopupText(), ProgramHelpFile().Topic(HelpTopicForControl(IDC_URL_ADDRESS)));
+    CloseHelpPopup();
+
+    m_list->SetFocus();
+    wxKeyEvent f1(wxEVT_CHAR_HOOK);
+    f1.m_keyCode = WXK_F1;
+    f1.SetEventObject(m_dialog);
+    m_dialog->ProcessWindowEvent(f1);
+    EXPECT_EQ(OpenHelpPopupText(), ProgramHelpFile().Topic(HelpTopicForControl(IDC_URL_LIST)));
+    CloseHelpPopup();
+}
+
 TEST(Screenshots, custom_url_empty) {
     CSourcesTestCore core("");
     Photograph("custom_url_empty", new CUrlPropPage(nullptr, core.Core()));
@@ -161,7 +197,9 @@ TEST(Screenshots, custom_url_empty) {
 }
 
 TEST(Screenshots, custom_url_loaded) {
-    CSourcesTestCore core("", kConfig);
+    CSourcesTestCore core("", kConfig, "",
+                          {PageHealth{"http://one.example/", 1700000000, false, 0, 0, "HTTP status 503"},
+                           PageHealth{"http://two.example/", 1700000000, true, 14, 3, ""}});
     CTestHttpServer server;
     CNewsSite site;
     site.Serve(server);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+#include <wx/app.h>
 #include <wx/bookctrl.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -23,8 +24,10 @@
 #include "GuiTestSupport.h"
 #include "app/Desktop.h"
 #include "res/resource.h"
+#include "support/AppCoreInside.h"
 #include "support/RecordingTarget.h"
 #include "ui/base/BoldDialogFont.h"
+#include "ui/base/FailureColour.h"
 #include "ui/base/FilePrompt.h"
 #include "ui/base/WebBrowser.h"
 #include "ui/settings/ConnectionPage.h"
@@ -32,6 +35,7 @@
 #include "ui/settings/KeywordsPage.h"
 #include "ui/settings/OptionsPage.h"
 #include "ui/settings/SettingsSheet.h"
+#include "ui/settings/SourcesPage.h"
 
 namespace {
 
@@ -126,8 +130,12 @@ TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
     EXPECT_EQ(count->GetValue(), "4");
     EXPECT_NE(count->GetFont().GetWeight(), wxFONTWEIGHT_BOLD);
 
-    // Hiding before any scan pass began starts one; Done hides.
+    // Hiding before any scan pass began starts one; Done hides. The sheet
+    // opens with the keyboard in the first word field.
     sheet->Show();
+    for (int i = 0; i < 50 && wxWindow::FindFocus() != Find<wxTextCtrl>(IDC_KEYWORD_WORD1); ++i)
+        PumpFor(milliseconds(20));
+    EXPECT_EQ(wxWindow::FindFocus(), Find<wxTextCtrl>(IDC_KEYWORD_WORD1));
     EXPECT_FALSE(Core().ScanRequested());
     EXPECT_TRUE(ClickButton(sheet, IDC_SHEET_DONE));
     EXPECT_FALSE(sheet->IsShown());
@@ -137,10 +145,58 @@ TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
     later.Core().CreateScanner(m_window);
     later.Core().MarkFirstScanStarted();
     auto* other = new CNewsPropSheet(nullptr, later.Core(), "Skimbolt Properties");
+    // The News Sources page's one-second timer runs only while it can be seen.
+    other->ShowSourcesPage();
+    EXPECT_FALSE(other->SourcesPage()->TimerRunning()) << "hidden";
     other->Show();
+    EXPECT_TRUE(other->SourcesPage()->TimerRunning());
+    other->ShowKeywordsPage();
+    EXPECT_FALSE(other->SourcesPage()->TimerRunning()) << "another page in front";
+    other->ShowSourcesPage();
     other->Hide();
+    EXPECT_FALSE(other->SourcesPage()->TimerRunning());
     EXPECT_FALSE(later.Core().ScanRequested());
     other->Destroy();
+}
+
+TEST(SheetStatusPanel, FailingPagesAreCountedInRedUntilTheyReadWell) {
+    CSourcesTestCore core("",
+                          "B F0000002 Web_Address http://one.example/ x\r\n"
+                          "B F0000002 Web_Address http://two.example/ x\r\n"
+                          "B F000000D Disabled_Web_Address http://off.example/ x\r\n",
+                          "",
+                          {PageHealth{"http://one.example/", 1700000000, false, 0, 0, "HTTP status 503"},
+                           PageHealth{"http://two.example/", 1700000000, true, 12, 1, ""},
+                           PageHealth{"http://off.example/", 1700000000, false, 0, 0, "DNS"}});
+    auto* sheet = new CNewsPropSheet(nullptr, core.Core(), "Skimbolt");
+    auto find = [&](int id) { return sheet->FindWindow(id); };
+    EXPECT_EQ(dynamic_cast<wxTextCtrl*>(find(IDC_SHEET_ACTIVE_COUNT))->GetValue(), "2");
+    auto* failing = dynamic_cast<wxStaticText*>(find(IDC_SHEET_FAILING));
+    ASSERT_NE(failing, nullptr);
+    EXPECT_TRUE(failing->IsShown());
+    EXPECT_EQ(failing->GetLabel(), ", 1 failing") << "a page that is not scanned does not count";
+    EXPECT_TRUE(find(IDC_SHEET_NO_SOURCES_ICON)->IsShown());
+    EXPECT_FALSE(find(IDC_SHEET_SOURCES_ICON)->IsShown());
+    EXPECT_GE(ContrastRatio(failing->GetForegroundColour(), failing->GetParent()->GetBackgroundColour()), 4.5);
+
+    // The next refresh after the page read well again turns the panel green.
+    CAppCoreInside::Health(core.Core()).Record(PageHealth{"http://one.example/", 1700000600, true, 3, 0, ""});
+    sheet->RefreshConnectionStatus();
+    EXPECT_FALSE(failing->IsShown());
+    EXPECT_FALSE(find(IDC_SHEET_NO_SOURCES_ICON)->IsShown());
+    EXPECT_TRUE(find(IDC_SHEET_SOURCES_ICON)->IsShown());
+    sheet->Destroy();
+    wxTheApp->ProcessIdle();
+}
+
+TEST(FailureColour, ReadableRedOnLightAndDarkBackgrounds) {
+    EXPECT_NEAR(ContrastRatio(*wxBLACK, *wxWHITE), 21.0, 0.01);
+    for (const wxColour& background : {*wxWHITE, wxColour(0xf6, 0xf5, 0xf4), wxColour(0xde, 0xdd, 0xda),
+                                       wxColour(0x80, 0x80, 0x80), wxColour(0x35, 0x35, 0x35), *wxBLACK}) {
+        const wxColour red = FailureTextColour(background);
+        EXPECT_GE(ContrastRatio(red, background), 4.5) << background.GetAsString().utf8_string();
+        EXPECT_GT(red.Red(), red.Green()) << "still a red";
+    }
 }
 
 TEST_F(SheetTest, KeywordGroupsAddApplyRemoveAndRefusals) {
@@ -188,15 +244,32 @@ TEST_F(SheetTest, KeywordGroupsAddApplyRemoveAndRefusals) {
     EXPECT_EQ(list->GetItemCount(), 0);
 }
 
-TEST(KeywordGroupText, StoredGroupsSplitIntoAtMostSixSignedWords) {
-    const std::vector<KeywordWord> words = SplitKeywordGroup("+wall_street-e-mail+a+b+c+d");
-    ASSERT_EQ(words.size(), 6u);
-    EXPECT_EQ(words[0].word, "wall street");
-    EXPECT_FALSE(words[0].bExclude);
-    EXPECT_EQ(words[1].word, "e") << "a sign inside a word cuts it";
-    EXPECT_TRUE(words[1].bExclude);
-    EXPECT_EQ(words[2].word, "mail");
-    EXPECT_EQ(words[5].word, "c") << "words past the sixth are not shown";
+TEST_F(SheetTest, HyphenatedWordsStayWholeInTheListAndTheEditor) {
+    Sheet();
+    Type(IDC_KEYWORD_WORD1, "self-driving");
+    Type(IDC_KEYWORD_WORD2, "e-mail");
+    ClickButton(Sheet(), IDC_KEYWORD_TOGGLE1 + 1);
+    ClickButton(Sheet(), IDC_KEYWORD_ADD);
+    EXPECT_TRUE(HasRecord("B F0000001 Keyword \\+self\\-driving-e\\-mail \\+self\\-driving-e\\-mail"));
+    auto* list = Find<wxListCtrl>(IDC_KEYWORD_LIST);
+    ASSERT_EQ(list->GetItemCount(), 1);
+    EXPECT_EQ(list->GetItemText(0, 0), "self-driving");
+    EXPECT_EQ(list->GetItemText(0, 1), "e-mail");
+    SelectRow(0);
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD1)->GetValue(), "self-driving");
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD2)->GetValue(), "e-mail");
+
+    // A click on the row that is selected already fills the editor again.
+    Type(IDC_KEYWORD_WORD1, "changed");
+    Type(IDC_KEYWORD_WORD3, "more");
+    for (wxWindow* rows : list->GetChildren()) {
+        wxMouseEvent click(wxEVT_LEFT_UP);
+        click.SetEventObject(rows);
+        rows->ProcessWindowEvent(click);
+    }
+    PumpFor(milliseconds(50));
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD1)->GetValue(), "self-driving");
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_KEYWORD_WORD3)->GetValue(), "");
 }
 
 TEST_F(SheetTest, LeavingTheKeywordsPageAsksOnlyAfterAnEdit) {
@@ -321,6 +394,7 @@ TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
     wxTEST_DIALOG(LoseFocus(IDC_OPTIONS_POLL_MINUTES),
                   wxExpectModal<wxMessageDialog>(wxOK).Describe("Please enter an integer between 5 and 240."));
     EXPECT_TRUE(HasRecord("D F0000003 Poll_Period 420 420"));
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_OPTIONS_POLL_MINUTES)->GetValue(), "07") << "the refused period is taken back";
     // The spin arrows store as typing does.
     wxSpinEvent spin(wxEVT_SPIN, IDC_OPTIONS_POLL_SPIN);
     spin.SetPosition(12);
@@ -340,6 +414,8 @@ TEST_F(SheetTest, OptionsWriteTheirSettingsAtOnce) {
     std::string stored = path;
     std::replace(stored.begin(), stored.end(), ' ', '|');
     EXPECT_TRUE(HasRecord("B F0000009 Sound_File " + stored + " " + stored));
+    EXPECT_EQ(Find<wxTextCtrl>(IDC_OPTIONS_SOUND_FILE)->GetToolTipText(), wxString::FromUTF8(path))
+        << "the whole path, which the field may cut";
     Type(IDC_OPTIONS_SOUND_FILE, (sounds.Path() + "gone.wav").c_str());
     wxTEST_DIALOG(LoseFocus(IDC_OPTIONS_SOUND_FILE),
                   wxExpectModal<wxMessageDialog>(wxOK).Describe("Wave file does not exist!"));
@@ -430,7 +506,11 @@ TEST_F(SheetTest, ConnectionPageStoresProxyFieldsAndRefusesWhatWouldNotReadBack)
     EXPECT_EQ(Find<wxTextCtrl>(IDC_PROXY_PORT)->GetValue(), "8080");
     Core().Config().SetConnectionStandIn([] { return ConnectionState::Connected; });
     Sheet()->RefreshConnectionStatus();
-    EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently connected to the Internet.");
+    EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText(), "You are currently connected to a network.");
+    Core().Config().SetConnectionStandIn([] { return ConnectionState::Unknown; });
+    Sheet()->RefreshConnectionStatus();
+    EXPECT_EQ(Sheet()->ConnectionPage()->GetStatusText().find("out of date"), std::string::npos);
+    EXPECT_GT(Find<wxTextCtrl>(IDC_PROXY_PASSWORD)->GetSize().x, 2 * Find<wxTextCtrl>(IDC_PROXY_PORT)->GetSize().x);
 }
 
 TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
@@ -460,12 +540,29 @@ TEST_F(SheetTest, ContextHelpFindsEachControlsTopic) {
     EXPECT_EQ(OpenHelpPopupText(), ProgramHelpFile().Topic(0x808C03ED));
     CloseHelpPopup();
     EXPECT_EQ(OpenHelpPopupText(), "");
+
+    // Every control of the News Sources page, which lies inside the page
+    // (whose own id is among those looked up), finds its own topic.
+    sheet->ShowSourcesPage();
+    PumpFor(milliseconds(100));
+    for (int id : {IDC_SOURCE_LIST, IDC_CATEGORY_BOXES[0], IDC_CATEGORY_BOXES[3], IDC_CATEGORY_GROUP,
+                   IDC_CATEGORY_SELECT_ALL, IDC_CATEGORY_CLEAR, IDC_CUSTOM_URL, IDC_UPDATE_SOURCES}) {
+        ASSERT_TRUE(sheet->FindWindow(id) && sheet->FindWindow(id)->IsShownOnScreen()) << id;
+        const int found = sheet->FindHelpControlAt(centre(id));
+        EXPECT_EQ(HelpTopicForControl(found), HelpTopicForControl(id)) << id << " found " << found;
+    }
+    EXPECT_EQ(HelpTopicForControl(IDC_CATEGORY_BOXES[12]), HelpTopicForControl(IDC_CATEGORY_GROUP));
 }
 
 // The sheet showing one page, drawn for review.
 void PhotographSheet(const char* name, int pageIndex) {
-    CGuiTestCore app;
+    // One of the two pages failed at its last read: the status panel says so.
+    CGuiTestCore app({PageHealth{"http://news.example/", 1700000000, false, 0, 0, "HTTP status 503"},
+                      PageHealth{"http://blog.example/", 1700000000, true, 8, 2, ""}});
+    app.Core().Config().AddCustomUrl("http://news.example/");
+    app.Core().Config().AddCustomUrl("http://blog.example/");
     app.Core().Config().AddKeywordGroup("+stock market+crash-football");
+    app.Core().Config().AddKeywordGroup("\\+self\\-driving-e\\-mail");
     app.Core().Config().AddKeywordGroup("+storm");
     AddRecentStory(app.Core(), "Storm warning for the north coast tonight", "", 600);
     AddRecentStory(app.Core(), "Storms ahead for markets & bonds", "", 1200);

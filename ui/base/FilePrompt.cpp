@@ -6,7 +6,7 @@
 bool CDialogFilePrompt::ChooseSoundFile(wxWindow* parent, const wxString& current, wxString& chosen) {
     const wxFileName file(current);
     wxFileDialog dialog(parent, "Choose a sound file", file.GetPath(), file.GetFullName(),
-                        "Wave File (*.wav)|*.wav|All Files (*.*)|*", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+                        "Sound files (*.oga, *.ogg, *.wav)|*.oga;*.ogg;*.wav;*.OGA;*.OGG;*.WAV|All files|*", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
     chosen = dialog.GetPath();
     return true;

@@ -9,6 +9,7 @@
 #include "app/AppCore.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
+#include "ui/base/FailureColour.h"
 
 wxBEGIN_EVENT_TABLE(CSourceStatusDlg, wxDialog)
     EVT_BUTTON(IDC_STATUS_REFRESH, CSourceStatusDlg::OnRefresh)
@@ -68,7 +69,7 @@ void CSourceStatusDlg::Refill() {
         m_pPages->SetItem(item, 1, wxString::FromUTF8(row.lastRead));
         m_pPages->SetItem(item, 2, wxString::FromUTF8(row.outcome));
         if (row.bFailing) {
-            m_pPages->SetItemTextColour(item, *wxRED);
+            m_pPages->SetItemTextColour(item, FailureTextColour(m_pPages->GetBackgroundColour()));
             ++failing;
         }
     }

@@ -48,21 +48,23 @@ CTimingPropPage::CTimingPropPage(wxWindow* parent, CAppCore& core) : wxPanel(par
     wxStaticBox* proxyBox = proxy->GetStaticBox();
     m_checkUseProxy = new wxCheckBox(proxyBox, IDC_USE_PROXY, "I &use a proxy to connect to the Internet");
     proxy->Add(m_checkUseProxy, 0, wxALL, gap);
-    auto* grid = new wxFlexGridSizer(2, 4, gap, gap);
-    grid->AddGrowableCol(1, 3);
-    grid->AddGrowableCol(3, 1);
-    auto field = [&](int labelId, const char* label, int id, long style, int widthDu) {
+    // One row per field: the port needs five digits, the names and the
+    // password the room there is.
+    auto* grid = new wxFlexGridSizer(2, gap, gap);
+    grid->AddGrowableCol(1, 1);
+    auto field = [&](int labelId, const char* label, int id, long style, int widthDu, bool bExpand) {
         grid->Add(new wxStaticText(proxyBox, labelId, label), 0, wxALIGN_CENTER_VERTICAL);
         auto* edit = new wxTextCtrl(proxyBox, id, wxEmptyString, wxDefaultPosition, wxSize(du(widthDu, 12).x, -1),
                                     style);
-        grid->Add(edit, 1, wxEXPAND);
+        const int flags = bExpand ? static_cast<int>(wxEXPAND) : static_cast<int>(wxALIGN_CENTER_VERTICAL);
+        grid->Add(edit, bExpand ? 1 : 0, flags);
         edit->Bind(wxEVT_KILL_FOCUS, &CTimingPropPage::OnFieldFocusLost, this);
         return edit;
     };
-    m_editServer = field(IDC_PROXY_SERVER_LABEL, "&Server Name:", IDC_PROXY_SERVER, 0, 100);
-    m_editPort = field(IDC_PROXY_PORT_LABEL, "P&ort:", IDC_PROXY_PORT, 0, 30);
-    m_editUser = field(IDC_PROXY_USER_LABEL, "User &Name:", IDC_PROXY_USER, 0, 100);
-    m_editPassword = field(IDC_PROXY_PASSWORD_LABEL, "Pass&word:", IDC_PROXY_PASSWORD, wxTE_PASSWORD, 30);
+    m_editServer = field(IDC_PROXY_SERVER_LABEL, "&Server Name:", IDC_PROXY_SERVER, 0, 150, true);
+    m_editPort = field(IDC_PROXY_PORT_LABEL, "P&ort:", IDC_PROXY_PORT, 0, 30, false);
+    m_editUser = field(IDC_PROXY_USER_LABEL, "User &Name:", IDC_PROXY_USER, 0, 150, true);
+    m_editPassword = field(IDC_PROXY_PASSWORD_LABEL, "Pass&word:", IDC_PROXY_PASSWORD, wxTE_PASSWORD, 150, true);
     proxy->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, gap);
     MakeFrameLabelBold(proxyBox);
     top->Add(proxy, 0, wxEXPAND | wxALL, du(7, 7).x);
@@ -102,9 +104,11 @@ void CTimingPropPage::RefreshConnectionStatus() {
     port.proxyPortText = m_editPort->GetValue().utf8_string();
     if (!m_core.Config().Check(port)) m_editPort->ChangeValue(wxString::Format("%d", m_nProxyPort));
     const ConnectionState state = m_core.Config().Connection();
-    const char* text = "Skimbolt is unable to determine your connection status because your "
-                       "operating system is out of date.";
-    if (state == ConnectionState::Connected) text = "You are currently connected to the Internet.";
+    // The probe knows whether a network interface other than loopback is up
+    // with an address, not whether the Internet answers beyond it.
+    const char* text = "Skimbolt cannot tell whether you are connected: the list of this computer's network "
+                       "interfaces could not be read.";
+    if (state == ConnectionState::Connected) text = "You are currently connected to a network.";
     if (state == ConnectionState::Disconnected) text = "You are currently disconnected from the Internet.";
     if (m_strStatus != text) {
         m_strStatus = text;

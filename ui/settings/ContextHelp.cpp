@@ -27,7 +27,7 @@ constexpr TopicRange kTopics[] = {
 
     {1043, 1043, 0x69, 0},    {1044, 1044, 0x69, 1076}, {1046, 1047, 0x69, 1076},
     {1049, 1049, 0x69, 1076}, {1051, 1056, 0x69, 1076}, {1063, 1063, 0x69, 1076},
-    {1065, 1065, 0x69, 1076}, {1076, 1076, 0x69, 1076}, {1057, 1057, 0x69, 0},
+    {1065, 1065, 0x69, 1076}, {1076, 1076, 0x69, 1076}, {1199, 1199, 0x69, 1076}, {1057, 1057, 0x69, 0},
     {1175, 1175, 0x69, 0},    {1197, 1198, 0x69, 0},
 
     {1018, 1018, 0x6A, 0},    {1021, 1022, 0x6A, 0},    {1038, 1040, 0x6A, 0},
@@ -129,16 +129,23 @@ const CHelpFile& ProgramHelpFile() {
 
 int FindHelpControl(wxWindow* window, const wxPoint& screenPoint) {
     if (!window) return 0;
-    auto hit = [&](int id) {
+    // The first control found at the point wins, unless a later one lies
+    // inside it: a page (the News Sources page's id is 105) or a frame
+    // holds the controls that have the topics.
+    wxWindow* found = nullptr;
+    int foundId = 0;
+    auto consider = [&](int id) {
         wxWindow* control = window->FindWindow(id);
-        return control && control != window && ContainsPoint(control, screenPoint);
+        if (!control || control == window || !ContainsPoint(control, screenPoint)) return;
+        if (!found || found->IsDescendant(control)) {
+            found = control;
+            foundId = id;
+        }
     };
     // Select All and Clear lie inside the Categories frame, whose id is lower.
-    for (int id : {1197, 1198})
-        if (hit(id)) return id;
-    for (int id = 1; id <= 1199; ++id)
-        if (hit(id)) return id;
-    return 0;
+    for (int id : {1197, 1198}) consider(id);
+    for (int id = 1; id <= 1199; ++id) consider(id);
+    return foundId;
 }
 
 std::string HelpTextForControl(int id) {

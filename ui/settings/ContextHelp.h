@@ -38,7 +38,8 @@ const CHelpFile& ProgramHelpFile();
 
 // The control whose help is wanted at a point of the screen, looked up in
 // window: first the ids 1197 and 1198, then 1 to 1199; the first control
-// that exists, is shown and contains the point. 0 when none does.
+// that exists, is shown and contains the point, or a control found later
+// that lies inside it (a control within a page or a frame). 0 when none.
 int FindHelpControl(wxWindow* window, const wxPoint& screenPoint);
 
 // The text shown for a control: its topic's text, or the help file's

@@ -4,7 +4,6 @@
 
 #include <wx/button.h>
 #include <wx/clipbrd.h>
-#include <wx/cshelp.h>
 #include <wx/dataobj.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
@@ -15,7 +14,9 @@
 #include "app/AppCore.h"
 #include "res/resource.h"
 #include "ui/base/BusyWork.h"
+#include "ui/base/FailureColour.h"
 #include "ui/base/Resources.h"
+#include "ui/settings/ContextHelp.h"
 
 namespace {
 
@@ -61,7 +62,10 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
     m_listUrls = new wxListCtrl(this, IDC_URL_LIST, at(7, 74), size(236, 84),
                                 wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN);
     m_listUrls->EnableCheckBoxes(true);
-    m_listUrls->AppendColumn("URLs", wxLIST_FORMAT_LEFT, m_listUrls->GetClientSize().GetWidth() * 98 / 100);
+    // Beside each address how its last read went; a failing row in red.
+    const int width = m_listUrls->GetClientSize().GetWidth();
+    m_listUrls->AppendColumn("URLs", wxLIST_FORMAT_LEFT, width * 62 / 100);
+    m_listUrls->AppendColumn("Last read", wxLIST_FORMAT_LEFT, width * 36 / 100);
     m_textResult = new wxTextCtrl(this, IDC_URL_CHECK_RESULT,
                                   "Add reads the page once and shows here the story links found on it.",
                                   at(7, 162), size(236, 80),
@@ -86,6 +90,8 @@ CUrlPropPage::CUrlPropPage(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         if (event.GetKeyCode() == WXK_ESCAPE)
             EndDialog(wxID_CANCEL);
+        else if (event.GetKeyCode() == WXK_F1)
+            ShowContextHelp(this);
         else
             event.Skip();
     });
@@ -107,6 +113,12 @@ void CUrlPropPage::FillList() {
 long CUrlPropPage::InsertRow(long row, const std::string& url, bool bChecked) {
     const long inserted = m_listUrls->InsertItem(row, wxString::FromUTF8(url));
     if (bChecked) m_listUrls->CheckItem(inserted, true);
+    if (const std::optional<PageHealth> health = m_core.Config().LastOutcome(url)) {
+        m_listUrls->SetItem(inserted, 1, wxString::FromUTF8(health->bOk ? health->Outcome()
+                                                                         : "failed: " + health->Outcome()));
+        if (!health->bOk)
+            m_listUrls->SetItemTextColour(inserted, FailureTextColour(m_listUrls->GetBackgroundColour()));
+    }
     return inserted;
 }
 
@@ -171,7 +183,14 @@ void CUrlPropPage::OnImport(wxCommandEvent&) {
     std::string url = m_core.Config().CurrentBrowserUrl();
     // No browser on this desktop answers: the user may have copied the address.
     if (url.empty() && m_fnFallbackUrl) url = m_fnFallbackUrl();
-    if (!url.empty()) m_textUrl->ChangeValue(wxString::FromUTF8(url));
+    if (url.empty()) {
+        ShowMessage("Import takes the address of the page your web browser shows, or a web address copied to "
+                    "the clipboard, but no browser told its address and the clipboard holds no web address.\n\n"
+                    "Copy the page's address in the browser (Ctrl+L, then Ctrl+C) and press Import again, or "
+                    "type the address into the URL field.");
+        return;
+    }
+    m_textUrl->ChangeValue(wxString::FromUTF8(url));
 }
 
 void CUrlPropPage::OnDelete(wxCommandEvent&) {
@@ -203,7 +222,7 @@ void CUrlPropPage::OnOk(wxCommandEvent& event) {
     EndDialog(wxID_OK);
 }
 
-void CUrlPropPage::OnHelp(wxCommandEvent&) { wxContextHelp help(this); }
+void CUrlPropPage::OnHelp(wxCommandEvent&) { ShowContextHelp(this); }
 
 void CUrlPropPage::OnListSelectionChanged(wxListEvent& event) {
     event.Skip();
@@ -218,7 +237,8 @@ void CUrlPropPage::OnAddressFocus(wxFocusEvent& event) {
 std::string CUrlPropPage::RowTooltip(long row) const {
     if (row < 0 || row >= m_listUrls->GetItemCount()) return std::string();
     const std::optional<PageHealth> health = m_core.Config().LastOutcome(m_listUrls->GetItemText(row).utf8_string());
-    if (!health || health->bOk) return std::string();
+    if (!health) return std::string();
+    // The whole outcome, which the Last read column may cut.
     return "Last read " + FormatReadTime(health->tRead) + ": " + health->Outcome();
 }
 

@@ -23,25 +23,6 @@ constexpr int kWordIds[CKeywordPropDlg::WORD_SLOTS] = {IDC_KEYWORD_WORD1, IDC_KE
                                                       IDC_KEYWORD_WORD4, IDC_KEYWORD_WORD5, IDC_KEYWORD_WORD6};
 constexpr int kPreviewDelayMs = 300;
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-std::vector<std::string> SplitColumn(const std::string& column) {
-    std::vector<std::string> words;
-    if (column.empty()) return words;
-    std::string::size_type start = 0;
-    for (;;) {
-        const auto comma = column.find(", ", start);
-        words.push_back(column.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 2;
-    }
-    return words;
-}
-
 std::string JoinWords(const std::vector<std::string>& words) {
     std::string joined;
     for (const std::string& w : words) joined += (joined.empty() ? "" : ", ") + w;
@@ -51,24 +32,6 @@ std::string JoinWords(const std::vector<std::string>& words) {
 std::string Utf8(const wxString& s) { return s.utf8_string(); }
 
 }  // namespace
-
-std::vector<KeywordWord> SplitKeywordGroup(const std::string& stored) {
-    std::string text = stored;
-    std::replace(text.begin(), text.end(), '_', ' ');
-    std::vector<KeywordWord> words;
-    std::string::size_type start = 0;
-    while (start < text.size() && words.size() < CKeywordPropDlg::WORD_SLOTS) {
-        const auto next = text.find_first_of("+-", start + 1);
-        const std::string piece = text.substr(start, next == std::string::npos ? std::string::npos : next - start);
-        KeywordWord w;
-        w.bExclude = piece[0] == '-';
-        w.word = (piece[0] == '+' || piece[0] == '-') ? piece.substr(1) : piece;
-        words.push_back(w);
-        if (next == std::string::npos) break;
-        start = next;
-    }
-    return words;
-}
 
 CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     : wxPanel(parent, wxID_ANY), m_core(core), m_previewTimer(this) {
@@ -140,6 +103,9 @@ CKeywordPropDlg::CKeywordPropDlg(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_BUTTON, &CKeywordPropDlg::OnClear, this, IDC_KEYWORD_CLEAR);
     Bind(wxEVT_BUTTON, &CKeywordPropDlg::OnRemove, this, IDC_KEYWORD_REMOVE);
     m_listGroups->Bind(wxEVT_LIST_ITEM_SELECTED, &CKeywordPropDlg::OnListSelected, this);
+    // The rows are drawn by the list's inner window, which gets the clicks.
+    m_listGroups->Bind(wxEVT_LEFT_UP, &CKeywordPropDlg::OnListClick, this);
+    for (wxWindow* child : m_listGroups->GetChildren()) child->Bind(wxEVT_LEFT_UP, &CKeywordPropDlg::OnListClick, this);
     Bind(wxEVT_TIMER, &CKeywordPropDlg::OnPreviewTimer, this);
 
     m_pPreview = core.Config().NewKeywordPreview([this](const KeywordPreviewResult& result) {
@@ -170,22 +136,19 @@ void CKeywordPropDlg::SetToggle(int slot, bool bExclude) {
 
 void CKeywordPropDlg::FillList() {
     m_listGroups->DeleteAllItems();
-    for (const std::string& group : m_core.Config().Snapshot().keywordGroups) {
+    m_groups = m_core.Config().Snapshot().keywordGroups;
+    for (const std::string& group : m_groups) {
         std::vector<std::string> include, exclude;
-        for (const KeywordWord& w : SplitKeywordGroup(group)) (w.bExclude ? exclude : include).push_back(w.word);
+        for (const KeywordWord& w : SplitKeywordText(group)) (w.bExclude ? exclude : include).push_back(w.word);
         const long row = m_listGroups->InsertItem(m_listGroups->GetItemCount(), wxString::FromUTF8(JoinWords(include)));
         m_listGroups->SetItem(row, 1, wxString::FromUTF8(JoinWords(exclude)));
     }
 }
 
 std::string CKeywordPropDlg::BuildEditorGroup() const {
-    std::string group;
-    for (int slot = 0; slot < WORD_SLOTS; ++slot) {
-        const std::string word = Trim(Utf8(m_editWords[slot]->GetValue()));
-        if (word.empty()) continue;
-        group += (m_bExclude[slot] ? "-" : "+") + word;
-    }
-    return group;
+    std::vector<KeywordWord> words;
+    for (int slot = 0; slot < WORD_SLOTS; ++slot) words.push_back({Utf8(m_editWords[slot]->GetValue()), m_bExclude[slot]});
+    return BuildKeywordText(words);
 }
 
 void CKeywordPropDlg::ClearEditor() {
@@ -200,16 +163,7 @@ void CKeywordPropDlg::ClearEditor() {
     m_labelPreview->SetLabel(wxEmptyString);
 }
 
-void CKeywordPropDlg::RebuildFromList() {
-    std::vector<std::string> groups;
-    for (int row = 0; row < m_listGroups->GetItemCount(); ++row) {
-        std::string group;
-        for (const std::string& w : SplitColumn(Utf8(m_listGroups->GetItemText(row, 0)))) group += "+" + w;
-        for (const std::string& w : SplitColumn(Utf8(m_listGroups->GetItemText(row, 1)))) group += "-" + w;
-        groups.push_back(group);
-    }
-    m_core.Config().SetKeywordGroups(groups);
-}
+void CKeywordPropDlg::RebuildFromList() { m_core.Config().SetKeywordGroups(m_groups); }
 
 void CKeywordPropDlg::OnAdd(wxCommandEvent&) {
     m_bChanged = 0;
@@ -234,10 +188,7 @@ void CKeywordPropDlg::OnAdd(wxCommandEvent&) {
             return;
         }
     } else {
-        std::vector<std::string> include, exclude;
-        for (const KeywordWord& w : SplitKeywordGroup(group)) (w.bExclude ? exclude : include).push_back(w.word);
-        m_listGroups->SetItem(m_nEditItem, 0, wxString::FromUTF8(JoinWords(include)));
-        m_listGroups->SetItem(m_nEditItem, 1, wxString::FromUTF8(JoinWords(exclude)));
+        if (m_nEditItem < static_cast<int>(m_groups.size())) m_groups[m_nEditItem] = group;
         RebuildFromList();
     }
     // The list shows what is stored (a duplicate left by a change is dropped).
@@ -249,8 +200,8 @@ void CKeywordPropDlg::OnClear(wxCommandEvent&) { ClearEditor(); }
 
 void CKeywordPropDlg::OnRemove(wxCommandEvent&) {
     const long row = m_listGroups->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-    if (row >= 0) {
-        m_listGroups->DeleteItem(row);
+    if (row >= 0 && row < static_cast<long>(m_groups.size())) {
+        m_groups.erase(m_groups.begin() + row);
         RebuildFromList();
         FillList();
         ClearEditor();
@@ -277,23 +228,40 @@ void CKeywordPropDlg::OnWordFocus(wxFocusEvent& event) {
 }
 
 void CKeywordPropDlg::OnListSelected(wxListEvent& event) {
-    const long row = event.GetIndex();
-    if (row < 0) return;
+    if (event.GetIndex() >= 0) FillEditorFromRow(event.GetIndex());
+}
+
+void CKeywordPropDlg::OnListClick(wxMouseEvent& event) {
+    event.Skip();
+    // A click on the row already selected sends no selection event: the
+    // editor is filled from it again all the same, once the click is done.
+    CallAfter([this] {
+        const long row = m_listGroups->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+        if (row >= 0) FillEditorFromRow(row);
+    });
+}
+
+void CKeywordPropDlg::FillEditorFromRow(long row) {
     ClearEditor();
     m_btnAdd->SetLabel("A&pply");
     m_nEditItem = static_cast<int>(row);
+    // INCLUDE words first, then EXCLUDE words, as the list's columns show them.
+    std::vector<KeywordWord> words;
+    if (row < static_cast<long>(m_groups.size())) words = SplitKeywordText(m_groups[row]);
+    std::stable_partition(words.begin(), words.end(), [](const KeywordWord& w) { return !w.bExclude; });
     int slot = 0;
-    for (int column = 0; column < 2; ++column) {
-        for (const std::string& w : SplitColumn(Utf8(m_listGroups->GetItemText(row, column)))) {
-            if (slot >= WORD_SLOTS) break;
-            m_editWords[slot]->ChangeValue(wxString::FromUTF8(w));
-            SetToggle(slot++, column == 1);
-        }
+    for (const KeywordWord& w : words) {
+        if (w.word.empty()) continue;
+        if (slot >= WORD_SLOTS) break;
+        m_editWords[slot]->ChangeValue(wxString::FromUTF8(w.word));
+        SetToggle(slot++, w.bExclude);
     }
     m_btnRemove->Enable();
     m_bChanged = 0;
     RequestPreview();
 }
+
+void CKeywordPropDlg::FocusFirstWord() { m_editWords[0]->SetFocus(); }
 
 void CKeywordPropDlg::OnKillActive() {
     bool bEmpty = true;

@@ -35,12 +35,14 @@ public:
     void OnKillActive();
     // Whether the slot's word (0 to 5) is an EXCLUDE word.
     bool IsExclude(int slot) const { return m_bExclude[slot]; }
+    // Puts the keyboard focus into the first word field.
+    void FocusFirstWord();
     // The preview line as shown (for tests).
     wxString PreviewText() const;
 
 private:
     void FillList();
-    // The stored form of the editor's group: "+word-word...".
+    // The stored form of the editor's group (blanks not yet turned into '_').
     std::string BuildEditorGroup() const;
     void ClearEditor();
     void SetToggle(int slot, bool bExclude);
@@ -55,6 +57,8 @@ private:
     void OnWordChanged(wxCommandEvent& event);
     void OnWordFocus(wxFocusEvent& event);
     void OnListSelected(wxListEvent& event);
+    void OnListClick(wxMouseEvent& event);
+    void FillEditorFromRow(long row);
     void OnPreviewTimer(wxTimerEvent& event);
 
     CAppCore& m_core;
@@ -69,14 +73,7 @@ private:
     wxBitmap m_hbmExclude;
     int m_bChanged = 0;
     int m_nEditItem = -1;
+    std::vector<std::string> m_groups;  // the stored text of each row
     wxTimer m_previewTimer;
     std::unique_ptr<CKeywordPreview> m_pPreview;
 };
-
-// The words of a stored group ('_' shown as spaces), at most six, each with
-// whether it is an EXCLUDE word.
-struct KeywordWord {
-    std::string word;
-    bool bExclude = false;
-};
-std::vector<KeywordWord> SplitKeywordGroup(const std::string& stored);

@@ -156,7 +156,7 @@ void COptionsDlg::LoadMembers() {
 void COptionsDlg::ShowFields() {
     m_checkBreakingNews->SetValue(m_bBreakingNewsOnly != 0);
     m_checkPlaySound->SetValue(m_bPlaySound != 0);
-    m_editSoundFile->ChangeValue(wxString::FromUTF8(m_strSoundFile));
+    ShowSoundFile(wxString::FromUTF8(m_strSoundFile));
     m_radioDelivery[m_nDelivery]->SetValue(true);
     m_radioScanMode[m_nScanMode]->SetValue(true);
     // Without a choice the page shows what happens: a new window.
@@ -188,7 +188,12 @@ bool COptionsDlg::ReadFields() {
     if (m_editPollMinutes->GetValue() != m_strShownMinutes) {
         SettingsChange poll;
         poll.pollMinutesText = m_editPollMinutes->GetValue().utf8_string();
-        if (!Accepted(m_core.Config().Check(poll))) return false;
+        if (!Accepted(m_core.Config().Check(poll))) {
+            // The field shows the stored period again.
+            m_editPollMinutes->ChangeValue(m_strShownMinutes);
+            m_spinPoll->SetValue(m_nPollMinutes);
+            return false;
+        }
         m_nPollMinutes = std::stoi(*poll.pollMinutesText);
         m_strShownMinutes = m_editPollMinutes->GetValue();
         m_bPollEdited = true;
@@ -209,6 +214,17 @@ bool COptionsDlg::Accepted(const SettingsVerdict& verdict) {
     wxMessageBox(wxString::FromUTF8(verdict.message), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
     m_bInExchange = false;
     return false;
+}
+
+void COptionsDlg::ShowSoundFile(const wxString& path) {
+    // A long path does not fit: the field shows its end, the file's name,
+    // and the whole path in its tip.
+    m_editSoundFile->ChangeValue(path);
+    m_editSoundFile->SetInsertionPointEnd();
+    if (path.empty())
+        m_editSoundFile->UnsetToolTip();
+    else
+        m_editSoundFile->SetToolTip(path);
 }
 
 void COptionsDlg::UpdateSoundControls() {
@@ -280,6 +296,11 @@ void COptionsDlg::OnScanMode(wxCommandEvent&) {
 void COptionsDlg::OnSoundFileFocusLost(wxFocusEvent& event) {
     event.Skip();
     if (ReadFields()) StoreSoundFile();
+    const wxString path = m_editSoundFile->GetValue();
+    if (path.empty())
+        m_editSoundFile->UnsetToolTip();
+    else
+        m_editSoundFile->SetToolTip(path);
 }
 
 void COptionsDlg::OnPollMinutesFocusLost(wxFocusEvent& event) {
@@ -297,7 +318,7 @@ void COptionsDlg::OnSpin(wxSpinEvent& event) {
 void COptionsDlg::OnBrowse(wxCommandEvent&) {
     wxString chosen;
     if (!m_pFilePrompt || !m_pFilePrompt->ChooseSoundFile(this, m_editSoundFile->GetValue(), chosen)) return;
-    m_editSoundFile->ChangeValue(chosen);
+    ShowSoundFile(chosen);
     if (ReadFields()) StoreSoundFile();
 }
 

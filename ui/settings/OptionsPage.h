@@ -45,6 +45,7 @@ public:
 private:
     void LoadMembers();
     void ShowFields();
+    void ShowSoundFile(const wxString& path);
     // Reads the controls into the members; the text fields are checked (the
     // poll minutes' range, the sound file) and a refusal is shown. False on
     // a refusal: the members of the refused fields keep their values.

@@ -12,6 +12,7 @@
 #include "app/AppCore.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
+#include "ui/base/FailureColour.h"
 #include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
@@ -60,7 +61,12 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
                                  wxSize(du(16, 10).x, -1), wxTE_READONLY | wxTE_CENTRE | wxBORDER_NONE);
     m_editCount->SetBackgroundColour(m_frameStatus->GetBackgroundColour());
     m_editCount->DisableFocusFromKeyboard();  // a display only: Tab goes from Help to Done
-    status->Add(m_editCount, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 4);
+    status->Add(m_editCount, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+    m_labelFailing = new wxStaticText(m_frameStatus, IDC_SHEET_FAILING, wxEmptyString);
+    m_labelFailing->SetForegroundColour(FailureTextColour(m_frameStatus->GetBackgroundColour()));
+    m_labelFailing->SetFont(BoldDialogFont());
+    m_labelFailing->Hide();
+    status->Add(m_labelFailing, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
     // How each page fared at its last read, and problems with files.
     auto* btnStatus = new wxButton(m_frameStatus, IDC_SHEET_SOURCE_STATUS, "S&tatus...");
     status->Add(btnStatus, 0, wxALIGN_CENTER_VERTICAL | wxALL, 3);
@@ -80,7 +86,9 @@ CNewsPropSheet::CNewsPropSheet(wxWindow* parent, CAppCore& core, const wxString&
     LayoutDialog();
 
     // The count the News Sources page gave while it was filled, before the panel existed.
+    m_nFailing = -1;
     SetActiveSourceCount(m_nEarlyCount);
+    UpdateFailingCount();
 
     Bind(wxEVT_BOOKCTRL_PAGE_CHANGING, &CNewsPropSheet::OnPageChanging, this);
     Bind(wxEVT_BOOKCTRL_PAGE_CHANGED, &CNewsPropSheet::OnPageChanged, this);
@@ -102,28 +110,59 @@ void CNewsPropSheet::SetActiveSourceCount(int count) {
         m_nEarlyCount = count;
         return;
     }
-    if (count == 0 && m_bSourcesShown == 1) {
-        m_bSourcesShown = 0;
-        m_iconNoSources->Show();
-        m_iconSources->Hide();
-        m_editCount->SetFont(BoldDialogFont());
-    } else if (count != 0 && m_bSourcesShown == 0) {
-        m_bSourcesShown = 1;
-        m_iconNoSources->Hide();
-        m_iconSources->Show();
-        m_editCount->SetFont(GetFont());
-    }
+    m_nActiveCount = count;
+    m_editCount->SetFont(count == 0 ? BoldDialogFont() : GetFont());
     m_editCount->ChangeValue(wxString::Format("%d", count));
-    m_frameStatus->Layout();
+    ShowStatusSign();
 }
 
-void CNewsPropSheet::ShowKeywordsPage() { GetBookCtrl()->SetSelection(GetBookCtrl()->FindPage(m_keywordsPage)); }
+void CNewsPropSheet::UpdateFailingCount() {
+    int failing = 0;
+    for (const SourceStatusRow& row : m_core.Config().PageStatus()) failing += row.bFailing ? 1 : 0;
+    if (failing == m_nFailing) return;
+    m_nFailing = failing;
+    if (failing > 0) {
+        m_labelFailing->SetLabel(wxString::Format(", %d failing", failing));
+        const wxString tip = wxString::Format(failing == 1 ? "%d page failed at its last read: Status... tells why."
+                                                           : "%d pages failed at their last read: Status... tells why.",
+                                              failing);
+        m_frameStatus->SetToolTip(tip);
+        m_labelFailing->SetToolTip(tip);
+    } else {
+        m_frameStatus->UnsetToolTip();
+        m_labelFailing->UnsetToolTip();
+    }
+    m_labelFailing->Show(failing > 0);
+    ShowStatusSign();
+}
+
+void CNewsPropSheet::ShowStatusSign() {
+    // The red sign while nothing is scanned or some page fails.
+    const int bGreen = m_nActiveCount != 0 && m_nFailing <= 0 ? 1 : 0;
+    if (bGreen != m_bSourcesShown) {
+        m_bSourcesShown = bGreen;
+        m_iconNoSources->Show(!bGreen);
+        m_iconSources->Show(bGreen);
+    }
+    // The panel grows and shrinks with the failing count.
+    m_frameStatus->InvalidateBestSize();
+    m_frameStatus->Layout();
+    Layout();
+}
+
+void CNewsPropSheet::ShowKeywordsPage() {
+    GetBookCtrl()->SetSelection(GetBookCtrl()->FindPage(m_keywordsPage));
+    if (IsShown()) m_keywordsPage->FocusFirstWord();
+}
 
 void CNewsPropSheet::ShowSourcesPage() {
     if (m_sourcesPage) GetBookCtrl()->SetSelection(GetBookCtrl()->FindPage(m_sourcesPage));
 }
 
-void CNewsPropSheet::RefreshConnectionStatus() { m_connectionPage->RefreshConnectionStatus(); }
+void CNewsPropSheet::RefreshConnectionStatus() {
+    m_connectionPage->RefreshConnectionStatus();
+    UpdateFailingCount();
+}
 
 void CNewsPropSheet::SetPollPeriodChangedHook(std::function<void()> hook) {
     m_optionsPage->SetPollPeriodChangedHook(std::move(hook));
@@ -131,7 +170,12 @@ void CNewsPropSheet::SetPollPeriodChangedHook(std::function<void()> hook) {
 
 bool CNewsPropSheet::Show(bool show) {
     const bool bHiding = !show && IsShown();
+    if (show && m_labelFailing) UpdateFailingCount();
     const bool result = wxPropertySheetDialog::Show(show);
+    if (m_sourcesPage) m_sourcesPage->SheetShown(show);
+    // Typing goes into the first word field when the sheet opens on Keywords
+    // (as at first start, when the set-up alert asks for keywords).
+    if (show && GetBookCtrl()->GetCurrentPage() == m_keywordsPage) m_keywordsPage->FocusFirstWord();
     // The set-up alert may have held back the first scan until now.
     if (bHiding && !m_core.FirstScanStarted()) m_core.RequestScan();
     return result;

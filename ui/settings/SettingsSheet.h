@@ -19,6 +19,7 @@ class wxBookCtrlEvent;
 class wxButton;
 class wxPanel;
 class wxStaticBitmap;
+class wxStaticText;
 class wxTextCtrl;
 
 class CNewsPropSheet : public wxPropertySheetDialog {
@@ -29,9 +30,13 @@ public:
     // The number of pages that will be scanned: a red sign and a bold 0
     // when there are none, else the green sign.
     void SetActiveSourceCount(int count);
+    // Counts the scanned pages whose last read failed: the status panel
+    // says how many ("5, 3 failing") and shows the red sign while any do.
+    void UpdateFailingCount();
     void ShowKeywordsPage();
     void ShowSourcesPage();
-    // The Connection page asks the connected-state probe again.
+    // The Connection page asks the connected-state probe again, and the
+    // status panel counts the failing pages again.
     void RefreshConnectionStatus();
     // Called when the Options page stored a new poll period.
     void SetPollPeriodChangedHook(std::function<void()> hook);
@@ -48,8 +53,10 @@ public:
     CKeywordPropDlg* KeywordsPage() const { return m_keywordsPage; }
     COptionsDlg* OptionsPage() const { return m_optionsPage; }
     CTimingPropPage* ConnectionPage() const { return m_connectionPage; }
+    CSourcesPropPage* SourcesPage() const { return m_sourcesPage; }
 
 private:
+    void ShowStatusSign();
     // The leave step of the page at that index; false when the page refuses
     // to be left (a field it could not store).
     bool LeavePage(int index);
@@ -72,6 +79,9 @@ private:
     wxStaticBitmap* m_iconNoSources = nullptr;
     wxStaticBitmap* m_iconSources = nullptr;
     wxTextCtrl* m_editCount = nullptr;
+    wxStaticText* m_labelFailing = nullptr;
     int m_bSourcesShown = 1;
     int m_nEarlyCount = 0;
+    int m_nActiveCount = 0;
+    int m_nFailing = 0;
 };

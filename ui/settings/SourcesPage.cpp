@@ -67,7 +67,6 @@ CSourcesPropPage::CSourcesPropPage(wxWindow* parent, CAppCore& core,
     SelectRow(0);
     ShowCategories(0);
     m_btnUpdate->Enable(!m_core.IsScanning());
-    m_timer.Start(kUpdateButtonPeriodMs);
 }
 
 CSourcesPropPage::~CSourcesPropPage() {
@@ -264,16 +263,28 @@ void CSourcesPropPage::OnUpdateSources(wxCommandEvent&) {
     FillList();
     m_core.Config().SourceUpdateFinished();
     m_btnUpdate->Enable(!m_core.IsScanning());
-    m_timer.Start(kUpdateButtonPeriodMs);
+    SheetShown(wxGetTopLevelParent(this)->IsShown());
     SelectRow(0);
     ShowCategories(0);
 }
 
 void CSourcesPropPage::OnTimer(wxTimerEvent&) { m_btnUpdate->Enable(!m_core.IsScanning()); }
 
+void CSourcesPropPage::SheetShown(bool bShown) {
+    // The button follows the scanning state only while someone can see it:
+    // a hidden sheet wakes nobody up.
+    if (bShown && (!m_pBook || static_cast<wxBookCtrlBase*>(m_pBook)->GetCurrentPage() == this)) {
+        m_btnUpdate->Enable(!m_core.IsScanning());
+        if (!m_timer.IsRunning()) m_timer.Start(kUpdateButtonPeriodMs);
+    } else {
+        m_timer.Stop();
+    }
+}
+
 void CSourcesPropPage::OnBookPageChanged(wxBookCtrlEvent& event) {
     event.Skip();
     auto* book = static_cast<wxBookCtrlBase*>(m_pBook);
+    if (event.GetEventObject() == book) SheetShown(wxGetTopLevelParent(this)->IsShown());
     const int old = event.GetOldSelection();
     if (event.GetEventObject() == book && old != wxNOT_FOUND && book->GetPage(static_cast<size_t>(old)) == this)
         FinishPendingWarning();

@@ -29,6 +29,10 @@ public:
     // source off: what happens when the page is left or the sheet's Done
     // is pressed.
     void FinishPendingWarning();
+    // The one-second timer that keeps Update Sources in step with scanning
+    // runs only while the sheet is shown with this page in front.
+    void SheetShown(bool bShown);
+    bool TimerRunning() const { return m_timer.IsRunning(); }
 
 private:
     void FillList();
