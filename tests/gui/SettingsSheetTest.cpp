@@ -25,7 +25,7 @@
 #include "ui/base/BoldDialogFont.h"
 #include "ui/base/FilePrompt.h"
 #include "ui/settings/ConnectionPage.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/settings/KeywordsPage.h"
 #include "ui/settings/OptionsPage.h"
 #include "ui/settings/SettingsSheet.h"
