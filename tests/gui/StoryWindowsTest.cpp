@@ -495,7 +495,8 @@ TEST_F(StoryWindowsTest, PopupMenuItemsEachDoTheirCommand) {
     list->ProcessWindowEvent(key);
     EXPECT_EQ(StateOf("b"), STORY_HIDDEN);
     EXPECT_EQ(RowsText(), "c:1 a:1");
-    for (int id : {IDD_STORY_PROP, IDD_SOURCE_STATUS}) wxWindow::FindWindowById(id)->Destroy();
+    for (int id : {IDD_STORY_PROP, IDD_SOURCE_STATUS})
+        if (wxWindow* window = wxWindow::FindWindowById(id)) window->Destroy();
 }
 
 // Answers the display choice by clicking one of its buttons, the check box set or not.
