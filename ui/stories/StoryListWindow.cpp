@@ -404,7 +404,9 @@ void CStoryListDlg::OnPopupMenu(const wxPoint& at) {
 }
 
 void CStoryListDlg::OnCharHook(wxKeyEvent& event) {
-    const wxWindow* focus = FindFocus();
+    // The key came to the window with the keyboard focus.
+    const wxWindow* focus = wxDynamicCast(event.GetEventObject(), wxWindow);
+    if (!focus) focus = FindFocus();
     const bool bInList = focus && (focus == m_pList || focus->GetParent() == m_pList);
     const int key = event.GetKeyCode();
     const bool bMenuKey =
@@ -416,7 +418,7 @@ void CStoryListDlg::OnCharHook(wxKeyEvent& event) {
     } else if (bInList && bMenuKey) {
         OnPopupMenu(FocusedRowPoint());
     } else if (key == WXK_F1 && event.GetModifiers() == wxMOD_NONE) {
-        ShowHelp();
+        ShowHelp(focus);
     } else if (key == WXK_ESCAPE) {
         OnClose();
     } else {
@@ -432,13 +434,13 @@ void CStoryListDlg::OnClose() {
     Recount();
 }
 
-void CStoryListDlg::ShowHelp() {
+void CStoryListDlg::ShowHelp(const wxWindow* focus) {
     // Done shares its id with other windows' controls: it has no topic here.
     int id = FindHelpControl(this, wxGetMousePosition());
     if (!HelpTopicForControl(id) || id == IDC_STORY_DONE) {
         // The control of this window that holds the focus (the list for its
         // inner windows); when that is the Help button, the one before it.
-        const wxWindow* focus = FindFocus();
+        if (!focus) focus = FindFocus();
         while (focus && !focus->IsTopLevel() && focus->GetParent() != this) focus = focus->GetParent();
         const bool bOwn =
             focus && !focus->IsTopLevel() && focus->GetParent() == this && focus->GetId() != IDC_STORY_HELP;

@@ -80,9 +80,10 @@ private:
     // The keys of the list: Delete, Enter, the menu key (Shift+F10), F1 and Esc.
     void OnCharHook(wxKeyEvent& event);
     void OnClose();
-    // Help about the control under the mouse pointer, else the one that had
-    // the keyboard focus last, else the overview.
-    void ShowHelp();
+    // Help about the control under the mouse pointer, else the one with the
+    // keyboard focus (focus, or the window's when null; before the Help
+    // button took it), else the overview.
+    void ShowHelp(const wxWindow* focus = nullptr);
     // Where a menu asked for from the keyboard opens: below the focused row.
     wxPoint FocusedRowPoint() const;
     // The counts from the rows' images, then the caption and the count texts.
