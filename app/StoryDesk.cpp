@@ -59,11 +59,15 @@ std::vector<StoryItem> CStoryDesk::VisibleStories() {
         }
         m_archive.Close();
     }
-    // The catalogue's lock is taken with the archive's released. Newest
-    // first: the archive keeps each file's stories oldest first.
+    // The catalogue's lock is taken with the archive's released. The archive
+    // keeps each file's stories oldest first, file after file: newest first
+    // over all files is a sort by the time found (stories found in the same
+    // second stay newest recorded first).
     std::vector<StoryItem> items;
     items.reserve(found.size());
     for (auto it = found.rbegin(); it != found.rend(); ++it) items.push_back(ItemOf(*it->first, it->second));
+    std::stable_sort(items.begin(), items.end(),
+                     [](const StoryItem& a, const StoryItem& b) { return a.tFound > b.tFound; });
     return items;
 }
 

@@ -41,6 +41,11 @@ struct CoreNews {
 // A field of a tab-separated output line: printable text only (tabs, CR and
 // LF become spaces, other control characters are dropped).
 std::string OutputField(const std::string& text);
+// A stored keyword group ("+stock_market+crash-football") as the user typed
+// it: the INCLUDE words, then the EXCLUDE words after "not", phrases with
+// their blanks ("stock market, crash, not football").
+std::string KeywordsAsTyped(const std::string& stored);
+
 // One line for a story: headline, URL, source display name and keyword
 // group, separated by tabs. No line end.
 std::string FormatStoryLine(const StoryItem& story);

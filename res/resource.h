@@ -149,6 +149,7 @@ constexpr int IDC_STORY_COUNT_UNREAD = 1140;
 constexpr int IDC_STORY_COUNT_BOOKMARKED = 1145;
 constexpr int IDC_STORY_COUNT_READ = 1144;
 constexpr int IDC_STORY_FRAME = 1152;
+constexpr int IDC_STORY_HELP = 5009;        // wx's own help id (wxID_HELP), as 57670 is beyond wx's id range
 constexpr int IDR_STORY_MENU = 110;
 constexpr int ID_STORY_PROPERTIES = 32777;
 constexpr int ID_STORY_VIEW = 32778;
@@ -174,6 +175,7 @@ constexpr int IDC_PROP_SOURCE = 1162;
 constexpr int IDC_PROP_URL = 1171;
 constexpr int IDC_PROP_KEYWORDS = 1163;
 constexpr int IDC_PROP_DESCRIPTION = 1165;
+constexpr int IDC_PROP_FOUND = 1172;        // the time found (an addition of ours)
 constexpr int IDC_PROP_VIEW = 1166;
 constexpr int IDC_PROP_OK = 1;
 

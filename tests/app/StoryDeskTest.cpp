@@ -68,8 +68,8 @@ TEST_F(StoryDeskTest, QueriesReturnWhatTheArchiveHoldsNewestFirst) {
                                    Story(kA, "kept", STORY_BOOKMARKED, 100), Story(kA, "gone", STORY_HIDDEN),
                                    Story(kB, "pending", STORY_PENDING)})
         ASSERT_TRUE(Desk().Add(story));
-    // Story files in the order they were made, each oldest first: all reversed.
-    EXPECT_EQ(VisibleHeadlines(), (std::vector<std::string>{"b:same", "a:kept", "a:same"}));
+    // Newest first over both story files, although a's file holds the newest and the oldest.
+    EXPECT_EQ(VisibleHeadlines(), (std::vector<std::string>{"a:kept", "b:same", "a:same"}));
     const StoryItem first = Desk().VisibleStories().back();
     EXPECT_EQ(first.key, (StoryKey{kA, "same"}));
     EXPECT_EQ(first.sourceName, kA);
@@ -84,6 +84,15 @@ TEST_F(StoryDeskTest, QueriesReturnWhatTheArchiveHoldsNewestFirst) {
     EXPECT_EQ(StateOf(kA, "gone"), STORY_HIDDEN);
     EXPECT_EQ(StateOf(kA, "pending"), -1);
     EXPECT_EQ(StateOf("Custom: http://c.example/", "same"), -1);
+}
+
+TEST(StoryTypes, KeywordsAreShownAsTyped) {
+    EXPECT_EQ(KeywordsAsTyped("+Russia-Putin"), "Russia, not Putin");
+    EXPECT_EQ(KeywordsAsTyped("+stock_market+crash-football-world_cup"), "stock market, crash, not football, world cup");
+    EXPECT_EQ(KeywordsAsTyped("-rain"), "not rain");
+    EXPECT_EQ(KeywordsAsTyped("storm"), "storm");
+    EXPECT_EQ(KeywordsAsTyped(""), "");
+    EXPECT_EQ(KeywordsAsTyped("\\+self\\-driving-e\\-mail"), "self-driving, not e-mail");
 }
 
 TEST_F(StoryDeskTest, CommandsChangeOnlyTheStoryNamedAndAreKeptOnDisk) {

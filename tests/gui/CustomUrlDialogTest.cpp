@@ -15,7 +15,7 @@
 #include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
 #include "ui/base/FailureColour.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/settings/CustomUrlDialog.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include "ui/base/FilePrompt.h"
 #include "ui/base/WebBrowser.h"
 #include "ui/settings/ConnectionPage.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/settings/KeywordsPage.h"
 #include "ui/settings/OptionsPage.h"
 #include "ui/settings/SettingsSheet.h"

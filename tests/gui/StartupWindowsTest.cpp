@@ -10,7 +10,7 @@
 #include "res/resource.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SvgArt.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
 

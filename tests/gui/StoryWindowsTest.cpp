@@ -5,21 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "GuiTestSupport.h"
 #include "app/Desktop.h"
 #include "res/resource.h"
 #include "support/TestHttpServer.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/base/UnopenedAddressDialog.h"
 #include "ui/base/WebBrowser.h"
 #include "ui/shell/AboutBox.h"
@@ -99,8 +103,9 @@ protected:
         story.description = description;
         ASSERT_TRUE(Stories().Add(story));
     }
-    int StateOf(const std::string& headline) {
-        const std::optional<StoryItem> story = Stories().Find({kSource, headline});
+    int StateOf(const std::string& headline) { return StateIn(kSource, headline); }
+    int StateIn(const std::string& source, const std::string& headline) {
+        const std::optional<StoryItem> story = Stories().Find({source, headline});
         return story ? story->state : -1;
     }
     // Stories are shown in pages of ours, around a banner, in a pages
@@ -171,9 +176,12 @@ TEST_F(StoryWindowsTest, FillShowsNewestFirstWithCountsCaptionAndDisabledCommand
     EXPECT_EQ(RowsText(), "r:2 b:3 u:1 n5:0 n4:0 n3:0 n2:0 n1:0");
     EXPECT_EQ(Counts(), "5/1/1/1");
     EXPECT_EQ(m_pList->GetTitle(), "Story List : 5 New stories!");
-    EXPECT_EQ(Rows()->GetItemText(0, 1), Rows()->Row(0).date);
+    EXPECT_EQ(Rows()->GetItemText(0, CStoryListCtrl::COL_FOUND), Rows()->Row(0).date);
+    // The first new story is selected, ready for View.
+    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{3});
+    EXPECT_TRUE(Enabled(IDC_STORY_VIEW) && Enabled(IDC_STORY_DELETE) && Enabled(IDC_STORY_BOOKMARK));
 
-    // Hovering a row shows its description; a row without one shows none.
+    // Hovering a row shows its whole description; a row without one shows none.
     AddStory("described", STORY_NEW, "What the story " + std::string(100, 'x'));
     m_pList->Fill();
     wxWindow* cells = Rows()->CellWindow();
@@ -186,30 +194,107 @@ TEST_F(StoryWindowsTest, FillShowsNewestFirstWithCountsCaptionAndDisabledCommand
         cells->ProcessWindowEvent(motion);
         return cells->GetToolTipText().utf8_string();
     };
-    EXPECT_EQ(hover(0), ("What the story " + std::string(100, 'x')).substr(0, 79));
+    EXPECT_EQ(hover(0), "What the story\n" + std::string(100, 'x'));
     EXPECT_EQ(hover(1), "");
+    Rows()->SelectOnly(-1);
     SendCommand(m_pList, ID_STORY_DELETE);  // nothing selected: nothing happens
-    Select({0});
-    SendCommand(m_pList, ID_STORY_DELETE);
-
+    EXPECT_EQ(Rows()->GetRowCount(), 9);
     Select({3, 4, 5, 6});
     SendCommand(m_pList, ID_STORY_MARK_READ);
-    EXPECT_EQ(m_pList->GetTitle(), "Story List : 1 New story!");
-    EXPECT_EQ(StateOf("n2"), STORY_READ);
+    EXPECT_EQ(m_pList->GetTitle(), "Story List : 3 New stories!");
+    EXPECT_EQ(StateOf("n4"), STORY_READ);
 }
 
 TEST_F(StoryWindowsTest, DateTextAndTipText) {
     std::tm t{};
-    t.tm_year = 2026 - 1900, t.tm_mon = 11, t.tm_mday = 5, t.tm_hour = 13, t.tm_min = 5, t.tm_isdst = -1;
-    EXPECT_EQ(CStoryListCtrl::FormatFoundTime(std::mktime(&t)), "12/5 1:05 PM");
-    t.tm_mday = 3, t.tm_hour = 0, t.tm_min = 7;
-    EXPECT_EQ(CStoryListCtrl::FormatFoundTime(std::mktime(&t)), "12/3 12:07 AM");
-    t.tm_hour = 12;
-    EXPECT_EQ(CStoryListCtrl::FormatFoundTime(std::mktime(&t)), "12/3 12:07 PM");
-    // At most 79 characters, counted as characters, not bytes.
-    const std::string longText = std::string(30, 'a') + std::string(60, 'x') + "\xC3\xA9";
-    EXPECT_EQ(CStoryListCtrl::TipText(longText).length(), 79u);
+    t.tm_year = 2026 - 1900, t.tm_mon = 11, t.tm_mday = 5, t.tm_hour = 13, t.tm_min = 5, t.tm_sec = 47;
+    t.tm_isdst = -1;
+    // The locale's own formats, without seconds.
+    const std::string date = CStoryListCtrl::FormatFoundTime(std::mktime(&t)).utf8_string();
+    EXPECT_NE(date.find(":05"), std::string::npos) << date;
+    EXPECT_EQ(date.find("47"), std::string::npos) << date;
+
+    // Short descriptions come whole; long ones in lines, cut with "…" only past the limit.
     EXPECT_EQ(CStoryListCtrl::TipText("Caf\xC3\xA9 cr\xC3\xA8me"), wxString::FromUTF8("Caf\xC3\xA9 cr\xC3\xA8me"));
+    std::string words;
+    while (words.size() + 6 < CStoryListCtrl::MAX_TIP_CHARS) words += "word" + std::to_string(words.size() % 7) + " ";
+    words.pop_back();
+    const wxString whole = CStoryListCtrl::TipText(words);
+    EXPECT_FALSE(whole.EndsWith(wxString::FromUTF8("\u2026")));
+    wxString joined = whole;
+    joined.Replace("\n", " ");
+    EXPECT_EQ(joined.utf8_string(), words);
+    for (const wxString& line : wxSplit(whole, '\n')) EXPECT_LE(line.length(), CStoryListCtrl::TIP_LINE_CHARS + 6);
+    const wxString cut = CStoryListCtrl::TipText(words + " more words");
+    EXPECT_TRUE(cut.EndsWith(wxString::FromUTF8("\u2026")));
+    EXPECT_LE(cut.length(), CStoryListCtrl::MAX_TIP_CHARS + 1);
+}
+
+TEST_F(StoryWindowsTest, RowsSortByTheirColumnsAndTheKeysWork) {
+    const auto now = static_cast<std::int32_t>(std::time(nullptr));
+    constexpr const char* kA = "Custom: http://a.example/";
+    constexpr const char* kB = "Custom: http://b.example/";
+    auto add = [&](const char* source, const char* headline, int state, int age, const char* keywords) {
+        StoryItem story = MakeStory(headline, state, m_server.Url("/") + headline, now - age);
+        story.key.source = story.sourceName = source;
+        story.keywords = keywords;
+        ASSERT_TRUE(Stories().Add(story));
+    };
+    add(kA, "Apples", STORY_READ, 500, "+apple");
+    add(kA, "Cherries", STORY_NEW, 100, "+cherry-pie");
+    add(kB, "Bananas", STORY_NEW, 300, "+banana");
+    add(kB, "Dates", STORY_UNREAD, 50, "+date_palm");
+    OpenList();
+    // Newest first over both sources, the first new story selected.
+    EXPECT_EQ(RowsText(), "Dates:1 Cherries:0 Bananas:0 Apples:2");
+    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{1});
+    EXPECT_EQ(Rows()->GetItemText(1, CStoryListCtrl::COL_SOURCE), kA);
+    EXPECT_EQ(Rows()->GetItemText(1, CStoryListCtrl::COL_KEYWORDS), "cherry, not pie");
+
+    auto clickHeader = [&](int column) {
+        wxListEvent click(wxEVT_LIST_COL_CLICK, IDC_STORY_LIST);
+        click.m_col = column;
+        click.SetEventObject(Rows());
+        Rows()->ProcessWindowEvent(click);
+        return RowsText();
+    };
+    EXPECT_EQ(clickHeader(CStoryListCtrl::COL_HEADLINE), "Apples:2 Bananas:0 Cherries:0 Dates:1");
+    EXPECT_EQ(Rows()->GetSortIndicator(), CStoryListCtrl::COL_HEADLINE);
+    EXPECT_TRUE(Rows()->IsAscendingSortIndicator());
+    EXPECT_EQ(Rows()->SelectedRows(), std::vector<long>{2});  // Cherries stays selected
+    EXPECT_EQ(clickHeader(CStoryListCtrl::COL_HEADLINE), "Dates:1 Cherries:0 Bananas:0 Apples:2");
+    // Equal sources keep the order they had.
+    EXPECT_EQ(clickHeader(CStoryListCtrl::COL_SOURCE), "Cherries:0 Apples:2 Dates:1 Bananas:0");
+    EXPECT_EQ(clickHeader(CStoryListCtrl::COL_KEYWORDS), "Apples:2 Bananas:0 Cherries:0 Dates:1");
+    EXPECT_EQ(clickHeader(CStoryListCtrl::COL_FOUND), "Dates:1 Cherries:0 Bananas:0 Apples:2");
+    m_pList->Fill();  // a refill keeps the order chosen
+    EXPECT_EQ(RowsText(), "Dates:1 Cherries:0 Bananas:0 Apples:2");
+
+    // Keys typed in the rows, with the mouse pointer away.
+    const wxSize display = wxGetDisplaySize();
+    wxUIActionSimulator().MouseMove(display.x - 2, display.y - 2);
+    PumpFor(std::chrono::milliseconds(50));
+    auto press = [&](int code) {
+        wxKeyEvent key(wxEVT_CHAR_HOOK);
+        key.m_keyCode = code;
+        key.SetEventObject(Rows()->CellWindow());
+        m_pList->ProcessWindowEvent(key);
+    };
+    press(WXK_RETURN);  // views Cherries
+    EXPECT_EQ(StateIn(kA, "Cherries"), STORY_READ);
+    EXPECT_EQ(WaitForLaunches(1).size(), 1u);
+    Select({2});
+    press(WXK_DELETE);
+    EXPECT_EQ(StateIn(kB, "Bananas"), STORY_HIDDEN);
+    EXPECT_EQ(RowsText(), "Dates:1 Cherries:2 Apples:2");
+    press(WXK_F1);
+    EXPECT_EQ(OpenHelpPopupText(), HelpTextForControl(IDC_STORY_LIST));
+    CloseHelpPopup();
+    ClickButton(m_pList, IDC_STORY_HELP);
+    EXPECT_FALSE(OpenHelpPopupText().empty());
+    CloseHelpPopup();
+    press(WXK_ESCAPE);
+    EXPECT_FALSE(m_pList->IsShown());
 }
 
 // Without a banner host the browser gets each story's own address at once:
@@ -344,12 +429,14 @@ TEST_F(StoryWindowsTest, ResizingStretchesTheListMovesTheButtonsAndRefusesToShri
     const wxRect list = Rows()->GetRect(), done = m_pList->FindWindow(IDC_STORY_DONE)->GetRect();
     const wxRect del = m_pList->FindWindow(IDC_PROGRAM_MENU)->GetRect();
     const wxSize client = m_pList->GetClientSize();
+    const int headline = Rows()->GetColumnWidth(CStoryListCtrl::COL_HEADLINE);
 
     m_pList->SetSize(initial.x + 100, initial.y + 60);
     PumpFor(std::chrono::milliseconds(50));
     const wxSize grown = m_pList->GetClientSize() - client;
     ASSERT_GT(grown.x, 0);
     EXPECT_EQ(Rows()->GetRect(), wxRect(list.GetPosition(), list.GetSize() + grown));
+    EXPECT_EQ(Rows()->GetColumnWidth(CStoryListCtrl::COL_HEADLINE), headline + grown.x);  // the headline takes it
     EXPECT_EQ(m_pList->FindWindow(IDC_STORY_DONE)->GetRect(), wxRect(done.GetPosition() + grown, done.GetSize()));
     EXPECT_EQ(m_pList->FindWindow(IDC_PROGRAM_MENU)->GetRect(),
               wxRect(del.GetPosition() + wxSize(0, grown.y), del.GetSize()));
@@ -363,7 +450,12 @@ TEST_F(StoryWindowsTest, ResizingStretchesTheListMovesTheButtonsAndRefusesToShri
 }
 
 TEST_F(StoryWindowsTest, PropertiesShowTheStoryAndViewStoryMarksItRead) {
-    AddStory("Marked story", STORY_BOOKMARKED, "What it is about");
+    const std::string longUrl = m_server.Url("/2026/12/05/") + std::string(150, 'u') + ".html";
+    StoryItem marked =
+        MakeStory("Marked story", STORY_BOOKMARKED, longUrl, static_cast<std::int32_t>(std::time(nullptr)) - 7200);
+    marked.description = "What it is about";
+    marked.keywords = "+Russia-Putin";
+    ASSERT_TRUE(Stories().Add(marked));
     AddStory("Plain read", STORY_READ);
     OpenList();
     Select({1});
@@ -374,7 +466,10 @@ TEST_F(StoryWindowsTest, PropertiesShowTheStoryAndViewStoryMarksItRead) {
     EXPECT_EQ(text(IDC_PROP_HEADLINE), "Marked story");
     EXPECT_EQ(text(IDC_PROP_SOURCE), "Custom: http://news.example/");
     EXPECT_EQ(text(IDC_PROP_DESCRIPTION), "What it is about");
-    EXPECT_EQ(text(IDC_PROP_URL), m_server.Url("/article/1"));
+    EXPECT_EQ(text(IDC_PROP_URL), longUrl);
+    EXPECT_EQ(props->FindWindow(IDC_PROP_URL)->GetToolTipText().utf8_string(), longUrl);
+    EXPECT_EQ(text(IDC_PROP_KEYWORDS), "Russia, not Putin");
+    EXPECT_EQ(text(IDC_PROP_FOUND), CStoryListCtrl::FormatFoundTime(marked.tFound).utf8_string());
     EXPECT_TRUE(static_cast<wxStaticBitmap*>(props->FindWindow(IDC_PROP_ICON))->GetBitmap().IsOk());
 
     ClickButton(props, IDC_PROP_VIEW);
@@ -388,6 +483,75 @@ TEST_F(StoryWindowsTest, PropertiesShowTheStoryAndViewStoryMarksItRead) {
     CStoryPropDlg readProps(nullptr, m_core.Core());
     readProps.Fill({kSource, "Plain read"}, m_pList);
     EXPECT_FALSE(static_cast<wxStaticBitmap*>(readProps.FindWindow(IDC_PROP_ICON))->GetBitmap().IsOk());
+}
+
+// A story list whose popup menu is answered without a human: the item with
+// the label given is chosen, once the menu has been built and its ids checked.
+class CAnsweringList : public CStoryListDlg {
+public:
+    using CStoryListDlg::CStoryListDlg;
+    std::string answer;               // label of the item to choose, "" for none
+    std::vector<std::string> labels;  // the items of the last menu, submenus' too
+
+protected:
+    int TrackStoryMenu(wxMenu& menu, const wxPoint&) override {
+        labels.clear();
+        int chosen = wxID_NONE;
+        std::function<void(wxMenu&)> walk = [&](wxMenu& m) {
+            for (wxMenuItem* item : m.GetMenuItems()) {
+                if (item->IsSubMenu()) walk(*item->GetSubMenu());
+                if (item->IsSeparator() || item->IsSubMenu()) continue;
+                EXPECT_LT(item->GetId(), 0x7FFF);
+                labels.push_back(item->GetItemLabelText().utf8_string());
+                if (labels.back() == answer) chosen = item->GetId();
+            }
+        };
+        walk(menu);
+        return chosen;
+    }
+};
+
+TEST_F(StoryWindowsTest, PopupMenuItemsEachDoTheirCommand) {
+    for (const char* h : {"a", "b", "c"}) AddStory(h, STORY_UNREAD);
+    auto* list = new CAnsweringList(nullptr, m_core.Core());
+    (m_pList = list)->Show();  // c b a
+    auto rightClick = [&](const char* answer) {
+        list->answer = answer;
+        wxListEvent click(wxEVT_LIST_ITEM_RIGHT_CLICK, IDC_STORY_LIST);
+        click.SetEventObject(Rows());
+        Rows()->ProcessWindowEvent(click);
+    };
+    rightClick("Bookmark");  // no row selected: no menu
+    EXPECT_TRUE(list->labels.empty());
+    Select({1});
+    rightClick("");
+    EXPECT_EQ(list->labels, (std::vector<std::string>{"View", "Bookmark", "New", "Unread", "Read", "Delete",
+                                                      "Story Properties", "Source Status..."}));
+    rightClick("Bookmark");
+    EXPECT_EQ(StateOf("b"), STORY_BOOKMARKED);
+    for (auto [label, state] : {std::pair{"New", STORY_NEW}, {"Read", STORY_READ}, {"Unread", STORY_UNREAD}}) {
+        rightClick(label);
+        EXPECT_EQ(StateOf("b"), state) << label;
+    }
+    rightClick("View");
+    EXPECT_EQ(StateOf("b"), STORY_READ);
+    EXPECT_EQ(WaitForLaunches(1).size(), 1u);
+    rightClick("Story Properties");
+    EXPECT_NE(wxWindow::FindWindowById(IDD_STORY_PROP), nullptr);
+    rightClick("Source Status...");
+    EXPECT_NE(wxWindow::FindWindowById(IDD_SOURCE_STATUS), nullptr);
+
+    // Shift+F10 in the rows opens the menu at the selected row.
+    list->answer = "Delete";
+    wxKeyEvent key(wxEVT_CHAR_HOOK);
+    key.m_keyCode = WXK_F10;
+    key.SetShiftDown(true);
+    key.SetEventObject(Rows()->CellWindow());
+    list->ProcessWindowEvent(key);
+    EXPECT_EQ(StateOf("b"), STORY_HIDDEN);
+    EXPECT_EQ(RowsText(), "c:1 a:1");
+    for (int id : {IDD_STORY_PROP, IDD_SOURCE_STATUS})
+        if (wxWindow* window = wxWindow::FindWindowById(id)) window->Destroy();
 }
 
 // Answers the display choice by clicking one of its buttons, the check box set or not.
@@ -473,9 +637,13 @@ TEST(Screenshots, story_list) {
         "Scientists find new species in the deep sea",
         "Москва: новый мост через реку откроют весной"};
     const int states[] = {STORY_NEW, STORY_UNREAD, STORY_BOOKMARKED, STORY_READ, STORY_NEW};
+    const char* sources[] = {"Custom: http://news.example/", "Custom: https://weather.example/coast"};
+    const char* keywords[] = {"+budget", "+storm-snow", "+stock_market"};
     for (int i = 0; i < 5; ++i) {
         StoryItem s = MakeStory(headlines[i], states[i], "http://news.example/a",
                                 static_cast<std::int32_t>(std::time(nullptr)) - 3000 + 600 * i);
+        s.key.source = s.sourceName = sources[i % 2];
+        s.keywords = keywords[i % 3];
         s.description = i == 3 ? "" : "A short description of the story.";
         core.Core().Stories().Add(s);
     }
@@ -488,12 +656,12 @@ TEST(Screenshots, story_properties) {
     LetEarlierWindowsGo();
     CGuiTestCore core;
     StoryItem s = MakeStory("Storm hits coast, thousands without power", STORY_NEW,
-                            "http://news.example/2026/12/05/storm-hits-coast.html",
+                            "http://news.example/2026/12/05/storm-hits-coast-thousands-without-power.html?utm_source=rss&utm_medium=feed",
                             static_cast<std::int32_t>(std::time(nullptr)));
     s.key.source = s.sourceName = "Custom: http://news.example/world";
     s.description = "Crews worked through the night to restore power to homes along the coast, where the storm "
                     "brought down lines and flooded roads.";
-    s.keywords = "storm +coast";
+    s.keywords = "+storm+coast-snow";
     core.Core().Stories().Add(s);
     auto* list = new CStoryListDlg(nullptr, core.Core());
     auto* props = new CStoryPropDlg(nullptr, core.Core());

@@ -16,7 +16,7 @@
 #include "ui/base/BusyWork.h"
 #include "ui/base/FailureColour.h"
 #include "ui/base/Resources.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
 #include "ui/settings/ConnectionPage.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/settings/KeywordsPage.h"
 #include "ui/settings/OptionsPage.h"
 #include "ui/settings/SourcesPage.h"

@@ -8,7 +8,7 @@
 #include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 
 CSetupAlertDlg::CSetupAlertDlg(wxWindow* parent) : wxDialog(parent, IDD_SETUP_ALERT, "Skimbolt Alert!") {
     auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };

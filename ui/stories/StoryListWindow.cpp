@@ -11,10 +11,12 @@
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
+#include <wx/utils.h>
 
 #include "app/AppCore.h"
 #include "app/Messages.h"
 #include "res/resource.h"
+#include "ui/base/ContextHelp.h"
 #include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
@@ -71,6 +73,7 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDelete(); }, IDC_STORY_DELETE);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDeleteAll(); }, IDC_STORY_DELETE_ALL);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnClose(); }, IDC_STORY_DONE);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowHelp(); }, IDC_STORY_HELP);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { PopupProgramMenu(FindWindow(IDC_PROGRAM_MENU), m_core); },
          IDC_PROGRAM_MENU);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnView(); }, ID_STORY_VIEW);
@@ -90,7 +93,21 @@ CStoryListDlg::CStoryListDlg(wxWindow* parent, CAppCore& core)
         event.Skip();
     });
     m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnView(); });
-    m_pList->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent&) { OnPopupMenu(); });
+    m_pList->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent&) { OnPopupMenu(wxDefaultPosition); });
+    // A context menu asked for from the keyboard comes without a position;
+    // one from the mouse was shown by the right click already.
+    m_pList->Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
+        if (event.GetPosition() == wxDefaultPosition) OnPopupMenu(FocusedRowPoint());
+        else event.Skip();
+    });
+    Bind(wxEVT_CHAR_HOOK, &CStoryListDlg::OnCharHook, this);
+    // The control help is about when the pointer is on none: the one that had
+    // the focus last, before the Help button took it.
+    Bind(wxEVT_CHILD_FOCUS, [this](wxChildFocusEvent& event) {
+        event.Skip();
+        if (const wxWindow* child = event.GetWindow(); child && child->GetId() != IDC_STORY_HELP)
+            m_nFocusedControl = child->GetId();
+    });
     m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, &CStoryListDlg::OnRowEvent, this);
     m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED, &CStoryListDlg::OnRowEvent, this);
     for (wxWindow* child : m_pList->GetChildren()) child->Bind(wxEVT_SET_FOCUS, &CStoryListDlg::OnRowsFocused, this);
@@ -142,23 +159,35 @@ void CStoryListDlg::CreateControls() {
         headerControls.push_back(*h.count);
     }
 
-    auto* menu = new wxButton(this, IDC_PROGRAM_MENU, wxString::FromUTF8("&Menu \u25BE"), at(7, 140), size(46, 14));
-    auto* deleteButton = new wxButton(this, IDC_STORY_DELETE, "&Delete", at(60, 140), size(46, 14));
-    auto* deleteAll = new wxButton(this, IDC_STORY_DELETE_ALL, "Delete &All", at(113, 140), size(46, 14));
-    auto* view = new wxButton(this, IDC_STORY_VIEW, "&View", at(166, 140), size(46, 14));
-    auto* bookmark = new wxButton(this, IDC_STORY_BOOKMARK, "&Bookmark", at(219, 140), size(46, 14));
-    auto* done = new wxButton(this, IDC_STORY_DONE, "D&one", at(271, 140), size(46, 14));
+    // The bottom row, left to right: x and width of each button.
+    auto button = [&](int id, const char* text, int x, int cx) {
+        return new wxButton(this, id, wxString::FromUTF8(text), at(x, 140), size(cx, 14));
+    };
+    auto* menu = button(IDC_PROGRAM_MENU, "&Menu \u25BE", 7, 40);
+    auto* deleteButton = button(IDC_STORY_DELETE, "&Delete", 51, 40);
+    auto* deleteAll = button(IDC_STORY_DELETE_ALL, "Delete &All", 95, 46);
+    auto* view = button(IDC_STORY_VIEW, "&View", 145, 36);
+    auto* bookmark = button(IDC_STORY_BOOKMARK, "&Bookmark", 185, 46);
+    auto* help = button(IDC_STORY_HELP, "&Help", 235, 36);
+    auto* done = button(IDC_STORY_DONE, "D&one", 275, 42);
     done->SetDefault();
 
-    const int width = m_pList->GetSize().x;
-    m_pList->AppendColumn("Headline", wxLIST_FORMAT_LEFT, width * 76 / 100);
-    m_pList->AppendColumn("Date & Time", wxLIST_FORMAT_LEFT, width * 20 / 100);
+    // Source, keywords and the time found keep their widths; the headline
+    // takes what is left.
+    const int width = m_pList->GetClientSize().x;
+    const int dateWidth = m_pList->GetTextExtent(CStoryListCtrl::FormatFoundTime(0) + "MM").x + 8;
+    m_pList->AppendColumn("Headline", wxLIST_FORMAT_LEFT, width * 48 / 100);
+    m_pList->AppendColumn("Source", wxLIST_FORMAT_LEFT, width * 20 / 100);
+    m_pList->AppendColumn("Keywords", wxLIST_FORMAT_LEFT, width * 14 / 100);
+    m_pList->AppendColumn("Found", wxLIST_FORMAT_LEFT, dateWidth);
+    m_pList->FitHeadlineColumn();
+    m_pList->SortBy(CStoryListCtrl::COL_FOUND, false);
 
     m_layout.Attach(this);
     for (wxWindow* control : headerControls) m_layout.Add(control, 0x80005);
     m_layout.Add(m_pList, 0xF);
     m_layout.Add(menu, 0x80009);
-    for (wxButton* control : {deleteButton, deleteAll, view, bookmark})
+    for (wxButton* control : {deleteButton, deleteAll, view, bookmark, help})
         m_layout.Add(control, 0x80008);
     m_layout.Add(done, 0x8000A);
 }
@@ -170,12 +199,26 @@ wxBitmap CStoryListDlg::StateBitmap(int image) const {
 
 void CStoryListDlg::Fill() {
     std::vector<StoryRow> rows;
-    for (StoryItem& story : m_core.Stories().VisibleStories())
-        rows.push_back({std::move(story.key.headline), std::move(story.key.source), std::move(story.description),
-                        CStoryListCtrl::FormatFoundTime(story.tFound), ImageOfState(story.state)});
+    for (StoryItem& story : m_core.Stories().VisibleStories()) {
+        StoryRow row;
+        row.headline = std::move(story.key.headline);
+        row.source = std::move(story.key.source);
+        row.sourceName = std::move(story.sourceName);
+        row.keywords = KeywordsAsTyped(story.keywords);
+        row.description = std::move(story.description);
+        row.found = story.tFound;
+        row.date = CStoryListCtrl::FormatFoundTime(story.tFound);
+        row.image = ImageOfState(story.state);
+        rows.push_back(std::move(row));
+    }
     m_pList->SetRows(std::move(rows));
     Recount();
-    EnableRowCommands(false);
+    // The first new story is selected, in view, for View or Enter at once.
+    long firstNew = -1;
+    for (long i = 0, n = m_pList->GetRowCount(); i < n && firstNew < 0; ++i)
+        if (m_pList->Row(i).image == IMAGE_NEW) firstNew = i;
+    m_pList->SelectOnly(firstNew);
+    EnableRowCommands(firstNew >= 0);
 }
 
 void CStoryListDlg::Post(unsigned message, std::uintptr_t, std::intptr_t) {
@@ -221,6 +264,7 @@ void CStoryListDlg::OnRowEvent(wxListEvent& event) {
 }
 
 void CStoryListDlg::OnRowsFocused(wxFocusEvent& event) {
+    m_nFocusedControl = IDC_STORY_LIST;
     if (m_pList->GetSelectedItemCount() > 0) EnableRowCommands(true);
     event.Skip();
 }
@@ -314,22 +358,72 @@ void CStoryListDlg::MarkRowRead(const StoryKey& key) {
     Recount();
 }
 
-void CStoryListDlg::OnPopupMenu() {
-    if (m_pList->GetSelectedItemCount() == 0) return;
-    wxMenu menu;
-    menu.Append(ID_STORY_VIEW, "View");
-    menu.AppendSeparator();
-    menu.Append(ID_STORY_BOOKMARK, "Bookmark");
+int CStoryListDlg::MenuIdOf(int commandId) {
+    return commandId >= 0x7FFF ? commandId - MENU_ID_OFFSET : commandId;
+}
+
+int CStoryListDlg::CommandOfMenuId(int menuId) {
+    return menuId + MENU_ID_OFFSET >= 0x7FFF ? menuId + MENU_ID_OFFSET : menuId;
+}
+
+std::unique_ptr<wxMenu> CStoryListDlg::CreateStoryMenu() const {
+    auto menu = std::make_unique<wxMenu>();
+    menu->Append(MenuIdOf(ID_STORY_VIEW), "&View");
+    menu->AppendSeparator();
+    menu->Append(MenuIdOf(ID_STORY_BOOKMARK), "&Bookmark");
     auto* markAs = new wxMenu;
-    markAs->Append(ID_STORY_MARK_NEW, "New");
-    markAs->Append(ID_STORY_MARK_UNREAD, "Unread");
-    markAs->Append(ID_STORY_MARK_READ, "Read");
-    menu.AppendSubMenu(markAs, "Mark story as...");
-    menu.Append(ID_STORY_DELETE, "Delete");
-    menu.Append(ID_STORY_PROPERTIES, "Story Properties");
-    menu.AppendSeparator();
-    menu.Append(ID_STORY_SOURCE_STATUS, "Source Status...");
-    PopupMenu(&menu);
+    markAs->Append(MenuIdOf(ID_STORY_MARK_NEW), "&New");
+    markAs->Append(MenuIdOf(ID_STORY_MARK_UNREAD), "&Unread");
+    markAs->Append(MenuIdOf(ID_STORY_MARK_READ), "&Read");
+    menu->AppendSubMenu(markAs, "&Mark story as...");
+    menu->Append(MenuIdOf(ID_STORY_DELETE), "&Delete");
+    menu->Append(MenuIdOf(ID_STORY_PROPERTIES), "Story &Properties");
+    menu->AppendSeparator();
+    menu->Append(MenuIdOf(ID_STORY_SOURCE_STATUS), "&Source Status...");
+    return menu;
+}
+
+int CStoryListDlg::TrackStoryMenu(wxMenu& menu, const wxPoint& at) { return GetPopupMenuSelectionFromUser(menu, at); }
+
+wxPoint CStoryListDlg::FocusedRowPoint() const {
+    long row = m_pList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    if (row < 0) row = m_pList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    wxRect rect;
+    if (row < 0 || !m_pList->GetItemRect(row, rect)) return ScreenToClient(m_pList->GetScreenPosition());
+    return ScreenToClient(m_pList->ClientToScreen(wxPoint(rect.x + rect.height, rect.GetBottom())));
+}
+
+void CStoryListDlg::OnPopupMenu(const wxPoint& at) {
+    if (m_pList->GetSelectedItemCount() == 0) return;
+    std::unique_ptr<wxMenu> menu = CreateStoryMenu();
+    const int chosen = TrackStoryMenu(*menu, at);
+    if (chosen == wxID_NONE) return;
+    wxCommandEvent command(wxEVT_MENU, CommandOfMenuId(chosen));
+    command.SetEventObject(this);
+    ProcessWindowEvent(command);
+}
+
+void CStoryListDlg::OnCharHook(wxKeyEvent& event) {
+    // The key came to the window with the keyboard focus.
+    const wxWindow* focus = wxDynamicCast(event.GetEventObject(), wxWindow);
+    if (!focus) focus = FindFocus();
+    const bool bInList = focus && (focus == m_pList || focus->GetParent() == m_pList);
+    const int key = event.GetKeyCode();
+    const bool bMenuKey =
+        key == WXK_MENU || key == WXK_WINDOWS_MENU || (key == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT);
+    if (bInList && event.GetModifiers() == wxMOD_NONE && (key == WXK_DELETE || key == WXK_NUMPAD_DELETE)) {
+        OnDelete();
+    } else if (bInList && (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)) {
+        OnView();
+    } else if (bInList && bMenuKey) {
+        OnPopupMenu(FocusedRowPoint());
+    } else if (key == WXK_F1 && event.GetModifiers() == wxMOD_NONE) {
+        ShowHelp(focus);
+    } else if (key == WXK_ESCAPE) {
+        OnClose();
+    } else {
+        event.Skip();
+    }
 }
 
 void CStoryListDlg::OnClose() {
@@ -338,4 +432,19 @@ void CStoryListDlg::OnClose() {
         if (m_pList->Row(i).image == IMAGE_NEW) m_pList->SetRowImage(i, IMAGE_UNREAD);
     m_core.Stories().MarkNewAsUnread();
     Recount();
+}
+
+void CStoryListDlg::ShowHelp(const wxWindow* focus) {
+    // Done shares its id with other windows' controls: it has no topic here.
+    int id = FindHelpControl(this, wxGetMousePosition());
+    if (!HelpTopicForControl(id) || id == IDC_STORY_DONE) {
+        // The control of this window that holds the focus (the list for its
+        // inner windows); when that is the Help button, the one before it.
+        if (!focus) focus = FindFocus();
+        while (focus && !focus->IsTopLevel() && focus->GetParent() != this) focus = focus->GetParent();
+        const bool bOwn =
+            focus && !focus->IsTopLevel() && focus->GetParent() == this && focus->GetId() != IDC_STORY_HELP;
+        id = bOwn ? focus->GetId() : m_nFocusedControl;
+    }
+    ShowHelpPopup(this, HelpTextForControl(id == IDC_STORY_DONE ? 0 : id));
 }

@@ -9,6 +9,7 @@
 #include "app/AppCore.h"
 #include "res/resource.h"
 #include "ui/base/BoldDialogFont.h"
+#include "ui/stories/StoryListView.h"
 #include "ui/stories/StoryListWindow.h"
 #include "ui/stories/StoryViewer.h"
 
@@ -25,20 +26,24 @@ CStoryPropDlg::CStoryPropDlg(wxWindow* parent, CAppCore& core)
 
     struct Field {
         const char* label;
-        int id, y;
+        int id, y, cy;
         wxTextCtrl** edit;
     };
-    for (const Field& f : {Field{"Source:", IDC_PROP_SOURCE, 28, &m_pSource}, Field{"URL:", IDC_PROP_URL, 40, &m_pUrl},
-                           Field{"Keywords:", IDC_PROP_KEYWORDS, 52, &m_pKeywords}}) {
+    // The URL may take two lines, wrapped anywhere, so that it is seen whole.
+    for (const Field& f : {Field{"Source:", IDC_PROP_SOURCE, 28, 11, &m_pSource},
+                           Field{"URL:", IDC_PROP_URL, 40, 19, &m_pUrl},
+                           Field{"Keywords:", IDC_PROP_KEYWORDS, 60, 11, &m_pKeywords},
+                           Field{"Found:", IDC_PROP_FOUND, 72, 11, &m_pFound}}) {
         new wxStaticText(this, wxID_ANY, f.label, at(25, f.y + 1), size(38, 9));
-        *f.edit = new wxTextCtrl(this, f.id, "", at(65, f.y), size(233, 11), readOnly);
+        const long style = f.cy > 11 ? readOnly | wxTE_MULTILINE | wxTE_BESTWRAP | wxTE_NO_VSCROLL : readOnly;
+        *f.edit = new wxTextCtrl(this, f.id, "", at(65, f.y), size(233, f.cy), style);
     }
-    new wxStaticText(this, wxID_ANY, "Description:", at(25, 66), size(60, 9));
-    m_pDescription = new wxTextCtrl(this, IDC_PROP_DESCRIPTION, "", at(25, 77), size(273, 41),
+    new wxStaticText(this, wxID_ANY, "Description:", at(25, 86), size(60, 9));
+    m_pDescription = new wxTextCtrl(this, IDC_PROP_DESCRIPTION, "", at(25, 97), size(273, 41),
                                     wxTE_READONLY | wxTE_MULTILINE | wxVSCROLL);
-    auto* ok = new wxButton(this, IDC_PROP_OK, "OK", at(188, 125), size(50, 14));
-    new wxButton(this, IDC_PROP_VIEW, "&View Story", at(243, 125), size(55, 14));
-    SetClientSize(size(305, 145));
+    auto* ok = new wxButton(this, IDC_PROP_OK, "OK", at(188, 145), size(50, 14));
+    new wxButton(this, IDC_PROP_VIEW, "&View Story", at(243, 145), size(55, 14));
+    SetClientSize(size(305, 165));
     ok->SetDefault();
     ok->SetFocus();
     SetEscapeId(IDC_PROP_OK);
@@ -57,9 +62,11 @@ bool CStoryPropDlg::Fill(const StoryKey& key, CStoryListDlg* list) {
     m_pHeadline->ChangeValue(wxString::FromUTF8(key.headline));
     if (m_story) {
         m_pSource->ChangeValue(wxString::FromUTF8(m_story->sourceName));
-        m_pKeywords->ChangeValue(wxString::FromUTF8(m_story->keywords));
+        m_pKeywords->ChangeValue(wxString::FromUTF8(KeywordsAsTyped(m_story->keywords)));
+        m_pFound->ChangeValue(CStoryListCtrl::FormatFoundTime(m_story->tFound));
         m_pDescription->ChangeValue(wxString::FromUTF8(m_story->description));
         m_pUrl->ChangeValue(wxString::FromUTF8(m_story->url));
+        m_pUrl->SetToolTip(wxString::FromUTF8(m_story->url));
         const int state = m_story->state;
         if (list && state != STORY_READ) m_pIcon->SetBitmap(list->StateBitmap(CStoryListDlg::ImageOfState(state)));
     }

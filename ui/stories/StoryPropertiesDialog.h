@@ -1,5 +1,5 @@
 // CStoryPropDlg: shows every field of one story (headline, source, URL,
-// keywords, description and its state image) and offers View Story. The
+// keywords, time found, description and its state image) and offers View Story. The
 // story list opens it, modeless; it destroys itself when closed.
 #pragma once
 
@@ -37,5 +37,6 @@ private:
     wxTextCtrl* m_pSource = nullptr;
     wxTextCtrl* m_pUrl = nullptr;
     wxTextCtrl* m_pKeywords = nullptr;
+    wxTextCtrl* m_pFound = nullptr;
     wxTextCtrl* m_pDescription = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "ui/settings/ContextHelp.h"
+#include "ui/base/ContextHelp.h"
 
 #include <cstdlib>
 #include <fstream>
