@@ -2,6 +2,8 @@
 // the notices of new stories, the tray commands and the exit; the window
 // message target between the threads; the source status window.
 #include <atomic>
+#include <functional>
+#include <vector>
 #include <chrono>
 #include <thread>
 
@@ -14,6 +16,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
+#include <wx/weakref.h>
 
 #include "ui/settings/KeywordsPage.h"
 #include "ui/settings/SettingsSheet.h"
@@ -26,6 +29,7 @@
 #include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
+#include "ui/base/WxMessageBoxSink.h"
 #include "ui/shell/AboutBox.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/DesktopNotifier.h"
@@ -224,6 +228,64 @@ TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
     EXPECT_TRUE(m_pDlg->IsExitRequested());
     EXPECT_TRUE(wxPendingDelete.Member(m_pDlg));
     m_pDlg = nullptr;
+}
+
+// Lets every modal window show, and asks for the exit from inside its loop.
+class CExitFromInsideModal : public wxModalDialogHook {
+public:
+    explicit CExitFromInsideModal(wxWindow* mainWindow) : m_main(mainWindow) { Register(); }
+    ~CExitFromInsideModal() override { Unregister(); }
+    std::vector<wxString> shown;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        shown.push_back(dialog->GetTitle());
+        if (shown.size() == 1) wxTheApp->CallAfter([main = m_main] {
+            if (main) SendCommand(main.get(), ID_TRAY_EXIT);
+        });
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    wxWeakRef<wxWindow> m_main;
+};
+
+TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
+    struct Case {
+        const char* title;
+        std::function<void(CSkimboltDlg&, CAppCore&)> open;
+    };
+    const Case cases[] = {
+        {"Skimbolt Alert!", [](CSkimboltDlg& main, CAppCore&) { main.OnWindowMessage(WM_NEED_SETUP, 0, 0); }},
+        {"About Skimbolt", [](CSkimboltDlg& main, CAppCore&) { SendCommand(&main, ID_TRAY_ABOUT); }},
+        {"Skimbolt", [](CSkimboltDlg& main, CAppCore&) {
+             CWxMessageBoxSink boxes;
+             boxes.SetOwner(&main);
+             boxes.ShowNotice(0, "A problem", CMessageBoxSink::ICON_WARNING);
+         }},
+        {"Custom URL", [](CSkimboltDlg& main, CAppCore&) {
+             main.PropSheet()->ShowSourcesPage();
+             ClickButton(main.PropSheet(), IDC_CUSTOM_URL);
+         }},
+    };
+    CSplashWnd::EnableSplashScreen(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        CGuiTestCore core;
+        wxWeakRef<wxWindow> main = new CSkimboltDlg(core.Core());
+        {
+            CExitFromInsideModal probe(main.get());
+            c.open(*static_cast<CSkimboltDlg*>(main.get()), core.Core());
+            ASSERT_FALSE(probe.shown.empty());
+            EXPECT_TRUE(probe.shown[0].StartsWith(c.title)) << probe.shown[0];
+        }
+        // The window's code returned before the main window went, which goes
+        // now with every window it owns.
+        for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+        EXPECT_FALSE(main);
+        for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetLabel();
+    }
 }
 
 TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {

@@ -381,6 +381,15 @@ void CSkimboltDlg::OnClose(wxCloseEvent& event) {
         Hide();
         return;
     }
+    m_bExitRequested = true;
+    // A modal window runs its own loop inside a handler of a window that goes
+    // now (and is owned by one): each ends first, as its Cancel would, and
+    // the exit goes on once the last one's code has returned.
+    if (m_modals.AnyOpen()) {
+        Trace("exit: ending the modal windows first");
+        m_modals.EndAll([this] { Close(true); });
+        return;
+    }
     Trace("exit");
     m_core.StopScanning();
     if (m_pStoryList) {

@@ -15,6 +15,7 @@
 #include <wx/timer.h>
 
 #include "app/StoryTypes.h"
+#include "ui/base/ModalWindows.h"
 #include "ui/base/WindowMessageTarget.h"
 #include "ui/shell/DesktopNotifier.h"
 #include "ui/shell/TrayIcon.h"
@@ -89,6 +90,7 @@ private:
     void OnClose(wxCloseEvent& event);
 
     CAppCore& m_core;
+    CModalWindows m_modals;  // ended before the exit destroys their owners
     CWindowMessageTarget m_target;
     CTrayIcon m_trayIcon;
     CTrayIconSet m_trayIconSet;
