@@ -36,6 +36,7 @@
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
+#include "ui/shell/TrayIconSet.h"
 
 // The setup alert, answered with OK.
 template <>
@@ -326,6 +327,38 @@ TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: cannot save config.txt");
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "/data/config.txt: disk full");
     ClearDiagnostics();
+}
+
+TEST(TrayTip, FailedPagesAreToldAtRestAndWithNewStoriesWithinTheTipsLength) {
+    // A folder with two pages, one of which failed at its last read.
+    CSourcesTestCore folder("",
+                            "B F0000002 Web_Address http://one.example/ x\r\n"
+                            "B F0000002 Web_Address http://two.example/ x\r\n",
+                            "",
+                            {PageHealth{"http://one.example/", 1700000000, false, 0, 0, "HTTP status 503"},
+                             PageHealth{"http://two.example/", 1700000000, true, 12, 0, ""}});
+    CSplashWnd::EnableSplashScreen(false);
+    auto* main = new CSkimboltDlg(folder.Core());
+    main->SetTrayState(TRAY_NORMAL);
+    EXPECT_EQ(main->GetTrayTip(), "Skimbolt: 1 of 2 pages failed at the last read");
+    folder.Core().SetNewStoriesPending(true);
+    main->SetTrayState(TRAY_FROM_FLAGS);
+    EXPECT_EQ(main->GetTrayTip(), "Double-click to view your New Stories! (1 of 2 pages failed)");
+    main->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_EQ(main->GetTrayTip(), "Skimbolt is scanning for new stories...");
+    main->Destroy();
+    for (int i = 0; i < 100 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+
+    // Without failures the tips are the plain ones; large counts stay
+    // within the 63 characters.
+    EXPECT_EQ(CTrayIconSet::Tip(TRAY_NORMAL, 0, 5), "Skimbolt, double-click to add keywords to news alert list");
+    EXPECT_EQ(CTrayIconSet::Tip(TRAY_DISABLED, 3, 5), "Skimbolt is disabled...");
+    EXPECT_EQ(CTrayIconSet::Tip(TRAY_NORMAL, 1, 1), "Skimbolt: 1 of 1 page failed at the last read");
+    for (TrayState state : {TRAY_NORMAL, TRAY_NEW_STORIES}) {
+        const std::string tip = CTrayIconSet::Tip(state, 1234, 5678);
+        EXPECT_LE(tip.size(), 63u) << tip;
+        EXPECT_NE(tip.find("1234 of 5678"), std::string::npos) << tip;
+    }
 }
 
 TEST(WindowMessageTarget, PostsKeepOrderAndSendWaitsForTheAnswerUntilClosed) {
