@@ -75,12 +75,9 @@ int main(int argc, char** argv) {
     wxSetAssertHandler(FailTestOnAssert);
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxImage::AddHandler(new wxPNGHandler);
-    // The flush goes before the printer, so that its failures are printed
-    // with the test.
-    testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
-    testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());
-    listeners.Append(new CIdleFlush);
-    if (printer) listeners.Append(printer);
+    // Listeners hear a test's end in reverse order: the flush, appended after
+    // the printer, runs before the result is printed.
+    testing::UnitTest::GetInstance()->listeners().Append(new CIdleFlush);
     int result = RUN_ALL_TESTS();
     wxTheApp->OnExit();
     wxEntryCleanup();
