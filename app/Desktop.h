@@ -2,8 +2,9 @@
 // (started, or reached over DDE), the look at an article's headers that
 // tells whether it may be shown in a frame, the desktop's notifications,
 // the notification sound, the program's own files, the icon in the
-// notification area as a D-Bus item and pictures drawn from SVG (the last two
-// linked into the desktop program only).
+// notification area as a D-Bus item, pictures drawn from SVG, and closing a
+// dialog the toolkit runs itself (the last three linked into the desktop
+// program only).
 #pragma once
 
 #include "net/FramingCheck.h"
@@ -14,4 +15,5 @@
 #include "platform/Sound.h"
 #include "platform/StatusNotifierItem.h"
 #include "platform/SvgPicture.h"
+#include "platform/ToolkitDialog.h"
 #include "present/BrowserLink.h"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libwxgtk3.2-dev libcurl4-openssl-dev ca-certificates libcanberra-dev libicu-dev
+  libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev ca-certificates libcanberra-dev libicu-dev
   libdbusmenu-glib-dev librsvg2-dev
   zlib1g-dev libglib2.0-dev python3-webencodings
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev

@@ -2,7 +2,10 @@
 # Writes a PNG of every window of the program, for review, into a folder
 # (build/screenshots/ by default):
 #
-#   bash scripts/screenshots.sh [OUTPUT_DIR]
+#   bash scripts/screenshots.sh [--dark] [OUTPUT_DIR]
+#
+# --dark draws the windows in GTK's dark theme (GTK_THEME=Adwaita:dark), by
+# default into build/screenshots-dark/.
 #
 # Installs what is missing, builds the window test program in the debug build
 # (or in SKIMBOLT_BUILD_DIR when set) and runs its screenshot tests on a
@@ -10,7 +13,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-out="${1:-build/screenshots}"
+theme=()
+suffix=""
+if [ "${1:-}" = "--dark" ]; then
+  theme=(GTK_THEME=Adwaita:dark)
+  suffix="-dark"
+  shift
+fi
+out="${1:-build/screenshots$suffix}"
 build="${SKIMBOLT_BUILD_DIR:-build/debug}"
 
 bash scripts/deps.sh
@@ -27,7 +37,7 @@ log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 
 status=0
-GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 SKIMBOLT_SCREENSHOT_DIR="$out" \
+env "${theme[@]}" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 SKIMBOLT_SCREENSHOT_DIR="$out" \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$build/tests/test_gui" --gtest_filter='Screenshots.*' >"$log" 2>&1 || status=$?
 

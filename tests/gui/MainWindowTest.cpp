@@ -2,6 +2,8 @@
 // the notices of new stories, the tray commands and the exit; the window
 // message target between the threads; the source status window.
 #include <atomic>
+#include <functional>
+#include <vector>
 #include <chrono>
 #include <thread>
 
@@ -14,6 +16,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
+#include <wx/weakref.h>
 
 #include "ui/settings/KeywordsPage.h"
 #include "ui/settings/SettingsSheet.h"
@@ -26,12 +29,14 @@
 #include "ui/base/ProgramMenu.h"
 #include "ui/base/Resources.h"
 #include "ui/base/SourceStatusWindow.h"
+#include "ui/base/WxMessageBoxSink.h"
 #include "ui/shell/AboutBox.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/DesktopNotifier.h"
 #include "ui/shell/MainWindow.h"
 #include "ui/shell/SetupAlert.h"
 #include "ui/shell/SplashWindow.h"
+#include "ui/shell/TrayIconSet.h"
 
 // The setup alert, answered with OK.
 template <>
@@ -246,6 +251,64 @@ TEST_F(MainWindowTest, TheFrameOnlyHidesTheWindowAndExitEndsIt) {
     m_pDlg = nullptr;
 }
 
+// Lets every modal window show, and asks for the exit from inside its loop.
+class CExitFromInsideModal : public wxModalDialogHook {
+public:
+    explicit CExitFromInsideModal(wxWindow* mainWindow) : m_main(mainWindow) { Register(); }
+    ~CExitFromInsideModal() override { Unregister(); }
+    std::vector<wxString> shown;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        shown.push_back(dialog->GetTitle());
+        if (shown.size() == 1) wxTheApp->CallAfter([main = m_main] {
+            if (main) SendCommand(main.get(), ID_TRAY_EXIT);
+        });
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    wxWeakRef<wxWindow> m_main;
+};
+
+TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
+    struct Case {
+        const char* title;
+        std::function<void(CSkimboltDlg&, CAppCore&)> open;
+    };
+    const Case cases[] = {
+        {"Skimbolt Alert!", [](CSkimboltDlg& main, CAppCore&) { main.OnWindowMessage(WM_NEED_SETUP, 0, 0); }},
+        {"About Skimbolt", [](CSkimboltDlg& main, CAppCore&) { SendCommand(&main, ID_TRAY_ABOUT); }},
+        {"Skimbolt", [](CSkimboltDlg& main, CAppCore&) {
+             CWxMessageBoxSink boxes;
+             boxes.SetOwner(&main);
+             boxes.ShowNotice(0, "A problem", CMessageBoxSink::ICON_WARNING);
+         }},
+        {"Custom URL", [](CSkimboltDlg& main, CAppCore&) {
+             main.PropSheet()->ShowSourcesPage();
+             ClickButton(main.PropSheet(), IDC_CUSTOM_URL);
+         }},
+    };
+    CSplashWnd::EnableSplashScreen(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        CGuiTestCore core;
+        wxWeakRef<wxWindow> main = new CSkimboltDlg(core.Core());
+        {
+            CExitFromInsideModal probe(main.get());
+            c.open(*static_cast<CSkimboltDlg*>(main.get()), core.Core());
+            ASSERT_FALSE(probe.shown.empty());
+            EXPECT_TRUE(probe.shown[0].StartsWith(c.title)) << probe.shown[0];
+        }
+        // The window's code returned before the main window went, which goes
+        // now with every window it owns.
+        for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+        EXPECT_FALSE(main);
+        for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetLabel();
+    }
+}
+
 TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {
     ASSERT_NE(m_pDlg->PropSheet(), nullptr);
     EXPECT_FALSE(m_pDlg->PropSheet()->IsShown());
@@ -284,6 +347,38 @@ TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].title, "Skimbolt: cannot save config.txt");
     EXPECT_EQ(m_pDlg->Notifier().Shown()[0].body, "/data/config.txt: disk full");
     ClearDiagnostics();
+}
+
+TEST(TrayTip, FailedPagesAreToldAtRestAndWithNewStoriesWithinTheTipsLength) {
+    // A folder with two pages, one of which failed at its last read.
+    CSourcesTestCore folder("",
+                            "B F0000002 Web_Address http://one.example/ x\r\n"
+                            "B F0000002 Web_Address http://two.example/ x\r\n",
+                            "",
+                            {PageHealth{"http://one.example/", 1700000000, false, 0, 0, "HTTP status 503"},
+                             PageHealth{"http://two.example/", 1700000000, true, 12, 0, ""}});
+    CSplashWnd::EnableSplashScreen(false);
+    auto* main = new CSkimboltDlg(folder.Core());
+    main->SetTrayState(TRAY_NORMAL);
+    EXPECT_EQ(main->GetTrayTip(), "Skimbolt: 1 of 2 pages failed at the last read");
+    folder.Core().SetNewStoriesPending(true);
+    main->SetTrayState(TRAY_FROM_FLAGS);
+    EXPECT_EQ(main->GetTrayTip(), "Double-click to view your New Stories! (1 of 2 pages failed)");
+    main->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
+    EXPECT_EQ(main->GetTrayTip(), "Skimbolt is scanning for new stories...");
+    main->Destroy();
+    for (int i = 0; i < 100 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+
+    // Without failures the tips are the plain ones; large counts stay
+    // within the 63 characters.
+    EXPECT_EQ(CTrayIconSet::Tip(TRAY_NORMAL, 0, 5), "Skimbolt, double-click to add keywords to news alert list");
+    EXPECT_EQ(CTrayIconSet::Tip(TRAY_DISABLED, 3, 5), "Skimbolt is disabled...");
+    EXPECT_EQ(CTrayIconSet::Tip(TRAY_NORMAL, 1, 1), "Skimbolt: 1 of 1 page failed at the last read");
+    for (TrayState state : {TRAY_NORMAL, TRAY_NEW_STORIES}) {
+        const std::string tip = CTrayIconSet::Tip(state, 1234, 5678);
+        EXPECT_LE(tip.size(), 63u) << tip;
+        EXPECT_NE(tip.find("1234 of 5678"), std::string::npos) << tip;
+    }
 }
 
 TEST(WindowMessageTarget, PostsKeepOrderAndSendWaitsForTheAnswerUntilClosed) {

@@ -15,11 +15,16 @@
 
 #include "app/AppCore.h"
 #include "app/Desktop.h"
+#include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/base/FilePrompt.h"
 #include "ui/base/FrameFont.h"
 #include "ui/base/Resources.h"
 #include "ui/base/WebBrowser.h"
+
+namespace {
+constexpr int kTextSoundNotPlayed = 137;  // "Was unable to play an audio sound."
+}
 
 COptionsDlg::COptionsDlg(wxWindow* parent, CAppCore& core)
     : wxPanel(parent, wxID_ANY), m_core(core), m_pFilePrompt(std::make_unique<CDialogFilePrompt>()) {
@@ -323,10 +328,19 @@ void COptionsDlg::OnBrowse(wxCommandEvent&) {
 }
 
 void COptionsDlg::OnPlay(wxCommandEvent&) {
+    // The sound plays on the player's thread (the windows go on meanwhile);
+    // its outcome comes back to this page.
     m_btnPlay->Disable();
-    const SettingsVerdict played = m_core.Config().PlaySound(m_editSoundFile->GetValue().utf8_string());
-    if (!played) wxMessageBox(wxString::FromUTF8(played.message), "Skimbolt", wxOK | wxICON_EXCLAMATION, this);
-    m_btnPlay->Enable();
+    if (!m_soundPlayer.Play(m_editSoundFile->GetValue().utf8_string(),
+                            [this](bool bPlayed) { CallAfter([this, bPlayed] { OnPlayed(bPlayed); }); }))
+        UpdateSoundControls();
+}
+
+void COptionsDlg::OnPlayed(bool bPlayed) {
+    if (!bPlayed)
+        wxMessageBox(wxString::FromUTF8(LoadStringText(kTextSoundNotPlayed)), "Skimbolt", wxOK | wxICON_EXCLAMATION,
+                     this);
+    UpdateSoundControls();
 }
 
 void COptionsDlg::OnRestoreDefaults(wxCommandEvent&) {

@@ -12,6 +12,7 @@
 
 #include <wx/panel.h>
 
+#include "app/Desktop.h"
 #include "app/SettingsDesk.h"
 
 class CAppCore;
@@ -65,6 +66,7 @@ private:
     void OnSpin(wxSpinEvent& event);
     void OnBrowse(wxCommandEvent& event);
     void OnPlay(wxCommandEvent& event);
+    void OnPlayed(bool bPlayed);
     void OnRestoreDefaults(wxCommandEvent& event);
     void OnNotifications(wxCommandEvent& event);
     void OnAutostart(wxCommandEvent& event);
@@ -98,4 +100,6 @@ private:
     bool m_bPollEdited = false;    // the user changed the poll period
     std::function<void()> m_fnPollPeriodChanged;
     std::unique_ptr<CFilePrompt> m_pFilePrompt;
+    // Last, so that it goes first: its thread may still report a sound.
+    CSoundPlayer m_soundPlayer;
 };

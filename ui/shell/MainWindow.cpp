@@ -58,6 +58,7 @@ CSkimboltDlg::CSkimboltDlg(CAppCore& core)
     SetIcons(LoadResourceIconBundle(IDI_SKIMBOLT));
 
     m_maintenanceTimer.Start(CAppCore::MAINTENANCE_PERIOD_MS);
+    CountFailingPages();
     // The sheet exists from the start, hidden, so that its pages are ready.
     CreatePropSheet("Skimbolt");
     m_strTrayTip = "Loading Skimbolt...";
@@ -108,6 +109,7 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
     case WM_SCAN_FINISHED:
         Trace("pass finished");
         m_core.OnWakeUp(message, lParam);
+        CountFailingPages();
         SetTrayState(TRAY_FROM_FLAGS);
         if (m_bStoriesFound) {
             NotifyNewStories(false);
@@ -135,6 +137,14 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
     return 0;
 }
 
+void CSkimboltDlg::CountFailingPages() {
+    const std::vector<SourceStatusRow> rows = m_core.Config().PageStatus();
+    m_nPages = static_cast<int>(rows.size());
+    m_nFailingPages = static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const SourceStatusRow& row) {
+        return row.bFailing;
+    }));
+}
+
 TrayState CSkimboltDlg::StateFromFlags() {
     if (!m_core.IsEnabled()) return TRAY_DISABLED;
     if (m_core.IsScanning()) return TRAY_SCANNING;
@@ -152,7 +162,7 @@ void CSkimboltDlg::SetTrayState(int request) {
     const TrayState state =
         request >= TRAY_NORMAL && request <= TRAY_NEW_STORIES ? static_cast<TrayState>(request) : StateFromFlags();
     m_nTrayState = state;
-    m_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
+    m_strTrayTip = CTrayIconSet::Tip(state, m_nFailingPages, m_nPages);
     Trace("tray state " + std::to_string(state) + " \"" + m_strTrayTip + "\"");
     m_animationTimer.Stop();
     if (FrameCount(state) == 1) {
@@ -168,7 +178,7 @@ void CSkimboltDlg::NextTrayFrame(bool bContinue) {
     // Every frame follows the flags: after Stop Scanning the state asked for
     // gives way to the scanning frames until the pass has ended.
     const TrayState state = StateFromFlags();
-    m_strTrayTip = LoadStringText(CTrayIconSet::TipStringId(state));
+    m_strTrayTip = CTrayIconSet::Tip(state, m_nFailingPages, m_nPages);
     int frame = bContinue ? g_nTrayFrame : 0;
     if (frame >= FrameCount(state)) frame = 0;
     m_nTrayState = state;
@@ -208,9 +218,13 @@ void CSkimboltDlg::NotifyNewStories(bool bForce) {
     SetTrayState(TRAY_FROM_FLAGS);
     // Only the first notice since the user last looked is heard; a sound
     // that cannot be played is let go.
+    // The sound plays on the player's thread, so that no window waits for it;
+    // while the last one still plays, this one is skipped.
     if (bSoundDue) {
-        const bool bPlayed = PlaySoundFile(settings.soundFile);
-        Trace(std::string("sound ") + (bPlayed ? "played" : "not played"));
+        const bool bStarted = m_soundPlayer.Play(settings.soundFile, [this](bool bPlayed) {
+            Trace(std::string("sound ") + (bPlayed ? "played" : "not played"));
+        });
+        if (!bStarted) Trace("sound skipped: one is playing");
     }
 }
 
@@ -380,6 +394,15 @@ void CSkimboltDlg::OnClose(wxCloseEvent& event) {
     // session ending) is an exit.
     if (!m_bExitRequested && event.CanVeto()) {
         Hide();
+        return;
+    }
+    m_bExitRequested = true;
+    // A modal window runs its own loop inside a handler of a window that goes
+    // now (and is owned by one): each ends first, as its Cancel would, and
+    // the exit goes on once the last one's code has returned.
+    if (m_modals.AnyOpen()) {
+        Trace("exit: ending the modal windows first");
+        m_modals.EndAll([this] { Close(true); });
         return;
     }
     Trace("exit");

@@ -14,7 +14,9 @@
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
+#include "app/Desktop.h"
 #include "app/StoryTypes.h"
+#include "ui/base/ModalWindows.h"
 #include "ui/base/WindowMessageTarget.h"
 #include "ui/shell/DesktopNotifier.h"
 #include "ui/shell/TrayIcon.h"
@@ -63,6 +65,8 @@ public:
     CStoryListDlg* StoryList() const { return m_pStoryList; }
 
 private:
+    // How many of the configured pages failed at their last read, for the tip.
+    void CountFailingPages();
     // The state the flags call for.
     TrayState StateFromFlags();
     int FrameCount(TrayState state) const;
@@ -89,6 +93,7 @@ private:
     void OnClose(wxCloseEvent& event);
 
     CAppCore& m_core;
+    CModalWindows m_modals;  // ended before the exit destroys their owners
     CWindowMessageTarget m_target;
     CTrayIcon m_trayIcon;
     CTrayIconSet m_trayIconSet;
@@ -101,11 +106,15 @@ private:
     TrayState m_nTrayState = TRAY_NORMAL;
     int g_nTrayFrame = 0;  // the next animation frame
     std::string m_strTrayTip;
+    int m_nFailingPages = 0;  // of m_nPages, at their last read
+    int m_nPages = 0;
     CNewsPropSheet* g_pPropSheet = nullptr;
     CStoryListDlg* m_pStoryList = nullptr;
     bool m_bExitRequested = false;
     bool m_bStoriesFound = false;
     bool m_bTrace = false;
+    // Last, so that it goes first: its thread may still report a sound.
+    CSoundPlayer m_soundPlayer;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -8,6 +8,7 @@
 #include <wx/imaglist.h>
 
 #include "app/Desktop.h"
+#include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/base/Resources.h"
 
@@ -106,4 +107,23 @@ int CTrayIconSet::TipStringId(TrayState state) {
     case TRAY_NEW_STORIES: return 162;
     default: return 200;
     }
+}
+
+std::string CTrayIconSet::Tip(TrayState state, int failing, int pages) {
+    const std::string tip = LoadStringText(TipStringId(state));
+    if (failing <= 0) return tip;
+    const std::string count = std::to_string(failing) + " of " + std::to_string(pages);
+    std::string text;
+    switch (state) {
+    case TRAY_NORMAL:
+        text = "Skimbolt: " + count + (pages == 1 ? " page" : " pages") + " failed at the last read";
+        break;
+    case TRAY_NEW_STORIES:
+        text = tip + " (" + count + " pages failed)";
+        break;
+    default:  // disabled, or a pass under way: the last outcomes do not apply
+        return tip;
+    }
+    if (text.size() > 63) text = "Skimbolt: " + count + " pages failed";
+    return text;
 }

@@ -46,6 +46,10 @@ public:
     // The strip and the tip (string-table text) of each state.
     static int BitmapId(TrayState state);
     static int TipStringId(TrayState state);
+    // The state's tip, telling of the pages that failed at their last read
+    // (failing of pages) where it speaks of the program at rest; at most
+    // 63 characters, as the notification area shows.
+    static std::string Tip(TrayState state, int failing, int pages);
 
 private:
     std::array<std::vector<wxBitmapBundle>, STATE_COUNT> m_animations;
