@@ -140,6 +140,13 @@ TEST_F(SheetTest, StatusPanelSignsAndFirstScanOnHiding) {
     EXPECT_TRUE(ClickButton(sheet, IDC_SHEET_DONE));
     EXPECT_FALSE(sheet->IsShown());
     EXPECT_TRUE(Core().ScanRequested());
+    // Esc does what Done does.
+    sheet->Show();
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(Find<wxTextCtrl>(IDC_KEYWORD_WORD1));
+    Find<wxTextCtrl>(IDC_KEYWORD_WORD1)->GetEventHandler()->ProcessEvent(escape);
+    EXPECT_FALSE(sheet->IsShown());
 
     CGuiTestCore later;
     later.Core().CreateScanner(m_window);

@@ -247,8 +247,12 @@ void CNewsPropSheet::ShowHelpForPointerOrFocus() {
 void CNewsPropSheet::OnHelp(wxCommandEvent&) { ShowHelpForPointerOrFocus(); }
 
 void CNewsPropSheet::OnCharHook(wxKeyEvent& event) {
-    if (event.GetKeyCode() == WXK_F1)
+    if (event.GetKeyCode() == WXK_F1) {
         ShowHelpForPointerOrFocus();
-    else
+    } else if (event.GetKeyCode() == WXK_ESCAPE && event.GetModifiers() == wxMOD_NONE) {
+        wxCommandEvent done(wxEVT_BUTTON, IDC_SHEET_DONE);
+        OnDone(done);  // Esc is Done: changes are stored as they are made
+    } else {
         event.Skip();
+    }
 }
