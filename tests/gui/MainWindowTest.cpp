@@ -289,6 +289,10 @@ TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
              main.PropSheet()->ShowSourcesPage();
              ClickButton(main.PropSheet(), IDC_CUSTOM_URL);
          }},
+        {"", [](CSkimboltDlg& main, CAppCore&) {  // the update's progress window has no caption
+             main.PropSheet()->ShowSourcesPage();
+             ClickButton(main.PropSheet(), IDC_UPDATE_SOURCES);
+         }},
     };
     CSplashWnd::EnableSplashScreen(false);
     for (const Case& c : cases) {
