@@ -8,42 +8,11 @@
 set -uo pipefail
 program=$1
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/skimbolt-modal.XXXXXX")
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "--- program log" >&2; cat "$work/log" >&2 2>/dev/null; exit 1; }
-wait_for() {  # seconds, pattern, file
-  local i
-  for ((i = 0; i < $1 * 10; i++)); do
-    grep -q -- "$2" "$3" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$work/run
-export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 SKIMBOLT_TRACE=1
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset SKIMBOLT_HOME
+source "$here/e2e_common.sh" modal
 
 /usr/bin/python3 "$here/fake_watcher.py" "$work/watcher" "$work/watcher.cmd" >"$work/watcher.log" 2>&1 &
 pids+=($!)
 wait_for 10 ready "$work/watcher.log" || fail "the watcher stand-in did not start"
-watcher() {  # command, line it writes
-  local before i
-  before=$(grep -c -- "$2" "$work/watcher" 2>/dev/null)
-  echo "$1" >>"$work/watcher.cmd"
-  for ((i = 0; i < 100; i++)); do
-    [ "$(grep -c -- "$2" "$work/watcher")" -gt "$before" ] && return 0
-    sleep 0.1
-  done
-  fail "the watcher saw no \"$2\" after \"$1\": $(cat "$work/watcher")"
-}
 
 # Starts the program on folder $1 and waits for its tray item.
 start() {
