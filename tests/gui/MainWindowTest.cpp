@@ -16,6 +16,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
+#include <wx/timer.h>
 #include <wx/weakref.h>
 
 #include "ui/settings/KeywordsPage.h"
@@ -24,6 +25,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/AppCore.h"
+#include "app/Desktop.h"
 #include "app/Messages.h"
 #include "res/resource.h"
 #include "ui/base/ProgramMenu.h"
@@ -293,11 +295,25 @@ TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
              main.PropSheet()->ShowSourcesPage();
              ClickButton(main.PropSheet(), IDC_UPDATE_SOURCES);
          }},
+        {"Warning: Empty News Source", [](CSkimboltDlg& main, CAppCore&) {
+             // A source switched on without a category, then another row chosen.
+             main.PropSheet()->ShowSourcesPage();
+             auto* list = dynamic_cast<wxListCtrl*>(main.PropSheet()->FindWindow(IDC_SOURCE_LIST));
+             ASSERT_NE(list, nullptr);
+             const auto select = [list](long row) {
+                 list->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                                    wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+             };
+             select(0);
+             list->CheckItem(0, true);
+             select(1);
+         }},
     };
     CSplashWnd::EnableSplashScreen(false);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        CGuiTestCore core;
+        CSourcesTestCore core("0 Alpha Daily\r\n0 1 Front http://alpha.example/1\r\n"
+                              "0 Beta Weekly\r\n0 1 Headlines http://beta.example/1\r\n");
         wxWeakRef<wxWindow> main = new CSkimboltDlg(core.Core());
         {
             CExitFromInsideModal probe(main.get());
@@ -311,6 +327,35 @@ TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
         EXPECT_FALSE(main);
         for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetLabel();
     }
+}
+
+TEST(MainWindowExit, ExitWithAPopupMenuOpenClosesTheMenuFirst) {
+    CSplashWnd::EnableSplashScreen(false);
+    CGuiTestCore core;
+    wxWeakRef<wxWindow> main = new CSkimboltDlg(core.Core());
+    auto* dlg = static_cast<CSkimboltDlg*>(main.get());
+    dlg->PropSheet()->Show();
+    // The exit comes from inside the menu's own loop, as a signal's would.
+    bool sawMenu = false;
+    int ticks = 0;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (++ticks > 100) {  // never closed: close it so that the test ends
+            timer.Stop();
+            CloseToolkitMenus();
+            ADD_FAILURE() << "the menu stayed open";
+        } else if (!sawMenu && IsToolkitMenuOpen()) {
+            sawMenu = true;
+            SendCommand(main.get(), ID_TRAY_EXIT);
+        }
+    });
+    timer.Start(50);
+    ClickButton(dlg->PropSheet(), IDC_PROGRAM_MENU);
+    timer.Stop();
+    EXPECT_TRUE(sawMenu);
+    for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+    EXPECT_FALSE(main);
+    for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetLabel();
 }
 
 TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {

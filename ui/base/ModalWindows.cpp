@@ -12,7 +12,7 @@ CModalWindows::~CModalWindows() { Unregister(); }
 
 bool CModalWindows::AnyOpen() {
     std::erase_if(m_open, [](const wxWeakRef<wxDialog>& dialog) { return !dialog; });
-    return !m_open.empty();
+    return !m_open.empty() || IsToolkitMenuOpen();
 }
 
 void CModalWindows::EndAll(std::function<void()> then) {
@@ -38,6 +38,13 @@ void CModalWindows::Exit(wxDialog* dialog) {
 }
 
 void CModalWindows::EndNext() {
+    // A pop-up menu runs its own loop too: it is closed first, and the rest
+    // goes on once that loop has returned.
+    if (IsToolkitMenuOpen()) {
+        CloseToolkitMenus();
+        CallAfter([this] { EndNext(); });
+        return;
+    }
     if (!AnyOpen()) {
         if (m_then) {
             const std::function<void()> then = std::move(m_then);

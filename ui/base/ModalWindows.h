@@ -1,7 +1,8 @@
 // CModalWindows: the modal windows open now, each running its own loop, the
 // innermost last. When the program must end while some are open, it ends
 // them one after the other, innermost first, as their Cancel would, so that
-// each one's code returns before the windows that own it go.
+// each one's code returns before the windows that own it go. A pop-up menu
+// shown now is closed first, as Esc would close it.
 #pragma once
 
 #include <functional>
