@@ -112,7 +112,11 @@ void CNewsPropSheet::SetActiveSourceCount(int count) {
     }
     m_nActiveCount = count;
     m_editCount->SetFont(count == 0 ? BoldDialogFont() : GetFont());
-    m_editCount->ChangeValue(wxString::Format("%d", count));
+    const wxString text = wxString::Format("%d", count);
+    m_editCount->ChangeValue(text);
+    // As wide as the number, so that ", N failing" follows it closely.
+    m_editCount->SetMinSize(wxSize(m_editCount->GetSizeFromTextSize(m_editCount->GetTextExtent(text).x).x, -1));
+    m_frameStatus->Layout();
     ShowStatusSign();
 }
 
