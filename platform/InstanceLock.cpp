@@ -60,7 +60,7 @@ std::string PrivateFolder(const CInstanceLock::Places& places, std::string& prob
     if (!runtime.empty() && runtime[0] == '/' && !(::lstat(runtime.c_str(), &st) != 0 && errno == ENOENT)) {
         std::string why = Unsafe(runtime, st, true);
         if (why.empty()) return runtime;
-        problem = Refusal(why + " (XDG_RUNTIME_DIR; or unset XDG_RUNTIME_DIR)");
+        problem = Refusal("XDG_RUNTIME_DIR " + why + " or unset XDG_RUNTIME_DIR");
         return std::string();
     }
     std::string cache = places.cacheHome;
