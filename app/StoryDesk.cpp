@@ -170,9 +170,10 @@ void CStoryDesk::CleanUpPages() { m_pages.CleanUpPages(); }
 
 std::string CStoryDesk::ArticleLink(const StoryItem& story) { return WebLinkOnly(story.url); }
 
-FramingCheckOptions CStoryDesk::FramingOptions() {
+FramingCheckOptions CStoryDesk::FramingOptions(const StoryItem& story) {
     const ProxySettings proxy = ReadProxySettings(m_settings);
     FramingCheckOptions options;
+    options.sourcePage = m_catalogue.GetUrlFor(story.sourceName);
     if (proxy.useProxy && !proxy.server.empty()) {
         options.proxy = proxy.server + ":" + std::to_string(proxy.port);
         options.user = proxy.user;

@@ -71,8 +71,9 @@ public:
     void CleanUpPages();
     // The article's address when it is a web link, else "".
     static std::string ArticleLink(const StoryItem& story);
-    // The settings' proxy, for the look at an article's headers.
-    FramingCheckOptions FramingOptions();
+    // The settings' proxy and the story's source page, for the look at the
+    // article's headers.
+    FramingCheckOptions FramingOptions(const StoryItem& story);
     // Whether the user wants to be asked where a story is shown, and where
     // it goes without asking.
     bool AskWhereToShow();

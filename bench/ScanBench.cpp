@@ -33,7 +33,7 @@ namespace {
 // QuickScan reads no article page and announces nothing here.
 class CNoPages : public CPageReader {
 public:
-    bool ReadPage(const std::string&, CHtmlParser&, PageReadOutcome& outcome) override {
+    bool ReadPage(const std::string&, AddressKind, CHtmlParser&, PageReadOutcome& outcome) override {
         outcome.failure = FetchFailure::BadUrl;
         return false;
     }

@@ -76,7 +76,7 @@ std::string CStoryRecorder::ReadArticleText(const CStory& story) {
     } else {
         ++m_nArticleFetches;
         PageReadOutcome outcome;
-        bRead = m_articles.ReadPage(url, m_articlePage, outcome);
+        bRead = m_articles.ReadPage(url, m_pageKind, m_articlePage, outcome);
         m_nArticleFailure = outcome.failure;
     }
     m_articlePage.ParsePage();  // without a page: drops the tokens of an earlier article

@@ -311,7 +311,9 @@ void CNewsWatch::ScanPages() {
         CUrlParts parts;
         parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
         PageReadOutcome read;
-        const bool bFetched = FetchPageInto(m_fetcher, parts.m_strUrl, proxy, m_page, read);
+        // A configured page is read wherever it is; what it leads to is fenced by its kind.
+        CAddressFence fence = CAddressFence::Configured();
+        const bool bFetched = FetchPageInto(m_fetcher, parts.m_strUrl, proxy, m_page, read, &fence);
         if (active.load() != 1) return;
         PageOutcome outcome{url, read.failure, read.httpStatus};
 
@@ -323,7 +325,7 @@ void CNewsWatch::ScanPages() {
             }
             m_recorder.SetCycleOptions(m_nTitleContainsKeyword, m_nCheckOnlyTitle);
             m_recorder.SetFirstScan(m_nFirstScan.load());
-            m_recorder.BeginPage(url);
+            m_recorder.BeginPage(url, fence.OriginKind());
             m_page.ParsePage();
             WalkStoryLinks(m_page, url, m_recorder, m_strLastTarget, &m_nActive);
             if (active.load() != 1) return;

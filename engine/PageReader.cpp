@@ -21,7 +21,7 @@ FetchFailure FailureOf(PageRefusal refusal) {
 }  // namespace
 
 bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySettings& proxy, CHtmlParser& page,
-                   PageReadOutcome& outcome) {
+                   PageReadOutcome& outcome, CAddressFence* fence) {
     page.ReleasePage();
     outcome = PageReadOutcome{FetchFailure::BadUrl, 0};
     if (url.empty()) return false;
@@ -35,7 +35,7 @@ bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySet
     }
     FetchResult fetched;
     const int ok = fetcher.FetchUrl(parts, proxy.useProxy == 1 ? server.c_str() : nullptr, proxy.user.c_str(),
-                                    proxy.password.c_str(), fetched);
+                                    proxy.password.c_str(), fetched, fence);
     outcome.failure = fetched.failure;
     outcome.httpStatus = fetched.httpStatus;
     if (!ok) return false;

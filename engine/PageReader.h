@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/ProxySettings.h"
+#include "net/AddressFence.h"
 #include "net/HttpFetcher.h"
 
 class CHtmlParser;
@@ -20,17 +21,21 @@ struct PageReadOutcome {
 };
 
 // Drops the page page holds and fetches url with fetcher, through
-// "server:port" when proxy.useProxy is 1. True when page holds the page
-// (not parsed yet); a page the tokenizer refuses (empty, too large, not
-// text) counts as a failed read.
+// "server:port" when proxy.useProxy is 1, every address connected passing
+// fence when one is given. True when page holds the page (not parsed yet);
+// a page the tokenizer refuses (empty, too large, not text) counts as a
+// failed read.
 bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySettings& proxy, CHtmlParser& page,
-                   PageReadOutcome& outcome);
+                   PageReadOutcome& outcome, CAddressFence* fence = nullptr);
 
 class CPageReader {
 public:
     virtual ~CPageReader() = default;
-    // Reads the page at url (a full web address) into page, as FetchPageInto.
-    virtual bool ReadPage(const std::string& url, CHtmlParser& page, PageReadOutcome& outcome) = 0;
+    // Reads the page at url (a full web address), a link on a page of kind
+    // pageKind, into page, as FetchPageInto; a local address of another
+    // kind is not fetched.
+    virtual bool ReadPage(const std::string& url, AddressKind pageKind, CHtmlParser& page,
+                          PageReadOutcome& outcome) = 0;
 };
 
 // Reads through one fetcher, with the proxy settings as they are at each read.
@@ -39,8 +44,9 @@ public:
     CWebPageReader(CHttpFetcher& fetcher, std::function<ProxySettings()> proxy)
         : m_fetcher(fetcher), m_proxy(std::move(proxy)) {}
 
-    bool ReadPage(const std::string& url, CHtmlParser& page, PageReadOutcome& outcome) override {
-        return FetchPageInto(m_fetcher, url, m_proxy(), page, outcome);
+    bool ReadPage(const std::string& url, AddressKind pageKind, CHtmlParser& page, PageReadOutcome& outcome) override {
+        CAddressFence fence = CAddressFence::LedFrom(pageKind);
+        return FetchPageInto(m_fetcher, url, m_proxy(), page, outcome, &fence);
     }
 
 private:

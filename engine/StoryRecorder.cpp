@@ -14,8 +14,9 @@
 CStoryRecorder::CStoryRecorder(CStoryArchive& archive, CPageReader& articles, CNewStorySink& newStories)
     : m_archive(archive), m_articles(articles), m_pNewStories(&newStories) {}
 
-void CStoryRecorder::BeginPage(const std::string& pageUrl) {
+void CStoryRecorder::BeginPage(const std::string& pageUrl, AddressKind pageKind) {
     m_strPageUrl = pageUrl;
+    m_pageKind = pageKind;
     m_bSourceKeyValid = false;  // the catalogue may have changed since the last page
     m_nStoryLinks = 0;
     m_nNewStories = 0;

@@ -16,6 +16,7 @@
 #include "engine/KeywordGroup.h"
 #include "engine/StoryLinks.h"
 #include "html/HtmlParser.h"
+#include "net/AddressFence.h"
 #include "net/HttpFetcher.h"
 
 class CNewStorySink;
@@ -44,8 +45,9 @@ public:
     void SetIgnoreInitialStories(int flag) { m_nIgnoreInitialStories = flag; }
     void SetFirstScan(int flag) { m_nFirstScan = flag; }
 
-    // Starts the links of the page at pageUrl.
-    void BeginPage(const std::string& pageUrl);
+    // Starts the links of the page at pageUrl, read from an address of
+    // kind pageKind: the article pages it leads to may be there too.
+    void BeginPage(const std::string& pageUrl, AddressKind pageKind = AddressKind::Public);
     void OnStoryLink(StoryCandidate& link, CLinkTarget& target) override;
 
     // Story links of the page so far, and how many of them were not known yet.
@@ -74,6 +76,7 @@ private:
 
     // Article pages are parsed apart from the page being scanned.
     CHtmlParser m_articlePage;
+    AddressKind m_pageKind = AddressKind::Public;
     FetchFailure m_nArticleFailure = FetchFailure::None;  // why the last article read failed
     bool m_bArticleFetchFailed = false;  // the last article page could not be read, for now
     std::string m_strArticleText;

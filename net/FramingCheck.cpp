@@ -7,6 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "net/AddressFence.h"
+
 namespace {
 
 std::string Lower(std::string_view text) {
@@ -125,6 +127,10 @@ FramingVerdict CheckFraming(const std::string& url, const FramingCheckOptions& o
         curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, options.user.c_str());
         curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, options.password.c_str());
     }
+    const bool bViaProxy = !proxyUrl.empty();
+    CAddressFence fence = CAddressFence::LedFrom(
+        options.sourcePage.empty() ? AddressKind::Public : KindOfPageAt(options.sourcePage, bViaProxy));
+    fence.Attach(h, bViaProxy);
     const CURLcode code = curl_easy_perform(h);
     // Stopping at the body ends with a write error, with the headers read.
     if ((code != CURLE_OK && code != CURLE_WRITE_ERROR) || !response.complete) return FramingVerdict::Unknown;

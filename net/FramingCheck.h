@@ -25,9 +25,13 @@ struct FramingCheckOptions {
     std::string proxy;      // "host:port", "" for a direct connection
     std::string user;       // proxy credentials, "" for none
     std::string password;
+    // The page that led to the article: the check reaches a local address
+    // only when that page is on one of the same kind ("": a public page).
+    std::string sourcePage;
 };
 
 // Requests url (http or https only) and judges the headers of the final
-// response after redirects; the body is not read. Blocks for at most the
+// response after redirects; the body is not read. A local address the
+// source page may not lead to is never requested (Unknown). Blocks for at most the
 // time-out: call it off the window thread.
 FramingVerdict CheckFraming(const std::string& url, const FramingCheckOptions& options);

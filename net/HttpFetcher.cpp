@@ -6,6 +6,8 @@
 #include <chrono>
 #include <memory>
 
+#include "net/AddressFence.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -166,7 +168,7 @@ struct CHttpFetcher::Impl {
     bool Pause(long ms);
     // The whole fetch: the request, the proxy authentication loop and the page.
     FetchFailure Fetch(const CUrlParts& url, const char* proxy, const char* user, const char* password,
-                       FetchResult& result);
+                       FetchResult& result, CAddressFence* fence);
 };
 
 Outcome CHttpFetcher::Impl::Run(CURL* easy, Transfer& t, CURLcode& code)
@@ -247,7 +249,7 @@ bool CHttpFetcher::Impl::Pause(long ms)
 }
 
 FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const char* user,
-                                       const char* password, FetchResult& result)
+                                       const char* password, FetchResult& result, CAddressFence* fence)
 {
     if (url.m_strUrl.empty() || url.m_strServer.empty() ||
         (url.m_nServiceType != SERVICE_HTTP && url.m_nServiceType != SERVICE_HTTPS))
@@ -298,6 +300,8 @@ FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, 
     }
     curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.c_str());
     curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+    if (fence != nullptr)
+        fence->Attach(h, !proxyUrl.empty());
 
     CURLcode code = CURLE_OK;
     long status = 0;
@@ -323,6 +327,8 @@ FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, 
     }
     if (abort.load())
         return FetchFailure::Aborted;
+    if (fence != nullptr && fence->Refused())
+        return FetchFailure::LocalAddress;
     if (t.full)
         return FetchFailure::TooLarge;
     // A proxy that refused the tunnel answered with a status of its own.
@@ -358,12 +364,12 @@ CHttpFetcher::~CHttpFetcher()
 }
 
 int CHttpFetcher::FetchUrl(const CUrlParts& url, const char* proxy, const char* user,
-                           const char* password, FetchResult& result)
+                           const char* password, FetchResult& result, CAddressFence* fence)
 {
     result = FetchResult();
     m_pImpl->abort.store(false);
     m_tStart.store(std::time(nullptr), std::memory_order_release);
-    result.failure = m_pImpl->Fetch(url, proxy, user, password, result);
+    result.failure = m_pImpl->Fetch(url, proxy, user, password, result, fence);
     m_tStart.store(0, std::memory_order_release);
     if (result.failure != FetchFailure::None) {
         result.body.clear();
@@ -411,6 +417,8 @@ std::string FetchFailureText(FetchFailure failure, int httpStatus) {
         return "stopped (scanning switched off or no answer for 50 s)";
     case FetchFailure::NotHtml:
         return "not HTML";
+    case FetchFailure::LocalAddress:
+        return "refused: leads to a local address from a page elsewhere";
     }
     return "failed";
 }

@@ -14,6 +14,8 @@
 #include "common/PageLimits.h"
 #include "net/UrlParts.h"
 
+class CAddressFence;
+
 // Why a fetch gave no page.
 enum class FetchFailure {
     None,
@@ -28,6 +30,7 @@ enum class FetchFailure {
     BadResponse,   // a response that cannot be read (e.g. broken compression)
     Aborted,       // AbortRequest ended the fetch
     NotHtml,       // the server said the page is an image, a program, ... (set by the tokenizer)
+    LocalAddress,  // the fetch led to a local address that its fence keeps out
 };
 
 // The failure in a few words ("DNS", "HTTP status 503", ...).
@@ -64,9 +67,10 @@ public:
     // Fetches url. proxy is "host:port" or null for a direct connection; user
     // and password are the proxy credentials (null or empty for none).
     // Returns 1 with the body of a 2xx response of 1 to MAX_PAGE_BYTES - 1
-    // bytes, or 0 with an empty body and the failure set.
+    // bytes, or 0 with an empty body and the failure set. With a fence, every
+    // address connected must pass it (net/AddressFence.h).
     int FetchUrl(const CUrlParts& url, const char* proxy, const char* user, const char* password,
-                 FetchResult& result);
+                 FetchResult& result, CAddressFence* fence = nullptr);
 
     // Ends the fetch in progress, if any; safe from any thread.
     void AbortRequest();

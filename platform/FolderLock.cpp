@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 bool CFolderLock::Lock(const std::string& folder, bool& busy) {
-    busy = false;
-    Unlock();
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
     // flock on the folder itself: nothing is created in it, and a lock
     // taken through a symlink is the same lock.
+    return LockOpened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), busy);
+}
+
+bool CFolderLock::LockOpened(int fd, bool& busy) {
+    busy = false;
+    Unlock();
+    if (fd < 0) return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         busy = errno == EWOULDBLOCK;
         ::close(fd);

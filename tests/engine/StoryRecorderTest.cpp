@@ -19,7 +19,7 @@ namespace {
 // would, one listed in refused as a page that is no HTML.
 class CFakePages : public CPageReader {
 public:
-    bool ReadPage(const std::string& url, CHtmlParser& page, PageReadOutcome& outcome) override {
+    bool ReadPage(const std::string& url, AddressKind, CHtmlParser& page, PageReadOutcome& outcome) override {
         reads.push_back(url);
         if (onRead) onRead();
         page.ReleasePage();
@@ -243,7 +243,7 @@ TEST(WebPageReader, ReadsThroughTheProxy) {
     CWebPageReader reader(fetcher, [&] { return ProxySettings{1, "127.0.0.1", server.Port(), "alice", "s3cret"}; });
     CHtmlParser page;
     PageReadOutcome outcome;
-    ASSERT_TRUE(reader.ReadPage("http://news.invalid/a1.html", page, outcome));
+    ASSERT_TRUE(reader.ReadPage("http://news.invalid/a1.html", AddressKind::Public, page, outcome));
     bool bProxied = false;
     for (const TestHttpRequest& r : server.Requests())
         bProxied = bProxied || (r.absoluteForm && r.target == "http://news.invalid/a1.html" &&

@@ -615,11 +615,19 @@ TEST_F(StoryWindowsTest, ArticlesThatRefuseFramesAreOpenedByThemselves) {
     const std::string closed = "http://127.0.0.1:1/gone";  // nothing listens: the check cannot tell
     const std::vector<std::string> urls = {m_server.Url("/deny"), m_server.Url("/csp"), m_server.Url("/open"), closed};
     for (const std::string& url : urls) {
-        EXPECT_EQ(ShowStory(m_core.Core(), MakeStory(url, STORY_NEW, url), nullptr), StoryShown::Shown);
+        StoryItem story = MakeStory(url, STORY_NEW, url);
+        story.key.source = story.sourceName = "Custom: " + m_server.Url("/front");  // a page on this machine
+        EXPECT_EQ(ShowStory(m_core.Core(), story, nullptr), StoryShown::Shown);
         WaitForLaunches(m_desktop.m_launched.size() + 1);
     }
+    // A public page's story never makes the program look at this machine.
+    StoryItem fromPublic = MakeStory("public", STORY_NEW, urls[0]);
+    fromPublic.key.source = fromPublic.sourceName = "Custom: http://203.0.113.7/news";
+    EXPECT_EQ(ShowStory(m_core.Core(), fromPublic, nullptr), StoryShown::Shown);
+    WaitForLaunches(m_desktop.m_launched.size() + 1);
+    EXPECT_EQ(m_server.RequestCount("/deny"), 1);
     auto frame = [&](int n) { return "file://" + FramePage(n); };
-    const std::vector<std::string> expected = {urls[0], urls[1], frame(3), frame(4)};
+    const std::vector<std::string> expected = {urls[0], urls[1], frame(3), frame(4), frame(5)};
     EXPECT_EQ(m_desktop.m_launched, expected);
 }
 

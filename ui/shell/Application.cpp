@@ -1,6 +1,7 @@
 #include "ui/shell/Application.h"
 
 #include <csignal>
+#include <cstdio>
 #include <string_view>
 
 #include <wx/filename.h>
@@ -63,16 +64,22 @@ bool CSkimboltApp::StartUp() {
 
     // One desktop program per folder: a second start hands over and ends.
     m_pInstance = std::make_unique<CInstanceLink>(core.GetAppDir());
-    if (m_pInstance->IsAnotherRunning()) {
-        m_pInstance->AskRunningToComeForward();
+    std::string error;
+    switch (m_pInstance->TakeLock(error)) {
+    case CInstanceLink::Start::First:
+        break;
+    case CInstanceLink::Start::Second:
+        if (!m_pInstance->AskRunningToComeForward())
+            std::fprintf(stderr, "skimbolt: Skimbolt already runs on %s but does not answer\n", core.GetAppDir().c_str());
         m_bSecondStart = true;
         return true;
+    case CInstanceLink::Start::Refused:
+        wxMessageBox(wxString::FromUTF8("Skimbolt cannot start: " + error + "."), "Skimbolt", wxOK | wxICON_ERROR);
+        return false;
     }
-    m_pInstance->Listen([this] {
-        if (m_pMainWnd) m_pMainWnd->ComeForward();
-    });
+    if (!m_pInstance->Listen([this] { if (m_pMainWnd) m_pMainWnd->ComeForward(); }, error))
+        std::fprintf(stderr, "skimbolt: a second start cannot reach this one: %s\n", error.c_str());
 
-    std::string error;
     if (!core.PrepareFolder(error) || !core.LockFolder(error)) {
         wxMessageBox(wxString::FromUTF8("Skimbolt cannot start: " + error + "."), "Skimbolt",
                      wxOK | wxICON_ERROR);

@@ -1,6 +1,7 @@
 // CInstanceLink: one desktop program per application folder. The first start
-// on a folder holds a single-instance lock keyed by the folder and listens on
-// a local socket; a later start on the same folder finds the lock, asks the
+// on a folder takes the single-instance lock and listens on the socket
+// beside it (its own thread; requests reach the window thread as queued
+// calls); a later start on the same folder finds the lock taken, asks the
 // running program over that socket to come forward, and ends.
 #pragma once
 
@@ -8,9 +9,8 @@
 #include <memory>
 #include <string>
 
-#include <wx/ipc.h>
-#include <wx/snglinst.h>
-
+class CInstanceLock;
+class CInstanceServer;
 
 class CInstanceLink {
 public:
@@ -20,24 +20,22 @@ public:
     CInstanceLink(const CInstanceLink&) = delete;
     CInstanceLink& operator=(const CInstanceLink&) = delete;
 
-    // Whether another program already runs on this folder.
-    bool IsAnotherRunning();
+    enum class Start {
+        First,    // the lock is ours
+        Second,   // another program runs on this folder
+        Refused,  // the lock cannot be used safely; the problem says what to do
+    };
+    Start TakeLock(std::string& problem);
     // Second start: asks the running program to bring its windows forward.
     // False when it cannot be reached.
     bool AskRunningToComeForward();
     // First start: listens for such requests; onRequest runs on the
     // user-interface thread. False when the socket cannot be made (the
     // program still runs, only unreachable for a second start).
-    bool Listen(std::function<void()> onRequest);
-
-    // Where the lock and the socket live, for tests and messages.
-    const std::string& GetLockName() const { return m_strLockName; }
-    const std::string& GetSocketPath() const { return m_strSocketPath; }
+    bool Listen(std::function<void()> onRequest, std::string& error);
 
 private:
-    std::string m_strLockName;
-    std::string m_strLockDir;
-    std::string m_strSocketPath;
-    std::unique_ptr<wxSingleInstanceChecker> m_pChecker;
-    std::unique_ptr<wxServer> m_pServer;
+    std::string m_strFolder;
+    std::unique_ptr<CInstanceLock> m_pLock;
+    std::unique_ptr<CInstanceServer> m_pServer;
 };

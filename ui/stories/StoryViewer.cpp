@@ -65,7 +65,7 @@ StoryShown ShowStory(CAppCore& core, const StoryItem& story, wxWindow* parent) {
         display->articleUrl = articleUrl;
         // The look at the article's headers runs while the user chooses.
         if (display->articleUrl.empty()) display->checked = true;
-        else StartFramingCheck(display, stories.FramingOptions());
+        else StartFramingCheck(display, stories.FramingOptions(story));
     } else if (articleUrl.empty()) {
         return StoryShown::NotShown;
     }
