@@ -1,6 +1,7 @@
 // The story pages: both pages byte for byte, what web text and web links
 // become in them, the banner frame, the page numbers and the clean-up.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -13,14 +14,22 @@
 
 namespace {
 
+// "PID@HOST" of this process, as a page names its writer.
+std::string WriterId() {
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    return std::to_string(::getpid()) + "@" + host;
+}
+
 // Expected pages are written with '\n' line ends, '~' for the nine blanks
-// at a line's end and '@' for the data folder.
+// at a line's end, '@' for the data folder and '^' for the writer.
 std::string Expand(const std::string& text, const std::string& folder) {
     std::string out;
     for (char c : text) {
         if (c == '\n') out += "\r\n";
         else if (c == '~') out += "         ";
         else if (c == '@') out += folder;
+        else if (c == '^') out += WriterId();
         else out += c;
     }
     return out;
@@ -62,7 +71,7 @@ TEST_F(StoryPagesTest, WritesBothPagesByteForByte) {
     EXPECT_EQ(framePath, dir.File("temp_0001.html"));
 
     const std::string summary = R"(<html>
-<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"></head>
+<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"><meta name="skimbolt-writer" content="^"></head>
 <body bgcolor=#ffffff TEXT=#000000>~
 
 <table border=0 cellspacing=6 cellpadding=0 width="100%">~
@@ -100,7 +109,7 @@ TEST_F(StoryPagesTest, WritesBothPagesByteForByte) {
     EXPECT_EQ(Read(dir.File("temp_0001_s.html")), Expand(summary, dir.Path()));
 
     const std::string frame = R"(<html>
-<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page">
+<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"><meta name="skimbolt-writer" content="^">
   <title>Zürich&#39;s &lt;b&gt; &quot;Öl&quot; &amp; more</title>
 </head>~
 
