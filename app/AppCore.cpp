@@ -11,6 +11,7 @@
 #include "app/SourceUpdate.h"
 #include "common/FileUtil.h"
 #include "common/MessageTarget.h"
+#include "common/SafeFiles.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
 #include "config/NewsSource.h"
@@ -119,13 +120,15 @@ bool IsTemporarySuffix(std::string_view s) {
 }
 
 // Whether name is a temporary file this program writes and a killed write
-// can leave behind: "config.txt.XXXXXX" and the like from an atomic save,
-// or the work file "<stem>.tmp" of a story file rewrite (a stem ends with
-// eight lower-case hex digits; a source's second file name adds '-' and
-// sixteen more).
+// can leave behind: "<name>.skimbolt-XXXXXX.tmp" from an atomic save or a
+// story file rewrite, or one of the names earlier versions used:
+// "config.txt.XXXXXX" and the like, and the work file "<stem>.tmp" of a
+// story file rewrite (a stem ends with eight lower-case hex digits; a
+// source's second file name adds '-' and sixteen more).
 bool IsOurTemporaryFile(const std::string& name) {
-    for (const std::string& prefix :
-         {std::string("config.txt."), std::string("sources.txt."), std::string(CSourceHealth::FILE_NAME) + "."}) {
+    if (IsTemporaryFileName(name)) return true;
+    for (const std::string& prefix : {std::string("config.txt."), std::string("sources.txt."),
+                                      std::string("sourceupdate.txt."), std::string(CSourceHealth::FILE_NAME) + "."}) {
         if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
             return IsTemporarySuffix(std::string_view(name).substr(prefix.size()));
     }
@@ -146,13 +149,35 @@ bool IsOurTemporaryFile(const std::string& name) {
 void CAppCore::RemoveStaleTemporaryFiles() {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(GetDataPath(), ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
-        if (IsOurTemporaryFile(it->path().filename().string())) std::filesystem::remove(it->path(), ec);
+        if (!IsOurTemporaryFile(it->path().filename().string())) continue;
+        if (it->is_symlink(ec)) ReportSymbolicLink(it->path().string());  // planted: left alone
+        else if (it->is_regular_file(ec)) std::filesystem::remove(it->path(), ec);
     }
+}
+
+void CAppCore::MakeDataPrivate() {
+    // The folder and the files of ours in it hold the user's keyword
+    // groups, proxy password and stories; earlier versions left them
+    // readable to others. Story files are made private as they are loaded.
+    std::string data = GetDataPath();
+    data.pop_back();
+    if (IsSymbolicLink(data)) return;  // a folder the user put elsewhere keeps its own mode
+    MakePrivate(data);
+    for (const char* name : {"config.txt", "sources.txt", "sourceupdate.txt", CSourceHealth::FILE_NAME}) {
+        const std::string path = GetDataPath() + name;
+        if (IsSymbolicLink(path)) ReportSymbolicLink(path);
+        else MakePrivate(path);
+    }
+    std::error_code ec;
+    const std::string damaged = GetDataPath() + "damaged";
+    if (IsSymbolicLink(damaged) || !MakePrivate(damaged)) return;
+    for (std::filesystem::directory_iterator it(damaged, ec), end; !ec && it != end; it.increment(ec))
+        if (!it->is_symlink(ec)) MakePrivate(it->path().string());
 }
 
 void CAppCore::LoadData() {
     RemoveStaleTemporaryFiles();
+    MakeDataPrivate();
     m_settings.SetFileName(m_strAppDir);
     m_settings.SetAutoSave();
     m_settings.Load();

@@ -67,7 +67,8 @@ public:
     // refused: false with error saying why. Held until the core ends.
     bool LockFolder(std::string& error);
     // Temporary files a killed write left in Data/ (only names this program
-    // makes) are removed; then the settings (config.txt written with the
+    // makes) are removed and Data/ is made private (mode 0700, its files of
+    // ours 0600); then the settings (config.txt written with the
     // defaults when missing, saved after every change), catalogue and every
     // story file are loaded, the story pages' companion files that Data/
     // lacks are copied into it, and the story pages are set up (banner host
@@ -198,7 +199,12 @@ private:
     std::unique_ptr<CNewsWatch> m_pWatch;
     bool m_bThreadStarted = false;
     bool m_bNetworkStarted = false;
+    // Start-up steps of LoadData: temporary files of ours a killed write
+    // left are deleted (a symbolic link of such a name is reported and
+    // left); Data/, its files of ours and its damaged/ copies are made
+    // private to the user.
     void RemoveStaleTemporaryFiles();
+    void MakeDataPrivate();
     // The scanning thread's report of one page: kept as the page's health.
     void OnPageOutcome(const PageOutcome& outcome) override;
     void OnDiagnostic(const Diagnostic& d) override;

@@ -1,12 +1,15 @@
 #include "app/HomeFolder.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 #include <unistd.h>
 
 #include "common/FileUtil.h"
+#include "common/SafeFiles.h"
 #include "config/NewsSettings.h"
 #include "platform/Registry.h"
 
@@ -105,7 +108,13 @@ bool CHomeFolder::Prepare(std::string& error) const {
         if (!CheckReadableFile(JoinPath(data, "config.txt"), error)) return false;
         if (!CheckReadableFile(JoinPath(data, "sources.txt"), error)) return false;
     }
-    return EnsureFolder(home, error) && EnsureFolder(data, error);
+    if (!EnsureFolder(home, error)) return false;
+    // Data/ holds the user's settings and stories: private from the start.
+    if (!fs::exists(dataStatus) && !MakePrivateFolder(data)) {
+        error = "cannot create " + data + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 bool CHomeFolder::ReadProxySettings(ProxySettings& proxy, std::string& error) const {

@@ -25,7 +25,7 @@ public:
     std::string GetDataPath() const;
 
     // Makes sure the folder and its Data folder exist (creating what is
-    // missing) and that the files the program will read and write can be
+    // missing, Data/ with mode 0700) and that the files the program will read and write can be
     // used: a home or Data that is not a folder, a Data folder that cannot be
     // written, or a config.txt or sources.txt that cannot be read are
     // refused (error says why) and nothing is touched.

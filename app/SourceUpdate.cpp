@@ -121,7 +121,7 @@ bool InstallStarterCatalogue(const std::string& cataloguePath) {
         if (end == std::string::npos) break;
         line = end + 1;
     }
-    return WriteFileAtomically(cataloguePath, text, 0644);
+    return WriteFileAtomically(cataloguePath, text, 0600);
 }
 
 std::string ReadUpdateHost(const std::string& registryFile) {

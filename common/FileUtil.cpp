@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "common/Diagnostics.h"
+#include "common/SafeFiles.h"
 
 std::string JoinPath(std::string_view dir, std::string_view name) {
     std::string out = WithTrailingSeparator(dir);
@@ -23,11 +24,18 @@ std::string WithTrailingSeparator(std::string_view dir) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, unsigned mode) {
+    // A symbolic link at the name is neither written through nor replaced.
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode)) {
+            ReportSymbolicLink(path);
+            return false;
+        }
+        mode &= st.st_mode & 07777;  // never wider than the file was, nor than asked
+    }
 
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
+    std::string tmp;
+    const int fd = CreateTemporaryFile(path, tmp);
     if (fd < 0) {
         ReportDiagnostic(DiagnosticKind::SaveFailed, path,
                          std::string("cannot create a temporary file: ") + std::strerror(errno));

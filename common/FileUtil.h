@@ -11,11 +11,13 @@ std::string JoinPath(std::string_view dir, std::string_view name);
 std::string WithTrailingSeparator(std::string_view dir);
 
 // Replaces the file at path with data: writes a temporary file in the same
-// folder, flushes it to disk and renames it over the old one, so a crash or a
-// full disk never leaves a half-written file. mode is the permission bits of
-// a newly created file (an existing file keeps its own). On failure the old
-// file is untouched, a line goes to standard error and the result is false.
-bool WriteFileAtomically(const std::string& path, std::string_view data, unsigned mode = 0644);
+// folder (created exclusively under a random name, see CreateTemporaryFile),
+// flushes it to disk and renames it over the old one, so a crash or a full
+// disk never leaves a half-written file. mode is the permission bits of a
+// newly created file; an existing file keeps its own, less what mode does
+// not allow. A symbolic link at path is left alone and reported. On failure
+// the old file is untouched, a diagnostic is reported and the result is false.
+bool WriteFileAtomically(const std::string& path, std::string_view data, unsigned mode = 0600);
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);

@@ -144,7 +144,7 @@ bool CSourceCatalogue::Save() {
     std::error_code ec;
     const std::filesystem::path parent = std::filesystem::path(m_strFileName).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-    return WriteFileAtomically(m_strFileName, FormatText(), 0644);
+    return WriteFileAtomically(m_strFileName, FormatText(), 0600);
 }
 
 CNewsSource* CSourceCatalogue::AddSource(const std::string& name, std::int32_t enabled) {

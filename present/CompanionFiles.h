@@ -13,7 +13,9 @@ const std::vector<std::string>& CompanionFileNames();
 // files (ProgramFilesFolder: installed or the source tree), ending with '/'.
 std::string CompanionSourceFolder();
 
-// Copies every companion file that dataFolder lacks from fromFolder; a file
-// already there is never replaced. A file that cannot be copied is reported
-// as a diagnostic and left out. Result: how many files were copied.
+// Copies every companion file that dataFolder lacks from fromFolder (mode
+// 0600, created exclusively); a file already there is never replaced (an
+// unchanged copy is made private), and a symbolic link of a companion's name
+// is reported and left alone. A file that cannot be copied is reported as a
+// diagnostic and left out. Result: how many files were copied.
 int InstallCompanionFiles(const std::string& fromFolder, const std::string& dataFolder);

@@ -3,11 +3,16 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
+#include <signal.h>
+#include <unistd.h>
 
 #include "common/Diagnostics.h"
 #include "common/FileUtil.h"
+#include "common/SafeFiles.h"
 #include "config/SourceCatalogue.h"
 #include "present/CompanionFiles.h"
 #include "present/HtmlEscaping.h"
@@ -48,11 +53,60 @@ private:
 
 bool WritePage(const std::string& path, const std::string& text) {
     errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = OpenFileStream(path, "wb");
     bool bOk = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
     if (f && std::fclose(f) != 0) bOk = false;
-    if (!bOk) ReportDiagnostic(DiagnosticKind::SaveFailed, path, errno ? std::strerror(errno) : "not written");
-    return bOk;
+    if (bOk) return true;
+    if (errno == ELOOP) ReportSymbolicLink(path);
+    else ReportDiagnostic(DiagnosticKind::SaveFailed, path, errno ? std::strerror(errno) : "not written");
+    return false;
+}
+
+// "PID@HOST" of this process: who wrote a page, so that a later start tells
+// the pages of a run that ended from those of one still running.
+std::string WriterId() {
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+    return std::to_string(::getpid()) + "@" + EscapeHtml(host);
+}
+
+// Whether the writer named in a page's head is known to have ended: a
+// process of this host that is gone. Pages of earlier versions name none.
+bool WriterEnded(const std::string& head) {
+    const std::string key = std::string(CStoryPages::WRITER_MARK) + "\"";
+    const std::size_t at = head.find(key);
+    if (at == std::string::npos) return true;
+    const std::size_t end = head.find('"', at + key.size());
+    if (end == std::string::npos) return false;
+    const std::string id = head.substr(at + key.size(), end - at - key.size());
+    const std::size_t sign = id.find('@');
+    const std::string mine = WriterId();
+    if (sign == std::string::npos || id.substr(sign) != mine.substr(mine.find('@'))) return false;
+    char* rest = nullptr;
+    const long pid = std::strtol(id.c_str(), &rest, 10);
+    if (rest != id.c_str() + sign || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+    if (pid == ::getpid()) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// "temp_NNNN.html" or "temp_NNNN_s.html", with four digits or more.
+bool IsPageName(const std::string& name) {
+    if (name.compare(0, 5, "temp_") != 0) return false;
+    std::size_t i = 5;
+    while (i < name.size() && std::isdigit(static_cast<unsigned char>(name[i]))) ++i;
+    if (i < 9) return false;
+    const std::string rest = name.substr(i);
+    return rest == ".html" || rest == "_s.html";
+}
+
+// The first bytes of a page: enough for the head line with both marks.
+std::string PageHead(const std::string& path) {
+    std::FILE* f = OpenFileStream(path, "rb");
+    if (!f) return std::string();
+    char head[512];
+    const size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    return std::string(head, n);
 }
 
 }  // namespace
@@ -72,23 +126,40 @@ bool CStoryPages::PrepareFolder() {
     if (m_bFolderReady) return true;
     if (m_strDataFolder.empty()) return false;
     std::error_code ec;
-    std::filesystem::create_directories(m_strDataFolder, ec);
-    if (ec) {
-        ReportDiagnostic(DiagnosticKind::SaveFailed, m_strDataFolder, ec.message());
+    // The folder's parents are the user's; the folder itself is ours and private.
+    std::string folder = m_strDataFolder;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const std::filesystem::path parent = std::filesystem::path(folder).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    if (ec || !MakePrivateFolder(folder)) {
+        if (!ec && errno == ELOOP) ReportSymbolicLink(folder);
+        else ReportDiagnostic(DiagnosticKind::SaveFailed, m_strDataFolder, ec ? ec.message() : std::strerror(errno));
         return false;
     }
+    MakePrivate(folder);
+    RemoveLeftoverPages(m_strDataFolder);
     InstallCompanionFiles(CompanionSourceFolder(), m_strDataFolder);
     m_bFolderReady = true;
     return true;
 }
 
-bool CStoryPages::IsOurPage(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char head[256];
-    const size_t n = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
-    return std::string(head, n).find(PAGE_MARK) != std::string::npos;
+bool CStoryPages::IsOurPage(const std::string& path) { return PageHead(path).find(PAGE_MARK) != std::string::npos; }
+
+int CStoryPages::RemoveLeftoverPages(const std::string& folder) {
+    int nRemoved = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!IsPageName(name)) continue;
+        const std::string path = it->path().string();
+        if (it->is_symlink(ec)) {
+            ReportSymbolicLink(path);
+            continue;
+        }
+        const std::string head = PageHead(path);
+        if (head.find(PAGE_MARK) != std::string::npos && WriterEnded(head) && ::unlink(path.c_str()) == 0) ++nRemoved;
+    }
+    return nRemoved;
 }
 
 bool CStoryPages::NumberIsFree(std::int32_t n) const {
@@ -96,6 +167,7 @@ bool CStoryPages::NumberIsFree(std::int32_t n) const {
     for (const std::string& path : {SummaryPagePath(n), FramePagePath(n)}) {
         const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
         if (!std::filesystem::exists(status)) continue;
+        if (std::filesystem::is_symlink(status)) ReportSymbolicLink(path);
         if (std::filesystem::is_symlink(status) || !IsOurPage(path)) return false;
     }
     return true;
@@ -161,7 +233,8 @@ std::string CStoryPages::FormatSummaryPage(const CStory& story) const {
 
     CPageText page;
     page.Line(0, "<html>", false);
-    page.Line(0, std::string("<head><meta charset=\"utf-8\">") + PAGE_MARK + "</head>", false);
+    page.Line(0, std::string("<head><meta charset=\"utf-8\">") + PAGE_MARK + WRITER_MARK + "\"" + WriterId() + "\"></head>",
+              false);
     page.Line(0, "<body bgcolor=#ffffff TEXT=#000000>");
     page.Line(0, "", false);
     page.Line(0, "<table border=0 cellspacing=6 cellpadding=0 width=\"100%\">");
@@ -215,7 +288,7 @@ std::string CStoryPages::FormatFramePage(const CStory& story, const std::string&
 
     CPageText page;
     page.Line(0, "<html>", false);
-    page.Line(0, std::string("<head><meta charset=\"utf-8\">") + PAGE_MARK, false);
+    page.Line(0, std::string("<head><meta charset=\"utf-8\">") + PAGE_MARK + WRITER_MARK + "\"" + WriterId() + "\">", false);
     page.Line(2, "<title>" + EscapeHtml(story.GetHeadline()) + "</title>", false);
     page.Line(0, "</head>");
     page.Line(0, "", false);

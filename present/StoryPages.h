@@ -22,6 +22,8 @@ public:
     // Every page written here carries this in its <head> line: the mark that
     // tells our pages from files of the same name that are not ours.
     static constexpr const char* PAGE_MARK = "<meta name=\"generator\" content=\"Skimbolt story page\">";
+    // Follows the mark: the writing process, as content="PID@HOST".
+    static constexpr const char* WRITER_MARK = "<meta name=\"skimbolt-writer\" content=";
 
     // The catalogue turns a story's source into the source page link; it
     // must outlive this object.
@@ -33,9 +35,11 @@ public:
     // folder is made absolute, since the pages link to it by file:// URLs.
     // Without a folder ("") no page is written.
     void SetDataFolder(const std::string& dataFolder);
-    // Makes the folder and copies the companion files it lacks into it
-    // (once; again after SetDataFolder). False when the folder cannot be
-    // made. Writing the first page does it too.
+    // Makes the folder (mode 0700; an existing one of this user is made
+    // private), removes the pages a run that ended without its clean-up
+    // left (RemoveLeftoverPages) and copies the companion files it lacks
+    // into it (once; again after SetDataFolder). False when the folder
+    // cannot be made or is a symbolic link. Writing the first page does it too.
     bool PrepareFolder();
     const std::string& GetDataFolder() const { return m_strDataFolder; }
     // The host (and optional ":port") of the banner server; "" or a value
@@ -45,9 +49,10 @@ public:
     // What the banner frame loads.
     std::string BannerUrl() const;
 
-    // Writes the summary page and the frame page of the current page number
-    // and moves on to the next number. A number whose page file exists
-    // without our mark is passed over, the file left alone. True with
+    // Writes the summary page and the frame page (mode 0600, never through a
+    // symbolic link) of the current page number and moves on to the next
+    // number. A number whose page file exists without our mark, or is a
+    // symbolic link (reported), is passed over, the file left alone. True with
     // framePath set when both were written; false when a page could not be
     // written, the number then staying as it was.
     bool WritePages(const CStory& story, std::string& framePath);
@@ -56,8 +61,15 @@ public:
     // number's frame page with it), and so is a file that lost our mark
     // meanwhile. Numbering starts again at 1.
     void CleanUpPages();
-    // Whether the file at path is a page of ours (it carries our mark).
+    // Whether the file at path is a page of ours (it carries our mark); a
+    // symbolic link never is.
     static bool IsOurPage(const std::string& path);
+    // Deletes the pages in folder that carry our mark and whose writer is
+    // known to have ended (a process of this host that is gone, or an
+    // earlier version that named none); files without the mark and pages
+    // of a run still going stay, and a symbolic link of a page's name is
+    // reported and left. The number of pages deleted.
+    static int RemoveLeftoverPages(const std::string& folder);
 
     // The number the next story's pages get; 1 at start.
     std::int32_t GetPageCounter() const { return m_nPageCounter; }

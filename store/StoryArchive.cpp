@@ -7,6 +7,7 @@
 #include "common/MessageTarget.h"
 #include "common/Messages.h"
 #include "common/RecursiveLock.h"
+#include "common/SafeFiles.h"
 #include "config/NewsSettings.h"
 #include "config/SourceCatalogue.h"
 
@@ -99,8 +100,9 @@ int CStoryArchive::LoadAll(CSourceCatalogue& catalogue, CNewsSettings& settings)
     std::vector<std::string> names;
     for (std::filesystem::directory_iterator it(m_strDataFolder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dat") == 0 && it->is_regular_file(ec))
-            names.push_back(name);
+        if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".dat") != 0) continue;
+        if (it->is_symlink(ec)) ReportSymbolicLink(it->path().string());  // never followed
+        else if (it->is_regular_file(ec)) names.push_back(name);
     }
     for (const std::string& name : names) {
         bool bListed = false;

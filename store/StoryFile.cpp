@@ -14,13 +14,17 @@
 
 #include "common/Diagnostics.h"
 #include "common/FileUtil.h"
+#include "common/SafeFiles.h"
 #include "store/StoryFileName.h"
 #include "store/StoryRecord.h"
 
 namespace {
 
 void ReportFailure(DiagnosticKind kind, const char* what, const std::string& path, int err) {
-    ReportDiagnostic(kind, path, std::string(what) + ": " + (err ? std::strerror(err) : "failed"));
+    // A symbolic link at the file's name is said to be one, in the words
+    // every other place that meets it uses, so that it is told once.
+    if (err == ELOOP) ReportSymbolicLink(path);
+    else ReportDiagnostic(kind, path, std::string(what) + ": " + (err ? std::strerror(err) : "failed"));
 }
 
 // Copies the first nBytes of the file behind fd to out; pread leaves the
@@ -48,18 +52,23 @@ std::string CStoryFile::KeepDamagedCopy() const {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path folder = fs::path(m_strDataFolder) / "damaged";
-    fs::create_directories(folder, ec);
-    fs::permissions(folder, fs::perms::owner_all, ec);
+    if (!MakePrivateFolder(folder.string())) {
+        if (errno == ELOOP) ReportSymbolicLink(folder.string());
+        return std::string();
+    }
+    MakePrivate(folder.string());
     const std::string stem = fs::path(m_strDataPath).stem().string();
     std::string name = stem + "." + std::to_string(Now()) + ".dat";
-    for (int n = 1; fs::exists(folder / name, ec); ++n)
+    for (int n = 1; !CopyToNewFile(m_strDataPath, (folder / name).string()); ++n) {
+        if (errno != EEXIST || n > 1000) return std::string();
         name = stem + "." + std::to_string(Now()) + "-" + std::to_string(n) + ".dat";
-    if (!fs::copy_file(m_strDataPath, folder / name, ec) || ec) return std::string();
+    }
 
     std::vector<fs::path> copies;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string other = it->path().filename().string();
-        if (other.size() > stem.size() + 1 && other.compare(0, stem.size() + 1, stem + ".") == 0)
+        if (other.size() > stem.size() + 1 && other.compare(0, stem.size() + 1, stem + ".") == 0 &&
+            it->symlink_status(ec).type() == fs::file_type::regular)
             copies.push_back(it->path());
     }
     if (copies.size() > kDamagedCopiesKept) {
@@ -83,11 +92,7 @@ std::int64_t CStoryFile::Now() const {
     return m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
 }
 
-void CStoryFile::UsePath(const std::string& dataPath) {
-    m_strDataPath = dataPath;
-    const std::size_t dot = dataPath.rfind(".dat");
-    m_strWorkPath = (dot != std::string::npos ? dataPath.substr(0, dot) : dataPath) + ".tmp";
-}
+void CStoryFile::UsePath(const std::string& dataPath) { m_strDataPath = dataPath; }
 
 std::string CStoryFile::SourceKeyOf(const StoryFileRecord& rec) const {
     CStory story;
@@ -96,7 +101,7 @@ std::string CStoryFile::SourceKeyOf(const StoryFileRecord& rec) const {
 }
 
 bool CStoryFile::ReadFirstStory(const std::string& path, StoryFileRecord& rec) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenFileStream(path, "rb");
     if (!f) return false;
     CStoryRecordReader reader(f, 0);
     StoryReadResult r = reader.Read(rec);
@@ -127,24 +132,31 @@ void CStoryFile::SetKey(const std::string& key, const PathTaken& isTaken) {
     // The source of a file's first story owns the file. An empty file goes
     // to the first source that asks, unless this source's stories already
     // live in its second file.
+    // A symbolic link at the name is not this source's file: it is left
+    // alone, and the stories go to the second file.
     StoryFileRecord first;
     bool bSecond = false;
-    if (ReadFirstStory(own, first))
+    const bool bOwnIsLink = IsSymbolicLink(own);
+    if (bOwnIsLink) ReportSymbolicLink(own);
+    if (!bOwnIsLink && ReadFirstStory(own, first))
         bSecond = !IsOfSource(first, key) && !SourceKeyOf(first).empty();
     else
-        bSecond = (isTaken && isTaken(own)) || (ReadFirstStory(second, first) && IsOfSource(first, key));
+        bSecond = bOwnIsLink || (isTaken && isTaken(own)) || (ReadFirstStory(second, first) && IsOfSource(first, key));
     UsePath(bSecond ? second : own);
-    if (!FileExists(m_strDataPath)) {
-        std::FILE* f = std::fopen(m_strDataPath.c_str(), "ab");
-        if (f) std::fclose(f);
-        else ReportFailure(DiagnosticKind::SaveFailed, "the file was not created", m_strDataPath, errno);
-    }
+    const int fd = ::open(m_strDataPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, PRIVATE_FILE_MODE);
+    if (fd >= 0) ::close(fd);
+    else if (errno != EEXIST) ReportFailure(DiagnosticKind::SaveFailed, "the file was not created", m_strDataPath, errno);
+    else if (IsSymbolicLink(m_strDataPath)) ReportSymbolicLink(m_strDataPath);
     Rewrite(true);
 }
 
 int CStoryFile::LoadFromFile(const std::string& fileName) {
     Close();
     const std::string path = JoinPath(m_strDataFolder, fileName);
+    if (IsSymbolicLink(path)) {
+        ReportSymbolicLink(path);
+        return 0;
+    }
     StoryFileRecord first;
     if (!ReadFirstStory(path, first)) {
         std::error_code ec;
@@ -171,7 +183,7 @@ int CStoryFile::MoveOutOtherSources(const StoryPlacer& place) {
     if (m_strKey.empty()) return 0;
     Close();
     std::vector<std::pair<CStory, std::string>> strays;
-    if (std::FILE* in = std::fopen(m_strDataPath.c_str(), "rb")) {
+    if (std::FILE* in = OpenFileStream(m_strDataPath, "rb")) {
         StoryFileRecord rec;
         CStoryRecordReader reader(in, 0);
         std::string key;
@@ -222,7 +234,7 @@ void CStoryFile::Close() {
 }
 
 std::FILE* CStoryFile::Stream() {
-    if (!m_pStream && !m_strDataPath.empty()) m_pStream = std::fopen(m_strDataPath.c_str(), m_strMode.c_str());
+    if (!m_pStream && !m_strDataPath.empty()) m_pStream = OpenFileStream(m_strDataPath, m_strMode.c_str());
     return m_pStream;
 }
 
@@ -367,8 +379,14 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
         if (!bNeeded) return 1;
     }
 
-    std::FILE* in = std::fopen(m_strDataPath.c_str(), "rb");
-    if (!in) return 0;
+    std::FILE* in = OpenFileStream(m_strDataPath, "rb");
+    if (!in) {
+        if (errno == ELOOP) ReportSymbolicLink(m_strDataPath);
+        return 0;
+    }
+    // Stories are the user's own: a file an earlier version left readable
+    // to others becomes private.
+    MakePrivate(m_strDataPath);
 
     auto pNew = std::make_unique<CStoryIndex>();
     std::FILE* out = nullptr;  // opened at the first difference from the old file
@@ -388,8 +406,16 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
     };
 
     int err = 0;
+    std::string workPath;  // made exclusively under a random name beside the file
     auto diverge = [&](std::uint64_t nPrefix) {
-        out = std::fopen(m_strWorkPath.c_str(), "w+b");  // read back on a shared key
+        const int fd = CreateTemporaryFile(m_strDataPath, workPath);
+        out = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;  // read back on a shared key
+        if (!out && fd >= 0) {
+            err = errno;
+            ::close(fd);
+            ::unlink(workPath.c_str());
+            return false;
+        }
         if (!out || !CopyPrefix(::fileno(in), nPrefix, out)) {
             err = errno;
             return false;
@@ -475,11 +501,11 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
             ok = false;
             err = errno;
         }
-        if (ok && std::rename(m_strWorkPath.c_str(), m_strDataPath.c_str()) != 0) {
+        if (ok && std::rename(workPath.c_str(), m_strDataPath.c_str()) != 0) {
             ok = false;
             err = errno;
         }
-        if (!ok) ::unlink(m_strWorkPath.c_str());
+        if (!ok) ::unlink(workPath.c_str());
     }
     std::fclose(in);
 
@@ -497,7 +523,7 @@ int CStoryFile::RebuildFile(KeepRule rule, bool bCheckFirst) {
 }
 
 bool CStoryFile::IndexFileAsIs() {
-    std::FILE* in = std::fopen(m_strDataPath.c_str(), "rb");
+    std::FILE* in = OpenFileStream(m_strDataPath, "rb");
     if (!in) return false;
     auto pNew = std::make_unique<CStoryIndex>();
     bool ok = pNew->IsValid();
@@ -532,7 +558,7 @@ int CStoryFile::DeleteIfEmpty(bool bForce) {
     // a damaged story file or not ours, is kept.
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(m_strDataPath, ec);
-    if (ec) return 0;
+    if (ec || IsSymbolicLink(m_strDataPath)) return 0;
     if (bForce || size == 0) ::unlink(m_strDataPath.c_str());
     return size == 0 ? 1 : 0;
 }

@@ -43,8 +43,10 @@ public:
     // StoryFileStem, unless that file's first story belongs to another source
     // or (when it holds none) isTaken says another file of the archive uses
     // it, or the key's second file (SecondStoryFileStem) already holds its
-    // stories; then the second file. Creates the data file when it does not
-    // exist and compacts it (Rewrite with force).
+    // stories, or a symbolic link stands at its name (reported, left alone);
+    // then the second file. Creates the data file (mode 0600) when it does
+    // not exist and compacts it (Rewrite with force). Story files are never
+    // opened through a symbolic link.
     void SetKey(const std::string& key, const PathTaken& isTaken = {});
     // Adopts a story file found in the data folder under the key of its first
     // story. An empty file is deleted. 1 when adopted, 0 otherwise.
@@ -90,7 +92,7 @@ public:
     // Expiry and compaction: drops superseded records and records older than
     // 48 hours that are not bookmarked. Without bForce nothing happens unless
     // some record needs dropping. The new file is written beside the old one
-    // and renamed over it. 1 when the file is in order, 0 on failure (the
+    // (CreateTemporaryFile) and renamed over it; the file is made private. 1 when the file is in order, 0 on failure (the
     // old file stays and stays indexed).
     int Rewrite(bool bForce);
     // Drops every pending, hidden and superseded record, the same way.
@@ -101,7 +103,6 @@ public:
 
     const std::string& GetKey() const { return m_strKey; }
     const std::string& GetDataPath() const { return m_strDataPath; }
-    const std::string& GetWorkPath() const { return m_strWorkPath; }
     void SetClock(Clock clock) { m_clock = std::move(clock); }
     void SetCatalogue(CSourceCatalogue* pCatalogue) { m_pCatalogue = pCatalogue; }
 
@@ -136,7 +137,6 @@ private:
     CSourceCatalogue* m_pCatalogue;
     std::string m_strKey;
     std::string m_strDataPath;  // <data folder>/<stem>.dat
-    std::string m_strWorkPath;  // <data folder>/<stem>.tmp, written by rewrites
     std::unique_ptr<CStoryIndex> m_pIndex;
     StoryIndexNode* m_pCursor = nullptr;
     std::FILE* m_pStream = nullptr;

@@ -24,6 +24,7 @@
 #include "html/HtmlParser.h"
 #include "net/ConnectedState.h"
 #include "support/NewsSite.h"
+#include "support/SymlinkTable.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 
@@ -270,6 +271,17 @@ TEST_F(CommandsTest, HeadlessPrintsTheNotificationsAndStopsOnSigterm) {
     EXPECT_EQ(Fields(lines[4]), (Strings{"  Central bank warns inflation may stay high", server.Url("/story/1.html"),
                                          "Custom: " + front, "+inflation"}));
     EXPECT_EQ(lines[5], "stopped");
+}
+
+// The symbolic-link table on the commands' way: a scan never writes through
+// a link in Data/ or the story pages folder, and prints each link once.
+TEST_F(CommandsTest, ScanOnceLeavesSymlinksAloneAndSaysSoOnce) {
+    for (const SymlinkCase& c : kSymlinkCases) {
+        SCOPED_TRACE(c.kind);
+        CSymlinkBed bed(c, server.Url(CNewsSite::FRONT_PAGE), "+inflation");
+        const CommandResult r = RunCommand({"--home", bed.Home(), "--scan-once"});
+        bed.ExpectLeftAlone(r.err, site.Stories()[0].headline);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The story pages: both pages byte for byte, what web text and web links
 // become in them, the banner frame, the page numbers and the clean-up.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -13,14 +14,22 @@
 
 namespace {
 
+// "PID@HOST" of this process, as a page names its writer.
+std::string WriterId() {
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    return std::to_string(::getpid()) + "@" + host;
+}
+
 // Expected pages are written with '\n' line ends, '~' for the nine blanks
-// at a line's end and '@' for the data folder.
+// at a line's end, '@' for the data folder and '^' for the writer.
 std::string Expand(const std::string& text, const std::string& folder) {
     std::string out;
     for (char c : text) {
         if (c == '\n') out += "\r\n";
         else if (c == '~') out += "         ";
         else if (c == '@') out += folder;
+        else if (c == '^') out += WriterId();
         else out += c;
     }
     return out;
@@ -62,7 +71,7 @@ TEST_F(StoryPagesTest, WritesBothPagesByteForByte) {
     EXPECT_EQ(framePath, dir.File("temp_0001.html"));
 
     const std::string summary = R"(<html>
-<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"></head>
+<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"><meta name="skimbolt-writer" content="^"></head>
 <body bgcolor=#ffffff TEXT=#000000>~
 
 <table border=0 cellspacing=6 cellpadding=0 width="100%">~
@@ -100,7 +109,7 @@ TEST_F(StoryPagesTest, WritesBothPagesByteForByte) {
     EXPECT_EQ(Read(dir.File("temp_0001_s.html")), Expand(summary, dir.Path()));
 
     const std::string frame = R"(<html>
-<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page">
+<head><meta charset="utf-8"><meta name="generator" content="Skimbolt story page"><meta name="skimbolt-writer" content="^">
   <title>Zürich&#39;s &lt;b&gt; &quot;Öl&quot; &amp; more</title>
 </head>~
 
@@ -215,6 +224,31 @@ TEST_F(StoryPagesTest, FilesNotOursAreNeitherReplacedNorDeleted) {
         EXPECT_EQ(framePath, "unchanged");
         EXPECT_EQ(pages.GetPageCounter(), 1);
     }
+}
+
+// Pages a killed run left go at the next start: only marked pages whose
+// writer has ended (a process of this host that is gone, or an earlier
+// version that named none).
+TEST_F(StoryPagesTest, PagesOfARunThatEndedAreRemovedAtTheNextStart) {
+    std::string pidMax;  // never a process's number: numbers stay below it
+    ASSERT_TRUE(ReadWholeFile("/proc/sys/kernel/pid_max", pidMax));
+    const std::string child = std::to_string(std::stol(pidMax));
+    auto page = [](const std::string& writer) {
+        return std::string("<html>\r\n<head>") + CStoryPages::PAGE_MARK +
+               (writer.empty() ? "" : CStoryPages::WRITER_MARK + ("\"" + writer + "\">")) + "</head>";
+    };
+    const std::string dead = child + WriterId().substr(WriterId().find('@'));
+    const struct { const char* name; std::string text; bool bRemoved; } files[] = {
+        {"temp_0001_s.html", page(dead), true},
+        {"temp_0001.html", page(dead), true},
+        {"temp_0002.html", page(""), true},
+        {"temp_0003.html", page(std::to_string(::getppid()) + dead.substr(dead.find('@'))), false},
+        {"temp_0004.html", page(child + "@another-host"), false},
+        {"temp_0005.html", "<html>my own notes", false},
+    };
+    for (const auto& f : files) ASSERT_TRUE(WriteFileAtomically(dir.File(f.name), f.text));
+    EXPECT_EQ(CStoryPages::RemoveLeftoverPages(dir.Path()), 3);
+    for (const auto& f : files) EXPECT_EQ(FileExists(dir.File(f.name)), !f.bRemoved) << f.name;
 }
 
 }  // namespace

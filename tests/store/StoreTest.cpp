@@ -2,8 +2,10 @@
 // state changes, expiry and compaction, damaged files, failed writes) and the
 // archive's start-up loading and maintenance.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -291,12 +293,19 @@ TEST_F(StoryFileTest, FailedWritesKeepTheOldFileAndItsStories) {
     Add(*f, "Old story", 200000, STORY_READ);
     Add(*f, "Young story", 10, STORY_NEW);
     const std::string before = FileBytes(f->GetDataPath());
-    // A folder where the work file would go: it cannot be created.
-    ASSERT_EQ(::mkdir(f->GetWorkPath().c_str(), 0755), 0);
+    // The work file cannot grow past 8 bytes (a full disk, for root too):
+    // the rewrite fails part-way and leaves no work file.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit tiny {8, saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
     EXPECT_TRUE(ReportsDiagnostic("was not rewritten", [&] { EXPECT_EQ(f->Rewrite(false), 0); }));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(FileBytes(f->GetDataPath()), before);
     EXPECT_EQ(Walk(*f), (Headlines{"Old story", "Young story"}));  // still indexed: the file still holds both
-    ::rmdir(f->GetWorkPath().c_str());
+    for (const auto& entry : std::filesystem::directory_iterator(m_strData)) EXPECT_EQ(entry.path().filename(), kName);
 
     // On a read-only stream an append fails, says so and changes nothing.
     f->Open("rb");
