@@ -356,9 +356,12 @@ TEST_F(AppCoreTest, AScanWritesTheSourceHealthOnceAtItsEnd) {
     for (const char* page : {"/a.html", "/busy.html", "/quiet.html", "/a.html?again"}) settings.AddUrl(server.Url(page));
 
     CSourceHealth& health = CAppCoreInside::Health(core);
-    std::vector<std::size_t> written;  // pages in the file at each write
-    health.SetWriter([&](const std::string& path, const std::string& text) {
-        written.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    // Pages in the file at each write; shared with the writer, which the
+    // core keeps after the test's end.
+    auto pWritten = std::make_shared<std::vector<std::size_t>>();
+    std::vector<std::size_t>& written = *pWritten;
+    health.SetWriter([pWritten](const std::string& path, const std::string& text) {
+        pWritten->push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
         return WriteFileAtomically(path, text, 0600);
     });
     core.RunForcedScan();

@@ -444,8 +444,8 @@ TEST_F(CatalogueFixture, PageDescriptorsFollowTheCatalogueChanges) {
     EXPECT_EQ(catalogue.GetDescriptorFor("http://a/1", 1), "A (Head)");
     EXPECT_EQ(catalogue.GetDescriptorFor("http://a/2", 0), "Custom: http://a/2");
     catalogue.FindSource("A")->AddCategory("http://a/2", 1, 2, "World");
-    catalogue.AddSource("C", 1)->AddCategory("http://c/1", 1, 1, "Top");
     EXPECT_EQ(catalogue.GetDescriptorFor("http://a/2", 0), "A");
+    catalogue.AddSource("C", 1)->AddCategory("http://c/1", 1, 1, "Top");
     EXPECT_EQ(catalogue.GetDescriptorFor("http://c/1", 1), "C (Top)");
     catalogue.FindSource("C")->ClearCategories();
     EXPECT_EQ(catalogue.GetDescriptorFor("http://c/1", 0), "Custom: http://c/1");
