@@ -249,6 +249,7 @@ void CAppCore::OnPageOutcome(const PageOutcome& outcome) {
     health.tRead = static_cast<std::int64_t>(m_clock());
     health.nStoryLinks = outcome.nStoryLinks;
     health.nNewStories = outcome.nNewStories;
+    health.nArticleFailures = outcome.nArticleFailures;
     if (outcome.failure != FetchFailure::None)
         health.failure = FetchFailureText(outcome.failure, outcome.httpStatus);
     else if (outcome.nStoryLinks == 0)
@@ -258,6 +259,10 @@ void CAppCore::OnPageOutcome(const PageOutcome& outcome) {
     if (health.bOk) return;
     std::lock_guard<std::mutex> lock(m_newsMutex);
     m_news.failedPages.push_back(std::move(health));
+}
+
+void CAppCore::OnPassFinished(int pagesLeft) {
+    if (pagesLeft == 0) m_health.Save();
 }
 
 void CAppCore::OnDiagnostic(const Diagnostic& d) {
@@ -363,12 +368,15 @@ bool CAppCore::StartScanningThread() {
 }
 
 void CAppCore::Stop() {
-    if (!m_pWatch) return;
-    m_pWatch->Deactivate();
-    if (m_bThreadStarted) {
-        m_pWatch->StopAndWait();
-        m_bThreadStarted = false;
+    if (m_pWatch) {
+        m_pWatch->Deactivate();
+        if (m_bThreadStarted) {
+            m_pWatch->StopAndWait();
+            m_bThreadStarted = false;
+        }
     }
+    // The outcomes of a cycle cut short.
+    m_health.Save();
 }
 
 void CAppCore::RequestScan() {

@@ -87,7 +87,7 @@ public:
     bool StartScanningThread();
 
     // ---- Stop: scanning switched off (its request aborted), the thread
-    // stopped and waited for. Safe to call twice.
+    // stopped and waited for, the pages' outcomes written. Safe to call twice.
     void Stop();
 
     // ---- Timed duties, driven by the front end's timers.
@@ -207,6 +207,9 @@ private:
     void MakeDataPrivate();
     // The scanning thread's report of one page: kept as the page's health.
     void OnPageOutcome(const PageOutcome& outcome) override;
+    // The end of a pass: the health file is written once the cycle's last
+    // page has been read.
+    void OnPassFinished(int pagesLeft) override;
     void OnDiagnostic(const Diagnostic& d) override;
     // The story recorder's report of a story it stored as new (scanning
     // thread): kept for the news of the pass, and the front end woken.

@@ -28,16 +28,19 @@ bool ParseLine(std::string_view line, PageHealth& health) {
         if (tab == std::string_view::npos) break;
         pos = tab + 1;
     }
-    std::int64_t t = 0, ok = 0, links = 0, fresh = 0;
-    if (fields.size() != 6 || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
+    // A seventh field counts the article pages not read; older files lack it.
+    std::int64_t t = 0, ok = 0, links = 0, fresh = 0, articles = 0;
+    if (fields.size() < 6 || fields.size() > 7 || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
         (ok != 0 && ok != 1) || !ParseInt(fields[3], links) || !ParseInt(fields[4], fresh) || links < 0 ||
         fresh < 0 || links > 1000000 || fresh > links)
         return false;
+    if (fields.size() == 7 && (!ParseInt(fields[6], articles) || articles < 0 || articles > links)) return false;
     health.url = std::string(fields[0]);
     health.tRead = t;
     health.bOk = ok == 1;
     health.nStoryLinks = static_cast<int>(links);
     health.nNewStories = static_cast<int>(fresh);
+    health.nArticleFailures = static_cast<int>(articles);
     health.failure = std::string(fields[5]);
     return true;
 }
@@ -46,14 +49,31 @@ bool ParseLine(std::string_view line, PageHealth& health) {
 
 std::string PageHealth::Outcome() const {
     if (!bOk) return failure.empty() ? std::string("not read") : failure;
-    return "read, " + std::to_string(nStoryLinks) + (nStoryLinks == 1 ? " story link, " : " story links, ") +
-           std::to_string(nNewStories) + " new";
+    std::string text = "read, " + std::to_string(nStoryLinks) +
+                       (nStoryLinks == 1 ? " story link, " : " story links, ") + std::to_string(nNewStories) + " new";
+    if (nArticleFailures > 0)
+        text += ", " + std::to_string(nArticleFailures) +
+                (nArticleFailures == 1 ? " article page not read" : " article pages not read");
+    return text;
+}
+
+CSourceHealth::CSourceHealth()
+    : m_writer([](const std::string& path, const std::string& text) { return WriteFileAtomically(path, text, 0600); }) {}
+
+void CSourceHealth::Put(PageHealth health) {
+    const auto [it, bNew] = m_index.try_emplace(health.url, m_pages.size());
+    if (bNew)
+        m_pages.push_back(std::move(health));
+    else
+        m_pages[it->second] = std::move(health);
 }
 
 void CSourceHealth::Load(const std::string& dataFolder) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_strFile = JoinPath(dataFolder, FILE_NAME);
     m_pages.clear();
+    m_index.clear();
+    m_bDirty = false;
     std::string text;
     if (!ReadWholeFile(m_strFile, text)) return;
     for (std::size_t pos = 0; pos < text.size();) {
@@ -62,12 +82,7 @@ void CSourceHealth::Load(const std::string& dataFolder) {
         std::string_view line(text.data() + pos, end - pos);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         PageHealth health;
-        if (ParseLine(line, health)) {
-            bool bKnown = false;
-            for (PageHealth& page : m_pages)
-                if (page.url == health.url) bKnown = true, page = health;
-            if (!bKnown) m_pages.push_back(std::move(health));
-        }
+        if (ParseLine(line, health)) Put(std::move(health));
         pos = end + 1;
     }
 }
@@ -77,21 +92,28 @@ void CSourceHealth::Record(const PageHealth& health) {
     PageHealth clean = health;
     clean.url = Clean(clean.url);
     clean.failure = Clean(clean.failure);
-    bool bKnown = false;
-    for (PageHealth& page : m_pages)
-        if (page.url == clean.url) bKnown = true, page = clean;
-    if (!bKnown) m_pages.push_back(std::move(clean));
-    SaveLocked();
+    Put(std::move(clean));
+    m_bDirty = true;
 }
 
-void CSourceHealth::SaveLocked() const {
-    if (m_strFile.empty()) return;
-    std::string text;
-    for (const PageHealth& p : m_pages) {
-        text += p.url + '\t' + std::to_string(p.tRead) + '\t' + (p.bOk ? "1" : "0") + '\t' +
-                std::to_string(p.nStoryLinks) + '\t' + std::to_string(p.nNewStories) + '\t' + p.failure + "\r\n";
+bool CSourceHealth::Save() {
+    std::lock_guard<std::mutex> saving(m_saveMutex);
+    std::string path, text;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_bDirty || m_strFile.empty()) return true;
+        for (const PageHealth& p : m_pages) {
+            text += p.url + '\t' + std::to_string(p.tRead) + '\t' + (p.bOk ? "1" : "0") + '\t' +
+                    std::to_string(p.nStoryLinks) + '\t' + std::to_string(p.nNewStories) + '\t' + p.failure + '\t' +
+                    std::to_string(p.nArticleFailures) + "\r\n";
+        }
+        path = m_strFile;
+        m_bDirty = false;
     }
-    WriteFileAtomically(m_strFile, text, 0600);
+    if (m_writer(path, text)) return true;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bDirty = true;
+    return false;
 }
 
 std::vector<PageHealth> CSourceHealth::Snapshot() const {
@@ -101,12 +123,10 @@ std::vector<PageHealth> CSourceHealth::Snapshot() const {
 
 bool CSourceHealth::Find(const std::string& url, PageHealth& health) const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const PageHealth& p : m_pages) {
-        if (p.url != url) continue;
-        health = p;
-        return true;
-    }
-    return false;
+    const auto it = m_index.find(url);
+    if (it == m_index.end()) return false;
+    health = m_pages[it->second];
+    return true;
 }
 
 std::string FormatReadTime(std::int64_t t) {

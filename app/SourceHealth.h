@@ -1,14 +1,18 @@
 // CSourceHealth: the outcome of the last read of every page the scanning
 // thread reads (category page or custom URL): when, and either how many
-// story links it gave and how many of them were new, or why it failed. Kept
-// across runs in Data/health.txt (owner-only, replaced atomically; lines
-// that cannot be read are skipped), offered to the windows and printed by
-// the headless commands.
+// story links it gave, how many of them were new and how many of their
+// article pages could not be read, or why it failed. Kept across runs in
+// Data/health.txt (owner-only, replaced atomically; lines that cannot be
+// read are skipped), written when a scan cycle ends and at the stop rather
+// than after every page; offered to the windows and printed by the
+// headless commands.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct PageHealth {
@@ -18,8 +22,10 @@ struct PageHealth {
     int nStoryLinks = 0;     // when read
     int nNewStories = 0;     // when read
     std::string failure;     // why not, in words, when not read
+    int nArticleFailures = 0;  // when read: article pages of its stories that could not be read
 
-    // "read, 12 story links, 3 new", or the failure.
+    // "read, 12 story links, 3 new" (and ", 2 article pages not read" when
+    // some were not), or the failure.
     std::string Outcome() const;
 };
 
@@ -28,12 +34,23 @@ public:
     // The file name inside the data folder.
     static constexpr const char* FILE_NAME = "health.txt";
 
+    // Writes text to path atomically; true when it did.
+    using Writer = std::function<bool(const std::string& path, const std::string& text)>;
+
+    CSourceHealth();
+
     // Reads dataFolder's health file, if any; later records are saved there.
     void Load(const std::string& dataFolder);
 
-    // Any thread: records the outcome of one read (replacing the page's
-    // earlier one) and saves the file.
+    // Any thread: records the outcome of one read, replacing the page's
+    // earlier one, in memory only.
     void Record(const PageHealth& health);
+    // Any thread: writes the file when something was recorded since the
+    // last write. False when the write failed (the outcomes stay to be
+    // written next time).
+    bool Save();
+    // Replaces the file writer (tests count the writes).
+    void SetWriter(Writer writer) { m_writer = std::move(writer); }
 
     // Every page's last outcome, in the order first recorded.
     std::vector<PageHealth> Snapshot() const;
@@ -41,11 +58,15 @@ public:
     bool Find(const std::string& url, PageHealth& health) const;
 
 private:
-    void SaveLocked() const;
+    void Put(PageHealth health);
 
     mutable std::mutex m_mutex;
+    std::mutex m_saveMutex;  // one write at a time, in the order of the texts
     std::string m_strFile;
     std::vector<PageHealth> m_pages;
+    std::unordered_map<std::string, std::size_t> m_index;  // url -> position in m_pages
+    bool m_bDirty = false;
+    Writer m_writer;
 };
 
 // Seconds since 1970 as local "YYYY-MM-DD HH:MM", "never" for 0.

@@ -16,6 +16,7 @@ bool CNewsSource::AddCategory(const std::string& url, std::int32_t selected, std
         delete category;
         return false;
     }
+    Changed();
     return true;
 }
 
@@ -80,4 +81,10 @@ CNewsCategory* CNewsSource::NextCategory(bool bSelectedOnly) {
 void CNewsSource::ClearCategories() {
     CNewsCategory* category = nullptr;
     while (m_listCategories.RemoveHead(category) == LIST_OK) delete category;
+    Changed();
+}
+
+void CNewsSource::ForEachCategory(const std::function<void(const CNewsCategory&)>& visit) const {
+    using List = CLinkedList<CNewsCategory*>;
+    for (auto p = m_listCategories.HeadPosition(); p; p = List::NextPosition(p)) visit(*List::ItemAt(p));
 }

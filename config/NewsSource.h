@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/LinkedList.h"
@@ -50,9 +51,19 @@ public:
     CNewsCategory* NextCategory(bool bSelectedOnly);
     int GetCategoryCount() const { return m_listCategories.GetCount(); }
     void ClearCategories();
+    // Every category, newest first, without moving the walk's cursor.
+    void ForEachCategory(const std::function<void(const CNewsCategory&)>& visit) const;
+    // Set to true whenever a category is added or removed (the catalogue's
+    // page index then builds itself again); null: nothing is told.
+    void SetChangeFlag(bool* pChanged) { m_pChanged = pChanged; }
 
 private:
+    void Changed() {
+        if (m_pChanged) *m_pChanged = true;
+    }
+
     CLinkedList<CNewsCategory*> m_listCategories;  // owned, newest at the head
     std::string m_strName;
     std::int32_t m_nEnabled = 0;
+    bool* m_pChanged = nullptr;
 };

@@ -79,6 +79,7 @@ void CSourceCatalogue::RemoveAllSources() {
     CRecursiveLockGuard guard(*this);
     CNewsSource* source = nullptr;
     while (m_listSources.RemoveHead(source) == LIST_OK) delete source;
+    m_bIndexStale = true;
 }
 
 int CSourceCatalogue::Load(int bUpdateFile) {
@@ -156,6 +157,8 @@ CNewsSource* CSourceCatalogue::AddSource(const std::string& name, std::int32_t e
         delete source;
         return nullptr;
     }
+    source->SetChangeFlag(&m_bIndexStale);
+    m_bIndexStale = true;
     return source;
 }
 
@@ -232,17 +235,27 @@ std::string CSourceCatalogue::GetUrlFor(const std::string& descriptor) {
     return found ? found->m_strUrl : std::string();
 }
 
+const CSourceCatalogue::PageNames* CSourceCatalogue::FindPage(const std::string& url) {
+    if (m_bIndexStale) {
+        m_pageIndex.clear();
+        for (auto p = m_listSources.TailPosition(); p; p = SourceList::PrevPosition(p)) {
+            const CNewsSource* source = SourceList::ItemAt(p);
+            source->ForEachCategory([&](const CNewsCategory& c) {
+                m_pageIndex.try_emplace(c.m_strUrl, PageNames{source->GetName(), c.m_strName});
+            });
+        }
+        m_bIndexStale = false;
+    }
+    const auto it = m_pageIndex.find(url);
+    return it == m_pageIndex.end() ? nullptr : &it->second;
+}
+
 std::string CSourceCatalogue::GetDescriptorFor(const std::string& url, int bDisplayForm) {
     CRecursiveLockGuard guard(*this);
-    for (auto p = m_listSources.TailPosition(); p; p = SourceList::PrevPosition(p)) {
-        CNewsSource* source = SourceList::ItemAt(p);
-        // Searching leaves the walk cursors of sources and categories alone.
-        const CNewsCategory* c = source->FindCategoryByUrl(url);
-        if (!c) continue;
-        if (bDisplayForm) return source->GetName() + " (" + c->m_strName + ")";
-        return source->GetName();
-    }
-    return "Custom: " + url;
+    const PageNames* page = FindPage(url);
+    if (!page) return "Custom: " + url;
+    if (bDisplayForm) return page->source + " (" + page->category + ")";
+    return page->source;
 }
 
 bool CSourceCatalogue::MergeUpdate() {
@@ -276,6 +289,7 @@ bool CSourceCatalogue::MergeUpdate() {
             if (uc && gc) {
                 gc->m_strUrl = uc->m_strUrl;
                 gc->m_strName = uc->m_strName;
+                m_bIndexStale = true;
             } else if (uc) {
                 const std::int32_t selected = (id == 1 && bNew) ? 1 : 0;
                 if (!g->AddCategory(uc->m_strUrl, selected, id, uc->m_strName)) {
@@ -285,6 +299,7 @@ bool CSourceCatalogue::MergeUpdate() {
                     if (CNewsCategory* moved = g->FindCategoryByUrl(uc->m_strUrl)) {
                         moved->m_nId = id;
                         moved->m_strName = uc->m_strName;
+                        m_bIndexStale = true;
                     }
                 }
             } else if (gc) {
@@ -301,6 +316,7 @@ bool CSourceCatalogue::MergeUpdate() {
                 const bool wasTail = m_listSources.GetCursor() == m_listSources.TailPosition();
                 m_listSources.RemoveCurrent(source);
                 delete source;
+                m_bIndexStale = true;
                 if (wasTail || m_listSources.GetCurrent(source) != LIST_OK) break;
                 continue;
             }

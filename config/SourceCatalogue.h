@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "common/LinkedList.h"
 #include "common/RecursiveLock.h"
@@ -50,7 +51,8 @@ public:
     // "Source (Category)"); "" when there is none.
     std::string GetUrlFor(const std::string& descriptor);
     // Descriptor of a page URL: "Source (Category)" (bDisplayForm 1) or
-    // "Source" (0); "Custom: URL" when no category has that URL.
+    // "Source" (0); "Custom: URL" when no category has that URL. A look-up
+    // in an index of the pages, built again after a change of the sources.
     std::string GetDescriptorFor(const std::string& url, int bDisplayForm);
 
     // Merges sourceupdate.txt into the catalogue, deletes it, saves and
@@ -68,7 +70,17 @@ private:
     int LoadFile(const std::string& path);
     CNewsSource* Step(bool bEnabledOnly, bool bFirst);
 
+    // The source and category names of every page URL (the first source
+    // in catalogue order, then the newest category, when several list it).
+    struct PageNames {
+        std::string source;
+        std::string category;
+    };
+    const PageNames* FindPage(const std::string& url);
+
     SourceList m_listSources;  // owned, newest at the head, walked from the tail
+    std::unordered_map<std::string, PageNames> m_pageIndex;
+    bool m_bIndexStale = true;  // set by every change of sources or categories
     std::string m_strFileName;
     std::string m_strAppDir;
 };

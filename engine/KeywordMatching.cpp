@@ -70,21 +70,37 @@ std::string CStoryRecorder::ReadArticleText(const CStory& story) {
     CUrlParts parts;
     parts.Set(story.GetUrl());
     const std::string& url = parts.m_strUrl;
+    const std::string retryKey = m_strSourceKey + '\n' + story.GetHeadline();
+    bool bFetched = false;
     bool bRead = false;
     if (CUrlParts full; url.empty() || !full.Set(url)) {
         m_articlePage.ReleasePage();
+    } else if (m_retries.FailedThisCycle(retryKey)) {
+        // It failed on another page of the source in this cycle: it waits
+        // for the next cycle rather than being read again.
+        m_articlePage.ReleasePage();
+        m_bArticleFetchFailed = true;
     } else {
         ++m_nArticleFetches;
         PageReadOutcome outcome;
         bRead = m_articles.ReadPage(url, m_pageKind, m_articlePage, outcome);
+        bFetched = true;
         m_nArticleFailure = outcome.failure;
+        m_nArticleStatus = outcome.httpStatus;
     }
     m_articlePage.ParsePage();  // without a page: drops the tokens of an earlier article
-    if (!bRead) {
-        // Only a failure of the network or the web server may go away by
-        // itself; a page that is too large or not HTML will not do better.
-        m_bArticleFetchFailed = !url.empty() && IsTransientFetchFailure(m_nArticleFailure);
-        return std::string();
+    if (bRead) {
+        m_retries.Forget(retryKey);
+        return ExtractArticleText(m_articlePage.Tokens(), story.GetHeadline());
     }
-    return ExtractArticleText(m_articlePage.Tokens(), story.GetHeadline());
+    // A read cut off by switching scanning off is no answer at all.
+    if (!bFetched || !Active()) return std::string();
+    if (m_nArticleFailure != FetchFailure::NotHtml) ++m_nArticleFailures;
+    // Only a failure of the network or the web server may go away by itself,
+    // and only for a while; any other answer is final.
+    if (IsArticleFailureForNow(m_nArticleFailure, m_nArticleStatus))
+        m_bArticleFetchFailed = !m_retries.FailedForNow(retryKey);
+    else
+        m_retries.Forget(retryKey);
+    return std::string();
 }

@@ -102,6 +102,11 @@ bool CNewsWatch::IsConnected() {
 
 void CNewsWatch::Post(unsigned message, long lParam) { m_mainWindow.Post(message, 0, lParam); }
 
+void CNewsWatch::EndPass(int pagesLeft) {
+    if (m_pOutcomes) m_pOutcomes->OnPassFinished(pagesLeft);
+    Post(WM_SCAN_FINISHED, pagesLeft);
+}
+
 bool CNewsWatch::PauseUnlessStopped(int timeoutMs, bool bUntilActivated) {
     CEvent* events[2] = {&m_stopEvent, &m_activatedEvent};
     return WaitAny(events, bUntilActivated ? 2 : 1, timeoutMs) != 0;
@@ -170,7 +175,7 @@ bool CNewsWatch::InitInstance() {
         if (counter >= period) {
             m_nPageRead = 0;
             pending = RunCycle();
-            Post(WM_SCAN_FINISHED, pending);
+            EndPass(pending);
             if (pending == 0) {
                 FinishCycle();
             } else {
@@ -182,7 +187,7 @@ bool CNewsWatch::InitInstance() {
         } else if (pending > 0 && counter >= step * part) {
             Post(WM_SCAN_STARTED, 0);
             ScanPages();
-            Post(WM_SCAN_FINISHED, GetPendingPageCount());
+            EndPass(GetPendingPageCount());
             part += 1;
             pending = FinishCycle();
         }
@@ -196,7 +201,7 @@ bool CNewsWatch::InitInstance() {
 int CNewsWatch::RunForcedScan() {
     m_nScanAll = 1;
     const int pending = RunCycle();
-    Post(WM_SCAN_FINISHED, pending);
+    EndPass(pending);
     m_nScanAll = 0;
     return pending;
 }
@@ -205,6 +210,7 @@ int CNewsWatch::RunCycle() {
     if (CheckSetup() == 0) return 0;
     Post(WM_SCAN_STARTED, 1);
     m_pFirstScanStarted->store(1);
+    m_recorder.BeginCycle();
 
     m_nTitleContainsKeyword = m_settings.GetFlag(SETTING_TITLE_CONTAINS_KEYWORD);
     m_nCheckOnlyTitle = m_settings.GetFlag(SETTING_CHECK_ONLY_TITLE);
@@ -331,6 +337,7 @@ void CNewsWatch::ScanPages() {
             if (active.load() != 1) return;
             outcome.nStoryLinks = m_recorder.GetStoryLinkCount();
             outcome.nNewStories = m_recorder.GetNewStoryCount();
+            outcome.nArticleFailures = m_recorder.GetArticleFailureCount();
         }
         if (m_pOutcomes) m_pOutcomes->OnPageOutcome(outcome);
     } while (m_nScanAll == 1);

@@ -125,6 +125,9 @@ private:
     void ReconcileSources(const std::vector<SelectedSource>& current);
     bool TakeNextPage(std::string& url);
     void Post(unsigned message, long lParam);
+    // Posts WM_SCAN_FINISHED with the cycle's pages still to be read and
+    // tells the outcome sink.
+    void EndPass(int pagesLeft);
 
     CNewsSettings& m_settings;
     CSourceCatalogue& m_catalogue;

@@ -1,6 +1,7 @@
 // PageOutcome: what became of one page the scanning thread set out to read,
-// for whoever keeps the sources' health: read with so many story links (and
-// so many of them new), or the reason it was not.
+// for whoever keeps the sources' health: read with so many story links (so
+// many of them new, so many of their article pages not read), or the reason
+// it was not.
 #pragma once
 
 #include <string>
@@ -13,6 +14,7 @@ struct PageOutcome {
     int httpStatus = 0;
     int nStoryLinks = 0;
     int nNewStories = 0;
+    int nArticleFailures = 0;  // article pages of its new stories that could not be read
 };
 
 class CPageOutcomeSink {
@@ -21,4 +23,8 @@ public:
     // Called on the scanning thread after every page it read or failed to
     // read (not for a page left when scanning was switched off).
     virtual void OnPageOutcome(const PageOutcome& outcome) = 0;
+    // Called on the scanning thread when a pass ends (as WM_SCAN_FINISHED
+    // is posted), with the pages of the cycle still to be read: 0 when the
+    // cycle's last page has been read.
+    virtual void OnPassFinished(int pagesLeft) { (void)pagesLeft; }
 };

@@ -20,6 +20,7 @@ void CStoryRecorder::BeginPage(const std::string& pageUrl, AddressKind pageKind)
     m_bSourceKeyValid = false;  // the catalogue may have changed since the last page
     m_nStoryLinks = 0;
     m_nNewStories = 0;
+    m_nArticleFailures = 0;
 }
 
 void CStoryRecorder::OnStoryLink(StoryCandidate& link, CLinkTarget& target) {

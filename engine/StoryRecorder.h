@@ -5,7 +5,8 @@
 // reported), else as pending; during an ignored first scan it is stored
 // hidden without a test. A story whose test could not finish (its article
 // page unreadable for now, scanning switched off) is not stored, so that a
-// later pass meets it as new again.
+// later pass meets it as new again; an article that keeps failing is given
+// up after a bound (CArticleRetries) and the story stored without its text.
 // The scanning thread owns one recorder; it runs on that thread.
 #pragma once
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ArticleRetries.h"
 #include "engine/KeywordGroup.h"
 #include "engine/StoryLinks.h"
 #include "html/HtmlParser.h"
@@ -44,6 +46,10 @@ public:
     }
     void SetIgnoreInitialStories(int flag) { m_nIgnoreInitialStories = flag; }
     void SetFirstScan(int flag) { m_nFirstScan = flag; }
+    // A scan cycle begins: the bound on article retries counts cycles.
+    void BeginCycle() { m_retries.BeginCycle(); }
+    // The clock of that bound (seconds since 1970); tests replace it.
+    void SetRetryClock(CArticleRetries::Clock clock) { m_retries.SetClock(std::move(clock)); }
 
     // Starts the links of the page at pageUrl, read from an address of
     // kind pageKind: the article pages it leads to may be there too.
@@ -53,6 +59,9 @@ public:
     // Story links of the page so far, and how many of them were not known yet.
     int GetStoryLinkCount() const { return m_nStoryLinks; }
     int GetNewStoryCount() const { return m_nNewStories; }
+    // Article pages of the page's stories that could not be read (a page that
+    // is no HTML, such as a picture, does not count).
+    int GetArticleFailureCount() const { return m_nArticleFailures; }
     // Article pages read since the recorder was made, and the text of the last.
     int GetArticleFetchCount() const { return m_nArticleFetches; }
     const std::string& GetArticleText() const { return m_strArticleText; }
@@ -78,7 +87,9 @@ private:
     CHtmlParser m_articlePage;
     AddressKind m_pageKind = AddressKind::Public;
     FetchFailure m_nArticleFailure = FetchFailure::None;  // why the last article read failed
+    int m_nArticleStatus = 0;            // and the HTTP status it had
     bool m_bArticleFetchFailed = false;  // the last article page could not be read, for now
+    CArticleRetries m_retries;
     std::string m_strArticleText;
     int m_nArticleFetches = 0;
 
@@ -87,6 +98,7 @@ private:
     bool m_bSourceKeyValid = false;
     int m_nStoryLinks = 0;
     int m_nNewStories = 0;
+    int m_nArticleFailures = 0;
 
     std::vector<CKeywordGroup> m_groups;
     int m_nTitleContainsKeyword = 1;

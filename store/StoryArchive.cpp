@@ -42,12 +42,15 @@ CStoryFile* CStoryArchive::AddFile(const std::string& key) {
         delete p;
         return nullptr;
     }
-    p->SetKey(key, [this, p](const std::string& path) {
-        for (auto pos = m_files.HeadPosition(); pos; pos = m_files.NextPosition(pos))
-            if (m_files.ItemAt(pos) != p && m_files.ItemAt(pos)->GetDataPath() == path) return true;
-        return false;
-    });
+    // The new file's own name is not listed until it has one.
+    p->SetKey(key, [this](const std::string& path) { return m_fileNames.count(BaseName(path)) != 0; });
+    IndexFile(p);
     return p;
+}
+
+void CStoryArchive::IndexFile(CStoryFile* p) {
+    m_fileByKey.try_emplace(p->GetKey(), p);
+    m_fileNames.insert(BaseName(p->GetDataPath()));
 }
 
 bool CStoryArchive::PlaceMovedStory(const CStory& story, const std::string& key) {
@@ -71,9 +74,8 @@ CStoryFile* CStoryArchive::GetFileAt(int index) const {
 }
 
 CStoryFile* CStoryArchive::FindFile(const std::string& key) const {
-    for (auto pos = m_files.HeadPosition(); pos; pos = m_files.NextPosition(pos))
-        if (m_files.ItemAt(pos)->GetKey() == key) return m_files.ItemAt(pos);
-    return nullptr;
+    const auto it = m_fileByKey.find(key);
+    return it == m_fileByKey.end() ? nullptr : it->second;
 }
 
 int CStoryArchive::LoadAll(CSourceCatalogue& catalogue, CNewsSettings& settings) {
@@ -105,12 +107,12 @@ int CStoryArchive::LoadAll(CSourceCatalogue& catalogue, CNewsSettings& settings)
         else if (it->is_regular_file(ec)) names.push_back(name);
     }
     for (const std::string& name : names) {
-        bool bListed = false;
-        for (auto pos = m_files.HeadPosition(); pos && !bListed; pos = m_files.NextPosition(pos))
-            bListed = BaseName(m_files.ItemAt(pos)->GetDataPath()) == name;
-        if (bListed) continue;
+        if (m_fileNames.count(name)) continue;
         CStoryFile* p = NewFile();
-        if (p->LoadFromFile(name) && m_files.AddTail(p) == LIST_OK) continue;
+        if (p->LoadFromFile(name) && m_files.AddTail(p) == LIST_OK) {
+            IndexFile(p);
+            continue;
+        }
         delete p;
     }
 
@@ -152,14 +154,11 @@ int CStoryArchive::FindByHeadline(const std::string& headline) {
 
 int CStoryArchive::FindByHeadline(const std::string& headline, const std::string& sourceKey) {
     CloseCurrent();
-    CStoryFile* p = nullptr;
-    for (int rc = m_files.First(p); rc == LIST_OK; rc = m_files.Next(p)) {
-        if (p->GetKey() != sourceKey) continue;
-        m_pCurrent = p;
-        p->Open(m_strMode.c_str());
-        return p->Find(headline);
-    }
-    return 0;
+    CStoryFile* p = FindFile(sourceKey);
+    if (!p) return 0;
+    m_pCurrent = p;
+    p->Open(m_strMode.c_str());
+    return p->Find(headline);
 }
 
 std::unique_ptr<CStory> CStoryArchive::GetCurrentStory() { return m_pCurrent ? m_pCurrent->ReadCurrent() : nullptr; }
@@ -199,13 +198,8 @@ int CStoryArchive::FindNextVisible() {
 int CStoryArchive::Add(const CStory& story, bool bSupersede) {
     const std::string key = story.GetSourceName(false, m_pCatalogue);
     CloseCurrent();
-    CStoryFile* p = nullptr;
-    int rc = m_files.First(p);
-    while (rc == LIST_OK && p->GetKey() != key) rc = m_files.Next(p);
-    if (rc != LIST_OK) {
-        if (!AddFile(key)) return 0;
-        m_files.Last(p);
-    }
+    CStoryFile* p = FindFile(key);
+    if (!p && !(p = AddFile(key))) return 0;
     m_pCurrent = p;
     p->Open(m_strMode.c_str());
     return p->Append(story, bSupersede);
@@ -241,5 +235,10 @@ void CStoryArchive::SourceRemoved(const std::string& url) {
     CStoryFile* pRemoved = nullptr;
     m_files.RemoveCurrent(pRemoved);
     if (m_pCurrent == pRemoved) m_pCurrent = nullptr;
+    m_fileNames.erase(BaseName(pRemoved->GetDataPath()));
+    m_fileByKey.erase(key);
+    // Another listed file of that key (one adopted at start-up) takes its place.
+    for (auto other = m_files.HeadPosition(); other; other = m_files.NextPosition(other))
+        m_fileByKey.try_emplace(m_files.ItemAt(other)->GetKey(), m_files.ItemAt(other));
     delete pRemoved;
 }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "common/LinkedList.h"
 #include "store/Story.h"
@@ -93,11 +95,13 @@ public:
     int GetFileCount() const { return m_files.GetCount(); }
     // The index-th file in list order, or null.
     CStoryFile* GetFileAt(int index) const;
-    // The first file with that key, or null.
+    // The first file with that key, or null (a look-up, not a walk).
     CStoryFile* FindFile(const std::string& key) const;
 
 private:
     CStoryFile* NewFile();
+    // Puts a file that joined the list into the look-ups by key and name.
+    void IndexFile(CStoryFile* p);
     // A new file for the key at the end of the list, never on a data path
     // another file of the list uses; null when it could not be listed.
     CStoryFile* AddFile(const std::string& key);
@@ -113,6 +117,10 @@ private:
     CStoryFile::Clock m_clock;
 
     CLinkedList<CStoryFile*> m_files;   // owned, in the order they were added
+    // The first listed file of every key, and the names of the listed data
+    // files: two sources whose keys give one file name get a file each.
+    std::unordered_map<std::string, CStoryFile*> m_fileByKey;
+    std::unordered_set<std::string> m_fileNames;
     std::mutex m_mutex;
     CStoryFile* m_pCurrent = nullptr;  // the file whose cursor is meaningful
     std::string m_strMode = "r+b";     // mode of the last Open

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "app/SourceHealth.h"
 #include "common/FileUtil.h"
 #include "common/Messages.h"
+#include "config/NewsSettings.h"
 #include "engine/NewsWatch.h"
 #include "net/HttpFetcher.h"
 #include "net/UrlParts.h"
@@ -303,9 +305,19 @@ TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {
     CTempDir dir;
     CSourceHealth health;
     health.Load(dir.Path());
+    int writes = 0;
+    health.SetWriter([&](const std::string& path, const std::string& text) {
+        ++writes;
+        return WriteFileAtomically(path, text, 0600);
+    });
     health.Record({"http://a.example/news", 1700000000, true, 12, 3, ""});
     health.Record({"http://b.example/", 1700000100, false, 0, 0, "HTTP status 503"});
     health.Record({"http://a.example/news", 1700000200, false, 0, 0, "time-out"});  // replaces the first
+    health.Record({"http://e.example/", 1700000250, true, 9, 4, "", 2});
+    EXPECT_EQ(writes, 0) << "recording only keeps the outcome";
+    ASSERT_TRUE(health.Save());
+    ASSERT_TRUE(health.Save());
+    EXPECT_EQ(writes, 1) << "nothing new: nothing written";
 
     const std::string file = dir.File(CSourceHealth::FILE_NAME);
     struct stat st {};
@@ -315,18 +327,57 @@ TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {
     std::string text;
     ASSERT_TRUE(ReadWholeFile(file, text));
     ASSERT_TRUE(WriteFileAtomically(file, text + "garbage line\r\nhttp://c/\tx\t1\t2\t1\t\r\n" +
-                                              "http://d.example/\t1700000300\t1\t5\t2\t\r\n"));
+                                              "http://d.example/\t1700000300\t1\t5\t2\t\r\n" +
+                                              "http://f.example/\t1700000300\t1\t5\t2\t\t9\r\n"));
     CSourceHealth again;
     again.Load(dir.Path());
     const std::vector<PageHealth> pages = again.Snapshot();
-    ASSERT_EQ(pages.size(), 3u);
+    ASSERT_EQ(pages.size(), 4u) << "a count of failed articles above the story links is damage";
     EXPECT_EQ(pages[0].url, "http://a.example/news");
     EXPECT_EQ(pages[0].Outcome(), "time-out");
     EXPECT_EQ(pages[0].tRead, 1700000200);
     EXPECT_EQ(pages[1].Outcome(), "HTTP status 503");
-    EXPECT_EQ(pages[2].Outcome(), "read, 5 story links, 2 new");
+    EXPECT_EQ(pages[2].Outcome(), "read, 9 story links, 4 new, 2 article pages not read");
+    EXPECT_EQ(pages[3].Outcome(), "read, 5 story links, 2 new") << "a line of an older version";
     PageHealth missing;
     EXPECT_FALSE(again.Find("http://c/", missing));
+}
+
+// A scan writes the pages' outcomes once, when its last page has been read,
+// however many pages it reads; a stop writes only what is new.
+TEST_F(AppCoreTest, AScanWritesTheSourceHealthOnceAtItsEnd) {
+    CTestHttpServer server;
+    server.SetPage("/a.html", "<html><body><ul><li><a href='/s1.html'>Council approves the new harbour wall</a>"
+                              "</ul></body></html>");
+    server.SetResponse("/busy.html", {.status = 503, .body = "<html>busy</html>"});
+    server.SetPage("/quiet.html", "<html><body><p>Nothing to see here today.</p></body></html>");
+    CNewsSettings& settings = CAppCoreInside::Settings(core);
+    settings.AddKeyword("+harbour");
+    for (const char* page : {"/a.html", "/busy.html", "/quiet.html", "/a.html?again"}) settings.AddUrl(server.Url(page));
+
+    CSourceHealth& health = CAppCoreInside::Health(core);
+    // Pages in the file at each write; shared with the writer, which the
+    // core keeps after the test's end.
+    auto pWritten = std::make_shared<std::vector<std::size_t>>();
+    std::vector<std::size_t>& written = *pWritten;
+    health.SetWriter([pWritten](const std::string& path, const std::string& text) {
+        pWritten->push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+        return WriteFileAtomically(path, text, 0600);
+    });
+    core.RunForcedScan();
+    EXPECT_EQ(written, std::vector<std::size_t>{4});
+    PageHealth busy;
+    ASSERT_TRUE(health.Find(server.Url("/busy.html"), busy));
+    EXPECT_EQ(busy.Outcome(), "HTTP status 503");
+    core.Stop();
+    EXPECT_EQ(written.size(), 1u) << "nothing new since the scan";
+
+    core.SetEnabled(true);
+    core.RunForcedScan();
+    EXPECT_EQ(written.size(), 2u);
+    CSourceHealth fromFile;
+    fromFile.Load(core.GetDataPath());
+    EXPECT_EQ(fromFile.Snapshot().size(), 4u);
 }
 
 }  // namespace

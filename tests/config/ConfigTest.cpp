@@ -435,3 +435,27 @@ TEST_F(CatalogueFixture, UnusableUpdateLeavesTheCatalogueAlone) {
     EXPECT_EQ(ReadText(sources), text);
     EXPECT_FALSE(FileExists(update));
 }
+
+// A page's descriptor follows every change of the catalogue: a category or
+// source added after a look-up, an update that renames or moves pages; the
+// first source in catalogue order names a page two sources list.
+TEST_F(CatalogueFixture, PageDescriptorsFollowTheCatalogueChanges) {
+    LoadText("1 A\r\n1 1 Head http://a/1\r\n1 B\r\n1 1 Front http://a/1\r\n");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/1", 1), "A (Head)");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/2", 0), "Custom: http://a/2");
+    catalogue.FindSource("A")->AddCategory("http://a/2", 1, 2, "World");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/2", 0), "A");
+    catalogue.AddSource("C", 1)->AddCategory("http://c/1", 1, 1, "Top");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://c/1", 1), "C (Top)");
+    catalogue.FindSource("C")->ClearCategories();
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://c/1", 0), "Custom: http://c/1");
+
+    ASSERT_TRUE(catalogue.Save());
+    WriteText(update, "1 B\n1 1 Front http://b/1\n1 A\n1 1 Headlines http://a/1new\n");
+    EXPECT_TRUE(catalogue.MergeUpdate());
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/1new", 1), "A (Headlines)");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://b/1", 1), "B (Front)");
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://a/1", 0), "Custom: http://a/1");
+    catalogue.RemoveAllSources();
+    EXPECT_EQ(catalogue.GetDescriptorFor("http://b/1", 0), "Custom: http://b/1");
+}

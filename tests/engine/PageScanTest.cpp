@@ -366,6 +366,22 @@ TEST_F(EndToEndTest, CatalogueSourcesListingsAndDeselection) {
     EXPECT_EQ(home.StateOf(kInflation), STORY_NEW);
     EXPECT_NE(home.archive.FindFile("Riverside Courier"), nullptr) << "the file still holds a new story";
     EXPECT_EQ(home.StateOf(kOakDesk), STORY_NEW) << "other sources are untouched";
+
+    // A source whose file keeps nothing loses it; chosen again, it gets a new one.
+    server.SetPage("/ferry.html", "<html><body><ul><li><a href=\"/2024/ferry.html\">Harbour ferry timetable "
+                                  "changes in the spring</a></ul></body></html>");
+    CNewsSource* gazette = home.catalogue.AddSource("Harbour Gazette", 1);
+    ASSERT_NE(gazette, nullptr);
+    gazette->AddCategory(server.Url("/ferry.html"), 1, 1, "Ferries");
+    Scan();
+    ASSERT_NE(home.archive.FindFile("Harbour Gazette"), nullptr);
+    gazette->SetEnabled(0);
+    Scan();
+    EXPECT_EQ(home.archive.FindFile("Harbour Gazette"), nullptr);
+    gazette->SetEnabled(1);
+    Scan();
+    EXPECT_EQ(home.StateOf("Harbour ferry timetable changes in the spring"), STORY_PENDING);
+    EXPECT_NE(home.archive.FindFile("Harbour Gazette"), nullptr);
 }
 
 // A story is recorded only once its keyword test really ran: while its

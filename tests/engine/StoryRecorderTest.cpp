@@ -3,6 +3,7 @@
 // the web page reader's fetch through the configured proxy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -16,7 +17,8 @@
 namespace {
 
 // Article pages by URL; a URL it has no page for fails as an HTTP error
-// would, one listed in refused as a page that is no HTML.
+// would, one listed in refused as a page that is no HTML, one listed in
+// failures as given there.
 class CFakePages : public CPageReader {
 public:
     bool ReadPage(const std::string& url, AddressKind, CHtmlParser& page, PageReadOutcome& outcome) override {
@@ -28,6 +30,10 @@ public:
             outcome.failure = FetchFailure::NotHtml;
             return false;
         }
+        if (const auto failed = failures.find(url); failed != failures.end()) {
+            outcome = failed->second;
+            return false;
+        }
         const auto it = pages.find(url);
         if (it == pages.end()) {
             outcome = PageReadOutcome{FetchFailure::HttpStatus, 503};
@@ -37,6 +43,7 @@ public:
     }
     std::map<std::string, std::string> pages;
     std::map<std::string, int> refused;
+    std::map<std::string, PageReadOutcome> failures;
     std::function<void()> onRead;
     Strings reads;
 };
@@ -205,6 +212,7 @@ TEST_F(StoryRecorderTest, UnfinishedTestsLeaveTheStoryUnknown) {
     EXPECT_EQ(pages.reads.size(), 2u) << "an address that cannot be parsed is not read";
 
     pages.pages["http://news.test/busy.html"] = ArticlePage("River levels", "The old mill was flooded overnight.");
+    recorder.BeginCycle();
     Offer("River levels climb after rain", "http://news.test/busy.html");
     EXPECT_EQ(StateOf(archive, "River levels climb after rain"), STORY_NEW);
     EXPECT_EQ(recorder.GetArticleFetchCount(), 3);
@@ -215,6 +223,67 @@ TEST_F(StoryRecorderTest, UnfinishedTestsLeaveTheStoryUnknown) {
     Offer("Quiet day on the markets", "http://news.test/quiet.html");
     EXPECT_EQ(StateOf(archive, "Quiet day on the markets"), -1);
     EXPECT_EQ(pages.reads.size(), 4u) << "nothing is read once scanning is off";
+}
+
+// An article page that answers 404, 410, 403 or 401, or is no HTML, is a
+// final answer: the story is stored at once, tested without the article.
+// A server error or a network failure leaves the story unknown until it has
+// failed in three cycles and an hour has passed since its first failure,
+// whichever comes last. Every failed article counts in the page's outcome.
+TEST_F(StoryRecorderTest, ArticleRetriesAreBounded) {
+    std::int64_t now = 1700000000;
+    const std::int64_t start = now;
+    recorder.SetRetryClock([&] { return now; });
+    recorder.SetCycleOptions(0, 0);
+    recorder.SetKeywordGroups({CKeywordGroup("+mill")});
+    const std::string base = "http://news.test/";
+    for (int status : {404, 410, 403, 401})
+        pages.failures[base + std::to_string(status)] = PageReadOutcome{FetchFailure::HttpStatus, status};
+    pages.failures[base + "busy"] = PageReadOutcome{FetchFailure::HttpStatus, 503};
+    pages.failures[base + "down"] = PageReadOutcome{FetchFailure::NoConnection, 0};
+    pages.refused[base + "photo"] = 1;
+    auto readsOf = [&](const std::string& url) { return std::count(pages.reads.begin(), pages.reads.end(), url); };
+    auto cycle = [&](std::int64_t at) {
+        now = at;
+        recorder.BeginCycle();
+        recorder.BeginPage(kPage);
+    };
+
+    cycle(start);
+    for (const char* status : {"404", "410", "403", "401"}) Offer(std::string("Story ") + status, base + status);
+    Offer("Photo of the day", base + "photo");
+    Offer("Busy story", base + "busy");
+    for (const char* status : {"404", "410", "403", "401"})
+        EXPECT_EQ(StateOf(archive, std::string("Story ") + status), STORY_PENDING) << status;
+    EXPECT_EQ(StateOf(archive, "Photo of the day"), STORY_PENDING);
+    EXPECT_EQ(StateOf(archive, "Busy story"), -1);
+    EXPECT_EQ(recorder.GetArticleFailureCount(), 5) << "a picture is no failed article";
+    recorder.BeginPage(kPage);  // another page of the source in the same cycle
+    Offer("Busy story", base + "busy");
+    EXPECT_EQ(readsOf(base + "busy"), 1) << "not read twice in one cycle";
+    EXPECT_EQ(recorder.GetArticleFailureCount(), 0);
+
+    cycle(start + 600);
+    Offer("Busy story", base + "busy");
+    cycle(start + 1200);
+    Offer("Busy story", base + "busy");
+    EXPECT_EQ(StateOf(archive, "Busy story"), -1) << "three cycles, but not an hour yet";
+    Offer("Line down", base + "down");
+    cycle(start + 5000);
+    Offer("Busy story", base + "busy");
+    EXPECT_EQ(StateOf(archive, "Busy story"), STORY_PENDING);
+    Offer("Line down", base + "down");
+    EXPECT_EQ(StateOf(archive, "Line down"), -1) << "over an hour, but two cycles only";
+    cycle(start + 5600);
+    Offer("Line down", base + "down");
+    EXPECT_EQ(StateOf(archive, "Line down"), STORY_PENDING);
+    cycle(start + 6200);
+    Offer("Busy story", base + "busy");
+    Offer("Line down", base + "down");
+    EXPECT_EQ(readsOf(base + "busy"), 4);
+    EXPECT_EQ(readsOf(base + "down"), 3);
+    for (const char* status : {"404", "410", "403", "401"}) EXPECT_EQ(readsOf(base + status), 1) << status;
+    EXPECT_TRUE(announced.headlines.empty());
 }
 
 // During the first scan of a run with "ignore initial stories" every new

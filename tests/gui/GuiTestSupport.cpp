@@ -114,6 +114,7 @@ void WriteOutcomes(const std::string& dataFolder, const std::vector<PageHealth>&
     CSourceHealth health;
     health.Load(dataFolder);
     for (const PageHealth& outcome : outcomes) health.Record(outcome);
+    health.Save();
 }
 
 }  // namespace
