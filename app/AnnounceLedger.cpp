@@ -129,22 +129,30 @@ bool CAnnounceLedger::Add(const StoryKey& key) {
 
 void CAnnounceLedger::PrepareRemoval(const std::vector<StoryKey>& keys) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_removing = keys;
     m_bPrepared = false;
-    if (m_strFile.empty()) return;
     std::vector<StoryKey> after = m_keys;
     RemoveKeys(after, keys);
+    // Stories the ledger does not list (a run that found them ended
+    // meanwhile without a kill, a story added by hand) need no change.
+    m_removing = after.size() == m_keys.size() ? std::vector<StoryKey>() : keys;
+    if (m_strFile.empty() || m_removing.empty()) return;
     const std::string next = m_strFile + ".next";
     m_bPrepared = WriteFileAtomically(next, Text(after), 0600);
     m_nPrepared = m_nGeneration;
 }
 
-void CAnnounceLedger::CommitRemoval() {
+void CAnnounceLedger::CommitRemoval(bool bAnnounced) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string next = m_strFile + ".next";
+    if (!bAnnounced || m_removing.empty()) {
+        if (m_bPrepared) std::remove(next.c_str());
+        m_bPrepared = false;
+        m_removing.clear();
+        return;
+    }
     RemoveKeys(m_keys, m_removing);
     m_removing.clear();
     if (m_strFile.empty()) return;
-    const std::string next = m_strFile + ".next";
     if (m_bPrepared && m_nPrepared == m_nGeneration && std::rename(next.c_str(), m_strFile.c_str()) == 0) {
         m_bPrepared = false;
         return;

@@ -38,8 +38,9 @@ public:
     // announced, renames it over the ledger (or writes the ledger anew when
     // a story was added meanwhile). Between the two, only a rename is left,
     // so a kill hardly ever falls between an announcement and its record.
+    // bAnnounced false: they stay listed.
     void PrepareRemoval(const std::vector<StoryKey>& keys);
-    void CommitRemoval();
+    void CommitRemoval(bool bAnnounced);
 
     // The stories listed now (tests).
     std::vector<StoryKey> Keys() const;

@@ -122,9 +122,10 @@ bool IsTemporarySuffix(std::string_view s) {
 
 // Whether name is a temporary file this program writes and a killed write
 // can leave behind: "config.txt.XXXXXX" and the like from an atomic save,
-// the announcement ledger's work file "unannounced.txt.next", or the work file "<stem>.tmp" of a story file rewrite (a stem ends with
-// eight lower-case hex digits; a source's second file name adds '-' and
-// sixteen more).
+// the announcement ledger's work file "unannounced.txt.next", or the work
+// file "<stem>.tmp" of a story file rewrite (a stem ends with eight
+// lower-case hex digits; a source's second file name adds '-' and sixteen
+// more).
 bool IsOurTemporaryFile(const std::string& name) {
     if (name == CAnnounceLedger::NEXT_FILE_NAME) return true;
     for (const std::string& prefix :
@@ -286,7 +287,7 @@ void CAppCore::TakeOverUnannounced() {
     for (StoryItem& item : stories) m_news.stories.push_back(std::move(item));
 }
 
-void CAppCore::AnnounceStories(const std::vector<StoryItem>& stories, const std::function<void()>& announce) {
+void CAppCore::AnnounceStories(const std::vector<StoryItem>& stories, const std::function<bool()>& announce) {
     if (stories.empty()) {
         announce();
         return;
@@ -294,8 +295,7 @@ void CAppCore::AnnounceStories(const std::vector<StoryItem>& stories, const std:
     std::vector<StoryKey> keys;
     for (const StoryItem& item : stories) keys.push_back(item.key);
     m_ledger.PrepareRemoval(keys);
-    announce();
-    m_ledger.CommitRemoval();
+    m_ledger.CommitRemoval(announce());
 }
 
 void CAppCore::OnStoryBecomingNew(const CStory& story, const std::string& sourceKey) {

@@ -161,10 +161,11 @@ public:
     // never announced (it ended or was killed first).
     CoreNews TakeNews();
     // A front end announces the stories of the news it took through this:
-    // announce() tells the user (prints them, notifies); afterwards they are
-    // no longer waiting to be announced. Stories of news taken and never
-    // passed through here are announced again by the next run.
-    void AnnounceStories(const std::vector<StoryItem>& stories, const std::function<void()>& announce);
+    // announce() tells the user (prints them, notifies) and says whether it
+    // could; afterwards they are no longer waiting to be announced. Stories
+    // of news taken and never announced through here are announced by the
+    // next run.
+    void AnnounceStories(const std::vector<StoryItem>& stories, const std::function<bool()>& announce);
     // Problems with files (the libraries' diagnostics) go into the news,
     // each waking target with WM_PROBLEM_NEWS; null stops that. Those met
     // before (while loading) go into the news at once, and target is woken

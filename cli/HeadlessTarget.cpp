@@ -78,7 +78,7 @@ void CHeadlessTarget::PrintNews(const CoreNews& news) {
     if (news.stories.empty()) return;
     std::string text = "new stories: " + std::to_string(news.stories.size()) + "\n";
     for (const StoryItem& story : news.stories) text += "  " + FormatStoryLine(story) + "\n";
-    m_core.AnnounceStories(news.stories, [&] { WriteAtOnce(m_out, text); });
+    m_core.AnnounceStories(news.stories, [&] { return WriteAtOnce(m_out, text); });
 }
 
 std::string PageFailedLine(const PageHealth& page) {

@@ -101,7 +101,7 @@ int RunScanOnce(const std::string& homeOption) {
     }
     std::string text;
     for (const StoryItem& story : news.stories) text += FormatStoryLine(story) + "\n";
-    core.AnnounceStories(news.stories, [&text] { WriteAtOnce(stdout, text); });
+    core.AnnounceStories(news.stories, [&text] { return WriteAtOnce(stdout, text); });
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
                      core.GetAppDir().c_str());

@@ -224,7 +224,10 @@ TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
     ASSERT_EQ(next.stories.size(), 2u);
     EXPECT_EQ(next.stories[0].key, story.key);
     bool bAnnounced = false;
-    core->AnnounceStories(next.stories, [&] { bAnnounced = true; });
+    core->AnnounceStories(next.stories, [&] { return std::exchange(bAnnounced, true); });
+    Reload();
+    EXPECT_EQ(core->TakeNews().stories.size(), 2u) << "the first announcement failed";
+    core->AnnounceStories(next.stories, [&] { return std::exchange(bAnnounced, true); });
     EXPECT_TRUE(bAnnounced);
     Reload();
     EXPECT_TRUE(core->TakeNews().stories.empty());
@@ -273,7 +276,7 @@ TEST_F(StoryDeskTest, StoriesAnEarlierRunNeverAnnouncedComeWithTheNextStartOnce)
         EXPECT_EQ(nCopies, c.bDamaged ? 1 : 0);
         const std::vector<Diagnostic> reported = RecordedDiagnostics();
         EXPECT_EQ(reported.size(), c.bDamaged ? 1u : 0u);
-        core->AnnounceStories(news.stories, [] {});
+        core->AnnounceStories(news.stories, [] { return true; });
         Reload();
         EXPECT_TRUE(core->TakeNews().stories.empty()) << "announced once";
     }

@@ -441,12 +441,13 @@ TEST_F(CatalogueFixture, ReadingTellsCategoryLinesFromSourceNamesAndSkipsDamaged
              "1 Morning Courier\n1 1 Headlines http://mc.example/h\n"
              "1 1 Again http://mc.example/h\n"                                 // same URL
              "1 24 Hours News\n1 2 World http://24.example/w\n"                // id 24: a name
+             "1 1 Hour News\n"                                                 // no URL: a name
              "0 7 Days\n1 13 Week http://7d.example/w\r\n"                     // a name beginning with a digit
              "1 12 Monkeys\n0 3 Short http://3s.example/ extra\n1 4 NoUrl\n"   // a fifth word; no URL
              "0 Evening Post\r\n1 1 World http://ep.example/w\r\n"
              "1 Morning Courier\r\n1 3 Sports http://mc.example/s\r\n" +  // a second occurrence is ignored
              std::string(700, 'Z') + "\n");                                // an overlong name is cut
-    const Names expected = {"Morning Courier", "24 Hours News", "7 Days",      "12 Monkeys",
+    const Names expected = {"Morning Courier", "24 Hours News", "1 Hour News", "7 Days", "12 Monkeys",
                             "4 NoUrl",         "Evening Post",  std::string(597, 'Z')};
     EXPECT_EQ(Sources(), expected);
     EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(1)->m_strName, "Headlines");

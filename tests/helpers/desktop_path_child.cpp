@@ -43,7 +43,7 @@ void Announce(CAppCore& core) {
     std::string text;
     for (const StoryItem& story : news.stories) text += FormatStoryLine(story) + "\n";
     core.AnnounceStories(news.stories, [&text] {
-        if (::write(1, text.data(), text.size()) != static_cast<ssize_t>(text.size())) ::_exit(3);
+        return ::write(1, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     });
 }
 

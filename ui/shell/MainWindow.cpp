@@ -260,8 +260,10 @@ void CSkimboltDlg::TakeNews(bool bPassNotified) {
     for (const FileProblem& problem : news.problems) ShowProblemNotice(problem);
     if (news.stories.empty()) return;
     m_core.AnnounceStories(news.stories, [&] {
+        // The tray (or the list) tells of them whether or not a notice can be shown.
         if (!bPassNotified) NotifyNewStories(false);
         ShowNewStoriesNotice(news.stories);
+        return true;
     });
 }
 
