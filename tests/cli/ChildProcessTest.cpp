@@ -165,7 +165,7 @@ TEST(KillTest, KilledScansLoseNothingAndAnnounceNothingTwice) {
     // Each round: a run killed at a random moment, then a run left to finish.
     int status = 0;
     long maxDelayUs = 0;
-    for (int round = 0; round < 32; ++round) {
+    for (int round = 0; round < 28; ++round) {
         if (round == 0 || round == 20) {
             // How long a whole run takes, so that the kills fall inside one.
             bDesktopPath = round == 20;
