@@ -1,8 +1,10 @@
 #include "app/AppCore.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -121,14 +123,17 @@ bool IsTemporarySuffix(std::string_view s) {
 
 // Whether name is a temporary file this program writes and a killed write
 // can leave behind: "<name>.skimbolt-XXXXXX.tmp" from an atomic save or a
-// story file rewrite, or one of the names earlier versions used:
+// story file rewrite, the announcement ledger's work file
+// "unannounced.txt.next", or one of the names earlier versions used:
 // "config.txt.XXXXXX" and the like, and the work file "<stem>.tmp" of a
 // story file rewrite (a stem ends with eight lower-case hex digits; a
 // source's second file name adds '-' and sixteen more).
 bool IsOurTemporaryFile(const std::string& name) {
-    if (IsTemporaryFileName(name)) return true;
-    for (const std::string& prefix : {std::string("config.txt."), std::string("sources.txt."),
-                                      std::string("sourceupdate.txt."), std::string(CSourceHealth::FILE_NAME) + "."}) {
+    if (IsTemporaryFileName(name) || name == CAnnounceLedger::NEXT_FILE_NAME) return true;
+    for (const std::string& prefix :
+         {std::string("config.txt."), std::string("sources.txt."), std::string("sourceupdate.txt."),
+          std::string(CSourceHealth::FILE_NAME) + ".", std::string(CAnnounceLedger::FILE_NAME) + ".",
+          std::string(CAnnounceLedger::NEXT_FILE_NAME) + "."}) {
         if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
             return IsTemporarySuffix(std::string_view(name).substr(prefix.size()));
     }
@@ -186,6 +191,7 @@ void CAppCore::LoadData() {
     m_catalogue.Load();
     m_archive.SetDataFolder(GetDataPath());
     m_archive.LoadAll(m_catalogue, m_settings);
+    TakeOverUnannounced();
     m_health.Load(GetDataPath());
 
     // Stories are shown in pages of ours only around a banner, whose host
@@ -278,6 +284,52 @@ void CAppCore::CollectProblems(CMessageTarget* pWake) {
         m_pProblemWake = pWake;
     }
     SetDiagnosticSink(pWake ? this : nullptr);
+    if (!pWake) return;
+    // Problems met before (loading the data) are news too; one met while
+    // the sink was being installed may come twice, which front ends take
+    // as one (one notice per file and run).
+    const std::vector<Diagnostic> before = RecordedDiagnostics();
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    for (const Diagnostic& d : before) {
+        const FileProblem problem{DiagnosticKindText(d.kind), d.subject, d.detail};
+        const bool bQueued = std::any_of(m_news.problems.begin(), m_news.problems.end(), [&](const FileProblem& p) {
+            return p.kind == problem.kind && p.subject == problem.subject;
+        });
+        if (!bQueued) m_news.problems.push_back(problem);
+    }
+    if (!m_news.Empty()) pWake->Post(WM_PROBLEM_NEWS, 0, 0);
+}
+
+void CAppCore::TakeOverUnannounced() {
+    // Only those still new: a story the user has seen meanwhile, or that
+    // never reached the archive (the run ended first), is not announced;
+    // the latter is met as new again by the next scan.
+    std::vector<StoryKey> kept;
+    std::vector<StoryItem> stories;
+    for (StoryKey& key : m_ledger.Load(GetDataPath())) {
+        std::optional<StoryItem> item = m_stories.Find(key);
+        if (!item || item->state != STORY_NEW) continue;
+        kept.push_back(std::move(key));
+        stories.push_back(std::move(*item));
+    }
+    m_ledger.Keep(kept);
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    for (StoryItem& item : stories) m_news.stories.push_back(std::move(item));
+}
+
+void CAppCore::AnnounceStories(const std::vector<StoryItem>& stories, const std::function<bool()>& announce) {
+    if (stories.empty()) {
+        announce();
+        return;
+    }
+    std::vector<StoryKey> keys;
+    for (const StoryItem& item : stories) keys.push_back(item.key);
+    m_ledger.PrepareRemoval(keys);
+    m_ledger.CommitRemoval(announce());
+}
+
+void CAppCore::OnStoryBecomingNew(const CStory& story, const std::string& sourceKey) {
+    m_ledger.Add({sourceKey, story.GetHeadline()});
 }
 
 void CAppCore::OnNewStory(const CStory& story, const std::string& sourceKey) {

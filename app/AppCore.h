@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AnnounceLedger.h"
 #include "app/SettingsDesk.h"
 #include "app/SourceHealth.h"
 #include "app/StoryDesk.h"
@@ -156,10 +157,20 @@ public:
     // (WM_SCAN_FINISHED with lParam 0), or when the next cycle begins after
     // one that was cut short (WM_SCAN_STARTED with lParam 1).
     void OnWakeUp(unsigned message, std::intptr_t lParam = 0);
-    // Everything new since the last call, once (any thread).
+    // Everything new since the last call, once (any thread). The news taken
+    // first after LoadData holds the new stories an earlier run recorded and
+    // never announced (it ended or was killed first).
     CoreNews TakeNews();
+    // A front end announces the stories of the news it took through this:
+    // announce() tells the user (prints them, notifies) and says whether it
+    // could; afterwards they are no longer waiting to be announced. Stories
+    // of news taken and never announced through here are announced by the
+    // next run.
+    void AnnounceStories(const std::vector<StoryItem>& stories, const std::function<bool()>& announce);
     // Problems with files (the libraries' diagnostics) go into the news,
-    // each waking target with WM_PROBLEM_NEWS; null stops that.
+    // each waking target with WM_PROBLEM_NEWS; null stops that. Those met
+    // before (while loading) go into the news at once, and target is woken
+    // when the news holds anything then.
     void CollectProblems(CMessageTarget* pWake);
 
     // What the scanning thread does when the run's first pass begins; for
@@ -213,8 +224,12 @@ private:
     void OnDiagnostic(const Diagnostic& d) override;
     // The story recorder's report of a story it stored as new (scanning
     // thread): kept for the news of the pass, and the front end woken.
+    void OnStoryBecomingNew(const CStory& story, const std::string& sourceKey) override;
     void OnNewStory(const CStory& story, const std::string& sourceKey) override;
     void KeepNewStory(StoryItem item);
+    // The stories an earlier run recorded as new and never announced go into the news.
+    void TakeOverUnannounced();
+    CAnnounceLedger m_ledger;
     CStoryDesk m_stories{m_archive, m_catalogue, m_settings, m_storyPages};
     bool m_bNewStoriesPending = false;
     bool m_bPassHasNewStories = false;

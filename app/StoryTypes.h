@@ -49,3 +49,12 @@ std::string KeywordsAsTyped(const std::string& stored);
 // One line for a story: headline, URL, source display name and keyword
 // group, separated by tabs. No line end.
 std::string FormatStoryLine(const StoryItem& story);
+
+// The most characters of a headline the windows and notices show.
+constexpr std::size_t SHOWN_HEADLINE_MAX = 300;
+// A headline as the windows and notices show it (the story keeps all of
+// it): longer than SHOWN_HEADLINE_MAX characters, cut there with "…"; with
+// bidirectional control characters, isolated (FSI ... PDI, its own
+// isolates closed and a stray PDI left out), so that they reorder nothing
+// outside it.
+std::string ShownHeadline(const std::string& headline);

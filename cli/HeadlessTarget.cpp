@@ -1,6 +1,8 @@
 #include "cli/HeadlessTarget.h"
 
+#include <cerrno>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/AppCore.h"
@@ -59,6 +61,26 @@ void CHeadlessTarget::PrintLine(const std::string& line) {
     std::fflush(m_out);
 }
 
+bool WriteAtOnce(std::FILE* out, const std::string& text) {
+    if (std::fflush(out) != 0) return false;
+    const int fd = ::fileno(out);
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void CHeadlessTarget::PrintNews(const CoreNews& news) {
+    for (const PageHealth& page : news.failedPages) PrintLine(PageFailedLine(page));
+    if (news.stories.empty()) return;
+    std::string text = "new stories: " + std::to_string(news.stories.size()) + "\n";
+    for (const StoryItem& story : news.stories) text += "  " + FormatStoryLine(story) + "\n";
+    m_core.AnnounceStories(news.stories, [&] { return WriteAtOnce(m_out, text); });
+}
+
 std::string PageFailedLine(const PageHealth& page) {
     return "page failed: " + OutputField(page.url) + ": " + page.Outcome();
 }
@@ -72,11 +94,7 @@ void CHeadlessTarget::Handle(const Message& m) {
     case WM_SCAN_FINISHED: {
         // New stories are announced once per cycle, when its last pass ends.
         PrintLine("scan finished");
-        const CoreNews news = m_core.TakeNews();
-        for (const PageHealth& page : news.failedPages) PrintLine(PageFailedLine(page));
-        if (news.stories.empty()) break;
-        PrintLine("new stories: " + std::to_string(news.stories.size()));
-        for (const StoryItem& story : news.stories) PrintLine("  " + FormatStoryLine(story));
+        PrintNews(m_core.TakeNews());
         break;
     }
     case WM_NEED_SETUP:

@@ -19,9 +19,14 @@
 #include "app/SourceHealth.h"
 
 class CAppCore;
+struct CoreNews;
 
 // "page failed: URL: reason".
 std::string PageFailedLine(const PageHealth& page);
+
+// Writes text to out in one write after what out holds already, so that a
+// run killed meanwhile has printed all of it or none. False on an error.
+bool WriteAtOnce(std::FILE* out, const std::string& text);
 
 class CHeadlessTarget : public CMessageTarget {
 public:
@@ -38,6 +43,10 @@ public:
     // Main thread, at the end: a Send still waiting (or still to come)
     // returns 0 without being handled, so the scanning thread can stop.
     void Close();
+
+    // Prints the news: a line per failed page, then "new stories: N" and a
+    // line per story (announced through the core).
+    void PrintNews(const CoreNews& news);
 
 private:
     struct Message {

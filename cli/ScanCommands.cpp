@@ -1,10 +1,12 @@
 // --scan-once and --headless: the scanning thread's work on the application
 // folder, with the fetch watchdog (and, for --headless, the archive
 // maintenance) running on a timer of their own.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,16 +91,31 @@ int RunScanOnce(const std::string& homeOption) {
         timer.Start();
         core.RunForcedScan();
     }
+    // The news also holds the stories an earlier run recorded as new and
+    // never announced.
     const CoreNews news = core.TakeNews();
-    for (const PageHealth& page : news.failedPages)
+    std::set<std::string> failed;
+    for (const PageHealth& page : news.failedPages) {
         std::fprintf(stderr, "skimbolt: %s\n", PageFailedLine(page).c_str());
+        failed.insert(page.url);
+    }
+    std::string text;
+    for (const StoryItem& story : news.stories) text += FormatStoryLine(story) + "\n";
+    core.AnnounceStories(news.stories, [&text] { return WriteAtOnce(stdout, text); });
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
                      core.GetAppDir().c_str());
         return EXIT_FAILED;
     }
-    for (const StoryItem& story : news.stories) std::printf("%s\n", FormatStoryLine(story).c_str());
-    std::fflush(stdout);
+    // Every page failed: nothing was learnt, and a script must hear of it.
+    const std::vector<std::string> pages = core.ConfiguredPages();
+    const bool bAllFailed = !pages.empty() && std::all_of(pages.begin(), pages.end(), [&](const std::string& url) {
+        return failed.count(url) != 0;
+    });
+    if (bAllFailed) {
+        std::fputs("skimbolt: every page failed\n", stderr);
+        return EXIT_FAILED;
+    }
     return EXIT_OK;
 }
 
@@ -118,6 +135,8 @@ int RunHeadless(const std::string& homeOption) {
     std::fprintf(stdout, "watching (poll period %d s); stop with Ctrl+C\n",
                  static_cast<int>(core.Config().Snapshot().pollSeconds));
     std::fflush(stdout);
+    // Stories an earlier run recorded as new and never announced.
+    target.PrintNews(core.TakeNews());
     while (!signals.Stopped()) target.Pump(std::chrono::milliseconds(200));
 
     // As at the desktop program's exit: stop scanning (aborting a fetch),

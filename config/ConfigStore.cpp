@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "common/DamagedCopy.h"
 #include "common/Diagnostics.h"
 #include "common/FileUtil.h"
 #include "config/TextLineReader.h"
@@ -196,16 +197,45 @@ int CConfigStore::Load() {
     CTextLineReader reader(text);
     std::string line;
     CConfigItem parsed;
+    m_nUnreadableLines = 0;
     while (reader.ReadLine(line)) {
-        if (!ParseConfigLine(line, parsed)) continue;
+        if (!ParseConfigLine(line, parsed)) {
+            if (line.find_first_not_of(" \t\r\n\v\f") != std::string::npos) ++m_nUnreadableLines;
+            continue;
+        }
         CConfigItem* item = new (std::nothrow) CConfigItem(parsed);
         if (!item) continue;
         if (m_listItems.AddHead(item) != LIST_OK) delete item;
     }
+    m_strDamagedText.clear();
+    if (m_nUnreadableLines > 0) {
+        // Saving would drop the lines: the file as read is kept first, at
+        // once by a run that saves every change.
+        m_strDamagedText = text;
+        const std::string lines = std::to_string(m_nUnreadableLines) +
+                                  (m_nUnreadableLines == 1 ? " line" : " lines") + " could not be read and are left out";
+        const std::string copy = m_bAutoSave ? KeepDamagedCopyBeside(m_strFileName, text) : std::string();
+        if (!copy.empty()) m_strDamagedText.clear();
+        ReportDiagnostic(DiagnosticKind::DamagedFile, m_strFileName,
+                         copy.empty() ? lines + "; the file is copied before it is written again"
+                                      : lines + "; the file as it was is kept as " + copy);
+    }
     return 1;
 }
 
+bool CConfigStore::KeepDamagedCopy() {
+    if (m_strDamagedText.empty()) return true;
+    if (KeepDamagedCopyBeside(m_strFileName, m_strDamagedText).empty()) return false;
+    m_strDamagedText.clear();
+    return true;
+}
+
 bool CConfigStore::Save() {
+    if (!KeepDamagedCopy()) {
+        ReportDiagnostic(DiagnosticKind::SaveFailed, m_strFileName,
+                         "not written: its unreadable lines could not be copied first");
+        return false;
+    }
     std::string data;
     for (auto p = m_listItems.HeadPosition(); p; p = ItemList::NextPosition(p))
         data += FormatConfigLine(*ItemList::ItemAt(p));

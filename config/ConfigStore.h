@@ -24,6 +24,9 @@ public:
     // Reads the file into the record list, replacing what was in memory. A
     // missing file is created with the defaults (SetDefaults, then Save).
     // Returns 1 when the file was read, 0 when the defaults were used.
+    // Lines that are not records are left out and reported once; the file
+    // as read is kept as "config.txt.damaged-SECONDS" before it is written
+    // again (at once when auto-save is on).
     virtual int Load();
     // Adds the default records; nothing in the base class.
     virtual void SetDefaults();
@@ -35,8 +38,9 @@ public:
     void SetAutoSave();
 
     // Writes every record, head first, replacing the file (atomically, owner
-    // read/write only). False when it could not be written; the records stay
-    // in memory and a line goes to standard error.
+    // read/write only). False when it could not be written (nor is a damaged
+    // file whose copy could not be made); the records stay in memory and
+    // the problem is reported.
     bool Save();
 
     // Adds a copy at the head unless a record with the same identifier, type
@@ -63,6 +67,8 @@ public:
     void ResetEnumeration();
 
     int GetCount() const { return m_listItems.GetCount(); }
+    // Lines of the file last read that were no records.
+    int GetUnreadableLines() const { return m_nUnreadableLines; }
 
 protected:
     // One step of the enumeration: *ppFound receives the record found (or
@@ -81,6 +87,8 @@ private:
     using ItemList = CLinkedList<CConfigItem*>;
 
     void EndEnumeration();
+    // Copies the damaged file as read, once; false when that failed.
+    bool KeepDamagedCopy();
 
     std::int32_t m_bAutoSave = 0;
     std::string m_strFileName;
@@ -88,6 +96,8 @@ private:
     bool m_bEnumerating = false;
     std::uint32_t m_nEnumId = 0;
     ItemList::Position m_posEnum = nullptr;  // record the next call starts at
+    int m_nUnreadableLines = 0;
+    std::string m_strDamagedText;  // the file as read while no copy of it is kept
 };
 
 // Formats one record as a line of the file, CR LF included.

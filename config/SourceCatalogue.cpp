@@ -14,9 +14,43 @@ namespace {
 
 using SourceList = CLinkedList<CNewsSource*>;
 
-// A line whose third character is a digit belongs to the source read last.
+// A category line: its selection flag (0 or 1), category id (1 to 13),
+// name and URL, one word each (words after them are ignored, as they always
+// were). Any other line names a source, whose name may begin with digits
+// ("24 Hours News").
+struct CategoryLine {
+    int selected = 0;
+    int id = 0;
+    std::string name;
+    std::string url;
+};
+
+bool ParseCategoryLine(const std::string& line, CategoryLine& out) {
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t start = line.find_first_not_of(" \t", i);
+        if (start == std::string::npos) break;
+        std::size_t end = line.find_first_of(" \t", start);
+        if (end == std::string::npos) end = line.size();
+        words.push_back(line.substr(start, end - start));
+        i = end;
+    }
+    if (words.size() < 4 || (words[0] != "0" && words[0] != "1")) return false;
+    const std::string& id = words[1];
+    if (id.empty() || id.size() > 2 || id.find_first_not_of("0123456789") != std::string::npos) return false;
+    out.id = std::stoi(id);
+    if (out.id < 1 || out.id > MAX_CATEGORY_ID || id[0] == '0') return false;
+    if (words[2].size() >= CONFIG_LINE_BUFFER || words[3].size() >= CONFIG_LINE_BUFFER) return false;
+    if (words[3].find("://") == std::string::npos) return false;
+    out.selected = words[0][0] - '0';
+    out.name = words[2];
+    out.url = words[3];
+    return true;
+}
+
 bool IsCategoryLine(const std::string& line) {
-    return line.size() >= 3 && line[2] >= '0' && line[2] <= '9';
+    CategoryLine parsed;
+    return ParseCategoryLine(line, parsed);
 }
 
 // Category names keep one space in the file, written as '_'. Further spaces
@@ -104,13 +138,9 @@ int CSourceCatalogue::LoadFile(const std::string& path) {
         // Null when the source exists already: its lines here are ignored.
         CNewsSource* source = AddSource(line.size() > 2 ? line.substr(2) : std::string(), enabled);
         while ((more = reader.ReadLine(line)) && IsCategoryLine(line)) {
-            if (!source) continue;
-            int selected = 0;
-            int id = 0;
-            char name[CONFIG_LINE_BUFFER] = {};
-            char url[CONFIG_LINE_BUFFER] = {};
-            if (std::sscanf(line.c_str(), "%d %d %599s %599s", &selected, &id, name, url) != 4) continue;
-            source->AddCategory(url, selected, id, DecodeCategoryName(name));
+            CategoryLine category;
+            if (!source || !ParseCategoryLine(line, category)) continue;
+            source->AddCategory(category.url, category.selected, category.id, DecodeCategoryName(category.name));
         }
     }
     return 1;

@@ -56,6 +56,7 @@ int CStoryRecorder::MatchKeywords(CStory& story) {
 
     story.SetTimeFound(static_cast<std::int32_t>(std::time(nullptr)));
     story.SetState(STORY_NEW);
+    m_pNewStories->OnStoryBecomingNew(story, m_strSourceKey);
     {
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");

@@ -128,7 +128,28 @@ struct CDesktopNotifications::Impl {
         return g_variant_builder_end(&hints);
     }
 
-    static GVariant* Parameters(const NotificationRequest& request) {
+    // Whether the server now owning the name reads markup in a body
+    // ("body-markup"); when it cannot tell, the body is taken as markup, so
+    // that a headline's tags are never rendered.
+    bool BodyIsMarkup() {
+        GError* error = nullptr;
+        GVariant* reply = g_dbus_connection_call_sync(connection, kName, kPath, kInterface, "GetCapabilities",
+                                                      nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE,
+                                                      kCallTimeoutMs, nullptr, &error);
+        g_clear_error(&error);
+        if (!reply) return true;
+        bool bMarkup = false;
+        GVariantIter* caps = nullptr;
+        const gchar* cap = nullptr;
+        g_variant_get(reply, "(as)", &caps);
+        while (g_variant_iter_next(caps, "&s", &cap))
+            if (g_strcmp0(cap, "body-markup") == 0) bMarkup = true;
+        g_variant_iter_free(caps);
+        g_variant_unref(reply);
+        return bMarkup;
+    }
+
+    static GVariant* Parameters(const NotificationRequest& request, bool bBodyIsMarkup) {
         GVariantBuilder actions;
         g_variant_builder_init(&actions, G_VARIANT_TYPE("as"));
         for (const auto& [key, label] : request.actions) {
@@ -137,8 +158,15 @@ struct CDesktopNotifications::Impl {
             g_variant_builder_add(&actions, "s", l.c_str());
         }
         const ValidText app(request.appName), icon(request.appIcon), summary(request.summary), body(request.body);
-        return g_variant_new("(susss@as@a{sv}i)", app.c_str(), 0u, icon.c_str(), summary.c_str(), body.c_str(),
-                             g_variant_builder_end(&actions), Hints(request), request.timeoutMs);
+        // The body is plain text: a server that reads markup gets & < > and
+        // quotes escaped, so that a headline's tags show as written.
+        gchar* escaped = bBodyIsMarkup ? g_markup_escape_text(body.c_str(), -1) : nullptr;
+        GVariant* parameters =
+            g_variant_new("(susss@as@a{sv}i)", app.c_str(), 0u, icon.c_str(), summary.c_str(),
+                          escaped ? escaped : body.c_str(), g_variant_builder_end(&actions), Hints(request),
+                          request.timeoutMs);
+        g_free(escaped);
+        return parameters;
     }
 
     NoticeId Notify(const NotificationRequest& request) {
@@ -146,7 +174,7 @@ struct CDesktopNotifications::Impl {
         // Addressed to the well-known name at every call: the bus hands it to
         // whichever server owns the name now.
         GDBusMessage* call = g_dbus_message_new_method_call(kName, kPath, kInterface, "Notify");
-        g_dbus_message_set_body(call, Parameters(request));
+        g_dbus_message_set_body(call, Parameters(request, BodyIsMarkup()));
         GError* error = nullptr;
         GDBusMessage* reply = g_dbus_connection_send_message_with_reply_sync(
             connection, call, G_DBUS_SEND_MESSAGE_FLAGS_NONE, kCallTimeoutMs, nullptr, nullptr, &error);

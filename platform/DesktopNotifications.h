@@ -27,7 +27,7 @@ struct NotificationRequest {
     std::string appName;
     std::string appIcon;  // an icon theme's name for the program
     std::string summary;
-    std::string body;
+    std::string body;     // plain text (escaped for a server that reads markup)
     // Key and label of each action; the key "default" is the notice itself
     // being clicked.
     std::vector<std::pair<std::string, std::string>> actions;

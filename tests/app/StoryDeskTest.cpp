@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/AnnounceLedger.h"
 #include "app/AppCore.h"
 #include "app/Messages.h"
+#include "common/FileUtil.h"
 #include "engine/NewsWatch.h"
 #include "support/AppCoreInside.h"
 #include "support/NewsSite.h"
@@ -93,6 +95,26 @@ TEST(StoryTypes, KeywordsAreShownAsTyped) {
     EXPECT_EQ(KeywordsAsTyped("storm"), "storm");
     EXPECT_EQ(KeywordsAsTyped(""), "");
     EXPECT_EQ(KeywordsAsTyped("\\+self\\-driving-e\\-mail"), "self-driving, not e-mail");
+}
+
+// A headline as windows and notices show it: bidirectional controls cannot
+// reach past it, and a very long one is cut on a character boundary.
+TEST(StoryTypes, ShownHeadlinesAreIsolatedAndCut) {
+    const std::string fsi = "\u2068", pdi = "\u2069", rlo = "\u202E", rli = "\u2067";
+    std::string accented300, a1mb(1 << 20, 'a');
+    for (int i = 0; i < 300; ++i) accented300 += "\u00e9";
+    const struct { const char* what; std::string headline, shown; } cases[] = {
+        {"plain", "Storm floods the harbour", "Storm floods the harbour"},
+        {"right to left without controls", "\u062e\u0628\u0631 \u0639\u0627\u062c\u0644",
+         "\u062e\u0628\u0631 \u0639\u0627\u062c\u0644"},
+        {"override", "Price " + rlo + "99 tnuocsid", fsi + "Price " + rlo + "99 tnuocsid" + pdi},
+        {"stray PDI", "a" + pdi + rlo + "b", fsi + "a" + rlo + "b" + pdi},
+        {"open isolate", rli + "open", fsi + rli + "open" + pdi + pdi},
+        {"300 characters", accented300, accented300},
+        {"301 characters", accented300 + "x", accented300 + "\u2026"},
+        {"1 MB", a1mb, std::string(300, 'a') + "\u2026"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShownHeadline(c.headline), c.shown) << c.what;
 }
 
 TEST_F(StoryDeskTest, CommandsChangeOnlyTheStoryNamedAndAreKeptOnDisk) {
@@ -194,6 +216,71 @@ TEST_F(NewsTest, EachNewStoryAndEachFailedReadComesOnce) {
     const CoreNews again = core->TakeNews();
     EXPECT_TRUE(again.stories.empty());
     EXPECT_EQ(again.failedPages.size(), 1u);
+
+    // No front end announced the scan's stories: the next start's news
+    // holds them, until one has.
+    Reload();
+    const CoreNews next = core->TakeNews();
+    ASSERT_EQ(next.stories.size(), 2u);
+    EXPECT_EQ(next.stories[0].key, story.key);
+    bool bAnnounced = false;
+    core->AnnounceStories(next.stories, [&] { return std::exchange(bAnnounced, true); });
+    Reload();
+    EXPECT_EQ(core->TakeNews().stories.size(), 2u) << "the first announcement failed";
+    core->AnnounceStories(next.stories, [&] { return std::exchange(bAnnounced, true); });
+    EXPECT_TRUE(bAnnounced);
+    Reload();
+    EXPECT_TRUE(core->TakeNews().stories.empty());
+}
+
+// What the ledger of stories not announced yet may hold at a start: nothing
+// (no file: the stories already new are not announced again), ours (only
+// those still new come), or something damaged or foreign (kept aside and
+// reported, whatever can be read is used): never a story announced twice.
+TEST_F(StoryDeskTest, StoriesAnEarlierRunNeverAnnouncedComeWithTheNextStartOnce) {
+    ASSERT_TRUE(Desk().Add(Story(kA, "Harbour storm", STORY_NEW)));
+    ASSERT_TRUE(Desk().Add(Story(kA, "Bridge closed", STORY_NEW)));
+    ASSERT_TRUE(Desk().Add(Story(kB, "Old news", STORY_READ)));
+    const std::string data = dir.File("home/Data/");
+    const std::string heading = "Skimbolt stories not announced yet 1\r\n";
+    const std::string harbour = FormatLedgerLine({kA, "Harbour storm"}) + "\r\n";
+    const std::string others = FormatLedgerLine({kB, "Old news"}) + "\r\n" + FormatLedgerLine({kA, "Gone"}) + "\r\n";
+    using Headlines = std::vector<std::string>;
+    const struct { const char* what; std::string text; Headlines announced; bool bDamaged; } cases[] = {
+        {"no file", "", {}, false},
+        {"ours", heading + harbour + others, {"Harbour storm"}, false},
+        {"a damaged line", heading + "\x01garbage\\q\r\n" + harbour, {"Harbour storm"}, true},
+        {"cut off", heading + FormatLedgerLine({kA, "Bridge closed"}).substr(0, 12), {}, true},
+        {"foreign", "Harbour storm\r\n" + harbour, {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearDiagnostics();
+        for (const auto& e : std::filesystem::directory_iterator(data))
+            if (e.path().filename().string().rfind("unannounced", 0) == 0) std::filesystem::remove(e.path());
+        if (!c.text.empty()) {
+            ASSERT_TRUE(WriteFileAtomically(data + "unannounced.txt", c.text));
+        }
+        Reload();
+        const CoreNews news = core->TakeNews();
+        Headlines headlines;
+        for (const StoryItem& story : news.stories) headlines.push_back(story.Headline());
+        EXPECT_EQ(headlines, c.announced);
+        int nCopies = 0;
+        for (const auto& e : std::filesystem::directory_iterator(data)) {
+            if (e.path().filename().string().rfind("unannounced.txt.damaged-", 0) != 0) continue;
+            ++nCopies;
+            std::string copy;
+            EXPECT_TRUE(ReadWholeFile(e.path().string(), copy) && copy == c.text) << "kept as it was";
+        }
+        EXPECT_EQ(nCopies, c.bDamaged ? 1 : 0);
+        const std::vector<Diagnostic> reported = RecordedDiagnostics();
+        EXPECT_EQ(reported.size(), c.bDamaged ? 1u : 0u);
+        core->AnnounceStories(news.stories, [] { return true; });
+        Reload();
+        EXPECT_TRUE(core->TakeNews().stories.empty()) << "announced once";
+    }
+    ClearDiagnostics();
 }
 
 // A cycle whose pages are read spread over the poll period is one pass for
@@ -216,12 +303,18 @@ TEST_F(StoryDeskTest, NewStoriesOfACycleComeTogetherAtItsEnd) {
 
 TEST_F(StoryDeskTest, ProblemsWithFilesComeOnceWithAWakeUpWhileCollected) {
     ClearDiagnostics();
+    // One met while loading, before anything collected them, comes at once.
+    ReportDiagnostic(DiagnosticKind::DamagedFile, "/data/abcd1234.dat", "damaged story data");
     CRecordingTarget wake;
     core->CollectProblems(&wake);
-    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
-    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
     EXPECT_EQ(wake.Count(WM_PROBLEM_NEWS), 1);
     CoreNews news = core->TakeNews();
+    ASSERT_EQ(news.problems.size(), 1u);
+    EXPECT_EQ(news.problems[0].subject, "/data/abcd1234.dat");
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
+    ReportDiagnostic(DiagnosticKind::SaveFailed, "/data/config.txt", "disk full");
+    EXPECT_EQ(wake.Count(WM_PROBLEM_NEWS), 2);
+    news = core->TakeNews();
     ASSERT_EQ(news.problems.size(), 1u);
     EXPECT_EQ(news.problems[0].kind, "cannot save");
     EXPECT_EQ(news.problems[0].subject, "/data/config.txt");

@@ -150,6 +150,22 @@ TEST_F(CommandsTest, ScanOnceSaysWhatIsMissingThenPrintsEachNewStoryOnce) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(server.RequestCount(CNewsSite::FRONT_PAGE), 2);
+
+    // A page that fails beside one read well is reported; when every page
+    // fails, the scan learnt nothing and says so with status 1.
+    server.SetResponse("/busy.html", {.status = 503, .body = "<html>busy</html>"});
+    CNewsSettings settings;
+    settings.SetFileName(home);
+    settings.SetAutoSave();
+    settings.Load();
+    settings.AddUrl(server.Url("/busy.html"));
+    r = RunCommand({"--home", home, "--scan-once"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("page failed: " + server.Url("/busy.html") + ": HTTP status 503"), std::string::npos) << r.err;
+    server.SetResponse(CNewsSite::FRONT_PAGE, {.status = 404, .body = "gone"});
+    r = RunCommand({"--home", home, "--scan-once"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("every page failed"), std::string::npos) << r.err;
 }
 
 TEST_F(CommandsTest, LinksAndArticleOfFilesAndWebPages) {

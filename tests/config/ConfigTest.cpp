@@ -359,6 +359,45 @@ TEST(HandEditedSettings, UnusablePeriodsAndPortsAreReadAsTheDefaults) {
     }
 }
 
+// A config.txt with lines that are no records: the good lines are read, the
+// user is told once, and the file as it was is copied once before it is
+// written again (at load by a run that saves every change, at the first
+// save otherwise); a clean file is neither copied nor reported.
+TEST(DamagedSettings, UnreadableLinesAreReportedOnceAndTheFileCopiedBeforeItIsRewritten) {
+    const std::string good = "D F0000003 Poll_Period 30 30\r\nB F0000001 Keyword +harbour _\r\n";
+    const struct { const char* what; std::string text; int bad; bool bAutoSave; } cases[] = {
+        {"clean", good, 0, true},
+        {"binary line", "\x01\x02\xff\xfe\r\n" + good, 1, true},
+        {"cut off and unknown", good + "Z F0000004 Mystery 1 1\r\nD F00000", 2, true},
+        {"read without auto-save", good + "garbage\n", 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTempDir dir;
+        const std::string file = dir.File("Data/config.txt");
+        WriteText(file, c.text);
+        CNewsSettings settings, again;
+        const std::string told = DiagnosticsOf([&] {
+            for (CNewsSettings* s : {&settings, &again}) {  // a later run finds nothing more to copy
+                s->SetFileName(dir.Path());
+                if (c.bAutoSave || s == &again) s->SetAutoSave();
+                s->Load();
+                s->AddKeyword(s == &again ? "ferry" : "lighthouse");
+                s->Save();
+            }
+        });
+        EXPECT_EQ(settings.GetUnreadableLines(), c.bad);
+        EXPECT_EQ(settings.GetPollPeriod(), 30) << "good lines are kept";
+        EXPECT_NE(ReadText(file).find("Keyword +harbour"), std::string::npos);
+        std::vector<std::string> copies;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("Data")))
+            if (e.path().filename().string().rfind("config.txt.damaged-", 0) == 0) copies.push_back(ReadText(e.path()));
+        EXPECT_EQ(copies, c.bad ? std::vector<std::string>{c.text} : std::vector<std::string>{}) << "one copy as read";
+        EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), c.bad ? 1 : 0) << "told once: " << told;
+        EXPECT_EQ(told.rfind("damaged file " + file + ": " + std::to_string(c.bad) + " line", 0), c.bad ? 0 : told.npos);
+    }
+}
+
 }  // namespace
 
 TEST_F(CatalogueFixture, SaveWritesSourcesInOrderAndCategoriesById) {
@@ -389,7 +428,10 @@ TEST_F(CatalogueFixture, SaveWritesSourcesInOrderAndCategoriesById) {
     EXPECT_EQ(ReadText(sources), expected);
 }
 
-TEST_F(CatalogueFixture, ReadingFollowsTheThirdCharacterRuleAndSkipsDamagedLines) {
+// A line is a category line only when it reads as flag, category id 1 to
+// 13, name and URL; every other line names a source, whose name may begin
+// with digits, and is written back as read.
+TEST_F(CatalogueFixture, ReadingTellsCategoryLinesFromSourceNamesAndSkipsDamagedLines) {
     catalogue.AddSource("Kept", 1);
     EXPECT_EQ(catalogue.Load(0), 0);
     EXPECT_EQ(catalogue.Load(1), 0);
@@ -397,15 +439,27 @@ TEST_F(CatalogueFixture, ReadingFollowsTheThirdCharacterRuleAndSkipsDamagedLines
 
     LoadText("1 1 Orphan http://o.example/\n\n1 2 AfterBlank http://x.example/\n1\n"  // no source yet
              "1 Morning Courier\n1 1 Headlines http://mc.example/h\n"
-             "1 1 Again http://mc.example/h\n1 3 Short\n0 3\n"  // same URL, no URL, nothing
-             "0 7 Days\n1 2 World http://7d.example/w\r\n"       // a source name may not start with a digit
+             "1 1 Again http://mc.example/h\n"                                 // same URL
+             "1 24 Hours News\n1 2 World http://24.example/w\n"                // id 24: a name
+             "1 1 Hour News\n"                                                 // no URL: a name
+             "0 7 Days\n1 13 Week http://7d.example/w\r\n"                     // a name beginning with a digit
+             "1 12 Monkeys\n0 3 Short http://3s.example/ extra\n1 4 NoUrl\n"   // a fifth word; no URL
              "0 Evening Post\r\n1 1 World http://ep.example/w\r\n"
              "1 Morning Courier\r\n1 3 Sports http://mc.example/s\r\n" +  // a second occurrence is ignored
              std::string(700, 'Z') + "\n");                                // an overlong name is cut
-    EXPECT_EQ(Sources(), (Names{"Morning Courier", "Evening Post", std::string(597, 'Z')}));
+    const Names expected = {"Morning Courier", "24 Hours News", "1 Hour News", "7 Days", "12 Monkeys",
+                            "4 NoUrl",         "Evening Post",  std::string(597, 'Z')};
+    EXPECT_EQ(Sources(), expected);
     EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(1)->m_strName, "Headlines");
-    EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(2)->m_strUrl, "http://7d.example/w");
     EXPECT_EQ(catalogue.FindSource("Morning Courier")->GetCategory(3), nullptr);
+    EXPECT_EQ(catalogue.FindSource("24 Hours News")->GetCategory(2)->m_strUrl, "http://24.example/w");
+    EXPECT_EQ(catalogue.FindSource("7 Days")->GetEnabled(), 0);
+    EXPECT_EQ(catalogue.FindSource("7 Days")->GetCategory(13)->m_strName, "Week");
+    EXPECT_EQ(catalogue.FindSource("12 Monkeys")->GetCategory(3)->m_strUrl, "http://3s.example/");
+    ASSERT_TRUE(catalogue.Save());
+    LoadText(ReadText(sources));
+    EXPECT_EQ(Sources(), expected) << "written and read again";
+    EXPECT_EQ(catalogue.FindSource("24 Hours News")->GetCategory(2)->m_strUrl, "http://24.example/w");
 }
 
 TEST_F(CatalogueFixture, MergeUpdatesKeepsDropsAndAddsAsTheUpdateSays) {

@@ -7,8 +7,9 @@
 # With --activate it invokes the first action of each notification that
 # offers one a moment later, as a user clicking it would. Ids start at 1, so
 # a server started anew (after one was stopped) gives ids again from 1.
-# SIGUSR1 clicks the last notification that offers an action.
-#   fake_notifications.py RECORD_FILE [--activate]
+# SIGUSR1 clicks the last notification that offers an action. With --markup
+# it says it reads markup in bodies ("body-markup").
+#   fake_notifications.py RECORD_FILE [--activate] [--markup]
 import signal
 import sys
 
@@ -27,8 +28,9 @@ def describe_image(hints):
 
 
 class Notifications(dbus.service.Object):
-    def __init__(self, bus, record, activate):
+    def __init__(self, bus, record, activate, markup):
         super().__init__(bus, PATH)
+        self.markup = markup
         self.record = record
         self.activate = activate
         self.next_id = 1
@@ -36,7 +38,7 @@ class Notifications(dbus.service.Object):
 
     @dbus.service.method(NAME, in_signature="", out_signature="as")
     def GetCapabilities(self):
-        return ["body", "actions"]
+        return ["body", "actions"] + (["body-markup"] if self.markup else [])
 
     @dbus.service.method(NAME, in_signature="", out_signature="ssss")
     def GetServerInformation(self):
@@ -74,7 +76,7 @@ def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     name = dbus.service.BusName(NAME, bus)
-    server = Notifications(bus, sys.argv[1], "--activate" in sys.argv[2:])
+    server = Notifications(bus, sys.argv[1], "--activate" in sys.argv[2:], "--markup" in sys.argv[2:])
 
     def click_last():
         if server.last:

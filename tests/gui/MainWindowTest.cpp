@@ -398,6 +398,21 @@ TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
     ClearDiagnostics();
 }
 
+// A problem met while the data was loaded, before any window existed (a
+// config.txt with an unreadable line): one notice once the main window is up.
+TEST(StartUpProblems, AreNoticedOnce) {
+    ClearDiagnostics();
+    CSourcesTestCore folder("", "B F0000002 Web_Address http://one.example/ x\r\n\x01\x02garbage\r\n");
+    CSplashWnd::EnableSplashScreen(false);
+    auto* main = new CSkimboltDlg(folder.Core());
+    PumpFor(50ms);
+    ASSERT_EQ(main->Notifier().Shown().size(), 1u);
+    EXPECT_EQ(main->Notifier().Shown()[0].title, "Skimbolt: damaged file config.txt");
+    main->Destroy();
+    for (int i = 0; i < 100 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+    ClearDiagnostics();
+}
+
 TEST(TrayTip, FailedPagesAreToldAtRestAndWithNewStoriesWithinTheTipsLength) {
     // A folder with two pages, one of which failed at its last read.
     CSourcesTestCore folder("",

@@ -76,10 +76,11 @@ protected:
         Stop(m_serverPid);
         Stop(m_busPid);
     }
-    bool StartServer(const std::string& record, bool activate) {
+    bool StartServer(const std::string& record, bool activate, bool markup = false) {
         std::vector<std::string> argv = {"/usr/bin/python3", SKIMBOLT_TEST_DATA "/../e2e/fake_notifications.py",
                                          dir.File(record)};
         if (activate) argv.push_back("--activate");
+        if (markup) argv.push_back("--markup");
         m_serverPid = Start(argv, dir.File(record + ".log"), m_bus);
         return FirstLine(dir.File(record + ".log")) == "ready";
     }
@@ -119,6 +120,26 @@ TEST_F(NotificationsTest, HintsAndClicksAndAServerStartedAnew) {
                                         "com.vantrelgroup.Skimbolt\t2x2:4:16\tdefault,View Stories\n");
     ASSERT_TRUE(CDesktopNotifications::RunEventsUntil([&] { return !invoked.empty(); }, 10000));
     EXPECT_EQ(invoked, (std::vector<std::pair<CDesktopNotifications::NoticeId, std::string>>{{second, "default"}}));
+}
+
+// A body is plain text: a server that reads markup gets it escaped, one
+// that does not gets it as it is.
+TEST_F(NotificationsTest, BodiesAreEscapedForAServerThatReadsMarkup) {
+    const std::string body = "<b>Tom & Jerry</b> <img src=\"http://x.example/p.png\"> 'quoted'";
+    const std::string escaped =
+        "&lt;b&gt;Tom &amp; Jerry&lt;/b&gt; &lt;img src=&quot;http://x.example/p.png&quot;&gt; &apos;quoted&apos;";
+    for (const bool bMarkup : {false, true}) {
+        const std::string record = bMarkup ? "markup" : "plain";
+        ASSERT_TRUE(StartServer(record, false, bMarkup));
+        CDesktopNotifications client(m_bus);
+        NotificationRequest request = Request("Skimbolt: 1 new story");
+        request.body = body;
+        ASSERT_NE(client.Notify(request), 0u);
+        const std::string line = Read(dir.File(record));
+        EXPECT_NE(line.find("\t" + (bMarkup ? escaped : body) + "\t"), std::string::npos) << line;
+        Stop(m_serverPid);
+        m_serverPid = 0;
+    }
 }
 
 }  // namespace

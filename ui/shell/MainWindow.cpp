@@ -119,13 +119,13 @@ std::intptr_t CSkimboltDlg::OnWindowMessage(unsigned message, std::uintptr_t wPa
         // all its passes once the last one has ended. (The pass's failed
         // reads go too: the source status window shows them from the
         // pages' health.)
-        ShowNewStoriesNotice();
+        TakeNews(true);
         break;
     case WM_SHOW_STORIES:
         NotifyNewStories(true);
         break;
     case WM_PROBLEM_NEWS:
-        TakeNews();
+        TakeNews(false);
         break;
     case WM_NEED_SETUP:
         Trace("setup needed " + std::to_string(lParam));
@@ -255,17 +255,22 @@ void CSkimboltDlg::OnViewStories(wxCommandEvent&) {
 
 bool CSkimboltDlg::NewStoryNoticesWanted() { return m_core.Config().Delivery().showNotifications; }
 
-std::vector<StoryItem> CSkimboltDlg::TakeNews() {
-    CoreNews news = m_core.TakeNews();
+void CSkimboltDlg::TakeNews(bool bPassNotified) {
+    const CoreNews news = m_core.TakeNews();
     for (const FileProblem& problem : news.problems) ShowProblemNotice(problem);
-    return std::move(news.stories);
+    if (news.stories.empty()) return;
+    m_core.AnnounceStories(news.stories, [&] {
+        // The tray (or the list) tells of them whether or not a notice can be shown.
+        if (!bPassNotified) NotifyNewStories(false);
+        ShowNewStoriesNotice(news.stories);
+        return true;
+    });
 }
 
-void CSkimboltDlg::ShowNewStoriesNotice() {
-    const std::vector<StoryItem> stories = TakeNews();
-    if (stories.empty() || !NewStoryNoticesWanted()) return;
+void CSkimboltDlg::ShowNewStoriesNotice(const std::vector<StoryItem>& stories) {
+    if (!NewStoryNoticesWanted()) return;
     std::vector<std::string> headlines;
-    for (const StoryItem& story : stories) headlines.push_back(story.Headline());
+    for (const StoryItem& story : stories) headlines.push_back(ShownHeadline(story.Headline()));
     const DesktopNotice notice = NewStoriesNotice(static_cast<int>(stories.size()), headlines);
     // Clicking it opens the story list, as the tray's View Stories does once
     // new stories wait (also when the user has looked meanwhile).

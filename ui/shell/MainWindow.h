@@ -72,11 +72,14 @@ private:
     int FrameCount(TrayState state) const;
     void ShowTrayFrame(TrayState state, int frame);
     void Trace(const std::string& line) const;
-    // The core's news: a notice for each problem; the new stories returned.
-    std::vector<StoryItem> TakeNews();
+    // The core's news: a notice for each problem, and the new stories
+    // announced. bPassNotified: the tray (or the list) has shown the passes'
+    // new stories already; stories that come otherwise (those an earlier run
+    // never announced, a cycle cut short) are shown there too.
+    void TakeNews(bool bPassNotified);
     void ShowProblemNotice(const FileProblem& problem);
     bool NewStoryNoticesWanted();
-    void ShowNewStoriesNotice();
+    void ShowNewStoriesNotice(const std::vector<StoryItem>& stories);
 
     void CreatePropSheet(const wxString& caption);
     void CreateStoryList();

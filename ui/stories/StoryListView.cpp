@@ -5,6 +5,8 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include "app/StoryTypes.h"
+
 namespace {
 
 // The user's time locale, read once from the environment; the program's own
@@ -189,7 +191,7 @@ wxString CStoryListCtrl::OnGetItemText(long item, long column) const {
     if (item < 0 || item >= GetRowCount()) return {};
     const StoryRow& row = m_rows[static_cast<size_t>(item)];
     switch (column) {
-        case COL_HEADLINE: return wxString::FromUTF8(row.headline);
+        case COL_HEADLINE: return wxString::FromUTF8(ShownHeadline(row.headline));
         case COL_SOURCE: return wxString::FromUTF8(row.sourceName);
         case COL_KEYWORDS: return wxString::FromUTF8(row.keywords);
         default: return row.date;
