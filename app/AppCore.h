@@ -201,6 +201,7 @@ private:
     void RemoveStaleTemporaryFiles();
     // The scanning thread's report of one page: kept as the page's health.
     void OnPageOutcome(const PageOutcome& outcome) override;
+    HttpValidators ValidatorsOf(const std::string& url) override;
     void OnDiagnostic(const Diagnostic& d) override;
     // The story recorder's report of a story it stored as new (scanning
     // thread): kept for the news of the pass, and the front end woken.

@@ -29,7 +29,11 @@ bool ParseLine(std::string_view line, PageHealth& health) {
         pos = tab + 1;
     }
     std::int64_t t = 0, ok = 0, links = 0, fresh = 0;
-    if (fields.size() != 6 || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
+    // Six fields, or nine with the 304 mark and the validators.
+    std::int64_t notModified = 0;
+    if (fields.size() == 9 && (!ParseInt(fields[6], notModified) || (notModified != 0 && notModified != 1)))
+        return false;
+    if ((fields.size() != 6 && fields.size() != 9) || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
         (ok != 0 && ok != 1) || !ParseInt(fields[3], links) || !ParseInt(fields[4], fresh) || links < 0 ||
         fresh < 0 || links > 1000000 || fresh > links)
         return false;
@@ -39,6 +43,11 @@ bool ParseLine(std::string_view line, PageHealth& health) {
     health.nStoryLinks = static_cast<int>(links);
     health.nNewStories = static_cast<int>(fresh);
     health.failure = std::string(fields[5]);
+    if (fields.size() == 9) {
+        health.bNotModified = notModified == 1;
+        health.etag = std::string(fields[7]);
+        health.lastModified = std::string(fields[8]);
+    }
     return true;
 }
 
@@ -46,6 +55,7 @@ bool ParseLine(std::string_view line, PageHealth& health) {
 
 std::string PageHealth::Outcome() const {
     if (!bOk) return failure.empty() ? std::string("not read") : failure;
+    if (bNotModified) return "read, not changed (HTTP 304)";
     return "read, " + std::to_string(nStoryLinks) + (nStoryLinks == 1 ? " story link, " : " story links, ") +
            std::to_string(nNewStories) + " new";
 }
@@ -77,6 +87,8 @@ void CSourceHealth::Record(const PageHealth& health) {
     PageHealth clean = health;
     clean.url = Clean(clean.url);
     clean.failure = Clean(clean.failure);
+    clean.etag = Clean(clean.etag);
+    clean.lastModified = Clean(clean.lastModified);
     bool bKnown = false;
     for (PageHealth& page : m_pages)
         if (page.url == clean.url) bKnown = true, page = clean;
@@ -89,7 +101,10 @@ void CSourceHealth::SaveLocked() const {
     std::string text;
     for (const PageHealth& p : m_pages) {
         text += p.url + '\t' + std::to_string(p.tRead) + '\t' + (p.bOk ? "1" : "0") + '\t' +
-                std::to_string(p.nStoryLinks) + '\t' + std::to_string(p.nNewStories) + '\t' + p.failure + "\r\n";
+                std::to_string(p.nStoryLinks) + '\t' + std::to_string(p.nNewStories) + '\t' + p.failure;
+        if (p.bNotModified || !p.etag.empty() || !p.lastModified.empty())
+            text += std::string("\t") + (p.bNotModified ? "1" : "0") + '\t' + p.etag + '\t' + p.lastModified;
+        text += "\r\n";
     }
     WriteFileAtomically(m_strFile, text, 0600);
 }

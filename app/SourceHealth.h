@@ -18,8 +18,12 @@ struct PageHealth {
     int nStoryLinks = 0;     // when read
     int nNewStories = 0;     // when read
     std::string failure;     // why not, in words, when not read
+    bool bNotModified = false;  // read with a 304: unchanged since the read before
+    // The page's validators, sent with its next request ("" for none).
+    std::string etag = {};
+    std::string lastModified = {};
 
-    // "read, 12 story links, 3 new", or the failure.
+    // "read, 12 story links, 3 new", "read, not changed (HTTP 304)", or the failure.
     std::string Outcome() const;
 };
 

@@ -13,6 +13,13 @@ struct PageOutcome {
     int httpStatus = 0;
     int nStoryLinks = 0;
     int nNewStories = 0;
+    // Read with a 304: the page did not change since its last read and was
+    // not scanned again.
+    bool bNotModified = false;
+    // The validators to send with the page's next request; empty when the
+    // next read must be a full one (a failed read, or stories of the page
+    // left for a later pass).
+    HttpValidators validators;
 };
 
 class CPageOutcomeSink {
@@ -21,4 +28,7 @@ public:
     // Called on the scanning thread after every page it read or failed to
     // read (not for a page left when scanning was switched off).
     virtual void OnPageOutcome(const PageOutcome& outcome) = 0;
+    // The validators the page's last outcome kept; its next request carries
+    // them. Called on the scanning thread.
+    virtual HttpValidators ValidatorsOf(const std::string&) { return {}; }
 };
