@@ -209,7 +209,9 @@ bool CNewsWatch::InitInstance() {
             const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
                                      std::chrono::steady_clock::now() - m_cycleStart)
                                      .count();
-            const int due = static_cast<int>(std::clamp<long long>(elapsed / step - part + 1, 1, pending));
+            // (Pages left by a forced scan that was stopped have no places.)
+            const int due =
+                step > 0 ? static_cast<int>(std::clamp<long long>(elapsed / step - part + 1, 1, pending)) : 1;
             if (due > 1) {
                 behind = true;
                 counter = static_cast<int>(std::max<long long>(counter, elapsed));
