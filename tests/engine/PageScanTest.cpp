@@ -251,6 +251,11 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
     home.settings.AddUrl(frontUrl);
     AddBrokenPages();  // passed over: they do not stop the cycle
     home.LoadArchive();
+    // The pages are read side by side: limits that a loaded machine (or a
+    // sanitizer build) keeps also while the large page is being received.
+    FetchTimeouts side = ShortTimeouts();
+    side.connectMs = side.sendMs = side.receiveMs = 3000;
+    Watch().Fetchers().SetTimeoutsForTesting(side);
     Scan();
     for (const char* path : {"/stall.html", "/garbage.html", "/oversize.html", CNewsSite::FRONT_PAGE})
         EXPECT_EQ(server.RequestCount(path), 1) << path;
