@@ -83,8 +83,9 @@ public:
     int FirstScanStarted() const { return m_pFirstScanStarted->load(); }
     int GetPendingPageCount();
 
-    // Pages read ahead of their scan at most (and in flight at most).
-    static constexpr std::size_t PAGES_AHEAD = CFetchPool::MAX_IN_FLIGHT;
+    // Pages read ahead of their scan at most: twice the requests in flight,
+    // so that pages read but not scanned yet leave the pool busy.
+    static constexpr std::size_t PAGES_AHEAD = 2 * CFetchPool::MAX_IN_FLIGHT;
 
     // The thread's fetchers, which also read the article pages (the fetch
     // watchdog looks at each; tests may shorten their time-outs).

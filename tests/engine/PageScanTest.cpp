@@ -338,9 +338,9 @@ struct GatedSites {
             return TestHttpResponse{.body = body};
         };
     }
-    bool WaitForRunning(int n) {
+    bool WaitForRunning(const CTestHttpServer* server, int n) {
         std::unique_lock<std::mutex> lock(mutex);
-        return cv.wait_for(lock, std::chrono::seconds(20), [&] { return total >= n; });
+        return cv.wait_for(lock, std::chrono::seconds(20), [&] { return running[server] >= n; });
     }
     void Open() {
         std::lock_guard<std::mutex> lock(mutex);
@@ -398,7 +398,7 @@ TEST_F(EndToEndTest, AnOverlappedPassKeepsItsOrderAndBoundsAndStopsAtOnce) {
     home.LoadArchive();
 
     auto scan = std::async(std::launch::async, [this] { Scan(); });
-    EXPECT_TRUE(gates.WaitForRunning(4));
+    EXPECT_TRUE(gates.WaitForRunning(&server, CFetchPool::MAX_PER_HOST));
     gates.Open();
     scan.wait();
     EXPECT_EQ(gates.most[&server], CFetchPool::MAX_PER_HOST);
@@ -435,7 +435,9 @@ TEST_F(EndToEndTest, AnOverlappedPassKeepsItsOrderAndBoundsAndStopsAtOnce) {
     EXPECT_TRUE(bAllEnded) << "a request read ahead still ran";
     EXPECT_EQ(server.RequestCount(), CFetchPool::MAX_PER_HOST);
     EXPECT_EQ(watch->IsActive(), 0);
-    EXPECT_EQ(watch->GetPendingPageCount(), 11) << "only the page being waited for is dropped";
+    // Only the page being waited for, if any yet, is dropped.
+    EXPECT_GE(watch->GetPendingPageCount(), 11);
+    EXPECT_LE(watch->GetPendingPageCount(), 12);
     watch->ClearPendingWork();
     EXPECT_EQ(watch->GetPendingPageCount(), 0);
 
