@@ -33,8 +33,8 @@ bool ParseLine(std::string_view line, PageHealth& health) {
     std::int64_t notModified = 0;
     if (fields.size() == 9 && (!ParseInt(fields[6], notModified) || (notModified != 0 && notModified != 1)))
         return false;
-    if ((fields.size() != 6 && fields.size() != 9) || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
-        (ok != 0 && ok != 1) || !ParseInt(fields[3], links) || !ParseInt(fields[4], fresh) || links < 0 ||
+    if ((fields.size() != 6 && fields.size() != 9) || fields[0].empty() || !ParseInt(fields[1], t) ||
+        !ParseInt(fields[2], ok) || (ok != 0 && ok != 1) || !ParseInt(fields[3], links) || !ParseInt(fields[4], fresh) || links < 0 ||
         fresh < 0 || links > 1000000 || fresh > links)
         return false;
     health.url = std::string(fields[0]);
