@@ -256,9 +256,12 @@ void CAppCore::OnPageOutcome(const PageOutcome& outcome) {
     health.nStoryLinks = outcome.nStoryLinks;
     health.nNewStories = outcome.nNewStories;
     health.nArticleFailures = outcome.nArticleFailures;
+    health.bNotModified = outcome.bNotModified;
+    health.etag = outcome.validators.etag;
+    health.lastModified = outcome.validators.lastModified;
     if (outcome.failure != FetchFailure::None)
         health.failure = FetchFailureText(outcome.failure, outcome.httpStatus);
-    else if (outcome.nStoryLinks == 0)
+    else if (outcome.nStoryLinks == 0 && !outcome.bNotModified)
         health.failure = "no story links found";
     health.bOk = health.failure.empty();
     m_health.Record(health);
@@ -269,6 +272,12 @@ void CAppCore::OnPageOutcome(const PageOutcome& outcome) {
 
 void CAppCore::OnPassFinished(int pagesLeft) {
     if (pagesLeft == 0) m_health.Save();
+}
+
+HttpValidators CAppCore::ValidatorsOf(const std::string& url) {
+    PageHealth health;
+    if (!m_health.Find(url, health) || !health.bOk) return {};
+    return {health.etag, health.lastModified};
 }
 
 void CAppCore::OnDiagnostic(const Diagnostic& d) {
@@ -435,6 +444,6 @@ void CAppCore::RequestScan() {
     if (m_pWatch) m_pWatch->TriggerScan();
 }
 
-bool CAppCore::OnFetchWatchdog() { return m_pWatch && AbortOverdueFetch(m_pWatch->Fetcher(), m_clock()); }
+bool CAppCore::OnFetchWatchdog() { return m_pWatch && AbortOverdueFetches(m_pWatch->Fetchers(), m_clock()); }
 
 void CAppCore::OnArchiveMaintenance() { m_archive.Maintain(false, m_pStoryList); }

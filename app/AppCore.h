@@ -221,6 +221,7 @@ private:
     // The end of a pass: the health file is written once the cycle's last
     // page has been read.
     void OnPassFinished(int pagesLeft) override;
+    HttpValidators ValidatorsOf(const std::string& url) override;
     void OnDiagnostic(const Diagnostic& d) override;
     // The story recorder's report of a story it stored as new (scanning
     // thread): kept for the news of the pass, and the front end woken.

@@ -28,13 +28,17 @@ bool ParseLine(std::string_view line, PageHealth& health) {
         if (tab == std::string_view::npos) break;
         pos = tab + 1;
     }
-    // A seventh field counts the article pages not read; older files lack it.
-    std::int64_t t = 0, ok = 0, links = 0, fresh = 0, articles = 0;
-    if (fields.size() < 6 || fields.size() > 7 || fields[0].empty() || !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) ||
-        (ok != 0 && ok != 1) || !ParseInt(fields[3], links) || !ParseInt(fields[4], fresh) || links < 0 ||
+    // Six fields; a seventh counts the article pages not read; ten add the
+    // 304 mark and the validators. Older files have six.
+    std::int64_t t = 0, ok = 0, links = 0, fresh = 0, articles = 0, notModified = 0;
+    if (fields.size() == 10 && (!ParseInt(fields[7], notModified) || (notModified != 0 && notModified != 1)))
+        return false;
+    if ((fields.size() != 6 && fields.size() != 7 && fields.size() != 10) || fields[0].empty() ||
+        !ParseInt(fields[1], t) || !ParseInt(fields[2], ok) || (ok != 0 && ok != 1) || !ParseInt(fields[3], links) ||
+        !ParseInt(fields[4], fresh) || links < 0 ||
         fresh < 0 || links > 1000000 || fresh > links)
         return false;
-    if (fields.size() == 7 && (!ParseInt(fields[6], articles) || articles < 0 || articles > links)) return false;
+    if (fields.size() >= 7 && (!ParseInt(fields[6], articles) || articles < 0 || articles > links)) return false;
     health.url = std::string(fields[0]);
     health.tRead = t;
     health.bOk = ok == 1;
@@ -42,6 +46,11 @@ bool ParseLine(std::string_view line, PageHealth& health) {
     health.nNewStories = static_cast<int>(fresh);
     health.nArticleFailures = static_cast<int>(articles);
     health.failure = std::string(fields[5]);
+    if (fields.size() == 10) {
+        health.bNotModified = notModified == 1;
+        health.etag = std::string(fields[8]);
+        health.lastModified = std::string(fields[9]);
+    }
     return true;
 }
 
@@ -49,6 +58,7 @@ bool ParseLine(std::string_view line, PageHealth& health) {
 
 std::string PageHealth::Outcome() const {
     if (!bOk) return failure.empty() ? std::string("not read") : failure;
+    if (bNotModified) return "read, not changed (HTTP 304)";
     std::string text = "read, " + std::to_string(nStoryLinks) +
                        (nStoryLinks == 1 ? " story link, " : " story links, ") + std::to_string(nNewStories) + " new";
     if (nArticleFailures > 0)
@@ -92,6 +102,8 @@ void CSourceHealth::Record(const PageHealth& health) {
     PageHealth clean = health;
     clean.url = Clean(clean.url);
     clean.failure = Clean(clean.failure);
+    clean.etag = Clean(clean.etag);
+    clean.lastModified = Clean(clean.lastModified);
     Put(std::move(clean));
     m_bDirty = true;
 }
@@ -105,7 +117,10 @@ bool CSourceHealth::Save() {
         for (const PageHealth& p : m_pages) {
             text += p.url + '\t' + std::to_string(p.tRead) + '\t' + (p.bOk ? "1" : "0") + '\t' +
                     std::to_string(p.nStoryLinks) + '\t' + std::to_string(p.nNewStories) + '\t' + p.failure + '\t' +
-                    std::to_string(p.nArticleFailures) + "\r\n";
+                    std::to_string(p.nArticleFailures);
+            if (p.bNotModified || !p.etag.empty() || !p.lastModified.empty())
+                text += std::string("\t") + (p.bNotModified ? "1" : "0") + '\t' + p.etag + '\t' + p.lastModified;
+            text += "\r\n";
         }
         path = m_strFile;
         m_bDirty = false;

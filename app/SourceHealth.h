@@ -23,9 +23,13 @@ struct PageHealth {
     int nNewStories = 0;     // when read
     std::string failure;     // why not, in words, when not read
     int nArticleFailures = 0;  // when read: article pages of its stories that could not be read
+    bool bNotModified = false;  // read with a 304: unchanged since the read before
+    // The page's validators, sent with its next request ("" for none).
+    std::string etag = {};
+    std::string lastModified = {};
 
     // "read, 12 story links, 3 new" (and ", 2 article pages not read" when
-    // some were not), or the failure.
+    // some were not), "read, not changed (HTTP 304)", or the failure.
     std::string Outcome() const;
 };
 

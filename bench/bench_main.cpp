@@ -4,11 +4,14 @@
 //   skimbolt_bench [benchmark flags] [page.html ...]
 //   skimbolt_bench --parse-loops=N [page.html ...]
 //   skimbolt_bench --write-pages=DIR
+//   skimbolt_bench --write-site=DIR --pages=N [--page-bytes=B]
 //
 // Arguments not starting with "--" are input files. --parse-loops=N skips the
 // benchmark framework and only parses every input N times, which suits
 // instruction counting under callgrind. --write-pages=DIR writes the
-// generated pages to DIR as NAME.html, to be fed to other tools.
+// generated pages to DIR as NAME.html, to be fed to other tools;
+// --write-site=DIR writes N front pages of about B bytes (default 60000),
+// each of its own seed, as DIR/pNNNNN.html (the scan benchmark's site).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -21,6 +24,7 @@
 #include <unistd.h>
 
 #include "bench/BenchInputs.h"
+#include "bench/NewsPage.h"
 #include "bench/ParserBench.h"
 
 namespace {
@@ -54,13 +58,43 @@ int WritePages(const std::string& dir) {
     return 0;
 }
 
+int WriteSite(const std::string& dir, int pages, std::size_t bytes) {
+    for (int i = 0; i < pages; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/p%05d.html", i);
+        std::ofstream out(dir + name, std::ios::binary);
+        out << GenerateNewsPage(static_cast<std::uint32_t>(1000003u * static_cast<unsigned>(i) + 17u), bytes);
+        if (!out.flush()) {
+            std::fprintf(stderr, "cannot write %s%s\n", dir.c_str(), name);
+            return 1;
+        }
+    }
+    std::printf("%d pages in %s\n", pages, dir.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<char*> flags;
     flags.push_back(argv[0]);
     int parseLoops = -1;
+    std::string siteDir;
+    int sitePages = 0;
+    std::size_t pageBytes = 60000;
     for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--write-site=", 13) == 0) {
+            siteDir = argv[i] + 13;
+            continue;
+        }
+        if (std::strncmp(argv[i], "--pages=", 8) == 0) {
+            sitePages = std::atoi(argv[i] + 8);
+            continue;
+        }
+        if (std::strncmp(argv[i], "--page-bytes=", 13) == 0) {
+            pageBytes = static_cast<std::size_t>(std::atol(argv[i] + 13));
+            continue;
+        }
         if (std::strncmp(argv[i], "--parse-loops=", 14) == 0) {
             parseLoops = std::atoi(argv[i] + 14);
         } else if (std::strncmp(argv[i], "--write-pages=", 14) == 0) {
@@ -75,6 +109,7 @@ int main(int argc, char** argv) {
             }
         }
     }
+    if (!siteDir.empty()) return WriteSite(siteDir, sitePages, pageBytes);
     if (parseLoops >= 0) return RunParseLoops(parseLoops);
 
     int flagCount = static_cast<int>(flags.size());

@@ -12,11 +12,28 @@
 #include "store/Story.h"
 #include "store/StoryArchive.h"
 
-int CStoryRecorder::MatchKeywords(CStory& story) {
+bool CStoryRecorder::NeedsArticle(const CStory& story) const {
+    // The groups in MatchKeywords' order: the article is read at the first
+    // group that needs it, unless an earlier one matched without it.
+    if (m_nCheckOnlyTitle == 1) return false;
+    const std::string headline = FoldCase(story.GetHeadline());
+    const std::string description = FoldCase(story.GetDescription());
+    for (const CKeywordGroup& group : m_groups) {
+        if (group.MatchesStory(headline, description)) return false;
+        if (m_nTitleContainsKeyword == 1 && !group.HasIncludeIn(headline)) continue;
+        return true;
+    }
+    return false;
+}
+
+int CStoryRecorder::MatchKeywords(CStory& story, PendingTest* pTest) {
     // A story is recorded only once it was really tested: not when scanning
     // was switched off meanwhile, nor when its article page could not be
     // read. A later pass then meets it as new and tests it again.
-    if (!Active()) return 0;
+    if (!Active()) {
+        ++m_nUntested;
+        return 0;
+    }
     m_strArticleText.clear();
     m_bArticleFetchFailed = false;
     bool bArticleRead = false;
@@ -35,7 +52,7 @@ int CStoryRecorder::MatchKeywords(CStory& story) {
         // group's include words; Extensive reads it for every group.
         if (m_nTitleContainsKeyword == 1 && !group.HasIncludeIn(headline)) continue;
         if (!bArticleRead) {
-            m_strArticleText = ReadArticleText(story);
+            m_strArticleText = ReadArticleText(story, pTest);
             article = FoldCase(m_strArticleText);
             bArticleRead = true;  // one fetch per story, whatever it gave
         }
@@ -45,7 +62,10 @@ int CStoryRecorder::MatchKeywords(CStory& story) {
         }
     }
     if (!found) {
-        if (m_bArticleFetchFailed || !Active()) return 0;
+        if (m_bArticleFetchFailed || !Active()) {
+            ++m_nUntested;
+            return 0;
+        }
         story.SetKeywords(std::string());
         CStoryArchiveGuard lock(m_archive);
         m_archive.Open("r+b");
@@ -67,14 +87,25 @@ int CStoryRecorder::MatchKeywords(CStory& story) {
     return 1;
 }
 
-std::string CStoryRecorder::ReadArticleText(const CStory& story) {
+std::string CStoryRecorder::RetryKey(const CStory& story) const {
+    return m_strSourceKey + '\n' + story.GetHeadline();
+}
+
+std::string CStoryRecorder::ArticleUrl(const CStory& story, bool& bReadable) {
     CUrlParts parts;
     parts.Set(story.GetUrl());
-    const std::string& url = parts.m_strUrl;
-    const std::string retryKey = m_strSourceKey + '\n' + story.GetHeadline();
+    CUrlParts full;
+    bReadable = !parts.m_strUrl.empty() && full.Set(parts.m_strUrl);
+    return parts.m_strUrl;
+}
+
+std::string CStoryRecorder::ReadArticleText(const CStory& story, PendingTest* pTest) {
+    bool bReadable = false;
+    const std::string url = ArticleUrl(story, bReadable);
+    const std::string retryKey = RetryKey(story);
     bool bFetched = false;
     bool bRead = false;
-    if (CUrlParts full; url.empty() || !full.Set(url)) {
+    if (!bReadable) {
         m_articlePage.ReleasePage();
     } else if (m_retries.FailedThisCycle(retryKey)) {
         // It failed on another page of the source in this cycle: it waits
@@ -82,9 +113,14 @@ std::string CStoryRecorder::ReadArticleText(const CStory& story) {
         m_articlePage.ReleasePage();
         m_bArticleFetchFailed = true;
     } else {
-        ++m_nArticleFetches;
         PageReadOutcome outcome;
-        bRead = m_articles.ReadPage(url, m_pageKind, m_articlePage, outcome);
+        if (pTest && pTest->bStarted) {
+            pTest->bStarted = false;
+            bRead = m_articles.FinishRead(pTest->read, url, m_pageKind, m_articlePage, outcome);
+        } else {
+            ++m_nArticleFetches;
+            bRead = m_articles.ReadPage(url, m_pageKind, m_articlePage, outcome);
+        }
         bFetched = true;
         m_nArticleFailure = outcome.failure;
         m_nArticleStatus = outcome.httpStatus;

@@ -1,5 +1,7 @@
 #include "engine/NewsWatch.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <utility>
 
@@ -51,7 +53,7 @@ CNewsWatch::CNewsWatch(CNewsSettings& settings, CSourceCatalogue& catalogue, CSt
       m_catalogue(catalogue),
       m_archive(archive),
       m_mainWindow(mainWindow),
-      m_pageReader(m_fetcher, [&settings] { return ReadProxySettings(settings); }),
+      m_pageReader(m_pool, [&settings] { return ReadProxySettings(settings); }),
       m_newStoryPoster(mainWindow),
       m_recorder(archive, m_pageReader, m_newStoryPoster) {
     m_recorder.SetCatalogue(&catalogue);
@@ -83,16 +85,24 @@ void CNewsWatch::ClearPendingWork() {
     std::lock_guard<std::mutex> lock(m_workMutex);
     m_pages.clear();
     m_groups.clear();
+    ++m_nWorkGeneration;
 }
 
 int CNewsWatch::GetPendingPageCount() {
     std::lock_guard<std::mutex> lock(m_workMutex);
-    return static_cast<int>(m_pages.size());
+    return static_cast<int>(m_pages.size()) + m_nPagesAhead;
 }
 
-std::time_t CNewsWatch::GetFetchStartTime() { return Fetcher().GetStartTime(); }
+std::time_t CNewsWatch::GetFetchStartTime() {
+    std::time_t oldest = 0;
+    for (int i = 0; i < m_pool.FetcherCount(); ++i) {
+        const std::time_t start = m_pool.FetcherAt(i).GetStartTime();
+        if (start != 0 && (oldest == 0 || start < oldest)) oldest = start;
+    }
+    return oldest;
+}
 
-void CNewsWatch::AbortRequest() { Fetcher().AbortRequest(); }
+void CNewsWatch::AbortRequest() { m_pool.AbortAll(); }
 
 bool CNewsWatch::IsConnected() {
     std::uint32_t flags = 0;
@@ -128,6 +138,7 @@ bool CNewsWatch::InitInstance() {
     int step = 0;
     int part = 0;
     int which = 0;
+    bool behind = false;  // the scheduled cycle's reads fell behind their places
 
     for (;;) {
         int index = 0;
@@ -172,8 +183,20 @@ bool CNewsWatch::InitInstance() {
 
         // Counting step.
         counter += 1;
+        if (counter >= period && pending > 0 && behind) {
+            // The cycle's reads fell behind: its last pages are read at once
+            // rather than dropped by the next cycle.
+            m_nPagesDue = pending;
+            Post(WM_SCAN_STARTED, 0);
+            ScanPages();
+            m_nPagesDue = 1;
+            pending = FinishCycle();
+            EndPass(pending);
+        }
         if (counter >= period) {
             m_nPageRead = 0;
+            m_cycleStart = std::chrono::steady_clock::now();
+            behind = false;
             pending = RunCycle();
             EndPass(pending);
             if (pending == 0) {
@@ -185,10 +208,25 @@ bool CNewsWatch::InitInstance() {
             }
             counter = 0;
         } else if (pending > 0 && counter >= step * part) {
+            // Every page whose place in the period has passed by the clock is
+            // due: one when the cycle keeps its pace, several (read side by
+            // side) when the reads fell behind.
+            const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
+                                     std::chrono::steady_clock::now() - m_cycleStart)
+                                     .count();
+            // (Pages left by a forced scan that was stopped have no places.)
+            const int due =
+                step > 0 ? static_cast<int>(std::clamp<long long>(elapsed / step - part + 1, 1, pending)) : 1;
+            if (due > 1) {
+                behind = true;
+                counter = static_cast<int>(std::max<long long>(counter, elapsed));
+            }
+            m_nPagesDue = due;
             Post(WM_SCAN_STARTED, 0);
             ScanPages();
+            m_nPagesDue = 1;
             EndPass(GetPendingPageCount());
-            part += 1;
+            part += due;
             pending = FinishCycle();
         }
     }
@@ -261,6 +299,7 @@ void CNewsWatch::ReconcileSources(const std::vector<SelectedSource>& current) {
         for (const SelectedSource& now : current) bStillSelected = bStillSelected || now.name == previous.name;
         if (bStillSelected || previous.categories.empty()) continue;
         m_archive.SourceRemoved(previous.categories.front().url);
+        for (const SelectedCategory& category : previous.categories) m_unconditional.insert(category.url);
     }
     m_previousSelection = current;
 }
@@ -298,49 +337,139 @@ bool CNewsWatch::TakeNextPage(std::string& url) {
     if (m_pages.empty()) return false;
     url = std::move(m_pages.front());
     m_pages.pop_front();
+    ++m_nPagesAhead;
     return true;
+}
+
+CNewsWatch::PageAhead CNewsWatch::StartPage(const std::string& url) {
+    const ProxySettings proxy = ReadProxySettings(m_settings);
+    CUrlParts parts;
+    parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
+    CFetchPool::Request request = PoolRequest(parts.m_strUrl, proxy);
+    // A configured page is read wherever it is; what it leads to is fenced by its kind.
+    request.configured = true;
+    if (m_pOutcomes && m_unconditional.count(url) == 0) request.conditions = m_pOutcomes->ValidatorsOf(url);
+    PageAhead page;
+    page.url = url;
+    page.sent = request.conditions;
+    page.ticket = m_pool.Start(std::move(request));
+    return page;
+}
+
+void CNewsWatch::ReturnPages(std::deque<PageAhead>& ahead, unsigned generation) {
+    std::lock_guard<std::mutex> lock(m_workMutex);
+    const bool bKeep = generation == m_nWorkGeneration;
+    while (!ahead.empty()) {
+        m_pool.Drop(ahead.back().ticket);
+        if (bKeep) m_pages.push_front(std::move(ahead.back().url));
+        ahead.pop_back();
+        --m_nPagesAhead;
+    }
 }
 
 void CNewsWatch::ScanPages() {
     const std::atomic<int>& active = m_nActive;
-    do {
-        std::string url;
-        if (!TakeNextPage(url)) {
+    unsigned generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_workMutex);
+        generation = m_nWorkGeneration;
+    }
+    int left = m_nScanAll == 1 ? INT_MAX : m_nPagesDue;
+    std::deque<PageAhead> ahead;
+    for (;;) {
+        // The next pages' reads run while this one is scanned; the scans
+        // keep the list's order.
+        while (ahead.size() < PAGES_AHEAD && static_cast<int>(ahead.size()) < left && active.load() == 1) {
+            std::string url;
+            if (!TakeNextPage(url)) break;
+            ahead.push_back(StartPage(url));
+        }
+        if (ahead.empty()) {
             m_page.ReleasePage();
             return;
         }
+        bool bCleared = false;
+        {
+            std::lock_guard<std::mutex> lock(m_workMutex);
+            bCleared = generation != m_nWorkGeneration;
+        }
         // A thread switched off stays off until Activate: the next page does
         // not switch it on again.
-        if (active.load() != 1) return;
-
-        const ProxySettings proxy = ReadProxySettings(m_settings);
-        CUrlParts parts;
-        parts.Set(url);  // an unparsable URL leaves the full URL empty and the fetch fails
-        PageReadOutcome read;
-        // A configured page is read wherever it is; what it leads to is fenced by its kind.
-        CAddressFence fence = CAddressFence::Configured();
-        const bool bFetched = FetchPageInto(m_fetcher, parts.m_strUrl, proxy, m_page, read, &fence);
-        if (active.load() != 1) return;
-        PageOutcome outcome{url, read.failure, read.httpStatus};
-
-        if (bFetched) {
-            m_nPageRead = 1;
-            {
-                std::lock_guard<std::mutex> lock(m_workMutex);
-                m_recorder.SetKeywordGroups(m_groups);
-            }
-            m_recorder.SetCycleOptions(m_nTitleContainsKeyword, m_nCheckOnlyTitle);
-            m_recorder.SetFirstScan(m_nFirstScan.load());
-            m_recorder.BeginPage(url, fence.OriginKind());
-            m_page.ParsePage();
-            WalkStoryLinks(m_page, url, m_recorder, m_strLastTarget, &m_nActive);
-            if (active.load() != 1) return;
-            outcome.nStoryLinks = m_recorder.GetStoryLinkCount();
-            outcome.nNewStories = m_recorder.GetNewStoryCount();
-            outcome.nArticleFailures = m_recorder.GetArticleFailureCount();
+        if (active.load() != 1 || bCleared) {
+            ReturnPages(ahead, generation);
+            return;
         }
+        PageAhead page = std::move(ahead.front());
+        ahead.pop_front();
+        --left;
+        const bool bGoOn = ScanPage(page);
+        {
+            std::lock_guard<std::mutex> lock(m_workMutex);
+            --m_nPagesAhead;
+        }
+        if (!bGoOn) {
+            ReturnPages(ahead, generation);
+            return;
+        }
+    }
+}
+
+bool CNewsWatch::ScanPage(PageAhead& ahead) {
+    const std::atomic<int>& active = m_nActive;
+    const std::string& url = ahead.url;
+    FetchResult fetched = m_pool.Take(ahead.ticket);
+    if (active.load() != 1) return false;
+    PageOutcome outcome;
+    outcome.url = url;
+    outcome.failure = fetched.failure;
+    outcome.httpStatus = fetched.httpStatus;
+
+    if (fetched.notModified) {
+        // Nothing new: the page is as it was at its last scan, whose stories
+        // were all recorded.
+        m_nPageRead = 1;
+        outcome.bNotModified = true;
+        // A 304 may repeat or update a validator; the others stay as sent.
+        outcome.validators = ahead.sent;
+        if (!fetched.validators.etag.empty()) outcome.validators.etag = fetched.validators.etag;
+        if (!fetched.validators.lastModified.empty()) outcome.validators.lastModified = fetched.validators.lastModified;
+        if (auto it = m_lastTargets.find(url); it != m_lastTargets.end()) m_strLastTarget = it->second;
+        m_page.ReleasePage();
         if (m_pOutcomes) m_pOutcomes->OnPageOutcome(outcome);
-    } while (m_nScanAll == 1);
+        return true;
+    }
+
+    const HttpValidators validators = fetched.validators;
+    const AddressKind pageKind = fetched.addressKind;
+    PageReadOutcome read;
+    const bool bFetched = TakeFetchedInto(std::move(fetched), m_page, read);
+    outcome.failure = read.failure;
+    outcome.httpStatus = read.httpStatus;
+    if (bFetched) {
+        m_nPageRead = 1;
+        {
+            std::lock_guard<std::mutex> lock(m_workMutex);
+            m_recorder.SetKeywordGroups(m_groups);
+        }
+        m_recorder.SetCycleOptions(m_nTitleContainsKeyword, m_nCheckOnlyTitle);
+        m_recorder.SetFirstScan(m_nFirstScan.load());
+        m_recorder.BeginPage(url, pageKind);
+        m_page.ParsePage();
+        WalkStoryLinks(m_page, url, m_recorder, m_strLastTarget, &m_nActive);
+        m_recorder.EndPage();
+        if (active.load() != 1) return false;
+        outcome.nStoryLinks = m_recorder.GetStoryLinkCount();
+        outcome.nNewStories = m_recorder.GetNewStoryCount();
+        outcome.nArticleFailures = m_recorder.GetArticleFailureCount();
+        m_lastTargets[url] = m_strLastTarget;
+        // Stories left for a later pass need the page read again in full.
+        if (m_recorder.GetUntestedCount() == 0) {
+            outcome.validators = validators;
+            m_unconditional.erase(url);
+        }
+    }
+    if (m_pOutcomes) m_pOutcomes->OnPageOutcome(outcome);
+    return true;
 }
 
 int CNewsWatch::FinishCycle() {

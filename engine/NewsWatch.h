@@ -1,16 +1,23 @@
 // CNewsWatch: the background scanning thread. It wakes once a second, counts
-// the poll period, reads the selected catalogue pages and the custom URLs one
-// by one (the first at the period boundary, the others spread evenly over the
-// period; "Scan now" reads them all at once) with its one page fetcher, runs
-// the story-link rules over each page, has the story recorder record what
-// they find and reports the start and end of every pass to the main window.
+// the poll period, reads the selected catalogue pages and the custom URLs
+// (the first at the period boundary, the others spread evenly over the
+// period; "Scan now", and a cycle whose reads fell behind their places in the
+// period, read them all at once, fetching the next pages while the current
+// one is scanned) through its pool of fetchers, runs the story-link rules over
+// each page in the configured order, has the story recorder record what they
+// find and reports the start and end of every pass to the main window. A page
+// that answered with validators is asked again conditionally; a 304 is a read
+// with nothing new.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <ctime>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/EventThread.h"
@@ -20,6 +27,7 @@
 #include "engine/PageReader.h"
 #include "engine/StoryRecorder.h"
 #include "html/HtmlParser.h"
+#include "net/FetchPool.h"
 #include "net/HttpFetcher.h"
 
 class CMessageTarget;
@@ -44,7 +52,7 @@ public:
 
     // ---- Called from other threads.
     void Activate();
-    // Stops scanning and aborts the page request in progress.
+    // Stops scanning and aborts every page request in progress.
     void Deactivate();
     int IsActive();
     // "Scan now": every page is read at once, then the period starts again.
@@ -53,8 +61,8 @@ public:
     bool IsScanRequested() const { return m_scanNowEvent.IsSet(); }
     // Drops the pages still to be read in this cycle and the keyword groups.
     void ClearPendingWork();
-    // The page request's start time (seconds since 1970, 0 when none runs)
-    // and its abort, for the main window's fetch watchdog.
+    // The start time of the oldest page request running (seconds since
+    // 1970, 0 when none runs), and the abort of every one.
     std::time_t GetFetchStartTime();
     void AbortRequest();
 
@@ -75,9 +83,13 @@ public:
     int FirstScanStarted() const { return m_pFirstScanStarted->load(); }
     int GetPendingPageCount();
 
-    // The thread's page fetcher, which also reads the article pages (its
-    // time-outs may be shortened by tests).
-    CHttpFetcher& Fetcher() { return m_fetcher; }
+    // Pages read ahead of their scan at most: twice the requests in flight,
+    // so that pages read but not scanned yet leave the pool busy.
+    static constexpr std::size_t PAGES_AHEAD = 2 * CFetchPool::MAX_IN_FLIGHT;
+
+    // The thread's fetchers, which also read the article pages (the fetch
+    // watchdog looks at each; tests may shorten their time-outs).
+    CFetchPool& Fetchers() { return m_pool; }
     // Where the outcome of every page read goes (null: nowhere); set before
     // the thread starts.
     void SetOutcomeSink(CPageOutcomeSink* pSink) { m_pOutcomes = pSink; }
@@ -100,7 +112,8 @@ protected:
     // the main window when they do not (WM_NEED_SETUP, lParam 0 both
     // missing, 1 keywords, 2 pages).
     int CheckSetup();
-    // Reads the next page of the list (every page during a forced scan).
+    // Reads the next pages of the list (the due ones; every page during a
+    // forced scan), fetching ahead of the scan.
     void ScanPages();
     // The pages still pending; at the end of a cycle clears the first-scan
     // flag (when a page was read) and frees the keyword groups.
@@ -123,7 +136,21 @@ private:
     // was signalled.
     bool PauseUnlessStopped(int timeoutMs, bool bUntilActivated);
     void ReconcileSources(const std::vector<SelectedSource>& current);
+    // A page whose read started ahead of its scan.
+    struct PageAhead {
+        std::string url;
+        CFetchPool::Ticket ticket = 0;
+        HttpValidators sent;  // the validators the request carries
+    };
+
     bool TakeNextPage(std::string& url);
+    PageAhead StartPage(const std::string& url);
+    // Scans the page whose read was started; false when scanning was
+    // switched off meanwhile.
+    bool ScanPage(PageAhead& page);
+    // Puts pages read ahead but not scanned back at the head of the list
+    // (unless the list was cleared since the walk began).
+    void ReturnPages(std::deque<PageAhead>& ahead, unsigned generation);
     void Post(unsigned message, long lParam);
     // Posts WM_SCAN_FINISHED with the cycle's pages still to be read and
     // tells the outcome sink.
@@ -144,9 +171,21 @@ private:
     std::mutex m_workMutex;
     std::deque<std::string> m_pages;
     std::vector<CKeywordGroup> m_groups;
+    int m_nPagesAhead = 0;          // taken from m_pages, not scanned yet
+    unsigned m_nWorkGeneration = 0;  // counts ClearPendingWork calls
 
     // The selection of the previous cycle (scanning thread only).
     std::vector<SelectedSource> m_previousSelection;
+    // Pages of sources deselected in this run: their next read is a full one
+    // (the stories of their file are gone).
+    std::set<std::string> m_unconditional;
+    // Per page, the target of the last story link taken on it: a page that
+    // did not change leaves the carried target as its scan would.
+    std::unordered_map<std::string, std::string> m_lastTargets;
+    // The scheduled cycle's start, and how many pages the next ScanPages of
+    // a scheduled cycle reads.
+    std::chrono::steady_clock::time_point m_cycleStart;
+    int m_nPagesDue = 1;
 
     // Flags of the scanning thread.
     int m_nForcedScan = 0;
@@ -162,8 +201,8 @@ private:
 
     // 1 = scanning enabled; a page walk stops when it drops to 0.
     std::atomic<int> m_nActive{1};
-    CHttpFetcher m_fetcher;
-    CWebPageReader m_pageReader;
+    CFetchPool m_pool;
+    CPooledPageReader m_pageReader;
     CHtmlParser m_page;
     // The target of the last story link taken, carried from page to page.
     std::string m_strLastTarget;

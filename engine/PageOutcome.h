@@ -15,6 +15,13 @@ struct PageOutcome {
     int nStoryLinks = 0;
     int nNewStories = 0;
     int nArticleFailures = 0;  // article pages of its new stories that could not be read
+    // Read with a 304: the page did not change since its last read and was
+    // not scanned again.
+    bool bNotModified = false;
+    // The validators to send with the page's next request; empty when the
+    // next read must be a full one (a failed read, or stories of the page
+    // left for a later pass).
+    HttpValidators validators;
 };
 
 class CPageOutcomeSink {
@@ -27,4 +34,7 @@ public:
     // is posted), with the pages of the cycle still to be read: 0 when the
     // cycle's last page has been read.
     virtual void OnPassFinished(int pagesLeft) { (void)pagesLeft; }
+    // The validators the page's last outcome kept; its next request carries
+    // them. Called on the scanning thread.
+    virtual HttpValidators ValidatorsOf(const std::string&) { return {}; }
 };

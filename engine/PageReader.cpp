@@ -18,6 +18,13 @@ FetchFailure FailureOf(PageRefusal refusal) {
     return FetchFailure::None;
 }
 
+std::string ProxyServer(const ProxySettings& proxy) {
+    if (proxy.useProxy != 1) return std::string();
+    char port[16];
+    std::snprintf(port, sizeof port, ":%d", proxy.port);
+    return proxy.server + port;
+}
+
 }  // namespace
 
 bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySettings& proxy, CHtmlParser& page,
@@ -27,18 +34,29 @@ bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySet
     if (url.empty()) return false;
     CUrlParts parts;
     if (!parts.Set(url)) return false;
-    std::string server;
-    if (proxy.useProxy == 1) {
-        char port[16];
-        std::snprintf(port, sizeof port, ":%d", proxy.port);
-        server = proxy.server + port;
-    }
+    const std::string server = ProxyServer(proxy);
     FetchResult fetched;
-    const int ok = fetcher.FetchUrl(parts, proxy.useProxy == 1 ? server.c_str() : nullptr, proxy.user.c_str(),
-                                    proxy.password.c_str(), fetched, fence);
+    FetchOptions options;
+    options.fence = fence;
+    fetcher.FetchUrl(parts, proxy.useProxy == 1 ? server.c_str() : nullptr, proxy.user.c_str(),
+                     proxy.password.c_str(), fetched, options);
+    return TakeFetchedInto(std::move(fetched), page, outcome);
+}
+
+CFetchPool::Request PoolRequest(const std::string& url, const ProxySettings& proxy) {
+    CFetchPool::Request request;
+    request.url = url;
+    request.proxy = ProxyServer(proxy);
+    request.user = proxy.user;
+    request.password = proxy.password;
+    return request;
+}
+
+bool TakeFetchedInto(FetchResult&& fetched, CHtmlParser& page, PageReadOutcome& outcome) {
+    page.ReleasePage();
     outcome.failure = fetched.failure;
     outcome.httpStatus = fetched.httpStatus;
-    if (!ok) return false;
+    if (fetched.failure != FetchFailure::None) return false;
     if (page.TakeFetchedPage(std::move(fetched.body), fetched.contentType)) return true;
     outcome.failure = FailureOf(page.GetRefusal());
     return false;

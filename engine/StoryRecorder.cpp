@@ -21,6 +21,7 @@ void CStoryRecorder::BeginPage(const std::string& pageUrl, AddressKind pageKind)
     m_nStoryLinks = 0;
     m_nNewStories = 0;
     m_nArticleFailures = 0;
+    m_nUntested = 0;
 }
 
 void CStoryRecorder::OnStoryLink(StoryCandidate& link, CLinkTarget& target) {
@@ -33,8 +34,12 @@ void CStoryRecorder::OnStoryLink(StoryCandidate& link, CLinkTarget& target) {
         m_bSourceKeyValid = true;
     }
 
-    // Newness is decided by headline within the page's source.
+    // Newness is decided by headline within the page's source. A story of
+    // that headline still waiting for its test may yet be stored: the
+    // waiting tests finish first, so that the look-up sees what it would
+    // have seen had each story been tested at once.
     ++m_nStoryLinks;
+    if (HeadlineWaiting(link)) FinishTests();
     int ok = 0;
     {
         CStoryArchiveGuard lock(m_archive);
@@ -49,7 +54,49 @@ void CStoryRecorder::OnStoryLink(StoryCandidate& link, CLinkTarget& target) {
         }
         m_archive.Close();
     }
-    if (ok) MatchKeywords(story);
+    if (ok) QueueTest(story);
+}
+
+bool CStoryRecorder::HeadlineWaiting(const StoryCandidate& link) const {
+    for (const PendingTest& test : m_tests) {
+        const std::string& headline = test.story.GetHeadline();
+        if (headline == link.headline || (!link.rawHeadline.empty() && headline == link.rawHeadline)) return true;
+    }
+    return false;
+}
+
+void CStoryRecorder::QueueTest(CStory& story) {
+    // The article read starts now when the reader can read ahead; a story
+    // without one waits only behind stories that wait already.
+    CPageReader::ReadHandle read = 0;
+    if (NeedsArticle(story) && Active() && !m_retries.FailedThisCycle(RetryKey(story))) {
+        bool bReadable = false;
+        const std::string url = ArticleUrl(story, bReadable);
+        if (bReadable) read = m_articles.StartRead(url, m_pageKind);
+    }
+    if (read == 0 && m_tests.empty()) {
+        MatchKeywords(story);
+        return;
+    }
+    PendingTest& test = m_tests.emplace_back();
+    test.story = std::move(story);
+    if (read != 0) {
+        ++m_nArticleFetches;
+        test.read = read;
+        test.bStarted = true;
+    }
+    while (m_tests.size() > TESTS_AHEAD) FinishOneTest();
+}
+
+void CStoryRecorder::FinishOneTest() {
+    PendingTest test = std::move(m_tests.front());
+    m_tests.pop_front();
+    MatchKeywords(test.story, &test);
+    if (test.bStarted) m_articles.DropRead(test.read);  // the test ended before it needed the page
+}
+
+void CStoryRecorder::FinishTests() {
+    while (!m_tests.empty()) FinishOneTest();
 }
 
 int CStoryRecorder::AddCandidate(CStory& story, StoryCandidate& link, CLinkTarget& target) {

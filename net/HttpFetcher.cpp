@@ -3,8 +3,11 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "net/AddressFence.h"
 
@@ -20,6 +23,7 @@ constexpr long kReadChunk = 8192;
 // What one request-response exchange collected.
 struct Transfer {
     std::string body;
+    HttpValidators validators;  // of the response being received
     bool full = false;         // the page reached MAX_PAGE_BYTES; the transfer was stopped
     bool requestSent = false;  // the request went out on the wire
     Clock::time_point started;
@@ -28,6 +32,7 @@ struct Transfer {
     void Reset()
     {
         body.clear();
+        validators = HttpValidators();
         full = false;
         requestSent = false;
         started = lastActivity = Clock::now();
@@ -49,9 +54,31 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     return bytes;
 }
 
-std::size_t OnHeader(char*, std::size_t size, std::size_t count, void* user)
+// The value of header line "Name: value" when its name is name, else "".
+std::string_view HeaderValue(std::string_view line, std::string_view name)
 {
-    static_cast<Transfer*>(user)->lastActivity = Clock::now();
+    if (line.size() <= name.size() || line[name.size()] != ':') return {};
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(line[i])) != name[i]) return {};
+    line.remove_prefix(name.size() + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) line.remove_suffix(1);
+    return line;
+}
+
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    t->lastActivity = Clock::now();
+    const std::string_view line(data, size * count);
+    // Every response of a redirect chain starts with its status line; only
+    // the last one's validators count.
+    if (line.starts_with("HTTP/"))
+        t->validators = HttpValidators();
+    else if (const std::string_view etag = HeaderValue(line, "etag"); !etag.empty())
+        t->validators.etag = etag;
+    else if (const std::string_view modified = HeaderValue(line, "last-modified"); !modified.empty())
+        t->validators.lastModified = modified;
     return size * count;
 }
 
@@ -158,6 +185,14 @@ struct CHttpFetcher::Impl {
     CURLM* multi = nullptr;
     std::atomic<bool> abort{false};
     FetchTimeouts timeouts;
+    const FetchOptions* options = nullptr;  // of the running fetch
+
+    // Whether AbortRequest or the options' abort epoch ended the fetch.
+    bool Aborted() const
+    {
+        return abort.load() ||
+            (options->pAbortEpoch != nullptr && options->pAbortEpoch->load() != options->abortEpoch);
+    }
 
     // Runs one exchange on the multi handle until it ends, the caller aborts
     // or the connection stays silent too long.
@@ -168,7 +203,7 @@ struct CHttpFetcher::Impl {
     bool Pause(long ms);
     // The whole fetch: the request, the proxy authentication loop and the page.
     FetchFailure Fetch(const CUrlParts& url, const char* proxy, const char* user, const char* password,
-                       FetchResult& result, CAddressFence* fence);
+                       FetchResult& result);
 };
 
 Outcome CHttpFetcher::Impl::Run(CURL* easy, Transfer& t, CURLcode& code)
@@ -180,7 +215,7 @@ Outcome CHttpFetcher::Impl::Run(CURL* easy, Transfer& t, CURLcode& code)
 
     Outcome outcome = Outcome::Failed;
     for (;;) {
-        if (abort.load()) {
+        if (Aborted()) {
             outcome = Outcome::Aborted;
             break;
         }
@@ -238,7 +273,7 @@ bool CHttpFetcher::Impl::Pause(long ms)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
-        if (abort.load())
+        if (Aborted())
             return false;
         const Clock::time_point now = Clock::now();
         if (now >= deadline)
@@ -249,8 +284,9 @@ bool CHttpFetcher::Impl::Pause(long ms)
 }
 
 FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, const char* user,
-                                       const char* password, FetchResult& result, CAddressFence* fence)
+                                       const char* password, FetchResult& result)
 {
+    CAddressFence* fence = options->fence;
     if (url.m_strUrl.empty() || url.m_strServer.empty() ||
         (url.m_nServiceType != SERVICE_HTTP && url.m_nServiceType != SERVICE_HTTPS))
         return FetchFailure::BadUrl;
@@ -259,8 +295,15 @@ FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, 
     if (!easy)
         return FetchFailure::NoConnection;
     std::unique_ptr<curl_slist, ListDeleter> headers;
-    for (const char* line : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-        curl_slist* grown = curl_slist_append(headers.get(), line);
+    std::vector<std::string> lines = {"Cache-Control: no-cache", "Pragma: no-cache"};
+    const HttpValidators& conditions = options->conditions;
+    const bool bConditional = !conditions.Empty();
+    if (!conditions.etag.empty())
+        lines.push_back("If-None-Match: " + conditions.etag);
+    if (!conditions.lastModified.empty())
+        lines.push_back("If-Modified-Since: " + conditions.lastModified);
+    for (const std::string& line : lines) {
+        curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
         if (grown == nullptr)
             return FetchFailure::NoConnection;
         headers.release();
@@ -325,7 +368,7 @@ FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, 
         }
         break;
     }
-    if (abort.load())
+    if (Aborted())
         return FetchFailure::Aborted;
     if (fence != nullptr && fence->Refused())
         return FetchFailure::LocalAddress;
@@ -336,6 +379,12 @@ FetchFailure CHttpFetcher::Impl::Fetch(const CUrlParts& url, const char* proxy, 
         return FetchFailure::HttpStatus;
     if (code != CURLE_OK)
         return FailureOf(code);
+    result.validators = t.validators;
+    // The page did not change since the answer whose validators were sent.
+    if (status == 304 && bConditional) {
+        result.notModified = true;
+        return FetchFailure::None;
+    }
     // Error pages, a 401 of a web server (which never gets credentials from
     // this program) and a redirect that leads nowhere are no pages.
     if (status < 200 || status > 299)
@@ -364,16 +413,26 @@ CHttpFetcher::~CHttpFetcher()
 }
 
 int CHttpFetcher::FetchUrl(const CUrlParts& url, const char* proxy, const char* user,
-                           const char* password, FetchResult& result, CAddressFence* fence)
+                           const char* password, FetchResult& result)
+{
+    return FetchUrl(url, proxy, user, password, result, FetchOptions());
+}
+
+int CHttpFetcher::FetchUrl(const CUrlParts& url, const char* proxy, const char* user,
+                           const char* password, FetchResult& result, const FetchOptions& options)
 {
     result = FetchResult();
     m_pImpl->abort.store(false);
+    m_pImpl->options = &options;
     m_tStart.store(std::time(nullptr), std::memory_order_release);
-    result.failure = m_pImpl->Fetch(url, proxy, user, password, result, fence);
+    result.failure = m_pImpl->Fetch(url, proxy, user, password, result);
+    if (options.fence != nullptr) result.addressKind = options.fence->OriginKind();
     m_tStart.store(0, std::memory_order_release);
+    m_pImpl->options = nullptr;
     if (result.failure != FetchFailure::None) {
         result.body.clear();
         result.contentType.clear();
+        result.notModified = false;
         return 0;
     }
     return 1;

@@ -1,8 +1,9 @@
 // CHttpFetcher: reads one web page with an HTTP GET and hands back its body.
 // One request per call, no cache, compressed transfers, fixed time-outs, an
 // optional proxy with up to three authentication attempts, and a hard size
-// limit. A failed fetch says why it failed. AbortRequest may be called from
-// another thread and makes a blocked fetch return at once.
+// limit; a request may carry the validators of an earlier answer and then
+// accepts a 304. A failed fetch says why it failed. AbortRequest may be
+// called from another thread and makes a blocked fetch return at once.
 #pragma once
 
 #include <atomic>
@@ -12,9 +13,9 @@
 #include <string>
 
 #include "common/PageLimits.h"
+#include "net/AddressFence.h"
 #include "net/UrlParts.h"
 
-class CAddressFence;
 
 // Why a fetch gave no page.
 enum class FetchFailure {
@@ -39,12 +40,40 @@ std::string FetchFailureText(FetchFailure failure, int httpStatus);
 // away by itself), rather than from what the page is.
 bool IsTransientFetchFailure(FetchFailure failure);
 
+// The validators of a page's last answer: its ETag and Last-Modified
+// header values as sent, "" for none.
+struct HttpValidators {
+    std::string etag;
+    std::string lastModified;
+
+    bool Empty() const { return etag.empty() && lastModified.empty(); }
+};
+
 // What a fetch brought back.
 struct FetchResult {
     std::string body;         // the page as received, decompressed; empty on failure
     std::string contentType;  // the final response's Content-Type, "" when it had none
     FetchFailure failure = FetchFailure::None;
     int httpStatus = 0;       // the final response's status, 0 when none came
+    // A conditional request answered 304: a successful read without a body.
+    bool notModified = false;
+    HttpValidators validators;  // of the final response
+    // With a fence: the kind of the first address connected (Public when none was).
+    AddressKind addressKind = AddressKind::Public;
+};
+
+// What one request adds to the fetcher's fixed settings.
+struct FetchOptions {
+    // Sent as If-None-Match and If-Modified-Since when not empty; a 304
+    // answer is then a success with notModified set.
+    HttpValidators conditions;
+    // Ends the request as AbortRequest does once *pAbortEpoch differs from
+    // abortEpoch (a pool of fetchers aborts all its requests with one store).
+    const std::atomic<unsigned>* pAbortEpoch = nullptr;
+    unsigned abortEpoch = 0;
+    // When set, every address connected must pass it (net/AddressFence.h);
+    // it must outlive the request.
+    CAddressFence* fence = nullptr;
 };
 
 // The time limits of a fetch, in milliseconds. The defaults are the ones the
@@ -67,10 +96,12 @@ public:
     // Fetches url. proxy is "host:port" or null for a direct connection; user
     // and password are the proxy credentials (null or empty for none).
     // Returns 1 with the body of a 2xx response of 1 to MAX_PAGE_BYTES - 1
-    // bytes, or 0 with an empty body and the failure set. With a fence, every
-    // address connected must pass it (net/AddressFence.h).
+    // bytes, or 0 with an empty body and the failure set.
     int FetchUrl(const CUrlParts& url, const char* proxy, const char* user, const char* password,
-                 FetchResult& result, CAddressFence* fence = nullptr);
+                 FetchResult& result);
+    // The same with the request's own options.
+    int FetchUrl(const CUrlParts& url, const char* proxy, const char* user, const char* password,
+                 FetchResult& result, const FetchOptions& options);
 
     // Ends the fetch in progress, if any; safe from any thread.
     void AbortRequest();

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/AppCore.h"
@@ -27,6 +28,7 @@
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
+#include "tests/engine/EngineTestUtil.h"
 
 namespace {
 
@@ -176,7 +178,7 @@ TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
     core.SetClock([&now] { return now; });
 
     EXPECT_FALSE(core.OnFetchWatchdog()) << "no request running";
-    CHttpFetcher& fetcher = CAppCoreInside::Scanner(core)->Fetcher();
+    CHttpFetcher& fetcher = CAppCoreInside::Scanner(core)->Fetchers().FetcherAt(3);
     std::atomic<int> result{-1};
     std::thread fetch([&] {
         CUrlParts url;
@@ -194,6 +196,65 @@ TEST_F(AppCoreTest, WatchdogAbortsOnlyARequestOlderThanFiftySeconds) {
     EXPECT_TRUE(core.OnFetchWatchdog());
     fetch.join();
     EXPECT_EQ(result.load(), 0);
+}
+
+// A page whose server sent an ETag and a Last-Modified date is asked again
+// with them; a 304 is a read with nothing new (the page is not scanned),
+// shown as such; the validators are kept in the health file across a
+// restart, and a changed page is read and scanned in full again.
+TEST_F(AppCoreTest, AnUnchangedPageAnswers304AndCountsAsReadWithNothingNew) {
+    CTestHttpServer server;
+    std::atomic<int> version{1};
+    const std::string modified = "Mon, 07 Dec 2026 10:00:00 GMT";
+    server.SetHandler("/news.html", [&](const TestHttpRequest& r) {
+        const std::string etag = "\"v" + std::to_string(version.load()) + "\"";
+        if (r.Header("If-None-Match") == etag) return TestHttpResponse{.status = 304, .headers = {{"ETag", etag}}};
+        std::string body = "<html><body><ul>";
+        for (int i = 1; i <= version.load(); ++i)
+            body += "<li><a href=\"/s" + std::to_string(i) + ".html\">Flood report number " + std::to_string(i) +
+                    " from the valley</a>";
+        return TestHttpResponse{.body = body + "</ul></body></html>",
+                                .headers = {{"ETag", etag}, {"Last-Modified", modified}}};
+    });
+    server.SetPage("/plain.html", "<html><body><ul><li><a href=\"/story/plain-map-redrawn.html\">Flood plain map "
+                                  "redrawn for the town</a></ul></body></html>");
+    CNewsSettings& settings = CAppCoreInside::Settings(core);
+    settings.AddKeyword("+flood");
+    settings.AddUrl(server.Url("/news.html"));
+    settings.AddUrl(server.Url("/plain.html"));
+    CStoryArchive& archive = CAppCoreInside::Archive(core);
+    auto stories = [&] { return ArchiveStories(archive); };
+
+    core.RunForcedScan();
+    ASSERT_EQ(stories().size(), 2u);
+    core.TakeNews();
+    server.ClearLog();
+    core.RunForcedScan();
+    ASSERT_EQ(server.RequestCount(), 2);
+    for (const TestHttpRequest& r : server.Requests()) {
+        const bool bNews = r.path == "/news.html";
+        EXPECT_EQ(r.Header("If-None-Match"), bNews ? "\"v1\"" : "") << r.path;
+        EXPECT_EQ(r.Header("If-Modified-Since"), bNews ? modified : "") << r.path;
+    }
+    EXPECT_EQ(stories().size(), 2u);
+    EXPECT_TRUE(core.TakeNews().failedPages.empty()) << "a 304 is a successful read";
+    const std::optional<PageHealth> health = core.Config().LastOutcome(server.Url("/news.html"));
+    ASSERT_TRUE(health);
+    EXPECT_EQ(health->Outcome(), "read, not changed (HTTP 304)");
+    EXPECT_EQ(core.Config().LastOutcome(server.Url("/plain.html"))->Outcome(), "read, 1 story link, 0 new");
+
+    CSourceHealth reloaded;
+    reloaded.Load(core.GetDataPath());
+    PageHealth kept;
+    ASSERT_TRUE(reloaded.Find(server.Url("/news.html"), kept));
+    EXPECT_EQ(kept.etag, "\"v1\"");
+    EXPECT_EQ(kept.lastModified, modified);
+    EXPECT_TRUE(kept.bNotModified);
+
+    version = 2;  // the page changes: read and scanned in full
+    core.RunForcedScan();
+    EXPECT_EQ(stories().size(), 3u);
+    EXPECT_EQ(core.Config().LastOutcome(server.Url("/news.html"))->Outcome(), "read, 2 story links, 1 new");
 }
 
 TEST_F(AppCoreTest, MaintenanceExpiresOldStoriesAndTellsTheStoryList) {

@@ -7,8 +7,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <future>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -16,6 +20,7 @@
 
 #include "common/Messages.h"
 #include "engine/StoryLinks.h"
+#include "net/FetchPool.h"
 #include "net/HttpFetcher.h"
 #include "support/NewsSite.h"
 #include "support/TestHttpServer.h"
@@ -186,7 +191,7 @@ protected:
     CNewsWatch& Watch() {
         if (!watch) {
             watch = std::make_unique<CNewsWatch>(home.settings, home.catalogue, home.archive, home.window);
-            watch->Fetcher().SetTimeoutsForTesting(ShortTimeouts());
+            watch->Fetchers().SetTimeoutsForTesting(ShortTimeouts());
             watch->LoadStartSettings();
         }
         return *watch;
@@ -246,6 +251,11 @@ TEST_P(EndToEndModeTest, StoresEveryStoryAnnouncesMatchesAndReadsArticlesByMode)
     home.settings.AddUrl(frontUrl);
     AddBrokenPages();  // passed over: they do not stop the cycle
     home.LoadArchive();
+    // The pages are read side by side: limits that a loaded machine (or a
+    // sanitizer build) keeps also while the large page is being received.
+    FetchTimeouts side = ShortTimeouts();
+    side.connectMs = side.sendMs = side.receiveMs = 3000;
+    Watch().Fetchers().SetTimeoutsForTesting(side);
     Scan();
     for (const char* path : {"/stall.html", "/garbage.html", "/oversize.html", CNewsSite::FRONT_PAGE})
         EXPECT_EQ(server.RequestCount(path), 1) << path;
@@ -302,39 +312,148 @@ INSTANTIATE_TEST_SUITE_P(
                                {kStockUp, kStockFootball, kRiver, kTrial, kBridge}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// "Stop Scanning" during a forced scan aborts the page request in progress
-// (a stalled one, which would otherwise last the whole receive time-out); no
-// further page is read, and the thread stays off until switched on again.
-TEST_F(EndToEndTest, DeactivateDuringAForcedScanAbortsTheFetchAndStopsThePageLoop) {
-    home.settings.AddKeyword("+inflation");
-    const TestHttpResponse stall{.body = site.FrontPage(server.Url("")), .stallBeforeHeaders = true};
-    for (const char* path : {"/p0.html", "/p1.html", "/p2.html"}) {
-        server.SetResponse(path, stall);
-        home.settings.AddUrl(server.Url(path));
+// Counts the requests a loopback server is answering at once. Front pages
+// wait at a gate that the test opens; page 0 also waits until page 3 has been
+// answered, so that the pages come back out of their order.
+struct GatedSites {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::map<const CTestHttpServer*, int> running, most;
+    int total = 0, mostTotal = 0;
+    bool bOpen = false, bPage3Done = false;
+
+    CTestHttpServer::Handler Page(const CTestHttpServer* server, std::string body, int index, bool bGated) {
+        return [this, server, body = std::move(body), index, bGated](const TestHttpRequest&) {
+            std::unique_lock<std::mutex> lock(mutex);
+            most[server] = std::max(most[server], ++running[server]);
+            mostTotal = std::max(mostTotal, ++total);
+            cv.notify_all();
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            if (bGated) cv.wait_until(lock, limit, [&] { return bOpen; });
+            if (index == 0) cv.wait_until(lock, limit, [&] { return bPage3Done; });
+            if (index == 3) bPage3Done = true;
+            --running[server];
+            --total;
+            cv.notify_all();
+            return TestHttpResponse{.body = body};
+        };
     }
+    bool WaitForRunning(const CTestHttpServer* server, int n) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return cv.wait_for(lock, std::chrono::seconds(20), [&] { return running[server] >= n; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> lock(mutex);
+        bOpen = true;
+        cv.notify_all();
+    }
+};
+
+class CRecordedNews : public CNewStorySink {
+public:
+    void OnNewStory(const CStory& story, const std::string&) override { headlines.push_back(story.GetHeadline()); }
+    Strings headlines;
+};
+
+// A forced scan reads ahead while it scans: at most four requests to one
+// host and eight in all run at once, and the stories are still tested,
+// stored and announced in the order of the pages and of their links, though
+// the pages and the article pages come back in another order. "Stop
+// Scanning" during the pass ends every request in flight at once (stalled
+// ones, which would otherwise last the whole receive time-out); no further
+// page is read, and the thread stays off until switched on again.
+TEST_F(EndToEndTest, AnOverlappedPassKeepsItsOrderAndBoundsAndStopsAtOnce) {
+    home.settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, 0);
+    home.settings.SetFlag(SETTING_CHECK_ONLY_TITLE, 0);  // Extensive: every article is read
+    home.settings.AddKeyword("+flood");
+    home.settings.AddKeyword("+mill");  // only in some articles
+    CTestHttpServer other;
+    GatedSites gates;
+    CNewsSource* source = home.catalogue.AddSource("Two Hosts", 1);
+    ASSERT_NE(source, nullptr);
+    Strings expected;
+    for (int page = 0; page < 12; ++page) {
+        // Pages 0-7 on one host, 8-11 on the other.
+        CTestHttpServer& host = page < 8 ? server : other;
+        std::string body = "<html><body><ul>";
+        for (int story = 0; story < 3; ++story) {
+            const std::string path = "/a" + std::to_string(page) + "-" + std::to_string(story) + ".html";
+            const std::string headline = (story == 0 ? "Flood warning for district " : "Council meets in district ") +
+                                         std::to_string(page) + " item " + std::to_string(story);
+            body += "<li><a href=\"" + path + "\">" + headline + "</a>";
+            const bool bMill = story == 1 && page % 2 == 0;
+            host.SetHandler(path, gates.Page(&host,
+                                             "<html><body><article><p>" +
+                                                 std::string(bMill ? "The old mill by the river" : "The town hall") +
+                                                 " was the place of the meeting on Monday.</p></article></body></html>",
+                                             -1, false));
+            if (story == 0 || bMill) expected.push_back(headline);
+        }
+        const std::string path = "/front" + std::to_string(page) + ".html";
+        host.SetHandler(path, gates.Page(&host, body + "</ul></body></html>", page, true));
+        ASSERT_TRUE(source->AddCategory(host.Url(path), 1, page + 1, "Section " + std::to_string(page)));
+    }
+    CRecordedNews news;
+    Watch().SetNewStorySink(news);
     home.LoadArchive();
+
+    auto scan = std::async(std::launch::async, [this] { Scan(); });
+    EXPECT_TRUE(gates.WaitForRunning(&server, CFetchPool::MAX_PER_HOST));
+    gates.Open();
+    scan.wait();
+    EXPECT_EQ(gates.most[&server], CFetchPool::MAX_PER_HOST);
+    EXPECT_LE(gates.most[&other], CFetchPool::MAX_PER_HOST);
+    EXPECT_LE(gates.mostTotal, CFetchPool::MAX_IN_FLIGHT);
+    EXPECT_EQ(news.headlines, expected);
+    EXPECT_EQ(home.Stories().size(), 36u) << "every story tested and stored";
+
+    // Stop during a pass: every page stalls; the requests in flight end at
+    // once, the pages read ahead go back to the list.
+    server.ClearLog();
+    other.ClearLog();
+    const TestHttpResponse stall{.body = site.FrontPage(server.Url("")), .stallBeforeHeaders = true};
+    for (int page = 0; page < 12; ++page) {
+        CTestHttpServer& host = page < 8 ? server : other;
+        host.SetResponse("/front" + std::to_string(page) + ".html", stall);
+    }
     FetchTimeouts patient = ShortTimeouts();
     patient.receiveMs = 60000;
-    Watch().Fetcher().SetTimeoutsForTesting(patient);
-    auto scan = std::async(std::launch::async, [this] { Scan(); });
-    ASSERT_TRUE(server.WaitForStalls(1, 10000));
+    Watch().Fetchers().SetTimeoutsForTesting(patient);
+    scan = std::async(std::launch::async, [this] { Scan(); });
+    ASSERT_TRUE(server.WaitForStalls(CFetchPool::MAX_PER_HOST, 10000));
     watch->Deactivate();  // as the main window does, from another thread
     const bool ended = scan.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    bool bAllEnded = false;
+    for (int i = 0; i < 500 && !bAllEnded; ++i) {
+        bAllEnded = watch->GetFetchStartTime() == 0;
+        if (!bAllEnded) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     server.ReleaseStalls();
+    other.ReleaseStalls();
     scan.wait();
     EXPECT_TRUE(ended) << "the stalled fetch was not aborted";
-    EXPECT_EQ(server.RequestCount(), 1);
+    EXPECT_TRUE(bAllEnded) << "a request read ahead still ran";
+    EXPECT_EQ(server.RequestCount(), CFetchPool::MAX_PER_HOST);
     EXPECT_EQ(watch->IsActive(), 0);
-    EXPECT_EQ(watch->GetPendingPageCount(), 2);
+    // Only the page being waited for, if any yet, is dropped.
+    EXPECT_GE(watch->GetPendingPageCount(), 11);
+    EXPECT_LE(watch->GetPendingPageCount(), 12);
     watch->ClearPendingWork();
     EXPECT_EQ(watch->GetPendingPageCount(), 0);
 
     watch->Activate();
-    for (const char* path : {"/p0.html", "/p1.html", "/p2.html"}) server.SetPage(path, stall.body);
+    for (int page = 0; page < 12; ++page) {
+        CTestHttpServer& host = page < 8 ? server : other;
+        host.SetPage("/front" + std::to_string(page) + ".html",
+                     "<html><body><ul><li><a href=\"/b" + std::to_string(page) + ".html\">Flood returns to district " +
+                         std::to_string(page) +
+                         " again</a></ul></body></html>");
+    }
     Scan();
-    EXPECT_EQ(server.RequestCount(), 4) << "every page is read once scanning is on again";
-    EXPECT_EQ(home.StateOf(kInflation), STORY_NEW);
+    EXPECT_EQ(server.RequestCount(), CFetchPool::MAX_PER_HOST + 8 * 2) << "every page is read once scanning is on again";
+    EXPECT_EQ(home.StateOf("Flood returns to district 11 again"), STORY_NEW);
 }
+
 
 // Catalogue pages are stored under their source and shown with the
 // category; listing rows become item stories. A source no longer selected
