@@ -19,7 +19,9 @@ FetchResult Fetch(CHttpFetcher& fetcher, const std::string& url, CAddressFence& 
     CUrlParts parts;
     EXPECT_TRUE(parts.Set(url)) << url;
     FetchResult result;
-    fetcher.FetchUrl(parts, nullptr, nullptr, nullptr, result, &fence);
+    FetchOptions options;
+    options.fence = &fence;
+    fetcher.FetchUrl(parts, nullptr, nullptr, nullptr, result, options);
     return result;
 }
 
