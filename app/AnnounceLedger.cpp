@@ -1,11 +1,17 @@
 #include "app/AnnounceLedger.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <unordered_set>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "common/DamagedCopy.h"
 #include "common/Diagnostics.h"
 #include "common/FileUtil.h"
+#include "common/SafeFiles.h"
 
 namespace {
 
@@ -45,7 +51,24 @@ bool Unescape(std::string_view text, std::string& out) {
 }
 
 void RemoveKeys(std::vector<StoryKey>& from, const std::vector<StoryKey>& keys) {
-    std::erase_if(from, [&keys](const StoryKey& k) { return std::find(keys.begin(), keys.end(), k) != keys.end(); });
+    std::unordered_set<std::string> gone;
+    for (const StoryKey& k : keys) gone.insert(FormatLedgerLine(k));
+    std::erase_if(from, [&gone](const StoryKey& k) { return gone.count(FormatLedgerLine(k)) != 0; });
+}
+
+// Appends text to the file at path, never through a link; false when it
+// cannot be opened or written whole.
+bool AppendToFile(const std::string& path, const std::string& text) {
+    const int fd = OpenRegularFile(path, O_WRONLY | O_APPEND);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && done == text.size();
 }
 
 }  // namespace
@@ -75,11 +98,18 @@ std::vector<StoryKey> CAnnounceLedger::Load(const std::string& dataFolder) {
             ReportDiagnostic(DiagnosticKind::ReadFailed, m_strFile, "stories of an earlier run may not be announced");
         return {};
     }
-    // Lines end with LF (CR LF as written); the last may lack it.
+    // Lines end with LF (CR LF as written). Stories are appended one line
+    // at a time, so a last line without its end is one cut short by a kill:
+    // its story was not recorded yet, and the line is dropped.
     std::vector<std::string> lines;
+    bool bCutShort = false;
     for (std::size_t pos = 0; pos < text.size();) {
         std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos) {
+            end = text.size();
+            bCutShort = !lines.empty();  // (a heading alone is judged as it is)
+            if (bCutShort) break;
+        }
         std::string line = text.substr(pos, end - pos);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(std::move(line));
@@ -87,14 +117,16 @@ std::vector<StoryKey> CAnnounceLedger::Load(const std::string& dataFolder) {
     }
     const bool bOurs = !lines.empty() && lines.front() == kHeading;
     int nBad = bOurs ? 0 : 1;
+    m_listed.clear();
     for (std::size_t i = 1; bOurs && i < lines.size(); ++i) {
         StoryKey key;
         if (ParseLedgerLine(lines[i], key)) {
-            if (std::find(m_keys.begin(), m_keys.end(), key) == m_keys.end()) m_keys.push_back(std::move(key));
+            if (m_listed.insert(lines[i]).second) m_keys.push_back(std::move(key));
         } else if (!lines[i].empty()) {
             ++nBad;
         }
     }
+    if (bCutShort && bOurs) m_bRewrite = true;  // the next append must not join the cut line
     if (nBad > 0) {
         // Kept as it was before the ledger is written anew; what could be
         // read is used, the rest only shown as new in the story list.
@@ -115,15 +147,21 @@ void CAnnounceLedger::Keep(const std::vector<StoryKey>& keys) {
     // A damaged file is written anew (its copy is kept).
     const bool bRewrite = m_bRewrite || keys != m_keys || !FileExists(m_strFile);
     m_keys = keys;
+    m_listed.clear();
+    for (const StoryKey& key : m_keys) m_listed.insert(FormatLedgerLine(key));
     m_bRewrite = false;
     if (bRewrite) WriteLocked();
 }
 
 bool CAnnounceLedger::Add(const StoryKey& key) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (std::find(m_keys.begin(), m_keys.end(), key) != m_keys.end()) return true;
+    const std::string line = FormatLedgerLine(key);
+    if (!m_listed.insert(line).second) return true;
     m_keys.push_back(key);
     ++m_nGeneration;
+    // One line appended: a scan that finds thousands of new stories does
+    // not write the whole list again for each.
+    if (!m_strFile.empty() && AppendToFile(m_strFile, line + "\r\n")) return true;
     return WriteLocked();
 }
 
@@ -151,6 +189,7 @@ void CAnnounceLedger::CommitRemoval(bool bAnnounced) {
         return;
     }
     RemoveKeys(m_keys, m_removing);
+    for (const StoryKey& key : m_removing) m_listed.erase(FormatLedgerLine(key));
     m_removing.clear();
     if (m_strFile.empty()) return;
     if (m_bPrepared && m_nPrepared == m_nGeneration && std::rename(next.c_str(), m_strFile.c_str()) == 0) {

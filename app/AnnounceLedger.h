@@ -2,13 +2,15 @@
 // announced yet, kept in Data/unannounced.txt so that a run ended (or
 // killed) between recording a story and announcing it leaves the
 // announcement to the next run. A story goes in before the archive stores
-// it as new and leaves once a front end has announced it; every change
-// replaces the file atomically. The story files themselves are not changed.
+// it as new (appended as one line) and leaves once a front end has
+// announced it (the file replaced atomically). The story files themselves
+// are not changed.
 #pragma once
 
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/StoryTypes.h"
@@ -52,6 +54,7 @@ private:
     mutable std::mutex m_mutex;
     std::string m_strFile;  // "" until Load
     std::vector<StoryKey> m_keys;
+    std::unordered_set<std::string> m_listed;  // m_keys' lines, for look-ups
     std::vector<StoryKey> m_removing;
     std::uint64_t m_nGeneration = 0;   // changes with every Add
     std::uint64_t m_nPrepared = 0;     // the generation the work file was written for
