@@ -46,6 +46,10 @@ bool ParseInt(std::string_view text, std::int64_t& value) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// Cycle numbers beyond this are damage (a cycle a second would take
+// millennia to reach it); counting on from them could overflow.
+constexpr std::int64_t kLastCycleNumber = std::int64_t(1) << 40;
+
 std::vector<std::string_view> SplitTabs(std::string_view line) {
     std::vector<std::string_view> fields;
     for (std::size_t pos = 0;;) {
@@ -90,7 +94,7 @@ void CArticleRetries::Load(const std::string& dataFolder) {
         std::int64_t cycles = 0;
         if (fields.size() != 4 || !FromHex(fields[0], key) || !ParseInt(fields[1], retry.tFirst) ||
             !ParseInt(fields[2], cycles) || !ParseInt(fields[3], retry.nLastCycle) || cycles < 1 ||
-            retry.tFirst < 0 || retry.nLastCycle < 0)
+            retry.tFirst < 0 || retry.nLastCycle < 0 || retry.nLastCycle > kLastCycleNumber)
             continue;
         // Cycles beyond the bound count no more than the bound.
         retry.nCycles = static_cast<int>(std::min<std::int64_t>(cycles, MAX_CYCLES));
@@ -98,7 +102,8 @@ void CArticleRetries::Load(const std::string& dataFolder) {
         m_stories[key] = retry;
     }
     // A damaged cycle line: the latest cycle a story failed in will do.
-    if (lines.size() < 2 || !ParseInt(lines[1], m_nCycle) || m_nCycle < maxLast) m_nCycle = maxLast;
+    if (lines.size() < 2 || !ParseInt(lines[1], m_nCycle) || m_nCycle < maxLast || m_nCycle > kLastCycleNumber)
+        m_nCycle = maxLast;
 }
 
 bool CArticleRetries::Save() {

@@ -315,12 +315,14 @@ TEST_F(StoryRecorderTest, ArticleRetriesOutliveRestarts) {
     const std::string story = "Caf\xC3\xA9 owners \"busy\" \\ again";
     run(start, story);
     run(start + 1200, story);
-    // Damage: a broken cycle line, lines of garbage, a bad key, a line cut short.
+    // Damage: a broken cycle line, garbage, a bad key, a line cut short, a cycle
+    // number one more cycle would overflow.
     std::string text;
     ASSERT_TRUE(ReadWholeFile(file, text));
     const std::size_t cycleLine = text.find('\n') + 1;
     text.replace(cycleLine, text.find('\n', cycleLine) - cycleLine,
-                 std::string("two\n\x00\xff\tjunk\nzz\t1700000000\t2\t2\n6869\t1700000000\t2\n", 48));
+                 std::string("two\n\x00\xff\tjunk\nzz\t1700000000\t2\t2\n6869\t1700000000\t2\n"
+                             "6869\t1700000000\t2\t9223372036854775807\n", 86));
     text += "\t\t\t";
     ASSERT_TRUE(WriteFileAtomically(file, text));
     run(start + 2400, story);
