@@ -247,6 +247,7 @@ void CAppCore::CreateScanner(CMessageTarget& mainWindow) {
     m_pWatch->SetNewStorySink(*this);
     m_pWatch->SetFirstScanStartedFlag(&m_bFirstScanStarted);
     m_pWatch->SetOutcomeSink(this);
+    m_pWatch->LoadArticleRetries(GetDataPath());
 }
 
 void CAppCore::OnPageOutcome(const PageOutcome& outcome) {

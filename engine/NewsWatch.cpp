@@ -114,6 +114,7 @@ void CNewsWatch::Post(unsigned message, long lParam) { m_mainWindow.Post(message
 
 void CNewsWatch::EndPass(int pagesLeft) {
     if (m_pOutcomes) m_pOutcomes->OnPassFinished(pagesLeft);
+    if (pagesLeft == 0) m_recorder.SaveRetries();
     Post(WM_SCAN_FINISHED, pagesLeft);
 }
 
@@ -231,6 +232,7 @@ bool CNewsWatch::InitInstance() {
         }
     }
 
+    m_recorder.SaveRetries();
     ClearPendingWork();
     CleanUp();
     return false;

@@ -96,6 +96,9 @@ public:
     // Where each new story is reported; by default WM_NEW_STORIES is posted
     // to the main window. Set before the thread starts.
     void SetNewStorySink(CNewStorySink& sink) { m_recorder.SetNewStorySink(sink); }
+    // Reads the article retries kept in dataFolder (written back when a pass
+    // ends and at the stop); before the thread starts.
+    void LoadArticleRetries(const std::string& dataFolder) { m_recorder.LoadRetries(dataFolder); }
 
 protected:
     // The thread body: the wait loop, until the stop event.

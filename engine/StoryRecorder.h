@@ -54,6 +54,9 @@ public:
     void BeginCycle() { m_retries.BeginCycle(); }
     // The clock of that bound (seconds since 1970); tests replace it.
     void SetRetryClock(CArticleRetries::Clock clock) { m_retries.SetClock(std::move(clock)); }
+    // The bound's bookkeeping: read from the data folder, written back there.
+    void LoadRetries(const std::string& dataFolder) { m_retries.Load(dataFolder); }
+    bool SaveRetries() { return m_retries.Save(); }
 
     // Starts the links of the page at pageUrl, read from an address of
     // kind pageKind: the article pages it leads to may be there too.

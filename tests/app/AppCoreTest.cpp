@@ -404,16 +404,21 @@ TEST(SourceHealth, LastOutcomePerPageSurvivesARestartAndDamage) {
     EXPECT_FALSE(again.Find("http://c/", missing));
 }
 
-// A scan writes the pages' outcomes once, when its last page has been read,
-// however many pages it reads; a stop writes only what is new.
+// A scan writes the pages' outcomes (and the article retries) once, when its
+// last page has been read, however many pages it reads; a stop writes only
+// what is new.
 TEST_F(AppCoreTest, AScanWritesTheSourceHealthOnceAtItsEnd) {
     CTestHttpServer server;
     server.SetPage("/a.html", "<html><body><ul><li><a href='/s1.html'>Council approves the new harbour wall</a>"
+                              "<li><a href='/s2.html'>Ferry timetable changes for the winter</a>"
                               "</ul></body></html>");
     server.SetResponse("/busy.html", {.status = 503, .body = "<html>busy</html>"});
+    server.SetResponse("/s2.html", {.status = 503, .body = "<html>busy</html>"});
     server.SetPage("/quiet.html", "<html><body><p>Nothing to see here today.</p></body></html>");
     CNewsSettings& settings = CAppCoreInside::Settings(core);
     settings.AddKeyword("+harbour");
+    settings.SetFlag(SETTING_CHECK_ONLY_TITLE, 0);  // Extensive: every article is read
+    settings.SetFlag(SETTING_TITLE_CONTAINS_KEYWORD, 0);
     for (const char* page : {"/a.html", "/busy.html", "/quiet.html", "/a.html?again"}) settings.AddUrl(server.Url(page));
 
     CSourceHealth& health = CAppCoreInside::Health(core);
@@ -439,6 +444,17 @@ TEST_F(AppCoreTest, AScanWritesTheSourceHealthOnceAtItsEnd) {
     CSourceHealth fromFile;
     fromFile.Load(core.GetDataPath());
     EXPECT_EQ(fromFile.Snapshot().size(), 4u);
+
+    // The stories whose article answered 503 wait in the retry file, which a
+    // new scanner (as after a restart) reads and counts on from.
+    std::string retries;
+    ASSERT_TRUE(ReadWholeFile(core.GetDataPath() + CArticleRetries::FILE_NAME, retries));
+    EXPECT_EQ(retries.rfind(std::string(CArticleRetries::FILE_HEADER) + "\n2\n", 0), 0u) << retries;
+    EXPECT_GE(std::count(retries.begin(), retries.end(), '\n'), 3) << retries;
+    core.CreateScanner(window);
+    core.RunForcedScan();
+    ASSERT_TRUE(ReadWholeFile(core.GetDataPath() + CArticleRetries::FILE_NAME, retries));
+    EXPECT_EQ(retries.rfind(std::string(CArticleRetries::FILE_HEADER) + "\n3\n", 0), 0u) << retries;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "engine/NewStorySink.h"
 #include "engine/PageReader.h"
+#include "common/FileUtil.h"
 #include "engine/StoryRecorder.h"
 #include "store/Story.h"
 #include "support/TestHttpServer.h"
@@ -284,6 +285,58 @@ TEST_F(StoryRecorderTest, ArticleRetriesAreBounded) {
     EXPECT_EQ(readsOf(base + "down"), 3);
     for (const char* status : {"404", "410", "403", "401"}) EXPECT_EQ(readsOf(base + status), 1) << status;
     EXPECT_TRUE(announced.headlines.empty());
+}
+
+// The bound holds when every cycle is a run of its own (--scan-once from
+// cron): each run reads the reckoning from the data folder and writes it
+// back. Lines of that file that cannot be read are skipped; a file of
+// another kind at its name is left alone.
+TEST_F(StoryRecorderTest, ArticleRetriesOutliveRestarts) {
+    const std::int64_t start = 1700000000;
+    const std::string busy = "http://news.test/busy";
+    pages.failures[busy] = PageReadOutcome{FetchFailure::HttpStatus, 503};
+    const std::string file = JoinPath(dir.Path(), CArticleRetries::FILE_NAME);
+    // One run of one cycle at `at`, with a recorder of its own.
+    auto run = [&](std::int64_t at, const std::string& headline) {
+        CStoryRecorder fresh(archive, pages, announced);
+        fresh.LoadRetries(dir.Path());
+        fresh.SetRetryClock([at] { return at; });
+        fresh.SetFirstScan(0);
+        fresh.SetCycleOptions(0, 0);
+        fresh.SetKeywordGroups({CKeywordGroup("+mill")});
+        fresh.BeginCycle();
+        fresh.BeginPage(kPage);
+        StoryCandidate link;
+        link.headline = headline;
+        target.url = busy;
+        fresh.OnStoryLink(link, target);
+        EXPECT_TRUE(fresh.SaveRetries());
+    };
+    const std::string story = "Caf\xC3\xA9 owners \"busy\" \\ again";
+    run(start, story);
+    run(start + 1200, story);
+    // Damage: a broken cycle line, garbage, a bad key, a line cut short, a cycle
+    // number one more cycle would overflow.
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(file, text));
+    const std::size_t cycleLine = text.find('\n') + 1;
+    text.replace(cycleLine, text.find('\n', cycleLine) - cycleLine,
+                 std::string("two\n\x00\xff\tjunk\nzz\t1700000000\t2\t2\n6869\t1700000000\t2\n"
+                             "6869\t1700000000\t2\t9223372036854775807\n", 86));
+    text += "\t\t\t";
+    ASSERT_TRUE(WriteFileAtomically(file, text));
+    run(start + 2400, story);
+    EXPECT_EQ(StateOf(archive, story), -1) << "three runs, but not an hour yet";
+    run(start + 4000, story);
+    EXPECT_EQ(StateOf(archive, story), STORY_PENDING);
+    EXPECT_EQ(std::count(pages.reads.begin(), pages.reads.end(), busy), 4);
+
+    const std::string foreign = "my notes on retries\n";
+    ASSERT_TRUE(WriteFileAtomically(file, foreign));
+    for (std::int64_t at : {start + 5000, start + 9000, start + 13000}) run(at, "Strike at the works goes on");
+    EXPECT_EQ(StateOf(archive, "Strike at the works goes on"), -1);
+    ASSERT_TRUE(ReadWholeFile(file, text));
+    EXPECT_EQ(text, foreign);
 }
 
 // During the first scan of a run with "ignore initial stories" every new
