@@ -28,7 +28,7 @@ std::string ProxyServer(const ProxySettings& proxy) {
 }  // namespace
 
 bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySettings& proxy, CHtmlParser& page,
-                   PageReadOutcome& outcome, CAddressFence* fence) {
+                   PageReadOutcome& outcome) {
     page.ReleasePage();
     outcome = PageReadOutcome{FetchFailure::BadUrl, 0};
     if (url.empty()) return false;
@@ -36,10 +36,8 @@ bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySet
     if (!parts.Set(url)) return false;
     const std::string server = ProxyServer(proxy);
     FetchResult fetched;
-    FetchOptions options;
-    options.fence = fence;
     fetcher.FetchUrl(parts, proxy.useProxy == 1 ? server.c_str() : nullptr, proxy.user.c_str(),
-                     proxy.password.c_str(), fetched, options);
+                     proxy.password.c_str(), fetched);
     return TakeFetchedInto(std::move(fetched), page, outcome);
 }
 

@@ -24,12 +24,11 @@ struct PageReadOutcome {
 };
 
 // Drops the page page holds and fetches url with fetcher, through
-// "server:port" when proxy.useProxy is 1, every address connected passing
-// fence when one is given. True when page holds the page (not parsed yet);
+// "server:port" when proxy.useProxy is 1. True when page holds the page (not parsed yet);
 // a page the tokenizer refuses (empty, too large, not text) counts as a
 // failed read.
 bool FetchPageInto(CHttpFetcher& fetcher, const std::string& url, const ProxySettings& proxy, CHtmlParser& page,
-                   PageReadOutcome& outcome, CAddressFence* fence = nullptr);
+                   PageReadOutcome& outcome);
 
 // The pool request for url through proxy (as FetchPageInto reaches it).
 CFetchPool::Request PoolRequest(const std::string& url, const ProxySettings& proxy);
@@ -57,22 +56,6 @@ public:
         return ReadPage(url, pageKind, page, outcome);
     }
     virtual void DropRead(ReadHandle) {}
-};
-
-// Reads through one fetcher, with the proxy settings as they are at each read.
-class CWebPageReader : public CPageReader {
-public:
-    CWebPageReader(CHttpFetcher& fetcher, std::function<ProxySettings()> proxy)
-        : m_fetcher(fetcher), m_proxy(std::move(proxy)) {}
-
-    bool ReadPage(const std::string& url, AddressKind pageKind, CHtmlParser& page, PageReadOutcome& outcome) override {
-        CAddressFence fence = CAddressFence::LedFrom(pageKind);
-        return FetchPageInto(m_fetcher, url, m_proxy(), page, outcome, &fence);
-    }
-
-private:
-    CHttpFetcher& m_fetcher;
-    std::function<ProxySettings()> m_proxy;
 };
 
 // Reads through a pool of fetchers: reads started ahead run side by side.

@@ -482,21 +482,6 @@ std::string FetchFailureText(FetchFailure failure, int httpStatus) {
     return "failed";
 }
 
-bool IsTransientFetchFailure(FetchFailure failure) {
-    switch (failure) {
-    case FetchFailure::Dns:
-    case FetchFailure::NoConnection:
-    case FetchFailure::Tls:
-    case FetchFailure::TimedOut:
-    case FetchFailure::HttpStatus:
-    case FetchFailure::BadResponse:
-    case FetchFailure::Aborted:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool StartNetworkLibrary() { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }
 
 void StopNetworkLibrary() { curl_global_cleanup(); }

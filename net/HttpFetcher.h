@@ -36,9 +36,6 @@ enum class FetchFailure {
 
 // The failure in a few words ("DNS", "HTTP status 503", ...).
 std::string FetchFailureText(FetchFailure failure, int httpStatus);
-// Whether the failure came from the network or the web server (it may go
-// away by itself), rather than from what the page is.
-bool IsTransientFetchFailure(FetchFailure failure);
 
 // The validators of a page's last answer: its ETag and Last-Modified
 // header values as sent, "" for none.

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "engine/ArticleRetries.h"
 #include "engine/NewStorySink.h"
 #include "engine/PageReader.h"
 #include "common/FileUtil.h"
@@ -232,6 +233,7 @@ TEST_F(StoryRecorderTest, UnfinishedTestsLeaveTheStoryUnknown) {
 // failed in three cycles and an hour has passed since its first failure,
 // whichever comes last. Every failed article counts in the page's outcome.
 TEST_F(StoryRecorderTest, ArticleRetriesAreBounded) {
+    EXPECT_FALSE(IsArticleFailureForNow(FetchFailure::LocalAddress, 0));  // a final answer: never retried
     std::int64_t now = 1700000000;
     const std::int64_t start = now;
     recorder.SetRetryClock([&] { return now; });
@@ -362,7 +364,9 @@ TEST(WebPageReader, ReadsThroughTheProxy) {
     server.EnableProxy("Basic YWxpY2U6czNjcmV0");
     CHttpFetcher fetcher;
     fetcher.SetTimeoutsForTesting(ShortTimeouts());
-    CWebPageReader reader(fetcher, [&] { return ProxySettings{1, "127.0.0.1", server.Port(), "alice", "s3cret"}; });
+    CFetchPool pool;
+    pool.SetTimeoutsForTesting(ShortTimeouts());
+    CPooledPageReader reader(pool, [&] { return ProxySettings{1, "127.0.0.1", server.Port(), "alice", "s3cret"}; });
     CHtmlParser page;
     PageReadOutcome outcome;
     ASSERT_TRUE(reader.ReadPage("http://news.invalid/a1.html", AddressKind::Public, page, outcome));

@@ -106,7 +106,6 @@ TEST(AddressFence, KindsOfAddressesAndWhatEachPageMayReach) {
         if (c.failure == FetchFailure::LocalAddress) EXPECT_EQ(localSite.RequestCount("/admin"), adminBefore);
         else EXPECT_FALSE(result.body.empty());
     }
-    EXPECT_FALSE(IsTransientFetchFailure(FetchFailure::LocalAddress));  // a final answer: never retried
 
     // The framing check: an article on this machine is looked at only for a
     // story of a page here.
