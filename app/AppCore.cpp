@@ -386,6 +386,15 @@ CoreNews CAppCore::TakeNews() {
     return std::exchange(m_news, {});
 }
 
+CoreNews CAppCore::TakeNewsSoFar() {
+    std::lock_guard<std::mutex> lock(m_newsMutex);
+    for (std::vector<StoryItem>* held : {&m_cycleStories, &m_passStories}) {
+        for (StoryItem& item : *held) m_news.stories.push_back(std::move(item));
+        held->clear();
+    }
+    return std::exchange(m_news, {});
+}
+
 void CAppCore::ScanNow() {
     m_bEnabled = 1;
     if (!m_pWatch) return;

@@ -161,6 +161,10 @@ public:
     // first after LoadData holds the new stories an earlier run recorded and
     // never announced (it ended or was killed first).
     CoreNews TakeNews();
+    // The same, with the stories the running pass has stored so far, for a
+    // front end that reports stories as they come (a single forced scan), so
+    // that a pass over thousands of pages never holds all its stories.
+    CoreNews TakeNewsSoFar();
     // A front end announces the stories of the news it took through this:
     // announce() tells the user (prints them, notifies) and says whether it
     // could; afterwards they are no longer waiting to be announced. Stories

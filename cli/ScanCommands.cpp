@@ -19,18 +19,42 @@
 namespace {
 
 // The main window of --scan-once, on the scan's own thread: hands the
-// scanning thread's messages to the core and remembers the set-up request,
-// if any.
+// scanning thread's messages to the core, remembers the set-up request, if
+// any, and reports the news as it comes, in batches: failed pages, and new
+// stories in the order they were found, so that a pass over thousands of
+// pages holds a batch of stories, not all of them.
 class CScanOnceTarget : public CMessageTarget {
 public:
+    static constexpr int STORIES_PER_BATCH = 256;
+
     explicit CScanOnceTarget(CAppCore& core) : m_core(core) {}
-    void Post(unsigned message, std::uintptr_t, std::intptr_t lParam) override { m_core.OnWakeUp(message, lParam); }
+    void Post(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+        m_core.OnWakeUp(message, lParam);
+        if (message == WM_NEW_STORIES && ++m_nUnreported >= STORIES_PER_BATCH) Report();
+    }
     std::intptr_t Send(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
         if (message == WM_NEED_SETUP) m_nSetup = static_cast<int>(lParam);
         return 0;
     }
+    // Prints what is new: failed pages on stderr, stories on stdout
+    // (announced through the core).
+    void Report() {
+        m_nUnreported = 0;
+        const CoreNews news = m_core.TakeNewsSoFar();
+        for (const PageHealth& page : news.failedPages) {
+            std::fprintf(stderr, "skimbolt: %s\n", PageFailedLine(page).c_str());
+            m_failed.insert(page.url);
+        }
+        if (news.stories.empty()) return;
+        std::string text;
+        for (const StoryItem& story : news.stories) text += FormatStoryLine(story) + "\n";
+        m_core.AnnounceStories(news.stories, [&text] { return WriteAtOnce(stdout, text); });
+    }
+
     CAppCore& m_core;
     int m_nSetup = -1;
+    int m_nUnreported = 0;
+    std::set<std::string> m_failed;  // URLs of the failed pages
 };
 
 const char* SetupText(int lParam) {
@@ -86,22 +110,14 @@ int RunScanOnce(const std::string& homeOption) {
 
     CScanOnceTarget target(core);
     core.CreateScanner(target);
+    // The stories an earlier run recorded as new and never announced come first.
+    target.Report();
     {
         CDutyTimer timer({{CAppCore::WATCHDOG_PERIOD_MS, [&core] { core.OnFetchWatchdog(); }}});
         timer.Start();
         core.RunForcedScan();
     }
-    // The news also holds the stories an earlier run recorded as new and
-    // never announced.
-    const CoreNews news = core.TakeNews();
-    std::set<std::string> failed;
-    for (const PageHealth& page : news.failedPages) {
-        std::fprintf(stderr, "skimbolt: %s\n", PageFailedLine(page).c_str());
-        failed.insert(page.url);
-    }
-    std::string text;
-    for (const StoryItem& story : news.stories) text += FormatStoryLine(story) + "\n";
-    core.AnnounceStories(news.stories, [&text] { return WriteAtOnce(stdout, text); });
+    target.Report();
     if (target.m_nSetup >= 0) {
         std::fprintf(stderr, "skimbolt: nothing to scan: %s in %s\n", SetupText(target.m_nSetup),
                      core.GetAppDir().c_str());
@@ -110,7 +126,7 @@ int RunScanOnce(const std::string& homeOption) {
     // Every page failed: nothing was learnt, and a script must hear of it.
     const std::vector<std::string> pages = core.ConfiguredPages();
     const bool bAllFailed = !pages.empty() && std::all_of(pages.begin(), pages.end(), [&](const std::string& url) {
-        return failed.count(url) != 0;
+        return target.m_failed.count(url) != 0;
     });
     if (bAllFailed) {
         std::fputs("skimbolt: every page failed\n", stderr);

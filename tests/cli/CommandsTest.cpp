@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -150,6 +153,66 @@ TEST_F(CommandsTest, ScanOnceSaysWhatIsMissingThenPrintsEachNewStoryOnce) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(server.RequestCount(CNewsSite::FRONT_PAGE), 2);
+
+    // Stories are printed in batches as the scan finds them: those of a
+    // page of more stories than a batch are out before the next page is read,
+    // each once, in page order, and none is left waiting to be announced.
+    std::string big = "<html><body><h1>News</h1>";
+    for (int i = 0; i < 300; ++i)
+        big += "<div><h3><a href=\"/news/2026/12/story-" + std::to_string(i) + ".html\">Storm number " +
+               std::to_string(i) + " hits the town overnight</a></h3></div>";
+    server.SetResponse("/big.html", {.status = 200, .body = big + "</body></html>"});
+    // What the command has printed so far, while it runs (the server's
+    // handler may outlive the run when the read gives up on it).
+    struct Watch {
+        std::mutex mutex;
+        std::function<std::string()> printed;
+        std::atomic<bool> bPrintedBeforeNextPage{false};
+    };
+    auto watch = std::make_shared<Watch>();
+    server.SetHandler("/later.html", [watch](const TestHttpRequest&) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        bool bPrinted = false;
+        while (!bPrinted && std::chrono::steady_clock::now() < end) {
+            {
+                std::lock_guard<std::mutex> lock(watch->mutex);
+                bPrinted = watch->printed && watch->printed().find("Storm number 255 ") != std::string::npos;
+            }
+            if (!bPrinted) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        watch->bPrintedBeforeNextPage = bPrinted;
+        return TestHttpResponse{.status = 200, .body = "<html><body><h3><a href=\"/news/2026/12/calm.html\">"
+                                                          "Calm weather expected across the region</a></h3></body></html>"};
+    });
+    const std::string bigHome = dir.File("big/");
+    {
+        CNewsSettings bigSettings;
+        bigSettings.SetFileName(bigHome);
+        bigSettings.SetAutoSave();
+        bigSettings.Load();
+        bigSettings.AddKeyword("+storm");
+        bigSettings.AddUrl(server.Url("/big.html"));
+        bigSettings.AddUrl(server.Url("/later.html"));
+    }
+    r = Captured([&](const std::function<std::string()>& out) {
+        {
+            std::lock_guard<std::mutex> lock(watch->mutex);
+            watch->printed = [&out] { return out(); };
+        }
+        const std::optional<int> status = Invoke({"--home", bigHome, "--scan-once"});
+        std::lock_guard<std::mutex> lock(watch->mutex);
+        watch->printed = nullptr;
+        return status;
+    });
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(watch->bPrintedBeforeNextPage);
+    const Strings bigLines = Lines(r.out);
+    ASSERT_EQ(bigLines.size(), 300u);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(Fields(bigLines[i])[1], server.Url("/news/2026/12/story-" + std::to_string(i) + ".html"));
+    const Strings waiting = Lines(ReadText(bigHome + "Data/unannounced.txt"));
+    EXPECT_LE(waiting.size(), 1u) << "only a heading may stay";
 
     // A page that fails beside one read well is reported; when every page
     // fails, the scan learnt nothing and says so with status 1.
