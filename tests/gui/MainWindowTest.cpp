@@ -452,7 +452,7 @@ TEST(WindowMessageTarget, PostsKeepOrderAndSendWaitsForTheAnswerUntilClosed) {
         handled.push_back(m);
         return l * 2;
     });
-    std::intptr_t answer = -1;
+    std::atomic<std::intptr_t> answer{-1};
     std::thread worker([&] {
         target->Post(WM_SCAN_STARTED, 0, 1);
         target->Post(WM_NEW_STORIES, 0, 0);
