@@ -523,8 +523,7 @@ void CHtmlParser::ParsePage() {
     m_strBaseHref.clear();
     m_bBaseSeen = false;
     m_nGeneration = g_nNextGeneration.fetch_add(1, std::memory_order_relaxed);
-    m_nReadPos = 0;
-    m_bReadFailed = false;
+    m_pRead = m_pReadEnd = nullptr;
     if (!m_bHasPage) {
         m_strStore.clear();
         return;
@@ -540,6 +539,8 @@ void CHtmlParser::ParsePage() {
     m_attrs.reserve(pageLength / 32 + 16);
     m_elements.reserve(pageLength / 64 + 16);
     const CHtmlAttribute* const attrBlock = m_attrs.data();
+    m_pRead = m_strStore.data();
+    m_pReadEnd = m_pRead + pageLength;
 
     try {
         CHtmlToken tok;
@@ -568,27 +569,27 @@ void CHtmlParser::ParsePage() {
     }
 
     m_nPageLength = 0;
-    m_nReadPos = 0;
+    m_pRead = m_pReadEnd = nullptr;
 }
 
 SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
-    if (m_bReadFailed || m_nReadPos >= m_nPageLength) return false;
-    const std::size_t attrMark = m_attrs.size();
-    if (!ReadToken(m_strStore.data(), m_nReadPos, m_nPageLength, tok) ||
-        static_cast<std::size_t>(tok.m_nLength) > m_nPageLength - m_nReadPos) {
+    char* const p = m_pRead;
+    char* const end = m_pReadEnd;
+    if (p >= end) return false;
+    if (!ReadToken(p, end, tok) || tok.m_nLength > end - p) {
         // A tag that cannot be read, or a token running past the end of the
         // page, ends the parse; what was stored so far stays.
-        m_attrs.resize(attrMark);
-        m_bReadFailed = true;
+        m_attrs.resize(tok.m_nAttrBegin);
+        m_pRead = end;
         return false;
     }
-    m_nReadPos += static_cast<std::size_t>(tok.m_nLength);
+    m_pRead = p + tok.m_nLength;
     tok.m_nRow = m_nRowCount;
     tok.m_nCell = m_nCellCount;
     return true;
 }
 
-SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* p, char* const end, CHtmlToken& tok) {
     // Every way of reading a token sets its kind, standalone flag and text,
     // and storing it sets its context; the rest is reset here. A font left
     // from an earlier token is hidden by a size below zero.
@@ -597,9 +598,6 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std:
     tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
     tok.m_nAttrCount = 0;
     tok.m_font.m_nSize = -1;
-    char* p = buf + pos;
-    char* const end = buf + pageLen;
-    m_pReadEnd = end;
     char* const start = p;
     if (*p != '<') {
         // Whitespace before a tag is no token of its own: the tag takes it.
