@@ -724,6 +724,8 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
 
 void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
     char* const textEnd = m_pReadEnd;
+    // The byte at tagEnd is its '>' or the NUL at the end of the page:
+    // neither a blank nor a quote, so the tests below stop there by themselves.
     while (p < tagEnd) {
         if (*p == '=') {  // a stray '=' where a name should start
             ++p;
@@ -737,9 +739,9 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
         char* valueEnd = p;
         if (p < tagEnd) {  // at the '='
             ++p;
-            while (p < tagEnd && IsSpace(*p)) ++p;
+            while (IsSpace(*p)) ++p;
             bool amp = false;
-            if (p < tagEnd && (*p == '"' || *p == '\'')) {
+            if (*p == '"' || *p == '\'') {
                 const char quote = *p++;
                 char* close = FindQuote(p, tagEnd, textEnd, static_cast<unsigned char>(quote), amp);
                 value = p;
@@ -756,7 +758,7 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
                 valueEnd = DecodeCharRefsInPlace(value, valueEnd, CharRefPlace::Attribute);
         }
         m_attrs.push_back(CHtmlAttribute{nameView, std::string_view(value, static_cast<std::size_t>(valueEnd - value))});
-        while (p < tagEnd && IsSpace(*p)) ++p;
+        while (IsSpace(*p)) ++p;
     }
 }
 
