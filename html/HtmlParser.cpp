@@ -543,8 +543,16 @@ void CHtmlParser::ParsePage() {
     m_pReadEnd = m_pRead + pageLength;
 
     try {
+        // The kinds that may imply a closing tag or start a link; most
+        // tokens are of none of them.
+        constexpr std::uint64_t kImplyingKinds =
+            Bit(TK_LINK) | Bit(TK_TABLE) | Bit(TK_ROW) | Bit(TK_CELL) | Bit(TK_LIST_ITEM);
         CHtmlToken tok;
         while (NextToken(tok)) {
+            if (!(kImplyingKinds & Bit(tok.m_nKind))) {
+                Store(tok, true);
+                continue;
+            }
             if (m_openCount[TK_LINK] > 0 &&
                 ((tok.m_bIsOpen && tok.m_nKind == TK_LINK) || tok.m_nKind == TK_TABLE || tok.m_nKind == TK_ROW ||
                  tok.m_nKind == TK_CELL))
