@@ -1,7 +1,9 @@
 #include "engine/ElementTraits.h"
 
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -110,9 +112,23 @@ std::uint16_t ElementTraitsOf(std::string_view name) {
             if (e.name == name) return e.traits;
         return 0;
     }
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+    // PackName without a loop: two overlapping words of four bytes, or the
+    // first, middle and last of up to three bytes.
+    const char* const p = name.data();
+    const std::size_t n = name.size();
+    std::uint64_t key;
+    if (n >= 4) {
+        std::uint32_t low, high;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + n - 4, 4);
+        if constexpr (std::endian::native == std::endian::little)
+            key = low | (static_cast<std::uint64_t>(high) << (8 * (n - 4)));
+        else
+            key = PackName(name);
+    } else {
+        const auto byte = [p](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i); };
+        key = byte(0) | byte(n / 2) | byte(n - 1);
+    }
     const std::uint8_t entry = kLookup.slots[Slot(key, kMultiplier)];
     return entry != 0 && kLookup.keys[entry - 1] == key ? kEntries[entry - 1].traits : 0;
 }

@@ -151,10 +151,12 @@ TEST(ElementTraits, KnownNamesOnly) {
     EXPECT_EQ(ElementTraitsOf("p"), kElementBlock | kElementClosesItsLike);
     EXPECT_EQ(ElementTraitsOf("h6"), kElementBlock | kElementHeading);
     EXPECT_EQ(ElementTraitsOf("nav"), kElementBlock | kElementNav | kElementSectioning | kElementFurniture);
+    EXPECT_EQ(ElementTraitsOf("aside"), kElementBlock | kElementSectioning | kElementFurniture);
+    EXPECT_EQ(ElementTraitsOf("section"), kElementBlock | kElementSectioning);
     EXPECT_EQ(ElementTraitsOf("template"), kElementBreaksText | kElementHidden);  // eight bytes
     EXPECT_EQ(ElementTraitsOf("blockquote"), kElementBlock);                      // longer
     EXPECT_EQ(ElementTraitsOf("figcaption"), kElementBlock | kElementFurniture);
-    for (const char* name : {"", "h7", "na", "navs", "pp", "templates", "blockquot", "blockquotes", "NAV", "p\x01"})
+    for (const char* name : {"", "h7", "na", "navs", "pp", "asides", "sectio", "templates", "blockquot", "blockquotes", "NAV", "p\x01"})
         EXPECT_EQ(ElementTraitsOf(name), 0) << name;
 }
 
