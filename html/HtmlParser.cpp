@@ -707,6 +707,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
         tok.m_nKind = k == TK_SCRIPT ? TK_SCRIPT_TEXT : TK_STYLE_TEXT;
         tok.m_strText = std::string_view(p, static_cast<std::size_t>((next ? next : end) - p));
         tok.m_nLength = static_cast<int>((next ? next : end) - start);
+        tok.m_font = m_fonts.back();  // as the rest of the script's text has
         return true;
     }
     if (*q == '\0' || q == name) return false;

@@ -226,6 +226,10 @@ TEST(HtmlParserContext, OnlyTextHasAFont) {
         EXPECT_EQ(t.GetFont() != nullptr, text) << t.m_nKind << " " << t.Text();
     }
     EXPECT_EQ(texts, 3);
+    // Script text has one too, also where a '<' starts no tag.
+    Parse(parser, "<script>if (a<>b) go();</script>");
+    for (const CHtmlToken& t : parser.Tokens())
+        EXPECT_EQ(t.GetFont() != nullptr, t.m_nKind == TK_SCRIPT_TEXT) << t.m_nKind << " " << t.Text();
 }
 
 // What the tokenizer gives every text token: the font in force where it
