@@ -162,10 +162,12 @@ inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
     return p;
 }
 
+#if !defined(__SSE2__)
 // The bytes of flags (high bits) before the byte at index n (0 to 8) of a word.
 inline std::uint64_t FlagsBefore(std::uint64_t flags, std::ptrdiff_t n) {
     return n >= 8 ? flags : flags & ((std::uint64_t{1} << (8 * n)) - 1);
 }
+#endif
 
 // FindByte for a quoted attribute value: the closing quote, and whether an
 // '&' comes before it.
