@@ -1,5 +1,6 @@
 #include "bench/BenchInputs.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -10,6 +11,10 @@ namespace {
 
 struct Registry {
     std::vector<CBenchInput> inputs;
+    std::vector<CBenchInput> files;
+    bool built = false;
+    bool withFiles = true;
+    std::vector<std::string> generated{"news_page", "large_page", "large_headlines", "large_unclosed"};
     std::vector<BenchRegisterFn> registrations;
     std::vector<BenchSummaryFn> summaries;
     std::map<std::string, double> bytesPerSecond;
@@ -22,17 +27,25 @@ Registry& TheRegistry() {
     return registry;
 }
 
+std::string GeneratedPage(const std::string& name) {
+    if (name == "news_page") return GenerateNewsPage();
+    if (name == "large_page") return GenerateLargeNewsPage();
+    if (name == "large_headlines") return GenerateLargeNewsPage(20010514, 7900000, 5000, LargePageStyle::Headlines);
+    return GenerateLargeNewsPage(20010513, 7900000, 5000, LargePageStyle::Unclosed);
+}
+
+// The generated pages are made only when first needed, and only those selected.
 std::vector<CBenchInput>& Inputs() {
-    std::vector<CBenchInput>& inputs = TheRegistry().inputs;
-    if (inputs.empty()) {
-        inputs.push_back({"news_page", GenerateNewsPage(), "http://bench.local/news_page"});
-        inputs.push_back({"large_page", GenerateLargeNewsPage(), "http://bench.local/large_page"});
-        inputs.push_back({"large_headlines", GenerateLargeNewsPage(20010514, 7900000, 5000, LargePageStyle::Headlines),
-                          "http://bench.local/large_headlines"});
-        inputs.push_back({"large_unclosed", GenerateLargeNewsPage(20010513, 7900000, 5000, LargePageStyle::Unclosed),
-                          "http://bench.local/large_unclosed"});
+    Registry& r = TheRegistry();
+    if (!r.built) {
+        r.built = true;
+        for (const std::string& name : r.generated)
+            r.inputs.push_back({name, GeneratedPage(name), "http://bench.local/" + name});
+        if (r.withFiles)
+            for (CBenchInput& in : r.files) r.inputs.push_back(std::move(in));
+        r.files.clear();
     }
-    return inputs;
+    return r.inputs;
 }
 
 }  // namespace
@@ -49,7 +62,33 @@ bool AddBenchInputFile(const std::string& path, std::string& error) {
     bytes << in.rdbuf();
     const std::size_t slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    Inputs().push_back({name, bytes.str(), "http://bench.local/" + name});
+    std::string url = "http://bench.local/" + name;
+    const std::size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        std::ifstream urlFile(path.substr(0, dot) + ".url");
+        std::string line;
+        if (urlFile && std::getline(urlFile, line) && !line.empty()) url = line;
+    }
+    TheRegistry().files.push_back({name, bytes.str(), url});
+    return true;
+}
+
+bool SelectBenchInputs(const std::string& list, std::string& error) {
+    Registry& r = TheRegistry();
+    const std::vector<std::string> known = r.generated;
+    r.generated.clear();
+    r.withFiles = false;
+    std::istringstream names(list);
+    for (std::string name; std::getline(names, name, ',');) {
+        if (name == "files") {
+            r.withFiles = true;
+        } else if (std::find(known.begin(), known.end(), name) != known.end()) {
+            r.generated.push_back(name);
+        } else {
+            error = "unknown input " + name + " (known: news_page, large_page, large_headlines, large_unclosed, files)";
+            return false;
+        }
+    }
     return true;
 }
 

@@ -6,8 +6,9 @@
 // generated 8 MB pages with 5,000 story links ("large_page"; its headline
 // list form "large_headlines"; "large_unclosed", whose anchors are never
 // closed) and every HTML file named on the command line (named by its file
-// name). Each comes
-// with a page URL under "http://bench.local/" for code that resolves links.
+// name). Each comes with a page URL under "http://bench.local/" for code
+// that resolves links, or, for a file, the first line of NAME.url beside
+// NAME.html when there is one.
 //
 // A benchmark file registers itself with a file-scope object:
 //
@@ -35,8 +36,13 @@ struct CBenchInput {
 const std::vector<CBenchInput>& GetBenchInputs();
 
 // Adds an HTML file as an input. False (with a message in error) when it
-// cannot be read.
+// cannot be read. Called before the first GetBenchInputs.
 bool AddBenchInputFile(const std::string& path, std::string& error);
+
+// Keeps only the inputs named in list, comma-separated: the generated pages'
+// names and "files" for the files added. Called before the first
+// GetBenchInputs; false (with a message in error) for a name it does not know.
+bool SelectBenchInputs(const std::string& list, std::string& error);
 
 using BenchRegisterFn = void (*)(const std::vector<CBenchInput>& inputs);
 using BenchSummaryFn = void (*)();

@@ -6,6 +6,8 @@
 // an article-sized part of each page for a sample of its headlines. The
 // summary sets the cost of the scan beside the cost of parsing the same page
 // and gives the memory a parsed page holds and the run's peak.
+#include "bench/ScanBench.h"
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -207,3 +209,19 @@ void Summary() {
 CBenchRegistration s_scanBench(Register, Summary);
 
 }  // namespace
+
+int RunWalkLoops(int loops) {
+    std::size_t bytes = 0;
+    std::size_t links = 0;
+    for (const CBenchInput& in : GetBenchInputs()) {
+        CHtmlParser parser;
+        if (!parser.SetPage(in.m_strBytes)) continue;
+        parser.ParsePage();
+        for (int i = 0; i < loops; ++i) {
+            links += FindStoryLinks(parser, in.m_strUrl).size();
+            bytes += in.m_strBytes.size();
+        }
+    }
+    std::printf("walked %zu bytes, %zu story links\n", bytes, links);
+    return 0;
+}

@@ -2,13 +2,20 @@
 // any HTML files named on the command line.
 //
 //   skimbolt_bench [benchmark flags] [page.html ...]
-//   skimbolt_bench --parse-loops=N [page.html ...]
+//   skimbolt_bench --parse-loops=N [--inputs=LIST] [page.html ...]
+//   skimbolt_bench --walk-loops=N [--inputs=LIST] [page.html ...]
 //   skimbolt_bench --write-pages=DIR
 //   skimbolt_bench --write-site=DIR --pages=N [--page-bytes=B]
 //
 // Arguments not starting with "--" are input files. --parse-loops=N skips the
-// benchmark framework and only parses every input N times, which suits
-// instruction counting under callgrind. --write-pages=DIR writes the
+// benchmark framework and only reads every input N times (SetPage, with its
+// decoding to UTF-8, and ParsePage), which suits instruction counting under
+// callgrind; --walk-loops=N parses every input once and finds its story
+// links N times. --inputs=LIST keeps only the inputs named (comma-separated:
+// news_page, large_page, large_headlines, large_unclosed, and files for the
+// files named); bench/callgrind_figures.sh uses these modes. The page URL of
+// a file NAME.html is the first line of NAME.url beside it, when there is
+// one. --write-pages=DIR writes the
 // generated pages to DIR as NAME.html, to be fed to other tools;
 // --write-site=DIR writes N front pages of about B bytes (default 60000),
 // each of its own seed, as DIR/pNNNNN.html (the scan benchmark's site).
@@ -26,6 +33,7 @@
 #include "bench/BenchInputs.h"
 #include "bench/NewsPage.h"
 #include "bench/ParserBench.h"
+#include "bench/ScanBench.h"
 
 namespace {
 
@@ -79,6 +87,7 @@ int main(int argc, char** argv) {
     std::vector<char*> flags;
     flags.push_back(argv[0]);
     int parseLoops = -1;
+    int walkLoops = -1;
     std::string siteDir;
     int sitePages = 0;
     std::size_t pageBytes = 60000;
@@ -97,6 +106,14 @@ int main(int argc, char** argv) {
         }
         if (std::strncmp(argv[i], "--parse-loops=", 14) == 0) {
             parseLoops = std::atoi(argv[i] + 14);
+        } else if (std::strncmp(argv[i], "--walk-loops=", 13) == 0) {
+            walkLoops = std::atoi(argv[i] + 13);
+        } else if (std::strncmp(argv[i], "--inputs=", 9) == 0) {
+            std::string error;
+            if (!SelectBenchInputs(argv[i] + 9, error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return 1;
+            }
         } else if (std::strncmp(argv[i], "--write-pages=", 14) == 0) {
             return WritePages(argv[i] + 14);
         } else if (std::strncmp(argv[i], "--", 2) == 0) {
@@ -111,6 +128,7 @@ int main(int argc, char** argv) {
     }
     if (!siteDir.empty()) return WriteSite(siteDir, sitePages, pageBytes);
     if (parseLoops >= 0) return RunParseLoops(parseLoops);
+    if (walkLoops >= 0) return RunWalkLoops(walkLoops);
 
     int flagCount = static_cast<int>(flags.size());
     flags.push_back(nullptr);

@@ -1,7 +1,9 @@
 #include "engine/ElementTraits.h"
 
 #include <array>
-#include <vector>
+#include <bit>
+#include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -44,41 +46,89 @@ constexpr Entry kEntries[] = {
     {"template", kElementBreaksText | kElementHidden}, {"svg", kElementHidden}, {"style", kElementHidden},
 };
 
-// The entries by the length of their name: looked up for every tag of a page.
+// Names of up to eight bytes are looked up as one integer (byte i of the
+// name in bits 8i to 8i+7) in a perfect hash: the top kSlotBits bits of
+// key * multiplier give each name a slot of its own, holding its index in
+// kEntries + 1. The multiplier is searched for at compile time.
 constexpr std::size_t kLongest = 10;
-const std::array<std::vector<Entry>, kLongest + 1>& ByLength() {
-    static const std::array<std::vector<Entry>, kLongest + 1> table = [] {
-        std::array<std::vector<Entry>, kLongest + 1> t;
-        for (const Entry& e : kEntries) t[e.name.size()].push_back(e);
-        return t;
-    }();
-    return table;
+constexpr std::size_t kPacked = 8;
+constexpr int kSlotBits = 9;
+constexpr std::size_t kEntryCount = std::size(kEntries);
+
+constexpr std::uint64_t PackName(std::string_view name) {
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+    return key;
 }
+
+constexpr std::size_t Slot(std::uint64_t key, std::uint64_t multiplier) {
+    return static_cast<std::size_t>((key * multiplier) >> (64 - kSlotBits));
+}
+
+constexpr std::uint64_t FindMultiplier() {
+    for (std::uint64_t m = 0x9E3779B97F4A7C15ull;; m += 0x5851F42D4C957F2Eull) {
+        bool used[1 << kSlotBits] = {};
+        bool unique = true;
+        for (const Entry& e : kEntries) {
+            if (e.name.size() > kPacked) continue;
+            const std::size_t slot = Slot(PackName(e.name), m | 1);
+            if (used[slot]) {
+                unique = false;
+                break;
+            }
+            used[slot] = true;
+        }
+        if (unique) return m | 1;
+    }
+}
+
+constexpr std::uint64_t kMultiplier = FindMultiplier();
+
+struct Lookup {
+    std::array<std::uint8_t, (1 << kSlotBits)> slots{};
+    std::array<std::uint64_t, kEntryCount> keys{};
+};
+
+constexpr Lookup MakeLookup() {
+    Lookup l;
+    for (std::size_t i = 0; i < kEntryCount; ++i) {
+        if (kEntries[i].name.size() > kPacked) continue;
+        l.keys[i] = PackName(kEntries[i].name);
+        l.slots[Slot(l.keys[i], kMultiplier)] = static_cast<std::uint8_t>(i + 1);
+    }
+    return l;
+}
+
+static_assert(kEntryCount < 256);
+constexpr Lookup kLookup = MakeLookup();
 
 }  // namespace
 
 std::uint16_t ElementTraitsOf(std::string_view name) {
     if (name.empty() || name.size() > kLongest) return 0;
-    for (const Entry& e : ByLength()[name.size()])
-        if (e.name == name) return e.traits;
-    return 0;
-}
-
-bool IsNamedTag(const CHtmlToken& t) {
-    switch (t.m_nKind) {
-    case TK_TEXT:
-    case TK_TITLE_TEXT:
-    case TK_SCRIPT_TEXT:
-    case TK_STYLE_TEXT:
-    case TK_FIELD_TEXT:
-    case TK_COMMENT:
-        return false;
-    default:
-        return !t.Text().empty();
+    if (name.size() > kPacked) {
+        for (const Entry& e : kEntries)
+            if (e.name == name) return e.traits;
+        return 0;
     }
-}
-
-bool IsAnchorTag(const CHtmlToken& t) {
-    return t.m_nKind == TK_LINK || t.m_nKind == TK_ANCHOR_NAME || t.m_nKind == TK_ANCHOR_LOCAL ||
-           t.m_nKind == TK_ANCHOR_SCRIPT;
+    // PackName without a loop: two overlapping words of four bytes, or the
+    // first, middle and last of up to three bytes.
+    const char* const p = name.data();
+    const std::size_t n = name.size();
+    std::uint64_t key;
+    if (n >= 4) {
+        std::uint32_t low, high;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + n - 4, 4);
+        if constexpr (std::endian::native == std::endian::little)
+            key = low | (static_cast<std::uint64_t>(high) << (8 * (n - 4)));
+        else
+            key = PackName(name);
+    } else {
+        const auto byte = [p](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i); };
+        key = byte(0) | byte(n / 2) | byte(n - 1);
+    }
+    const std::uint8_t entry = kLookup.slots[Slot(key, kMultiplier)];
+    return entry != 0 && kLookup.keys[entry - 1] == key ? kEntries[entry - 1].traits : 0;
 }

@@ -30,6 +30,22 @@ enum ElementTrait : std::uint16_t {
 std::uint16_t ElementTraitsOf(std::string_view name);
 
 // A tag with a name: not text, a comment or a declaration.
-bool IsNamedTag(const CHtmlToken& t);
+inline bool IsNamedTag(const CHtmlToken& t) {
+    switch (t.m_nKind) {
+    case TK_TEXT:
+    case TK_TITLE_TEXT:
+    case TK_SCRIPT_TEXT:
+    case TK_STYLE_TEXT:
+    case TK_FIELD_TEXT:
+    case TK_COMMENT:
+        return false;
+    default:
+        return !t.Text().empty();
+    }
+}
+
 // An "a" tag of any of the four anchor kinds.
-bool IsAnchorTag(const CHtmlToken& t);
+inline bool IsAnchorTag(const CHtmlToken& t) {
+    return t.m_nKind == TK_LINK || t.m_nKind == TK_ANCHOR_NAME || t.m_nKind == TK_ANCHOR_LOCAL ||
+           t.m_nKind == TK_ANCHOR_SCRIPT;
+}

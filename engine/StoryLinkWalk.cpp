@@ -2,7 +2,7 @@
 // the rules share, and the handling of one link.
 #include "engine/StoryLinkWalk.h"
 
-#include <set>
+#include <unordered_set>
 #include <string>
 
 #include "common/PrintableText.h"
@@ -261,7 +261,7 @@ public:
     std::vector<StoryCandidate> m_links;
 
 private:
-    std::set<std::string> m_taken;
+    std::unordered_set<std::string> m_taken;
 };
 
 }  // namespace

@@ -1,5 +1,11 @@
 #include "engine/WordString.h"
 
+#include <iterator>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/UnicodeText.h"
 
 std::string ToLowerAscii(std::string_view s) {
@@ -11,10 +17,12 @@ std::string ToLowerAscii(std::string_view s) {
 
 namespace {
 
+constexpr char kSeparatorBytes[] = {' ', '\r', '\n', '\t', '-', '@', '(', ')'};
+
 struct SeparatorTable {
     bool is[256] = {};
     constexpr SeparatorTable() {
-        for (unsigned char c : {' ', '\r', '\n', '\t', '-', '@', '(', ')'}) is[c] = true;
+        for (char c : kSeparatorBytes) is[static_cast<unsigned char>(c)] = true;
     }
 };
 constexpr SeparatorTable kSeparators;
@@ -78,7 +86,49 @@ int WordsInRun(std::string_view run) {
 
 }  // namespace
 
+namespace {
+
+#if defined(__SSE2__)
+// CountWordsIn(text, 0, limit) for a text of ASCII only, sixteen bytes at a
+// time: the words are the bytes that are no separator and follow one (or
+// begin the text). False as soon as a byte of another script shows up.
+bool CountAsciiWords(std::string_view text, int limit, int& words) {
+    const char* const s = text.data();
+    const std::size_t n = text.size();
+    words = 0;
+    if (limit <= 0) return true;
+    unsigned afterSeparator = 1;  // for the first byte of the next block
+    std::size_t i = 0;
+    for (; n - i >= 16; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (_mm_movemask_epi8(v)) return false;
+        const auto is = [&v](std::size_t k) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(kSeparatorBytes[k])); };
+        static_assert(std::size(kSeparatorBytes) == 8);
+        const __m128i sep = _mm_or_si128(_mm_or_si128(_mm_or_si128(is(0), is(1)), _mm_or_si128(is(2), is(3))),
+                                         _mm_or_si128(_mm_or_si128(is(4), is(5)), _mm_or_si128(is(6), is(7))));
+        const unsigned separators = static_cast<unsigned>(_mm_movemask_epi8(sep));
+        for (unsigned starts = ~separators & ((separators << 1) | afterSeparator) & 0xFFFFu; starts; starts &= starts - 1)
+            if (++words >= limit) return true;
+        afterSeparator = separators >> 15;
+    }
+    for (; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) return false;
+        const unsigned separator = kSeparators.is[c] ? 1 : 0;
+        if (!separator && afterSeparator && ++words >= limit) return true;
+        afterSeparator = separator;
+    }
+    return true;
+}
+#endif
+
+}  // namespace
+
 int CWordString::CountWordsIn(std::string_view text, int skipShort, int limit) {
+#if defined(__SSE2__)
+    int words = 0;
+    if (!skipShort && CountAsciiWords(text, limit, words)) return words;
+#endif
     // ForEachWord and WordsInRun in one pass: a run of ASCII is one word.
     int count = 0;
     int nSingles = 0;

@@ -11,6 +11,10 @@
 #include <new>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "html/CharRefDecoder.h"
 
 // The steps of reading one token are built into the loops that call them.
@@ -96,11 +100,50 @@ inline std::uint64_t TextBytesToDecode(std::uint64_t w) {
 }
 
 
+#if defined(__SSE2__)
+// Sixteen bytes at a time where the processor has SSE2: bit i of a block
+// mask stands for byte p[i].
+constexpr std::ptrdiff_t kBlock = 16;
+
+inline __m128i LoadBlock(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+inline unsigned BlockMask(__m128i flags) { return static_cast<unsigned>(_mm_movemask_epi8(flags)); }
+
+inline __m128i BlockEqual(__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+
+// The bytes up to 0x20: whitespace, NUL and the other control characters.
+inline __m128i BlockBlankOrControl(__m128i v) { return _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x20)), v); }
+
+// The mask of the bytes before index n (0 to 16).
+inline unsigned BlockBefore(unsigned mask, std::ptrdiff_t n) { return mask & ((1u << n) - 1); }
+
+// TextBytesToDecode for a block: '&', and whitespace other than one space
+// before a byte that is not whitespace. The last byte's successor is not
+// known, so a blank there is always flagged.
+inline unsigned BlockBytesToDecode(__m128i v) {
+    const unsigned blanks = BlockMask(BlockBlankOrControl(v));
+    const unsigned spaces = BlockMask(BlockEqual(v, ' '));
+    const unsigned blankBeforeBlank = blanks & ((blanks >> 1) | 0x8000u);
+    return (blanks & ~spaces) | blankBeforeBlank | BlockMask(BlockEqual(v, '&'));
+}
+#endif
+
 // The first byte equal to c in [p, end); end when there is none. Words
 // are read up to textEnd (at or after end), the end of the text being read.
 // Short runs are searched in line, long ones by memchr.
 inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
     if (p >= end) return end;
+#if defined(__SSE2__)
+    for (int i = 0; i < 2 && textEnd - p >= kBlock; ++i) {
+        const unsigned found = BlockMask(BlockEqual(LoadBlock(p), static_cast<char>(c)));
+        if (found) {
+            char* hit = p + std::countr_zero(found);
+            return hit < end ? hit : end;
+        }
+        p += kBlock;
+        if (p >= end) return end;
+    }
+#else
     for (std::ptrdiff_t words = std::min<std::ptrdiff_t>((textEnd - p) >> 3, 4); words > 0; --words) {
         const std::uint64_t found = FirstBytesEqual(LoadWord(p), c);
         if (found) {
@@ -110,6 +153,7 @@ inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
         p += 8;
         if (p >= end) return end;
     }
+#endif
     if (end - p >= 32) {
         char* hit = static_cast<char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)));
         return hit ? hit : end;
@@ -118,14 +162,27 @@ inline char* FindByte(char* p, char* end, char* textEnd, unsigned char c) {
     return p;
 }
 
+#if !defined(__SSE2__)
 // The bytes of flags (high bits) before the byte at index n (0 to 8) of a word.
 inline std::uint64_t FlagsBefore(std::uint64_t flags, std::ptrdiff_t n) {
     return n >= 8 ? flags : flags & ((std::uint64_t{1} << (8 * n)) - 1);
 }
+#endif
 
 // FindByte for a quoted attribute value: the closing quote, and whether an
 // '&' comes before it.
 inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, bool& amp) {
+#if defined(__SSE2__)
+    // Long values are left to memchr below.
+    for (int i = 0; i < 2 && p < end && textEnd - p >= kBlock; ++i, p += kBlock) {
+        const __m128i v = LoadBlock(p);
+        const unsigned found = BlockMask(BlockEqual(v, static_cast<char>(quote)));
+        const std::ptrdiff_t stop = std::min<std::ptrdiff_t>(found ? std::countr_zero(found) : kBlock, end - p);
+        if (BlockBefore(BlockMask(BlockEqual(v, '&')), stop)) amp = true;
+        if (stop < kBlock) return p + stop;
+    }
+    if (p >= end) return end;
+#else
     if constexpr (std::endian::native == std::endian::little) {
         // Long values are left to memchr below.
         for (int i = 0; i < 4 && p < end && textEnd - p >= 8; ++i, p += 8) {
@@ -139,6 +196,7 @@ inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, b
         }
         if (p >= end) return end;
     }
+#endif
     char* close = FindByte(p, end, textEnd, quote);
     if (!amp && p < close) amp = std::memchr(p, '&', static_cast<std::size_t>(close - p)) != nullptr;
     return close;
@@ -147,6 +205,16 @@ inline char* FindQuote(char* p, char* end, char* textEnd, unsigned char quote, b
 // The first whitespace byte in [p, end); end when there is none. Words are
 // read up to textEnd, as FindByte does.
 inline char* FindSpace(char* p, char* end, char* textEnd) {
+#if defined(__SSE2__)
+    for (; p < end && textEnd - p >= kBlock; p += kBlock) {
+        // Other control characters are flagged too, and passed over.
+        for (unsigned found = BlockMask(BlockBlankOrControl(LoadBlock(p))); found; found &= found - 1) {
+            char* hit = p + std::countr_zero(found);
+            if (hit >= end) return end;
+            if (IsSpace(*hit)) return hit;
+        }
+    }
+#else
     if constexpr (std::endian::native == std::endian::little) {
         for (; p < end && textEnd - p >= 8; p += 8) {
             // Other control characters are flagged too, and passed over.
@@ -157,6 +225,7 @@ inline char* FindSpace(char* p, char* end, char* textEnd) {
             }
         }
     }
+#endif
     if (p >= end) return end;
     while (p < end && !IsSpace(*p)) ++p;
     return p;
@@ -165,6 +234,17 @@ inline char* FindSpace(char* p, char* end, char* textEnd) {
 // The end of a tag name from p on: the first NUL, '>' or whitespace byte.
 // end is the end of the text, where a NUL byte stands.
 inline char* FindNameEnd(char* p, char* end) {
+#if defined(__SSE2__)
+    for (; end - p >= kBlock; p += kBlock) {
+        const __m128i v = LoadBlock(p);
+        // Other control characters are flagged too, and passed over.
+        for (unsigned found = BlockMask(_mm_or_si128(BlockBlankOrControl(v), BlockEqual(v, '>'))); found;
+             found &= found - 1) {
+            char* hit = p + std::countr_zero(found);
+            if (kNameStops[static_cast<unsigned char>(*hit)]) return hit;
+        }
+    }
+#else
     if constexpr (std::endian::native == std::endian::little) {
         for (; end - p >= 8; p += 8) {
             const std::uint64_t w = LoadWord(p);
@@ -176,6 +256,7 @@ inline char* FindNameEnd(char* p, char* end) {
             }
         }
     }
+#endif
     while (!kNameStops[static_cast<unsigned char>(*p)]) ++p;
     return p;
 }
@@ -284,8 +365,31 @@ std::size_t DecodeText(char* begin, char* end) {
     char* in = begin;
     char* out = begin;
     while (in < end) {
+        bool stopped = false;  // at a byte to decode
+#if defined(__SSE2__)
+        // Runs of bytes that stay as they are go sixteen at a time.
+        while (end - in >= kBlock) {
+            const __m128i v = LoadBlock(in);
+            const unsigned decode = BlockBytesToDecode(v);
+            const int plain = decode ? std::countr_zero(decode) : static_cast<int>(kBlock);
+            if (out != in) {
+                // Writing all of v is safe when it ends before the bytes not
+                // yet read.
+                if (plain == kBlock || in - out >= kBlock)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+                else
+                    for (int i = 0; i < plain; ++i) out[i] = in[i];
+            }
+            in += plain;
+            out += plain;
+            if (plain < kBlock) {
+                stopped = true;
+                break;
+            }
+        }
+#endif
         // Runs of bytes that stay as they are go eight at a time.
-        while (end - in >= 8) {
+        while (!stopped && end - in >= 8) {
             const std::uint64_t w = LoadWord(in);
             const std::uint64_t decode = TextBytesToDecode(w);
             const int plain = decode ? FirstFlagged(decode) : 8;
@@ -421,8 +525,7 @@ void CHtmlParser::ParsePage() {
     m_strBaseHref.clear();
     m_bBaseSeen = false;
     m_nGeneration = g_nNextGeneration.fetch_add(1, std::memory_order_relaxed);
-    m_nReadPos = 0;
-    m_bReadFailed = false;
+    m_pRead = m_pReadEnd = nullptr;
     if (!m_bHasPage) {
         m_strStore.clear();
         return;
@@ -438,10 +541,20 @@ void CHtmlParser::ParsePage() {
     m_attrs.reserve(pageLength / 32 + 16);
     m_elements.reserve(pageLength / 64 + 16);
     const CHtmlAttribute* const attrBlock = m_attrs.data();
+    m_pRead = m_strStore.data();
+    m_pReadEnd = m_pRead + pageLength;
 
     try {
+        // The kinds that may imply a closing tag or start a link; most
+        // tokens are of none of them.
+        constexpr std::uint64_t kImplyingKinds =
+            Bit(TK_LINK) | Bit(TK_TABLE) | Bit(TK_ROW) | Bit(TK_CELL) | Bit(TK_LIST_ITEM);
         CHtmlToken tok;
         while (NextToken(tok)) {
+            if (!(kImplyingKinds & Bit(tok.m_nKind))) {
+                Store(tok, true);
+                continue;
+            }
             if (m_openCount[TK_LINK] > 0 &&
                 ((tok.m_bIsOpen && tok.m_nKind == TK_LINK) || tok.m_nKind == TK_TABLE || tok.m_nKind == TK_ROW ||
                  tok.m_nKind == TK_CELL))
@@ -466,27 +579,27 @@ void CHtmlParser::ParsePage() {
     }
 
     m_nPageLength = 0;
-    m_nReadPos = 0;
+    m_pRead = m_pReadEnd = nullptr;
 }
 
 SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
-    if (m_bReadFailed || m_nReadPos >= m_nPageLength) return false;
-    const std::size_t attrMark = m_attrs.size();
-    if (!ReadToken(m_strStore.data(), m_nReadPos, m_nPageLength, tok) ||
-        static_cast<std::size_t>(tok.m_nLength) > m_nPageLength - m_nReadPos) {
+    char* const p = m_pRead;
+    char* const end = m_pReadEnd;
+    if (p >= end) return false;
+    if (!ReadToken(p, end, tok) || tok.m_nLength > end - p) {
         // A tag that cannot be read, or a token running past the end of the
         // page, ends the parse; what was stored so far stays.
-        m_attrs.resize(attrMark);
-        m_bReadFailed = true;
+        m_attrs.resize(tok.m_nAttrBegin);
+        m_pRead = end;
         return false;
     }
-    m_nReadPos += static_cast<std::size_t>(tok.m_nLength);
+    m_pRead = p + tok.m_nLength;
     tok.m_nRow = m_nRowCount;
     tok.m_nCell = m_nCellCount;
     return true;
 }
 
-SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok) {
+SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* p, char* const end, CHtmlToken& tok) {
     // Every way of reading a token sets its kind, standalone flag and text,
     // and storing it sets its context; the rest is reset here. A font left
     // from an earlier token is hidden by a size below zero.
@@ -495,9 +608,6 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* buf, std::size_t pos, std:
     tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
     tok.m_nAttrCount = 0;
     tok.m_font.m_nSize = -1;
-    char* p = buf + pos;
-    char* const end = buf + pageLen;
-    m_pReadEnd = end;
     char* const start = p;
     if (*p != '<') {
         // Whitespace before a tag is no token of its own: the tag takes it.
@@ -599,6 +709,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
         tok.m_nKind = k == TK_SCRIPT ? TK_SCRIPT_TEXT : TK_STYLE_TEXT;
         tok.m_strText = std::string_view(p, static_cast<std::size_t>((next ? next : end) - p));
         tok.m_nLength = static_cast<int>((next ? next : end) - start);
+        tok.m_font = m_fonts.back();  // as the rest of the script's text has
         return true;
     }
     if (*q == '\0' || q == name) return false;
@@ -624,6 +735,8 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
 
 void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
     char* const textEnd = m_pReadEnd;
+    // The byte at tagEnd is its '>' or the NUL at the end of the page:
+    // neither a blank nor a quote, so the tests below stop there by themselves.
     while (p < tagEnd) {
         if (*p == '=') {  // a stray '=' where a name should start
             ++p;
@@ -637,9 +750,9 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
         char* valueEnd = p;
         if (p < tagEnd) {  // at the '='
             ++p;
-            while (p < tagEnd && IsSpace(*p)) ++p;
+            while (IsSpace(*p)) ++p;
             bool amp = false;
-            if (p < tagEnd && (*p == '"' || *p == '\'')) {
+            if (*p == '"' || *p == '\'') {
                 const char quote = *p++;
                 char* close = FindQuote(p, tagEnd, textEnd, static_cast<unsigned char>(quote), amp);
                 value = p;
@@ -656,7 +769,7 @@ void CHtmlParser::ParseAttributes(char* p, char* tagEnd) {
                 valueEnd = DecodeCharRefsInPlace(value, valueEnd, CharRefPlace::Attribute);
         }
         m_attrs.push_back(CHtmlAttribute{nameView, std::string_view(value, static_cast<std::size_t>(valueEnd - value))});
-        while (p < tagEnd && IsSpace(*p)) ++p;
+        while (IsSpace(*p)) ++p;
     }
 }
 

@@ -133,7 +133,7 @@ private:
 
     bool TakePage(std::string page, std::string_view contentType, bool fetched);
     bool NextToken(CHtmlToken& tok);
-    bool ReadToken(char* buf, std::size_t pos, std::size_t pageLen, CHtmlToken& tok);
+    bool ReadToken(char* p, char* end, CHtmlToken& tok);
     bool ReadText(char* p, char* firstLt, char* end, CHtmlToken& tok);
     bool ReadTag(char* start, char* p, char* end, CHtmlToken& tok);
     void ParseAttributes(char* p, char* tagEnd);
@@ -167,9 +167,10 @@ private:
     std::string m_strPage;     // the held page, NUL-terminated
     bool m_bHasPage = false;
     std::size_t m_nPageLength = 0;
-    std::size_t m_nReadPos = 0;
-    char* m_pReadEnd = nullptr;  // end of the text ReadToken reads now
-    bool m_bReadFailed = false;
+    // The page being parsed: where the next token begins, and its end (where
+    // a NUL stands). A token that cannot be read moves m_pRead to the end.
+    char* m_pRead = nullptr;
+    char* m_pReadEnd = nullptr;
 
     // Backing store of the current tokens: the parsed page (decoded in place)
     // and the attributes of every tag.

@@ -6,9 +6,14 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "html/MetaCharsetPrescan.h"
 
@@ -52,12 +57,33 @@ bool CPageDecoder::IsValidUtf8(std::string_view bytes, bool& ascii) {
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
+#if defined(__SSE2__)
+        // Runs of ASCII go 64 bytes at a time; in a block of 16 that is not
+        // all ASCII, the first other byte is found directly.
+        const auto load = [s](std::size_t k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)); };
+        if (n - i >= 64) {
+            const __m128i any = _mm_or_si128(_mm_or_si128(load(i), load(i + 16)), _mm_or_si128(load(i + 32), load(i + 48)));
+            if (_mm_movemask_epi8(any) == 0) {
+                i += 64;
+                continue;
+            }
+        }
+        if (n - i >= 16) {
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(load(i)));
+            if (high == 0) {
+                i += 16;
+                continue;
+            }
+            i += static_cast<std::size_t>(std::countr_zero(high));
+        }
+#else
         // Runs of ASCII go 32 bytes at a time.
         for (std::uint64_t w[4]; i + 32 <= n; i += 32) {
             std::memcpy(w, s + i, 32);
             if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) break;
         }
         if (i >= n) break;
+#endif
         if (s[i] < 0x80) {
             ++i;
             continue;

@@ -3,6 +3,7 @@
 // headlines, and the rules on pages in scripts without blanks.
 #include <gtest/gtest.h>
 
+#include "engine/ElementTraits.h"
 #include "engine/LinkRules.h"
 #include "engine/StoryLinks.h"
 #include "engine/StoryUrl.h"
@@ -143,3 +144,19 @@ TEST(StoryFilter, MendsOfTheRules) {
 }
 
 }  // namespace
+
+// The page layout knows an element by its name, looked up as one packed word
+// up to eight bytes and by comparison beyond.
+TEST(ElementTraits, KnownNamesOnly) {
+    EXPECT_EQ(ElementTraitsOf("p"), kElementBlock | kElementClosesItsLike);
+    EXPECT_EQ(ElementTraitsOf("h6"), kElementBlock | kElementHeading);
+    EXPECT_EQ(ElementTraitsOf("nav"), kElementBlock | kElementNav | kElementSectioning | kElementFurniture);
+    EXPECT_EQ(ElementTraitsOf("aside"), kElementBlock | kElementSectioning | kElementFurniture);
+    EXPECT_EQ(ElementTraitsOf("section"), kElementBlock | kElementSectioning);
+    EXPECT_EQ(ElementTraitsOf("template"), kElementBreaksText | kElementHidden);  // eight bytes
+    EXPECT_EQ(ElementTraitsOf("blockquote"), kElementBlock);                      // longer
+    EXPECT_EQ(ElementTraitsOf("figcaption"), kElementBlock | kElementFurniture);
+    for (const char* name : {"", "h7", "na", "navs", "pp", "asides", "sectio", "templates", "blockquot", "blockquotes", "NAV", "p\x01"})
+        EXPECT_EQ(ElementTraitsOf(name), 0) << name;
+}
+

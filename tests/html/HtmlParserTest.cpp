@@ -91,10 +91,10 @@ TEST(HtmlParserText, DecodesTextRuns) {
 TEST(HtmlParserText, DecodesAtEveryOffsetOfALongRun) {
     struct Case { const char *piece, *decoded; } cases[] = {
         {"a  b", "a b"}, {"a\nb", "a b"}, {"a \r\n\t b", "a b"}, {"a&amp;b", "a&b"},
-        {"a \x0C b", "a \x0C b"}, {"a&b c", "a&b c"}, {"&nbsp; a  &#233;  ", "  a é "},
+        {"a \x0C b", "a \x0C b"}, {"a&b c", "a&b c"}, {"&nbsp; a  &#233;  ", "  a é "}, {"a b", "a b"},
     };
     for (const Case& c : cases) {
-        for (int offset = 0; offset <= 17; ++offset) {
+        for (int offset = 0; offset <= 33; ++offset) {
             const std::string lead(static_cast<std::size_t>(offset), 'x'), tail(19, 'y');
             EXPECT_EQ(DescribePage(lead + c.piece + "z" + c.piece + tail),
                       "'" + lead + c.decoded + "z" + c.decoded + tail + "'")
@@ -132,6 +132,30 @@ TEST(HtmlParserText, DecodesAttributeValues) {
         ASSERT_GE(parser.GetTokenCount(), 1) << c.why;
         ASSERT_EQ(parser.Tokens()[0].GetAttributeCount(), 1) << c.why;
         EXPECT_EQ(parser.Tokens()[0].GetAttributeAt(0).m_strValue, c.value) << c.why;
+    }
+    // Names, values and the tag's end are found wherever they stand among the
+    // bytes read together, also where the page ends right after them.
+    for (int offset = 0; offset <= 33; ++offset) {
+        const std::string pad(static_cast<std::size_t>(offset), 'v');
+        const std::string name = "n" + pad;
+        struct Sweep { std::string page, tag, name, value; } const sweep[] = {
+            {"<p " + name + "=\"" + pad + "&amp;\" x>z", "p", name, pad + "&"},
+            {"<p " + name + "='" + pad + "'>", "p", name, pad},
+            {"<p " + name + "=" + pad + "&lt; x>z", "p", name, pad + "<"},
+            {"<p " + name + "=" + pad + ">", "p", name, pad},
+            {"<p " + name + "=\"" + pad + ">z\">", "p", name, pad},
+            {"<p x=1 " + name + ">", "p", name, ""},
+            {"<" + name + " x=" + pad + "\t>", name, "x", pad},
+        };
+        for (const Sweep& c : sweep) {
+            CHtmlParser parser;
+            Parse(parser, c.page);
+            ASSERT_GE(parser.GetTokenCount(), 1) << c.page;
+            const CHtmlToken& tag = parser.Tokens()[0];
+            EXPECT_EQ(tag.Text(), c.tag) << c.page;
+            std::string_view value;
+            EXPECT_TRUE(tag.GetAttribute(c.name, value) && value == c.value) << c.page;
+        }
     }
     // Decoded before the anchor's kind is decided, as a browser would follow it.
     EXPECT_EQ(DescribePage("<a href=\"&#106;avascript:go()\">"), "<a:script>");
@@ -202,6 +226,10 @@ TEST(HtmlParserContext, OnlyTextHasAFont) {
         EXPECT_EQ(t.GetFont() != nullptr, text) << t.m_nKind << " " << t.Text();
     }
     EXPECT_EQ(texts, 3);
+    // Script text has one too, also where a '<' starts no tag.
+    Parse(parser, "<script>if (a<>b) go();</script>");
+    for (const CHtmlToken& t : parser.Tokens())
+        EXPECT_EQ(t.GetFont() != nullptr, t.m_nKind == TK_SCRIPT_TEXT) << t.m_nKind << " " << t.Text();
 }
 
 // What the tokenizer gives every text token: the font in force where it

@@ -119,6 +119,22 @@ TEST(PageDecoder, Utf8CheckTakesTheWellFormedFormsOnly) {
         bool bAscii = true;
         EXPECT_EQ(CPageDecoder::IsValidUtf8(c.bytes, bAscii), c.valid) << c.why;
     }
+    // ASCII is passed over by the block: a sequence is judged wherever it
+    // stands, also across the end of a block or of the bytes.
+    for (std::size_t offset = 0; offset <= 80; ++offset) {
+        const std::string lead(offset, 'a'), tail(offset % 23, 'z');
+        struct Sweep { const char* bytes; bool valid; } const sweep[] = {
+            {"\xE2\x82\xAC", true}, {"\xF0\x9F\x98\x80", true}, {"\xE2\x82", false},
+            {"\x80", false}, {"\xED\xA0\x80", false},
+        };
+        for (const Sweep& c : sweep) {
+            bool bAscii = true;
+            EXPECT_EQ(CPageDecoder::IsValidUtf8(lead + c.bytes + tail, bAscii), c.valid) << c.bytes << " at " << offset;
+            EXPECT_FALSE(bAscii) << offset;
+        }
+        bool bAscii = false;
+        EXPECT_TRUE(CPageDecoder::IsValidUtf8(lead + tail, bAscii) && bAscii) << offset;
+    }
 }
 
 }  // namespace
