@@ -91,9 +91,17 @@ void CHeadlessTarget::Handle(const Message& m) {
     case WM_SCAN_STARTED:
         PrintLine(m.lParam == 1 ? "scan started" : "scan started: next page");
         break;
+    case WM_NEW_STORIES:
+        // Otherwise new stories are announced once per cycle, when its last
+        // pass ends.
+        if (++m_nUnprinted >= STORIES_PER_BATCH) {
+            m_nUnprinted = 0;
+            PrintNews(m_core.TakeNewsSoFar());
+        }
+        break;
     case WM_SCAN_FINISHED: {
-        // New stories are announced once per cycle, when its last pass ends.
         PrintLine("scan finished");
+        if (m.lParam == 0) m_nUnprinted = 0;
         PrintNews(m_core.TakeNews());
         break;
     }

@@ -2,7 +2,9 @@
 // posts and sends its notifications here; the main thread takes them from
 // a queue in order, hands each to the core and prints one line for each
 // (scan started, scan finished followed by the core's news: failed pages and
-// new stories with one line per story, setup needed).
+// new stories with one line per story, setup needed). A pass that finds
+// more new stories than a batch has them printed a batch at a time as they
+// come, so that it never holds thousands of them.
 #pragma once
 
 #include <chrono>
@@ -30,6 +32,8 @@ bool WriteAtOnce(std::FILE* out, const std::string& text);
 
 class CHeadlessTarget : public CMessageTarget {
 public:
+    static constexpr int STORIES_PER_BATCH = 256;
+
     CHeadlessTarget(std::FILE* out, CAppCore& core) : m_out(out), m_core(core) {}
 
     // Any thread. Send waits until the main thread has handled the message,
@@ -66,4 +70,5 @@ private:
     std::uint64_t m_nNextSendId = 1;
     std::uint64_t m_nLastHandledSend = 0;
     bool m_bClosed = false;
+    int m_nUnprinted = 0;  // new stories the core holds (main thread)
 };

@@ -88,6 +88,14 @@ Strings Split(const std::string& text, char separator) {
     return parts;
 }
 Strings Lines(const std::string& text) { return Split(text, '\n'); }
+// A front page of n stories "Storm number I hits the town overnight".
+std::string StormPage(int n) {
+    std::string page = "<html><body><h1>News</h1>";
+    for (int i = 0; i < n; ++i)
+        page += "<div><h3><a href=\"/news/2026/12/story-" + std::to_string(i) + ".html\">Storm number " +
+                std::to_string(i) + " hits the town overnight</a></h3></div>";
+    return page + "</body></html>";
+}
 Strings Fields(const std::string& line) { return Split(line, '\t'); }
 
 // Every path under root (or root itself) with the contents of the files.
@@ -157,11 +165,7 @@ TEST_F(CommandsTest, ScanOnceSaysWhatIsMissingThenPrintsEachNewStoryOnce) {
     // Stories are printed in batches as the scan finds them: those of a
     // page of more stories than a batch are out before the next page is read,
     // each once, in page order, and none is left waiting to be announced.
-    std::string big = "<html><body><h1>News</h1>";
-    for (int i = 0; i < 300; ++i)
-        big += "<div><h3><a href=\"/news/2026/12/story-" + std::to_string(i) + ".html\">Storm number " +
-               std::to_string(i) + " hits the town overnight</a></h3></div>";
-    server.SetResponse("/big.html", {.status = 200, .body = big + "</body></html>"});
+    server.SetResponse("/big.html", {.status = 200, .body = StormPage(300)});
     // What the command has printed so far, while it runs (the server's
     // handler may outlive the run when the read gives up on it).
     struct Watch {
@@ -350,6 +354,40 @@ TEST_F(CommandsTest, HeadlessPrintsTheNotificationsAndStopsOnSigterm) {
     EXPECT_EQ(Fields(lines[4]), (Strings{"  Central bank warns inflation may stay high", server.Url("/story/1.html"),
                                          "Custom: " + front, "+inflation"}));
     EXPECT_EQ(lines[5], "stopped");
+
+    // A pass that finds more stories than a batch prints a batch as soon as
+    // it is full, the rest when the cycle ends.
+    server.SetResponse("/big.html", {.status = 200, .body = StormPage(300)});
+    const std::string bigHome = dir.File("big/");
+    {
+        CNewsSettings settings;
+        settings.SetFileName(bigHome);
+        settings.SetAutoSave();
+        settings.Load();
+        settings.AddKeyword("+storm");
+        settings.AddUrl(server.Url("/big.html"));
+    }
+    SetNetworkProbe([] { return NetworkProbeResult::Connected; });
+    const CommandResult big = Captured([&](const std::function<std::string()>& out) {
+        std::optional<int> status;
+        std::thread command([&] { status = Invoke({"--home", bigHome, "--headless"}); });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (out().find("Storm number 299 ") == std::string::npos && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(::getpid(), SIGTERM);
+        command.join();
+        return status;
+    });
+    SetNetworkProbe(oldProbe);
+    ASSERT_EQ(big.status, 0) << big.err;
+    const Strings bigLines = Lines(big.out);
+    ASSERT_EQ(bigLines.size(), 306u) << big.out;
+    EXPECT_EQ(Strings(bigLines.begin() + 1, bigLines.begin() + 3), (Strings{"scan started", "new stories: 256"}));
+    EXPECT_EQ(Strings(bigLines.begin() + 259, bigLines.begin() + 261), (Strings{"scan finished", "new stories: 44"}));
+    for (int i = 0; i < 300; ++i) {
+        const std::string& line = bigLines[i < 256 ? 3 + i : 5 + i];
+        EXPECT_EQ(Fields(line)[1], server.Url("/news/2026/12/story-" + std::to_string(i) + ".html"));
+    }
 }
 
 // The symbolic-link table on the commands' way: a scan never writes through
