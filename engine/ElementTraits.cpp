@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "html/PackedNameHash.h"
+
 namespace {
 
 struct Entry {
@@ -46,57 +48,32 @@ constexpr Entry kEntries[] = {
     {"template", kElementBreaksText | kElementHidden}, {"svg", kElementHidden}, {"style", kElementHidden},
 };
 
-// Names of up to eight bytes are looked up as one integer (byte i of the
-// name in bits 8i to 8i+7) in a perfect hash: the top kSlotBits bits of
-// key * multiplier give each name a slot of its own, holding its index in
-// kEntries + 1. The multiplier is searched for at compile time.
+// Names of up to eight bytes are looked up in a perfect hash of their packed
+// form; a slot holds the name's index in kEntries + 1 (0: no name).
 constexpr std::size_t kLongest = 10;
-constexpr std::size_t kPacked = 8;
 constexpr int kSlotBits = 9;
 constexpr std::size_t kEntryCount = std::size(kEntries);
 
-constexpr std::uint64_t PackName(std::string_view name) {
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
-    return key;
-}
-
-constexpr std::size_t Slot(std::uint64_t key, std::uint64_t multiplier) {
-    return static_cast<std::size_t>((key * multiplier) >> (64 - kSlotBits));
-}
-
-constexpr std::uint64_t FindMultiplier() {
-    for (std::uint64_t m = 0x9E3779B97F4A7C15ull;; m += 0x5851F42D4C957F2Eull) {
-        bool used[1 << kSlotBits] = {};
-        bool unique = true;
-        for (const Entry& e : kEntries) {
-            if (e.name.size() > kPacked) continue;
-            const std::size_t slot = Slot(PackName(e.name), m | 1);
-            if (used[slot]) {
-                unique = false;
-                break;
-            }
-            used[slot] = true;
-        }
-        if (unique) return m | 1;
-    }
-}
-
-constexpr std::uint64_t kMultiplier = FindMultiplier();
-
 struct Lookup {
     std::array<std::uint8_t, (1 << kSlotBits)> slots{};
-    std::array<std::uint64_t, kEntryCount> keys{};
+    std::array<std::uint64_t, kEntryCount> keys{};  // 0 for a longer name
 };
+
+constexpr std::array<std::uint64_t, kEntryCount> MakeKeys() {
+    std::array<std::uint64_t, kEntryCount> keys{};
+    for (std::size_t i = 0; i < kEntryCount; ++i)
+        if (kEntries[i].name.size() <= kPackedNameBytes) keys[i] = PackName(kEntries[i].name);
+    return keys;
+}
+
+constexpr std::array<std::uint64_t, kEntryCount> kKeys = MakeKeys();
+constexpr std::uint64_t kMultiplier = FindPackedMultiplier<kSlotBits>(kKeys);
 
 constexpr Lookup MakeLookup() {
     Lookup l;
-    for (std::size_t i = 0; i < kEntryCount; ++i) {
-        if (kEntries[i].name.size() > kPacked) continue;
-        l.keys[i] = PackName(kEntries[i].name);
-        l.slots[Slot(l.keys[i], kMultiplier)] = static_cast<std::uint8_t>(i + 1);
-    }
+    l.keys = kKeys;
+    for (std::size_t i = 0; i < kEntryCount; ++i)
+        if (kKeys[i] != 0) l.slots[PackedSlot<kSlotBits>(kKeys[i], kMultiplier)] = static_cast<std::uint8_t>(i + 1);
     return l;
 }
 
@@ -107,7 +84,7 @@ constexpr Lookup kLookup = MakeLookup();
 
 std::uint16_t ElementTraitsOf(std::string_view name) {
     if (name.empty() || name.size() > kLongest) return 0;
-    if (name.size() > kPacked) {
+    if (name.size() > kPackedNameBytes) {
         for (const Entry& e : kEntries)
             if (e.name == name) return e.traits;
         return 0;
@@ -129,6 +106,6 @@ std::uint16_t ElementTraitsOf(std::string_view name) {
         const auto byte = [p](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i); };
         key = byte(0) | byte(n / 2) | byte(n - 1);
     }
-    const std::uint8_t entry = kLookup.slots[Slot(key, kMultiplier)];
+    const std::uint8_t entry = kLookup.slots[PackedSlot<kSlotBits>(key, kMultiplier)];
     return entry != 0 && kLookup.keys[entry - 1] == key ? kEntries[entry - 1].traits : 0;
 }
