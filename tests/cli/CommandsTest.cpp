@@ -81,6 +81,24 @@ CommandResult RunCommand(const Strings& args) {
     return Captured([&](const auto&) { return Invoke(args); });
 }
 
+// Runs --headless on home, on line, until it has printed `until` (at most
+// 30 s), then stops it with SIGTERM.
+CommandResult RunHeadlessUntil(const std::string& home, const std::string& until) {
+    const NetworkProbeFunction oldProbe = SetNetworkProbe([] { return NetworkProbeResult::Connected; });
+    CommandResult r = Captured([&](const std::function<std::string()>& out) {
+        std::optional<int> status;
+        std::thread command([&] { status = Invoke({"--home", home, "--headless"}); });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (out().find(until) == std::string::npos && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(::getpid(), SIGTERM);
+        command.join();
+        return status;
+    });
+    SetNetworkProbe(oldProbe);
+    return r;
+}
+
 Strings Split(const std::string& text, char separator) {
     Strings parts;
     std::istringstream in(text);
@@ -332,18 +350,7 @@ TEST_F(CommandsTest, UnusableHomeFolderIsRefusedAndLeftAlone) {
 TEST_F(CommandsTest, HeadlessPrintsTheNotificationsAndStopsOnSigterm) {
     const std::string front = server.Url(CNewsSite::FRONT_PAGE);
     const std::string home = MakeHome({"+inflation"}, {front});
-    const NetworkProbeFunction oldProbe = SetNetworkProbe([] { return NetworkProbeResult::Connected; });
-    const CommandResult r = Captured([&](const std::function<std::string()>& out) {
-        std::optional<int> status;
-        std::thread command([&] { status = Invoke({"--home", home, "--headless"}); });
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (out().find("scan finished") == std::string::npos && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ::kill(::getpid(), SIGTERM);
-        command.join();
-        return status;
-    });
-    SetNetworkProbe(oldProbe);
+    const CommandResult r = RunHeadlessUntil(home, "scan finished");
 
     ASSERT_EQ(r.status, 0) << r.err;
     const Strings lines = Lines(r.out);
@@ -367,18 +374,7 @@ TEST_F(CommandsTest, HeadlessPrintsTheNotificationsAndStopsOnSigterm) {
         settings.AddKeyword("+storm");
         settings.AddUrl(server.Url("/big.html"));
     }
-    SetNetworkProbe([] { return NetworkProbeResult::Connected; });
-    const CommandResult big = Captured([&](const std::function<std::string()>& out) {
-        std::optional<int> status;
-        std::thread command([&] { status = Invoke({"--home", bigHome, "--headless"}); });
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (out().find("Storm number 299 ") == std::string::npos && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ::kill(::getpid(), SIGTERM);
-        command.join();
-        return status;
-    });
-    SetNetworkProbe(oldProbe);
+    const CommandResult big = RunHeadlessUntil(bigHome, "Storm number 299 ");
     ASSERT_EQ(big.status, 0) << big.err;
     const Strings bigLines = Lines(big.out);
     ASSERT_EQ(bigLines.size(), 306u) << big.out;
