@@ -374,16 +374,21 @@ TEST_F(CommandsTest, HeadlessPrintsTheNotificationsAndStopsOnSigterm) {
         settings.AddKeyword("+storm");
         settings.AddUrl(server.Url("/big.html"));
     }
-    const CommandResult big = RunHeadlessUntil(bigHome, "Storm number 299 ");
+    const CommandResult big = RunHeadlessUntil(bigHome, "scan finished");
     ASSERT_EQ(big.status, 0) << big.err;
+    // A batch holds what the core has stored when its 256th story is
+    // handled: at least 256, and more when the scan has run ahead.
     const Strings bigLines = Lines(big.out);
-    ASSERT_EQ(bigLines.size(), 306u) << big.out;
-    EXPECT_EQ(Strings(bigLines.begin() + 1, bigLines.begin() + 3), (Strings{"scan started", "new stories: 256"}));
-    EXPECT_EQ(Strings(bigLines.begin() + 259, bigLines.begin() + 261), (Strings{"scan finished", "new stories: 44"}));
-    for (int i = 0; i < 300; ++i) {
-        const std::string& line = bigLines[i < 256 ? 3 + i : 5 + i];
-        EXPECT_EQ(Fields(line)[1], server.Url("/news/2026/12/story-" + std::to_string(i) + ".html"));
+    ASSERT_GE(bigLines.size(), 4u) << big.out;
+    EXPECT_EQ(bigLines[1], "scan started");
+    EXPECT_EQ(bigLines[2].rfind("new stories: ", 0), 0u) << "a batch before the pass ended: " << bigLines[2];
+    Strings urls;
+    for (const std::string& line : bigLines) {
+        const Strings fields = Fields(line);
+        if (line.rfind("  ", 0) == 0 && fields.size() > 1) urls.push_back(fields[1]);
     }
+    ASSERT_EQ(urls.size(), 300u) << big.out;
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(urls[i], server.Url("/news/2026/12/story-" + std::to_string(i) + ".html"));
 }
 
 // The symbolic-link table on the commands' way: a scan never writes through
