@@ -195,11 +195,19 @@ bool IsGenericLinkText(std::string_view text) {
     // The longest of them is 20 bytes without its blanks; most link texts
     // are ruled out by their length alone.
     if (text.size() > 40) return false;
+    // Compared in lower case without blanks, trailing dots, arrows or
+    // colons. An ASCII text's key is made on the stack as its bytes are
+    // counted; another takes Unicode case folding.
+    char ascii[24];
     std::size_t bytes = 0;
     char first = 0;
+    bool bAscii = true;
     for (char c : text) {
         if (CWordString::IsBlank(c)) continue;
-        if (bytes++ == 0) first = c;
+        if (bytes == 0) first = c;
+        if (bytes < sizeof ascii) ascii[bytes] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
+        ++bytes;
     }
     if (bytes > 24 || bytes == 0) return false;
     // The names below begin with one of these letters, or with a character
@@ -209,16 +217,18 @@ bool IsGenericLinkText(std::string_view text) {
         const char lower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first - 'A' + 'a') : first;
         if (std::string_view("prcfvwmzl").find(lower) == std::string_view::npos) return false;
     }
-    // Compared in lower case without blanks, trailing dots, arrows or colons.
-    std::string key = FoldCase(text);
-    std::erase_if(key, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    std::string folded;
+    if (!bAscii) {
+        folded = FoldCase(text);
+        std::erase_if(folded, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    }
+    std::string_view key = bAscii ? std::string_view(ascii, bytes) : std::string_view(folded);
     for (;;) {
-        std::string_view k(key);
         std::size_t cut = 0;
         for (std::string_view tail : {".", ":", ">", "\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA6", "\xE2\x86\x92"})
-            if (k.ends_with(tail)) cut = tail.size();
+            if (key.ends_with(tail)) cut = tail.size();
         if (cut == 0) break;
-        key.resize(key.size() - cut);
+        key.remove_suffix(cut);
     }
     static constexpr std::string_view kGeneric[] = {
         "permalink", "readmore", "continuereading", "fullstory", "readfullstory", "readthefullstory",

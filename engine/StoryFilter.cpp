@@ -1,6 +1,8 @@
 #include "engine/StoryFilter.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <unordered_map>
 
 #include "engine/LinkRules.h"
@@ -71,16 +73,6 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
     after = TouchingWords(page.tokens, end, 1);
 }
 
-void AppendLower(std::string& out, std::string_view s) {
-    const std::size_t at = out.size();
-    out.resize(at + s.size());
-    char* const dst = out.data() + at;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        dst[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
-    }
-}
-
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
@@ -89,7 +81,7 @@ void WorkOutFacts(FilterLink& link) {
                      HasUnspacedScript(headline);
     // Lower-casing leaves the bytes SplitUrl looks for where they are.
     link.lowerUrl.clear();
-    AppendLower(link.lowerUrl, link.url);
+    AppendLowerAscii(link.lowerUrl, link.url);
     const UrlPieces pieces = SplitUrl(link.lowerUrl);
     std::string_view host = pieces.host;
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
@@ -139,22 +131,36 @@ bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
            page.layout.PlainWordsBefore(link.nText) >= 10;
 }
 
-// Whether a lower-case word is one of words.
-bool IsSegmentIn(std::string_view segment, std::initializer_list<std::string_view> words) {
-    if (segment.empty()) return std::find(words.begin(), words.end(), segment) != words.end();
-    for (std::string_view word : words)
-        if (word.size() == segment.size() && word[0] == segment[0] && word == segment) return true;
-    return false;
-}
+// A few lower-case words (letters a-z) a path segment or a query name is
+// compared with. Most segments are slugs, ids and file names: their length
+// or their first byte rules them out before any comparison.
+class CSegmentWords {
+public:
+    constexpr CSegmentWords(std::initializer_list<std::string_view> words) {
+        for (std::string_view word : words) {
+            m_words[m_nCount++] = word;
+            m_nShortest = std::min(m_nShortest, word.size());
+            m_nLongest = std::max(m_nLongest, word.size());
+            m_nFirstLetters |= std::uint32_t{1} << (word[0] - 'a');
+        }
+    }
+    bool Has(std::string_view segment) const {
+        if (segment.size() < m_nShortest || segment.size() > m_nLongest) return false;
+        const unsigned first = static_cast<unsigned char>(segment[0]) - 'a';
+        if (first >= 26 || !((m_nFirstLetters >> first) & 1)) return false;
+        return std::find(m_words.begin(), m_words.begin() + m_nCount, segment) != m_words.begin() + m_nCount;
+    }
 
-bool AnySegmentIn(const std::vector<std::string_view>& segments, std::initializer_list<std::string_view> words) {
-    // Slugs and ids are longer than any of the words: their length rules
-    // them out.
-    std::size_t longest = 0;
-    for (std::string_view word : words) longest = std::max(longest, word.size());
-    for (std::string_view segment : segments)
-        if (segment.size() <= longest && IsSegmentIn(segment, words)) return true;
-    return false;
+private:
+    std::array<std::string_view, 12> m_words{};
+    std::size_t m_nCount = 0;
+    std::size_t m_nShortest = SIZE_MAX;
+    std::size_t m_nLongest = 0;
+    std::uint32_t m_nFirstLetters = 0;
+};
+
+bool AnySegmentIn(const std::vector<std::string_view>& segments, const CSegmentWords& words) {
+    return std::any_of(segments.begin(), segments.end(), [&words](std::string_view s) { return words.Has(s); });
 }
 
 // A path segment that is a story's slug: four words or more.
@@ -180,9 +186,9 @@ bool SameSite(std::string_view a, std::string_view b) {
 // aggregator's story.
 bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
     const std::vector<std::string_view>& segments = link.segments;
-    if (AnySegmentIn(segments, {"author", "authors", "profile", "profiles", "user", "users", "people", "staff",
-                                "contributor", "contributors", "autor", "autoren"}))
-        return true;
+    static constexpr CSegmentWords kProfiles{"author", "authors", "profile", "profiles", "user", "users",
+                                             "people", "staff", "contributor", "contributors", "autor", "autoren"};
+    if (AnySegmentIn(segments, kProfiles)) return true;
     const int words = link.nWords;
     if (words >= 6 || link.bPathDigit) return false;
     if (segments.empty() && words >= 3 && !SameSite(link.host, UrlHost(page.pageUrl))) return false;
@@ -193,26 +199,31 @@ bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
 bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     if (link.segments.empty()) return false;
     const std::string_view last = link.segments.back();
-    if (last.find('.') == std::string_view::npos) return false;  // every ending begins with '.'
-    for (std::string_view ending : {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg", ".jpeg", ".png",
-                                    ".gif", ".zip", ".exe", ".dmg"})
-        if (last.ends_with(ending)) return true;
-    return false;
+    // Every ending is a dot and letters or digits: the segment ends with one
+    // exactly when its part from the last dot is one.
+    const std::size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    const std::string_view ending = last.substr(dot);
+    static constexpr std::string_view kEndings[] = {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg",
+                                                    ".jpeg", ".png", ".gif", ".zip", ".exe", ".dmg"};
+    return std::find(std::begin(kEndings), std::end(kEndings), ending) != std::end(kEndings);
 }
 
 // Forum threads and comment pages.
 bool IsDiscussion(const FilterLink& link, const FilterPage&) {
-    if (AnySegmentIn(link.segments, {"forum", "forums", "thread", "threads", "comments", "comment"})) return true;
+    static constexpr CSegmentWords kDiscussions{"forum", "forums", "thread", "threads", "comments", "comment"};
+    if (AnySegmentIn(link.segments, kDiscussions)) return true;
     return link.query.find("comments") != std::string_view::npos ||
            link.query.find("comment=") != std::string_view::npos;
 }
 
 // Ad servers' click addresses.
 bool IsAdClick(const FilterLink& link, const FilterPage&) {
+    static constexpr CSegmentWords kAdSegments{"adx", "adclick"};
     const std::string_view host = link.host;
     return host.find("doubleclick.") != std::string_view::npos || host.find("adclick") != std::string_view::npos ||
            host.starts_with("ad.") || host.starts_with("ads.") || host.starts_with("adserver.") ||
-           AnySegmentIn(link.segments, {"adx", "adclick"}) || link.query.find("adclick") != std::string_view::npos;
+           AnySegmentIn(link.segments, kAdSegments) || link.query.find("adclick") != std::string_view::npos;
 }
 
 // The next page of a list: ".../page/2", "seite-2.html", "?page=2".
@@ -221,7 +232,8 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
     auto isNumber = [](std::string_view s) {
         return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return IsAsciiDigit(c); });
     };
-    if (segments.size() >= 2 && IsSegmentIn(segments[segments.size() - 2], {"page", "seite"}) &&
+    static constexpr CSegmentWords kPageWords{"page", "seite"};
+    if (segments.size() >= 2 && kPageWords.Has(segments[segments.size() - 2]) &&
         isNumber(segments.back()))
         return true;
     if (!segments.empty()) {
@@ -240,7 +252,8 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
         const std::string_view pair = query.substr(0, amp);
         query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
         const std::size_t eq = pair.find('=');
-        if (eq != std::string_view::npos && IsSegmentIn(pair.substr(0, eq), {"page", "seite", "p"}) &&
+        static constexpr CSegmentWords kPageNames{"page", "seite", "p"};
+        if (eq != std::string_view::npos && kPageNames.Has(pair.substr(0, eq)) &&
             isNumber(pair.substr(eq + 1)))
             return true;
     }
@@ -331,6 +344,7 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
 std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page) {
     const CPageLayout& layout = page.layout;
     std::vector<std::size_t> kept;
+    kept.reserve(links.size());
     for (std::size_t i = 0; i < links.size(); ++i) {
         FilterLink& link = links[i];
         if (MayNeedCleaning(link, page)) {
@@ -351,19 +365,37 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
             }
         }
         if (!link.pLink->dropRule) kept.push_back(i);
+        // The rules are done with this link's facts: the next link works
+        // out its own in the same buffers.
+        if (i + 1 < links.size()) {
+            FilterLink& next = links[i + 1];
+            next.lowerUrl.swap(link.lowerUrl);
+            next.segments.swap(link.segments);
+            link.host = link.query = std::string_view();
+        }
     }
 
     // One link per story: of the links to one target, the one in a heading,
     // else the one with the longest headline, takes the place of the first.
-    std::unordered_map<std::string, std::size_t> first;  // normalised target -> position in kept
+    // The normalised targets stand one after another in one string, reserved
+    // for all of them so that the views the map keeps stay valid.
+    std::size_t room = 0;
+    for (std::size_t i : kept) room += links[i].url.size() + 4;
+    std::string targets;
+    targets.reserve(room);
+    std::unordered_map<std::string_view, std::size_t> first;  // normalised target -> position in out
+    first.reserve(kept.size());
     std::vector<std::size_t> out;
+    out.reserve(kept.size());
     for (std::size_t i : kept) {
         const FilterLink& link = links[i];
         if (link.url.empty() || link.pLink->IsListing()) {
             out.push_back(i);
             continue;
         }
-        auto [it, bNew] = first.try_emplace(NormalizedStoryUrl(link.url), out.size());
+        const std::size_t at = targets.size();
+        AppendNormalizedStoryUrl(targets, link.url);
+        auto [it, bNew] = first.try_emplace(std::string_view(targets).substr(at), out.size());
         if (bNew) {
             out.push_back(i);
             continue;

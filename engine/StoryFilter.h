@@ -22,11 +22,11 @@ struct FilterLink {
     std::string url;           // its absolute target
     bool bHeadingText = false; // the headline is the heading's before the link
 
-    // Worked out once by the filter before its rules read them.
+    // Worked out by the filter before its rules read them, valid while they
+    // judge the link (the next link reuses the buffers).
     int nWords = 0;              // words of the headline, counted up to 16 (the rules compare up to 6)
     bool bUnspaced = false;      // the headline holds a script written without blanks
-    // The target in lower case; host, segments and query are views into
-    // it, valid while the link stays where it is.
+    // The target in lower case; host, segments and query are views into it.
     std::string lowerUrl;
     std::string_view host;       // the target's host, lower case
     std::vector<std::string_view> segments;  // its path segments, lower case

@@ -131,7 +131,7 @@ void CStoryLinkWalk::Pass(int mode) {
     m_tally.Clear();
 }
 
-void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString text) {
+void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     const bool bHeadingText = TakeHeadingText(t, text);
     int accepted = 0;
     StoryCandidate row;

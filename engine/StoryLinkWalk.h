@@ -33,7 +33,8 @@ public:
     StoryLinkCounts Run(CStoryLinkSink& sink, const std::atomic<int>* pActive);
 
     // ---- The rules.
-    void HandleLink(const CHtmlToken* t, CWordString text);
+    // text: the link's text, which the rule may change or take.
+    void HandleLink(const CHtmlToken* t, CWordString& text);
     int IsStoryLinkText(const CHtmlToken* t, const CWordString& text);
     const CHtmlToken* FollowSection(CFontSize font, bool bBold, const CHtmlToken* token);
     int IsAcceptableHrefAtCursor();

@@ -55,21 +55,26 @@ bool IsTrackingParameter(std::string_view name) {
 }  // namespace
 
 std::string NormalizedStoryUrl(std::string_view url) {
+    std::string out;
+    AppendNormalizedStoryUrl(out, url);
+    return out;
+}
+
+void AppendNormalizedStoryUrl(std::string& out, std::string_view url) {
     const UrlPieces parts = SplitUrl(url);
     // Built in one string: scheme, host, path and the query's parameters.
-    std::string out;
-    out.reserve(url.size() + 4);
-    const auto appendLower = [&out](std::string_view s) {
-        for (char c : s) out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c);
-    };
-    appendLower(parts.scheme);
-    const std::string_view scheme(out);
+    // The scheme and host keep their length or lose a part; "://" and a "/"
+    // for an empty path are all that is added.
+    out.reserve(out.size() + url.size() + 4);
+    const std::size_t start = out.size();
+    AppendLowerAscii(out, parts.scheme);
+    const std::string_view scheme = std::string_view(out).substr(start);
     const bool bHttp = scheme == "http";
     const bool bHttps = scheme == "https";
-    if (bHttps) out.resize(4);  // "http"
+    if (bHttps) out.resize(start + 4);  // "http"
     out.append("://");
     const std::size_t hostStart = out.size();
-    appendLower(parts.host);
+    AppendLowerAscii(out, parts.host);
     const std::string_view host = std::string_view(out).substr(hostStart);
     if ((bHttp && host.ends_with(":80")) || (bHttps && host.ends_with(":443")))
         out.resize(hostStart + host.rfind(':'));
@@ -84,7 +89,6 @@ std::string NormalizedStoryUrl(std::string_view url) {
         out.append(bFirst ? "?" : "&").append(pair);
         bFirst = false;
     }
-    return out;
 }
 
 std::string UrlHost(std::string_view url) {

@@ -10,6 +10,8 @@
 // "http", the default port, the fragment and the parameters that only track
 // the click (utm_*, fbclid, ...) left out, and "/" for an empty path.
 std::string NormalizedStoryUrl(std::string_view url);
+// The same appended to out; it appends at most url.size() + 4 bytes.
+void AppendNormalizedStoryUrl(std::string& out, std::string_view url);
 
 // The host (with any port), path and query of an absolute address, as parts
 // of it; the fragment is left out.

@@ -1,5 +1,7 @@
 #include "engine/WordString.h"
 
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 #if defined(__SSE2__)
@@ -9,10 +11,34 @@
 #include "engine/UnicodeText.h"
 
 std::string ToLowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    std::string out;
+    AppendLowerAscii(out, s);
     return out;
+}
+
+void AppendLowerAscii(std::string& out, std::string_view s) {
+    const std::size_t at = out.size();
+    out.resize(at + s.size());
+    char* const dst = out.data() + at;
+    std::size_t i = 0;
+    // Per byte of a word: the high bit of (low seven bits + 0x3F) is set from
+    // 'A' up, that of (low seven bits + 0x25) from '[' up; neither sum
+    // carries into the next byte. A byte with its own high bit set is no
+    // ASCII letter.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = kOnes * 0x80;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, sizeof w);
+        const std::uint64_t low7 = w & ~kHighs;
+        const std::uint64_t upper = (low7 + kOnes * (0x80 - 'A')) & ~(low7 + kOnes * (0x80 - 'Z' - 1)) & ~w & kHighs;
+        w |= upper >> 2;  // 0x80 >> 2 is the bit between upper and lower case
+        std::memcpy(dst + i, &w, sizeof w);
+    }
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        dst[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
 }
 
 namespace {

@@ -52,3 +52,6 @@ inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' &
 inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 std::string ToLowerAscii(std::string_view s);
+// Appends the ASCII lower-case form of s to out (eight bytes at a time: the
+// rules lower-case every link's text and target).
+void AppendLowerAscii(std::string& out, std::string_view s);
