@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
@@ -28,6 +32,19 @@ inline bool IsControlAt(std::string_view text, std::size_t i) {
 // True when text holds nothing to strip.
 bool IsClean(std::string_view text) {
     std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a byte up to 0x1F, DEL, or 0xC2 (which also
+    // leads U+00A0 to U+00BF, which stay) sends the block to the exact test.
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
+        const __m128i suspect = _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
+                                                               _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2)))));
+        if (_mm_movemask_epi8(suspect) == 0) continue;
+        for (std::size_t k = i; k < i + 16; ++k)
+            if (IsControlAt(text, k)) return false;
+    }
+#endif
     for (; i + 8 <= text.size(); i += 8) {
         std::uint64_t w;
         std::memcpy(&w, text.data() + i, sizeof w);

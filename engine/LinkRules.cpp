@@ -198,24 +198,25 @@ bool IsGenericLinkText(std::string_view text) {
     // Compared in lower case without blanks, trailing dots, arrows or
     // colons. An ASCII text's key is made on the stack as its bytes are
     // counted; another takes Unicode case folding.
-    char ascii[24];
-    std::size_t bytes = 0;
-    char first = 0;
-    bool bAscii = true;
-    for (char c : text) {
-        if (CWordString::IsBlank(c)) continue;
-        if (bytes == 0) first = c;
-        if (bytes < sizeof ascii) ascii[bytes] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
-        ++bytes;
-    }
-    if (bytes > 24 || bytes == 0) return false;
+    std::size_t start = 0;
+    while (start < text.size() && CWordString::IsBlank(text[start])) ++start;
+    if (start == text.size()) return false;
     // The names below begin with one of these letters, or with a character
     // outside ASCII; case folding turns an ASCII character into one only
     // from its upper-case form.
-    if (static_cast<unsigned char>(first) < 0x80) {
+    if (const char first = text[start]; static_cast<unsigned char>(first) < 0x80) {
         const char lower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first - 'A' + 'a') : first;
         if (std::string_view("prcfvwmzl").find(lower) == std::string_view::npos) return false;
+    }
+    char ascii[24];
+    std::size_t bytes = 0;
+    bool bAscii = true;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        if (CWordString::IsBlank(c)) continue;
+        if (bytes == sizeof ascii) return false;  // longer than any of them
+        ascii[bytes++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
     }
     std::string folded;
     if (!bAscii) {

@@ -31,4 +31,4 @@ int IsAcceptableHref(std::string_view href, std::string_view pageUrl);
 int IsSectionLink(const CWordString& text, const CFontSize& font, int w);
 
 // The absolute form of href on the page pageUrl ("" for an empty href).
-std::string ResolveHref(const std::string& href, const std::string& pageUrl);
+std::string ResolveHref(std::string_view href, std::string_view pageUrl);

@@ -15,10 +15,13 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     // that when it is a closing tag.
     const int anchor = m_index.AnchorBefore(CursorIndex());
     if (anchor >= 0) {
-        if (m_pDeliveredUrl && anchor == m_nDeliveredAnchor)
-            url = *m_pDeliveredUrl;  // resolved already
-        else
+        if (m_pDeliveredUrl && anchor == m_nDeliveredAnchor) {
+            url = std::move(*m_pDeliveredUrl);  // resolved already; asked once
+            m_pDeliveredUrl = nullptr;
+            m_nDeliveredAnchor = -1;
+        } else {
             ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+        }
     }
 
     // Two adjacent links to one target (a picture and its headline) make one
@@ -41,7 +44,7 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
 }
 
 void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
-    std::string href;
+    std::string_view href;
     anchor->GetAttribute("href", href);
     // Relative links lead from the page's <base>, when it names one.
     if (!m_bLinkBaseResolved) {
@@ -52,40 +55,56 @@ void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) cons
     url = ResolveHref(href, m_strLinkBase);
 }
 
-std::string ResolveHref(const std::string& href, const std::string& pageUrl) {
+namespace {
+
+bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
+    if (s.size() < lowerPrefix.size()) return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        const char c = s[i];
+        if (((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c) != lowerPrefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
     // An empty href leads nowhere; such a link is never recorded.
     if (href.empty()) return std::string();
-    if (href.size() >= 4 && ToLowerAscii(href.substr(0, 4)) == "http") return href;
+    if (StartsWithNoCase(href, "http")) return std::string(href);
 
     // The page's scheme and host: up to the first '/' after the slashes that
     // follow the scheme.
     std::size_t colon = pageUrl.find(':');
-    std::size_t hostStart = colon == std::string::npos ? 0 : colon + 1;
+    std::size_t hostStart = colon == std::string_view::npos ? 0 : colon + 1;
     while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
 
+    std::string url;
+    url.reserve(pageUrl.size() + href.size() + 6);
     // A protocol-relative href names its own host and takes the page's scheme.
     if (href.starts_with("//")) {
-        bool bHttps = ToLowerAscii(pageUrl.substr(0, 6)) == "https:";
-        return (bHttps ? "https:" : "http:") + href;
+        const bool bHttps = StartsWithNoCase(pageUrl, "https:");
+        url.append(bHttps ? "https:" : "http:").append(href);
+        return url;
     }
 
     std::size_t pathStart = pageUrl.find('/', hostStart);
-    std::string url;
-    if (pathStart == std::string::npos) {
-        url = pageUrl;
+    if (pathStart == std::string_view::npos) {
+        url.append(pageUrl);
         if (href[0] != '/') url += '/';
     } else {
-        url = pageUrl.substr(0, pathStart);
-        if (href[0] != '/') url += pageUrl.substr(pathStart, pageUrl.rfind('/') - pathStart + 1);
+        url.append(pageUrl.substr(0, pathStart));
+        if (href[0] != '/') url.append(pageUrl.substr(pathStart, pageUrl.rfind('/') - pathStart + 1));
     }
-    url += href;
+    url.append(href);
     return url;
 }
 
 void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {
     CWordString collected;
+    CWordString& s = m_strPiece;
     while (T) {
-        CWordString s(T->Text());
+        s.assign(T->Text());
         if (s.empty()) break;
         AppendSameFont(s, FontOf(T));
         s.Trim();

@@ -95,7 +95,8 @@ void CStoryLinkWalk::Pass(int mode) {
 
     const CHtmlToken* t = NextLinkText(1);
     while (t && Active()) {
-        CWordString text(t->Text());
+        CWordString& text = m_strLinkText;
+        text.assign(t->Text());
         if (!text.empty()) {
             CFontSize font = FontOf(t);
             AppendSameFont(text, font);
@@ -159,7 +160,7 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
         link.itemText = row.itemText;
         link.price = row.price;
     }
-    m_taken.push_back({std::move(link), IndexOf(t), SaveCursor(), bHeadingText});
+    m_taken.emplace_back(std::move(link), IndexOf(t), SaveCursor(), bHeadingText);
 }
 
 const CPageLayout& CStoryLinkWalk::Layout() {
@@ -269,6 +270,10 @@ private:
 std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::string& pageUrl, bool bFiltered) {
     CFirstVisit firstVisit;
     std::string lastTarget;
-    WalkStoryLinks(page, pageUrl, firstVisit, lastTarget, nullptr, bFiltered);
+    CStoryLinkWalk walk(page, pageUrl, lastTarget);
+    walk.SetFiltered(bFiltered);
+    // Every story link is a link text of the page: room for all at once.
+    firstVisit.m_links.reserve(static_cast<std::size_t>(walk.LinkTextCount()));
+    walk.Run(firstVisit, nullptr);
     return std::move(firstVisit.m_links);
 }

@@ -31,6 +31,8 @@ public:
     // one by itself (it does once it has seen more than 10 story links of
     // more than two words).
     StoryLinkCounts Run(CStoryLinkSink& sink, const std::atomic<int>* pActive);
+    // The link texts of the page: no walk hands on more story links.
+    int LinkTextCount() const { return m_index.LinkTextCount(); }
 
     // ---- The rules.
     // text: the link's text, which the rule may change or take.
@@ -105,9 +107,10 @@ private:
     CStoryLinkSink* m_pSink = nullptr;
     const std::atomic<int>* m_pActive = nullptr;
     const CHtmlToken* m_pLink = nullptr;  // the link being handed to the sink
-    // Its anchor and the URL Deliver resolved from it, while it is handed on.
+    // Its anchor and the URL Deliver resolved from it, while it is handed on
+    // (BuildTarget takes the URL the first time it is asked).
     int m_nDeliveredAnchor = -1;
-    const std::string* m_pDeliveredUrl = nullptr;
+    std::string* m_pDeliveredUrl = nullptr;
     bool m_bFiltered = true;
     // The story links of the real pass, kept until the page has been walked.
     struct TakenLink {
@@ -129,6 +132,10 @@ private:
     std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
     std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
     std::string m_strCounted;       // the text WordsOf counted last
+    // Scratch texts, kept for their room: the link text a pass reads, and
+    // a piece of description.
+    CWordString m_strLinkText;
+    CWordString m_strPiece;
     int m_nCountedWords = -1;       // its words; -1 before the first
     // Per token: IsAcceptableHref's verdict on the href of the link anchor
     // there, once known (-1 before).
