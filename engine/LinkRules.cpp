@@ -25,11 +25,8 @@ std::string& Scratch(int slot) {
 }
 
 std::string_view LowerInto(std::string_view s, std::string& out) {
-    out.resize(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        out[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
-    }
+    out.clear();
+    AppendLowerAscii(out, s);
     return out;
 }
 
@@ -50,26 +47,17 @@ bool StartsWithPhoto(std::string_view s) {
 class CPairMask {
 public:
     CPairMask() = default;
-    explicit CPairMask(std::string_view s) {
-        for (std::size_t i = 1; i < s.size(); ++i) Set(s[i - 1], s[i]);
-    }
+    explicit CPairMask(std::string_view s) { Add(s); }
     // Writes the ASCII lower-case copy of s to out and takes the mask of
-    // that copy, in one pass.
+    // that copy.
     std::string_view LowerInto(std::string_view s, std::string& out) {
-        out.resize(s.size());
-        unsigned char prev = 0;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            const unsigned char c = static_cast<unsigned char>(s[i]);
-            const unsigned char lower = static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26u ? 32 : 0));
-            out[i] = static_cast<char>(lower);
-            if (i > 0) Set(static_cast<char>(prev), static_cast<char>(lower));
-            prev = lower;
-        }
+        ::LowerInto(s, out);
+        Add(out);
         return out;
     }
     bool MayContain(std::string_view pattern) const {
         for (std::size_t i = 1; i < pattern.size(); ++i)
-            if (!Has(pattern[i - 1], pattern[i])) return false;
+            if (!m_seen[Hash(pattern[i - 1], pattern[i])]) return false;
         return true;
     }
     // text.find(pattern), skipped when the mask rules the pattern out.
@@ -89,23 +77,20 @@ private:
     static unsigned Hash(char a, char b) {
         return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
     }
-    void Set(char a, char b) {
-        unsigned h = Hash(a, b);
-        m_bits[h >> 6] |= std::uint64_t{1} << (h & 63);
+    // A byte per pair rather than a bit: one store per byte of text.
+    void Add(std::string_view s) {
+        for (std::size_t i = 1; i < s.size(); ++i) m_seen[Hash(s[i - 1], s[i])] = 1;
     }
-    bool Has(char a, char b) const {
-        unsigned h = Hash(a, b);
-        return (m_bits[h >> 6] >> (h & 63)) & 1u;
-    }
-    std::uint64_t m_bits[4] = {};
+    std::array<unsigned char, 256> m_seen{};
 };
 
 // The date and navigation rules on a lower-case copy made once per link.
 int DateTextLower(std::string_view text, std::string_view lower, int w) {
     if (w > 4) return 0;
     if (text.find_first_of("0123456789") == std::string_view::npos && w != 1) return 0;
-    if (ContainsAny(lower, {"mon", "tue", "wed", "thu", "fri", "sat", "sun"})) return 1;
-    if (ContainsAny(lower, {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"}))
+    const CPairMask mask(lower);
+    if (mask.ContainsAny(lower, {"mon", "tue", "wed", "thu", "fri", "sat", "sun"})) return 1;
+    if (mask.ContainsAny(lower, {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"}))
         return 1;
     return 0;
 }
