@@ -11,16 +11,28 @@ bool IsChromeRole(std::string_view role) {
     return role == "navigation" || role == "banner" || role == "contentinfo" || role == "search";
 }
 
+// The tag's role attribute ("" without one), found as GetAttribute finds
+// it: the last one written, its name in any case. Most attributes are ruled
+// out by the length of their name.
+std::string_view RoleOf(const CHtmlToken& tag) {
+    for (int k = 0; k < tag.GetAttributeCount(); ++k) {
+        const CHtmlAttribute& attribute = tag.GetAttributeAt(k);
+        const std::string_view name = attribute.m_strName;
+        if (name.size() == 4 && std::ranges::equal(name, std::string_view("role"), [](char a, char b) {
+                return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+            }))
+            return attribute.m_strValue;
+    }
+    return {};
+}
+
 constexpr std::size_t kMaxDepth = 512;  // deeper elements are taken as part of the one at this depth
 
 }  // namespace
 
 void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
     const std::size_t n = tokens.size();
-    m_flags.assign(n, 0);
-    m_heading.assign(n, -1);
-    m_block.assign(n, 0);
-    m_plainBefore.assign(n, 0);
+    m_places.assign(n, Place{0, -1, 0, 0});
     m_blockWords.assign(1, 0);  // block 0: the page outside any block
     m_headings.clear();
     m_headingEnds.clear();
@@ -28,31 +40,34 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
 
     for (std::size_t k = 0; k < n; ++k) {
         const CHtmlToken& t = tokens[k];
-        const int i = static_cast<int>(k);
-        if (IsNamedTag(t) && !IsAnchorTag(t)) {
-            if (t.m_bIsOpen) {
-                OpenElement(t, i);
-            } else {
-                CloseElement(t.Text(), i);
+        if (t.m_nKind != TK_TEXT) {
+            if (IsNamedTag(t) && !IsAnchorTag(t)) {
+                if (t.m_bIsOpen) {
+                    OpenElement(t, static_cast<int>(k));
+                } else {
+                    CloseElement(t.Text(), static_cast<int>(k));
+                }
             }
+            continue;
         }
-        const Open* top = m_stack.empty() ? nullptr : &m_stack.back();
-        m_flags[k] = top ? top->m_flags : 0;
-        m_heading[k] = top ? top->m_nHeading : -1;
-        m_block[k] = top ? top->m_nBlock : 0;
-        const std::size_t block = static_cast<std::size_t>(m_block[k]);
-        m_plainBefore[k] = m_blockWords[block];
-        if (t.m_nKind != TK_TEXT) continue;
+        Place& place = m_places[k];
+        if (!m_stack.empty()) {
+            const Open& top = m_stack.back();
+            place = Place{top.m_nBlock, top.m_nHeading, 0, top.m_flags};
+        }
+        int& blockWords = m_blockWords[static_cast<std::size_t>(place.m_nBlock)];
+        place.m_nPlainBefore = blockWords;
         const bool bInLink = t.IsInside(TK_LINK);
-        if (m_heading[k] >= 0) {
-            Heading& h = m_headings[static_cast<std::size_t>(m_heading[k])];
+        if (place.m_nHeading >= 0) {
+            Heading& h = m_headings[static_cast<std::size_t>(place.m_nHeading)];
             if (bInLink) {
                 h.m_bLinked = true;
             } else {
                 h.m_strText.append(t.Text());
             }
         }
-        if (!bInLink) m_blockWords[block] += CWordString::CountWordsIn(t.Text(), 0, kRunWordLimit);
+        if (!bInLink && blockWords < kWordLimit)
+            blockWords += CWordString::CountWordsIn(t.Text(), 0, kWordLimit - blockWords);
     }
     // Headings left open end with the page.
     for (const Open& open : m_stack)
@@ -88,8 +103,7 @@ void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
     // sectioning elements; inside an article it is the article's own.
     if ((traits & kElementNav) || ((traits & kElementPageEdge) && !(open.m_flags & kSectioning))) open.m_flags |= kChrome;
     if (traits & kElementSectioning) open.m_flags |= kSectioning;
-    std::string_view role;
-    if (tag.GetAttributeCount() > 0 && tag.GetAttribute("role", role) && IsChromeRole(role)) open.m_flags |= kChrome;
+    if (IsChromeRole(RoleOf(tag))) open.m_flags |= kChrome;
     m_stack.push_back(open);
 }
 

@@ -1,4 +1,4 @@
-// CPageLayout: where each token of a parsed page stands in the page's
+// CPageLayout: where each text token of a parsed page stands in the page's
 // layout, as far as the story filter needs it: inside the page's own chrome
 // (navigation, banner, footer or search region) or not, inside which heading
 // (h1-h6) and which block (the nearest enclosing paragraph, division, list
@@ -6,7 +6,8 @@
 // holds before it. The tokenizer keeps no stack for these elements, so the
 // layout keeps its own: a forgiving one that closes an element at its
 // closing tag and everything left open inside it.
-// Worked out in one pass over the tokens.
+// Worked out in one pass over the tokens; the questions below take the
+// position of a text token.
 #pragma once
 
 #include <cstdint>
@@ -22,19 +23,19 @@ public:
 
     // Inside a nav element, a page-level header or footer, or a region
     // whose role is navigation, banner, contentinfo or search.
-    bool InChrome(int i) const { return (m_flags[Index(i)] & kChrome) != 0; }
+    bool InChrome(int i) const { return (At(i).m_flags & kChrome) != 0; }
     // Inside a list (ul, ol, dl).
-    bool InList(int i) const { return (m_flags[Index(i)] & kList) != 0; }
+    bool InList(int i) const { return (At(i).m_flags & kList) != 0; }
     // The heading (numbered from 0 in page order) the token stands in; -1
     // outside headings.
-    int HeadingOf(int i) const { return m_heading[Index(i)]; }
+    int HeadingOf(int i) const { return At(i).m_nHeading; }
     // The block the token stands in (numbered from 0).
-    int BlockOf(int i) const { return m_block[Index(i)]; }
-    // Words of plain text in the token's block before it, each text run
-    // counted up to kRunWordLimit words (enough for any question of "at
-    // least n words" with n up to that limit).
-    static constexpr int kRunWordLimit = 12;
-    int PlainWordsBefore(int i) const { return m_plainBefore[Index(i)]; }
+    int BlockOf(int i) const { return At(i).m_nBlock; }
+    // Words of plain text in the token's block before it, counted up to
+    // kWordLimit in all (enough for any question of "at least n words" with
+    // n up to that limit; a block's text is not counted further).
+    static constexpr int kWordLimit = 12;
+    int PlainWordsBefore(int i) const { return At(i).m_nPlainBefore; }
     // Words of plain text in a whole block, counted the same way.
     int BlockPlainWords(int block) const {
         return block >= 0 && block < static_cast<int>(m_blockWords.size()) ? m_blockWords[static_cast<std::size_t>(block)] : 0;
@@ -62,15 +63,19 @@ private:
         std::uint8_t m_flags;
     };
 
-    std::size_t Index(int i) const { return static_cast<std::size_t>(i); }
+    // Where a text token stands (other tokens' places are left unset).
+    struct Place {
+        int m_nBlock;
+        int m_nHeading;
+        int m_nPlainBefore;
+        std::uint8_t m_flags;
+    };
+    const Place& At(int i) const { return m_places[static_cast<std::size_t>(i)]; }
     void OpenElement(const CHtmlToken& tag, int i);
     void CloseElement(std::string_view name, int i);
     void CloseHeading(int heading, int i);
 
-    std::vector<std::uint8_t> m_flags;
-    std::vector<int> m_heading;
-    std::vector<int> m_block;
-    std::vector<int> m_plainBefore;
+    std::vector<Place> m_places;
     std::vector<int> m_blockWords;
     std::vector<Heading> m_headings;
     std::vector<int> m_headingEnds;  // the heading numbers in the order they ended
