@@ -87,7 +87,7 @@ private:
 // The date and navigation rules on a lower-case copy made once per link.
 int DateTextLower(std::string_view text, std::string_view lower, int w) {
     if (w > 4) return 0;
-    if (text.find_first_of("0123456789") == std::string_view::npos && w != 1) return 0;
+    if (w != 1 && !HasAsciiDigit(text)) return 0;
     const CPairMask mask(lower);
     if (mask.ContainsAny(lower, {"mon", "tue", "wed", "thu", "fri", "sat", "sun"})) return 1;
     if (mask.ContainsAny(lower, {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"}))

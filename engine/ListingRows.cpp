@@ -10,10 +10,6 @@ namespace {
 
 constexpr int kMaxCells = 5;
 
-bool HasDigit(std::string_view s) {
-    return s.find_first_of("0123456789") != std::string_view::npos;
-}
-
 }  // namespace
 
 int CStoryLinkWalk::ScoreItemCode(const std::string& word) const {
@@ -122,8 +118,8 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
         }
     };
     for (const CHtmlToken* cell : cells) {
-        CWordString cellText(cell->Text());
-        if (!HasDigit(cellText) || cellText.CountWords(0, 10) >= 10) continue;
+        if (!HasAsciiDigit(cell->Text()) || CWordString::CountWordsIn(cell->Text(), 0, 10) >= 10) continue;
+        const CWordString cellText(cell->Text());
         for (int k = 0;; ++k) {
             std::string word = cellText.WordAt(k);
             if (word.empty()) break;

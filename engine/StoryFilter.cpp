@@ -14,8 +14,6 @@ namespace {
 
 const std::string& Headline(const FilterLink& link) { return link.pLink->headline; }
 
-bool HasDigit(std::string_view s) { return s.find_first_of("0123456789") != std::string_view::npos; }
-
 bool HasLetter(std::string_view text) {
     for (std::size_t i = 0, length = 0; i < text.size(); i += length)
         if (IsLetterCodePoint(CodePointAt(text, i, length))) return true;
@@ -94,7 +92,7 @@ void WorkOutFacts(FilterLink& link) {
         const std::string_view segment = path.substr(0, slash);
         if (!segment.empty()) {
             link.segments.push_back(segment);
-            link.bPathDigit = link.bPathDigit || HasDigit(segment);
+            link.bPathDigit = link.bPathDigit || HasAsciiDigit(segment);
         }
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);

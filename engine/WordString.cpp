@@ -16,23 +16,43 @@ std::string ToLowerAscii(std::string_view s) {
     return out;
 }
 
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = kOnes * 0x80;
+
+// The high bit of each byte of w that lies in [from, to] (ASCII bounds). Per
+// byte, the high bit of (low seven bits + 0x80 - from) is set from `from`
+// up, that of (low seven bits + 0x80 - to - 1) above `to`; neither sum
+// carries into the next byte. A byte with its own high bit set is no ASCII.
+constexpr std::uint64_t BytesInRange(std::uint64_t w, unsigned char from, unsigned char to) {
+    const std::uint64_t low7 = w & ~kHighs;
+    return (low7 + kOnes * (0x80 - from)) & ~(low7 + kOnes * (0x80 - to - 1)) & ~w & kHighs;
+}
+
+}  // namespace
+
+bool HasAsciiDigit(std::string_view s) {
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, sizeof w);
+        if (BytesInRange(w, '0', '9')) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (IsAsciiDigit(s[i])) return true;
+    return false;
+}
+
 void AppendLowerAscii(std::string& out, std::string_view s) {
     const std::size_t at = out.size();
     out.resize(at + s.size());
     char* const dst = out.data() + at;
     std::size_t i = 0;
-    // Per byte of a word: the high bit of (low seven bits + 0x3F) is set from
-    // 'A' up, that of (low seven bits + 0x25) from '[' up; neither sum
-    // carries into the next byte. A byte with its own high bit set is no
-    // ASCII letter.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = kOnes * 0x80;
     for (; i + 8 <= s.size(); i += 8) {
         std::uint64_t w;
         std::memcpy(&w, s.data() + i, sizeof w);
-        const std::uint64_t low7 = w & ~kHighs;
-        const std::uint64_t upper = (low7 + kOnes * (0x80 - 'A')) & ~(low7 + kOnes * (0x80 - 'Z' - 1)) & ~w & kHighs;
-        w |= upper >> 2;  // 0x80 >> 2 is the bit between upper and lower case
+        w |= BytesInRange(w, 'A', 'Z') >> 2;  // 0x80 >> 2 is the bit between upper and lower case
         std::memcpy(dst + i, &w, sizeof w);
     }
     for (; i < s.size(); ++i) {
