@@ -62,8 +62,10 @@ bool IsClean(std::string_view text) {
 
 }  // namespace
 
-void StripControlCharactersInPlace(std::string& text, bool keepLineEnds) {
-    if (!IsClean(text)) text = StripControlCharacters(text, keepLineEnds);
+bool StripControlCharactersInPlace(std::string& text, bool keepLineEnds) {
+    if (IsClean(text)) return false;
+    text = StripControlCharacters(text, keepLineEnds);
+    return true;
 }
 
 std::string StripControlCharacters(std::string_view text, bool keepLineEnds) {

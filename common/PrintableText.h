@@ -12,5 +12,5 @@
 std::string StripControlCharacters(std::string_view text, bool keepLineEnds = false);
 
 // The same over text itself; text without any control character is left
-// as it is, without a copy.
-void StripControlCharactersInPlace(std::string& text, bool keepLineEnds = false);
+// as it is, without a copy. Returns whether text changed.
+bool StripControlCharactersInPlace(std::string& text, bool keepLineEnds = false);

@@ -74,7 +74,7 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
-    link.nWords = CWordString::CountWordsIn(headline, 0, 16);
+    link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, 16);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
     // Lower-casing leaves the bytes SplitUrl looks for where they are.
@@ -111,7 +111,9 @@ bool InPageChrome(const FilterLink& link, const FilterPage& page) {
 bool HasNoLetter(const FilterLink& link, const FilterPage&) { return !HasLetter(Headline(link)); }
 
 // "Read more" and the like, with no heading to name the story.
-bool IsGenericText(const FilterLink& link, const FilterPage&) { return IsGenericLinkText(Headline(link)); }
+bool IsGenericText(const FilterLink& link, const FilterPage&) {
+    return link.nJudgedGeneric >= 0 ? link.nJudgedGeneric == 1 : IsGenericLinkText(Headline(link));
+}
 
 // A link inside a line of text, with words touching it on both sides: a
 // reference made in passing ("... as Jane Doe reported ...").
@@ -350,6 +352,8 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
             if (cleaned != link.pLink->headline) {
                 link.pLink->rawHeadline = link.pLink->headline;
                 link.pLink->headline = std::move(cleaned);
+                link.nJudgedWords = -1;
+                link.nJudgedGeneric = -1;
             }
         }
         link.pLink->dropRule = nullptr;

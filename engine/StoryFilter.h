@@ -21,6 +21,12 @@ struct FilterLink {
     int nAnchor = -1;          // its opening tag
     std::string url;           // its absolute target
     bool bHeadingText = false; // the headline is the heading's before the link
+    // What the walk found of the headline as it judged the link, when it
+    // knows (-1 otherwise): its words, counted as nWords counts them, and
+    // whether it is a generic link text. The filter drops them when it
+    // cleans the headline.
+    int nJudgedWords = -1;
+    signed char nJudgedGeneric = -1;
 
     // Worked out by the filter before its rules read them, valid while they
     // judge the link (the next link reuses the buffers).

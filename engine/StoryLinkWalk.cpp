@@ -133,7 +133,8 @@ void CStoryLinkWalk::Pass(int mode) {
 }
 
 void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
-    const bool bHeadingText = TakeHeadingText(t, text);
+    const bool bGeneric = IsGenericLinkText(text);
+    const bool bHeadingText = bGeneric && TakeHeadingText(t, text);
     int accepted = 0;
     StoryCandidate row;
     if (m_nProbe != 0 || m_nListingRows > 2) accepted = DetectListingRow(t, text, row);
@@ -149,10 +150,19 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     }
     if (!m_pSink) return;
 
+    // What the rules found of the text, for the filter (a listing row's
+    // text is its own).
+    int words = -1;
+    signed char generic = -1;
+    if (accepted != 1) {
+        words = WordsOf(text);
+        if (!bHeadingText) generic = bGeneric ? 1 : 0;
+    }
+
     // Web text is stored without control characters.
     StoryCandidate link;
     link.headline = std::move(static_cast<std::string&>(text));
-    StripControlCharactersInPlace(link.headline);
+    if (StripControlCharactersInPlace(link.headline)) words = generic = -1;
     if (accepted == 1) {
         link.url = StripControlCharacters(row.url);
         link.description = StripControlCharacters(row.description);
@@ -160,7 +170,7 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
         link.itemText = row.itemText;
         link.price = row.price;
     }
-    m_taken.emplace_back(std::move(link), IndexOf(t), SaveCursor(), bHeadingText);
+    m_taken.emplace_back(std::move(link), IndexOf(t), SaveCursor(), bHeadingText, words, generic);
 }
 
 const CPageLayout& CStoryLinkWalk::Layout() {
@@ -172,7 +182,6 @@ const CPageLayout& CStoryLinkWalk::Layout() {
 }
 
 bool CStoryLinkWalk::TakeHeadingText(const CHtmlToken* t, CWordString& text) {
-    if (!IsGenericLinkText(text)) return false;
     const int heading = Layout().UnlinkedHeadingBefore(IndexOf(t));
     if (heading < 0) return false;
     // Each heading names one story: a second link after it ("comments")
@@ -194,6 +203,8 @@ void CStoryLinkWalk::Deliver() {
         link.nText = taken.nText;
         link.nAnchor = anchor;
         link.bHeadingText = taken.bHeadingText;
+        link.nJudgedWords = taken.nWords;
+        link.nJudgedGeneric = taken.nGeneric;
         if (taken.link.IsListing()) {
             link.url = taken.link.url;
         } else if (anchor >= 0) {

@@ -59,8 +59,9 @@ private:
     // keeps when it is on.
     void Deliver();
     // A link whose text says nothing of its story ("permalink", "read
-    // more") takes the text of the unlinked heading before it: true with
-    // text replaced, false when there is none.
+    // more"; the caller has found it generic) takes the text of the
+    // unlinked heading before it: true with text replaced, false when
+    // there is none.
     bool TakeHeadingText(const CHtmlToken* t, CWordString& text);
     const CPageLayout& Layout();
     bool Active() const { return !m_pActive || m_pActive->load() == 1; }
@@ -118,6 +119,10 @@ private:
         int nText;              // the link's text token
         std::int64_t nCursor;   // the cursor after its text run
         bool bHeadingText;      // the headline is the heading's before the link
+        // Words and genericness of the headline as the rules judged it
+        // (-1: not known for the headline as stored).
+        int nWords;
+        signed char nGeneric;
     };
     std::vector<TakenLink> m_taken;
     CPageLayout m_layout;
