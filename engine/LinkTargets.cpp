@@ -101,7 +101,10 @@ std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
 }
 
 void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {
-    CWordString collected;
+    // Gathered in a buffer kept from link to link; the description gets
+    // its own copy at the end, made once.
+    CWordString& collected = m_strCollected;
+    collected.clear();
     CWordString& s = m_strPiece;
     while (T) {
         s.assign(T->Text());
@@ -116,11 +119,11 @@ void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& descri
         if (!FindNext(TK_TEXT, T)) break;
     }
     if (collected.CountWords(0, 2) < 2) {
-        collected.clear();
+        description.clear();
     } else {
         collected.Trim();
+        description.assign(collected);
     }
-    description = std::move(static_cast<std::string&>(collected));
 }
 
 int CStoryLinkWalk::IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont) {

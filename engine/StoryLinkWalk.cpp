@@ -2,8 +2,10 @@
 // the rules share, and the handling of one link.
 #include "engine/StoryLinkWalk.h"
 
-#include <unordered_set>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "common/PrintableText.h"
 #include "engine/LinkRules.h"
@@ -265,15 +267,19 @@ namespace {
 class CFirstVisit : public CStoryLinkSink {
 public:
     void OnStoryLink(StoryCandidate& link, CLinkTarget& target) override {
-        if (m_taken.count(link.headline)) return;
+        const std::size_t hash = std::hash<std::string_view>()(link.headline);
+        auto [it, end] = m_taken.equal_range(hash);
+        for (; it != end; ++it)
+            if (m_links[it->second].headline == link.headline) return;
         if (!link.IsListing() && !target.Resolve(link)) return;
-        m_taken.insert(link.headline);
+        m_taken.emplace(hash, m_links.size());
         m_links.push_back(std::move(link));
     }
     std::vector<StoryCandidate> m_links;
 
 private:
-    std::unordered_set<std::string> m_taken;
+    // The headlines taken, by their hash: positions in m_links.
+    std::unordered_multimap<std::size_t, std::size_t> m_taken;
 };
 
 }  // namespace
