@@ -77,16 +77,21 @@ void WorkOutFacts(FilterLink& link) {
     link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, 16);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
-    // Lower-casing leaves the bytes SplitUrl looks for where they are.
+    link.pieces = SplitUrl(link.url);
     link.lowerUrl.clear();
     AppendLowerAscii(link.lowerUrl, link.url);
-    const UrlPieces pieces = SplitUrl(link.lowerUrl);
-    std::string_view host = pieces.host;
+    // Lower-casing leaves every byte where it is: a part of the target in
+    // lower case stands where the part stands in the target.
+    const auto lowered = [&link](std::string_view part) {
+        if (part.empty()) return std::string_view();
+        return std::string_view(link.lowerUrl).substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
+    };
+    std::string_view host = lowered(link.pieces.host);
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
     link.host = host;
     link.segments.clear();
     link.bPathDigit = false;
-    std::string_view path = pieces.path;
+    std::string_view path = lowered(link.pieces.path);
     while (!path.empty()) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
@@ -97,7 +102,7 @@ void WorkOutFacts(FilterLink& link) {
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);
     }
-    link.query = pieces.query;
+    link.query = lowered(link.pieces.query);
 }
 
 // ---- The rules.
@@ -345,6 +350,11 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
     const CPageLayout& layout = page.layout;
     std::vector<std::size_t> kept;
     kept.reserve(links.size());
+    // The normalised targets of the links kept, one after another, and
+    // where each stands (for a link without one: nothing).
+    std::string targets;
+    std::vector<std::pair<std::size_t, std::size_t>> keptTargets;
+    keptTargets.reserve(links.size());
     for (std::size_t i = 0; i < links.size(); ++i) {
         FilterLink& link = links[i];
         if (MayNeedCleaning(link, page)) {
@@ -366,7 +376,12 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
                 break;
             }
         }
-        if (!link.pLink->dropRule) kept.push_back(i);
+        if (!link.pLink->dropRule) {
+            kept.push_back(i);
+            const std::size_t at = targets.size();
+            if (!link.url.empty() && !link.pLink->IsListing()) AppendNormalizedStoryUrl(targets, link.pieces);
+            keptTargets.emplace_back(at, targets.size() - at);
+        }
         // The rules are done with this link's facts: the next link works
         // out its own in the same buffers.
         if (i + 1 < links.size()) {
@@ -379,25 +394,19 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
 
     // One link per story: of the links to one target, the one in a heading,
     // else the one with the longest headline, takes the place of the first.
-    // The normalised targets stand one after another in one string, reserved
-    // for all of them so that the views the map keeps stay valid.
-    std::size_t room = 0;
-    for (std::size_t i : kept) room += links[i].url.size() + 4;
-    std::string targets;
-    targets.reserve(room);
     std::unordered_map<std::string_view, std::size_t> first;  // normalised target -> position in out
     first.reserve(kept.size());
     std::vector<std::size_t> out;
     out.reserve(kept.size());
-    for (std::size_t i : kept) {
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        const std::size_t i = kept[k];
         const FilterLink& link = links[i];
         if (link.url.empty() || link.pLink->IsListing()) {
             out.push_back(i);
             continue;
         }
-        const std::size_t at = targets.size();
-        AppendNormalizedStoryUrl(targets, link.url);
-        auto [it, bNew] = first.try_emplace(std::string_view(targets).substr(at), out.size());
+        const std::string_view target = std::string_view(targets).substr(keptTargets[k].first, keptTargets[k].second);
+        auto [it, bNew] = first.try_emplace(target, out.size());
         if (bNew) {
             out.push_back(i);
             continue;

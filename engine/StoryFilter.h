@@ -12,6 +12,7 @@
 
 #include "engine/PageLayout.h"
 #include "engine/StoryLinks.h"
+#include "engine/StoryUrl.h"
 #include "html/HtmlToken.h"
 
 // One link the rules took, as the filter sees it.
@@ -32,6 +33,7 @@ struct FilterLink {
     // judge the link (the next link reuses the buffers).
     int nWords = 0;              // words of the headline, counted up to 16 (the rules compare up to 6)
     bool bUnspaced = false;      // the headline holds a script written without blanks
+    UrlPieces pieces;            // the target's parts, views into url
     // The target in lower case; host, segments and query are views into it.
     std::string lowerUrl;
     std::string_view host;       // the target's host, lower case

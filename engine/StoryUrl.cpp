@@ -60,12 +60,13 @@ std::string NormalizedStoryUrl(std::string_view url) {
     return out;
 }
 
-void AppendNormalizedStoryUrl(std::string& out, std::string_view url) {
-    const UrlPieces parts = SplitUrl(url);
+void AppendNormalizedStoryUrl(std::string& out, std::string_view url) { AppendNormalizedStoryUrl(out, SplitUrl(url)); }
+
+void AppendNormalizedStoryUrl(std::string& out, const UrlPieces& parts) {
     // Built in one string: scheme, host, path and the query's parameters.
-    // The scheme and host keep their length or lose a part; "://" and a "/"
-    // for an empty path are all that is added.
-    out.reserve(out.size() + url.size() + 4);
+    // The parts keep their length or lose some; "://", a "/" for an empty
+    // path and the "?" are all that is added.
+    out.reserve(out.size() + parts.scheme.size() + parts.host.size() + parts.path.size() + parts.query.size() + 5);
     const std::size_t start = out.size();
     AppendLowerAscii(out, parts.scheme);
     const std::string_view scheme = std::string_view(out).substr(start);

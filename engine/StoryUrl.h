@@ -10,7 +10,7 @@
 // "http", the default port, the fragment and the parameters that only track
 // the click (utm_*, fbclid, ...) left out, and "/" for an empty path.
 std::string NormalizedStoryUrl(std::string_view url);
-// The same appended to out; it appends at most url.size() + 4 bytes.
+// The same appended to out.
 void AppendNormalizedStoryUrl(std::string& out, std::string_view url);
 
 // The host (with any port), path and query of an absolute address, as parts
@@ -19,6 +19,8 @@ struct UrlPieces {
     std::string_view scheme, host, path, query;
 };
 UrlPieces SplitUrl(std::string_view url);
+// NormalizedStoryUrl of the address split into parts, appended to out.
+void AppendNormalizedStoryUrl(std::string& out, const UrlPieces& parts);
 
 // The host of an absolute address, lower case ("" when there is none).
 std::string UrlHost(std::string_view url);
