@@ -110,8 +110,9 @@ TEST(Diagnostics, RepeatsForTheSameFileAreCollapsed) {
     EXPECT_EQ(StripControlCharacters("one\ntwo\r\n", true), "one\ntwo \n");
 }
 
-// In place, text is looked at eight bytes at a time: a control anywhere in
-// a block is found, and characters led by 0xC2 that are no C1 control stay.
+// In place, text is looked at sixteen and eight bytes at a time: a control
+// anywhere in a block is found, and characters led by 0xC2 that are no C1
+// control stay.
 TEST(PrintableText, StrippedInPlace) {
     struct Case { const char *why, *text, *expected; } const cases[] = {
         {"clean text stays", "Plain headline, no controls", "Plain headline, no controls"},
@@ -119,6 +120,8 @@ TEST(PrintableText, StrippedInPlace) {
         {"a C1 control in the second block goes", "12345678ab\xC2\x85" "cd", "12345678abcd"},
         {"a control in the tail goes", "12345678\x01", "12345678"},
         {"DEL in a block goes", "abc\x7F" "defgh", "abcdefgh"},
+        {"an escape in a sixteen-byte block goes", "0123456789abcd\x1B" "ef", "0123456789abcdef"},
+        {"DEL in a sixteen-byte block goes", "\x7F" "0123456789abcdef", "0123456789abcdef"},
         {"a lone 0xC2 at the end stays", "12345678\xC2", "12345678\xC2"},
     };
     for (const auto& c : cases) {

@@ -73,6 +73,7 @@ TEST(LinkRules, TextRulesTable) {
         {date, "Sun sets record", 0, "no digit and more than one word"},
         {date, "Stocks slide Monday 2003", 1, "four words with a digit and a weekday"},
         {date, "Talks resume Monday 12 May", 0, "five words are never a date"},
+        {date, "Polls shut Sun 9", 1, "a digit anywhere in the text"},
         {clock, "10:45 AM", 1, "hours, colon, two digits, then a blank"},
         {clock, "10:456", 0, "three digits after the colon"},
         {caps, "G8 SUMMIT 2003", 1, "no lower-case letter; digits do not matter"},
@@ -118,6 +119,7 @@ TEST(LinkRules, IsAcceptableHref) {
         {"/ads.html", 0, "'/ads' followed by '.'"},
         {"/go?redir=http://x", 0, "'redir' followed by '='"},
         {"/ads/x/ads.html", 1, "only the first occurrence of a pattern is tested"},
+        {"/ADVERTS/x.html", 0, "patterns are found in any case"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsAcceptableHref(c.href, "http://news.test/index.html"), c.expected)

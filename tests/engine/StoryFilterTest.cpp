@@ -95,6 +95,7 @@ TEST(StoryFilter, OneLinkPerStory) {
     EXPECT_EQ(headlines, (std::vector<std::string>{"Dam holds as the river crests", "Evacuees return to their homes",
                                                    "Evacuees return home at last"}));
     EXPECT_EQ(NormalizedStoryUrl("HTTPS://News.Test:443/a?utm_source=x&id=3&fbclid=1#c"), "http://news.test/a?id=3");
+    EXPECT_EQ(NormalizedStoryUrl("HTTP://WWW.ZEITUNG.TEST/Z"), "http://www.zeitung.test/Z");
 }
 
 // A rank number in a text of its own and a trailing arrow are no part of the
