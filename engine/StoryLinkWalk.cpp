@@ -161,10 +161,17 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
         if (!bHeadingText) generic = bGeneric ? 1 : 0;
     }
 
-    // Web text is stored without control characters.
-    StoryCandidate link;
+    // Made in place in the list. Web text is stored without control
+    // characters.
+    TakenLink& taken = m_taken.emplace_back();
+    taken.nText = IndexOf(t);
+    taken.nCursor = SaveCursor();
+    taken.bHeadingText = bHeadingText;
+    taken.nWords = words;
+    taken.nGeneric = generic;
+    StoryCandidate& link = taken.link;
     link.headline = std::move(static_cast<std::string&>(text));
-    if (StripControlCharactersInPlace(link.headline)) words = generic = -1;
+    if (StripControlCharactersInPlace(link.headline)) taken.nWords = taken.nGeneric = -1;
     if (accepted == 1) {
         link.url = StripControlCharacters(row.url);
         link.description = StripControlCharacters(row.description);
@@ -172,7 +179,6 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
         link.itemText = row.itemText;
         link.price = row.price;
     }
-    m_taken.emplace_back(std::move(link), IndexOf(t), SaveCursor(), bHeadingText, words, generic);
 }
 
 const CPageLayout& CStoryLinkWalk::Layout() {
