@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace {
@@ -41,9 +42,32 @@ bool StartsWithPhoto(std::string_view s) {
     return true;
 }
 
-// A 256-bit fingerprint of the adjacent character pairs of a text. A
-// pattern with a pair the text lacks cannot occur in it, which saves most of
-// the substring searches the rules make over each link's text and href.
+constexpr unsigned PairHash(char a, char b) {
+    return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
+}
+
+// A pattern the pair mask below is asked about, with the hashes of its
+// adjacent character pairs worked out at compile time (the first 16 pairs
+// of a longer one).
+class CMaskPattern {
+public:
+    template <std::size_t N>
+    consteval CMaskPattern(const char (&text)[N]) : m_text(text, N - 1) {
+        for (std::size_t i = 1; i < m_text.size() && m_nPairs < m_pairs.size(); ++i)
+            m_pairs[m_nPairs++] = static_cast<unsigned char>(PairHash(m_text[i - 1], m_text[i]));
+    }
+    std::string_view Text() const { return m_text; }
+    std::span<const unsigned char> Pairs() const { return {m_pairs.data(), m_nPairs}; }
+
+private:
+    std::string_view m_text;
+    std::array<unsigned char, 16> m_pairs{};
+    std::size_t m_nPairs = 0;
+};
+
+// A fingerprint of the adjacent character pairs of a text. A pattern with a
+// pair the text lacks cannot occur in it, which saves most of the substring
+// searches the rules make over each link's text and href.
 class CPairMask {
 public:
     CPairMask() = default;
@@ -55,31 +79,28 @@ public:
         Add(out);
         return out;
     }
-    bool MayContain(std::string_view pattern) const {
-        for (std::size_t i = 1; i < pattern.size(); ++i)
-            if (!m_seen[Hash(pattern[i - 1], pattern[i])]) return false;
+    bool MayContain(const CMaskPattern& pattern) const {
+        for (unsigned char pair : pattern.Pairs())
+            if (!m_seen[pair]) return false;
         return true;
     }
     // text.find(pattern), skipped when the mask rules the pattern out.
-    std::size_t Find(std::string_view text, std::string_view pattern) const {
-        return MayContain(pattern) ? text.find(pattern) : std::string_view::npos;
+    std::size_t Find(std::string_view text, const CMaskPattern& pattern) const {
+        return MayContain(pattern) ? text.find(pattern.Text()) : std::string_view::npos;
     }
-    bool Contains(std::string_view text, std::string_view pattern) const {
+    bool Contains(std::string_view text, const CMaskPattern& pattern) const {
         return Find(text, pattern) != std::string_view::npos;
     }
-    bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> patterns) const {
-        for (std::string_view p : patterns)
+    bool ContainsAny(std::string_view text, std::initializer_list<CMaskPattern> patterns) const {
+        for (const CMaskPattern& p : patterns)
             if (Contains(text, p)) return true;
         return false;
     }
 
 private:
-    static unsigned Hash(char a, char b) {
-        return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
-    }
     // A byte per pair rather than a bit: one store per byte of text.
     void Add(std::string_view s) {
-        for (std::size_t i = 1; i < s.size(); ++i) m_seen[Hash(s[i - 1], s[i])] = 1;
+        for (std::size_t i = 1; i < s.size(); ++i) m_seen[PairHash(s[i - 1], s[i])] = 1;
     }
     std::array<unsigned char, 256> m_seen{};
 };
@@ -110,12 +131,12 @@ int AcceptableHrefLower(std::string_view href, std::string_view page, const CPai
     if (mask.Contains(href, "mailto:")) return 0;
     if (mask.Contains(href, "cgi") && mask.ContainsAny(href, {"login", "search", "quote", "register"})) return 0;
     if (mask.ContainsAny(href, {"marketpl", "advert", "sponsor"})) return 0;
-    static constexpr std::string_view kPatterns[] = {"/ads", "redir", "&adid", "/atransfer",
-                                                     "/ad", "/rd", "/relocate", "shopping"};
-    for (std::string_view pattern : kPatterns) {
+    static constexpr CMaskPattern kPatterns[] = {"/ads", "redir", "&adid", "/atransfer",
+                                                 "/ad", "/rd", "/relocate", "shopping"};
+    for (const CMaskPattern& pattern : kPatterns) {
         std::size_t pos = mask.Find(href, pattern);
         if (pos == std::string_view::npos) continue;
-        std::size_t after = pos + pattern.size();
+        std::size_t after = pos + pattern.Text().size();
         if (after >= href.size()) continue;
         // A digit, a dot or an equals sign after the pattern makes an
         // advertising or redirect target; anything else (such as '/') does not.
@@ -300,21 +321,21 @@ int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
     const CPairMask mask(lower);
     if (mask.ContainsAny(lower, {"section", "fullcoverage"})) return 1;
 
-    static constexpr std::array<std::string_view, 24> kSectionWords = {
+    static constexpr CMaskPattern kSectionWords[] = {
         "news",     "home",    "u.s.",    "scores",  "results",  "nation",   "main",    "books",
         "line",     "ondemand", "terms",  "comment", "board",    "wire",     "reuters", "...",
         "politics", "health",  "business", "computin", "internet", "contact", "topstor", "feature"};
     if (w < 4) {
-        for (std::string_view word : kSectionWords)
+        for (const CMaskPattern& word : kSectionWords)
             if (mask.Contains(lower, word)) return 1;
         return 0;
     }
     // Four or five words: a section name needs two of the words.
     int count = 0;
-    for (std::string_view word : {"more", "daily", "day"}) {
+    for (const CMaskPattern& word : {CMaskPattern("more"), CMaskPattern("daily"), CMaskPattern("day")}) {
         if (mask.Contains(lower, word) && ++count >= 2) return 1;
     }
-    for (std::string_view word : kSectionWords) {
+    for (const CMaskPattern& word : kSectionWords) {
         if (mask.Contains(lower, word) && ++count >= 2) return 1;
     }
     return 0;
