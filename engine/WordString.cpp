@@ -137,17 +137,17 @@ namespace {
 #if defined(__SSE2__)
 // CountWordsIn(text, 0, limit) for a text of ASCII only, sixteen bytes at a
 // time: the words are the bytes that are no separator and follow one (or
-// begin the text). False as soon as a byte of another script shows up.
+// begin the text). False as soon as a byte of another script shows up. The
+// last bytes are looked at as a block of their own, filled up with blanks.
 bool CountAsciiWords(std::string_view text, int limit, int& words) {
     const char* const s = text.data();
     const std::size_t n = text.size();
     words = 0;
     if (limit <= 0) return true;
     unsigned afterSeparator = 1;  // for the first byte of the next block
-    std::size_t i = 0;
-    for (; n - i >= 16; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        if (_mm_movemask_epi8(v)) return false;
+    // Counts the words that begin in one block; true once the limit is reached.
+    const auto block = [&](const char* p) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const auto is = [&v](std::size_t k) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(kSeparatorBytes[k])); };
         static_assert(std::size(kSeparatorBytes) == 8);
         const __m128i sep = _mm_or_si128(_mm_or_si128(_mm_or_si128(is(0), is(1)), _mm_or_si128(is(2), is(3))),
@@ -156,13 +156,22 @@ bool CountAsciiWords(std::string_view text, int limit, int& words) {
         for (unsigned starts = ~separators & ((separators << 1) | afterSeparator) & 0xFFFFu; starts; starts &= starts - 1)
             if (++words >= limit) return true;
         afterSeparator = separators >> 15;
+        return false;
+    };
+    const auto ascii = [](const char* p) {
+        return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
+    };
+    std::size_t i = 0;
+    for (; n - i >= 16; i += 16) {
+        if (!ascii(s + i)) return false;
+        if (block(s + i)) return true;
     }
-    for (; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 0x80) return false;
-        const unsigned separator = kSeparators.is[c] ? 1 : 0;
-        if (!separator && afterSeparator && ++words >= limit) return true;
-        afterSeparator = separator;
+    if (i < n) {
+        char last[16];
+        std::memset(last, ' ', sizeof last);
+        std::memcpy(last, s + i, n - i);
+        if (!ascii(last)) return false;
+        block(last);
     }
     return true;
 }
