@@ -48,17 +48,23 @@ void AppendLowerAscii(std::string& out, std::string_view s) {
     const std::size_t at = out.size();
     out.resize(at + s.size());
     char* const dst = out.data() + at;
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
+    const auto lowerEight = [&](std::size_t i) {
         std::uint64_t w;
         std::memcpy(&w, s.data() + i, sizeof w);
         w |= BytesInRange(w, 'A', 'Z') >> 2;  // 0x80 >> 2 is the bit between upper and lower case
         std::memcpy(dst + i, &w, sizeof w);
+    };
+    if (s.size() < 8) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const char c = s[i];
+            dst[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        return;
     }
-    for (; i < s.size(); ++i) {
-        const char c = s[i];
-        dst[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
+    for (std::size_t i = 0; i + 8 <= s.size(); i += 8) lowerEight(i);
+    // The last eight bytes, overlapping bytes already done (read from s,
+    // they come out the same).
+    lowerEight(s.size() - 8);
 }
 
 namespace {
