@@ -137,12 +137,12 @@ private:
     std::vector<int> m_itemBounds;  // per link text: ItemBoundFrom's answer, once known
     std::vector<int> m_itemPath;    // scratch of ItemBoundFrom
     std::string m_strCounted;       // the text WordsOf counted last
+    int m_nCountedWords = -1;       // its words; -1 before the first
     // Scratch texts, kept for their room: the link text a pass reads, a
     // piece of description and the description gathered.
     CWordString m_strLinkText;
     CWordString m_strPiece;
     CWordString m_strCollected;
-    int m_nCountedWords = -1;       // its words; -1 before the first
     // Per token: IsAcceptableHref's verdict on the href of the link anchor
     // there, once known (-1 before).
     std::vector<signed char> m_hrefVerdicts;
