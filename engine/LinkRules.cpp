@@ -354,17 +354,19 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         headingPos = k >= 0 && k <= c ? k : 0;
     }
     for (;;) {
-        // 1. How much plain text follows? A long run of it ends the section.
+        // 1. How much plain text follows? A long run of it (more than three
+        // words) ends the section; the words are counted only that far.
+        constexpr int kLongRun = 4;
         const std::int64_t start = SaveCursor();
         const CHtmlToken* first = NextLinkText(0);
         int words = 0;
         if (first) {
-            words = CWordString::CountWordsIn(first->Text(), 1);
+            words = CWordString::CountWordsIn(first->Text(), 1, kLongRun);
             const CHtmlToken* next = nullptr;
-            while (FindNext(TK_ANY, next)) {
+            while (words < kLongRun && FindNext(TK_ANY, next)) {
                 if (next->m_nKind == TK_TEXT) {
                     if (next->IsInside(TK_LINK)) break;
-                    words += CWordString::CountWordsIn(next->Text(), 1);
+                    words += CWordString::CountWordsIn(next->Text(), 1, kLongRun - words);
                 } else if (next->m_nKind < TK_BOLD || next->m_nKind > TK_PARAGRAPH) {
                     break;
                 }
@@ -375,7 +377,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         // 2. The next link text. Running text before it ends the section,
         // also when no link follows at all.
         const CHtmlToken* L = NextLinkText(1);
-        if (L != first && words > 3) {
+        if (L != first && words >= kLongRun) {
             RestoreCursor(headingPos);
             return heading;
         }
