@@ -360,30 +360,34 @@ constexpr std::uint64_t kAnchorKinds = Bit(TK_LINK) | Bit(TK_ANCHOR_NAME) | Bit(
 // no-break space from a reference becomes a plain space, which the word
 // rules take for a blank; a reference's output never joins the whitespace
 // around it. The result is never longer than the input, so writing over it
-// is safe.
-std::size_t DecodeText(char* begin, char* end) {
+// is safe. The bytes from end up to readEnd (at or after end) may be read,
+// never written.
+std::size_t DecodeText(char* begin, char* end, const char* readEnd) {
     char* in = begin;
     char* out = begin;
     while (in < end) {
         bool stopped = false;  // at a byte to decode
 #if defined(__SSE2__)
-        // Runs of bytes that stay as they are go sixteen at a time.
-        while (end - in >= kBlock) {
+        // Runs of bytes that stay as they are go sixteen at a time, the last
+        // block of the run too where the page goes on after it: what lies
+        // past end is read but neither kept nor written.
+        while (in < end && readEnd - in >= kBlock) {
             const __m128i v = LoadBlock(in);
             const unsigned decode = BlockBytesToDecode(v);
-            const int plain = decode ? std::countr_zero(decode) : static_cast<int>(kBlock);
+            const std::ptrdiff_t plain =
+                std::min<std::ptrdiff_t>(decode ? std::countr_zero(decode) : kBlock, end - in);
             if (out != in) {
                 // Writing all of v is safe when it ends before the bytes not
                 // yet read.
-                if (plain == kBlock || in - out >= kBlock)
+                if (in + plain - out >= kBlock)
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
                 else
-                    for (int i = 0; i < plain; ++i) out[i] = in[i];
+                    for (std::ptrdiff_t i = 0; i < plain; ++i) out[i] = in[i];
             }
             in += plain;
             out += plain;
             if (plain < kBlock) {
-                stopped = true;
+                stopped = in < end;
                 break;
             }
         }
@@ -646,7 +650,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end
         }
     }
     std::size_t textLength = static_cast<std::size_t>(runEnd - p);
-    if (tok.m_nKind == TK_TEXT) textLength = DecodeText(p, runEnd);
+    if (tok.m_nKind == TK_TEXT) textLength = DecodeText(p, runEnd, end);
     tok.m_strText = std::string_view(p, textLength);
     tok.m_font = m_fonts.back();
     return true;
