@@ -520,7 +520,7 @@ void CHtmlParser::ResetFonts() {
 void CHtmlParser::ParsePage() {
     m_tokens.clear();
     m_attrs.clear();
-    m_elements.clear();
+    m_nElementCount = 0;
     std::fill(std::begin(m_innermost), std::end(m_innermost), -1);
     std::fill(std::begin(m_openCount), std::end(m_openCount), 0);
     m_nOpenMask = 0;
@@ -543,7 +543,7 @@ void CHtmlParser::ParsePage() {
     const std::size_t pageLength = m_nPageLength;
     m_tokens.reserve(pageLength / 12 + 16);
     m_attrs.reserve(pageLength / 32 + 16);
-    m_elements.reserve(pageLength / 64 + 16);
+    if (m_elements.size() < pageLength / 64 + 16) m_elements.resize(pageLength / 64 + 16);
     const CHtmlAttribute* const attrBlock = m_attrs.data();
     m_pRead = m_strStore.data();
     m_pReadEnd = m_pRead + pageLength;
@@ -957,15 +957,18 @@ int CHtmlParser::InnermostOf(std::uint64_t kinds) const {
 }
 
 SKIMBOLT_HOT_INLINE void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
-    const int index = static_cast<int>(m_elements.size());
+    const int index = m_nElementCount;
+    // The pool grows in steps outside the hot path; most pushes only write.
+    if (static_cast<std::size_t>(index) == m_elements.size()) m_elements.resize(m_elements.size() * 2 + 64);
     const int outer = m_innermost[kind];
-    m_elements.push_back(Element{kind, table, rowOrList, outer, -1});
+    m_elements[static_cast<std::size_t>(index)] = Element{kind, table, rowOrList, outer, -1};
+    ++m_nElementCount;
     if (outer >= 0) m_elements[static_cast<std::size_t>(outer)].m_nInner = index;
     m_innermost[kind] = index;
     if (m_openCount[kind]++ == 0) m_nOpenMask |= Bit(kind);
 }
 
-void CHtmlParser::RemoveElement(int index) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::RemoveElement(int index) {
     Element& e = m_elements[static_cast<std::size_t>(index)];
     if (e.m_nInner >= 0)
         m_elements[static_cast<std::size_t>(e.m_nInner)].m_nOuter = e.m_nOuter;
