@@ -855,7 +855,7 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::TrackFont(const CHtmlToken& tok) {
             m_fontBases.push_back(m_fonts.size());
             m_fonts.push_back(CFontSize{});
         } else if (m_fontBases.size() > 1) {
-            m_fonts.resize(m_fontBases.back());
+            m_fonts.erase(m_fonts.begin() + static_cast<std::ptrdiff_t>(m_fontBases.back()), m_fonts.end());
             m_fontBases.pop_back();
         }
         return;
