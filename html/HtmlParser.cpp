@@ -593,7 +593,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
     if (!ReadToken(p, end, tok) || tok.m_nLength > end - p) {
         // A tag that cannot be read, or a token running past the end of the
         // page, ends the parse; what was stored so far stays.
-        m_attrs.resize(tok.m_nAttrBegin);
+        if (tok.m_nAttrCount) m_attrs.resize(tok.m_nAttrBegin);
         m_pRead = end;
         return false;
     }
@@ -609,8 +609,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* p, char* const end, CHtmlT
     // from an earlier token is hidden by a size below zero.
     tok.m_bIsOpen = true;
     tok.m_pAttrs = nullptr;
-    tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
-    tok.m_nAttrCount = 0;
+    tok.m_nAttrCount = 0;  // a tag with attributes sets them and where they begin
     tok.m_font.m_nSize = -1;
     char* const start = p;
     if (*p != '<') {
@@ -723,13 +722,14 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
         while (IsSpace(*q)) ++q;
         if (*q == '\0') return false;
         if (*q != '>') {
+            tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
             char* tagEnd = FindByte(q, end, end, '>');
             ParseAttributes(q, tagEnd);
+            tok.m_nAttrCount = static_cast<std::uint32_t>(m_attrs.size() - tok.m_nAttrBegin);
+            if (tok.m_nAttrCount) tok.m_pAttrs = m_attrs.data() + tok.m_nAttrBegin;
             q = tagEnd;
         }
     }
-    tok.m_nAttrCount = static_cast<std::uint32_t>(m_attrs.size() - tok.m_nAttrBegin);
-    if (tok.m_nAttrCount) tok.m_pAttrs = m_attrs.data() + tok.m_nAttrBegin;
     // Without a closing '>' the tag runs past the end of the page.
     tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
 
