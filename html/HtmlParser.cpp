@@ -280,12 +280,19 @@ inline char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
+// The bits of the first n bytes (0 to 8) of a packed name.
+constexpr auto kPackedMasks = [] {
+    std::array<std::uint64_t, 9> masks{};
+    for (std::size_t n = 0; n < 8; ++n) masks[n] = (std::uint64_t{1} << (8 * n)) - 1;
+    masks[8] = ~std::uint64_t{0};
+    return masks;
+}();
+
 // A name of 1 to 8 bytes packed as FindTagEntryByKey takes it: byte i in
 // bits 8i to 8i+7, the bits above the name clear.
 inline std::uint64_t PackedName(const char* name, std::size_t length) {
     if constexpr (std::endian::native == std::endian::little) {
-        const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
-        return LoadWord(name) & mask;
+        return LoadWord(name) & kPackedMasks[length];
     } else {
         std::uint64_t key = 0;
         for (std::size_t i = 0; i < length; ++i)
@@ -299,8 +306,7 @@ inline std::uint64_t PackedName(const char* name, std::size_t length) {
 // result equals a packed name of lower-case letters exactly when the name
 // is that one, ignoring case.
 inline std::uint64_t FoldPacked(std::uint64_t key, std::size_t length) {
-    const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
-    return key | (kOnes * 0x20 & mask);
+    return key | (kOnes * 0x20 & kPackedMasks[length]);
 }
 
 // The upper-case ASCII letters of w, flagged in their high bit.
@@ -811,9 +817,7 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLe
         if (std::endian::native == std::endian::little && nameLength <= 8 && wordFits) {
             // The bytes after the name are written back as they were.
             const std::uint64_t w = LoadWord(name);
-            const std::uint64_t mask =
-                nameLength >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * nameLength)) - 1;
-            const std::uint64_t lowered = w | ((UpperBytes(w) & mask) >> 2);
+            const std::uint64_t lowered = w | ((UpperBytes(w) & kPackedMasks[nameLength]) >> 2);
             std::memcpy(name, &lowered, sizeof lowered);
         } else {
             for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
