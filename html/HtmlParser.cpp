@@ -550,6 +550,7 @@ void CHtmlParser::ParsePage() {
     m_tokens.reserve(pageLength / 12 + 16);
     m_attrs.reserve(pageLength / 32 + 16);
     if (m_elements.size() < pageLength / 64 + 16) m_elements.resize(pageLength / 64 + 16);
+    m_nElementRoom = static_cast<int>(m_elements.size());
     const CHtmlAttribute* const attrBlock = m_attrs.data();
     m_pRead = m_strStore.data();
     m_pReadEnd = m_pRead + pageLength;
@@ -963,7 +964,10 @@ int CHtmlParser::InnermostOf(std::uint64_t kinds) const {
 SKIMBOLT_HOT_INLINE void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
     const int index = m_nElementCount;
     // The pool grows in steps outside the hot path; most pushes only write.
-    if (static_cast<std::size_t>(index) == m_elements.size()) m_elements.resize(m_elements.size() * 2 + 64);
+    if (index == m_nElementRoom) {
+        m_elements.resize(m_elements.size() * 2 + 64);
+        m_nElementRoom = static_cast<int>(m_elements.size());
+    }
     const int outer = m_innermost[kind];
     m_elements[static_cast<std::size_t>(index)] = Element{kind, table, rowOrList, outer, -1};
     ++m_nElementCount;

@@ -190,6 +190,7 @@ private:
     // set of a token stored now).
     std::vector<Element> m_elements;  // the pool's first m_nElementCount entries are in use
     int m_nElementCount = 0;
+    int m_nElementRoom = 0;  // the pool's size, kept here to spare a division
     int m_innermost[HTML_TOKEN_KIND_COUNT];
     int m_openCount[HTML_TOKEN_KIND_COUNT] = {};
     std::uint64_t m_nOpenMask = 0;
