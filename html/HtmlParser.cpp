@@ -637,8 +637,8 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end
     // a '<'; without such a '>' it runs to the end of the page.
     char* runEnd = end;
     if (firstLt) {
-        char* gt = static_cast<char*>(std::memchr(firstLt + 1, '>', static_cast<std::size_t>(end - firstLt - 1)));
-        if (gt) {
+        char* gt = FindByte(firstLt + 1, end, end, '>');
+        if (gt < end) {
             runEnd = gt - 1;
             while (*runEnd != '<') --runEnd;
         }
