@@ -377,7 +377,21 @@ std::size_t DecodeText(char* begin, char* end, const char* readEnd) {
         // Runs of bytes that stay as they are go sixteen at a time, the last
         // block of the run too where the page goes on after it: what lies
         // past end is read but neither kept nor written.
-        while (in < end && readEnd - in >= kBlock) {
+        // Until the first byte to decode nothing moves: whole blocks are
+        // only looked at.
+        if (out == in) {
+            while (end - in >= kBlock) {
+                const unsigned decode = BlockBytesToDecode(LoadBlock(in));
+                if (decode) {
+                    in += std::countr_zero(decode);
+                    stopped = true;
+                    break;
+                }
+                in += kBlock;
+            }
+            out = in;
+        }
+        while (!stopped && in < end && readEnd - in >= kBlock) {
             const __m128i v = LoadBlock(in);
             const unsigned decode = BlockBytesToDecode(v);
             const std::ptrdiff_t plain =
