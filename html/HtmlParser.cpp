@@ -280,12 +280,19 @@ inline char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
+// The bits of the first n bytes (0 to 8) of a packed name.
+constexpr auto kPackedMasks = [] {
+    std::array<std::uint64_t, 9> masks{};
+    for (std::size_t n = 0; n < 8; ++n) masks[n] = (std::uint64_t{1} << (8 * n)) - 1;
+    masks[8] = ~std::uint64_t{0};
+    return masks;
+}();
+
 // A name of 1 to 8 bytes packed as FindTagEntryByKey takes it: byte i in
 // bits 8i to 8i+7, the bits above the name clear.
 inline std::uint64_t PackedName(const char* name, std::size_t length) {
     if constexpr (std::endian::native == std::endian::little) {
-        const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
-        return LoadWord(name) & mask;
+        return LoadWord(name) & kPackedMasks[length];
     } else {
         std::uint64_t key = 0;
         for (std::size_t i = 0; i < length; ++i)
@@ -299,8 +306,7 @@ inline std::uint64_t PackedName(const char* name, std::size_t length) {
 // result equals a packed name of lower-case letters exactly when the name
 // is that one, ignoring case.
 inline std::uint64_t FoldPacked(std::uint64_t key, std::size_t length) {
-    const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
-    return key | (kOnes * 0x20 & mask);
+    return key | (kOnes * 0x20 & kPackedMasks[length]);
 }
 
 // The upper-case ASCII letters of w, flagged in their high bit.
@@ -360,30 +366,48 @@ constexpr std::uint64_t kAnchorKinds = Bit(TK_LINK) | Bit(TK_ANCHOR_NAME) | Bit(
 // no-break space from a reference becomes a plain space, which the word
 // rules take for a blank; a reference's output never joins the whitespace
 // around it. The result is never longer than the input, so writing over it
-// is safe.
-std::size_t DecodeText(char* begin, char* end) {
+// is safe. The bytes from end up to readEnd (at or after end) may be read,
+// never written.
+std::size_t DecodeText(char* begin, char* end, const char* readEnd) {
     char* in = begin;
     char* out = begin;
     while (in < end) {
         bool stopped = false;  // at a byte to decode
 #if defined(__SSE2__)
-        // Runs of bytes that stay as they are go sixteen at a time.
-        while (end - in >= kBlock) {
+        // Runs of bytes that stay as they are go sixteen at a time, the last
+        // block of the run too where the page goes on after it: what lies
+        // past end is read but neither kept nor written.
+        // Until the first byte to decode nothing moves: whole blocks are
+        // only looked at.
+        if (out == in) {
+            while (end - in >= kBlock) {
+                const unsigned decode = BlockBytesToDecode(LoadBlock(in));
+                if (decode) {
+                    in += std::countr_zero(decode);
+                    stopped = true;
+                    break;
+                }
+                in += kBlock;
+            }
+            out = in;
+        }
+        while (!stopped && in < end && readEnd - in >= kBlock) {
             const __m128i v = LoadBlock(in);
             const unsigned decode = BlockBytesToDecode(v);
-            const int plain = decode ? std::countr_zero(decode) : static_cast<int>(kBlock);
+            const std::ptrdiff_t plain =
+                std::min<std::ptrdiff_t>(decode ? std::countr_zero(decode) : kBlock, end - in);
             if (out != in) {
                 // Writing all of v is safe when it ends before the bytes not
                 // yet read.
-                if (plain == kBlock || in - out >= kBlock)
+                if (in + plain - out >= kBlock)
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
                 else
-                    for (int i = 0; i < plain; ++i) out[i] = in[i];
+                    for (std::ptrdiff_t i = 0; i < plain; ++i) out[i] = in[i];
             }
             in += plain;
             out += plain;
             if (plain < kBlock) {
-                stopped = true;
+                stopped = in < end;
                 break;
             }
         }
@@ -516,7 +540,7 @@ void CHtmlParser::ResetFonts() {
 void CHtmlParser::ParsePage() {
     m_tokens.clear();
     m_attrs.clear();
-    m_elements.clear();
+    m_nElementCount = 0;
     std::fill(std::begin(m_innermost), std::end(m_innermost), -1);
     std::fill(std::begin(m_openCount), std::end(m_openCount), 0);
     m_nOpenMask = 0;
@@ -539,7 +563,8 @@ void CHtmlParser::ParsePage() {
     const std::size_t pageLength = m_nPageLength;
     m_tokens.reserve(pageLength / 12 + 16);
     m_attrs.reserve(pageLength / 32 + 16);
-    m_elements.reserve(pageLength / 64 + 16);
+    if (m_elements.size() < pageLength / 64 + 16) m_elements.resize(pageLength / 64 + 16);
+    m_nElementRoom = static_cast<int>(m_elements.size());
     const CHtmlAttribute* const attrBlock = m_attrs.data();
     m_pRead = m_strStore.data();
     m_pReadEnd = m_pRead + pageLength;
@@ -589,7 +614,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::NextToken(CHtmlToken& tok) {
     if (!ReadToken(p, end, tok) || tok.m_nLength > end - p) {
         // A tag that cannot be read, or a token running past the end of the
         // page, ends the parse; what was stored so far stays.
-        m_attrs.resize(tok.m_nAttrBegin);
+        if (tok.m_nAttrCount) m_attrs.resize(tok.m_nAttrBegin);
         m_pRead = end;
         return false;
     }
@@ -605,8 +630,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadToken(char* p, char* const end, CHtmlT
     // from an earlier token is hidden by a size below zero.
     tok.m_bIsOpen = true;
     tok.m_pAttrs = nullptr;
-    tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
-    tok.m_nAttrCount = 0;
+    tok.m_nAttrCount = 0;  // a tag with attributes sets them and where they begin
     tok.m_font.m_nSize = -1;
     char* const start = p;
     if (*p != '<') {
@@ -627,8 +651,8 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end
     // a '<'; without such a '>' it runs to the end of the page.
     char* runEnd = end;
     if (firstLt) {
-        char* gt = static_cast<char*>(std::memchr(firstLt + 1, '>', static_cast<std::size_t>(end - firstLt - 1)));
-        if (gt) {
+        char* gt = FindByte(firstLt + 1, end, end, '>');
+        if (gt < end) {
             runEnd = gt - 1;
             while (*runEnd != '<') --runEnd;
         }
@@ -646,7 +670,7 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadText(char* p, char* firstLt, char* end
         }
     }
     std::size_t textLength = static_cast<std::size_t>(runEnd - p);
-    if (tok.m_nKind == TK_TEXT) textLength = DecodeText(p, runEnd);
+    if (tok.m_nKind == TK_TEXT) textLength = DecodeText(p, runEnd, end);
     tok.m_strText = std::string_view(p, textLength);
     tok.m_font = m_fonts.back();
     return true;
@@ -719,13 +743,14 @@ SKIMBOLT_HOT_INLINE bool CHtmlParser::ReadTag(char* start, char* p, char* end, C
         while (IsSpace(*q)) ++q;
         if (*q == '\0') return false;
         if (*q != '>') {
+            tok.m_nAttrBegin = static_cast<std::uint32_t>(m_attrs.size());
             char* tagEnd = FindByte(q, end, end, '>');
             ParseAttributes(q, tagEnd);
+            tok.m_nAttrCount = static_cast<std::uint32_t>(m_attrs.size() - tok.m_nAttrBegin);
+            if (tok.m_nAttrCount) tok.m_pAttrs = m_attrs.data() + tok.m_nAttrBegin;
             q = tagEnd;
         }
     }
-    tok.m_nAttrCount = static_cast<std::uint32_t>(m_attrs.size() - tok.m_nAttrBegin);
-    if (tok.m_nAttrCount) tok.m_pAttrs = m_attrs.data() + tok.m_nAttrBegin;
     // Without a closing '>' the tag runs past the end of the page.
     tok.m_nLength = static_cast<int>(q - start) + (*q == '>' ? 1 : 2);
 
@@ -807,9 +832,7 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLe
         if (std::endian::native == std::endian::little && nameLength <= 8 && wordFits) {
             // The bytes after the name are written back as they were.
             const std::uint64_t w = LoadWord(name);
-            const std::uint64_t mask =
-                nameLength >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * nameLength)) - 1;
-            const std::uint64_t lowered = w | ((UpperBytes(w) & mask) >> 2);
+            const std::uint64_t lowered = w | ((UpperBytes(w) & kPackedMasks[nameLength]) >> 2);
             std::memcpy(name, &lowered, sizeof lowered);
         } else {
             for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
@@ -851,7 +874,7 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::TrackFont(const CHtmlToken& tok) {
             m_fontBases.push_back(m_fonts.size());
             m_fonts.push_back(CFontSize{});
         } else if (m_fontBases.size() > 1) {
-            m_fonts.resize(m_fontBases.back());
+            m_fonts.erase(m_fonts.begin() + static_cast<std::ptrdiff_t>(m_fontBases.back()), m_fonts.end());
             m_fontBases.pop_back();
         }
         return;
@@ -953,15 +976,21 @@ int CHtmlParser::InnermostOf(std::uint64_t kinds) const {
 }
 
 SKIMBOLT_HOT_INLINE void CHtmlParser::PushElement(int kind, int table, int rowOrList) {
-    const int index = static_cast<int>(m_elements.size());
+    const int index = m_nElementCount;
+    // The pool grows in steps outside the hot path; most pushes only write.
+    if (index == m_nElementRoom) {
+        m_elements.resize(m_elements.size() * 2 + 64);
+        m_nElementRoom = static_cast<int>(m_elements.size());
+    }
     const int outer = m_innermost[kind];
-    m_elements.push_back(Element{kind, table, rowOrList, outer, -1});
+    m_elements[static_cast<std::size_t>(index)] = Element{kind, table, rowOrList, outer, -1};
+    ++m_nElementCount;
     if (outer >= 0) m_elements[static_cast<std::size_t>(outer)].m_nInner = index;
     m_innermost[kind] = index;
     if (m_openCount[kind]++ == 0) m_nOpenMask |= Bit(kind);
 }
 
-void CHtmlParser::RemoveElement(int index) {
+SKIMBOLT_HOT_INLINE void CHtmlParser::RemoveElement(int index) {
     Element& e = m_elements[static_cast<std::size_t>(index)];
     if (e.m_nInner >= 0)
         m_elements[static_cast<std::size_t>(e.m_nInner)].m_nOuter = e.m_nOuter;

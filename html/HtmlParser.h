@@ -188,7 +188,9 @@ private:
     // The open-element stack: the element pool, the innermost open element
     // of each kind, a count per kind and the set of kinds open (the context
     // set of a token stored now).
-    std::vector<Element> m_elements;
+    std::vector<Element> m_elements;  // the pool's first m_nElementCount entries are in use
+    int m_nElementCount = 0;
+    int m_nElementRoom = 0;  // the pool's size, kept here to spare a division
     int m_innermost[HTML_TOKEN_KIND_COUNT];
     int m_openCount[HTML_TOKEN_KIND_COUNT] = {};
     std::uint64_t m_nOpenMask = 0;

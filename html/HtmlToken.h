@@ -71,7 +71,7 @@ private:
     friend class CHtmlParser;
 
     const CHtmlAttribute* m_pAttrs = nullptr;  // in the order written
-    std::uint32_t m_nAttrBegin = 0;            // index in the parser's attribute store
+    std::uint32_t m_nAttrBegin = 0;            // index in the parser's attribute store (with a count above 0)
     std::uint32_t m_nAttrCount = 0;
     // A size below zero (never read from a page) marks a token without a font.
     CFontSize m_font{-1, 0, 0, 0};
