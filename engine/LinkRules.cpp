@@ -6,6 +6,7 @@
 #include "engine/StoryLinkWalk.h"
 #include "engine/UnicodeText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -308,9 +309,13 @@ int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
     // The tests below work on a copy without '-'.
     std::string& copy = Scratch(0);
     copy.assign(text);
-    std::erase(copy, '-');
+    if (copy.find('-') != std::string::npos) std::erase(copy, '-');
     if (w == 1 && IsPhotoCaption(CWordString(copy))) return 0;
-    if (ContainsAny(copy, {"AP", "UPI", "net Report"})) return 1;
+    // The three names hold a capital P or R, which most link texts lack:
+    // one look at the bytes saves three searches.
+    if (std::ranges::any_of(copy, [](char c) { return c == 'P' || c == 'R'; }) &&
+        ContainsAny(copy, {"AP", "UPI", "net Report"}))
+        return 1;
 
     std::string_view lowerView = LowerInto(copy, Scratch(1));
     if (w == 1 && lowerView.find(".com") != std::string_view::npos) return 1;

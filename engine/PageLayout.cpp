@@ -26,13 +26,21 @@ std::string_view RoleOf(const CHtmlToken& tag) {
     return {};
 }
 
+// Tag names compared as the tokenizer hands them out: a known name points at
+// its table's one spelling, so equal known names are mostly settled by their
+// address without comparing bytes.
+bool SameTagName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.data() == b.data() || a == b);
+}
+
 constexpr std::size_t kMaxDepth = 512;  // deeper elements are taken as part of the one at this depth
 
 }  // namespace
 
 void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
     const std::size_t n = tokens.size();
-    m_places.assign(n, Place{0, -1, 0, 0});
+    // Only text tokens get a place, so the others are left unwritten.
+    m_places = std::make_unique_for_overwrite<Place[]>(n);
     m_blockWords.assign(1, 0);  // block 0: the page outside any block
     m_headings.clear();
     m_headingEnds.clear();
@@ -51,7 +59,9 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
             continue;
         }
         Place& place = m_places[k];
-        if (!m_stack.empty()) {
+        if (m_stack.empty()) {
+            place = Place{0, -1, 0, 0};
+        } else {
             const Open& top = m_stack.back();
             place = Place{top.m_nBlock, top.m_nHeading, 0, top.m_flags};
         }
@@ -85,7 +95,7 @@ void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
     const std::string_view name = tag.Text();
     const std::uint16_t traits = ElementTraitsOf(name);
     if (traits & kElementVoid) return;
-    if ((traits & kElementClosesItsLike) && !m_stack.empty() && m_stack.back().m_strName == name) CloseElement(name, i);
+    if ((traits & kElementClosesItsLike) && !m_stack.empty() && SameTagName(m_stack.back().m_strName, name)) CloseElement(name, i);
     if (m_stack.size() >= kMaxDepth) return;
 
     Open open{name, 0, -1, 0};
@@ -111,7 +121,7 @@ void CPageLayout::CloseElement(std::string_view name, int i) {
     // The innermost open element of that name closes, with all opened inside
     // it; a closing tag with nothing of its name open is passed over.
     for (std::size_t k = m_stack.size(); k-- > 0;) {
-        if (m_stack[k].m_strName != name) continue;
+        if (!SameTagName(m_stack[k].m_strName, name)) continue;
         for (std::size_t j = m_stack.size(); j-- > k;) {
             const int heading = m_stack[j].m_nHeading;
             const bool bOwnHeading = heading >= 0 && (j == 0 || m_stack[j - 1].m_nHeading != heading);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -75,7 +76,7 @@ private:
     void CloseElement(std::string_view name, int i);
     void CloseHeading(int heading, int i);
 
-    std::vector<Place> m_places;
+    std::unique_ptr<Place[]> m_places;  // by token; written for text tokens only
     std::vector<int> m_blockWords;
     std::vector<Heading> m_headings;
     std::vector<int> m_headingEnds;  // the heading numbers in the order they ended

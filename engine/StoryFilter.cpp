@@ -267,6 +267,11 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
 
 constexpr const char* kSameStory = "same story";
 
+// The first four rules read only the headline and where the link stands;
+// the others also read the facts WorkOutFacts gathers, which are worked out
+// only for the links the first four leave (most links a page's chrome holds
+// never need them).
+constexpr std::size_t kRulesBeforeFacts = 4;
 constexpr StoryFilterRule kRules[] = {
     {"chrome", InPageChrome},         {"no-letter", HasNoLetter},   {"generic-text", IsGenericText},
     {"inline", IsInline},             {"short-in-body", IsShortInBody}, {"section-target", IsSectionTarget},
@@ -367,12 +372,12 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
             }
         }
         link.pLink->dropRule = nullptr;
-        WorkOutFacts(link);
         // Price listing rows follow rules of their own.
         if (!link.pLink->IsListing()) {
-            for (const StoryFilterRule& rule : kRules) {
-                if (!rule.drops(link, page)) continue;
-                link.pLink->dropRule = rule.name;
+            for (std::size_t r = 0; r < std::size(kRules); ++r) {
+                if (r == kRulesBeforeFacts) WorkOutFacts(link);
+                if (!kRules[r].drops(link, page)) continue;
+                link.pLink->dropRule = kRules[r].name;
                 break;
             }
         }

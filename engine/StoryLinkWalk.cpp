@@ -206,7 +206,7 @@ void CStoryLinkWalk::Deliver() {
     links.reserve(m_taken.size());
     for (TakenLink& taken : m_taken) {
         const int anchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
-        FilterLink link;
+        FilterLink& link = links.emplace_back();  // made in place: it is large
         link.pLink = &taken.link;
         link.nText = taken.nText;
         link.nAnchor = anchor;
@@ -218,7 +218,6 @@ void CStoryLinkWalk::Deliver() {
         } else if (anchor >= 0) {
             ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], link.url);
         }
-        links.push_back(std::move(link));
     }
     // Without the filter every link goes on, each with the filter's verdict.
     std::vector<std::size_t> kept = FilterStoryLinks(links, FilterPage{Layout(), m_tokens, m_strPageUrl});

@@ -44,6 +44,17 @@ void CTokenIndex::Build(std::span<const CHtmlToken> tokens, std::uint64_t genera
     m_textsAndRows.clear();
     m_linkTexts.clear();
     const int n = static_cast<int>(tokens.size());
+    // Room for what a page usually holds (about one token in four is text,
+    // one in eight a link tag), so that most pages never move these lists.
+    const std::size_t quarter = tokens.size() / 4, eighth = tokens.size() / 8;
+    m_texts.reserve(quarter);
+    m_textsAndRows.reserve(quarter);
+    m_plainTexts.reserve(eighth);
+    m_plainCounts.reserve(eighth);
+    m_linkTexts.reserve(eighth);
+    m_links.reserve(eighth);
+    m_linkOpen.reserve(eighth);
+    m_openLinks.reserve(eighth);
     for (int i = 0; i < n; ++i) {
         const CHtmlToken& t = tokens[static_cast<std::size_t>(i)];
         if (t.m_nKind == TK_TEXT) {
