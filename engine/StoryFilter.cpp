@@ -74,7 +74,7 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
-    link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, 16);
+    link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, kLinkWordLimit);
     link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
                      HasUnspacedScript(headline);
     link.pieces = SplitUrl(link.url);

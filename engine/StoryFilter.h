@@ -16,6 +16,11 @@
 #include "html/HtmlToken.h"
 
 // One link the rules took, as the filter sees it.
+// How far the words of a link text are counted: the link rules and the
+// filter compare a count with numbers up to 6 only, so a text of seven words
+// or more needs no further counting.
+inline constexpr int kLinkWordLimit = 7;
+
 struct FilterLink {
     StoryCandidate* pLink = nullptr;  // headline (cleaned by the filter) and the rest
     int nText = 0;             // the link's first text token
@@ -31,7 +36,7 @@ struct FilterLink {
 
     // Worked out by the filter before its rules read them, valid while they
     // judge the link (the next link reuses the buffers).
-    int nWords = 0;              // words of the headline, counted up to 16 (the rules compare up to 6)
+    int nWords = 0;              // words of the headline, counted up to kLinkWordLimit
     bool bUnspaced = false;      // the headline holds a script written without blanks
     UrlPieces pieces;            // the target's parts, views into url
     // The target in lower case; host, segments and query are views into it.

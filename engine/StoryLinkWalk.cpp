@@ -40,7 +40,7 @@ int CStoryLinkWalk::WordsOf(const CWordString& text) {
     if (m_nCountedWords >= 0 && text.size() == m_strCounted.size() &&
         std::char_traits<char>::compare(text.data(), m_strCounted.data(), text.size()) == 0)
         return m_nCountedWords;
-    m_nCountedWords = text.CountWords(0, kWordsOfLimit);
+    m_nCountedWords = text.CountWords(0, kLinkWordLimit);
     m_strCounted.assign(text);
     return m_nCountedWords;
 }

@@ -74,11 +74,10 @@ private:
     int CursorIndex() const { return static_cast<int>(m_nCursor); }
     int IndexOf(const CHtmlToken* t) const;
 
-    // text.CountWords(0), counted up to kWordsOfLimit: the rules compare a
+    // text.CountWords(0), counted up to kLinkWordLimit: the rules compare a
     // link text's word count with numbers up to 6 only. A text counted just
     // before (the rules look at one link text several times) is not counted
     // again.
-    static constexpr int kWordsOfLimit = 16;
     int WordsOf(const CWordString& text);
 
     // The font of a text token ({3, 0, 0} for a token without one).
