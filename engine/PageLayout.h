@@ -35,7 +35,7 @@ public:
     // Words of plain text in the token's block before it, counted up to
     // kWordLimit in all (enough for any question of "at least n words" with
     // n up to that limit; a block's text is not counted further).
-    static constexpr int kWordLimit = 12;
+    static constexpr int kWordLimit = 10;
     int PlainWordsBefore(int i) const { return At(i).m_nPlainBefore; }
     // Words of plain text in a whole block, counted the same way.
     int BlockPlainWords(int block) const {
