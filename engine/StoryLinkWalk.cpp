@@ -48,6 +48,25 @@ int CStoryLinkWalk::WordsOf(const CWordString& text) {
 int CStoryLinkWalk::IndexOf(const CHtmlToken* t) const { return static_cast<int>(t - m_tokens.data()); }
 
 const CHtmlToken* CStoryLinkWalk::NextLinkText(int inLinkOnly) {
+    if (inLinkOnly) {
+        // The index lists the link texts in page order, so the next one is
+        // found without a walk over the tokens between: mostly the one after
+        // the last found, else by a binary search.
+        if (m_tokens.empty()) return nullptr;
+        const int count = m_index.LinkTextCount();
+        const std::int64_t from = m_nCursor + 1;
+        int k = m_nNextLinkText;
+        const bool bHint = k <= count && (k == count || m_index.LinkTextAt(k) >= from) &&
+                           (k == 0 || m_index.LinkTextAt(k - 1) < from);
+        if (!bHint) k = m_index.LinkTextFrom(static_cast<int>(from));
+        if (k == count) {
+            m_nCursor = static_cast<std::int64_t>(m_tokens.size()) - 1;  // where FindNext leaves it
+            return nullptr;
+        }
+        m_nNextLinkText = k + 1;
+        m_nCursor = m_index.LinkTextAt(k);
+        return &m_tokens[static_cast<std::size_t>(m_nCursor)];
+    }
     const CHtmlToken* t = nullptr;
     while (FindNext(TK_TEXT, t)) {
         if (!inLinkOnly || t->IsInside(TK_LINK)) return t;

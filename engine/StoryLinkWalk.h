@@ -102,6 +102,10 @@ private:
     std::string& m_strLastUrl;
     std::string m_strLastUrlBeforeProbe;  // the probe works on a copy; the real pass starts from this
     std::int64_t m_nCursor = -1;
+    // The number of the link text NextLinkText(1) found last, plus one: where
+    // the search for the next one starts when the cursor has not moved
+    // back since.
+    int m_nNextLinkText = 0;
     CTokenIndex m_index;
 
     CStoryLinkSink* m_pSink = nullptr;
