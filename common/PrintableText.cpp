@@ -7,17 +7,13 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/ByteWords.h"
+
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-// Whether any byte of w equals c (a wrong flag can only follow a true one,
-// so the answer is exact).
-inline bool AnyByteEquals(std::uint64_t w, unsigned char c) {
-    const std::uint64_t x = w ^ (kOnes * c);
-    return ((x - kOnes) & ~x & kHighs) != 0;
-}
+using byte_words::BytesBelow;
+using byte_words::FirstBytesEqual;
+using byte_words::LoadWord;
 
 // True when the byte at i of text starts a character StripControlCharacters
 // removes or changes.
@@ -46,12 +42,10 @@ bool IsClean(std::string_view text) {
     }
 #endif
     for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, text.data() + i, sizeof w);
-        const std::uint64_t below20 = ~(((w & ~kHighs) + kOnes * (0x80 - 0x20)) | w) & kHighs;
-        if (below20 || AnyByteEquals(w, 0x7F)) return false;
+        const std::uint64_t w = LoadWord(text.data() + i);
+        if (BytesBelow(w, 0x20) || FirstBytesEqual(w, 0x7F)) return false;
         // 0xC2 also leads the characters U+00A0 to U+00BF, which stay.
-        if (AnyByteEquals(w, 0xC2))
+        if (FirstBytesEqual(w, 0xC2))
             for (std::size_t k = i; k < i + 8; ++k)
                 if (IsControlAt(text, k)) return false;
     }

@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/ByteWords.h"
 #include "engine/UnicodeText.h"
 
 std::string ToLowerAscii(std::string_view s) {
@@ -16,28 +17,13 @@ std::string ToLowerAscii(std::string_view s) {
     return out;
 }
 
-namespace {
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = kOnes * 0x80;
-
-// The high bit of each byte of w that lies in [from, to] (ASCII bounds). Per
-// byte, the high bit of (low seven bits + 0x80 - from) is set from `from`
-// up, that of (low seven bits + 0x80 - to - 1) above `to`; neither sum
-// carries into the next byte. A byte with its own high bit set is no ASCII.
-constexpr std::uint64_t BytesInRange(std::uint64_t w, unsigned char from, unsigned char to) {
-    const std::uint64_t low7 = w & ~kHighs;
-    return (low7 + kOnes * (0x80 - from)) & ~(low7 + kOnes * (0x80 - to - 1)) & ~w & kHighs;
-}
-
-}  // namespace
+using byte_words::BytesInRange;
+using byte_words::LoadWord;
 
 bool HasAsciiDigit(std::string_view s) {
     std::size_t i = 0;
     for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, sizeof w);
-        if (BytesInRange(w, '0', '9')) return true;
+        if (BytesInRange(LoadWord(s.data() + i), '0', '9')) return true;
     }
     for (; i < s.size(); ++i)
         if (IsAsciiDigit(s[i])) return true;
@@ -49,8 +35,7 @@ void AppendLowerAscii(std::string& out, std::string_view s) {
     out.resize(at + s.size());
     char* const dst = out.data() + at;
     const auto lowerEight = [&](std::size_t i) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, sizeof w);
+        std::uint64_t w = LoadWord(s.data() + i);
         w |= BytesInRange(w, 'A', 'Z') >> 2;  // 0x80 >> 2 is the bit between upper and lower case
         std::memcpy(dst + i, &w, sizeof w);
     };

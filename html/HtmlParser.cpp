@@ -15,6 +15,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/ByteWords.h"
 #include "html/CharRefDecoder.h"
 
 // The steps of reading one token are built into the loops that call them.
@@ -39,26 +40,17 @@ constexpr auto kNameStops = [] {
 
 // Eight bytes at a time: the flags below set the high bit of each byte of a
 // word (read from memory in page order) that passes their test.
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-inline std::uint64_t LoadWord(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
+using byte_words::BytesBelow;
+using byte_words::BytesInRange;
+using byte_words::FirstBytesEqual;
+using byte_words::kHighs;
+using byte_words::kOnes;
+using byte_words::LoadWord;
 
 // The bytes of w equal to c, exactly (no borrow crosses bytes).
 inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char c) {
     const std::uint64_t x = w ^ (kOnes * c);
     return ~(((x & ~kHighs) + ~kHighs) | x | ~kHighs);
-}
-
-// The bytes of w equal to c, flagged in their high bit; only the first
-// flag (in page order) is sure, a byte after it may be flagged wrongly.
-inline std::uint64_t FirstBytesEqual(std::uint64_t w, unsigned char c) {
-    const std::uint64_t x = w ^ (kOnes * c);
-    return (x - kOnes) & ~x & kHighs;
 }
 
 // The bytes of w that are whitespace as IsSpace sees it.
@@ -85,7 +77,7 @@ inline std::uint64_t FlagsOfNext(std::uint64_t flags) {
 
 // The bytes of w up to 0x20: whitespace and the other control characters.
 inline std::uint64_t BlankOrControlBytes(std::uint64_t w) {
-    return ~(((w & ~kHighs) + kOnes * (0x7F - 0x20)) | w) & kHighs;
+    return BytesBelow(w, 0x21);
 }
 
 // The bytes DecodeText must look at one by one: '&', and whitespace other
@@ -307,12 +299,6 @@ inline std::uint64_t PackedName(const char* name, std::size_t length) {
 // is that one, ignoring case.
 inline std::uint64_t FoldPacked(std::uint64_t key, std::size_t length) {
     return key | (kOnes * 0x20 & kPackedMasks[length]);
-}
-
-// The upper-case ASCII letters of w, flagged in their high bit.
-inline std::uint64_t UpperBytes(std::uint64_t w) {
-    const std::uint64_t low = w & ~kHighs;
-    return (low + kOnes * (0x80 - 'A')) & ~(low + kOnes * (0x80 - 'Z' - 1)) & ~w & kHighs;
 }
 
 // True when the attribute name equals the four lower-case letters of word,
@@ -832,7 +818,7 @@ SKIMBOLT_HOT_INLINE void CHtmlParser::ClassifyTag(char* name, std::size_t nameLe
         if (std::endian::native == std::endian::little && nameLength <= 8 && wordFits) {
             // The bytes after the name are written back as they were.
             const std::uint64_t w = LoadWord(name);
-            const std::uint64_t lowered = w | ((UpperBytes(w) & kPackedMasks[nameLength]) >> 2);
+            const std::uint64_t lowered = w | ((BytesInRange(w, 'A', 'Z') & kPackedMasks[nameLength]) >> 2);
             std::memcpy(name, &lowered, sizeof lowered);
         } else {
             for (std::size_t i = 0; i < nameLength; ++i) name[i] = LowerAscii(name[i]);
