@@ -158,11 +158,16 @@ bool CAnnounceLedger::Add(const StoryKey& key) {
     const std::string line = FormatLedgerLine(key);
     if (!m_listed.insert(line).second) return true;
     m_keys.push_back(key);
+    const bool bWorkFileCurrent = m_bPrepared && m_nPrepared == m_nGeneration;
     ++m_nGeneration;
     // One line appended: a scan that finds thousands of new stories does
     // not write the whole list again for each.
-    if (!m_strFile.empty() && AppendToFile(m_strFile, line + "\r\n")) return true;
-    return WriteLocked();
+    const bool bAdded = (!m_strFile.empty() && AppendToFile(m_strFile, line + "\r\n")) || WriteLocked();
+    // While stories are being announced the scan may go on adding: the
+    // work file of their removal takes the line too, so that only its
+    // rename stays between the announcement and its record.
+    if (bAdded && bWorkFileCurrent && AppendToFile(m_strFile + ".next", line + "\r\n")) m_nPrepared = m_nGeneration;
+    return bAdded;
 }
 
 void CAnnounceLedger::PrepareRemoval(const std::vector<StoryKey>& keys) {

@@ -285,6 +285,25 @@ TEST_F(StoryDeskTest, StoriesAnEarlierRunNeverAnnouncedComeWithTheNextStartOnce)
     ClearDiagnostics();
 }
 
+// The scan goes on while found stories are announced: a story it adds then
+// is in the removal's work file too, so that a kill right after that file
+// replaces the ledger loses nothing.
+TEST(AnnounceLedger, AStoryAddedWhileOthersAreAnnouncedStaysListedThroughTheRemoval) {
+    CTempDir dir;
+    const StoryKey harbour{kA, "Harbour storm"}, bridge{kA, "Bridge closed"};
+    CAnnounceLedger ledger;
+    ledger.Load(dir.Path());
+    ASSERT_TRUE(ledger.Add(harbour));
+    ledger.PrepareRemoval({harbour});
+    ASSERT_TRUE(ledger.Add(bridge));
+    std::string work;
+    EXPECT_TRUE(ReadWholeFile(dir.File(CAnnounceLedger::NEXT_FILE_NAME), work));
+    EXPECT_NE(work.find(FormatLedgerLine(bridge)), std::string::npos);
+    EXPECT_EQ(work.find(FormatLedgerLine(harbour)), std::string::npos);
+    ledger.CommitRemoval(true);
+    EXPECT_EQ(CAnnounceLedger().Load(dir.Path()), std::vector<StoryKey>{bridge});
+}
+
 // A cycle whose pages are read spread over the poll period is one pass for
 // the news: its new stories come together after its last page (lParam 0:
 // none left), or when the next cycle begins after one cut short.
