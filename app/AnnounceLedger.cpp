@@ -193,11 +193,14 @@ void CAnnounceLedger::CommitRemoval(bool bAnnounced) {
         m_removing.clear();
         return;
     }
+    // The rename comes first: a kill between the announcement and it is
+    // what would announce these stories again.
+    const bool bRenamed =
+        m_bPrepared && m_nPrepared == m_nGeneration && std::rename(next.c_str(), m_strFile.c_str()) == 0;
     RemoveKeys(m_keys, m_removing);
     for (const StoryKey& key : m_removing) m_listed.erase(FormatLedgerLine(key));
     m_removing.clear();
-    if (m_strFile.empty()) return;
-    if (m_bPrepared && m_nPrepared == m_nGeneration && std::rename(next.c_str(), m_strFile.c_str()) == 0) {
+    if (bRenamed || m_strFile.empty()) {
         m_bPrepared = false;
         return;
     }
