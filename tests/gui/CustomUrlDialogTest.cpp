@@ -62,7 +62,7 @@ protected:
     // The address of the server without its scheme, as a user may type it.
     std::string Typed(const std::string& path) const { return m_server.Url(path).substr(7); }
 
-    CSourcesTestCore m_core;
+    CGuiTestCore m_core;
     CTestHttpServer m_server;
     CNewsSite m_site;
     CNoUnexpectedDialogs m_noDialogs;
@@ -182,22 +182,19 @@ TEST_F(UrlPropPageTest, HelpAndF1ShowTheTopicOfTheFocusedControl) {
     CloseHelpPopup();
 
     m_list->SetFocus();
-    wxKeyEvent f1(wxEVT_CHAR_HOOK);
-    f1.m_keyCode = WXK_F1;
-    f1.SetEventObject(m_dialog);
-    m_dialog->ProcessWindowEvent(f1);
+    PressKey(m_dialog, m_dialog, WXK_F1);
     EXPECT_EQ(OpenHelpPopupText(), ProgramHelpFile().Topic(HelpTopicForControl(IDC_URL_LIST)));
     CloseHelpPopup();
 }
 
 TEST(Screenshots, custom_url_empty) {
-    CSourcesTestCore core("");
+    CGuiTestCore core("");
     Photograph("custom_url_empty", new CUrlPropPage(nullptr, core.Core()));
     wxTheApp->ProcessIdle();
 }
 
 TEST(Screenshots, custom_url_loaded) {
-    CSourcesTestCore core("", kConfig, "",
+    CGuiTestCore core("", kConfig, "",
                           {PageHealth{"http://one.example/", 1700000000, false, 0, 0, "HTTP status 503"},
                            PageHealth{"http://two.example/", 1700000000, true, 14, 3, ""}});
     CTestHttpServer server;

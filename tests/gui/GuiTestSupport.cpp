@@ -33,6 +33,14 @@ bool SendCommand(wxWindow* window, int id) {
     return window->ProcessWindowEvent(event);
 }
 
+void PressKey(wxWindow* receiver, wxWindow* source, int code, bool bShift) {
+    wxKeyEvent key(wxEVT_CHAR_HOOK);
+    key.m_keyCode = code;
+    key.SetShiftDown(bShift);
+    key.SetEventObject(source);
+    receiver->ProcessWindowEvent(key);
+}
+
 void PumpFor(std::chrono::milliseconds duration) {
     const auto end = std::chrono::steady_clock::now() + duration;
     do {
@@ -119,17 +127,8 @@ void WriteOutcomes(const std::string& dataFolder, const std::vector<PageHealth>&
 
 }  // namespace
 
-CGuiTestCore::CGuiTestCore(const std::vector<PageHealth>& outcomes) {
-    std::string error;
-    m_core.FindApplicationFolder(m_dir.File("home"), "");
-    if (!m_core.PrepareFolder(error))
-        ADD_FAILURE() << "cannot prepare the application folder: " << error;
-    WriteOutcomes(m_core.GetDataPath(), outcomes);
-    m_core.LoadData();
-}
-
-CSourcesTestCore::CSourcesTestCore(const std::string& sources, const std::string& config,
-                                   const std::string& updateHost, const std::vector<PageHealth>& outcomes) {
+CGuiTestCore::CGuiTestCore(const std::string& sources, const std::string& config, const std::string& updateHost,
+                           const std::vector<PageHealth>& outcomes) {
     std::filesystem::create_directories(m_dir.File("home/Data"));
     if (!sources.empty()) WriteFile(m_dir.File("home/Data/sources.txt"), sources);
     if (!config.empty()) {
@@ -148,11 +147,9 @@ CSourcesTestCore::CSourcesTestCore(const std::string& sources, const std::string
     m_core.LoadData();
 }
 
-std::string CSourcesTestCore::DataFile(const char* name) const {
+std::string CGuiTestCore::DataFile(const char* name) const {
     return ReadFile(m_dir.File(std::string("home/Data/") + name));
 }
-
-std::string ReadDataFile(CAppCore& core, const char* name) { return ReadFile(core.GetDataPath() + name); }
 
 void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds) {
     StoryItem story;

@@ -20,6 +20,9 @@ bool ClickButton(wxWindow* parent, int id);
 // Sends a menu command with this id to the window; whether a handler took it.
 bool SendCommand(wxWindow* window, int id);
 
+// Sends a key press from source (a child of receiver's, or receiver) to receiver.
+void PressKey(wxWindow* receiver, wxWindow* source, int code, bool bShift = false);
+
 // Handles the toolkit's events for a while.
 void PumpFor(std::chrono::milliseconds duration);
 
@@ -29,33 +32,18 @@ void PumpFor(std::chrono::milliseconds duration);
 // from a test named Screenshots.NAME.
 void Photograph(const char* name, wxTopLevelWindow* window);
 
-// An application core loaded from a fresh application folder, as the desktop
-// program has it after start-up (no scanning thread). The pages' last
-// outcomes are there as an earlier run left them.
+// An application core loaded from a folder of the test's own, as the desktop
+// program has it after start-up (no scanning thread): with the given
+// sources.txt, config.txt, update host (each left out when empty) and the
+// pages' last outcomes as an earlier run left them.
 class CGuiTestCore {
 public:
-    explicit CGuiTestCore(const std::vector<PageHealth>& outcomes = {});
+    explicit CGuiTestCore(const std::vector<PageHealth>& outcomes = {}) : CGuiTestCore("", "", "", outcomes) {}
+    explicit CGuiTestCore(const std::string& sources, const std::string& config = "",
+                          const std::string& updateHost = "", const std::vector<PageHealth>& outcomes = {});
     CAppCore& Core() { return m_core; }
     const std::string& Folder() const { return m_dir.Path(); }
     CRecordingMessageBoxes& Boxes() { return m_boxes; }
-
-private:
-    CTempDir m_dir;
-    CRecordingMessageBoxes m_boxes;
-    CAppCore m_core{m_boxes};
-};
-
-// ---- The configuration windows: a core on a folder of the test's own,
-// what the files hold, and the state the windows leave behind.
-
-// An application core loaded from a folder with the given sources.txt,
-// config.txt, update host (each left out when empty) and pages' last outcomes.
-class CSourcesTestCore {
-public:
-    explicit CSourcesTestCore(const std::string& sources, const std::string& config = "",
-                              const std::string& updateHost = "", const std::vector<PageHealth>& outcomes = {});
-    CAppCore& Core() { return m_core; }
-    const std::string& Folder() const { return m_dir.Path(); }
     // A file of the core's Data/ folder, "" when there is none.
     std::string DataFile(const char* name) const;
 
@@ -65,8 +53,6 @@ private:
     CAppCore m_core{m_boxes};
 };
 
-// A file of the core's Data/ folder, "" when there is none.
-std::string ReadDataFile(CAppCore& core, const char* name);
 // A story found ageSeconds ago, put into the core's archive.
 void AddRecentStory(CAppCore& core, const char* headline, const char* description, std::time_t ageSeconds);
 // The story files in the core's Data/ folder.

@@ -57,6 +57,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Windows go at idle time; none may outlive the core they use.
+void LetWindowsGo() {
+    for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+    for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
+}
+
 void AddNewStory(CAppCore& core, const std::string& headline) {
     StoryItem story;
     story.key = {"Custom: http://127.0.0.1/news", headline};
@@ -79,9 +85,7 @@ protected:
     }
     void TearDown() override {
         if (m_pDlg) m_pDlg->Destroy();
-        // Windows go at idle time; none may outlive the core they use.
-        for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
-        for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
+        LetWindowsGo();
     }
     CAppCore& core() { return m_core.Core(); }
     void Pass(int newStoryMessages) {
@@ -312,7 +316,7 @@ TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
     CSplashWnd::EnableSplashScreen(false);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        CSourcesTestCore core("0 Alpha Daily\r\n0 1 Front http://alpha.example/1\r\n"
+        CGuiTestCore core("0 Alpha Daily\r\n0 1 Front http://alpha.example/1\r\n"
                               "0 Beta Weekly\r\n0 1 Headlines http://beta.example/1\r\n");
         wxWeakRef<wxWindow> main = new CSkimboltDlg(core.Core());
         {
@@ -323,9 +327,8 @@ TEST(MainWindowExit, ExitWithAModalWindowOpenEndsTheWindowFirstThenTheProgram) {
         }
         // The window's code returned before the main window went, which goes
         // now with every window it owns.
-        for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+        LetWindowsGo();
         EXPECT_FALSE(main);
-        for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetLabel();
     }
 }
 
@@ -353,9 +356,8 @@ TEST(MainWindowExit, ExitWithAPopupMenuOpenClosesTheMenuFirst) {
     ClickButton(dlg->PropSheet(), IDC_PROGRAM_MENU);
     timer.Stop();
     EXPECT_TRUE(sawMenu);
-    for (int i = 0; i < 200 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+    LetWindowsGo();
     EXPECT_FALSE(main);
-    for (wxWindow* w : wxTopLevelWindows) ADD_FAILURE() << "left: " << w->GetLabel();
 }
 
 TEST_F(MainWindowTest, SetupNeededShowsTheSheetThenTheAlertAndOpenRecreatesAClosedSheet) {
@@ -402,20 +404,20 @@ TEST_F(MainWindowTest, AProblemWithAFileIsNoticedOncePerFile) {
 // config.txt with an unreadable line): one notice once the main window is up.
 TEST(StartUpProblems, AreNoticedOnce) {
     ClearDiagnostics();
-    CSourcesTestCore folder("", "B F0000002 Web_Address http://one.example/ x\r\n\x01\x02garbage\r\n");
+    CGuiTestCore folder("", "B F0000002 Web_Address http://one.example/ x\r\n\x01\x02garbage\r\n");
     CSplashWnd::EnableSplashScreen(false);
     auto* main = new CSkimboltDlg(folder.Core());
     PumpFor(50ms);
     ASSERT_EQ(main->Notifier().Shown().size(), 1u);
     EXPECT_EQ(main->Notifier().Shown()[0].title, "Skimbolt: damaged file config.txt");
     main->Destroy();
-    for (int i = 0; i < 100 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+    LetWindowsGo();
     ClearDiagnostics();
 }
 
 TEST(TrayTip, FailedPagesAreToldAtRestAndWithNewStoriesWithinTheTipsLength) {
     // A folder with two pages, one of which failed at its last read.
-    CSourcesTestCore folder("",
+    CGuiTestCore folder("",
                             "B F0000002 Web_Address http://one.example/ x\r\n"
                             "B F0000002 Web_Address http://two.example/ x\r\n",
                             "",
@@ -431,7 +433,7 @@ TEST(TrayTip, FailedPagesAreToldAtRestAndWithNewStoriesWithinTheTipsLength) {
     main->OnWindowMessage(WM_SCAN_STARTED, 0, 1);
     EXPECT_EQ(main->GetTrayTip(), "Skimbolt is scanning for new stories...");
     main->Destroy();
-    for (int i = 0; i < 100 && !wxTopLevelWindows.empty(); ++i) PumpFor(10ms);
+    LetWindowsGo();
 
     // Without failures the tips are the plain ones; large counts stay
     // within the 63 characters.

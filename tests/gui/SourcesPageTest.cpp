@@ -96,7 +96,7 @@ protected:
     long Selected() const { return m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); }
     bool Has(const char* line) const { return m_core.DataFile("sources.txt").find(line) != std::string::npos; }
 
-    CSourcesTestCore m_core;
+    CGuiTestCore m_core;
     CNoUnexpectedDialogs m_noDialogs;
     wxDialog* m_dialog = nullptr;
     wxNotebook* m_book = nullptr;
@@ -255,7 +255,7 @@ TEST(Screenshots, sheet_sources) {
                           "0 6 Science_Tech", "0 7 Entertainment", "0 8 Health", "0 9 Politics", "0 10 Weather",
                           "0 11 Opinion", "0 12 Travel", "0 13 Obituaries"})
         catalogue += c + std::string(" http://courier.example/") + std::to_string(++n) + "\r\n";
-    CSourcesTestCore core(catalogue + "0 Evening Post\r\n0 1 Front http://post.example/\r\n");
+    CGuiTestCore core(catalogue + "0 Evening Post\r\n0 1 Front http://post.example/\r\n");
     auto* sheet = new CNewsPropSheet(nullptr, core.Core(), "Skimbolt");
     sheet->ShowSourcesPage();
     Photograph("sheet_sources", sheet);
@@ -265,7 +265,7 @@ TEST(Screenshots, sheet_sources) {
 TEST(Screenshots, warning_207) { Photograph("warning_207", new CEmptySourceWarningDlg(nullptr, "Morning Courier")); }
 
 TEST(Screenshots, update_progress) {
-    CSourcesTestCore core("");
+    CGuiTestCore core("");
     const std::unique_ptr<CSourceUpdate> update = core.Core().Config().NewSourceUpdate("");
     Photograph("update_progress", new CUpdateProgressDlg(nullptr, *update));
 }
