@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <unordered_map>
+#include <functional>
 
 #include "engine/LinkRules.h"
+#include "engine/PositionTable.h"
 #include "engine/StoryUrl.h"
 #include "engine/UnicodeText.h"
 #include "engine/WordString.h"
@@ -399,8 +400,12 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
 
     // One link per story: of the links to one target, the one in a heading,
     // else the one with the longest headline, takes the place of the first.
-    std::unordered_map<std::string_view, std::size_t> first;  // normalised target -> position in out
-    first.reserve(kept.size());
+    // The positions in out of the first link to each normalised target, by
+    // that target (outTargets: the target of each position in out).
+    CPositionTable first;
+    first.Reset(kept.size());
+    std::vector<std::string_view> outTargets;
+    outTargets.reserve(kept.size());
     std::vector<std::size_t> out;
     out.reserve(kept.size());
     for (std::size_t k = 0; k < kept.size(); ++k) {
@@ -408,21 +413,27 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
         const FilterLink& link = links[i];
         if (link.url.empty() || link.pLink->IsListing()) {
             out.push_back(i);
+            outTargets.emplace_back();
             continue;
         }
         const std::string_view target = std::string_view(targets).substr(keptTargets[k].first, keptTargets[k].second);
-        auto [it, bNew] = first.try_emplace(target, out.size());
-        if (bNew) {
+        const std::size_t hash = std::hash<std::string_view>()(target);
+        const std::ptrdiff_t found =
+            first.Find(hash, [&](std::size_t at) { return outTargets[at] == target; });
+        if (found < 0) {
+            first.Insert(hash, out.size());
             out.push_back(i);
+            outTargets.push_back(target);
             continue;
         }
-        const FilterLink& held = links[out[it->second]];
+        const auto at = static_cast<std::size_t>(found);
+        const FilterLink& held = links[out[at]];
         const bool bHeldHeading = layout.HeadingOf(held.nText) >= 0;
         const bool bHeading = layout.HeadingOf(link.nText) >= 0;
         if ((bHeading && !bHeldHeading) ||
             (bHeading == bHeldHeading && Headline(link).size() > Headline(held).size())) {
             held.pLink->dropRule = kSameStory;
-            out[it->second] = i;
+            out[at] = i;
         } else {
             link.pLink->dropRule = kSameStory;
         }

@@ -5,10 +5,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/PrintableText.h"
 #include "engine/LinkRules.h"
+#include "engine/PositionTable.h"
 
 CStoryLinkWalk::CStoryLinkWalk(const CHtmlParser& page, const std::string& pageUrl, std::string& lastTarget)
     : m_page(page), m_tokens(page.Tokens()), m_strPageUrl(pageUrl), m_strLastUrl(lastTarget) {
@@ -290,20 +290,21 @@ namespace {
 // judges newness (two headlines sharing a key are two stories).
 class CFirstVisit : public CStoryLinkSink {
 public:
+    // Room for count story links. The table of headlines grows with the
+    // stories taken instead: a page has far fewer than it has link texts.
+    void Reserve(std::size_t count) { m_links.reserve(count); }
     void OnStoryLink(StoryCandidate& link, CLinkTarget& target) override {
         const std::size_t hash = std::hash<std::string_view>()(link.headline);
-        auto [it, end] = m_taken.equal_range(hash);
-        for (; it != end; ++it)
-            if (m_links[it->second].headline == link.headline) return;
+        if (m_taken.Find(hash, [&](std::size_t at) { return m_links[at].headline == link.headline; }) >= 0) return;
         if (!link.IsListing() && !target.Resolve(link)) return;
-        m_taken.emplace(hash, m_links.size());
+        m_taken.Insert(hash, m_links.size());
         m_links.push_back(std::move(link));
     }
     std::vector<StoryCandidate> m_links;
 
 private:
     // The headlines taken, by their hash: positions in m_links.
-    std::unordered_multimap<std::size_t, std::size_t> m_taken;
+    CPositionTable m_taken;
 };
 
 }  // namespace
@@ -314,7 +315,7 @@ std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::s
     CStoryLinkWalk walk(page, pageUrl, lastTarget);
     walk.SetFiltered(bFiltered);
     // Every story link is a link text of the page: room for all at once.
-    firstVisit.m_links.reserve(static_cast<std::size_t>(walk.LinkTextCount()));
+    firstVisit.Reserve(static_cast<std::size_t>(walk.LinkTextCount()));
     walk.Run(firstVisit, nullptr);
     return std::move(firstVisit.m_links);
 }
