@@ -21,6 +21,35 @@ bool HasLetter(std::string_view text) {
     return false;
 }
 
+// A few lower-case words (letters a-z) a tag name, a path segment or a
+// query name is compared with. Most names met are other tags, slugs, ids and
+// file names: their length or their first byte rules them out before any
+// comparison.
+class CSegmentWords {
+public:
+    constexpr CSegmentWords(std::initializer_list<std::string_view> words) {
+        for (std::string_view word : words) {
+            m_words[m_nCount++] = word;
+            m_nShortest = std::min(m_nShortest, word.size());
+            m_nLongest = std::max(m_nLongest, word.size());
+            m_nFirstLetters |= std::uint32_t{1} << (word[0] - 'a');
+        }
+    }
+    bool Has(std::string_view segment) const {
+        if (segment.size() < m_nShortest || segment.size() > m_nLongest) return false;
+        const unsigned first = static_cast<unsigned char>(segment[0]) - 'a';
+        if (first >= 26 || !((m_nFirstLetters >> first) & 1)) return false;
+        return std::find(m_words.begin(), m_words.begin() + m_nCount, segment) != m_words.begin() + m_nCount;
+    }
+
+private:
+    std::array<std::string_view, 16> m_words{};
+    std::size_t m_nCount = 0;
+    std::size_t m_nShortest = SIZE_MAX;
+    std::size_t m_nLongest = 0;
+    std::uint32_t m_nFirstLetters = 0;
+};
+
 // Tags that stand inside a line of text without breaking it.
 bool IsInlineTag(const CHtmlToken& t) {
     switch (t.m_nKind) {
@@ -29,9 +58,9 @@ bool IsInlineTag(const CHtmlToken& t) {
     case TK_FONT:
         return true;
     case TK_OTHER: {
-        static constexpr std::string_view kInline[] = {"span", "small", "big", "u", "s", "abbr", "sup", "sub",
-                                                       "code", "q", "mark", "time", "strike", "tt", "ins", "del"};
-        return std::find(std::begin(kInline), std::end(kInline), t.Text()) != std::end(kInline);
+        static constexpr CSegmentWords kInline{"span", "small", "big", "u",    "s",      "abbr", "sup", "sub",
+                                               "code", "q",     "mark", "time", "strike", "tt",   "ins", "del"};
+        return kInline.Has(t.Text());
     }
     default:
         return false;
@@ -72,6 +101,14 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
     after = TouchingWords(page.tokens, end, 1);
 }
 
+// A part of the link's target (a view into url) in lower case: lower-casing
+// leaves every byte where it is, so it stands in lowerUrl where the part
+// stands in the target.
+std::string_view LowerCasePart(const FilterLink& link, std::string_view part) {
+    if (part.empty()) return std::string_view();
+    return std::string_view(link.lowerUrl).substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
+}
+
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
@@ -81,12 +118,7 @@ void WorkOutFacts(FilterLink& link) {
     link.pieces = SplitUrl(link.url);
     link.lowerUrl.clear();
     AppendLowerAscii(link.lowerUrl, link.url);
-    // Lower-casing leaves every byte where it is: a part of the target in
-    // lower case stands where the part stands in the target.
-    const auto lowered = [&link](std::string_view part) {
-        if (part.empty()) return std::string_view();
-        return std::string_view(link.lowerUrl).substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
-    };
+    const auto lowered = [&link](std::string_view part) { return LowerCasePart(link, part); };
     std::string_view host = lowered(link.pieces.host);
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
     link.host = host;
@@ -136,34 +168,6 @@ bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
     return !link.bHeadingText && link.nWords <= 2 && !link.bUnspaced &&
            page.layout.PlainWordsBefore(link.nText) >= 10;
 }
-
-// A few lower-case words (letters a-z) a path segment or a query name is
-// compared with. Most segments are slugs, ids and file names: their length
-// or their first byte rules them out before any comparison.
-class CSegmentWords {
-public:
-    constexpr CSegmentWords(std::initializer_list<std::string_view> words) {
-        for (std::string_view word : words) {
-            m_words[m_nCount++] = word;
-            m_nShortest = std::min(m_nShortest, word.size());
-            m_nLongest = std::max(m_nLongest, word.size());
-            m_nFirstLetters |= std::uint32_t{1} << (word[0] - 'a');
-        }
-    }
-    bool Has(std::string_view segment) const {
-        if (segment.size() < m_nShortest || segment.size() > m_nLongest) return false;
-        const unsigned first = static_cast<unsigned char>(segment[0]) - 'a';
-        if (first >= 26 || !((m_nFirstLetters >> first) & 1)) return false;
-        return std::find(m_words.begin(), m_words.begin() + m_nCount, segment) != m_words.begin() + m_nCount;
-    }
-
-private:
-    std::array<std::string_view, 12> m_words{};
-    std::size_t m_nCount = 0;
-    std::size_t m_nShortest = SIZE_MAX;
-    std::size_t m_nLongest = 0;
-    std::uint32_t m_nFirstLetters = 0;
-};
 
 bool AnySegmentIn(const std::vector<std::string_view>& segments, const CSegmentWords& words) {
     return std::any_of(segments.begin(), segments.end(), [&words](std::string_view s) { return words.Has(s); });
@@ -316,13 +320,21 @@ bool MayNeedCleaning(const FilterLink& link, const FilterPage& page) {
 
 }  // namespace
 
-std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
-    std::string text = Headline(link);
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && CWordString::IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && CWordString::IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// CleanHeadline as a part of the headline.
+std::string_view CleanedHeadline(const FilterLink& link, const FilterPage& page) {
+    std::string_view text = Headline(link);
     // A rank number in a text of its own before the headline's words.
     if (const std::string_view first = RankNumber(link, page); !first.empty()) {
         if (text.starts_with(first) && text.size() > first.size()) {
-            CWordString rest(text.substr(first.size()));
-            rest.Trim();
+            const std::string_view rest = Trimmed(text.substr(first.size()));
             if (HasLetter(rest)) text = rest;
         }
     }
@@ -335,21 +347,25 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
                                                   ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
     for (bool bCut = true; bCut;) {
         bCut = false;
-        CWordString trimmed(text);
-        trimmed.Trim();
-        text = trimmed;
+        text = Trimmed(text);
         for (std::string_view mark : kMarks) {
-            if (text.size() > mark.size() && std::string_view(text).ends_with(mark)) {
-                text.resize(text.size() - mark.size());
+            if (text.size() > mark.size() && text.ends_with(mark)) {
+                text.remove_suffix(mark.size());
                 bCut = true;
             }
-            if (text.size() > mark.size() && std::string_view(text).starts_with(mark)) {
-                text.erase(0, mark.size());
+            if (text.size() > mark.size() && text.starts_with(mark)) {
+                text.remove_prefix(mark.size());
                 bCut = true;
             }
         }
     }
     return text;
+}
+
+}  // namespace
+
+std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
+    return std::string(CleanedHeadline(link, page));
 }
 
 std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page) {
@@ -364,10 +380,13 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
     for (std::size_t i = 0; i < links.size(); ++i) {
         FilterLink& link = links[i];
         if (MayNeedCleaning(link, page)) {
-            std::string cleaned = CleanHeadline(link, page);
-            if (cleaned != link.pLink->headline) {
-                link.pLink->rawHeadline = link.pLink->headline;
-                link.pLink->headline = std::move(cleaned);
+            // A part of the headline: it differs from the headline exactly
+            // when it is shorter.
+            const std::string_view cleaned = CleanedHeadline(link, page);
+            if (cleaned.size() != link.pLink->headline.size()) {
+                std::string copy(cleaned);
+                link.pLink->rawHeadline = std::move(link.pLink->headline);
+                link.pLink->headline = std::move(copy);
                 link.nJudgedWords = -1;
                 link.nJudgedGeneric = -1;
             }
@@ -385,7 +404,15 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
         if (!link.pLink->dropRule) {
             kept.push_back(i);
             const std::size_t at = targets.size();
-            if (!link.url.empty() && !link.pLink->IsListing()) AppendNormalizedStoryUrl(targets, link.pieces);
+            if (!link.url.empty() && !link.pLink->IsListing()) {
+                // The rules have read the target's facts: its scheme and
+                // host in lower case are at hand.
+                UrlPieces parts = link.pieces;
+                parts.scheme = LowerCasePart(link, parts.scheme);
+                parts.host = LowerCasePart(link, parts.host);
+                parts.bLowerCase = true;
+                AppendNormalizedStoryUrl(targets, parts);
+            }
             keptTargets.emplace_back(at, targets.size() - at);
         }
         // The rules are done with this link's facts: the next link works

@@ -68,14 +68,20 @@ void AppendNormalizedStoryUrl(std::string& out, const UrlPieces& parts) {
     // path and the "?" are all that is added.
     out.reserve(out.size() + parts.scheme.size() + parts.host.size() + parts.path.size() + parts.query.size() + 5);
     const std::size_t start = out.size();
-    AppendLowerAscii(out, parts.scheme);
+    const auto appendLower = [&out, &parts](std::string_view part) {
+        if (parts.bLowerCase)
+            out.append(part);
+        else
+            AppendLowerAscii(out, part);
+    };
+    appendLower(parts.scheme);
     const std::string_view scheme = std::string_view(out).substr(start);
     const bool bHttp = scheme == "http";
     const bool bHttps = scheme == "https";
     if (bHttps) out.resize(start + 4);  // "http"
     out.append("://");
     const std::size_t hostStart = out.size();
-    AppendLowerAscii(out, parts.host);
+    appendLower(parts.host);
     const std::string_view host = std::string_view(out).substr(hostStart);
     if ((bHttp && host.ends_with(":80")) || (bHttps && host.ends_with(":443")))
         out.resize(hostStart + host.rfind(':'));
