@@ -15,12 +15,11 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     // that when it is a closing tag.
     const int anchor = m_index.AnchorBefore(CursorIndex());
     if (anchor >= 0) {
-        if (m_pDeliveredUrl && anchor == m_nDeliveredAnchor) {
-            url = std::move(*m_pDeliveredUrl);  // resolved already; asked once
-            m_pDeliveredUrl = nullptr;
+        if (m_nDeliveredAnchor >= 0 && anchor == m_nDeliveredAnchor) {
+            url.assign(m_strDeliveredUrl);  // resolved already; asked once
             m_nDeliveredAnchor = -1;
         } else {
-            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+            AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
         }
     }
 
@@ -43,18 +42,6 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     return 1;
 }
 
-void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
-    std::string_view href;
-    anchor->GetAttribute("href", href);
-    // Relative links lead from the page's <base>, when it names one.
-    if (!m_bLinkBaseResolved) {
-        const std::string& base = m_page.GetBaseHref();
-        m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
-        m_bLinkBaseResolved = true;
-    }
-    url = ResolveHref(href, m_strLinkBase);
-}
-
 namespace {
 
 bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
@@ -66,12 +53,14 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
     return true;
 }
 
-}  // namespace
-
-std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
+// ResolveHref appended to url.
+void AppendResolvedHref(std::string& url, std::string_view href, std::string_view pageUrl) {
     // An empty href leads nowhere; such a link is never recorded.
-    if (href.empty()) return std::string();
-    if (StartsWithNoCase(href, "http")) return std::string(href);
+    if (href.empty()) return;
+    if (StartsWithNoCase(href, "http")) {
+        url.append(href);
+        return;
+    }
 
     // The page's scheme and host: up to the first '/' after the slashes that
     // follow the scheme.
@@ -79,13 +68,11 @@ std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
     std::size_t hostStart = colon == std::string_view::npos ? 0 : colon + 1;
     while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
 
-    std::string url;
-    url.reserve(pageUrl.size() + href.size() + 6);
     // A protocol-relative href names its own host and takes the page's scheme.
     if (href.starts_with("//")) {
         const bool bHttps = StartsWithNoCase(pageUrl, "https:");
         url.append(bHttps ? "https:" : "http:").append(href);
-        return url;
+        return;
     }
 
     std::size_t pathStart = pageUrl.find('/', hostStart);
@@ -97,7 +84,27 @@ std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
         if (href[0] != '/') url.append(pageUrl.substr(pathStart, pageUrl.rfind('/') - pathStart + 1));
     }
     url.append(href);
+}
+
+}  // namespace
+
+std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
+    std::string url;
+    if (!href.empty()) url.reserve(pageUrl.size() + href.size() + 6);
+    AppendResolvedHref(url, href, pageUrl);
     return url;
+}
+
+void CStoryLinkWalk::AppendResolvedUrl(const CHtmlToken* anchor, std::string& url) const {
+    std::string_view href;
+    anchor->GetAttribute("href", href);
+    // Relative links lead from the page's <base>, when it names one.
+    if (!m_bLinkBaseResolved) {
+        const std::string& base = m_page.GetBaseHref();
+        m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
+        m_bLinkBaseResolved = true;
+    }
+    AppendResolvedHref(url, href, m_strLinkBase);
 }
 
 void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {

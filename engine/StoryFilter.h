@@ -25,7 +25,7 @@ struct FilterLink {
     StoryCandidate* pLink = nullptr;  // headline (cleaned by the filter) and the rest
     int nText = 0;             // the link's first text token
     int nAnchor = -1;          // its opening tag
-    std::string url;           // its absolute target
+    std::string_view url;      // its absolute target (the caller keeps the text)
     bool bHeadingText = false; // the headline is the heading's before the link
     // What the walk found of the headline as it judged the link, when it
     // knows (-1 otherwise): its words, counted as nWords counts them, and

@@ -223,6 +223,14 @@ bool CStoryLinkWalk::TakeHeadingText(const CHtmlToken* t, CWordString& text) {
 void CStoryLinkWalk::Deliver() {
     std::vector<FilterLink> links;
     links.reserve(m_taken.size());
+    // The targets, one after another in one string: most links a page's
+    // rules take are dropped by the filter or repeat a headline, so only
+    // the targets handed on get a string of their own. Each link's target
+    // is first noted by where it ends (the string moves as it grows).
+    std::string targets;
+    targets.reserve(m_taken.size() * 64);
+    std::vector<std::size_t> ends;
+    ends.reserve(m_taken.size());
     for (TakenLink& taken : m_taken) {
         const int anchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
         FilterLink& link = links.emplace_back();  // made in place: it is large
@@ -232,11 +240,17 @@ void CStoryLinkWalk::Deliver() {
         link.bHeadingText = taken.bHeadingText;
         link.nJudgedWords = taken.nWords;
         link.nJudgedGeneric = taken.nGeneric;
-        if (taken.link.IsListing()) {
-            link.url = taken.link.url;
-        } else if (anchor >= 0) {
-            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], link.url);
-        }
+        if (!taken.link.IsListing() && anchor >= 0)
+            AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(anchor)], targets);
+        ends.push_back(targets.size());
+    }
+    for (std::size_t i = 0, start = 0; i < links.size(); ++i) {
+        FilterLink& link = links[i];
+        if (link.pLink->IsListing())
+            link.url = link.pLink->url;
+        else
+            link.url = std::string_view(targets).substr(start, ends[i] - start);
+        start = ends[i];
     }
     // Without the filter every link goes on, each with the filter's verdict.
     std::vector<std::size_t> kept = FilterStoryLinks(links, FilterPage{Layout(), m_tokens, m_strPageUrl});
@@ -255,13 +269,13 @@ void CStoryLinkWalk::Deliver() {
         m_pLink = &m_tokens[static_cast<std::size_t>(taken.nText)];
         if (!taken.link.IsListing() && links[i].nAnchor >= 0) {
             m_nDeliveredAnchor = links[i].nAnchor;
-            m_pDeliveredUrl = &links[i].url;
+            m_strDeliveredUrl = links[i].url;
         }
         RestoreCursor(taken.nCursor);
         m_pSink->OnStoryLink(taken.link, *this);
         m_pLink = nullptr;
         m_nDeliveredAnchor = -1;
-        m_pDeliveredUrl = nullptr;
+        m_strDeliveredUrl = std::string_view();
     }
     m_taken.clear();
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/PageLayout.h"
@@ -44,7 +45,8 @@ public:
     // target, price (as description) and item fields set.
     int DetectListingRow(const CHtmlToken* t, CWordString& text, StoryCandidate& item);
     int BuildTarget(const CHtmlToken* t, std::string& url, std::string& description);
-    void ResolveUrl(const CHtmlToken* anchor, std::string& url) const;
+    // Appends the absolute target of the link anchor to url.
+    void AppendResolvedUrl(const CHtmlToken* anchor, std::string& url) const;
     void CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont);
     static int IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont);
     const CHtmlToken* NextLinkText(int inLinkOnly);
@@ -114,7 +116,7 @@ private:
     // Its anchor and the URL Deliver resolved from it, while it is handed on
     // (BuildTarget takes the URL the first time it is asked).
     int m_nDeliveredAnchor = -1;
-    std::string* m_pDeliveredUrl = nullptr;
+    std::string_view m_strDeliveredUrl;
     bool m_bFiltered = true;
     // The story links of the real pass, kept until the page has been walked.
     struct TakenLink {
