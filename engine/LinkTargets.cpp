@@ -1,5 +1,8 @@
 // Where a story link leads and what is said about it: the link's absolute
 // URL and the description gathered from the text after it.
+#include <cstdint>
+#include <cstring>
+
 #include "engine/LinkRules.h"
 #include "engine/StoryLinkWalk.h"
 #include "engine/UnicodeText.h"
@@ -53,11 +56,22 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
     return true;
 }
 
+// Whether s begins with "http" in any case: setting the bit 0x20 of a
+// byte lower-cases a letter, and only 'H' and 'h' then give 'h' (and so on
+// for 't' and 'p').
+bool StartsWithHttp(std::string_view s) {
+    if (s.size() < 4) return false;
+    std::uint32_t word = 0, http = 0;
+    std::memcpy(&word, s.data(), sizeof word);
+    std::memcpy(&http, "http", sizeof http);
+    return (word | 0x20202020u) == http;
+}
+
 // ResolveHref appended to url.
 void AppendResolvedHref(std::string& url, std::string_view href, std::string_view pageUrl) {
     // An empty href leads nowhere; such a link is never recorded.
     if (href.empty()) return;
-    if (StartsWithNoCase(href, "http")) {
+    if (StartsWithHttp(href)) {
         url.append(href);
         return;
     }

@@ -123,15 +123,12 @@ void WorkOutFacts(FilterLink& link) {
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
     link.host = host;
     link.segments.clear();
-    link.bPathDigit = false;
     std::string_view path = lowered(link.pieces.path);
+    link.bPathDigit = HasAsciiDigit(path);  // in a segment: slashes are no digits
     while (!path.empty()) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
-        if (!segment.empty()) {
-            link.segments.push_back(segment);
-            link.bPathDigit = link.bPathDigit || HasAsciiDigit(segment);
-        }
+        if (!segment.empty()) link.segments.push_back(segment);
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);
     }
@@ -210,10 +207,13 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     if (link.segments.empty()) return false;
     const std::string_view last = link.segments.back();
     // Every ending is a dot and letters or digits: the segment ends with one
-    // exactly when its part from the last dot is one.
-    const std::size_t dot = last.rfind('.');
+    // exactly when its part from the last dot is one. None is longer than
+    // five bytes, so the last dot is looked for in the last five only.
+    constexpr std::size_t kLongestEnding = 5;
+    const std::string_view tail = last.substr(last.size() - std::min(last.size(), kLongestEnding));
+    const std::size_t dot = tail.rfind('.');
     if (dot == std::string_view::npos) return false;
-    const std::string_view ending = last.substr(dot);
+    const std::string_view ending = tail.substr(dot);
     static constexpr std::string_view kEndings[] = {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg",
                                                     ".jpeg", ".png", ".gif", ".zip", ".exe", ".dmg"};
     return std::find(std::begin(kEndings), std::end(kEndings), ending) != std::end(kEndings);

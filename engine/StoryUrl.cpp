@@ -17,8 +17,11 @@ UrlPieces SplitUrl(std::string_view url) {
         parts.scheme = url.substr(0, colon);
         hostStart = colon + 3;
     }
-    std::size_t pathStart = hostStart;
-    while (pathStart < url.size() && url[pathStart] != '/' && url[pathStart] != '?') ++pathStart;
+    // The host ends at the first '/' or '?' after it: the first '/', unless
+    // a '?' comes before it (two searches of whole blocks of bytes rather
+    // than one byte by byte).
+    std::size_t pathStart = std::min(url.find('/', hostStart), url.size());
+    if (const std::size_t q = url.substr(0, pathStart).find('?', hostStart); q != std::string_view::npos) pathStart = q;
     parts.host = url.substr(hostStart, pathStart - hostStart);
     std::string_view rest = url.substr(pathStart);
     if (const std::size_t q = rest.find('?'); q != std::string_view::npos) {
