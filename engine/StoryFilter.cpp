@@ -113,8 +113,6 @@ std::string_view LowerCasePart(const FilterLink& link, std::string_view part) {
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
     link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, kLinkWordLimit);
-    link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
-                     HasUnspacedScript(headline);
     link.pieces = SplitUrl(link.url);
     link.lowerUrl.clear();
     AppendLowerAscii(link.lowerUrl, link.url);
@@ -159,11 +157,18 @@ bool IsInline(const FilterLink& link, const FilterPage& page) {
     return before > 0 && after > 0;
 }
 
+// Whether a headline holds a script written without blanks.
+bool IsUnspaced(const std::string& headline) {
+    return std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
+           HasUnspacedScript(headline);
+}
+
 // A word or two linked further down a block of running text ("Link",
 // "source").
 bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
-    return !link.bHeadingText && link.nWords <= 2 && !link.bUnspaced &&
-           page.layout.PlainWordsBefore(link.nText) >= 10;
+    // The look at the headline's script, the dearest test, comes last.
+    return !link.bHeadingText && link.nWords <= 2 && page.layout.PlainWordsBefore(link.nText) >= 10 &&
+           !IsUnspaced(Headline(link));
 }
 
 bool AnySegmentIn(const std::vector<std::string_view>& segments, const CSegmentWords& words) {

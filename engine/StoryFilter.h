@@ -37,7 +37,6 @@ struct FilterLink {
     // Worked out by the filter before its rules read them, valid while they
     // judge the link (the next link reuses the buffers).
     int nWords = 0;              // words of the headline, counted up to kLinkWordLimit
-    bool bUnspaced = false;      // the headline holds a script written without blanks
     UrlPieces pieces;            // the target's parts, views into url
     // The target in lower case; host, segments and query are views into it.
     std::string lowerUrl;
