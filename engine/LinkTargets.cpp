@@ -89,6 +89,9 @@ void AppendResolvedHref(std::string& url, std::string_view href, std::string_vie
         return;
     }
 
+    // Room for the page's part and the href at once (the parts are
+    // appended one by one).
+    url.reserve(url.size() + pageUrl.size() + href.size() + 1);
     std::size_t pathStart = pageUrl.find('/', hostStart);
     if (pathStart == std::string_view::npos) {
         url.append(pageUrl);
@@ -104,7 +107,6 @@ void AppendResolvedHref(std::string& url, std::string_view href, std::string_vie
 
 std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
     std::string url;
-    if (!href.empty()) url.reserve(pageUrl.size() + href.size() + 6);
     AppendResolvedHref(url, href, pageUrl);
     return url;
 }

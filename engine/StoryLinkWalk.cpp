@@ -228,7 +228,7 @@ void CStoryLinkWalk::Deliver() {
     // the targets handed on get a string of their own. Each link's target
     // is first noted by where it ends (the string moves as it grows).
     std::string targets;
-    targets.reserve(m_taken.size() * 64);
+    targets.reserve(m_taken.size() * 100);  // a guess: most targets are shorter
     std::vector<std::size_t> ends;
     ends.reserve(m_taken.size());
     for (TakenLink& taken : m_taken) {
