@@ -15,10 +15,11 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     url.clear();
     if (pDescription) pDescription->clear();
     // The anchor: the nearest link tag before the cursor, or the one before
-    // that when it is a closing tag.
-    const int anchor = m_index.AnchorBefore(CursorIndex());
+    // that when it is a closing tag. For the link being handed on, Deliver
+    // found it at the cursor it left, and nothing has moved the cursor since.
+    const int anchor = m_nDeliveredAnchor >= 0 ? m_nDeliveredAnchor : m_index.AnchorBefore(CursorIndex());
     if (anchor >= 0) {
-        if (m_nDeliveredAnchor >= 0 && anchor == m_nDeliveredAnchor) {
+        if (anchor == m_nDeliveredAnchor) {
             url.assign(m_strDeliveredUrl);  // resolved already; asked once
             m_nDeliveredAnchor = -1;
         } else {
