@@ -373,17 +373,8 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
     return std::string(CleanedHeadline(link, page));
 }
 
-std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page) {
-    const CPageLayout& layout = page.layout;
-    std::vector<std::size_t> kept;
-    kept.reserve(links.size());
-    // The normalised targets of the links kept, one after another, and
-    // where each stands (for a link without one: nothing).
-    std::string targets;
-    std::vector<std::pair<std::size_t, std::size_t>> keptTargets;
-    keptTargets.reserve(links.size());
-    for (std::size_t i = 0; i < links.size(); ++i) {
-        FilterLink& link = links[i];
+void FilterByHeadline(std::vector<FilterLink>& links, const FilterPage& page) {
+    for (FilterLink& link : links) {
         if (MayNeedCleaning(link, page)) {
             // A part of the headline: it differs from the headline exactly
             // when it is shorter.
@@ -398,9 +389,38 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
         }
         link.pLink->dropRule = nullptr;
         // Price listing rows follow rules of their own.
-        if (!link.pLink->IsListing()) {
-            for (std::size_t r = 0; r < std::size(kRules); ++r) {
-                if (r == kRulesBeforeFacts) WorkOutFacts(link);
+        if (link.pLink->IsListing()) continue;
+        for (std::size_t r = 0; r < kRulesBeforeFacts; ++r) {
+            if (!kRules[r].drops(link, page)) continue;
+            link.pLink->dropRule = kRules[r].name;
+            break;
+        }
+    }
+}
+
+std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page) {
+    const CPageLayout& layout = page.layout;
+    std::vector<std::size_t> kept;
+    kept.reserve(links.size());
+    // The normalised targets of the links kept, one after another, and
+    // where each stands (for a link without one: nothing).
+    std::string targets;
+    std::vector<std::pair<std::size_t, std::size_t>> keptTargets;
+    keptTargets.reserve(links.size());
+    FilterLink* previous = nullptr;  // the link that worked out facts last
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        FilterLink& link = links[i];
+        if (!link.pLink->dropRule && !link.pLink->IsListing()) {
+            // Facts are worked out in the buffers of the link before, which
+            // the rules are done with.
+            if (previous) {
+                link.lowerUrl.swap(previous->lowerUrl);
+                link.segments.swap(previous->segments);
+                previous->host = previous->query = std::string_view();
+            }
+            previous = &link;
+            WorkOutFacts(link);
+            for (std::size_t r = kRulesBeforeFacts; r < std::size(kRules); ++r) {
                 if (!kRules[r].drops(link, page)) continue;
                 link.pLink->dropRule = kRules[r].name;
                 break;
@@ -419,14 +439,6 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
                 AppendNormalizedStoryUrl(targets, parts);
             }
             keptTargets.emplace_back(at, targets.size() - at);
-        }
-        // The rules are done with this link's facts: the next link works
-        // out its own in the same buffers.
-        if (i + 1 < links.size()) {
-            FilterLink& next = links[i + 1];
-            next.lowerUrl.swap(link.lowerUrl);
-            next.segments.swap(link.segments);
-            link.host = link.query = std::string_view();
         }
     }
 

@@ -65,8 +65,13 @@ std::span<const StoryFilterRule> StoryFilterRules();
 // when there is nothing to clean.
 std::string CleanHeadline(const FilterLink& link, const FilterPage& page);
 
-// Applies the filter to the links of one page (in page order): cleans their
-// headlines, drops those a rule drops and keeps one link per story (per
-// normalised target). Returns the positions of the links kept, in page order;
-// each dropped link's dropRule names why.
+// Applies the filter to the links of one page (in page order), in two
+// steps, so that a caller works out the targets (url) only of the links the
+// first step leaves (those with no dropRule; a listing row comes with its
+// own). FilterByHeadline cleans the headlines and applies the rules that
+// read only the headline and where the link stands. FilterStoryLinks then
+// applies the rules that read the target and keeps one link per story (per
+// normalised target). It returns the positions of the links kept, in page
+// order; each dropped link's dropRule names why.
+void FilterByHeadline(std::vector<FilterLink>& links, const FilterPage& page);
 std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page);

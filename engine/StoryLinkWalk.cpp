@@ -223,37 +223,39 @@ bool CStoryLinkWalk::TakeHeadingText(const CHtmlToken* t, CWordString& text) {
 void CStoryLinkWalk::Deliver() {
     std::vector<FilterLink> links;
     links.reserve(m_taken.size());
-    // The targets, one after another in one string: most links a page's
-    // rules take are dropped by the filter or repeat a headline, so only
-    // the targets handed on get a string of their own. Each link's target
-    // is first noted by where it ends (the string moves as it grows).
-    std::string targets;
-    targets.reserve(m_taken.size() * 100);  // a guess: most targets are shorter
-    std::vector<std::size_t> ends;
-    ends.reserve(m_taken.size());
     for (TakenLink& taken : m_taken) {
-        const int anchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
         FilterLink& link = links.emplace_back();  // made in place: it is large
         link.pLink = &taken.link;
         link.nText = taken.nText;
-        link.nAnchor = anchor;
+        link.nAnchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
         link.bHeadingText = taken.bHeadingText;
         link.nJudgedWords = taken.nWords;
         link.nJudgedGeneric = taken.nGeneric;
-        if (!taken.link.IsListing() && anchor >= 0)
-            AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(anchor)], targets);
-        ends.push_back(targets.size());
+        if (taken.link.IsListing()) link.url = taken.link.url;
+    }
+    const FilterPage page{Layout(), m_tokens, m_strPageUrl};
+    FilterByHeadline(links, page);
+    // The targets of the links the headline rules leave, one after another
+    // in one string: only the targets handed on get a string of their own.
+    // Each is noted by where it ends first (the string moves as it grows);
+    // kNotResolved marks a link whose target is left to BuildTarget.
+    constexpr std::size_t kNotResolved = std::string::npos;
+    std::string targets;
+    targets.reserve(links.size() * 64);  // a guess; it grows as needed
+    std::vector<std::size_t> ends(links.size(), kNotResolved);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const FilterLink& link = links[i];
+        if (link.pLink->dropRule || link.pLink->IsListing() || link.nAnchor < 0) continue;
+        AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(link.nAnchor)], targets);
+        ends[i] = targets.size();
     }
     for (std::size_t i = 0, start = 0; i < links.size(); ++i) {
-        FilterLink& link = links[i];
-        if (link.pLink->IsListing())
-            link.url = link.pLink->url;
-        else
-            link.url = std::string_view(targets).substr(start, ends[i] - start);
+        if (ends[i] == kNotResolved) continue;
+        links[i].url = std::string_view(targets).substr(start, ends[i] - start);
         start = ends[i];
     }
     // Without the filter every link goes on, each with the filter's verdict.
-    std::vector<std::size_t> kept = FilterStoryLinks(links, FilterPage{Layout(), m_tokens, m_strPageUrl});
+    std::vector<std::size_t> kept = FilterStoryLinks(links, page);
     if (!m_bFiltered) {
         kept.clear();
         for (std::size_t i = 0; i < links.size(); ++i) {
@@ -267,7 +269,7 @@ void CStoryLinkWalk::Deliver() {
         if (!m_pSink || !Active()) break;
         TakenLink& taken = m_taken[i];
         m_pLink = &m_tokens[static_cast<std::size_t>(taken.nText)];
-        if (!taken.link.IsListing() && links[i].nAnchor >= 0) {
+        if (ends[i] != kNotResolved) {
             m_nDeliveredAnchor = links[i].nAnchor;
             m_strDeliveredUrl = links[i].url;
         }
