@@ -177,7 +177,7 @@ bool AnySegmentIn(const std::vector<std::string_view>& segments, const CSegmentW
 
 // A path segment that is a story's slug: four words or more.
 bool IsSlug(std::string_view segment) {
-    return std::count(segment.begin(), segment.end(), '-') + std::count(segment.begin(), segment.end(), '_') >= 3;
+    return std::count_if(segment.begin(), segment.end(), [](char c) { return c == '-' || c == '_'; }) >= 3;
 }
 
 bool SameSite(std::string_view a, std::string_view b) {
@@ -353,6 +353,11 @@ std::string_view CleanedHeadline(const FilterLink& link, const FilterPage& page)
     for (bool bCut = true; bCut;) {
         bCut = false;
         text = Trimmed(text);
+        // Every mark begins and ends with a byte MayHaveMark knows: without
+        // one at either end, there is no mark to cut.
+        if (text.empty() || (!MayHaveMark(static_cast<unsigned char>(text.front())) &&
+                             !MayHaveMark(static_cast<unsigned char>(text.back()))))
+            break;
         for (std::string_view mark : kMarks) {
             if (text.size() > mark.size() && text.ends_with(mark)) {
                 text.remove_suffix(mark.size());
