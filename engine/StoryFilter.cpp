@@ -25,6 +25,12 @@ bool HasLetter(std::string_view text) {
 // query name is compared with. Most names met are other tags, slugs, ids and
 // file names: their length or their first byte rules them out before any
 // comparison.
+// One bit per letter a-z; none for any other byte.
+constexpr std::uint32_t LetterBit(char c) {
+    const unsigned letter = static_cast<unsigned char>(c) - 'a';
+    return letter < 26 ? std::uint32_t{1} << letter : 0;
+}
+
 class CSegmentWords {
 public:
     constexpr CSegmentWords(std::initializer_list<std::string_view> words) {
@@ -32,13 +38,13 @@ public:
             m_words[m_nCount++] = word;
             m_nShortest = std::min(m_nShortest, word.size());
             m_nLongest = std::max(m_nLongest, word.size());
-            m_nFirstLetters |= std::uint32_t{1} << (word[0] - 'a');
+            m_nFirstLetters |= LetterBit(word[0]);
         }
     }
+    std::uint32_t FirstLetters() const { return m_nFirstLetters; }
     bool Has(std::string_view segment) const {
         if (segment.size() < m_nShortest || segment.size() > m_nLongest) return false;
-        const unsigned first = static_cast<unsigned char>(segment[0]) - 'a';
-        if (first >= 26 || !((m_nFirstLetters >> first) & 1)) return false;
+        if (!(m_nFirstLetters & LetterBit(segment[0]))) return false;
         return std::find(m_words.begin(), m_words.begin() + m_nCount, segment) != m_words.begin() + m_nCount;
     }
 
@@ -47,7 +53,7 @@ private:
     std::size_t m_nCount = 0;
     std::size_t m_nShortest = SIZE_MAX;
     std::size_t m_nLongest = 0;
-    std::uint32_t m_nFirstLetters = 0;
+    std::uint32_t m_nFirstLetters = 0;  // LetterBit of each word's first letter
 };
 
 // Tags that stand inside a line of text without breaking it.
@@ -121,12 +127,16 @@ void WorkOutFacts(FilterLink& link) {
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
     link.host = host;
     link.segments.clear();
+    link.nSegmentLetters = 0;
     std::string_view path = lowered(link.pieces.path);
     link.bPathDigit = HasAsciiDigit(path);  // in a segment: slashes are no digits
     while (!path.empty()) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
-        if (!segment.empty()) link.segments.push_back(segment);
+        if (!segment.empty()) {
+            link.segments.push_back(segment);
+            link.nSegmentLetters |= LetterBit(segment[0]);
+        }
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);
     }
@@ -171,8 +181,10 @@ bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
            !IsUnspaced(Headline(link));
 }
 
-bool AnySegmentIn(const std::vector<std::string_view>& segments, const CSegmentWords& words) {
-    return std::any_of(segments.begin(), segments.end(), [&words](std::string_view s) { return words.Has(s); });
+bool AnySegmentIn(const FilterLink& link, const CSegmentWords& words) {
+    // Most targets have no segment beginning with a letter a word begins with.
+    if (!(link.nSegmentLetters & words.FirstLetters())) return false;
+    return std::any_of(link.segments.begin(), link.segments.end(), [&words](std::string_view s) { return words.Has(s); });
 }
 
 // A path segment that is a story's slug: four words or more.
@@ -200,7 +212,7 @@ bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
     const std::vector<std::string_view>& segments = link.segments;
     static constexpr CSegmentWords kProfiles{"author", "authors", "profile", "profiles", "user", "users",
                                              "people", "staff", "contributor", "contributors", "autor", "autoren"};
-    if (AnySegmentIn(segments, kProfiles)) return true;
+    if (AnySegmentIn(link, kProfiles)) return true;
     const int words = link.nWords;
     if (words >= 6 || link.bPathDigit) return false;
     if (segments.empty() && words >= 3 && !SameSite(link.host, UrlHost(page.pageUrl))) return false;
@@ -227,7 +239,7 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
 // Forum threads and comment pages.
 bool IsDiscussion(const FilterLink& link, const FilterPage&) {
     static constexpr CSegmentWords kDiscussions{"forum", "forums", "thread", "threads", "comments", "comment"};
-    if (AnySegmentIn(link.segments, kDiscussions)) return true;
+    if (AnySegmentIn(link, kDiscussions)) return true;
     return link.query.find("comments") != std::string_view::npos ||
            link.query.find("comment=") != std::string_view::npos;
 }
@@ -238,7 +250,7 @@ bool IsAdClick(const FilterLink& link, const FilterPage&) {
     const std::string_view host = link.host;
     return host.find("doubleclick.") != std::string_view::npos || host.find("adclick") != std::string_view::npos ||
            host.starts_with("ad.") || host.starts_with("ads.") || host.starts_with("adserver.") ||
-           AnySegmentIn(link.segments, kAdSegments) || link.query.find("adclick") != std::string_view::npos;
+           AnySegmentIn(link, kAdSegments) || link.query.find("adclick") != std::string_view::npos;
 }
 
 // The next page of a list: ".../page/2", "seite-2.html", "?page=2".

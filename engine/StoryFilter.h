@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,6 +45,7 @@ struct FilterLink {
     std::vector<std::string_view> segments;  // its path segments, lower case
     std::string_view query;      // its query, lower case
     bool bPathDigit = false;     // a digit somewhere in the path
+    std::uint32_t nSegmentLetters = 0;  // the letters (a-z) its segments begin with, one bit each
 };
 
 // Where the rules look: the page's layout and tokens.
