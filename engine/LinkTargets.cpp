@@ -68,47 +68,53 @@ bool StartsWithHttp(std::string_view s) {
     return (word | 0x20202020u) == http;
 }
 
-// ResolveHref appended to url.
-void AppendResolvedHref(std::string& url, std::string_view href, std::string_view pageUrl) {
+// ResolveHref appended to url, against a page's address cut once.
+void AppendResolvedHref(std::string& url, std::string_view href, const HrefBase& base) {
     // An empty href leads nowhere; such a link is never recorded.
     if (href.empty()) return;
     if (StartsWithHttp(href)) {
         url.append(href);
         return;
     }
-
-    // The page's scheme and host: up to the first '/' after the slashes that
-    // follow the scheme.
-    std::size_t colon = pageUrl.find(':');
-    std::size_t hostStart = colon == std::string_view::npos ? 0 : colon + 1;
-    while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
-
     // A protocol-relative href names its own host and takes the page's scheme.
     if (href.starts_with("//")) {
-        const bool bHttps = StartsWithNoCase(pageUrl, "https:");
-        url.append(bHttps ? "https:" : "http:").append(href);
+        url.append(base.bHttps ? "https:" : "http:").append(href);
         return;
     }
-
-    // Room for the page's part and the href at once (the parts are
-    // appended one by one).
-    url.reserve(url.size() + pageUrl.size() + href.size() + 1);
-    std::size_t pathStart = pageUrl.find('/', hostStart);
-    if (pathStart == std::string_view::npos) {
-        url.append(pageUrl);
-        if (href[0] != '/') url += '/';
-    } else {
-        url.append(pageUrl.substr(0, pathStart));
-        if (href[0] != '/') url.append(pageUrl.substr(pathStart, pageUrl.rfind('/') - pathStart + 1));
-    }
+    const bool bFromRoot = href[0] == '/';
+    const bool bSlash = !bFromRoot && base.nFolderEnd == std::string_view::npos;
+    const std::string_view prefix = base.page.substr(0, bFromRoot || bSlash ? base.nRootEnd : base.nFolderEnd);
+    url.reserve(url.size() + prefix.size() + 1 + href.size());
+    url.append(prefix);
+    if (bSlash) url += '/';
     url.append(href);
 }
 
 }  // namespace
 
+HrefBase CutHrefBase(std::string_view pageUrl) {
+    HrefBase base;
+    base.page = pageUrl;
+    // The page's scheme and host: up to the first '/' after the slashes that
+    // follow the scheme.
+    const std::size_t colon = pageUrl.find(':');
+    std::size_t hostStart = colon == std::string_view::npos ? 0 : colon + 1;
+    while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
+    const std::size_t pathStart = pageUrl.find('/', hostStart);
+    if (pathStart == std::string_view::npos) {
+        base.nRootEnd = pageUrl.size();
+        base.nFolderEnd = std::string_view::npos;
+    } else {
+        base.nRootEnd = pathStart;
+        base.nFolderEnd = pageUrl.rfind('/') + 1;
+    }
+    base.bHttps = StartsWithNoCase(pageUrl, "https:");
+    return base;
+}
+
 std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
     std::string url;
-    AppendResolvedHref(url, href, pageUrl);
+    AppendResolvedHref(url, href, CutHrefBase(pageUrl));
     return url;
 }
 
@@ -119,9 +125,10 @@ void CStoryLinkWalk::AppendResolvedUrl(const CHtmlToken* anchor, std::string& ur
     if (!m_bLinkBaseResolved) {
         const std::string& base = m_page.GetBaseHref();
         m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
+        m_linkBase = CutHrefBase(m_strLinkBase);
         m_bLinkBaseResolved = true;
     }
-    AppendResolvedHref(url, href, m_strLinkBase);
+    AppendResolvedHref(url, href, m_linkBase);
 }
 
 void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {

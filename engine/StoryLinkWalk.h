@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,17 @@
 #include "engine/TokenIndex.h"
 #include "engine/WordString.h"
 #include "html/HtmlParser.h"
+
+// A page's address cut once for the hrefs resolved against it.
+struct HrefBase {
+    std::string_view page;
+    std::size_t nRootEnd = 0;    // the end of its scheme and host: "/x" follows them
+    // The end of its folder, after the last '/': "x" follows it (npos for an
+    // address without a path: "x" follows the host and a '/').
+    std::size_t nFolderEnd = 0;
+    bool bHttps = false;  // "//x" takes the scheme https
+};
+HrefBase CutHrefBase(std::string_view pageUrl);
 
 class CStoryLinkWalk : private CLinkTarget {
 public:
@@ -100,6 +112,7 @@ private:
     std::string m_strPageUrlLower;
     bool m_bPageUrlLowered = false;
     mutable std::string m_strLinkBase;
+    mutable HrefBase m_linkBase;  // m_strLinkBase cut
     mutable bool m_bLinkBaseResolved = false;
     std::string& m_strLastUrl;
     std::string m_strLastUrlBeforeProbe;  // the probe works on a copy; the real pass starts from this
