@@ -91,12 +91,14 @@ int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
     return 0;
 }
 
-// Whether plain text touches the link right before and right after it (1 or
-// 0 each), in its line.
-void WordsAround(const FilterLink& link, const FilterPage& page, int& before, int& after) {
-    before = after = 0;
-    if (link.nAnchor < 0) return;
-    before = TouchingWords(page.tokens, link.nAnchor - 1, -1);
+// Whether plain text touches the link right before it, in its line (1 or 0).
+int WordsBefore(const FilterLink& link, const FilterPage& page) {
+    return link.nAnchor < 0 ? 0 : TouchingWords(page.tokens, link.nAnchor - 1, -1);
+}
+
+// Whether plain text touches the link right after it, in its line (1 or 0).
+int WordsAfter(const FilterLink& link, const FilterPage& page) {
+    if (link.nAnchor < 0) return 0;
     // The link's own texts follow its tag; then its closing tag.
     int end = link.nText;
     while (static_cast<std::size_t>(end) < page.tokens.size() && page.tokens[static_cast<std::size_t>(end)].m_nKind == TK_TEXT)
@@ -104,7 +106,7 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
     if (static_cast<std::size_t>(end) < page.tokens.size() && page.tokens[static_cast<std::size_t>(end)].m_nKind == TK_LINK &&
         !page.tokens[static_cast<std::size_t>(end)].m_bIsOpen)
         ++end;
-    after = TouchingWords(page.tokens, end, 1);
+    return TouchingWords(page.tokens, end, 1);
 }
 
 // A part of the link's target (a view into url) in lower case: lower-casing
@@ -162,9 +164,8 @@ bool IsGenericText(const FilterLink& link, const FilterPage&) {
 // reference made in passing ("... as Jane Doe reported ...").
 bool IsInline(const FilterLink& link, const FilterPage& page) {
     if (link.bHeadingText) return false;
-    int before = 0, after = 0;
-    WordsAround(link, page, before, after);
-    return before > 0 && after > 0;
+    // The words after are looked for only when there are words before.
+    return WordsBefore(link, page) > 0 && WordsAfter(link, page) > 0;
 }
 
 // Whether a headline holds a script written without blanks.
