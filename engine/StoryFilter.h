@@ -26,7 +26,9 @@ struct FilterLink {
     StoryCandidate* pLink = nullptr;  // headline (cleaned by the filter) and the rest
     int nText = 0;             // the link's first text token
     int nAnchor = -1;          // its opening tag
-    std::string_view url;      // its absolute target (the caller keeps the text)
+    // Its absolute target, for the links FilterByHeadline leaves (the caller
+    // keeps the text).
+    std::string_view url;
     bool bHeadingText = false; // the headline is the heading's before the link
     // What the walk found of the headline as it judged the link, when it
     // knows (-1 otherwise): its words, counted as nWords counts them, and
@@ -36,7 +38,7 @@ struct FilterLink {
     signed char nJudgedGeneric = -1;
 
     // Worked out by the filter before its rules read them, valid while they
-    // judge the link (the next link reuses the buffers).
+    // judge the link (a later link reuses the buffers).
     int nWords = 0;              // words of the headline, counted up to kLinkWordLimit
     UrlPieces pieces;            // the target's parts, views into url
     // The target in lower case; host, segments and query are views into it.
