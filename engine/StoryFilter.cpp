@@ -332,6 +332,8 @@ bool MayNeedCleaning(const FilterLink& link, const FilterPage& page) {
     if (text.empty()) return false;
     if (MayHaveMark(static_cast<unsigned char>(text.front())) || MayHaveMark(static_cast<unsigned char>(text.back())))
         return true;
+    // A rank number begins with a digit: most headlines rule it out at once.
+    if (!IsAsciiDigit(text.front())) return false;
     const std::string_view rank = RankNumber(link, page);
     return !rank.empty() && text.starts_with(rank) && text.size() > rank.size();
 }
