@@ -27,29 +27,44 @@ inline bool IsControlAt(std::string_view text, std::size_t i) {
 
 // True when text holds nothing to strip.
 bool IsClean(std::string_view text) {
-    std::size_t i = 0;
+    const std::size_t size = text.size();
+    // Blocks of bytes at a time; the last block of a text overlaps the one
+    // before it instead of leaving its bytes to a loop of their own (a byte
+    // looked at twice gets the same answer).
 #if defined(__SSE2__)
     // Sixteen bytes at a time: a byte up to 0x1F, DEL, or 0xC2 (which also
     // leads U+00A0 to U+00BF, which stay) sends the block to the exact test.
-    for (; i + 16 <= text.size(); i += 16) {
+    const auto cleanBlock = [&text](std::size_t i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
         const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
         const __m128i suspect = _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
                                                                _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2)))));
-        if (_mm_movemask_epi8(suspect) == 0) continue;
+        if (_mm_movemask_epi8(suspect) == 0) return true;
         for (std::size_t k = i; k < i + 16; ++k)
             if (IsControlAt(text, k)) return false;
+        return true;
+    };
+    if (size >= 16) {
+        for (std::size_t i = 0; i + 16 < size; i += 16)
+            if (!cleanBlock(i)) return false;
+        return cleanBlock(size - 16);
     }
 #endif
-    for (; i + 8 <= text.size(); i += 8) {
+    const auto cleanWord = [&text](std::size_t i) {
         const std::uint64_t w = LoadWord(text.data() + i);
         if (BytesBelow(w, 0x20) || FirstBytesEqual(w, 0x7F)) return false;
         // 0xC2 also leads the characters U+00A0 to U+00BF, which stay.
         if (FirstBytesEqual(w, 0xC2))
             for (std::size_t k = i; k < i + 8; ++k)
                 if (IsControlAt(text, k)) return false;
+        return true;
+    };
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 < size; i += 8)
+            if (!cleanWord(i)) return false;
+        return cleanWord(size - 8);
     }
-    for (; i < text.size(); ++i)
+    for (std::size_t i = 0; i < size; ++i)
         if (IsControlAt(text, i)) return false;
     return true;
 }

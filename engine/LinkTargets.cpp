@@ -1,5 +1,8 @@
 // Where a story link leads and what is said about it: the link's absolute
 // URL and the description gathered from the text after it.
+#include <cstdint>
+#include <cstring>
+
 #include "engine/LinkRules.h"
 #include "engine/StoryLinkWalk.h"
 #include "engine/UnicodeText.h"
@@ -12,15 +15,15 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     url.clear();
     if (pDescription) pDescription->clear();
     // The anchor: the nearest link tag before the cursor, or the one before
-    // that when it is a closing tag.
-    const int anchor = m_index.AnchorBefore(CursorIndex());
+    // that when it is a closing tag. For the link being handed on, Deliver
+    // found it at the cursor it left, and nothing has moved the cursor since.
+    const int anchor = m_nDeliveredAnchor >= 0 ? m_nDeliveredAnchor : m_index.AnchorBefore(CursorIndex());
     if (anchor >= 0) {
-        if (m_pDeliveredUrl && anchor == m_nDeliveredAnchor) {
-            url = std::move(*m_pDeliveredUrl);  // resolved already; asked once
-            m_pDeliveredUrl = nullptr;
+        if (anchor == m_nDeliveredAnchor) {
+            url.assign(m_strDeliveredUrl);  // resolved already; asked once
             m_nDeliveredAnchor = -1;
         } else {
-            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
+            AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
         }
     }
 
@@ -43,18 +46,6 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     return 1;
 }
 
-void CStoryLinkWalk::ResolveUrl(const CHtmlToken* anchor, std::string& url) const {
-    std::string_view href;
-    anchor->GetAttribute("href", href);
-    // Relative links lead from the page's <base>, when it names one.
-    if (!m_bLinkBaseResolved) {
-        const std::string& base = m_page.GetBaseHref();
-        m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
-        m_bLinkBaseResolved = true;
-    }
-    url = ResolveHref(href, m_strLinkBase);
-}
-
 namespace {
 
 bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
@@ -66,38 +57,78 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
     return true;
 }
 
-}  // namespace
+// Whether s begins with "http" in any case: setting the bit 0x20 of a
+// byte lower-cases a letter, and only 'H' and 'h' then give 'h' (and so on
+// for 't' and 'p').
+bool StartsWithHttp(std::string_view s) {
+    if (s.size() < 4) return false;
+    std::uint32_t word = 0, http = 0;
+    std::memcpy(&word, s.data(), sizeof word);
+    std::memcpy(&http, "http", sizeof http);
+    return (word | 0x20202020u) == http;
+}
 
-std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
+// ResolveHref appended to url, against a page's address cut once.
+void AppendResolvedHref(std::string& url, std::string_view href, const HrefBase& base) {
     // An empty href leads nowhere; such a link is never recorded.
-    if (href.empty()) return std::string();
-    if (StartsWithNoCase(href, "http")) return std::string(href);
-
-    // The page's scheme and host: up to the first '/' after the slashes that
-    // follow the scheme.
-    std::size_t colon = pageUrl.find(':');
-    std::size_t hostStart = colon == std::string_view::npos ? 0 : colon + 1;
-    while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
-
-    std::string url;
-    url.reserve(pageUrl.size() + href.size() + 6);
+    if (href.empty()) return;
+    if (StartsWithHttp(href)) {
+        url.append(href);
+        return;
+    }
     // A protocol-relative href names its own host and takes the page's scheme.
     if (href.starts_with("//")) {
-        const bool bHttps = StartsWithNoCase(pageUrl, "https:");
-        url.append(bHttps ? "https:" : "http:").append(href);
-        return url;
+        url.append(base.bHttps ? "https:" : "http:").append(href);
+        return;
     }
-
-    std::size_t pathStart = pageUrl.find('/', hostStart);
-    if (pathStart == std::string_view::npos) {
-        url.append(pageUrl);
-        if (href[0] != '/') url += '/';
-    } else {
-        url.append(pageUrl.substr(0, pathStart));
-        if (href[0] != '/') url.append(pageUrl.substr(pathStart, pageUrl.rfind('/') - pathStart + 1));
-    }
+    const bool bFromRoot = href[0] == '/';
+    const bool bSlash = !bFromRoot && base.nFolderEnd == std::string_view::npos;
+    const std::string_view prefix = base.page.substr(0, bFromRoot || bSlash ? base.nRootEnd : base.nFolderEnd);
+    url.reserve(url.size() + prefix.size() + 1 + href.size());
+    url.append(prefix);
+    if (bSlash) url += '/';
     url.append(href);
+}
+
+}  // namespace
+
+HrefBase CutHrefBase(std::string_view pageUrl) {
+    HrefBase base;
+    base.page = pageUrl;
+    // The page's scheme and host: up to the first '/' after the slashes that
+    // follow the scheme.
+    const std::size_t colon = pageUrl.find(':');
+    std::size_t hostStart = colon == std::string_view::npos ? 0 : colon + 1;
+    while (hostStart < pageUrl.size() && pageUrl[hostStart] == '/') ++hostStart;
+    const std::size_t pathStart = pageUrl.find('/', hostStart);
+    if (pathStart == std::string_view::npos) {
+        base.nRootEnd = pageUrl.size();
+        base.nFolderEnd = std::string_view::npos;
+    } else {
+        base.nRootEnd = pathStart;
+        base.nFolderEnd = pageUrl.rfind('/') + 1;
+    }
+    base.bHttps = StartsWithNoCase(pageUrl, "https:");
+    return base;
+}
+
+std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
+    std::string url;
+    AppendResolvedHref(url, href, CutHrefBase(pageUrl));
     return url;
+}
+
+void CStoryLinkWalk::AppendResolvedUrl(const CHtmlToken* anchor, std::string& url) const {
+    std::string_view href;
+    anchor->GetAttribute("href", href);
+    // Relative links lead from the page's <base>, when it names one.
+    if (!m_bLinkBaseResolved) {
+        const std::string& base = m_page.GetBaseHref();
+        m_strLinkBase = base.empty() ? m_strPageUrl : ResolveHref(base, m_strPageUrl);
+        m_linkBase = CutHrefBase(m_strLinkBase);
+        m_bLinkBaseResolved = true;
+    }
+    AppendResolvedHref(url, href, m_linkBase);
 }
 
 void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont) {

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <unordered_map>
+#include <functional>
 
 #include "engine/LinkRules.h"
+#include "engine/PositionTable.h"
 #include "engine/StoryUrl.h"
 #include "engine/UnicodeText.h"
 #include "engine/WordString.h"
@@ -20,6 +21,41 @@ bool HasLetter(std::string_view text) {
     return false;
 }
 
+// A few lower-case words (letters a-z) a tag name, a path segment or a
+// query name is compared with. Most names met are other tags, slugs, ids and
+// file names: their length or their first byte rules them out before any
+// comparison.
+// One bit per letter a-z; none for any other byte.
+constexpr std::uint32_t LetterBit(char c) {
+    const unsigned letter = static_cast<unsigned char>(c) - 'a';
+    return letter < 26 ? std::uint32_t{1} << letter : 0;
+}
+
+class CSegmentWords {
+public:
+    constexpr CSegmentWords(std::initializer_list<std::string_view> words) {
+        for (std::string_view word : words) {
+            m_words[m_nCount++] = word;
+            m_nShortest = std::min(m_nShortest, word.size());
+            m_nLongest = std::max(m_nLongest, word.size());
+            m_nFirstLetters |= LetterBit(word[0]);
+        }
+    }
+    std::uint32_t FirstLetters() const { return m_nFirstLetters; }
+    bool Has(std::string_view segment) const {
+        if (segment.size() < m_nShortest || segment.size() > m_nLongest) return false;
+        if (!(m_nFirstLetters & LetterBit(segment[0]))) return false;
+        return std::find(m_words.begin(), m_words.begin() + m_nCount, segment) != m_words.begin() + m_nCount;
+    }
+
+private:
+    std::array<std::string_view, 16> m_words{};
+    std::size_t m_nCount = 0;
+    std::size_t m_nShortest = SIZE_MAX;
+    std::size_t m_nLongest = 0;
+    std::uint32_t m_nFirstLetters = 0;  // LetterBit of each word's first letter
+};
+
 // Tags that stand inside a line of text without breaking it.
 bool IsInlineTag(const CHtmlToken& t) {
     switch (t.m_nKind) {
@@ -28,9 +64,9 @@ bool IsInlineTag(const CHtmlToken& t) {
     case TK_FONT:
         return true;
     case TK_OTHER: {
-        static constexpr std::string_view kInline[] = {"span", "small", "big", "u", "s", "abbr", "sup", "sub",
-                                                       "code", "q", "mark", "time", "strike", "tt", "ins", "del"};
-        return std::find(std::begin(kInline), std::end(kInline), t.Text()) != std::end(kInline);
+        static constexpr CSegmentWords kInline{"span", "small", "big", "u",    "s",      "abbr", "sup", "sub",
+                                               "code", "q",     "mark", "time", "strike", "tt",   "ins", "del"};
+        return kInline.Has(t.Text());
     }
     default:
         return false;
@@ -55,12 +91,14 @@ int TouchingWords(std::span<const CHtmlToken> tokens, int from, int step) {
     return 0;
 }
 
-// Whether plain text touches the link right before and right after it (1 or
-// 0 each), in its line.
-void WordsAround(const FilterLink& link, const FilterPage& page, int& before, int& after) {
-    before = after = 0;
-    if (link.nAnchor < 0) return;
-    before = TouchingWords(page.tokens, link.nAnchor - 1, -1);
+// Whether plain text touches the link right before it, in its line (1 or 0).
+int WordsBefore(const FilterLink& link, const FilterPage& page) {
+    return link.nAnchor < 0 ? 0 : TouchingWords(page.tokens, link.nAnchor - 1, -1);
+}
+
+// Whether plain text touches the link right after it, in its line (1 or 0).
+int WordsAfter(const FilterLink& link, const FilterPage& page) {
+    if (link.nAnchor < 0) return 0;
     // The link's own texts follow its tag; then its closing tag.
     int end = link.nText;
     while (static_cast<std::size_t>(end) < page.tokens.size() && page.tokens[static_cast<std::size_t>(end)].m_nKind == TK_TEXT)
@@ -68,36 +106,38 @@ void WordsAround(const FilterLink& link, const FilterPage& page, int& before, in
     if (static_cast<std::size_t>(end) < page.tokens.size() && page.tokens[static_cast<std::size_t>(end)].m_nKind == TK_LINK &&
         !page.tokens[static_cast<std::size_t>(end)].m_bIsOpen)
         ++end;
-    after = TouchingWords(page.tokens, end, 1);
+    return TouchingWords(page.tokens, end, 1);
+}
+
+// A part of the link's target (a view into url) in lower case: lower-casing
+// leaves every byte where it is, so it stands in lowerUrl where the part
+// stands in the target.
+std::string_view LowerCasePart(const FilterLink& link, std::string_view part) {
+    if (part.empty()) return std::string_view();
+    return std::string_view(link.lowerUrl).substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
 }
 
 // What the rules read of a link, worked out once.
 void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
     link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, kLinkWordLimit);
-    link.bUnspaced = std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
-                     HasUnspacedScript(headline);
     link.pieces = SplitUrl(link.url);
     link.lowerUrl.clear();
     AppendLowerAscii(link.lowerUrl, link.url);
-    // Lower-casing leaves every byte where it is: a part of the target in
-    // lower case stands where the part stands in the target.
-    const auto lowered = [&link](std::string_view part) {
-        if (part.empty()) return std::string_view();
-        return std::string_view(link.lowerUrl).substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
-    };
+    const auto lowered = [&link](std::string_view part) { return LowerCasePart(link, part); };
     std::string_view host = lowered(link.pieces.host);
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
     link.host = host;
     link.segments.clear();
-    link.bPathDigit = false;
+    link.nSegmentLetters = 0;
     std::string_view path = lowered(link.pieces.path);
+    link.bPathDigit = HasAsciiDigit(path);  // in a segment: slashes are no digits
     while (!path.empty()) {
         const std::size_t slash = path.find('/');
         const std::string_view segment = path.substr(0, slash);
         if (!segment.empty()) {
             link.segments.push_back(segment);
-            link.bPathDigit = link.bPathDigit || HasAsciiDigit(segment);
+            link.nSegmentLetters |= LetterBit(segment[0]);
         }
         if (slash == std::string_view::npos) break;
         path.remove_prefix(slash + 1);
@@ -124,53 +164,33 @@ bool IsGenericText(const FilterLink& link, const FilterPage&) {
 // reference made in passing ("... as Jane Doe reported ...").
 bool IsInline(const FilterLink& link, const FilterPage& page) {
     if (link.bHeadingText) return false;
-    int before = 0, after = 0;
-    WordsAround(link, page, before, after);
-    return before > 0 && after > 0;
+    // The words after are looked for only when there are words before.
+    return WordsBefore(link, page) > 0 && WordsAfter(link, page) > 0;
+}
+
+// Whether a headline holds a script written without blanks.
+bool IsUnspaced(const std::string& headline) {
+    return std::any_of(headline.begin(), headline.end(), [](char c) { return c & 0x80; }) &&
+           HasUnspacedScript(headline);
 }
 
 // A word or two linked further down a block of running text ("Link",
 // "source").
 bool IsShortInBody(const FilterLink& link, const FilterPage& page) {
-    return !link.bHeadingText && link.nWords <= 2 && !link.bUnspaced &&
-           page.layout.PlainWordsBefore(link.nText) >= 10;
+    // The look at the headline's script, the dearest test, comes last.
+    return !link.bHeadingText && link.nWords <= 2 && page.layout.PlainWordsBefore(link.nText) >= 10 &&
+           !IsUnspaced(Headline(link));
 }
 
-// A few lower-case words (letters a-z) a path segment or a query name is
-// compared with. Most segments are slugs, ids and file names: their length
-// or their first byte rules them out before any comparison.
-class CSegmentWords {
-public:
-    constexpr CSegmentWords(std::initializer_list<std::string_view> words) {
-        for (std::string_view word : words) {
-            m_words[m_nCount++] = word;
-            m_nShortest = std::min(m_nShortest, word.size());
-            m_nLongest = std::max(m_nLongest, word.size());
-            m_nFirstLetters |= std::uint32_t{1} << (word[0] - 'a');
-        }
-    }
-    bool Has(std::string_view segment) const {
-        if (segment.size() < m_nShortest || segment.size() > m_nLongest) return false;
-        const unsigned first = static_cast<unsigned char>(segment[0]) - 'a';
-        if (first >= 26 || !((m_nFirstLetters >> first) & 1)) return false;
-        return std::find(m_words.begin(), m_words.begin() + m_nCount, segment) != m_words.begin() + m_nCount;
-    }
-
-private:
-    std::array<std::string_view, 12> m_words{};
-    std::size_t m_nCount = 0;
-    std::size_t m_nShortest = SIZE_MAX;
-    std::size_t m_nLongest = 0;
-    std::uint32_t m_nFirstLetters = 0;
-};
-
-bool AnySegmentIn(const std::vector<std::string_view>& segments, const CSegmentWords& words) {
-    return std::any_of(segments.begin(), segments.end(), [&words](std::string_view s) { return words.Has(s); });
+bool AnySegmentIn(const FilterLink& link, const CSegmentWords& words) {
+    // Most targets have no segment beginning with a letter a word begins with.
+    if (!(link.nSegmentLetters & words.FirstLetters())) return false;
+    return std::any_of(link.segments.begin(), link.segments.end(), [&words](std::string_view s) { return words.Has(s); });
 }
 
 // A path segment that is a story's slug: four words or more.
 bool IsSlug(std::string_view segment) {
-    return std::count(segment.begin(), segment.end(), '-') + std::count(segment.begin(), segment.end(), '_') >= 3;
+    return std::count_if(segment.begin(), segment.end(), [](char c) { return c == '-' || c == '_'; }) >= 3;
 }
 
 bool SameSite(std::string_view a, std::string_view b) {
@@ -193,7 +213,7 @@ bool IsSectionTarget(const FilterLink& link, const FilterPage& page) {
     const std::vector<std::string_view>& segments = link.segments;
     static constexpr CSegmentWords kProfiles{"author", "authors", "profile", "profiles", "user", "users",
                                              "people", "staff", "contributor", "contributors", "autor", "autoren"};
-    if (AnySegmentIn(segments, kProfiles)) return true;
+    if (AnySegmentIn(link, kProfiles)) return true;
     const int words = link.nWords;
     if (words >= 6 || link.bPathDigit) return false;
     if (segments.empty() && words >= 3 && !SameSite(link.host, UrlHost(page.pageUrl))) return false;
@@ -205,10 +225,13 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     if (link.segments.empty()) return false;
     const std::string_view last = link.segments.back();
     // Every ending is a dot and letters or digits: the segment ends with one
-    // exactly when its part from the last dot is one.
-    const std::size_t dot = last.rfind('.');
+    // exactly when its part from the last dot is one. None is longer than
+    // five bytes, so the last dot is looked for in the last five only.
+    constexpr std::size_t kLongestEnding = 5;
+    const std::string_view tail = last.substr(last.size() - std::min(last.size(), kLongestEnding));
+    const std::size_t dot = tail.rfind('.');
     if (dot == std::string_view::npos) return false;
-    const std::string_view ending = last.substr(dot);
+    const std::string_view ending = tail.substr(dot);
     static constexpr std::string_view kEndings[] = {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg",
                                                     ".jpeg", ".png", ".gif", ".zip", ".exe", ".dmg"};
     return std::find(std::begin(kEndings), std::end(kEndings), ending) != std::end(kEndings);
@@ -217,7 +240,7 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
 // Forum threads and comment pages.
 bool IsDiscussion(const FilterLink& link, const FilterPage&) {
     static constexpr CSegmentWords kDiscussions{"forum", "forums", "thread", "threads", "comments", "comment"};
-    if (AnySegmentIn(link.segments, kDiscussions)) return true;
+    if (AnySegmentIn(link, kDiscussions)) return true;
     return link.query.find("comments") != std::string_view::npos ||
            link.query.find("comment=") != std::string_view::npos;
 }
@@ -228,7 +251,7 @@ bool IsAdClick(const FilterLink& link, const FilterPage&) {
     const std::string_view host = link.host;
     return host.find("doubleclick.") != std::string_view::npos || host.find("adclick") != std::string_view::npos ||
            host.starts_with("ad.") || host.starts_with("ads.") || host.starts_with("adserver.") ||
-           AnySegmentIn(link.segments, kAdSegments) || link.query.find("adclick") != std::string_view::npos;
+           AnySegmentIn(link, kAdSegments) || link.query.find("adclick") != std::string_view::npos;
 }
 
 // The next page of a list: ".../page/2", "seite-2.html", "?page=2".
@@ -309,19 +332,29 @@ bool MayNeedCleaning(const FilterLink& link, const FilterPage& page) {
     if (text.empty()) return false;
     if (MayHaveMark(static_cast<unsigned char>(text.front())) || MayHaveMark(static_cast<unsigned char>(text.back())))
         return true;
+    // A rank number begins with a digit: most headlines rule it out at once.
+    if (!IsAsciiDigit(text.front())) return false;
     const std::string_view rank = RankNumber(link, page);
     return !rank.empty() && text.starts_with(rank) && text.size() > rank.size();
 }
 
 }  // namespace
 
-std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
-    std::string text = Headline(link);
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && CWordString::IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && CWordString::IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// CleanHeadline as a part of the headline.
+std::string_view CleanedHeadline(const FilterLink& link, const FilterPage& page) {
+    std::string_view text = Headline(link);
     // A rank number in a text of its own before the headline's words.
     if (const std::string_view first = RankNumber(link, page); !first.empty()) {
         if (text.starts_with(first) && text.size() > first.size()) {
-            CWordString rest(text.substr(first.size()));
-            rest.Trim();
+            const std::string_view rest = Trimmed(text.substr(first.size()));
             if (HasLetter(rest)) text = rest;
         }
     }
@@ -334,21 +367,55 @@ std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
                                                   ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
     for (bool bCut = true; bCut;) {
         bCut = false;
-        CWordString trimmed(text);
-        trimmed.Trim();
-        text = trimmed;
+        text = Trimmed(text);
+        // Every mark begins and ends with a byte MayHaveMark knows: without
+        // one at either end, there is no mark to cut.
+        if (text.empty() || (!MayHaveMark(static_cast<unsigned char>(text.front())) &&
+                             !MayHaveMark(static_cast<unsigned char>(text.back()))))
+            break;
         for (std::string_view mark : kMarks) {
-            if (text.size() > mark.size() && std::string_view(text).ends_with(mark)) {
-                text.resize(text.size() - mark.size());
+            if (text.size() > mark.size() && text.ends_with(mark)) {
+                text.remove_suffix(mark.size());
                 bCut = true;
             }
-            if (text.size() > mark.size() && std::string_view(text).starts_with(mark)) {
-                text.erase(0, mark.size());
+            if (text.size() > mark.size() && text.starts_with(mark)) {
+                text.remove_prefix(mark.size());
                 bCut = true;
             }
         }
     }
     return text;
+}
+
+}  // namespace
+
+std::string CleanHeadline(const FilterLink& link, const FilterPage& page) {
+    return std::string(CleanedHeadline(link, page));
+}
+
+void FilterByHeadline(std::vector<FilterLink>& links, const FilterPage& page) {
+    for (FilterLink& link : links) {
+        if (MayNeedCleaning(link, page)) {
+            // A part of the headline: it differs from the headline exactly
+            // when it is shorter.
+            const std::string_view cleaned = CleanedHeadline(link, page);
+            if (cleaned.size() != link.pLink->headline.size()) {
+                std::string copy(cleaned);
+                link.pLink->rawHeadline = std::move(link.pLink->headline);
+                link.pLink->headline = std::move(copy);
+                link.nJudgedWords = -1;
+                link.nJudgedGeneric = -1;
+            }
+        }
+        link.pLink->dropRule = nullptr;
+        // Price listing rows follow rules of their own.
+        if (link.pLink->IsListing()) continue;
+        for (std::size_t r = 0; r < kRulesBeforeFacts; ++r) {
+            if (!kRules[r].drops(link, page)) continue;
+            link.pLink->dropRule = kRules[r].name;
+            break;
+        }
+    }
 }
 
 std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page) {
@@ -360,22 +427,20 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
     std::string targets;
     std::vector<std::pair<std::size_t, std::size_t>> keptTargets;
     keptTargets.reserve(links.size());
+    FilterLink* previous = nullptr;  // the link that worked out facts last
     for (std::size_t i = 0; i < links.size(); ++i) {
         FilterLink& link = links[i];
-        if (MayNeedCleaning(link, page)) {
-            std::string cleaned = CleanHeadline(link, page);
-            if (cleaned != link.pLink->headline) {
-                link.pLink->rawHeadline = link.pLink->headline;
-                link.pLink->headline = std::move(cleaned);
-                link.nJudgedWords = -1;
-                link.nJudgedGeneric = -1;
+        if (!link.pLink->dropRule && !link.pLink->IsListing()) {
+            // Facts are worked out in the buffers of the link before, which
+            // the rules are done with.
+            if (previous) {
+                link.lowerUrl.swap(previous->lowerUrl);
+                link.segments.swap(previous->segments);
+                previous->host = previous->query = std::string_view();
             }
-        }
-        link.pLink->dropRule = nullptr;
-        // Price listing rows follow rules of their own.
-        if (!link.pLink->IsListing()) {
-            for (std::size_t r = 0; r < std::size(kRules); ++r) {
-                if (r == kRulesBeforeFacts) WorkOutFacts(link);
+            previous = &link;
+            WorkOutFacts(link);
+            for (std::size_t r = kRulesBeforeFacts; r < std::size(kRules); ++r) {
                 if (!kRules[r].drops(link, page)) continue;
                 link.pLink->dropRule = kRules[r].name;
                 break;
@@ -384,23 +449,27 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
         if (!link.pLink->dropRule) {
             kept.push_back(i);
             const std::size_t at = targets.size();
-            if (!link.url.empty() && !link.pLink->IsListing()) AppendNormalizedStoryUrl(targets, link.pieces);
+            if (!link.url.empty() && !link.pLink->IsListing()) {
+                // The rules have read the target's facts: its scheme and
+                // host in lower case are at hand.
+                UrlPieces parts = link.pieces;
+                parts.scheme = LowerCasePart(link, parts.scheme);
+                parts.host = LowerCasePart(link, parts.host);
+                parts.bLowerCase = true;
+                AppendNormalizedStoryUrl(targets, parts);
+            }
             keptTargets.emplace_back(at, targets.size() - at);
-        }
-        // The rules are done with this link's facts: the next link works
-        // out its own in the same buffers.
-        if (i + 1 < links.size()) {
-            FilterLink& next = links[i + 1];
-            next.lowerUrl.swap(link.lowerUrl);
-            next.segments.swap(link.segments);
-            link.host = link.query = std::string_view();
         }
     }
 
     // One link per story: of the links to one target, the one in a heading,
     // else the one with the longest headline, takes the place of the first.
-    std::unordered_map<std::string_view, std::size_t> first;  // normalised target -> position in out
-    first.reserve(kept.size());
+    // The positions in out of the first link to each normalised target, by
+    // that target (outTargets: the target of each position in out).
+    CPositionTable first;
+    first.Reset(kept.size());
+    std::vector<std::string_view> outTargets;
+    outTargets.reserve(kept.size());
     std::vector<std::size_t> out;
     out.reserve(kept.size());
     for (std::size_t k = 0; k < kept.size(); ++k) {
@@ -408,21 +477,27 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
         const FilterLink& link = links[i];
         if (link.url.empty() || link.pLink->IsListing()) {
             out.push_back(i);
+            outTargets.emplace_back();
             continue;
         }
         const std::string_view target = std::string_view(targets).substr(keptTargets[k].first, keptTargets[k].second);
-        auto [it, bNew] = first.try_emplace(target, out.size());
-        if (bNew) {
+        const std::size_t hash = std::hash<std::string_view>()(target);
+        const std::ptrdiff_t found =
+            first.Find(hash, [&](std::size_t at) { return outTargets[at] == target; });
+        if (found < 0) {
+            first.Insert(hash, out.size());
             out.push_back(i);
+            outTargets.push_back(target);
             continue;
         }
-        const FilterLink& held = links[out[it->second]];
+        const auto at = static_cast<std::size_t>(found);
+        const FilterLink& held = links[out[at]];
         const bool bHeldHeading = layout.HeadingOf(held.nText) >= 0;
         const bool bHeading = layout.HeadingOf(link.nText) >= 0;
         if ((bHeading && !bHeldHeading) ||
             (bHeading == bHeldHeading && Headline(link).size() > Headline(held).size())) {
             held.pLink->dropRule = kSameStory;
-            out[it->second] = i;
+            out[at] = i;
         } else {
             link.pLink->dropRule = kSameStory;
         }

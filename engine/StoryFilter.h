@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,7 +26,9 @@ struct FilterLink {
     StoryCandidate* pLink = nullptr;  // headline (cleaned by the filter) and the rest
     int nText = 0;             // the link's first text token
     int nAnchor = -1;          // its opening tag
-    std::string url;           // its absolute target
+    // Its absolute target, for the links FilterByHeadline leaves (the caller
+    // keeps the text).
+    std::string_view url;
     bool bHeadingText = false; // the headline is the heading's before the link
     // What the walk found of the headline as it judged the link, when it
     // knows (-1 otherwise): its words, counted as nWords counts them, and
@@ -35,9 +38,8 @@ struct FilterLink {
     signed char nJudgedGeneric = -1;
 
     // Worked out by the filter before its rules read them, valid while they
-    // judge the link (the next link reuses the buffers).
+    // judge the link (a later link reuses the buffers).
     int nWords = 0;              // words of the headline, counted up to kLinkWordLimit
-    bool bUnspaced = false;      // the headline holds a script written without blanks
     UrlPieces pieces;            // the target's parts, views into url
     // The target in lower case; host, segments and query are views into it.
     std::string lowerUrl;
@@ -45,6 +47,7 @@ struct FilterLink {
     std::vector<std::string_view> segments;  // its path segments, lower case
     std::string_view query;      // its query, lower case
     bool bPathDigit = false;     // a digit somewhere in the path
+    std::uint32_t nSegmentLetters = 0;  // the letters (a-z) its segments begin with, one bit each
 };
 
 // Where the rules look: the page's layout and tokens.
@@ -66,8 +69,13 @@ std::span<const StoryFilterRule> StoryFilterRules();
 // when there is nothing to clean.
 std::string CleanHeadline(const FilterLink& link, const FilterPage& page);
 
-// Applies the filter to the links of one page (in page order): cleans their
-// headlines, drops those a rule drops and keeps one link per story (per
-// normalised target). Returns the positions of the links kept, in page order;
-// each dropped link's dropRule names why.
+// Applies the filter to the links of one page (in page order), in two
+// steps, so that a caller works out the targets (url) only of the links the
+// first step leaves (those with no dropRule; a listing row comes with its
+// own). FilterByHeadline cleans the headlines and applies the rules that
+// read only the headline and where the link stands. FilterStoryLinks then
+// applies the rules that read the target and keeps one link per story (per
+// normalised target). It returns the positions of the links kept, in page
+// order; each dropped link's dropRule names why.
+void FilterByHeadline(std::vector<FilterLink>& links, const FilterPage& page);
 std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const FilterPage& page);

@@ -5,10 +5,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/PrintableText.h"
 #include "engine/LinkRules.h"
+#include "engine/PositionTable.h"
 
 CStoryLinkWalk::CStoryLinkWalk(const CHtmlParser& page, const std::string& pageUrl, std::string& lastTarget)
     : m_page(page), m_tokens(page.Tokens()), m_strPageUrl(pageUrl), m_strLastUrl(lastTarget) {
@@ -224,22 +224,38 @@ void CStoryLinkWalk::Deliver() {
     std::vector<FilterLink> links;
     links.reserve(m_taken.size());
     for (TakenLink& taken : m_taken) {
-        const int anchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
         FilterLink& link = links.emplace_back();  // made in place: it is large
         link.pLink = &taken.link;
         link.nText = taken.nText;
-        link.nAnchor = anchor;
+        link.nAnchor = m_index.AnchorBefore(static_cast<int>(taken.nCursor));
         link.bHeadingText = taken.bHeadingText;
         link.nJudgedWords = taken.nWords;
         link.nJudgedGeneric = taken.nGeneric;
-        if (taken.link.IsListing()) {
-            link.url = taken.link.url;
-        } else if (anchor >= 0) {
-            ResolveUrl(&m_tokens[static_cast<std::size_t>(anchor)], link.url);
-        }
+        if (taken.link.IsListing()) link.url = taken.link.url;
+    }
+    const FilterPage page{Layout(), m_tokens, m_strPageUrl};
+    FilterByHeadline(links, page);
+    // The targets of the links the headline rules leave, one after another
+    // in one string: only the targets handed on get a string of their own.
+    // Each is noted by where it ends first (the string moves as it grows);
+    // kNotResolved marks a link whose target is left to BuildTarget.
+    constexpr std::size_t kNotResolved = std::string::npos;
+    std::string targets;
+    targets.reserve(links.size() * 64);  // a guess; it grows as needed
+    std::vector<std::size_t> ends(links.size(), kNotResolved);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const FilterLink& link = links[i];
+        if (link.pLink->dropRule || link.pLink->IsListing() || link.nAnchor < 0) continue;
+        AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(link.nAnchor)], targets);
+        ends[i] = targets.size();
+    }
+    for (std::size_t i = 0, start = 0; i < links.size(); ++i) {
+        if (ends[i] == kNotResolved) continue;
+        links[i].url = std::string_view(targets).substr(start, ends[i] - start);
+        start = ends[i];
     }
     // Without the filter every link goes on, each with the filter's verdict.
-    std::vector<std::size_t> kept = FilterStoryLinks(links, FilterPage{Layout(), m_tokens, m_strPageUrl});
+    std::vector<std::size_t> kept = FilterStoryLinks(links, page);
     if (!m_bFiltered) {
         kept.clear();
         for (std::size_t i = 0; i < links.size(); ++i) {
@@ -253,15 +269,15 @@ void CStoryLinkWalk::Deliver() {
         if (!m_pSink || !Active()) break;
         TakenLink& taken = m_taken[i];
         m_pLink = &m_tokens[static_cast<std::size_t>(taken.nText)];
-        if (!taken.link.IsListing() && links[i].nAnchor >= 0) {
+        if (ends[i] != kNotResolved) {
             m_nDeliveredAnchor = links[i].nAnchor;
-            m_pDeliveredUrl = &links[i].url;
+            m_strDeliveredUrl = links[i].url;
         }
         RestoreCursor(taken.nCursor);
         m_pSink->OnStoryLink(taken.link, *this);
         m_pLink = nullptr;
         m_nDeliveredAnchor = -1;
-        m_pDeliveredUrl = nullptr;
+        m_strDeliveredUrl = std::string_view();
     }
     m_taken.clear();
 }
@@ -290,20 +306,21 @@ namespace {
 // judges newness (two headlines sharing a key are two stories).
 class CFirstVisit : public CStoryLinkSink {
 public:
+    // Room for count story links. The table of headlines grows with the
+    // stories taken instead: a page has far fewer than it has link texts.
+    void Reserve(std::size_t count) { m_links.reserve(count); }
     void OnStoryLink(StoryCandidate& link, CLinkTarget& target) override {
         const std::size_t hash = std::hash<std::string_view>()(link.headline);
-        auto [it, end] = m_taken.equal_range(hash);
-        for (; it != end; ++it)
-            if (m_links[it->second].headline == link.headline) return;
+        if (m_taken.Find(hash, [&](std::size_t at) { return m_links[at].headline == link.headline; }) >= 0) return;
         if (!link.IsListing() && !target.Resolve(link)) return;
-        m_taken.emplace(hash, m_links.size());
+        m_taken.Insert(hash, m_links.size());
         m_links.push_back(std::move(link));
     }
     std::vector<StoryCandidate> m_links;
 
 private:
     // The headlines taken, by their hash: positions in m_links.
-    std::unordered_multimap<std::size_t, std::size_t> m_taken;
+    CPositionTable m_taken;
 };
 
 }  // namespace
@@ -314,7 +331,7 @@ std::vector<StoryCandidate> FindStoryLinks(const CHtmlParser& page, const std::s
     CStoryLinkWalk walk(page, pageUrl, lastTarget);
     walk.SetFiltered(bFiltered);
     // Every story link is a link text of the page: room for all at once.
-    firstVisit.m_links.reserve(static_cast<std::size_t>(walk.LinkTextCount()));
+    firstVisit.Reserve(static_cast<std::size_t>(walk.LinkTextCount()));
     walk.Run(firstVisit, nullptr);
     return std::move(firstVisit.m_links);
 }

@@ -6,8 +6,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/PageLayout.h"
@@ -17,6 +19,17 @@
 #include "engine/TokenIndex.h"
 #include "engine/WordString.h"
 #include "html/HtmlParser.h"
+
+// A page's address cut once for the hrefs resolved against it.
+struct HrefBase {
+    std::string_view page;
+    std::size_t nRootEnd = 0;    // the end of its scheme and host: "/x" follows them
+    // The end of its folder, after the last '/': "x" follows it (npos for an
+    // address without a path: "x" follows the host and a '/').
+    std::size_t nFolderEnd = 0;
+    bool bHttps = false;  // "//x" takes the scheme https
+};
+HrefBase CutHrefBase(std::string_view pageUrl);
 
 class CStoryLinkWalk : private CLinkTarget {
 public:
@@ -44,7 +57,8 @@ public:
     // target, price (as description) and item fields set.
     int DetectListingRow(const CHtmlToken* t, CWordString& text, StoryCandidate& item);
     int BuildTarget(const CHtmlToken* t, std::string& url, std::string& description);
-    void ResolveUrl(const CHtmlToken* anchor, std::string& url) const;
+    // Appends the absolute target of the link anchor to url.
+    void AppendResolvedUrl(const CHtmlToken* anchor, std::string& url) const;
     void CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont);
     static int IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont);
     const CHtmlToken* NextLinkText(int inLinkOnly);
@@ -98,6 +112,7 @@ private:
     std::string m_strPageUrlLower;
     bool m_bPageUrlLowered = false;
     mutable std::string m_strLinkBase;
+    mutable HrefBase m_linkBase;  // m_strLinkBase cut
     mutable bool m_bLinkBaseResolved = false;
     std::string& m_strLastUrl;
     std::string m_strLastUrlBeforeProbe;  // the probe works on a copy; the real pass starts from this
@@ -114,7 +129,7 @@ private:
     // Its anchor and the URL Deliver resolved from it, while it is handed on
     // (BuildTarget takes the URL the first time it is asked).
     int m_nDeliveredAnchor = -1;
-    std::string* m_pDeliveredUrl = nullptr;
+    std::string_view m_strDeliveredUrl;
     bool m_bFiltered = true;
     // The story links of the real pass, kept until the page has been walked.
     struct TakenLink {

@@ -17,8 +17,11 @@ UrlPieces SplitUrl(std::string_view url) {
         parts.scheme = url.substr(0, colon);
         hostStart = colon + 3;
     }
-    std::size_t pathStart = hostStart;
-    while (pathStart < url.size() && url[pathStart] != '/' && url[pathStart] != '?') ++pathStart;
+    // The host ends at the first '/' or '?' after it: the first '/', unless
+    // a '?' comes before it (two searches of whole blocks of bytes rather
+    // than one byte by byte).
+    std::size_t pathStart = std::min(url.find('/', hostStart), url.size());
+    if (const std::size_t q = url.substr(0, pathStart).find('?', hostStart); q != std::string_view::npos) pathStart = q;
     parts.host = url.substr(hostStart, pathStart - hostStart);
     std::string_view rest = url.substr(pathStart);
     if (const std::size_t q = rest.find('?'); q != std::string_view::npos) {
@@ -68,14 +71,20 @@ void AppendNormalizedStoryUrl(std::string& out, const UrlPieces& parts) {
     // path and the "?" are all that is added.
     out.reserve(out.size() + parts.scheme.size() + parts.host.size() + parts.path.size() + parts.query.size() + 5);
     const std::size_t start = out.size();
-    AppendLowerAscii(out, parts.scheme);
+    const auto appendLower = [&out, &parts](std::string_view part) {
+        if (parts.bLowerCase)
+            out.append(part);
+        else
+            AppendLowerAscii(out, part);
+    };
+    appendLower(parts.scheme);
     const std::string_view scheme = std::string_view(out).substr(start);
     const bool bHttp = scheme == "http";
     const bool bHttps = scheme == "https";
     if (bHttps) out.resize(start + 4);  // "http"
     out.append("://");
     const std::size_t hostStart = out.size();
-    AppendLowerAscii(out, parts.host);
+    appendLower(parts.host);
     const std::string_view host = std::string_view(out).substr(hostStart);
     if ((bHttp && host.ends_with(":80")) || (bHttps && host.ends_with(":443")))
         out.resize(hostStart + host.rfind(':'));

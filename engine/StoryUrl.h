@@ -17,6 +17,7 @@ void AppendNormalizedStoryUrl(std::string& out, std::string_view url);
 // of it; the fragment is left out.
 struct UrlPieces {
     std::string_view scheme, host, path, query;
+    bool bLowerCase = false;  // scheme and host are in lower case already
 };
 UrlPieces SplitUrl(std::string_view url);
 // NormalizedStoryUrl of the address split into parts, appended to out.

@@ -122,6 +122,7 @@ TEST(PrintableText, StrippedInPlace) {
         {"DEL in a block goes", "abc\x7F" "defgh", "abcdefgh"},
         {"an escape in a sixteen-byte block goes", "0123456789abcd\x1B" "ef", "0123456789abcdef"},
         {"DEL in a sixteen-byte block goes", "\x7F" "0123456789abcdef", "0123456789abcdef"},
+        {"a control after the last whole sixteen bytes goes", "0123456789abcdef01\x01", "0123456789abcdef01"},
         {"a lone 0xC2 at the end stays", "12345678\xC2", "12345678\xC2"},
     };
     for (const auto& c : cases) {

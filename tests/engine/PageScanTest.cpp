@@ -67,6 +67,15 @@ TEST(StoryLinks, PagesGiveTheirStoryLinks) {
         {R"(<ul><li><a href="s/1.html">Flood waters rise in the valley</a><li><a href="s/2.html">Flood waters rise in the valley</a>
 <li><a href="s/3.html">Army brings sandbags to town</a></ul>)",
          {"Army brings sandbags to town", "Flood waters rise in the valley"}, "a repeated headline is one story"},
+        {R"(<ul><li><a href="s/1.html">Flood waters rise in the valley</a><li><a href="s/2.html">Army brings sandbags to town</a>
+<li><a href="s/3.html">Bakers strike over flour prices</a><li><a href="s/4.html">Keeper saves three penalties</a>
+<li><a href="s/5.html">Talks resume in the capital</a><li><a href="s/6.html">Rebels seize the northern town</a>
+<li><a href="s/7.html">Ferry service halted by fog</a><li><a href="s/8.html">Museum opens its new wing</a>
+<li><a href="s/9.html">Council votes on the bridge</a><li><a href="s/10.html">Flood waters rise in the valley</a></ul>)",
+         {"Army brings sandbags to town", "Bakers strike over flour prices", "Council votes on the bridge",
+          "Ferry service halted by fog", "Flood waters rise in the valley", "Keeper saves three penalties",
+          "Museum opens its new wing", "Rebels seize the northern town", "Talks resume in the capital"},
+         "a headline repeated after eight others is still one story"},
         {R"(<ul><li><a href="s/1.html">Storm hits coast tonight</a><li><a href="s/2.html">Storm hist coast tonight</a></ul>)",
          {"Storm hist coast tonight", "Storm hits coast tonight"},
          "two headlines with one story key (prefix, sum, length) are two stories"},

@@ -132,6 +132,7 @@ TEST(LinkRules, ResolveHref) {
     struct { const char *href, *page, *url, *why; } const cases[] = {
         {"b.html", "http://host/a/index.html", "http://host/a/b.html", "relative to the page's directory"},
         {"/c.html", "http://host/a/index.html", "http://host/c.html", "relative to the host"},
+        {"b.html", "http://host", "http://host/b.html", "a page address without a path"},
         {"HTTP://other/x.html", "http://host/a/", "HTTP://other/x.html", "absolute hrefs are copied"},
         {"../up.html#top", "http://host/a/b/", "http://host/a/b/../up.html#top", "no normalisation"},
         {"//cdn.test/s.html", "https://host/a/", "https://cdn.test/s.html", "an https page gives https"},
