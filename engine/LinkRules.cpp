@@ -365,6 +365,13 @@ int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
     return 0;
 }
 
+int CStoryLinkWalk::SectionVerdictOf(const CHtmlToken* t, const CWordString& text, const CFontSize& font) {
+    if (m_sectionVerdicts.empty()) m_sectionVerdicts.assign(m_tokens.size(), -1);
+    signed char& known = m_sectionVerdicts[static_cast<std::size_t>(IndexOf(t))];
+    if (known < 0) known = static_cast<signed char>(IsSectionLink(text, font, WordsOf(text)));
+    return known;
+}
+
 const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, const CHtmlToken* token) {
     // The heading taken by the previous pass, and where it stands. A token
     // given back is left under the cursor, so that the caller's AppendSameFont
@@ -384,7 +391,9 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         const std::int64_t start = SaveCursor();
         const CHtmlToken* first = NextLinkText(0);
         int words = 0;
-        if (first) {
+        // When the first text is a link's, it is the next link text itself
+        // (step 2 finds it again) and no plain text stands before it.
+        if (first && !first->IsInside(TK_LINK)) {
             words = CWordString::CountWordsIn(first->Text(), 1, kLongRun);
             const CHtmlToken* next = nullptr;
             while (words < kLongRun && FindNext(TK_ANY, next)) {
@@ -415,13 +424,12 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         bool bBoldL = L->IsInside(TK_BOLD);
         AppendSameFont(text, fontL);
         text.Trim();
-        int w = WordsOf(text);
-        if (fontL.SameSize(font) && bBoldL == bBold && w <= 3) {
+        if (fontL.SameSize(font) && bBoldL == bBold && WordsOf(text) <= 3) {
             heading = L;
             headingPos = atL;
             continue;
         }
-        if (IsSectionLink(text, fontL, w)) {
+        if (SectionVerdictOf(L, text, fontL)) {
             font = fontL;
             bBold = bBoldL;
             heading = L;
@@ -441,7 +449,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         CFontSize fontS = FontOf(S);
         AppendSameFont(textS, fontS);
         textS.Trim();
-        if (IsSectionLink(textS, fontS, WordsOf(textS))) {
+        if (SectionVerdictOf(S, textS, fontS)) {
             font = fontS;
             bBold = S->IsInside(TK_BOLD);
             heading = S;

@@ -122,11 +122,7 @@ void CStoryLinkWalk::Pass(int mode) {
             CFontSize font = FontOf(t);
             AppendSameFont(text, font);
             text.Trim();
-            int w = WordsOf(text);
-            if (m_sectionVerdicts.empty()) m_sectionVerdicts.assign(m_tokens.size(), -1);
-            signed char& known = m_sectionVerdicts[static_cast<std::size_t>(IndexOf(t))];
-            if (known < 0) known = static_cast<signed char>(IsSectionLink(text, font, w));
-            int s = known;
+            int s = SectionVerdictOf(t, text, font);
             if (s == 0 || (m_nProbe == 0 && m_nListingRows >= 2)) {
                 HandleLink(t, text);
             } else {
