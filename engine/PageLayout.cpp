@@ -93,7 +93,7 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
 
 void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
     const std::string_view name = tag.Text();
-    const std::uint16_t traits = ElementTraitsOf(name);
+    const std::uint16_t traits = ElementTraitsOfTag(tag);
     if (traits & kElementVoid) return;
     if ((traits & kElementClosesItsLike) && !m_stack.empty() && SameTagName(m_stack.back().m_strName, name)) CloseElement(name, i);
     if (m_stack.size() >= kMaxDepth) return;
