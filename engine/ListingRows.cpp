@@ -60,6 +60,24 @@ int CStoryLinkWalk::ItemBoundFrom(int k) {
     return bound;
 }
 
+bool CStoryLinkWalk::RowMayHavePrice(int linkIndex, const CHtmlToken* before, int row) const {
+    // The cells as DetectListingRow gathers them, without the item's end.
+    const CTokenIndex& index = m_index;
+    const int n = static_cast<int>(m_tokens.size());
+    int cells = 0;
+    if (before && before->m_nKind == TK_TEXT && before->m_nRow == row) {
+        if (HasAsciiDigit(before->Text())) return true;
+        ++cells;
+    }
+    for (int i = index.TextOrRowFrom(index.PastLinkText(linkIndex + 1)); i < n && cells < kMaxCells;
+         i = index.TextOrRowFrom(i + 1), ++cells) {
+        const CHtmlToken& tok = m_tokens[static_cast<std::size_t>(i)];
+        if (tok.m_nRow != row) break;
+        if (HasAsciiDigit(tok.Text())) return true;
+    }
+    return false;
+}
+
 int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, StoryCandidate& item) {
     item = StoryCandidate();
     auto tokens = m_tokens;
@@ -71,6 +89,16 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     // The nearest text or row token before the link.
     const int beforeIndex = index.TextOrRowBefore(linkIndex);
     const CHtmlToken* before = beforeIndex >= 0 ? &tokens[static_cast<std::size_t>(beforeIndex)] : nullptr;
+
+    // 0. A row names its price in a cell with a digit. When none of the
+    // cells the row could have (the ones below, before the item's end and
+    // the status link's text cut them short) holds one, it is no row: the
+    // link's target is still taken, as the "link before" of the next row.
+    if (!RowMayHavePrice(linkIndex, before, row)) {
+        std::string targetUrl;
+        BuildTargetUrl(t, targetUrl, nullptr);
+        return 0;
+    }
 
     // 1. A short status link ("Bid open", "Auction over") stands for the text
     // in front of it.

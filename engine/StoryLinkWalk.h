@@ -91,6 +91,9 @@ private:
     // The link text that ends a listing item when the search for it begins
     // at link text k; -1 when the page ends first.
     int ItemBoundFrom(int k);
+    // False when no cell a listing row of the link at linkIndex could have
+    // holds a digit, so that the row can name no price.
+    bool RowMayHavePrice(int linkIndex, const CHtmlToken* before, int row) const;
     // Scores a word offered as item code of a listing row.
     int ScoreItemCode(const std::string& word) const;
 

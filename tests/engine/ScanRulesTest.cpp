@@ -174,6 +174,8 @@ TEST(ListingRules, ListingRowTable) {
          "a status link takes the text before it"},
         {R"(<td><a href="v?x=7">Oak desk</a><td>12345 for 1,250<td>99.99)", "12345: Oak desk", "$99.99",
          "a better-rated price hands the first number on as code"},
+        {R"(<td>$12.50 <td><a href="v?id=78">Oak desk</a><td>new)", "78: Oak desk", "$12.50",
+         "the only number in the cell before the link"},
     };
     for (const auto& c : cases) {
         CHtmlParser parser;
