@@ -119,7 +119,15 @@ void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
 
 void CPageLayout::CloseElement(std::string_view name, int i) {
     // The innermost open element of that name closes, with all opened inside
-    // it; a closing tag with nothing of its name open is passed over.
+    // it; a closing tag with nothing of its name open is passed over. Mostly
+    // it is the innermost element of all.
+    if (!m_stack.empty() && SameTagName(m_stack.back().m_strName, name)) {
+        const std::size_t k = m_stack.size() - 1;
+        const int heading = m_stack[k].m_nHeading;
+        if (heading >= 0 && (k == 0 || m_stack[k - 1].m_nHeading != heading)) CloseHeading(heading, i);
+        m_stack.pop_back();
+        return;
+    }
     for (std::size_t k = m_stack.size(); k-- > 0;) {
         if (!SameTagName(m_stack[k].m_strName, name)) continue;
         for (std::size_t j = m_stack.size(); j-- > k;) {
