@@ -51,7 +51,9 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
         if (t.m_nKind != TK_TEXT) {
             if (IsNamedTag(t) && !IsAnchorTag(t)) {
                 if (t.m_bIsOpen) {
-                    OpenElement(t, static_cast<int>(k));
+                    // A void element (img, br, ...) never stays open.
+                    if (const std::uint16_t traits = ElementTraitsOfTag(t); !(traits & kElementVoid))
+                        OpenElement(t, traits, static_cast<int>(k));
                 } else {
                     CloseElement(t.Text(), static_cast<int>(k));
                 }
@@ -91,10 +93,8 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
     }
 }
 
-void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
+void CPageLayout::OpenElement(const CHtmlToken& tag, std::uint16_t traits, int i) {
     const std::string_view name = tag.Text();
-    const std::uint16_t traits = ElementTraitsOfTag(tag);
-    if (traits & kElementVoid) return;
     if ((traits & kElementClosesItsLike) && !m_stack.empty() && SameTagName(m_stack.back().m_strName, name)) CloseElement(name, i);
     if (m_stack.size() >= kMaxDepth) return;
 
