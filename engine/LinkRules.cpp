@@ -272,7 +272,14 @@ int IsAllCaps(const CWordString& text) {
     // a script without case (Chinese, Arabic, ...) is not judged by the few
     // Latin capitals it holds ("MH17", "IPO").
     int upper = 0, caseless = 0;
-    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    // ASCII needs no decoding: its letters are a-z and A-Z.
+    std::size_t start = 0;
+    for (; start < text.size() && static_cast<unsigned char>(text[start]) < 0x80; ++start) {
+        const char c = text[start];
+        if (c >= 'a' && c <= 'z') return 0;
+        if (c >= 'A' && c <= 'Z') ++upper;
+    }
+    for (std::size_t i = start, length = 0; i < text.size(); i += length) {
         const char32_t c = CodePointAt(text, i, length);
         if (IsLowerCodePoint(c)) return 0;
         if (IsUpperCodePoint(c)) {
@@ -424,7 +431,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         bool bBoldL = L->IsInside(TK_BOLD);
         AppendSameFont(text, fontL);
         text.Trim();
-        if (fontL.SameSize(font) && bBoldL == bBold && WordsOf(text) <= 3) {
+        if (fontL.SameSize(font) && bBoldL == bBold && text.CountWords(0, 4) <= 3) {
             heading = L;
             headingPos = atL;
             continue;

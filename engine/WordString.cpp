@@ -70,10 +70,6 @@ bool CWordString::IsSeparator(char c) {
     return kSeparators.is[static_cast<unsigned char>(c)];
 }
 
-bool CWordString::IsBlank(char c) {
-    return c == ' ' || c == '\r' || c == '\n' || c == '\t';
-}
-
 namespace {
 
 // Walks the words of s and calls visit(start, length) for every word that

@@ -17,8 +17,9 @@ public:
 
     // True for the eight word separators.
     static bool IsSeparator(char c);
-    // True for the four white-space characters that Trim removes.
-    static bool IsBlank(char c);
+    // True for the four white-space characters that Trim removes (inline:
+    // the rules ask it of every byte of a link text).
+    static bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
     // Number of words. With skipShort 1 the third and every later
     // one-character word is not counted; with 0 every word counts. In
