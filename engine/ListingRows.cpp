@@ -90,15 +90,18 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     const int beforeIndex = index.TextOrRowBefore(linkIndex);
     const CHtmlToken* before = beforeIndex >= 0 ? &tokens[static_cast<std::size_t>(beforeIndex)] : nullptr;
 
-    // 0. A row names its price in a cell with a digit. When none of the
-    // cells the row could have (the ones below, before the item's end and
-    // the status link's text cut them short) holds one, it is no row: the
-    // link's target is still taken, as the "link before" of the next row.
-    if (!RowMayHavePrice(linkIndex, before, row)) {
+    // A link that cannot make a row still has its target taken (step 5), as
+    // the "link before" of the next row.
+    const auto noRow = [&] {
         std::string targetUrl;
         BuildTargetUrl(t, targetUrl, nullptr);
         return 0;
-    }
+    };
+
+    // 0. A row names its price in a cell with a digit. When none of the
+    // cells the row could have (the ones below, before the item's end and
+    // the status link's text cut them short) holds one, it is no row.
+    if (!RowMayHavePrice(linkIndex, before, row)) return noRow();
 
     // 1. A short status link ("Bid open", "Auction over") stands for the text
     // in front of it.
@@ -115,6 +118,8 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
             break;
         }
     }
+    // The headline is then the link's own text, and step 6 wants two words of it.
+    if (!bItemText && text.CountWords(1, 2) <= 1) return noRow();
 
     // 2. The item ends at the next link text (after the cursor) that is not
     // a number.

@@ -175,6 +175,8 @@ TEST(ListingRules, ListingRowTable) {
         {R"(<td><a href="v?x=5">Oak desk</a><td>12345<td>$0.00)", nullptr, nullptr, "a price of 0"},
         {R"(<td>Oak desk <td><a href="v?x=6">bid open</a><td>12345<td>$12.50)", "12345: Oak desk bid open", "$12.50",
          "a status link takes the text before it"},
+        {R"(<td>Oak desk <td><a href="v?x=9">Open</a><td>12345<td>$12.50)", "12345: Oak desk Open", "$12.50",
+         "a one-word status link too"},
         {R"(<td><a href="v?x=7">Oak desk</a><td>12345 for 1,250<td>99.99)", "12345: Oak desk", "$99.99",
          "a better-rated price hands the first number on as code"},
         {R"(<td>$12.50 <td><a href="v?id=78">Oak desk</a><td>new)", "78: Oak desk", "$12.50",
