@@ -63,15 +63,14 @@ int CStoryLinkWalk::ItemBoundFrom(int k) {
 bool CStoryLinkWalk::RowMayHavePrice(int linkIndex, const CHtmlToken* before, int row) const {
     // The cells as DetectListingRow gathers them, without the item's end.
     const CTokenIndex& index = m_index;
-    const int n = static_cast<int>(m_tokens.size());
     int cells = 0;
     if (before && before->m_nKind == TK_TEXT && before->m_nRow == row) {
         if (HasAsciiDigit(before->Text())) return true;
         ++cells;
     }
-    for (int i = index.TextOrRowFrom(index.PastLinkText(linkIndex + 1)); i < n && cells < kMaxCells;
-         i = index.TextOrRowFrom(i + 1), ++cells) {
-        const CHtmlToken& tok = m_tokens[static_cast<std::size_t>(i)];
+    for (int k = index.TextOrRowNumberFrom(index.PastLinkText(linkIndex + 1));
+         k < index.TextOrRowCount() && cells < kMaxCells; ++k, ++cells) {
+        const CHtmlToken& tok = m_tokens[static_cast<std::size_t>(index.TextOrRowAt(k))];
         if (tok.m_nRow != row) break;
         if (HasAsciiDigit(tok.Text())) return true;
     }
@@ -82,7 +81,6 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     item = StoryCandidate();
     auto tokens = m_tokens;
     const CTokenIndex& index = m_index;
-    const int n = static_cast<int>(tokens.size());
     const int linkIndex = IndexOf(t);
     const int row = t->m_nRow;
 
@@ -129,8 +127,9 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     // the same row, then text and row tokens after the link's own text.
     std::vector<const CHtmlToken*> cells;
     if (!bItemText && before && before->m_nKind == TK_TEXT && before->m_nRow == row) cells.push_back(before);
-    for (int i = index.TextOrRowFrom(index.PastLinkText(linkIndex + 1));
-         i < n && static_cast<int>(cells.size()) < kMaxCells; i = index.TextOrRowFrom(i + 1)) {
+    for (int k = index.TextOrRowNumberFrom(index.PastLinkText(linkIndex + 1));
+         k < index.TextOrRowCount() && static_cast<int>(cells.size()) < kMaxCells; ++k) {
+        const int i = index.TextOrRowAt(k);
         const CHtmlToken& tok = tokens[static_cast<std::size_t>(i)];
         if (tok.m_nRow != row || i == bound) break;
         cells.push_back(&tok);
