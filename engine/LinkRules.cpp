@@ -77,12 +77,13 @@ class CPairMask {
 public:
     CPairMask() = default;
     explicit CPairMask(std::string_view s) { Add(s); }
-    // Writes the ASCII lower-case copy of s to out and takes the mask of
-    // that copy.
+    // Takes the mask of the ASCII lower-case form of s and gives that form
+    // back: s itself when it has no capitals (most targets have none), else
+    // a copy written to out.
     std::string_view LowerInto(std::string_view s, std::string& out) {
-        ::LowerInto(s, out);
-        Add(out);
-        return out;
+        const std::string_view lower = HasAsciiUpper(s) ? ::LowerInto(s, out) : s;
+        Add(lower);
+        return lower;
     }
     bool MayContain(const CMaskPattern& pattern) const {
         for (unsigned char pair : pattern.Pairs())

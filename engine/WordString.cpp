@@ -31,6 +31,16 @@ bool HasAsciiDigit(std::string_view s) {
     return false;
 }
 
+bool HasAsciiUpper(std::string_view s) {
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        if (BytesInRange(LoadWord(s.data() + i), 'A', 'Z')) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (s[i] >= 'A' && s[i] <= 'Z') return true;
+    return false;
+}
+
 void AppendLowerAscii(std::string& out, std::string_view s) {
     const std::size_t at = out.size();
     out.resize(at + s.size());

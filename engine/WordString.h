@@ -55,6 +55,8 @@ inline bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 // Whether s holds a digit 0-9 (eight bytes at a time: a cell's or a link's
 // whole text is searched).
 bool HasAsciiDigit(std::string_view s);
+// Whether s holds a capital A-Z (eight bytes at a time, as above).
+bool HasAsciiUpper(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 // Appends the ASCII lower-case form of s to out (eight bytes at a time: the
 // rules lower-case every link's text and target).
