@@ -47,6 +47,13 @@ bool StartsWithPhoto(std::string_view s) {
     return true;
 }
 
+// Whether s holds ".com" in any case.
+bool HasDotCom(std::string_view s) {
+    for (std::size_t i = s.find('.'); i != std::string_view::npos && i + 4 <= s.size(); i = s.find('.', i + 1))
+        if ((s[i + 1] | 0x20) == 'c' && (s[i + 2] | 0x20) == 'o' && (s[i + 3] | 0x20) == 'm') return true;
+    return false;
+}
+
 constexpr unsigned PairHash(char a, char b) {
     return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
 }
@@ -344,10 +351,14 @@ int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
         ContainsAny(copy, {"AP", "UPI", "net Report"}))
         return 1;
 
-    std::string_view lowerView = LowerInto(copy, Scratch(1));
-    if (w == 1 && lowerView.find(".com") != std::string_view::npos) return 1;
+    if (w == 1 && HasDotCom(copy)) return 1;
+    // The lower-case copy without blanks, made in one pass.
     std::string& lower = Scratch(1);
-    std::erase(lower, ' ');
+    lower.resize(copy.size());
+    std::size_t kept = 0;
+    for (const char c : copy)
+        if (c != ' ') lower[kept++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    lower.resize(kept);
     for (std::string_view page : {"next", "nextpage", "prev", "previous", "previouspage"})
         if (lower == page) return 0;
     const CPairMask mask(lower);
