@@ -109,6 +109,7 @@ TEST(LinkRules, IsSectionLink) {
         {"Top Stories", CFontSize{1, 0, 1, 0}, 0, "a plus font is never a section"},
         {"Top Stories", CFontSize{4, 0, 0, 0}, 0, "an absolute size of 4 or more is a headline"},
         {"Cross-Section", plain, 1, "'-' is removed before 'section' is looked for"},
+        {"Salon.Com", plain, 1, "one word ending in '.com', in any case"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsSectionLink(c.text, c.font, Words(c.text)), c.expected) << c.text << ": " << c.why;
@@ -125,6 +126,7 @@ TEST(LinkRules, IsAcceptableHref) {
         {"/go?redir=http://x", 0, "'redir' followed by '='"},
         {"/ads/x/ads.html", 1, "only the first occurrence of a pattern is tested"},
         {"/ADVERTS/x.html", 0, "patterns are found in any case"},
+        {"/a/bc/de/AD1", 0, "capitals only after the last whole eight bytes"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsAcceptableHref(c.href, "http://news.test/index.html"), c.expected)
