@@ -230,8 +230,9 @@ bool IsGenericLinkText(std::string_view text) {
     // are ruled out by their length alone.
     if (text.size() > 40) return false;
     // Compared in lower case without blanks, trailing dots, arrows or
-    // colons. An ASCII text's key is made on the stack as its bytes are
-    // counted; another takes Unicode case folding.
+    // colons. The key of a text in ASCII, or in ASCII and the caseless
+    // blocks below, is made on the stack as its bytes are counted; another
+    // takes Unicode case folding.
     std::size_t start = 0;
     while (start < text.size() && CWordString::IsBlank(text[start])) ++start;
     if (start == text.size()) return false;
@@ -244,20 +245,36 @@ bool IsGenericLinkText(std::string_view text) {
     }
     char ascii[24];
     std::size_t bytes = 0;
-    bool bAscii = true;
+    bool bCaseless = true;  // no character outside ASCII that folding could change
     for (std::size_t i = start; i < text.size(); ++i) {
         const char c = text[i];
         if (CWordString::IsBlank(c)) continue;
         if (bytes == sizeof ascii) return false;  // longer than any of them
         ascii[bytes++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
+        if (static_cast<unsigned char>(c) >= 0x80 && bCaseless) {
+            // Arabic (U+0600-U+06FF, two bytes led by 0xD8-0xDB) and the CJK
+            // and kana blocks (U+3000-U+9FFF, three bytes led by 0xE3-0xE9)
+            // have no case: folding keeps them as they are. Their bytes are
+            // taken whole, so that anything else, an ill-formed sequence
+            // too, is left to the folding.
+            const unsigned char lead = static_cast<unsigned char>(c);
+            const std::size_t tail = lead >= 0xD8 && lead <= 0xDB ? 1 : lead >= 0xE3 && lead <= 0xE9 ? 2 : 0;
+            bCaseless = tail > 0 && i + tail < text.size();
+            for (std::size_t k = 1; bCaseless && k <= tail; ++k)
+                bCaseless = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            if (!bCaseless) continue;
+            if (bytes + tail > sizeof ascii) return false;
+            std::copy_n(text.data() + i + 1, tail, ascii + bytes);
+            bytes += tail;
+            i += tail;
+        }
     }
     std::string folded;
-    if (!bAscii) {
+    if (!bCaseless) {
         folded = FoldCase(text);
         std::erase_if(folded, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
     }
-    std::string_view key = bAscii ? std::string_view(ascii, bytes) : std::string_view(folded);
+    std::string_view key = bCaseless ? std::string_view(ascii, bytes) : std::string_view(folded);
     for (;;) {
         std::size_t cut = 0;
         for (std::string_view tail : {".", ":", ">", "\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA6", "\xE2\x86\x92"})

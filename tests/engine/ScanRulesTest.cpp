@@ -73,6 +73,7 @@ TEST(LinkRules, TextRulesTable) {
     const Rule nav = [](const std::string& t) { return IsNavigationText(t, Words(t)); };
     const Rule photo = [](const std::string& t) { return IsPhotoCaption(t); };
     const Rule headline = [](const std::string& t) { return IsHeadlineText(t, Words(t)); };
+    const Rule generic = [](const std::string& t) { return IsGenericLinkText(t) ? 1 : 0; };
     struct { Rule rule; const char* text; int expected; const char* why; } const cases[] = {
         {date, "Monday", 1, "a weekday alone"},
         {date, "Sun sets record", 0, "no digit and more than one word"},
@@ -93,6 +94,9 @@ TEST(LinkRules, TextRulesTable) {
         {headline, "Photos: the storm", 0, "a photo caption"},
         {headline, "Latest video", 0, "navigation"},
         {headline, "12:30", 0, "a clock time"},
+        {generic, "Read more \xC2\xBB", 1, "blanks and a trailing arrow are left out"},
+        {generic, "\xE9\x98\x85\xE8\xAF\xBB\xE5\x85\xA8\xE6\x96\x87", 1, "Chinese 'read the full text'"},
+        {generic, "LEER M\xC3\x81S", 1, "capitals outside ASCII are folded"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.rule(c.text), c.expected) << c.text << ": " << c.why;
 }
