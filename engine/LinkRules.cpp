@@ -287,6 +287,10 @@ bool IsGenericLinkText(std::string_view text) {
         "readthestory", "readon", "readarticle", "readthearticle", "fullarticle", "viewstory",
         "weiterlesen", "mehrlesen", "zumartikel", "lirelasuite", "lireplus", "leermás", "leermas",
         "leggidipiù", "continua", "阅读全文", "全文", "详细", "詳細", "続きを読む", "続き", "اقرأالمزيد"};
+    // Most keys are ruled out by their length alone.
+    static constexpr std::size_t kShortest = std::ranges::min(kGeneric, {}, &std::string_view::size).size();
+    static constexpr std::size_t kLongest = std::ranges::max(kGeneric, {}, &std::string_view::size).size();
+    if (key.size() < kShortest || key.size() > kLongest) return false;
     for (std::string_view generic : kGeneric)
         if (key == generic) return true;
     return false;
