@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "html/HtmlTokenKind.h"
 #include "html/PackedNameHash.h"
 
 namespace {
@@ -80,6 +81,33 @@ constexpr Lookup MakeLookup() {
 static_assert(kEntryCount < 256);
 constexpr Lookup kLookup = MakeLookup();
 
+constexpr std::uint16_t TraitsOfName(std::string_view name) {
+    for (const Entry& e : kEntries)
+        if (e.name == name) return e.traits;
+    return 0;
+}
+
+// Per token kind: the traits that all the tokenizer's names of that kind
+// share; -1 where they differ (p and div), for the kinds of no name and for
+// TK_OTHER, whose names are looked up one by one.
+constexpr std::array<std::int32_t, HTML_TOKEN_KIND_COUNT> MakeKindTraits() {
+    constexpr std::int32_t kUnseen = -2;
+    std::array<std::int32_t, HTML_TOKEN_KIND_COUNT> byKind{};
+    byKind.fill(kUnseen);
+    for (const HtmlTagEntry& tag : g_htmlTagTable) {
+        std::int32_t& traits = byKind[static_cast<std::size_t>(tag.kind)];
+        const std::int32_t own = TraitsOfName(tag.name);
+        traits = traits == kUnseen || traits == own ? own : -1;
+    }
+    for (std::int32_t& traits : byKind)
+        if (traits == kUnseen) traits = -1;
+    byKind[TK_OTHER] = -1;
+    return byKind;
+}
+
+constexpr std::array<std::int32_t, HTML_TOKEN_KIND_COUNT> kKindTraits = MakeKindTraits();
+static_assert(kKindTraits[TK_PARAGRAPH] < 0 && kKindTraits[TK_LIST] == (kElementBlock | kElementList));
+
 }  // namespace
 
 std::uint16_t ElementTraitsOf(std::string_view name) {
@@ -108,4 +136,11 @@ std::uint16_t ElementTraitsOf(std::string_view name) {
     }
     const std::uint8_t entry = kLookup.slots[PackedSlot<kSlotBits>(key, kMultiplier)];
     return entry != 0 && kLookup.keys[entry - 1] == key ? kEntries[entry - 1].traits : 0;
+}
+
+std::uint16_t ElementTraitsOfTag(const CHtmlToken& tag) {
+    const int kind = tag.m_nKind;
+    if (kind >= 0 && kind < HTML_TOKEN_KIND_COUNT && kKindTraits[static_cast<std::size_t>(kind)] >= 0)
+        return static_cast<std::uint16_t>(kKindTraits[static_cast<std::size_t>(kind)]);
+    return ElementTraitsOf(tag.Text());
 }

@@ -28,24 +28,28 @@ enum ElementTrait : std::uint16_t {
 
 // The traits of a lower-case tag name (0 for a name none applies to).
 std::uint16_t ElementTraitsOf(std::string_view name);
+// The traits of a tag token's name. A name the tokenizer knows makes a kind
+// of its own and is spelled as its table spells it, so for most kinds the
+// kind alone settles the traits without a look at the name.
+std::uint16_t ElementTraitsOfTag(const CHtmlToken& tag);
+
+// The kinds as bits of one word, so that a kind is tested against a set of
+// them at once (every token passes these tests in the walkers).
+static_assert(HTML_TOKEN_KIND_COUNT <= 64);
+constexpr std::uint64_t KindBit(int kind) { return std::uint64_t{1} << kind; }
+constexpr bool IsKindIn(int kind, std::uint64_t kinds) {
+    return kind >= 0 && kind < HTML_TOKEN_KIND_COUNT && ((kinds >> kind) & 1) != 0;
+}
 
 // A tag with a name: not text, a comment or a declaration.
 inline bool IsNamedTag(const CHtmlToken& t) {
-    switch (t.m_nKind) {
-    case TK_TEXT:
-    case TK_TITLE_TEXT:
-    case TK_SCRIPT_TEXT:
-    case TK_STYLE_TEXT:
-    case TK_FIELD_TEXT:
-    case TK_COMMENT:
-        return false;
-    default:
-        return !t.Text().empty();
-    }
+    constexpr std::uint64_t kUnnamed = KindBit(TK_TEXT) | KindBit(TK_TITLE_TEXT) | KindBit(TK_SCRIPT_TEXT) |
+                                       KindBit(TK_STYLE_TEXT) | KindBit(TK_FIELD_TEXT) | KindBit(TK_COMMENT);
+    return !IsKindIn(t.m_nKind, kUnnamed) && !t.Text().empty();
 }
 
 // An "a" tag of any of the four anchor kinds.
 inline bool IsAnchorTag(const CHtmlToken& t) {
-    return t.m_nKind == TK_LINK || t.m_nKind == TK_ANCHOR_NAME || t.m_nKind == TK_ANCHOR_LOCAL ||
-           t.m_nKind == TK_ANCHOR_SCRIPT;
+    return IsKindIn(t.m_nKind, KindBit(TK_LINK) | KindBit(TK_ANCHOR_NAME) | KindBit(TK_ANCHOR_LOCAL) |
+                                   KindBit(TK_ANCHOR_SCRIPT));
 }

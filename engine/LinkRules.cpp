@@ -47,6 +47,13 @@ bool StartsWithPhoto(std::string_view s) {
     return true;
 }
 
+// Whether s holds ".com" in any case.
+bool HasDotCom(std::string_view s) {
+    for (std::size_t i = s.find('.'); i != std::string_view::npos && i + 4 <= s.size(); i = s.find('.', i + 1))
+        if ((s[i + 1] | 0x20) == 'c' && (s[i + 2] | 0x20) == 'o' && (s[i + 3] | 0x20) == 'm') return true;
+    return false;
+}
+
 constexpr unsigned PairHash(char a, char b) {
     return (static_cast<unsigned char>(a) * 33u + static_cast<unsigned char>(b)) & 255u;
 }
@@ -77,12 +84,13 @@ class CPairMask {
 public:
     CPairMask() = default;
     explicit CPairMask(std::string_view s) { Add(s); }
-    // Writes the ASCII lower-case copy of s to out and takes the mask of
-    // that copy.
+    // Takes the mask of the ASCII lower-case form of s and gives that form
+    // back: s itself when it has no capitals (most targets have none), else
+    // a copy written to out.
     std::string_view LowerInto(std::string_view s, std::string& out) {
-        ::LowerInto(s, out);
-        Add(out);
-        return out;
+        const std::string_view lower = HasAsciiUpper(s) ? ::LowerInto(s, out) : s;
+        Add(lower);
+        return lower;
     }
     bool MayContain(const CMaskPattern& pattern) const {
         for (unsigned char pair : pattern.Pairs())
@@ -222,8 +230,9 @@ bool IsGenericLinkText(std::string_view text) {
     // are ruled out by their length alone.
     if (text.size() > 40) return false;
     // Compared in lower case without blanks, trailing dots, arrows or
-    // colons. An ASCII text's key is made on the stack as its bytes are
-    // counted; another takes Unicode case folding.
+    // colons. The key of a text in ASCII, or in ASCII and the caseless
+    // blocks below, is made on the stack as its bytes are counted; another
+    // takes Unicode case folding.
     std::size_t start = 0;
     while (start < text.size() && CWordString::IsBlank(text[start])) ++start;
     if (start == text.size()) return false;
@@ -236,20 +245,36 @@ bool IsGenericLinkText(std::string_view text) {
     }
     char ascii[24];
     std::size_t bytes = 0;
-    bool bAscii = true;
+    bool bCaseless = true;  // no character outside ASCII that folding could change
     for (std::size_t i = start; i < text.size(); ++i) {
         const char c = text[i];
         if (CWordString::IsBlank(c)) continue;
         if (bytes == sizeof ascii) return false;  // longer than any of them
         ascii[bytes++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
+        if (static_cast<unsigned char>(c) >= 0x80 && bCaseless) {
+            // Arabic (U+0600-U+06FF, two bytes led by 0xD8-0xDB) and the CJK
+            // and kana blocks (U+3000-U+9FFF, three bytes led by 0xE3-0xE9)
+            // have no case: folding keeps them as they are. Their bytes are
+            // taken whole, so that anything else, an ill-formed sequence
+            // too, is left to the folding.
+            const unsigned char lead = static_cast<unsigned char>(c);
+            const std::size_t tail = lead >= 0xD8 && lead <= 0xDB ? 1 : lead >= 0xE3 && lead <= 0xE9 ? 2 : 0;
+            bCaseless = tail > 0 && i + tail < text.size();
+            for (std::size_t k = 1; bCaseless && k <= tail; ++k)
+                bCaseless = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            if (!bCaseless) continue;
+            if (bytes + tail > sizeof ascii) return false;
+            std::copy_n(text.data() + i + 1, tail, ascii + bytes);
+            bytes += tail;
+            i += tail;
+        }
     }
     std::string folded;
-    if (!bAscii) {
+    if (!bCaseless) {
         folded = FoldCase(text);
         std::erase_if(folded, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
     }
-    std::string_view key = bAscii ? std::string_view(ascii, bytes) : std::string_view(folded);
+    std::string_view key = bCaseless ? std::string_view(ascii, bytes) : std::string_view(folded);
     for (;;) {
         std::size_t cut = 0;
         for (std::string_view tail : {".", ":", ">", "\xC2\xBB", "\xE2\x80\xBA", "\xE2\x80\xA6", "\xE2\x86\x92"})
@@ -262,6 +287,10 @@ bool IsGenericLinkText(std::string_view text) {
         "readthestory", "readon", "readarticle", "readthearticle", "fullarticle", "viewstory",
         "weiterlesen", "mehrlesen", "zumartikel", "lirelasuite", "lireplus", "leermás", "leermas",
         "leggidipiù", "continua", "阅读全文", "全文", "详细", "詳細", "続きを読む", "続き", "اقرأالمزيد"};
+    // Most keys are ruled out by their length alone.
+    static constexpr std::size_t kShortest = std::ranges::min(kGeneric, {}, &std::string_view::size).size();
+    static constexpr std::size_t kLongest = std::ranges::max(kGeneric, {}, &std::string_view::size).size();
+    if (key.size() < kShortest || key.size() > kLongest) return false;
     for (std::string_view generic : kGeneric)
         if (key == generic) return true;
     return false;
@@ -272,7 +301,14 @@ int IsAllCaps(const CWordString& text) {
     // a script without case (Chinese, Arabic, ...) is not judged by the few
     // Latin capitals it holds ("MH17", "IPO").
     int upper = 0, caseless = 0;
-    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    // ASCII needs no decoding: its letters are a-z and A-Z.
+    std::size_t start = 0;
+    for (; start < text.size() && static_cast<unsigned char>(text[start]) < 0x80; ++start) {
+        const char c = text[start];
+        if (c >= 'a' && c <= 'z') return 0;
+        if (c >= 'A' && c <= 'Z') ++upper;
+    }
+    for (std::size_t i = start, length = 0; i < text.size(); i += length) {
         const char32_t c = CodePointAt(text, i, length);
         if (IsLowerCodePoint(c)) return 0;
         if (IsUpperCodePoint(c)) {
@@ -336,10 +372,14 @@ int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
         ContainsAny(copy, {"AP", "UPI", "net Report"}))
         return 1;
 
-    std::string_view lowerView = LowerInto(copy, Scratch(1));
-    if (w == 1 && lowerView.find(".com") != std::string_view::npos) return 1;
+    if (w == 1 && HasDotCom(copy)) return 1;
+    // The lower-case copy without blanks, made in one pass.
     std::string& lower = Scratch(1);
-    std::erase(lower, ' ');
+    lower.resize(copy.size());
+    std::size_t kept = 0;
+    for (const char c : copy)
+        if (c != ' ') lower[kept++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    lower.resize(kept);
     for (std::string_view page : {"next", "nextpage", "prev", "previous", "previouspage"})
         if (lower == page) return 0;
     const CPairMask mask(lower);
@@ -365,6 +405,13 @@ int IsSectionLink(const CWordString& text, const CFontSize& font, int w) {
     return 0;
 }
 
+int CStoryLinkWalk::SectionVerdictOf(const CHtmlToken* t, const CWordString& text, const CFontSize& font) {
+    if (m_sectionVerdicts.empty()) m_sectionVerdicts.assign(m_tokens.size(), -1);
+    signed char& known = m_sectionVerdicts[static_cast<std::size_t>(IndexOf(t))];
+    if (known < 0) known = static_cast<signed char>(IsSectionLink(text, font, WordsOf(text)));
+    return known;
+}
+
 const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, const CHtmlToken* token) {
     // The heading taken by the previous pass, and where it stands. A token
     // given back is left under the cursor, so that the caller's AppendSameFont
@@ -384,7 +431,9 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         const std::int64_t start = SaveCursor();
         const CHtmlToken* first = NextLinkText(0);
         int words = 0;
-        if (first) {
+        // When the first text is a link's, it is the next link text itself
+        // (step 2 finds it again) and no plain text stands before it.
+        if (first && !first->IsInside(TK_LINK)) {
             words = CWordString::CountWordsIn(first->Text(), 1, kLongRun);
             const CHtmlToken* next = nullptr;
             while (words < kLongRun && FindNext(TK_ANY, next)) {
@@ -415,13 +464,12 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         bool bBoldL = L->IsInside(TK_BOLD);
         AppendSameFont(text, fontL);
         text.Trim();
-        int w = WordsOf(text);
-        if (fontL.SameSize(font) && bBoldL == bBold && w <= 3) {
+        if (fontL.SameSize(font) && bBoldL == bBold && text.CountWords(0, 4) <= 3) {
             heading = L;
             headingPos = atL;
             continue;
         }
-        if (IsSectionLink(text, fontL, w)) {
+        if (SectionVerdictOf(L, text, fontL)) {
             font = fontL;
             bBold = bBoldL;
             heading = L;
@@ -441,7 +489,7 @@ const CHtmlToken* CStoryLinkWalk::FollowSection(CFontSize font, bool bBold, cons
         CFontSize fontS = FontOf(S);
         AppendSameFont(textS, fontS);
         textS.Trim();
-        if (IsSectionLink(textS, fontS, WordsOf(textS))) {
+        if (SectionVerdictOf(S, textS, fontS)) {
             font = fontS;
             bBold = S->IsInside(TK_BOLD);
             heading = S;

@@ -60,17 +60,46 @@ int CStoryLinkWalk::ItemBoundFrom(int k) {
     return bound;
 }
 
+bool CStoryLinkWalk::RowMayHavePrice(int linkIndex, const CHtmlToken* before, int row) const {
+    // The cells as DetectListingRow gathers them, without the item's end.
+    const CTokenIndex& index = m_index;
+    int cells = 0;
+    if (before && before->m_nKind == TK_TEXT && before->m_nRow == row) {
+        if (HasAsciiDigit(before->Text())) return true;
+        ++cells;
+    }
+    for (int k = index.TextOrRowNumberFrom(index.PastLinkText(linkIndex + 1));
+         k < index.TextOrRowCount() && cells < kMaxCells; ++k, ++cells) {
+        const CHtmlToken& tok = m_tokens[static_cast<std::size_t>(index.TextOrRowAt(k))];
+        if (tok.m_nRow != row) break;
+        if (HasAsciiDigit(tok.Text())) return true;
+    }
+    return false;
+}
+
 int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, StoryCandidate& item) {
     item = StoryCandidate();
     auto tokens = m_tokens;
     const CTokenIndex& index = m_index;
-    const int n = static_cast<int>(tokens.size());
     const int linkIndex = IndexOf(t);
     const int row = t->m_nRow;
 
     // The nearest text or row token before the link.
     const int beforeIndex = index.TextOrRowBefore(linkIndex);
     const CHtmlToken* before = beforeIndex >= 0 ? &tokens[static_cast<std::size_t>(beforeIndex)] : nullptr;
+
+    // A link that cannot make a row still has its target taken (step 5), as
+    // the "link before" of the next row.
+    const auto noRow = [&] {
+        std::string targetUrl;
+        BuildTargetUrl(t, targetUrl, nullptr);
+        return 0;
+    };
+
+    // 0. A row names its price in a cell with a digit. When none of the
+    // cells the row could have (the ones below, before the item's end and
+    // the status link's text cut them short) holds one, it is no row.
+    if (!RowMayHavePrice(linkIndex, before, row)) return noRow();
 
     // 1. A short status link ("Bid open", "Auction over") stands for the text
     // in front of it.
@@ -87,6 +116,8 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
             break;
         }
     }
+    // The headline is then the link's own text, and step 6 wants two words of it.
+    if (!bItemText && text.CountWords(1, 2) <= 1) return noRow();
 
     // 2. The item ends at the next link text (after the cursor) that is not
     // a number.
@@ -96,8 +127,9 @@ int CStoryLinkWalk::DetectListingRow(const CHtmlToken* t, CWordString& text, Sto
     // the same row, then text and row tokens after the link's own text.
     std::vector<const CHtmlToken*> cells;
     if (!bItemText && before && before->m_nKind == TK_TEXT && before->m_nRow == row) cells.push_back(before);
-    for (int i = index.TextOrRowFrom(index.PastLinkText(linkIndex + 1));
-         i < n && static_cast<int>(cells.size()) < kMaxCells; i = index.TextOrRowFrom(i + 1)) {
+    for (int k = index.TextOrRowNumberFrom(index.PastLinkText(linkIndex + 1));
+         k < index.TextOrRowCount() && static_cast<int>(cells.size()) < kMaxCells; ++k) {
+        const int i = index.TextOrRowAt(k);
         const CHtmlToken& tok = tokens[static_cast<std::size_t>(i)];
         if (tok.m_nRow != row || i == bound) break;
         cells.push_back(&tok);

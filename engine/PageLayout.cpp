@@ -51,7 +51,9 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
         if (t.m_nKind != TK_TEXT) {
             if (IsNamedTag(t) && !IsAnchorTag(t)) {
                 if (t.m_bIsOpen) {
-                    OpenElement(t, static_cast<int>(k));
+                    // A void element (img, br, ...) never stays open.
+                    if (const std::uint16_t traits = ElementTraitsOfTag(t); !(traits & kElementVoid))
+                        OpenElement(t, traits, static_cast<int>(k));
                 } else {
                     CloseElement(t.Text(), static_cast<int>(k));
                 }
@@ -91,10 +93,8 @@ void CPageLayout::Build(std::span<const CHtmlToken> tokens) {
     }
 }
 
-void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
+void CPageLayout::OpenElement(const CHtmlToken& tag, std::uint16_t traits, int i) {
     const std::string_view name = tag.Text();
-    const std::uint16_t traits = ElementTraitsOf(name);
-    if (traits & kElementVoid) return;
     if ((traits & kElementClosesItsLike) && !m_stack.empty() && SameTagName(m_stack.back().m_strName, name)) CloseElement(name, i);
     if (m_stack.size() >= kMaxDepth) return;
 
@@ -119,7 +119,15 @@ void CPageLayout::OpenElement(const CHtmlToken& tag, int i) {
 
 void CPageLayout::CloseElement(std::string_view name, int i) {
     // The innermost open element of that name closes, with all opened inside
-    // it; a closing tag with nothing of its name open is passed over.
+    // it; a closing tag with nothing of its name open is passed over. Mostly
+    // it is the innermost element of all.
+    if (!m_stack.empty() && SameTagName(m_stack.back().m_strName, name)) {
+        const std::size_t k = m_stack.size() - 1;
+        const int heading = m_stack[k].m_nHeading;
+        if (heading >= 0 && (k == 0 || m_stack[k - 1].m_nHeading != heading)) CloseHeading(heading, i);
+        m_stack.pop_back();
+        return;
+    }
     for (std::size_t k = m_stack.size(); k-- > 0;) {
         if (!SameTagName(m_stack[k].m_strName, name)) continue;
         for (std::size_t j = m_stack.size(); j-- > k;) {

@@ -72,7 +72,8 @@ private:
         std::uint8_t m_flags;
     };
     const Place& At(int i) const { return m_places[static_cast<std::size_t>(i)]; }
-    void OpenElement(const CHtmlToken& tag, int i);
+    // Opens the element of a tag whose traits (ElementTraitsOfTag) are not void.
+    void OpenElement(const CHtmlToken& tag, std::uint16_t traits, int i);
     void CloseElement(std::string_view name, int i);
     void CloseHeading(int heading, int i);
 

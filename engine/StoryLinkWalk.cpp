@@ -122,11 +122,7 @@ void CStoryLinkWalk::Pass(int mode) {
             CFontSize font = FontOf(t);
             AppendSameFont(text, font);
             text.Trim();
-            int w = WordsOf(text);
-            if (m_sectionVerdicts.empty()) m_sectionVerdicts.assign(m_tokens.size(), -1);
-            signed char& known = m_sectionVerdicts[static_cast<std::size_t>(IndexOf(t))];
-            if (known < 0) known = static_cast<signed char>(IsSectionLink(text, font, w));
-            int s = known;
+            int s = SectionVerdictOf(t, text, font);
             if (s == 0 || (m_nProbe == 0 && m_nListingRows >= 2)) {
                 HandleLink(t, text);
             } else {
@@ -160,7 +156,10 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     StoryCandidate row;
     if (m_nProbe != 0 || m_nListingRows > 2) accepted = DetectListingRow(t, text, row);
     if (accepted != 1) {
-        if (!(IsStoryLinkText(t, text) == 1 && m_nListingRows < 3)) return;
+        // The probe counts only texts of three words or more (below), so
+        // for a shorter one the text rules could change nothing.
+        if (m_nProbe != 0 && text.CountWords(1, 3) <= 2) return;
+        if (!(m_nListingRows < 3 && IsStoryLinkText(t, text) == 1)) return;
     }
     if (accepted == 1 && m_nProbe != 0) ++m_nListingRows;
 

@@ -52,6 +52,10 @@ public:
     void HandleLink(const CHtmlToken* t, CWordString& text);
     int IsStoryLinkText(const CHtmlToken* t, const CWordString& text);
     const CHtmlToken* FollowSection(CFontSize font, bool bBold, const CHtmlToken* token);
+    // IsSectionLink on the text of the link text t, as Pass reads it (t's
+    // text with the same-font run after it, trimmed) in t's font; judged once
+    // per token, since both passes and FollowSection read the same text there.
+    int SectionVerdictOf(const CHtmlToken* t, const CWordString& text, const CFontSize& font);
     int IsAcceptableHrefAtCursor();
     // A price listing row: 1 with text turned into "code: text" and item.s
     // target, price (as description) and item fields set.
@@ -101,6 +105,9 @@ private:
     // The link text that ends a listing item when the search for it begins
     // at link text k; -1 when the page ends first.
     int ItemBoundFrom(int k);
+    // False when no cell a listing row of the link at linkIndex could have
+    // holds a digit, so that the row can name no price.
+    bool RowMayHavePrice(int linkIndex, const CHtmlToken* before, int row) const;
     // Scores a word offered as item code of a listing row.
     int ScoreItemCode(const std::string& word) const;
 
@@ -164,8 +171,7 @@ private:
     // Per token: IsAcceptableHref's verdict on the href of the link anchor
     // there, once known (-1 before).
     std::vector<signed char> m_hrefVerdicts;
-    // Per link text token: whether Pass found it a section link (-1: not
-    // asked yet). Both passes read the same text there.
+    // Per link text token: SectionVerdictOf's answer (-1: not asked yet).
     std::vector<signed char> m_sectionVerdicts;
     // The href judged last and its verdict: a picture and its headline
     // often link one target from two anchors in a row.

@@ -135,6 +135,8 @@ int CTokenIndex::TextOrRowFrom(int i) const {
     return k < static_cast<int>(m_textsAndRows.size()) ? m_textsAndRows[static_cast<std::size_t>(k)] : m_nTokens;
 }
 
+int CTokenIndex::TextOrRowNumberFrom(int i) const { return FirstFrom(m_textsAndRows, i); }
+
 int CTokenIndex::LinkTextFrom(int i) const {
     auto it = std::lower_bound(m_linkTexts.begin(), m_linkTexts.end(), i,
                                [](const LinkText& lt, int pos) { return lt.m_nPos < pos; });

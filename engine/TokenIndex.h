@@ -40,6 +40,13 @@ public:
     int TextOrRowBefore(int i) const;
     // The first TK_TEXT or TK_ROW token at i or after; TokenCount() when none.
     int TextOrRowFrom(int i) const;
+    // The same tokens numbered from 0 in document order, for a walk from one
+    // to the next without a search each: how many there are, the number of
+    // the first at i or after (TextOrRowCount() when none) and the position
+    // of number k.
+    int TextOrRowCount() const { return static_cast<int>(m_textsAndRows.size()); }
+    int TextOrRowNumberFrom(int i) const;
+    int TextOrRowAt(int k) const { return m_textsAndRows[static_cast<std::size_t>(k)]; }
     // The first token at i or after that is not a text inside a link;
     // TokenCount() when there is none.
     int PastLinkText(int i) const;

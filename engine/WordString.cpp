@@ -1,5 +1,6 @@
 #include "engine/WordString.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -27,6 +28,16 @@ bool HasAsciiDigit(std::string_view s) {
     }
     for (; i < s.size(); ++i)
         if (IsAsciiDigit(s[i])) return true;
+    return false;
+}
+
+bool HasAsciiUpper(std::string_view s) {
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        if (BytesInRange(LoadWord(s.data() + i), 'A', 'Z')) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (s[i] >= 'A' && s[i] <= 'Z') return true;
     return false;
 }
 
@@ -68,10 +79,6 @@ constexpr SeparatorTable kSeparators;
 
 bool CWordString::IsSeparator(char c) {
     return kSeparators.is[static_cast<unsigned char>(c)];
-}
-
-bool CWordString::IsBlank(char c) {
-    return c == ' ' || c == '\r' || c == '\n' || c == '\t';
 }
 
 namespace {
@@ -126,11 +133,13 @@ int WordsInRun(std::string_view run) {
 namespace {
 
 #if defined(__SSE2__)
-// CountWordsIn(text, 0, limit) for a text of ASCII only, sixteen bytes at a
-// time: the words are the bytes that are no separator and follow one (or
-// begin the text). False as soon as a byte of another script shows up. The
-// last bytes are looked at as a block of their own, filled up with blanks.
-bool CountAsciiWords(std::string_view text, int limit, int& words) {
+// CountWordsIn(text, 0, limit) for a text without a character of the
+// scripts written without blanks, sixteen bytes at a time: there every run
+// between separators is one word, whatever its script, so the words are the
+// bytes that are no separator and follow one (or begin the text). False as
+// soon as a byte shows up that may begin such a character. The last bytes
+// are looked at as a block of their own, filled up with blanks.
+bool CountSpacedWords(std::string_view text, int limit, int& words) {
     const char* const s = text.data();
     const std::size_t n = text.size();
     words = 0;
@@ -149,19 +158,32 @@ bool CountAsciiWords(std::string_view text, int limit, int& words) {
         afterSeparator = separators >> 15;
         return false;
     };
-    const auto ascii = [](const char* p) {
-        return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
+    // Whether the block at p is free of bytes that may begin a character of
+    // an unspaced script: the scripts MayHoldUnspacedScript looks for take
+    // three bytes or more (lead byte 0xE0 and up), but for the punctuation
+    // from U+2000 to U+2E7F (0xE2 and a second byte below 0xBA). next: the
+    // byte after the block, -1 at the end of the text.
+    const auto spaced = [](const char* p, int next) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (_mm_movemask_epi8(v) == 0) return true;  // ASCII
+        const __m128i leads = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(0xE0))), v);
+        for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(leads)); m; m &= m - 1) {
+            const int k = std::countr_zero(m);
+            const int second = k < 15 ? static_cast<unsigned char>(p[k + 1]) : next;
+            if (static_cast<unsigned char>(p[k]) != 0xE2 || second < 0 || second >= 0xBA) return false;
+        }
+        return true;
     };
     std::size_t i = 0;
     for (; n - i >= 16; i += 16) {
-        if (!ascii(s + i)) return false;
+        if (!spaced(s + i, i + 16 < n ? static_cast<unsigned char>(s[i + 16]) : -1)) return false;
         if (block(s + i)) return true;
     }
     if (i < n) {
         char last[16];
         std::memset(last, ' ', sizeof last);
         std::memcpy(last, s + i, n - i);
-        if (!ascii(last)) return false;
+        if (!spaced(last, -1)) return false;
         block(last);
     }
     return true;
@@ -173,7 +195,7 @@ bool CountAsciiWords(std::string_view text, int limit, int& words) {
 int CWordString::CountWordsIn(std::string_view text, int skipShort, int limit) {
 #if defined(__SSE2__)
     int words = 0;
-    if (!skipShort && CountAsciiWords(text, limit, words)) return words;
+    if (!skipShort && CountSpacedWords(text, limit, words)) return words;
 #endif
     // ForEachWord and WordsInRun in one pass: a run of ASCII is one word.
     int count = 0;

@@ -17,8 +17,9 @@ public:
 
     // True for the eight word separators.
     static bool IsSeparator(char c);
-    // True for the four white-space characters that Trim removes.
-    static bool IsBlank(char c);
+    // True for the four white-space characters that Trim removes (inline:
+    // the rules ask it of every byte of a link text).
+    static bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
     // Number of words. With skipShort 1 the third and every later
     // one-character word is not counted; with 0 every word counts. In
@@ -54,6 +55,8 @@ inline bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 // Whether s holds a digit 0-9 (eight bytes at a time: a cell's or a link's
 // whole text is searched).
 bool HasAsciiDigit(std::string_view s);
+// Whether s holds a capital A-Z (eight bytes at a time, as above).
+bool HasAsciiUpper(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 // Appends the ASCII lower-case form of s to out (eight bytes at a time: the
 // rules lower-case every link's text and target).

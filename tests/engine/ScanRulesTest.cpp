@@ -36,8 +36,9 @@ TEST(WordString, CountsUpToALimitAndSpotsUnspacedScripts) {
     for (const auto& c : counts) EXPECT_EQ(CWordString(c.text).CountWords(c.skipShort, c.limit), c.expected) << c.text;
     // Long texts are read sixteen bytes at a time: words and separators count
     // wherever they stand (the last, partial block too), a limit stops inside
-    // a block, and a character of another script anywhere sends the whole
-    // text the slow way.
+    // a block, and a character of a script written without blanks anywhere
+    // (from U+2E80 on, or Thai and its neighbours) sends the whole text the
+    // slow way; other scripts and punctuation stay on the fast one.
     for (int offset = 0; offset <= 33; ++offset) {
         const std::string text = std::string(static_cast<std::size_t>(offset), 'x') + " ab-cd@e(f)g\th\r\ni  jk";
         const int words = (offset > 0 ? 1 : 0) + 8;
@@ -45,6 +46,8 @@ TEST(WordString, CountsUpToALimitAndSpotsUnspacedScripts) {
         EXPECT_EQ(Words(text + " "), words) << offset;
         EXPECT_EQ(CWordString(text).CountWords(0, 5), 5) << offset;
         EXPECT_EQ(Words(text + " caf\xC3\xA9"), words + 1) << offset;
+        EXPECT_EQ(Words(text + " \xE2\x80\x9Cq\xE2\x80\x9D"), words + 1) << offset;  // quotes: no unspaced script
+        EXPECT_EQ(Words(text + " \xE2\xBA\x80\xE2\xBA\x81\xE2\xBA\x82\xE2\xBA\x83"), words + 2) << offset;
         EXPECT_EQ(Words(text + " \xE5\xA4\xAE\xE8\xA7\x86\xE6\x96\xB0\xE9\x97\xBB"), words + 2) << offset;
     }
     struct { const char* text; bool may; } const scripts[] = {
@@ -70,6 +73,7 @@ TEST(LinkRules, TextRulesTable) {
     const Rule nav = [](const std::string& t) { return IsNavigationText(t, Words(t)); };
     const Rule photo = [](const std::string& t) { return IsPhotoCaption(t); };
     const Rule headline = [](const std::string& t) { return IsHeadlineText(t, Words(t)); };
+    const Rule generic = [](const std::string& t) { return IsGenericLinkText(t) ? 1 : 0; };
     struct { Rule rule; const char* text; int expected; const char* why; } const cases[] = {
         {date, "Monday", 1, "a weekday alone"},
         {date, "Sun sets record", 0, "no digit and more than one word"},
@@ -90,6 +94,10 @@ TEST(LinkRules, TextRulesTable) {
         {headline, "Photos: the storm", 0, "a photo caption"},
         {headline, "Latest video", 0, "navigation"},
         {headline, "12:30", 0, "a clock time"},
+        {generic, "Read more \xC2\xBB", 1, "blanks and a trailing arrow are left out"},
+        {generic, "阅读全文", 1, "Chinese 'read the full text'"},
+        {generic, "LEER MÁS", 1, "capitals outside ASCII are folded"},
+        {generic, "اقرأ المزيد", 1, "Arabic 'read more', the longest of them"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.rule(c.text), c.expected) << c.text << ": " << c.why;
 }
@@ -106,6 +114,7 @@ TEST(LinkRules, IsSectionLink) {
         {"Top Stories", CFontSize{1, 0, 1, 0}, 0, "a plus font is never a section"},
         {"Top Stories", CFontSize{4, 0, 0, 0}, 0, "an absolute size of 4 or more is a headline"},
         {"Cross-Section", plain, 1, "'-' is removed before 'section' is looked for"},
+        {"Salon.Com", plain, 1, "one word ending in '.com', in any case"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsSectionLink(c.text, c.font, Words(c.text)), c.expected) << c.text << ": " << c.why;
@@ -122,6 +131,7 @@ TEST(LinkRules, IsAcceptableHref) {
         {"/go?redir=http://x", 0, "'redir' followed by '='"},
         {"/ads/x/ads.html", 1, "only the first occurrence of a pattern is tested"},
         {"/ADVERTS/x.html", 0, "patterns are found in any case"},
+        {"/a/bc/de/AD1", 0, "capitals only after the last whole eight bytes"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsAcceptableHref(c.href, "http://news.test/index.html"), c.expected)
@@ -173,8 +183,12 @@ TEST(ListingRules, ListingRowTable) {
         {R"(<td><a href="v?x=5">Oak desk</a><td>12345<td>$0.00)", nullptr, nullptr, "a price of 0"},
         {R"(<td>Oak desk <td><a href="v?x=6">bid open</a><td>12345<td>$12.50)", "12345: Oak desk bid open", "$12.50",
          "a status link takes the text before it"},
+        {R"(<td>Oak desk <td><a href="v?x=9">Open</a><td>12345<td>$12.50)", "12345: Oak desk Open", "$12.50",
+         "a one-word status link too"},
         {R"(<td><a href="v?x=7">Oak desk</a><td>12345 for 1,250<td>99.99)", "12345: Oak desk", "$99.99",
          "a better-rated price hands the first number on as code"},
+        {R"(<td>$12.50 <td><a href="v?id=78">Oak desk</a><td>new)", "78: Oak desk", "$12.50",
+         "the only number in the cell before the link"},
     };
     for (const auto& c : cases) {
         CHtmlParser parser;
