@@ -234,6 +234,15 @@ bool IsMediaFile(const FilterLink& link, const FilterPage&) {
     const std::string_view ending = tail.substr(dot);
     static constexpr std::string_view kEndings[] = {".mp3", ".ogg", ".m4a", ".mp4", ".wav", ".pdf", ".jpg",
                                                     ".jpeg", ".png", ".gif", ".zip", ".exe", ".dmg"};
+    // The letters the endings begin with after their dot: the usual page
+    // endings (".html", ".htm", ".aspx", ".shtml") are ruled out without a
+    // comparison.
+    static constexpr std::uint32_t kFirstLetters = [] {
+        std::uint32_t letters = 0;
+        for (std::string_view e : kEndings) letters |= LetterBit(e[1]);
+        return letters;
+    }();
+    if (ending.size() < 2 || !(LetterBit(ending[1]) & kFirstLetters)) return false;
     return std::find(std::begin(kEndings), std::end(kEndings), ending) != std::end(kEndings);
 }
 
@@ -264,7 +273,8 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
     if (segments.size() >= 2 && kPageWords.Has(segments[segments.size() - 2]) &&
         isNumber(segments.back()))
         return true;
-    if (!segments.empty()) {
+    // Only a last segment that begins as a page word does can be "page-2".
+    if (!segments.empty() && (LetterBit(segments.back()[0]) & kPageWords.FirstLetters())) {
         std::string_view last = segments.back();
         if (const std::size_t dot = last.find('.'); dot != std::string_view::npos) last = last.substr(0, dot);
         for (std::string_view word : {"page", "seite"}) {

@@ -45,6 +45,8 @@ TEST(StoryFilter, EachRuleDropsItsKindAndKeepsTheStoryBesideIt) {
         {"ad-click", R"(<ul><li><a href="https://adclick.g.doubleclick.net/pcs/click?x=1">Win a holiday in the sun now</a></ul>)",
          "Win a holiday in the sun now"},
         {"pager", R"(<ul><li><a href="/news/page/2">Load older stories from today</a></ul>)", "Load older stories from today"},
+        {"pager", R"(<ul><li><a href="/archiv/seite-2.html">Load older stories from the archive</a></ul>)",
+         "Load older stories from the archive"},
     };
     for (const auto& c : cases) {
         const std::string html = std::string("<html><body>") + kStory + c.html + "</body></html>";
