@@ -336,6 +336,8 @@ int CStoryLinkWalk::IsAcceptableHrefAtCursor() {
     if (verdict >= 0) return verdict;
     std::string_view href;
     m_tokens[static_cast<std::size_t>(anchor)].GetAttribute("href", href);
+    m_nHrefAnchor = anchor;
+    m_strHrefAtAnchor = href;
     if (m_nLastHrefVerdict >= 0 && href == m_strLastHref) return verdict = m_nLastHrefVerdict;
     if (!m_bPageUrlLowered) {
         LowerInto(m_strPageUrl, m_strPageUrlLower);

@@ -121,6 +121,10 @@ std::string ResolveHref(std::string_view href, std::string_view pageUrl) {
 void CStoryLinkWalk::AppendResolvedUrl(const CHtmlToken* anchor, std::string& url) const {
     std::string_view href;
     anchor->GetAttribute("href", href);
+    AppendResolvedHrefOf(href, url);
+}
+
+void CStoryLinkWalk::AppendResolvedHrefOf(std::string_view href, std::string& url) const {
     // Relative links lead from the page's <base>, when it names one.
     if (!m_bLinkBaseResolved) {
         const std::string& base = m_page.GetBaseHref();

@@ -187,6 +187,8 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     taken.bHeadingText = bHeadingText;
     taken.nWords = words;
     taken.nGeneric = generic;
+    taken.nHrefAnchor = m_nHrefAnchor;
+    taken.href = m_strHrefAtAnchor;
     StoryCandidate& link = taken.link;
     link.headline = std::move(static_cast<std::string&>(text));
     if (StripControlCharactersInPlace(link.headline)) taken.nWords = taken.nGeneric = -1;
@@ -245,7 +247,10 @@ void CStoryLinkWalk::Deliver() {
     for (std::size_t i = 0; i < links.size(); ++i) {
         const FilterLink& link = links[i];
         if (link.pLink->dropRule || link.pLink->IsListing() || link.nAnchor < 0) continue;
-        AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(link.nAnchor)], targets);
+        if (const TakenLink& taken = m_taken[i]; taken.nHrefAnchor == link.nAnchor)
+            AppendResolvedHrefOf(taken.href, targets);
+        else
+            AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(link.nAnchor)], targets);
         ends[i] = targets.size();
     }
     for (std::size_t i = 0, start = 0; i < links.size(); ++i) {

@@ -63,6 +63,8 @@ public:
     int BuildTarget(const CHtmlToken* t, std::string& url, std::string& description);
     // Appends the absolute target of the link anchor to url.
     void AppendResolvedUrl(const CHtmlToken* anchor, std::string& url) const;
+    // The same for an anchor whose href is at hand.
+    void AppendResolvedHrefOf(std::string_view href, std::string& url) const;
     void CollectDescription(const CHtmlToken* T, std::string& description, const CFontSize& linkFont);
     static int IsDescriptionText(const CHtmlToken* T, const CFontSize& linkFont);
     const CHtmlToken* NextLinkText(int inLinkOnly);
@@ -148,6 +150,10 @@ private:
         // (-1: not known for the headline as stored).
         int nWords;
         signed char nGeneric;
+        // The anchor whose href the rules read while judging the link, and
+        // that href: Deliver needs no second look-up when it is the link's.
+        int nHrefAnchor;
+        std::string_view href;
     };
     std::vector<TakenLink> m_taken;
     CPageLayout m_layout;
@@ -177,4 +183,8 @@ private:
     // often link one target from two anchors in a row.
     std::string m_strLastHref;
     signed char m_nLastHrefVerdict = -1;
+    // The anchor IsAcceptableHrefAtCursor read the href of last (-1 before
+    // the first), and that href, a view into the page's tokens.
+    int m_nHrefAnchor = -1;
+    std::string_view m_strHrefAtAnchor;
 };
