@@ -110,11 +110,11 @@ int WordsAfter(const FilterLink& link, const FilterPage& page) {
 }
 
 // A part of the link's target (a view into url) in lower case: lower-casing
-// leaves every byte where it is, so it stands in lowerUrl where the part
+// leaves every byte where it is, so it stands in lower where the part
 // stands in the target.
 std::string_view LowerCasePart(const FilterLink& link, std::string_view part) {
     if (part.empty()) return std::string_view();
-    return std::string_view(link.lowerUrl).substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
+    return link.lower.substr(static_cast<std::size_t>(part.data() - link.url.data()), part.size());
 }
 
 // What the rules read of a link, worked out once.
@@ -122,8 +122,13 @@ void WorkOutFacts(FilterLink& link) {
     const std::string& headline = Headline(link);
     link.nWords = link.nJudgedWords >= 0 ? link.nJudgedWords : CWordString::CountWordsIn(headline, 0, kLinkWordLimit);
     link.pieces = SplitUrl(link.url);
-    link.lowerUrl.clear();
-    AppendLowerAscii(link.lowerUrl, link.url);
+    if (HasAsciiUpper(link.url)) {
+        link.lowerUrl.clear();
+        AppendLowerAscii(link.lowerUrl, link.url);
+        link.lower = link.lowerUrl;
+    } else {
+        link.lower = link.url;
+    }
     const auto lowered = [&link](std::string_view part) { return LowerCasePart(link, part); };
     std::string_view host = lowered(link.pieces.host);
     if (const std::size_t colon = host.rfind(':'); colon != std::string_view::npos) host = host.substr(0, colon);
@@ -446,7 +451,7 @@ std::vector<std::size_t> FilterStoryLinks(std::vector<FilterLink>& links, const 
             if (previous) {
                 link.lowerUrl.swap(previous->lowerUrl);
                 link.segments.swap(previous->segments);
-                previous->host = previous->query = std::string_view();
+                previous->lower = previous->host = previous->query = std::string_view();
             }
             previous = &link;
             WorkOutFacts(link);

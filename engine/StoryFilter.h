@@ -41,7 +41,10 @@ struct FilterLink {
     // judge the link (a later link reuses the buffers).
     int nWords = 0;              // words of the headline, counted up to kLinkWordLimit
     UrlPieces pieces;            // the target's parts, views into url
-    // The target in lower case; host, segments and query are views into it.
+    // The target in lower case (host, segments and query are views into
+    // it): url itself when it has no capitals, as most have not, else
+    // lowerUrl, a lower-case copy.
+    std::string_view lower;
     std::string lowerUrl;
     std::string_view host;       // the target's host, lower case
     std::vector<std::string_view> segments;  // its path segments, lower case

@@ -36,7 +36,7 @@ TEST(StoryFilter, EachRuleDropsItsKindAndKeepsTheStoryBesideIt) {
         {"short-in-body", R"(<div>The river crested overnight and the town is cleaning up after the worst flood in years.<br><a href="/2024/05/06/s.html">Source</a></div>)",
          "Source"},
         {"section-target", R"(<ul><li><a href="/climate/">Climate and environment</a></ul>)", "Climate and environment"},
-        {"section-target", R"(<ul><li><a href="/author/jane-doe-12">Jane Doe on the floods of the year</a></ul>)",
+        {"section-target", R"(<ul><li><a href="/Author/jane-doe-12">Jane Doe on the floods of the year</a></ul>)",
          "Jane Doe on the floods of the year"},
         {"media-file", R"(<ul><li><a href="/2024/05/07/flood-from-the-air.jpeg">See the flooded valley from the air</a></ul>)",
          "See the flooded valley from the air"},
