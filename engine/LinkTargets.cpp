@@ -20,7 +20,9 @@ int CStoryLinkWalk::BuildTargetUrl(const CHtmlToken* t, std::string& url, std::s
     const int anchor = m_nDeliveredAnchor >= 0 ? m_nDeliveredAnchor : m_index.AnchorBefore(CursorIndex());
     if (anchor >= 0) {
         if (anchor == m_nDeliveredAnchor) {
-            url.assign(m_strDeliveredUrl);  // resolved already; asked once
+            // Resolved already; asked once. Made at its length (url is a
+            // new string): cheaper than growing one to it.
+            url = std::string(m_strDeliveredUrl);
             m_nDeliveredAnchor = -1;
         } else {
             AppendResolvedUrl(&m_tokens[static_cast<std::size_t>(anchor)], url);
