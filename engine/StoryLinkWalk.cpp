@@ -190,7 +190,9 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     taken.nHrefAnchor = m_nHrefAnchor;
     taken.href = m_strHrefAtAnchor;
     StoryCandidate& link = taken.link;
-    link.headline = std::move(static_cast<std::string&>(text));
+    // A copy made at its length rather than the text moved out: the
+    // buffer the pass reads link texts into keeps its room for the next.
+    link.headline = std::string(text);
     if (StripControlCharactersInPlace(link.headline)) taken.nWords = taken.nGeneric = -1;
     if (accepted == 1) {
         link.url = StripControlCharacters(row.url);
