@@ -21,25 +21,46 @@ std::string ToLowerAscii(std::string_view s) {
 using byte_words::BytesInRange;
 using byte_words::LoadWord;
 
-bool HasAsciiDigit(std::string_view s) {
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        if (BytesInRange(LoadWord(s.data() + i), '0', '9')) return true;
+namespace {
+
+// Whether s holds a byte from lo to hi, both ASCII. A text of eight bytes or
+// more is read in whole blocks, its last bytes as the last block's worth
+// overlapping the block before (a byte looked at twice changes nothing).
+template <char lo, char hi>
+bool HasByteInRange(std::string_view s) {
+    static_assert(lo > 0 && lo <= hi);
+    const char* const p = s.data();
+    const std::size_t n = s.size();
+#if defined(__SSE2__)
+    if (n >= 16) {
+        // Sixteen bytes at a time. The comparisons are signed: bytes from
+        // 0x80 on are negative, below any ASCII lo.
+        const auto any = [](const char* q) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+            const __m128i in = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
+                                             _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
+            return _mm_movemask_epi8(in) != 0;
+        };
+        for (std::size_t i = 0; i + 16 <= n; i += 16)
+            if (any(p + i)) return true;
+        return any(p + n - 16);
     }
-    for (; i < s.size(); ++i)
-        if (IsAsciiDigit(s[i])) return true;
+#endif
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 <= n; i += 8)
+            if (BytesInRange(LoadWord(p + i), lo, hi)) return true;
+        return BytesInRange(LoadWord(p + n - 8), lo, hi) != 0;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (p[i] >= lo && p[i] <= hi) return true;
     return false;
 }
 
-bool HasAsciiUpper(std::string_view s) {
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        if (BytesInRange(LoadWord(s.data() + i), 'A', 'Z')) return true;
-    }
-    for (; i < s.size(); ++i)
-        if (s[i] >= 'A' && s[i] <= 'Z') return true;
-    return false;
-}
+}  // namespace
+
+bool HasAsciiDigit(std::string_view s) { return HasByteInRange<'0', '9'>(s); }
+
+bool HasAsciiUpper(std::string_view s) { return HasByteInRange<'A', 'Z'>(s); }
 
 void AppendLowerAscii(std::string& out, std::string_view s) {
     const std::size_t at = out.size();

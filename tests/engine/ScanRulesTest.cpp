@@ -63,6 +63,22 @@ TEST(WordString, CountsUpToALimitAndSpotsUnspacedScripts) {
             EXPECT_FALSE(HasUnspacedScript(c.text)) << c.text;
         }
     }
+    // Capitals and digits are found in every block and in the last bytes
+    // of texts of any length; the bytes just outside their ranges, and
+    // those of other scripts, are neither.
+    for (std::size_t n = 1; n <= 40; ++n) {
+        const std::string none = std::string(n - 1, '@') + "[";
+        EXPECT_FALSE(HasAsciiUpper(none) || HasAsciiDigit(std::string(n, ':')) || HasAsciiDigit(std::string(n, '/')) ||
+                     HasAsciiUpper(std::string(n, '\xC3')))
+            << n;
+        for (std::size_t k = 0; k < n; ++k) {
+            std::string text(n, 'a');
+            text[k] = k % 2 ? 'A' : 'Z';
+            EXPECT_TRUE(HasAsciiUpper(text) && !HasAsciiDigit(text)) << n << " " << k;
+            text[k] = k % 2 ? '0' : '9';
+            EXPECT_TRUE(HasAsciiDigit(text) && !HasAsciiUpper(text)) << n << " " << k;
+        }
+    }
 }
 
 TEST(LinkRules, TextRulesTable) {
