@@ -1,5 +1,6 @@
 // Where a story link leads and what is said about it: the link's absolute
 // URL and the description gathered from the text after it.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -144,11 +145,21 @@ void CStoryLinkWalk::CollectDescription(const CHtmlToken* T, std::string& descri
     collected.clear();
     CWordString& s = m_strPiece;
     while (T) {
+        const bool bDescription = IsDescriptionText(T, linkFont);
+        if (!bDescription) {
+            // Such a text ends the description unless it is a photo
+            // credit, which begins "photo": one that begins with another
+            // letter ends it without being gathered (it is mostly the next
+            // link's).
+            const std::string_view own = T->Text();
+            const auto first = std::ranges::find_if_not(own, CWordString::IsBlank);
+            if (first != own.end() && (*first | 0x20) != 'p') break;
+        }
         s.assign(T->Text());
         if (s.empty()) break;
         AppendSameFont(s, FontOf(T));
         s.Trim();
-        if (IsDescriptionText(T, linkFont)) {
+        if (bDescription) {
             if (HasRunningTextLetter(s)) collected += s;
         } else if (!IsPhotoCaption(s)) {
             break;  // a photo credit is passed over; anything else ends the description
