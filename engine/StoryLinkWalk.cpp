@@ -3,6 +3,7 @@
 #include "engine/StoryLinkWalk.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -153,8 +154,9 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     const bool bGeneric = IsGenericLinkText(text);
     const bool bHeadingText = bGeneric && TakeHeadingText(t, text);
     int accepted = 0;
-    StoryCandidate row;
-    if (m_nProbe != 0 || m_nListingRows > 2) accepted = DetectListingRow(t, text, row);
+    // A listing row's fields, made only where a row is looked for.
+    std::optional<StoryCandidate> row;
+    if (m_nProbe != 0 || m_nListingRows > 2) accepted = DetectListingRow(t, text, row.emplace());
     if (accepted != 1) {
         // The probe counts only texts of three words or more (below), so
         // for a shorter one the text rules could change nothing.
@@ -195,11 +197,11 @@ void CStoryLinkWalk::HandleLink(const CHtmlToken* t, CWordString& text) {
     link.headline = std::string(text);
     if (StripControlCharactersInPlace(link.headline)) taken.nWords = taken.nGeneric = -1;
     if (accepted == 1) {
-        link.url = StripControlCharacters(row.url);
-        link.description = StripControlCharacters(row.description);
-        link.itemCode = row.itemCode;
-        link.itemText = row.itemText;
-        link.price = row.price;
+        link.url = StripControlCharacters(row->url);
+        link.description = StripControlCharacters(row->description);
+        link.itemCode = row->itemCode;
+        link.itemText = row->itemText;
+        link.price = row->price;
     }
 }
 
