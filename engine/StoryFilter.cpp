@@ -278,9 +278,10 @@ bool IsPager(const FilterLink& link, const FilterPage&) {
     if (segments.size() >= 2 && kPageWords.Has(segments[segments.size() - 2]) &&
         isNumber(segments.back()))
         return true;
-    // Only a last segment that begins as a page word does can be "page-2".
-    if (!segments.empty() && (LetterBit(segments.back()[0]) & kPageWords.FirstLetters())) {
-        std::string_view last = segments.back();
+    // Only a last segment that begins with a page word can be "page-2".
+    const std::string_view lastSegment = segments.empty() ? std::string_view() : segments.back();
+    if (lastSegment.starts_with("page") || lastSegment.starts_with("seite")) {
+        std::string_view last = lastSegment;
         if (const std::size_t dot = last.find('.'); dot != std::string_view::npos) last = last.substr(0, dot);
         for (std::string_view word : {"page", "seite"}) {
             if (!last.starts_with(word)) continue;
