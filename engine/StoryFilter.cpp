@@ -358,19 +358,13 @@ bool MayNeedCleaning(const FilterLink& link, const FilterPage& page) {
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && CWordString::IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && CWordString::IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // CleanHeadline as a part of the headline.
 std::string_view CleanedHeadline(const FilterLink& link, const FilterPage& page) {
     std::string_view text = Headline(link);
     // A rank number in a text of its own before the headline's words.
     if (const std::string_view first = RankNumber(link, page); !first.empty()) {
         if (text.starts_with(first) && text.size() > first.size()) {
-            const std::string_view rest = Trimmed(text.substr(first.size()));
+            const std::string_view rest = CWordString::Trimmed(text.substr(first.size()));
             if (HasLetter(rest)) text = rest;
         }
     }
@@ -383,7 +377,7 @@ std::string_view CleanedHeadline(const FilterLink& link, const FilterPage& page)
                                                   ">", "\xE2\x86\x92", "\xE2\x96\xBA", "\xE2\x96\xB8"};
     for (bool bCut = true; bCut;) {
         bCut = false;
-        text = Trimmed(text);
+        text = CWordString::Trimmed(text);
         // Every mark begins and ends with a byte MayHaveMark knows: without
         // one at either end, there is no mark to cut.
         if (text.empty() || (!MayHaveMark(static_cast<unsigned char>(text.front())) &&

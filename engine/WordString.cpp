@@ -266,10 +266,9 @@ int CWordString::CountCharacters() const {
 }
 
 void CWordString::Trim() {
-    std::size_t end = size();
-    while (end > 0 && IsBlank((*this)[end - 1])) --end;
-    std::size_t start = 0;
-    while (start < end && IsBlank((*this)[start])) ++start;
+    const std::string_view kept = Trimmed(*this);
+    const std::size_t start = static_cast<std::size_t>(kept.data() - data());
+    const std::size_t end = start + kept.size();
     if (end < size()) erase(end);
     if (start > 0) erase(0, start);
 }

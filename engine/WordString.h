@@ -38,6 +38,12 @@ public:
     int CountCharacters() const;
     // Removes leading and trailing space, CR, LF and tab.
     void Trim();
+    // The part of text that Trim would leave.
+    static std::string_view Trimmed(std::string_view text) {
+        while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+        while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+        return text;
+    }
     // Removes every occurrence of c; returns how many were removed.
     int RemoveChar(char c);
     // Position of s in the string, both compared in lower case; -1 when absent.
